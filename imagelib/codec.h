@@ -1,0 +1,36 @@
+// imagelib/codec.h
+#pragma once
+
+#include "imagelib/image.h"
+
+#include <memory>
+
+// A format codec: a full image object that decodes a stream into itself or
+// encodes itself (usually a ghost of the picture being saved) into a stream.
+// Both report failure as false with a message in the last error.
+class ZvCodec : public ZvImage
+{
+public:
+    explicit ZvCodec(std::uint32_t imagetype)
+        : ZvImage(imagetype)
+    {
+    }
+
+    virtual bool Decode(ZvFile *stream) = 0;
+    virtual bool Encode(ZvFile *stream) = 0;
+
+protected:
+    // The check every encoder makes first: a stream and pixels to write.
+    bool EncodeSafeCheck(ZvFile *stream);
+};
+
+// The codec object for an image type 1..15, or null.
+std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype);
+
+// Inside a codec a failure may throw its message; the codec catches it at
+// its boundary and stores it as the last error.
+class ZvCodecError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};

@@ -1,0 +1,35 @@
+// tests/support/pictures.h
+#pragma once
+
+#include "imagelib/image.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Top-down RGB pixels, the form every decoder is compared in.
+struct Rgb8
+{
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;   // width * height * 3, top row first
+    bool operator==(const Rgb8 &o) const = default;
+};
+
+// The picture's colours, top row first, indexed pictures through their palette.
+Rgb8 toRgb(const ZvImage &image);
+// Decodes a binary PPM (P6, maxval 255); empty on anything else.
+Rgb8 parsePpm(const std::string &bytes);
+// What ImageMagick decodes the file to (first frame, alpha dropped onto nothing).
+Rgb8 magickDecode(const std::string &path);
+// Largest per-component difference, or 256 when the sizes differ.
+int maxDifference(const Rgb8 &a, const Rgb8 &b);
+
+// A 24-bit picture with a deterministic pattern: every pixel distinct enough
+// that a swap of rows, columns or channels shows.
+ZvImage makePattern24(int width, int height);
+// An 8-, 4- or 1-bit picture with a colourful palette and a diagonal pattern.
+ZvImage makePatternIndexed(int width, int height, int bpp);
+
+std::string readFile(const std::string &path);
+void writeFile(const std::string &path, const std::string &bytes);
