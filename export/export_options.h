@@ -1,0 +1,60 @@
+// export/export_options.h
+#pragma once
+
+#include "imagelib/image_type.h"
+
+#include <string>
+
+class ProfileStore;
+
+// One row of the output format list.
+struct ExportFormat
+{
+    const char *listText;   // as the format list shows it
+    const char *extension;  // with the dot; empty for "Original Format"
+    ImageType type;         // ZV_TYPE_UNKNOWN: the source's own type
+    const char *examplePattern;
+};
+
+constexpr int kExportFormatCount = 8;
+constexpr int kFormatOriginal = 0;
+constexpr int kFormatJpeg = 1;
+// The format table, indexed by ExportOptions::Format.
+const ExportFormat &exportFormat(int index);
+
+// The choices that govern one batch export, with their stored form in the
+// "Export Option" section of the profile.
+struct ExportOptions
+{
+    int FolderMode = 1;             // 0: each picture's own folder; 1: OutputFolder
+    std::string OutputFolder;
+    int NameMode = 0;               // 0: keep names; 1: Prefix + four-digit counter
+    std::string Prefix = "Photo";
+    int Format = 0;                 // index into the format table
+    int JpegQuality = 90;
+    int XResolution = 72;
+    int YResolution = 72;
+    bool ResizeImage = false;
+    std::string ResizeWidth = "800";    // as typed
+    std::string ResizeHeight = "600";
+    int Unit = 0;                   // 0 pixels, 1 percent
+    bool AllowStretch = true;
+    bool AspectRatio = false;
+    bool RestrictWidth = true;      // with AspectRatio: the height entry governs
+    bool RestrictHeight = false;    // with AspectRatio: the width entry governs
+    int Quality = 1;                // 0 low (nearest), 1 middle, 2 high (bicubic)
+
+    void Load(const ProfileStore &profile);
+    // Writes all fifteen keys, in their fixed order. False when the profile
+    // could not be written.
+    bool Save(ProfileStore &profile) const;
+
+    // The message of the first failing check, or "" when a run may start.
+    std::string Validate(int selectedCount) const;
+    // "Example:Photo0001.JPG,Photo0002.JPG,Photo0003.JPG,..." for the format shown.
+    std::string ExampleText() const;
+    // The resample mode for Quality: low -> 1, middle -> 0, high -> 2.
+    int ResampleMode() const;
+};
+
+extern const char kExportSection[];
