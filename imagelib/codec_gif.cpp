@@ -1,16 +1,244 @@
 // imagelib/codec_gif.cpp
+// The GIF encoder; the decoder is in codec_gif_decode.cpp.
 #include "imagelib/codec_gif.h"
 
-bool ZvImageGIF::Decode(ZvFile *)
+#include "imagelib/file.h"
+#include "imagelib/gif_code_writer.h"
+#include "imagelib/gif_literal_coder.h"
+#include "imagelib/gif_lzw_coder.h"
+#include "imagelib/gif_rle_coder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int kTileWidth = 17;
+constexpr int kTileHeight = 15;
+constexpr std::uint32_t kMaxSide = 65535;
+
+void putRgb(GifCodeWriter &out, const RGBQUAD &c)
 {
-    SetLastError("Decode: Unknown or wrong format");
-    return false;
+    const std::uint8_t rgb[3] = {c.rgbRed, c.rgbGreen, c.rgbBlue};
+    out.PutBytes(rgb, 3);
+}
+
+void unpackRow(const std::uint8_t *src, std::uint32_t bpp, std::uint32_t width, std::uint8_t *dst)
+{
+    if (bpp == 4) {
+        for (std::uint32_t x = 0; x < width; ++x)
+            dst[x] = std::uint8_t((src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F);
+    } else {
+        for (std::uint32_t x = 0; x < width; ++x)
+            dst[x] = std::uint8_t((src[x >> 3] >> (7 - (x & 7))) & 1);
+    }
+}
+
+} // namespace
+
+// One 24-bit tile as an 8-bit image: every pixel has its own palette entry
+// (row from the tile's bottom x 17 + column + 1) and points at the lowest
+// entry of its colour. Entry 0 is the transparent colour when there is one.
+struct GifTile
+{
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    RGBQUAD palette[256];
+    std::uint8_t pixels[kTileWidth * kTileHeight] = {};   // top row first
+};
+
+namespace {
+
+// For each palette entry, the lowest entry with the same colour.
+void lowestEntries(const RGBQUAD (&palette)[256], std::uint8_t (&lowest)[256])
+{
+    constexpr std::uint32_t kSlots = 512;
+    std::uint32_t keys[kSlots];
+    std::int16_t values[kSlots];
+    std::fill(std::begin(values), std::end(values), std::int16_t(-1));
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        const RGBQUAD &c = palette[i];
+        const std::uint32_t key = std::uint32_t(c.rgbRed) << 16 | std::uint32_t(c.rgbGreen) << 8 | c.rgbBlue;
+        std::uint32_t slot = (key * 2654435761u) >> 23;
+        while (values[slot] >= 0 && keys[slot] != key)
+            slot = (slot + 1) & (kSlots - 1);
+        if (values[slot] < 0) {
+            keys[slot] = key;
+            values[slot] = std::int16_t(i);
+        }
+        lowest[i] = std::uint8_t(values[slot]);
+    }
+}
+
+} // namespace
+
+void ZvImageGIF::SetComment(const char *text)
+{
+    mComment.assign(text ? text : "", text ? strnlen(text, 255) : 0);
 }
 
 bool ZvImageGIF::Encode(ZvFile *stream)
 {
     if (!EncodeSafeCheck(stream))
         return false;
-    SetLastError("Encode: Unknown format");
-    return false;
+    if (GetWidth() > kMaxSide || GetHeight() > kMaxSide) {
+        SetLastError("GIF can't hold more than 65535 x 65535 pixels");
+        return false;
+    }
+    GifCodeWriter out(stream);
+    if (GetBpp() <= 8)
+        EncodeIndexed(out);
+    else
+        EncodeTiled(out);
+    if (!out.Flush() || stream->Error() != 0) {
+        SetLastError("Write Error in GIF file");
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<GifCoder> ZvImageGIF::MakeCoder(GifCodeWriter &out) const
+{
+    switch (GetCodecOption()) {
+    case 1:
+        return std::make_unique<GifLiteralCoder>(out);
+    case 2:
+        return std::make_unique<GifLzwCoder>(out);
+    default:
+        return std::make_unique<GifRleCoder>(out);
+    }
+}
+
+void ZvImageGIF::PutScreen(GifCodeWriter &out, std::uint8_t packed) const
+{
+    out.PutBytes(reinterpret_cast<const std::uint8_t *>("GIF89a"), 6);
+    out.PutWord(std::uint16_t(GetWidth()));
+    out.PutWord(std::uint16_t(GetHeight()));
+    out.PutByte(packed);
+    out.PutByte(0);   // background colour index
+    out.PutByte(0);   // aspect ratio
+}
+
+void ZvImageGIF::PutControl(GifCodeWriter &out, std::uint8_t transparentIndex) const
+{
+    const std::uint8_t head[3] = {0x21, 0xF9, 4};
+    out.PutBytes(head, 3);
+    out.PutByte(std::uint8_t(((mDisposal << 2) & 0x1F) | (mInfo.nBkgndIndex >= 0 ? 1 : 0)));
+    out.PutWord(std::uint16_t(mInfo.dwFrameDelay & 0xFFFF));
+    out.PutByte(transparentIndex);
+    out.PutByte(0);
+}
+
+void ZvImageGIF::PutComment(GifCodeWriter &out) const
+{
+    if (mComment.empty())
+        return;
+    const std::uint8_t head[3] = {0x21, 0xFE, std::uint8_t(mComment.size())};
+    out.PutBytes(head, 3);
+    out.PutBytes(reinterpret_cast<const std::uint8_t *>(mComment.data()), mComment.size());
+    out.PutByte(0);
+}
+
+void ZvImageGIF::EncodeIndexed(GifCodeWriter &out)
+{
+    const std::uint32_t bpp = GetBpp();
+    PutScreen(out, std::uint8_t(0x80 | (((bpp - 1) << 5) & 0xFF) | (bpp - 1)));
+    const RGBQUAD *palette = GetPalette();
+    for (std::uint32_t i = 0; i < GetNumColors(); ++i)
+        putRgb(out, palette[i]);
+    PutControl(out, std::uint8_t(mInfo.nBkgndIndex & 0xFF));
+    PutComment(out);
+
+    out.PutByte(',');
+    out.PutWord(std::uint16_t(mInfo.xOffset));
+    out.PutWord(std::uint16_t(mInfo.yOffset));
+    out.PutWord(std::uint16_t(GetWidth()));
+    out.PutWord(std::uint16_t(GetHeight()));
+    out.PutByte(0);
+
+    const int minCodeSize = std::max<int>(int(bpp), 2);
+    out.PutByte(std::uint8_t(minCodeSize));
+    const std::unique_ptr<GifCoder> coder = MakeCoder(out);
+    coder->Begin(minCodeSize + 1);
+    std::vector<std::uint8_t> row(GetWidth());
+    for (std::uint32_t y = GetHeight(); y-- > 0;) {
+        const std::uint8_t *src = GetBits(y);
+        if (bpp == 8) {
+            coder->Feed(src, GetWidth());
+        } else {
+            unpackRow(src, bpp, GetWidth(), row.data());
+            coder->Feed(row.data(), row.size());
+        }
+    }
+    coder->End();
+    out.PutByte(0);
+    out.PutByte(';');
+}
+
+// Tiles small enough that every pixel gets its own entry of a local colour
+// table keep 24-bit colours exact without any colour reduction.
+void ZvImageGIF::EncodeTiled(GifCodeWriter &out)
+{
+    PutScreen(out, 0x11);
+    PutComment(out);
+    const int width = int(GetWidth());
+    const int height = int(GetHeight());
+    const std::unique_ptr<GifCoder> coder = MakeCoder(out);
+    auto tile = std::make_unique<GifTile>();
+    // Bands are cut from the bottom row up, so the short band is the top one.
+    for (int bandBottom = height > 0 ? (height - 1) / kTileHeight * kTileHeight : -1; bandBottom >= 0;
+         bandBottom -= kTileHeight) {
+        tile->height = std::min(kTileHeight, height - bandBottom);
+        tile->top = height - bandBottom - tile->height;
+        for (int left = 0; left < width; left += kTileWidth) {
+            tile->left = left;
+            tile->width = std::min(kTileWidth, width - left);
+            BuildTile(*tile);
+            PutTile(out, *coder, *tile);
+        }
+    }
+    out.PutByte(';');
+}
+
+void ZvImageGIF::BuildTile(GifTile &tile) const
+{
+    std::fill(std::begin(tile.palette), std::end(tile.palette), RGBQUAD());
+    if (mInfo.nBkgndIndex >= 0) {
+        tile.palette[0] = mInfo.nBkgndColor;
+        tile.palette[0].rgbReserved = 0;
+    }
+    const int bandBottom = int(GetHeight()) - tile.top - tile.height;
+    for (int r = 0; r < tile.height; ++r) {
+        const std::uint8_t *src = GetBits(std::uint32_t(bandBottom + r)) + 3 * tile.left;
+        for (int c = 0; c < tile.width; ++c, src += 3)
+            tile.palette[r * kTileWidth + c + 1] = RGBQUAD{src[0], src[1], src[2], 0};
+    }
+    std::uint8_t lowest[256];
+    lowestEntries(tile.palette, lowest);
+    std::uint8_t *dst = tile.pixels;
+    for (int r = tile.height; r-- > 0;)
+        for (int c = 0; c < tile.width; ++c)
+            *dst++ = lowest[r * kTileWidth + c + 1];
+}
+
+// The transparent colour sits in entry 0 of every tile, so that is the
+// transparent index of the tiles whatever index the picture names.
+void ZvImageGIF::PutTile(GifCodeWriter &out, GifCoder &coder, const GifTile &tile) const
+{
+    PutControl(out, 0);
+    out.PutByte(',');
+    out.PutWord(std::uint16_t(tile.left));
+    out.PutWord(std::uint16_t(tile.top));
+    out.PutWord(std::uint16_t(tile.width));
+    out.PutWord(std::uint16_t(tile.height));
+    out.PutByte(0x87);
+    for (const RGBQUAD &c : tile.palette)
+        putRgb(out, c);
+    out.PutByte(8);
+    coder.Begin(9);
+    coder.Feed(tile.pixels, std::size_t(tile.width) * std::size_t(tile.height));
+    coder.End();
+    out.PutByte(0);
 }
