@@ -5,7 +5,10 @@
 
 // The JPEG 2000 family and its small neighbours: JP2 and JPC/J2K through
 // OpenJPEG; PGX, PNM and Sun RAS read and written here. Constructed with
-// type 0 and told the type; a decode of type 0 recognises all five.
+// type 0 and told the type; a decode of type 0 recognises all five by their
+// first bytes, a typed decode accepts only its own format. Encoders take
+// 24-bit or greyscale-palette pictures (PGX greyscale only) and write 8-bit
+// grey or RGB.
 class ZvImageJAS : public ZvCodec
 {
 public:
@@ -19,5 +22,8 @@ public:
     bool Encode(ZvFile *stream) override;
 
 private:
+    void DecodeAs(std::uint32_t type, ZvFile *stream);
+    void CheckEncodable() const;
+
     std::uint32_t mJasType;
 };

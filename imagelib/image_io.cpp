@@ -1,6 +1,7 @@
 // imagelib/image_io.cpp
 // Load, save and the dispatch of decoding and encoding to the codecs.
 #include "imagelib/codec.h"
+#include "imagelib/codec_jas.h"
 #include "imagelib/io_file.h"
 #include "imagelib/mem_file.h"
 
@@ -170,7 +171,9 @@ bool ZvImage::DecodeSniffing(ZvFile *stream)
 {
     const std::int64_t start = stream->Tell();
     for (std::uint32_t type : kSniffOrder) {
-        std::unique_ptr<ZvCodec> codec = ZvMakeCodec(type);
+        // The JPEG 2000 family codec told type 0 recognises all five of its formats.
+        std::unique_ptr<ZvCodec> codec =
+            type == ZV_TYPE_JP2 ? std::make_unique<ZvImageJAS>(ZV_TYPE_UNKNOWN) : ZvMakeCodec(type);
         if (!codec)
             continue;
         codec->CopyInfo(*this);
