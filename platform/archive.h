@@ -32,6 +32,10 @@ public:
 
     // Copies up to size bytes; returns how many were there.
     std::size_t Read(void *data, std::size_t size);
+    // All of size bytes or nothing: false, and nothing consumed, when fewer remain.
+    bool ReadExact(void *data, std::size_t size);
+    bool ReadU16(std::uint16_t &v);
+    bool ReadU32(std::uint32_t &v);
     std::size_t Remaining() const { return mSize - mPos; }
     std::size_t Position() const { return mPos; }
 

@@ -48,6 +48,15 @@ struct POINT
 };
 static_assert(sizeof(POINT) == 8);
 
+inline bool operator==(const RECT &a, const RECT &b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline bool operator==(const POINT &a, const POINT &b)
+{
+    return a.x == b.x && a.y == b.y;
+}
+
 #pragma pack(push, 2)
 struct BITMAPFILEHEADER
 {
@@ -111,3 +120,26 @@ struct LOGFONT
     char lfFaceName[LF_FACESIZE] = {};
 };
 static_assert(sizeof(LOGFONT) == 60);
+
+// Pen and brush records of the drawing objects' stream form (16 and 12 bytes,
+// the brush's hatch as the 32-bit value it was on the platform of origin).
+struct LOGPEN
+{
+    std::uint32_t lopnStyle = 0;
+    POINT lopnWidth;
+    COLORREF lopnColor = 0;
+};
+static_assert(sizeof(LOGPEN) == 16);
+
+struct LOGBRUSH
+{
+    std::uint32_t lbStyle = 0;
+    COLORREF lbColor = 0;
+    std::uint32_t lbHatch = 0;
+};
+static_assert(sizeof(LOGBRUSH) == 12);
+
+constexpr std::uint32_t PS_SOLID = 0;
+constexpr std::uint32_t PS_NULL = 5;
+constexpr std::uint32_t PS_INSIDEFRAME = 6;
+constexpr std::uint32_t BS_SOLID = 0;

@@ -1,0 +1,34 @@
+// caption/caption_render.h
+#pragma once
+
+#include "caption/caption_settings.h"
+#include "platform/win_types.h"
+
+class ZvImage;
+
+// Stamps a caption into a picture at the picture's own size: box is the
+// caption box in picture pixels (CaptionBoxInPicture), top row 0, right and
+// bottom exclusive; an inverted box is taken normalised. The back colour,
+// unless kNoBackColor, fills the box; the text is drawn with the caption's
+// LOGFONT unchanged (its height is picture pixels) and its alignment,
+// clipped to the box. Parts of the box outside the picture are not drawn,
+// and nothing outside the picture's buffer is touched.
+//
+// The picture comes back 24 bits per pixel: indexed pictures are expanded
+// through their palette, and the alpha plane and transparent colour are
+// dropped, also when the box is empty, lies outside or the text is empty.
+// The rest of the picture's information (type, resolution, JPEG quality)
+// is kept. Only the box's rows and the text's extent are touched, so a
+// large picture is not copied.
+//
+// Returns false with the picture's last error set when it holds no pixels,
+// is a ghost or cannot be made 24-bit (the size limit of ZvImage::Create):
+// the picture is then as it was. Also false when no drawing surface for the
+// text can be allocated: the picture is then 24-bit with the box filled.
+// Needs a QGuiApplication (fonts). Any one thread at a time per picture.
+bool DrawCaptionOnPicture(ZvImage &picture, const RECT &box, const CaptionSettings &caption);
+
+// The export's step for one (already turned) picture: the box from the
+// caption's offsets and anchor at the picture's width and height, then
+// DrawCaptionOnPicture.
+bool StampCaption(ZvImage &picture, const CaptionSettings &caption);

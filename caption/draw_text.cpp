@@ -1,0 +1,77 @@
+// caption/draw_text.cpp
+#include "caption/draw_text.h"
+
+#include "caption/caption_geometry.h"
+#include "caption/draw_page.h"
+#include "platform/font_map.h"
+#include "platform/text_draw.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// Keeps a fill within what QRect can hold; far beyond any preview anyway.
+QRect fillRectOf(const RECT &r)
+{
+    constexpr std::int32_t kLimit = 1 << 29;
+    const RECT n = NormalizeRect(r);
+    const int l = std::clamp(n.left, -kLimit, kLimit), t = std::clamp(n.top, -kLimit, kLimit);
+    const int rt = std::clamp(n.right, -kLimit, kLimit), b = std::clamp(n.bottom, -kLimit, kLimit);
+    return QRect(l, t, rt - l, b - t);
+}
+
+} // namespace
+
+CDrawText::CDrawText(const RECT &rect, const CDrawPage *page)
+    : CDrawRect(rect, page)
+{
+    SetPenOn(false);
+    SetBrushOn(false);
+    LOGPEN outline;
+    outline.lopnStyle = PS_NULL;
+    outline.lopnWidth = POINT{1, 1};
+    outline.lopnColor = 0;
+    SetPen(outline);
+}
+
+CaptionSettings CDrawText::GetCaption() const
+{
+    CaptionSettings caption;
+    caption.text = mText;
+    caption.font = mFont;
+    caption.backColor = mBackColor;
+    caption.textColor = mTextColor;
+    caption.align = mAlign;
+    caption.anchor = GetAnchor();
+    caption.offsets = GetOffsets();
+    return caption;
+}
+
+void CDrawText::SetCaption(const CaptionSettings &caption)
+{
+    mText = caption.text;
+    mFont = caption.font;
+    mBackColor = caption.backColor;
+    mTextColor = caption.textColor;
+    mAlign = caption.align;
+    SetAnchor(caption.anchor);
+    SetOffsets(caption.offsets);
+}
+
+void CDrawText::PaintCaption(QPainter &painter, const CDrawPage &page)
+{
+    const float s = page.DisplayScale();
+    const RECT box = PreviewBox(GetOffsets(), GetAnchor(), page.PictureRect(), s);
+    SetPosition(box);
+    painter.save();
+    if (mBackColor != kNoBackColor) {
+        painter.fillRect(fillRectOf(box), QColor(GetRValue(mBackColor), GetGValue(mBackColor), GetBValue(mBackColor)));
+    }
+    painter.setFont(FontFromLogFont(PreviewFont(mFont, s)));
+    painter.setPen(QColor(GetRValue(mTextColor), GetGValue(mTextColor), GetBValue(mTextColor)));
+    DrawText(painter, mText, box, unsigned(mAlign));
+    painter.restore();
+}

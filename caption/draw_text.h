@@ -1,0 +1,53 @@
+// caption/draw_text.h
+#pragma once
+
+#include "caption/caption_settings.h"
+#include "caption/draw_rect.h"
+
+#include <QString>
+
+class QPainter;
+
+// The caption box: a rectangle with the caption's text, font, colours and
+// alignment. Its anchor and offsets (inherited) complete the CaptionSettings
+// that the export stamps on every picture. UI thread only.
+class CDrawText : public CDrawRect
+{
+public:
+    // A box on rect anchored top-left, with the caption defaults, pen and
+    // brush off and a null outline pen (nothing is outlined).
+    CDrawText(const RECT &rect, const CDrawPage *page);
+
+    const char *GetRuntimeClassName() const override { return "CDrawText"; }
+    // The stream form adds nothing to CDrawRect's: the caption is not kept.
+
+    // The whole record: the box's own settings plus its anchor and offsets.
+    CaptionSettings GetCaption() const;
+    void SetCaption(const CaptionSettings &caption);
+
+    const QString &GetText() const { return mText; }
+    void SetText(const QString &text) { mText = text; }
+    const LOGFONT &GetFont() const { return mFont; }
+    void SetFont(const LOGFONT &font) { mFont = font; }
+    COLORREF GetBackColor() const { return mBackColor; }
+    void SetBackColor(COLORREF color) { mBackColor = color; }   // kNoBackColor: transparent
+    COLORREF GetTextColor() const { return mTextColor; }
+    void SetTextColor(COLORREF color) { mTextColor = color; }
+    std::int32_t GetAlign() const { return mAlign; }
+    void SetAlign(std::int32_t align) { mAlign = align; }
+
+    // Draws the box on the preview: the box rectangle is derived from the
+    // offsets at the page's picture rectangle and display scale and stored as
+    // position; the back colour (unless transparent) fills it, and the text
+    // is drawn in the preview copy of the font (PreviewFont) with the
+    // alignment, clipped to the box. Nothing is clipped to the picture.
+    // The painter's state is restored on return.
+    virtual void PaintCaption(QPainter &painter, const CDrawPage &page);
+
+private:
+    QString mText = kDefaultCaptionText;
+    LOGFONT mFont = DefaultCaptionFont();
+    COLORREF mBackColor = kNoBackColor;
+    COLORREF mTextColor = 0;
+    std::int32_t mAlign = CaptionAlign::Middle;
+};
