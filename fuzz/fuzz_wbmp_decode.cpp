@@ -1,0 +1,14 @@
+// fuzz/fuzz_wbmp_decode.cpp
+#include "imagelib/image.h"
+#include "imagelib/mem_file.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    ZvMemFile file(const_cast<std::uint8_t *>(data), size);
+    ZvImage image;
+    image.Decode(&file, ZV_TYPE_WBMP);
+    return 0;
+}
