@@ -1,0 +1,445 @@
+// tests/imagelib/codec_png_test.cpp
+#include "imagelib/codec_png.h"
+#include "imagelib/image.h"
+#include "imagelib/mem_file.h"
+#include "tests/imagelib/codec_roundtrip.h"
+#include "tests/support/corpora.h"
+#include "tests/support/pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string suiteDir()
+{
+    return corporaDir() + "/pngsuite/png";
+}
+
+std::string baseName(const std::string &path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
+std::uint32_t be32(const std::string &s, std::size_t at)
+{
+    return std::uint32_t(std::uint8_t(s[at])) << 24 | std::uint32_t(std::uint8_t(s[at + 1])) << 16 |
+           std::uint32_t(std::uint8_t(s[at + 2])) << 8 | std::uint8_t(s[at + 3]);
+}
+
+// The chunks of a PNG file in order: type and data.
+std::vector<std::pair<std::string, std::string>> chunksOf(const std::string &png)
+{
+    std::vector<std::pair<std::string, std::string>> chunks;
+    std::size_t at = 8;
+    while (at + 12 <= png.size()) {
+        const std::uint32_t length = be32(png, at);
+        if (at + 12 + length > png.size())
+            break;
+        chunks.emplace_back(png.substr(at + 4, 4), png.substr(at + 8, length));
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+std::uint32_t crc32(const std::string &bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+std::map<std::string, std::string> chunkMap(const std::string &png)
+{
+    std::map<std::string, std::string> map;
+    for (const auto &[type, data] : chunksOf(png))
+        map.emplace(type, data);
+    return map;
+}
+
+// ImageMagick's decode with the values as stored. Most suite files declare
+// gamma 1.0, which ImageMagick would otherwise convert to sRGB on output;
+// and it is asked for 16 bits, which are rounded here the way libpng's
+// scaling rounds (its own reduction to 8 bits truncates).
+Rgb8 magickStored(const std::string &path, const char *extra = "")
+{
+    std::string out;
+    if (runCommand("convert '" + path + "[0]' " + extra + " -set colorspace sRGB -depth 16 ppm:- 2>/dev/null",
+                   &out) != 0)
+        return Rgb8();
+    // P6, width, height, 65535, one whitespace byte, then big-endian samples.
+    std::size_t pos = 0;
+    int fields = 0;
+    while (pos < out.size() && fields < 4) {
+        while (pos < out.size() && std::isspace(static_cast<unsigned char>(out[pos])))
+            ++pos;
+        while (pos < out.size() && !std::isspace(static_cast<unsigned char>(out[pos])))
+            ++pos;
+        ++fields;
+    }
+    Rgb8 rgb;
+    if (std::sscanf(out.c_str(), "P6 %d %d", &rgb.width, &rgb.height) != 2)
+        return Rgb8();
+    const std::size_t count = std::size_t(rgb.width) * rgb.height * 3;
+    if (out.size() < pos + 1 + 2 * count)
+        return Rgb8();
+    const auto *p = reinterpret_cast<const std::uint8_t *>(out.data()) + pos + 1;
+    for (std::size_t i = 0; i < count; ++i)
+        rgb.rgb.push_back(std::uint8_t(((p[2 * i] << 8 | p[2 * i + 1]) * 255 + 32767) / 65535));
+    return rgb;
+}
+
+std::vector<std::uint8_t> magickStoredAlpha(const std::string &path)
+{
+    const Rgb8 rgb = magickStored(path, "-alpha extract -type TrueColor");
+    std::vector<std::uint8_t> alpha;
+    for (std::size_t i = 0; i < rgb.rgb.size(); i += 3)
+        alpha.push_back(rgb.rgb[i]);
+    return alpha;
+}
+
+ZvImage loadPng(const std::string &name)
+{
+    ZvImage image;
+    image.Load((suiteDir() + "/" + name).c_str(), ZV_TYPE_PNG);
+    return image;
+}
+
+// A 24-bit picture's alpha-keyed twin: the pixels equal to key become clear.
+std::vector<std::uint8_t> keyedAlpha(const Rgb8 &rgb, RGBQUAD key)
+{
+    std::vector<std::uint8_t> alpha;
+    for (std::size_t i = 0; i < rgb.rgb.size(); i += 3) {
+        const bool clear = rgb.rgb[i] == key.rgbRed && rgb.rgb[i + 1] == key.rgbGreen && rgb.rgb[i + 2] == key.rgbBlue;
+        alpha.push_back(clear ? 0 : 255);
+    }
+    return alpha;
+}
+
+// Accepts a fixed number of bytes, then fails every write.
+class ShortFile : public ZvMemFile
+{
+public:
+    explicit ShortFile(std::size_t room)
+        : mRoom(room)
+    {
+        Open();
+    }
+    std::size_t Write(const void *buffer, std::size_t size, std::size_t count) override
+    {
+        if (size * count > mRoom)
+            return 0;
+        mRoom -= size * count;
+        return ZvMemFile::Write(buffer, size, count);
+    }
+
+private:
+    std::size_t mRoom;
+};
+
+} // namespace
+
+TEST(PngSuite, EveryValidFileDecodesToImageMagicksPixels)
+{
+    ZV_REQUIRE_CORPUS("pngsuite/png");
+    if (!haveImageMagick())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    int checked = 0;
+    for (const std::string &path : listFiles(suiteDir(), ".png")) {
+        if (baseName(path)[0] == 'x')
+            continue;
+        SCOPED_TRACE(baseName(path));
+        ZvImage image;
+        ASSERT_TRUE(image.Load(path.c_str(), ZV_TYPE_PNG)) << image.GetLastError();
+        EXPECT_EQ(image.GetType(), std::uint32_t(ZV_TYPE_PNG));
+        // Colour channels as stored: neither side composites the alpha away.
+        EXPECT_EQ(maxDifference(toRgb(image), magickStored(path)), 0);
+        if (image.AlphaIsValid()) {
+            EXPECT_EQ(alphaTopDown(image), magickStoredAlpha(path));
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 150);
+}
+
+TEST(PngSuite, EveryCorruptFileIsRefusedWithAMessage)
+{
+    ZV_REQUIRE_CORPUS("pngsuite/png");
+    int checked = 0;
+    for (const std::string &path : listFiles(suiteDir(), ".png")) {
+        if (baseName(path)[0] != 'x')
+            continue;
+        SCOPED_TRACE(baseName(path));
+        ZvImage image;
+        EXPECT_FALSE(image.Load(path.c_str(), ZV_TYPE_PNG));
+        EXPECT_FALSE(image.IsValid());
+        EXPECT_STRNE(image.GetLastError(), "");
+        ++checked;
+    }
+    EXPECT_GT(checked, 10);
+}
+
+TEST(PngDecode, ColourTypesMapOntoTheDibLayouts)
+{
+    ZV_REQUIRE_CORPUS("pngsuite/png");
+    struct Case
+    {
+        const char *file;
+        std::uint32_t bpp;
+        bool alpha;
+    };
+    for (const Case &c : {Case{"basn0g01.png", 1, false}, Case{"basn0g02.png", 4, false},
+                          Case{"basn0g04.png", 4, false}, Case{"basn0g16.png", 8, false},
+                          Case{"basn3p02.png", 4, false}, Case{"basn3p08.png", 8, false},
+                          Case{"basn2c16.png", 24, false}, Case{"basn4a08.png", 24, true},
+                          Case{"basn6a16.png", 24, true}, Case{"basi0g02.png", 4, false},
+                          Case{"tbwn0g16.png", 24, true}, Case{"tbrn2c08.png", 24, false}}) {
+        SCOPED_TRACE(c.file);
+        const ZvImage image = loadPng(c.file);
+        ASSERT_TRUE(image.IsValid()) << image.GetLastError();
+        EXPECT_EQ(image.GetBpp(), c.bpp);
+        EXPECT_EQ(image.AlphaIsValid(), c.alpha);
+    }
+    // Grey stays greyscale, so that it can be saved as a grey JPEG.
+    EXPECT_TRUE(loadPng("basn0g08.png").IsGrayScale());
+    EXPECT_TRUE(loadPng("basn0g16.png").IsGrayScale());
+}
+
+TEST(PngDecode, TransparencyBecomesTheTransparentIndexOrColour)
+{
+    ZV_REQUIRE_CORPUS("pngsuite/png");
+    // One clear palette entry: the transparent index, no alpha palette.
+    const ZvImage palette = loadPng("tbbn3p08.png");
+    ASSERT_TRUE(palette.IsValid());
+    ASSERT_GE(palette.GetTransIndex(), 0);
+    EXPECT_FALSE(palette.AlphaPaletteIsEnabled());
+    // Graded palette alpha: kept in the palette's fourth bytes.
+    const ZvImage graded = loadPng("tm3n3p02.png");
+    ASSERT_TRUE(graded.IsValid());
+    EXPECT_TRUE(graded.AlphaPaletteIsEnabled());
+    EXPECT_EQ(graded.GetTransIndex(), 0);
+    EXPECT_EQ(graded.GetPaletteColor(1).rgbReserved, 0x55);
+    EXPECT_EQ(graded.GetPaletteColor(3).rgbReserved, 255);
+    // A transparent grey level is the index of that level.
+    const ZvImage grey = loadPng("tbbn0g04.png");
+    ASSERT_TRUE(grey.IsValid());
+    ASSERT_GE(grey.GetTransIndex(), 0);
+    EXPECT_EQ(grey.GetPaletteColor(std::uint8_t(grey.GetTransIndex())).rgbRed, 255);
+    // An RGB key colour.
+    const ZvImage rgb = loadPng("tbrn2c08.png");
+    ASSERT_TRUE(rgb.IsValid());
+    EXPECT_EQ(rgb.GetTransIndex(), 0);
+    const RGBQUAD key = rgb.GetTransColor();
+    EXPECT_EQ(key.rgbRed, 255);
+    EXPECT_EQ(key.rgbGreen, 255);
+    EXPECT_EQ(key.rgbBlue, 255);
+}
+
+TEST(PngDecode, PixelsPerMetreBecomeDpi)
+{
+    ZV_REQUIRE_CORPUS("pngsuite/png");
+    const ZvImage metric = loadPng("cdun2c08.png");   // 1000 pixels per metre
+    EXPECT_EQ(metric.GetXDPI(), 25);
+    EXPECT_EQ(metric.GetYDPI(), 25);
+    const ZvImage aspect = loadPng("cdfn2c08.png");   // unit unknown: an aspect ratio only
+    EXPECT_EQ(aspect.GetXDPI(), 96);
+}
+
+TEST(PngDecode, ShortAndForgedFilesFailWithoutAllocating)
+{
+    ZvImage source = makePattern24(40, 30);
+    const std::string png = encodeBytes(source, ZV_TYPE_PNG);
+    ASSERT_FALSE(png.empty());
+    ZvImage image;
+    EXPECT_FALSE(decodeBytes(png.substr(0, png.size() / 2), ZV_TYPE_PNG, image));
+    EXPECT_STREQ(image.GetLastError(), "Read Error");
+
+    // The same few bytes claiming 50000 x 50000 pixels, with a valid IHDR.
+    std::string forged = png;
+    const std::uint8_t size[] = {0, 0, 0xC3, 0x50, 0, 0, 0xC3, 0x50};
+    forged.replace(16, 8, reinterpret_cast<const char *>(size), 8);
+    const std::uint32_t crc = crc32(forged.substr(12, 17));
+    for (int i = 0; i < 4; ++i)
+        forged[29 + i] = char(crc >> (24 - 8 * i));
+    EXPECT_FALSE(decodeBytes(forged, ZV_TYPE_PNG, image));
+    EXPECT_STREQ(image.GetLastError(), "Not enough image data");
+
+    EXPECT_FALSE(decodeBytes("not a png at all", ZV_TYPE_PNG, image));
+    EXPECT_STRNE(image.GetLastError(), "");
+}
+
+TEST(PngEncode, TrueColourRoundTripsWithPhysAndBackground)
+{
+    ZvImage source = makePattern24(67, 41);
+    source.SetXDPI(300);
+    source.SetYDPI(72);
+    const std::string png = encodeBytes(source, ZV_TYPE_PNG);
+    ASSERT_FALSE(png.empty()) << source.GetLastError();
+    const auto chunks = chunkMap(png);
+    const std::string &ihdr = chunks.at("IHDR");
+    EXPECT_EQ(be32(ihdr, 0), 67u);
+    EXPECT_EQ(be32(ihdr, 4), 41u);
+    EXPECT_EQ(ihdr[8], 8);   // bit depth
+    EXPECT_EQ(ihdr[9], 2);   // RGB
+    EXPECT_EQ(ihdr[12], 0);  // not interlaced
+    const std::string &phys = chunks.at("pHYs");
+    EXPECT_EQ(be32(phys, 0), 11811u);
+    EXPECT_EQ(be32(phys, 4), 2835u);
+    EXPECT_EQ(phys[8], 1);
+    EXPECT_EQ(chunks.count("bKGD"), 1u);
+    EXPECT_EQ(chunks.count("tRNS"), 0u);
+
+    ZvImage back;
+    ASSERT_TRUE(decodeBytes(png, ZV_TYPE_PNG, back)) << back.GetLastError();
+    EXPECT_EQ(toRgb(back), toRgb(source));
+    EXPECT_EQ(back.GetXDPI(), 300);
+    EXPECT_EQ(back.GetYDPI(), 72);
+    if (haveImageMagick()) {
+        EXPECT_EQ(toRgb(source), magickDecode(scratchFile("rgb.png", png)));
+    }
+}
+
+TEST(PngEncode, IndexedPicturesKeepTheirDepthAndPalette)
+{
+    for (int bpp : {1, 4, 8}) {
+        SCOPED_TRACE(bpp);
+        ZvImage source = makePatternIndexed(300, 250, bpp);
+        const std::string png = encodeBytes(source, ZV_TYPE_PNG);
+        ASSERT_FALSE(png.empty()) << source.GetLastError();
+        const auto chunks = chunkMap(png);
+        EXPECT_EQ(chunks.at("IHDR")[8], bpp);
+        EXPECT_EQ(chunks.at("IHDR")[9], 3);
+        // Large pictures keep every palette entry.
+        EXPECT_EQ(chunks.at("PLTE").size(), 3u * source.GetNumColors());
+        EXPECT_EQ(chunks.at("bKGD"), std::string(1, '\0'));
+        ZvImage back;
+        ASSERT_TRUE(decodeBytes(png, ZV_TYPE_PNG, back));
+        EXPECT_EQ(back.GetBpp(), std::uint32_t(bpp));
+        EXPECT_EQ(toRgb(back), toRgb(source));
+        if (haveImageMagick()) {
+            EXPECT_EQ(toRgb(source), magickDecode(scratchFile("indexed.png", png)));
+        }
+    }
+}
+
+TEST(PngEncode, SmallPicturesWriteThePaletteUpToTheHighestIndexUsed)
+{
+    ZvImage source = makePatternIndexed(10, 10, 8);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            source.SetPixelIndex(x, y, std::uint8_t((x + y) % 7));
+    const std::string png = encodeBytes(source, ZV_TYPE_PNG);
+    EXPECT_EQ(chunkMap(png).at("PLTE").size(), 7u * 3);
+    ZvImage back;
+    ASSERT_TRUE(decodeBytes(png, ZV_TYPE_PNG, back));
+    EXPECT_EQ(toRgb(back), toRgb(source));
+
+    // Two-colour pictures are never cut.
+    ZvImage mono = makePatternIndexed(10, 10, 1);
+    for (int x = 0; x < 10; ++x)
+        for (int y = 0; y < 10; ++y)
+            mono.SetPixelIndex(x, y, 0);
+    EXPECT_EQ(chunkMap(encodeBytes(mono, ZV_TYPE_PNG)).at("PLTE").size(), 6u);
+}
+
+TEST(PngEncode, TheBackgroundEntryMovesToIndexZeroAsTransparent)
+{
+    for (int bpp : {1, 4, 8}) {
+        SCOPED_TRACE(bpp);
+        ZvImage source = makePatternIndexed(33, 17, bpp);
+        const std::uint8_t back = bpp == 1 ? 1 : 5;
+        source.SetTransIndex(back);
+        const Rgb8 before = toRgb(source);
+        const std::string pixelsBefore(static_cast<const char *>(source.GetDIB()), source.GetSize());
+        const std::string png = encodeBytes(source, ZV_TYPE_PNG);
+        ASSERT_FALSE(png.empty());
+        // The caller's picture is not touched by the swap.
+        EXPECT_EQ(std::string(static_cast<const char *>(source.GetDIB()), source.GetSize()), pixelsBefore);
+
+        const auto chunks = chunkMap(png);
+        const RGBQUAD moved = source.GetPaletteColor(back);
+        const std::string &plte = chunks.at("PLTE");
+        EXPECT_EQ(std::uint8_t(plte[0]), moved.rgbRed);
+        EXPECT_EQ(std::uint8_t(plte[1]), moved.rgbGreen);
+        EXPECT_EQ(std::uint8_t(plte[2]), moved.rgbBlue);
+        EXPECT_EQ(chunks.at("tRNS"), std::string(1, '\0'));
+
+        ZvImage decoded;
+        ASSERT_TRUE(decodeBytes(png, ZV_TYPE_PNG, decoded));
+        EXPECT_EQ(toRgb(decoded), before);
+        EXPECT_EQ(decoded.GetTransIndex(), 0);
+    }
+}
+
+TEST(PngEncode, AlphaIsWrittenAsRgba)
+{
+    ZvImage source = makePattern24(20, 12);
+    ASSERT_TRUE(source.AlphaCreate());
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x)
+            source.AlphaSet(x, y, std::uint8_t(x * 13 + y));
+    const std::string png = encodeBytes(source, ZV_TYPE_PNG);
+    EXPECT_EQ(chunkMap(png).at("IHDR")[9], 6);
+    ZvImage back;
+    ASSERT_TRUE(decodeBytes(png, ZV_TYPE_PNG, back));
+    EXPECT_EQ(toRgb(back), toRgb(source));
+    EXPECT_EQ(alphaTopDown(back), alphaTopDown(source));
+    if (haveImageMagick()) {
+        EXPECT_EQ(magickAlpha(scratchFile("alpha.png", png)), alphaTopDown(source));
+    }
+}
+
+TEST(PngEncode, AKeyedTrueColourPictureIsWrittenWithAlpha)
+{
+    ZvImage source = makePattern24(16, 9);
+    const RGBQUAD key{10, 20, 30, 0};
+    source.SetPixelColor(3, 4, key);
+    source.SetPixelColor(15, 0, key);
+    source.SetTransColor(key);
+    source.SetTransIndex(0);
+    const std::string png = encodeBytes(source, ZV_TYPE_PNG);
+    const auto chunks = chunkMap(png);
+    EXPECT_EQ(chunks.at("IHDR")[9], 6);
+    const std::string &bkgd = chunks.at("bKGD");   // 16-bit red, green, blue
+    EXPECT_EQ(bkgd, std::string("\0\x1e\0\x14\0\x0a", 6));
+    ZvImage back;
+    ASSERT_TRUE(decodeBytes(png, ZV_TYPE_PNG, back));
+    EXPECT_EQ(alphaTopDown(back), keyedAlpha(toRgb(source), key));
+}
+
+TEST(PngEncode, AnEnabledAlphaPaletteIsWrittenAsTrns)
+{
+    ZvImage source = makePatternIndexed(300, 230, 8);
+    RGBQUAD *pal = source.GetPalette();
+    for (int i = 0; i < 256; ++i)
+        pal[i].rgbReserved = i < 3 ? std::uint8_t(i * 100) : 255;
+    source.AlphaPaletteEnable(true);
+    const std::string png = encodeBytes(source, ZV_TYPE_PNG);
+    EXPECT_EQ(chunkMap(png).at("tRNS"), std::string("\0\x64\xc8", 3));
+    ZvImage back;
+    ASSERT_TRUE(decodeBytes(png, ZV_TYPE_PNG, back));
+    EXPECT_TRUE(back.AlphaPaletteIsEnabled());
+    EXPECT_EQ(back.GetPaletteColor(1).rgbReserved, 100);
+    EXPECT_EQ(back.GetTransIndex(), 0);
+}
+
+TEST(PngEncode, StreamFailuresAreReported)
+{
+    ZvImage source = makePattern24(64, 64);
+    ShortFile file(100);
+    EXPECT_FALSE(source.Encode(&file, ZV_TYPE_PNG));
+    EXPECT_STREQ(source.GetLastError(), "Write Error");
+    EXPECT_FALSE(source.Encode(static_cast<ZvFile *>(nullptr), ZV_TYPE_PNG));
+    EXPECT_STREQ(source.GetLastError(), "null file handler");
+}
