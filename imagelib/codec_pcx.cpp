@@ -124,8 +124,19 @@ public:
         if (!mRle)
             return mIn.Read(out, count);
         while (count > 0) {
-            if (mLeft == 0 && !StartRun())
-                return false;
+            if (mLeft == 0) {
+                // Most bytes of a photograph stand for themselves.
+                const int b = mIn.Get();
+                if (b < 0)
+                    return false;
+                if ((b & 0xC0) != 0xC0) {
+                    *out++ = std::uint8_t(b);
+                    --count;
+                    continue;
+                }
+                if (!StartRun(b))
+                    return false;
+            }
             const std::uint32_t n = std::min(mLeft, count);
             std::memset(out, mValue, n);
             out += n;
@@ -137,16 +148,8 @@ public:
     bool RunPending() const { return mLeft > 0; }
 
 private:
-    bool StartRun()
+    bool StartRun(int b)
     {
-        const int b = mIn.Get();
-        if (b < 0)
-            return false;
-        if ((b & 0xC0) != 0xC0) {
-            mLeft = 1;
-            mValue = std::uint8_t(b);
-            return true;
-        }
         const int v = mIn.Get();
         if (v < 0)
             return false;
