@@ -1,6 +1,8 @@
 // imagelib/image.cpp
 #include "imagelib/image.h"
 
+#include "platform/large_block.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -167,6 +169,7 @@ void *ZvImage::Create(std::uint32_t width, std::uint32_t height, std::uint32_t b
         SetLastError("ZvImage::Create can't allocate memory");
         return nullptr;
     }
+    zvAdviseLargeBlock(mDib, GetSize());
 
     std::memset(static_cast<std::uint8_t *>(mDib) + sizeof(BITMAPINFOHEADER), 0, GetPaletteSize());
     SelectionDelete();
