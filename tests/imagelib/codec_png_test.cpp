@@ -3,13 +3,12 @@
 #include "imagelib/image.h"
 #include "imagelib/mem_file.h"
 #include "tests/imagelib/codec_roundtrip.h"
+#include "tests/imagelib/magick_stored.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -17,6 +16,8 @@
 #include <vector>
 
 namespace {
+
+const char *const kAsStored = "-set colorspace sRGB";
 
 std::string suiteDir()
 {
@@ -66,47 +67,6 @@ std::map<std::string, std::string> chunkMap(const std::string &png)
     for (const auto &[type, data] : chunksOf(png))
         map.emplace(type, data);
     return map;
-}
-
-// ImageMagick's decode with the values as stored. Most suite files declare
-// gamma 1.0, which ImageMagick would otherwise convert to sRGB on output;
-// and it is asked for 16 bits, which are rounded here the way libpng's
-// scaling rounds (its own reduction to 8 bits truncates).
-Rgb8 magickStored(const std::string &path, const char *extra = "")
-{
-    std::string out;
-    if (runCommand("convert '" + path + "[0]' " + extra + " -set colorspace sRGB -depth 16 ppm:- 2>/dev/null",
-                   &out) != 0)
-        return Rgb8();
-    // P6, width, height, 65535, one whitespace byte, then big-endian samples.
-    std::size_t pos = 0;
-    int fields = 0;
-    while (pos < out.size() && fields < 4) {
-        while (pos < out.size() && std::isspace(static_cast<unsigned char>(out[pos])))
-            ++pos;
-        while (pos < out.size() && !std::isspace(static_cast<unsigned char>(out[pos])))
-            ++pos;
-        ++fields;
-    }
-    Rgb8 rgb;
-    if (std::sscanf(out.c_str(), "P6 %d %d", &rgb.width, &rgb.height) != 2)
-        return Rgb8();
-    const std::size_t count = std::size_t(rgb.width) * rgb.height * 3;
-    if (out.size() < pos + 1 + 2 * count)
-        return Rgb8();
-    const auto *p = reinterpret_cast<const std::uint8_t *>(out.data()) + pos + 1;
-    for (std::size_t i = 0; i < count; ++i)
-        rgb.rgb.push_back(std::uint8_t(((p[2 * i] << 8 | p[2 * i + 1]) * 255 + 32767) / 65535));
-    return rgb;
-}
-
-std::vector<std::uint8_t> magickStoredAlpha(const std::string &path)
-{
-    const Rgb8 rgb = magickStored(path, "-alpha extract -type TrueColor");
-    std::vector<std::uint8_t> alpha;
-    for (std::size_t i = 0; i < rgb.rgb.size(); i += 3)
-        alpha.push_back(rgb.rgb[i]);
-    return alpha;
 }
 
 ZvImage loadPng(const std::string &name)
@@ -164,9 +124,11 @@ TEST(PngSuite, EveryValidFileDecodesToImageMagicksPixels)
         ASSERT_TRUE(image.Load(path.c_str(), ZV_TYPE_PNG)) << image.GetLastError();
         EXPECT_EQ(image.GetType(), std::uint32_t(ZV_TYPE_PNG));
         // Colour channels as stored: neither side composites the alpha away.
-        EXPECT_EQ(maxDifference(toRgb(image), magickStored(path)), 0);
+        // Most suite files declare gamma 1.0, which ImageMagick would
+        // convert to sRGB on output unless told the values are sRGB.
+        EXPECT_EQ(maxDifference(toRgb(image), magickStored(path, kAsStored)), 0);
         if (image.AlphaIsValid()) {
-            EXPECT_EQ(alphaTopDown(image), magickStoredAlpha(path));
+            EXPECT_EQ(alphaTopDown(image), magickStoredAlpha(path, kAsStored));
         }
         ++checked;
     }

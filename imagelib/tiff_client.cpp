@@ -1,0 +1,138 @@
+// imagelib/tiff_client.cpp
+#include "imagelib/tiff_client.h"
+#include "imagelib/file.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+// Messages libtiff raises before a handle exists, or from code that has no
+// handle, would go to the process-wide handlers and so to stderr. Those are
+// switched off once, before the first handle is opened on any thread.
+void silenceProcessHandlers()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        TIFFSetErrorHandler(nullptr);
+        TIFFSetWarningHandler(nullptr);
+    });
+}
+
+} // namespace
+
+ZvTiffClient::ZvTiffClient(ZvFile *file)
+    : mFile(file)
+{
+}
+
+ZvTiffClient::~ZvTiffClient()
+{
+    // Not TIFFClose: after a failure nothing more should be written.
+    if (mTif)
+        TIFFCleanup(mTif);
+}
+
+bool ZvTiffClient::Open(const char *mode)
+{
+    silenceProcessHandlers();
+    if (!mFile || mTif)
+        return false;
+    mBase = mFile->Tell();
+    if (mBase < 0)
+        mBase = 0;
+    TIFFOpenOptions *opts = TIFFOpenOptionsAlloc();
+    if (!opts)
+        return false;
+    TIFFOpenOptionsSetErrorHandlerExtR(opts, ErrorHandler, this);
+    TIFFOpenOptionsSetWarningHandlerExtR(opts, WarningHandler, this);
+    mTif = TIFFClientOpenExt("ZvImageTIF", mode, this, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+                             MapProc, UnmapProc, opts);
+    TIFFOpenOptionsFree(opts);
+    return mTif != nullptr;
+}
+
+bool ZvTiffClient::Close()
+{
+    if (!mTif)
+        return false;
+    const bool flushed = TIFFFlush(mTif) != 0;
+    TIFFCleanup(mTif);
+    mTif = nullptr;
+    return flushed;
+}
+
+std::int64_t ZvTiffClient::Available() const
+{
+    const std::int64_t size = mFile ? mFile->Size() : -1;
+    return size >= mBase ? size - mBase : -1;
+}
+
+tmsize_t ZvTiffClient::ReadProc(thandle_t h, void *buf, tmsize_t size)
+{
+    auto *self = static_cast<ZvTiffClient *>(h);
+    if (size <= 0)
+        return 0;
+    return tmsize_t(self->mFile->Read(buf, 1, std::size_t(size)));
+}
+
+tmsize_t ZvTiffClient::WriteProc(thandle_t h, void *buf, tmsize_t size)
+{
+    auto *self = static_cast<ZvTiffClient *>(h);
+    if (size <= 0)
+        return 0;
+    return tmsize_t(self->mFile->Write(buf, 1, std::size_t(size)));
+}
+
+toff_t ZvTiffClient::SeekProc(thandle_t h, toff_t off, int whence)
+{
+    auto *self = static_cast<ZvTiffClient *>(h);
+    constexpr toff_t kFail = toff_t(-1);
+    bool ok = false;
+    switch (whence) {
+    case SEEK_SET:
+        if (off > toff_t(INT64_MAX - self->mBase))
+            return kFail;
+        ok = self->mFile->Seek(self->mBase + std::int64_t(off), SEEK_FROM_START);
+        break;
+    case SEEK_CUR: ok = self->mFile->Seek(std::int64_t(off), SEEK_FROM_CURRENT); break;
+    case SEEK_END: ok = self->mFile->Seek(std::int64_t(off), SEEK_FROM_END); break;
+    default: return kFail;
+    }
+    const std::int64_t pos = ok ? self->mFile->Tell() - self->mBase : -1;
+    return pos < 0 ? kFail : toff_t(pos);
+}
+
+int ZvTiffClient::CloseProc(thandle_t)
+{
+    return 0;   // the stream is the caller's
+}
+
+toff_t ZvTiffClient::SizeProc(thandle_t h)
+{
+    const std::int64_t size = static_cast<ZvTiffClient *>(h)->Available();
+    return size < 0 ? 0 : toff_t(size);
+}
+
+int ZvTiffClient::MapProc(thandle_t, void **, toff_t *)
+{
+    return 0;
+}
+
+void ZvTiffClient::UnmapProc(thandle_t, void *, toff_t)
+{
+}
+
+int ZvTiffClient::ErrorHandler(TIFF *, void *user, const char *, const char *fmt, va_list ap)
+{
+    auto *self = static_cast<ZvTiffClient *>(user);
+    if (self && !self->mError[0])
+        std::vsnprintf(self->mError, sizeof(self->mError), fmt, ap);
+    return 1;
+}
+
+int ZvTiffClient::WarningHandler(TIFF *, void *, const char *, const char *, va_list)
+{
+    return 1;   // warnings describe oddities libtiff has already worked around
+}

@@ -1,0 +1,49 @@
+// imagelib/tiff_client.h
+#pragma once
+
+#include <tiffio.h>
+
+#include <cstdarg>
+#include <cstdint>
+
+class ZvFile;
+
+// A libtiff handle over a ZvFile through client procedures. The TIFF starts
+// where the stream stands when Open is called; its offsets count from there.
+// libtiff's error text lands in this object (the first error is kept),
+// never on stderr: the handlers are per handle, so decodes on several
+// threads do not share them. The stream stays the caller's.
+class ZvTiffClient
+{
+public:
+    explicit ZvTiffClient(ZvFile *file);
+    ~ZvTiffClient();
+    ZvTiffClient(const ZvTiffClient &) = delete;
+    ZvTiffClient &operator=(const ZvTiffClient &) = delete;
+
+    // mode as for TIFFClientOpen ("r", "w", "a", ...). False on failure.
+    bool Open(const char *mode);
+    TIFF *Handle() const { return mTif; }
+    // Writes what is pending and closes; false when that failed.
+    bool Close();
+    // The first error libtiff reported, or an empty text.
+    const char *LibraryError() const { return mError; }
+    // Bytes from the start of the TIFF to the end of the stream, or -1.
+    std::int64_t Available() const;
+
+private:
+    static tmsize_t ReadProc(thandle_t h, void *buf, tmsize_t size);
+    static tmsize_t WriteProc(thandle_t h, void *buf, tmsize_t size);
+    static toff_t SeekProc(thandle_t h, toff_t off, int whence);
+    static int CloseProc(thandle_t h);
+    static toff_t SizeProc(thandle_t h);
+    static int MapProc(thandle_t h, void **base, toff_t *size);
+    static void UnmapProc(thandle_t h, void *base, toff_t size);
+    static int ErrorHandler(TIFF *tif, void *user, const char *module, const char *fmt, va_list ap);
+    static int WarningHandler(TIFF *tif, void *user, const char *module, const char *fmt, va_list ap);
+
+    ZvFile *mFile;
+    std::int64_t mBase = 0;
+    TIFF *mTif = nullptr;
+    char mError[200] = {};   // filled inside libtiff's callbacks: no allocation there
+};
