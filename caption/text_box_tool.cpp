@@ -41,6 +41,7 @@ void CTextBoxTool::OnButtonUp(CDrawPage &page, unsigned flags, POINT point)
     st.shapeKey = kPointerToolKey;
     if (pointer)
         pointer->OnButtonUp(page, flags, point);
+    CBoxTool::OnButtonUp(page, flags, point);
 }
 
 void CTextBoxTool::OnMouseMove(CDrawPage &page, unsigned flags, POINT point)

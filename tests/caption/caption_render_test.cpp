@@ -198,6 +198,23 @@ INSTANTIATE_TEST_SUITE_P(Caption, StampOnSizes,
                          ::testing::Values(SizeCase{640, 480}, SizeCase{3000, 2000}, SizeCase{480, 640},
                                            SizeCase{120, 35}));
 
+TEST(CaptionRender, TurnedPictureIsMeasuredAtItsTurnedSize)
+{
+    ZvImage picture(640, 480, 24);
+    ASSERT_TRUE(picture.IsValid());
+    std::memset(picture.GetBits(0), 0xFF, picture.GetHeader().biSizeImage);
+    ASSERT_TRUE(picture.RotateRight());
+    ASSERT_EQ(picture.GetWidth(), 480u);
+    CaptionSettings settings = caption("", kRed, 0);
+    settings.anchor = CaptionAnchor::BottomRight;
+    settings.offsets = {310, 50, 10, 10};
+    ASSERT_TRUE(StampCaption(picture, settings));
+    EXPECT_EQ(at(picture, 469, 629), kRed);   // box (170, 590, 470, 630)
+    EXPECT_EQ(at(picture, 170, 590), kRed);
+    EXPECT_EQ(at(picture, 169, 590), RGB(255, 255, 255));
+    EXPECT_EQ(at(picture, 470, 629), RGB(255, 255, 255));
+}
+
 // The preview paints exactly what the export writes when shown at scale 1.
 TEST(CaptionRender, PreviewAtScaleOneMatchesTheExport)
 {
