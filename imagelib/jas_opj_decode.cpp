@@ -7,6 +7,7 @@
 // and signed samples moved up by half their range.
 #include "imagelib/codec.h"
 #include "imagelib/jas_formats.h"
+#include "imagelib/jas_opj_limits.h"
 #include "imagelib/jas_opj_session.h"
 #include "imagelib/jas_pixels.h"
 
@@ -186,6 +187,7 @@ void storePicture(ZvImage &image, const opj_image_t &img, std::uint32_t type)
 
 void jasReadJpeg2000(ZvImage &image, ZvFile *stream, bool jp2)
 {
+    jasCheckCodestreamLimits(stream, jp2, kMaxSamples);
     ZvOpjSession s(stream, true);
     s.CreateCodec(opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K));
     opj_dparameters_t params;

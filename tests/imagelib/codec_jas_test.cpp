@@ -434,17 +434,31 @@ TEST(JasDecode, TruncatedCodestreamsFailQuietly)
     EXPECT_EQ(readFile(errFile), "");
 }
 
-TEST(JasDecode, HugeCodestreamHeaderIsRefusedBeforeDecoding)
+// Sizes from the SIZ marker: Xsiz, Ysiz, XTsiz, YTsiz at offsets 6, 10, 22, 26
+// after the marker.
+static std::string withSiz(std::string bytes, std::uint32_t side, std::uint32_t tile)
 {
-    ZV_REQUIRE_CORPUS("openjpeg-data/input/conformance");
-    std::string bytes = readFile(conformanceDir() + "/p0_01.j2k");
-    // SIZ: marker at 2, Xsiz at 8, Ysiz at 12, XTsiz at 24, YTsiz at 28.
-    for (const std::size_t at : {8, 12, 24, 28})
-        bytes.replace(at, 4, std::string("\x00\x01\x00\x00", 4));
-    ZvImage image;
-    EXPECT_FALSE(image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()), std::uint32_t(bytes.size()),
-                              ZV_TYPE_JPC));
-    EXPECT_STREQ(image.GetLastError(), "error: cannot allocate memory");
+    const std::size_t siz = bytes.find("\xFF\x4F\xFF\x51"s) + 2;
+    for (const auto &[at, v] : {std::pair{6, side}, std::pair{10, side}, std::pair{22, tile}, std::pair{26, tile}})
+        for (int i = 0; i < 4; ++i)
+            bytes[siz + std::size_t(at + i)] = char((v >> (24 - 8 * i)) & 0xFF);
+    return bytes;
+}
+
+TEST(JasDecode, HugeCodestreamHeadersAreRefusedBeforeTheLibraryAllocates)
+{
+    ZvImage grey = makeGrey(16, 16);
+    for (const std::uint32_t type : {ZV_TYPE_JPC, ZV_TYPE_JP2}) {
+        const std::string small = encode(grey, type);
+        // 2^32 samples; a million 1 x 1 tiles.
+        for (const auto &[side, tile] : {std::pair{65536u, 65536u}, std::pair{1024u, 1u}}) {
+            std::string bytes = withSiz(small, side, tile);
+            ZvImage image;
+            EXPECT_FALSE(image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()), std::uint32_t(bytes.size()),
+                                      type));
+            EXPECT_STREQ(image.GetLastError(), "error: cannot allocate memory") << type << " " << side;
+        }
+    }
 }
 
 TEST(JasDecode, RasVariantsReadTheSamePicture)
