@@ -239,6 +239,11 @@ TEST(PngDecode, ShortAndForgedFilesFailWithoutAllocating)
 
     EXPECT_FALSE(decodeBytes("not a png at all", ZV_TYPE_PNG, image));
     EXPECT_STRNE(image.GetLastError(), "");
+
+    ZvImage cancelled;
+    cancelled.SetEscape(1);
+    EXPECT_FALSE(decodeBytes(png, ZV_TYPE_PNG, cancelled));
+    EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 }
 
 TEST(PngEncode, TrueColourRoundTripsWithPhysAndBackground)

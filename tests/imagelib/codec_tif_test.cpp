@@ -268,6 +268,11 @@ TEST(TiffDecode, HeaderOnlyAndBadInput)
     EXPECT_EQ(codec.GetHeight(), 20u);
     EXPECT_FALSE(codec.IsValid());
 
+    ZvImage cancelled;
+    cancelled.SetEscape(1);
+    EXPECT_FALSE(decodeBytes(tiff, ZV_TYPE_TIF, cancelled));
+    EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+
     ZvImage image;
     EXPECT_FALSE(decodeBytes("II*\0garbage", ZV_TYPE_TIF, image));
     EXPECT_NE(std::string(image.GetLastError()).find("Error encountered while opening TIFF file"), std::string::npos);
