@@ -121,12 +121,13 @@ void ZvImageGIF::PutScreen(GifCodeWriter &out, std::uint8_t packed) const
     out.PutByte(0);   // aspect ratio
 }
 
-void ZvImageGIF::PutControl(GifCodeWriter &out, std::uint8_t transparentIndex) const
+void ZvImageGIF::PutControl(GifCodeWriter &out, std::uint8_t transparentIndex, bool timed) const
 {
     const std::uint8_t head[3] = {0x21, 0xF9, 4};
     out.PutBytes(head, 3);
-    out.PutByte(std::uint8_t(((mDisposal << 2) & 0x1F) | (mInfo.nBkgndIndex >= 0 ? 1 : 0)));
-    out.PutWord(std::uint16_t(mInfo.dwFrameDelay & 0xFFFF));
+    const int disposal = timed ? mDisposal : 0;
+    out.PutByte(std::uint8_t(((disposal << 2) & 0x1F) | (mInfo.nBkgndIndex >= 0 ? 1 : 0)));
+    out.PutWord(std::uint16_t(timed ? mInfo.dwFrameDelay & 0xFFFF : 0));
     out.PutByte(transparentIndex);
     out.PutByte(0);
 }
@@ -148,7 +149,7 @@ void ZvImageGIF::EncodeIndexed(GifCodeWriter &out)
     const RGBQUAD *palette = GetPalette();
     for (std::uint32_t i = 0; i < GetNumColors(); ++i)
         putRgb(out, palette[i]);
-    PutControl(out, std::uint8_t(mInfo.nBkgndIndex & 0xFF));
+    PutControl(out, std::uint8_t(mInfo.nBkgndIndex & 0xFF), true);
     PutComment(out);
 
     out.PutByte(',');
@@ -224,10 +225,13 @@ void ZvImageGIF::BuildTile(GifTile &tile) const
 }
 
 // The transparent colour sits in entry 0 of every tile, so that is the
-// transparent index of the tiles whatever index the picture names.
+// transparent index of the tiles whatever index the picture names. Only
+// the last tile carries the delay and the disposal: on every tile they
+// would play the picture tile by tile, or erase each tile after drawing it.
 void ZvImageGIF::PutTile(GifCodeWriter &out, GifCoder &coder, const GifTile &tile) const
 {
-    PutControl(out, 0);
+    const bool last = tile.top + tile.height == int(GetHeight()) && tile.left + tile.width == int(GetWidth());
+    PutControl(out, 0, last);
     out.PutByte(',');
     out.PutWord(std::uint16_t(tile.left));
     out.PutWord(std::uint16_t(tile.top));

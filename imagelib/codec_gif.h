@@ -60,7 +60,7 @@ private:
     void EncodeIndexed(GifCodeWriter &out);
     void EncodeTiled(GifCodeWriter &out);
     void PutScreen(GifCodeWriter &out, std::uint8_t packed) const;
-    void PutControl(GifCodeWriter &out, std::uint8_t transparentIndex) const;
+    void PutControl(GifCodeWriter &out, std::uint8_t transparentIndex, bool timed) const;
     void PutComment(GifCodeWriter &out) const;
     std::unique_ptr<GifCoder> MakeCoder(GifCodeWriter &out) const;
     void BuildTile(GifTile &tile) const;

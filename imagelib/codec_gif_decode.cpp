@@ -17,6 +17,10 @@ namespace {
 // A GIF screen can claim 65535 x 65535 pixels in 13 bytes; canvases are
 // allocated whole, so they are bounded well below what Create would allow.
 constexpr std::uint64_t kMaxCanvasPixels = std::uint64_t(1) << 27;
+// Images that claim the whole screen cost a pass over it each even without
+// data (erasing, saving, restoring); a frame may cost this many pixel
+// operations, some thousand full-screen images, and no more.
+constexpr std::uint64_t kMaxComposeWork = std::uint64_t(1) << 32;
 
 const std::vector<std::uint8_t> &tableOf(const GifImage &image, const GifScreen &screen)
 {
@@ -236,6 +240,8 @@ void ZvImageGIF::Compose(ZvFile *stream, const GifScreen &screen, const std::vec
         if (images[i].control.disposal == 3 && i + 1 < images.size())
             canvas.Save(canvas.Clip(images[i]));
         DrawImage(stream, canvas, images[i], tableOf(images[i], screen));
+        if (canvas.Work() > kMaxComposeWork)
+            throw ZvCodecError("GIF: too many images to compose");
     }
     if (plan.trueColour) {
         if (!canvas.AnyUndrawn())
@@ -270,6 +276,8 @@ void ZvImageGIF::DrawImage(ZvFile *stream, GifCanvas &canvas, const GifImage &im
         if (lzw->Failed())
             throw ZvCodecError("GIF: corrupted image data");
         canvas.DrawRow(y, row.data(), got);
+        if (canvas.Work() > kMaxComposeWork)
+            throw ZvCodecError("GIF: too many images to compose");
         if (canvas.RowVisible(y))
             --rowsLeft;
         if (got < image.width)
@@ -300,14 +308,20 @@ void ZvImageGIF::PackIndexed(std::uint32_t bpp)
     if (!packed.Create(GetWidth(), GetHeight(), bpp, ZV_TYPE_GIF))
         throw ZvCodecError(packed.GetLastError());
     packed.SetPalette(GetPalette(), packed.GetNumColors());
-    const std::uint32_t perByte = 8 / bpp;
+    const std::uint32_t width = GetWidth();
     for (std::uint32_t y = 0; y < GetHeight(); ++y) {
         const std::uint8_t *src = GetBits(y);
         std::uint8_t *dst = packed.GetBits(y);
         std::memset(dst, 0, packed.GetEffWidth());
-        for (std::uint32_t x = 0; x < GetWidth(); ++x) {
-            const std::uint32_t shift = (perByte - 1 - x % perByte) * bpp;
-            dst[x / perByte] |= std::uint8_t(src[x] << shift);
+        const std::uint32_t perByte = 8 / bpp;
+        for (std::uint32_t x = 0; x < width; x += perByte) {
+            // Each byte is gathered in a register: or-ing into memory pixel
+            // by pixel stalls on the store of the previous pixel.
+            std::uint32_t byte = 0;
+            const std::uint32_t n = std::min(perByte, width - x);
+            for (std::uint32_t k = 0; k < n; ++k)
+                byte |= std::uint32_t(src[x + k]) << (8 - bpp - k * bpp);
+            dst[x / perByte] = std::uint8_t(byte);
         }
     }
     Transfer(packed);

@@ -42,6 +42,7 @@ void GifCanvas::Erase(const GifRect &r)
     if (r.Empty())
         return;
     const int n = r.right - r.left;
+    mWork += std::uint64_t(n) * std::uint64_t(r.bottom - r.top);
     for (int y = r.top; y < r.bottom; ++y) {
         if (!mTrueColour) {
             std::memset(Row(y) + r.left, mUndrawnIndex, std::size_t(n));
@@ -66,6 +67,7 @@ void GifCanvas::Save(const GifRect &r)
         return;
     const int bytes = mTrueColour ? 3 : 1;
     const std::size_t n = std::size_t(r.right - r.left);
+    mWork += std::uint64_t(n) * std::uint64_t(r.bottom - r.top);
     for (int y = r.top; y < r.bottom; ++y) {
         const std::uint8_t *p = Row(y) + bytes * r.left;
         mSaved.insert(mSaved.end(), p, p + n * bytes);
@@ -83,6 +85,7 @@ void GifCanvas::Restore()
         return;
     const int bytes = mTrueColour ? 3 : 1;
     const std::size_t n = std::size_t(r.right - r.left);
+    mWork += std::uint64_t(n) * std::uint64_t(r.bottom - r.top);
     for (int y = r.top, i = 0; y < r.bottom; ++y, ++i) {
         std::memcpy(Row(y) + bytes * r.left, mSaved.data() + std::size_t(i) * n * bytes, n * bytes);
         if (mTrueColour)
@@ -120,6 +123,7 @@ int GifCanvas::VisibleRows() const
 
 void GifCanvas::DrawRow(int y, const std::uint8_t *pixels, int count)
 {
+    mWork += std::uint64_t(std::max(count, 0));
     if (!RowVisible(y))
         return;
     const int n = std::min(count, mVisibleWidth);

@@ -47,6 +47,8 @@ public:
 
     // Whether any pixel is still undrawn.
     bool AnyUndrawn() const;
+    // Pixels touched so far by drawing, erasing, saving and restoring.
+    std::uint64_t Work() const { return mWork; }
 
 private:
     std::uint8_t *Row(int y) const;        // y from the top
@@ -66,6 +68,7 @@ private:
     int mTransparent = -1;
     std::uint8_t mColours[256][3] = {};    // blue, green, red by pixel value
 
+    std::uint64_t mWork = 0;
     GifRect mSavedRect;
     std::vector<std::uint8_t> mSaved;
     std::vector<std::uint8_t> mSavedAlpha;

@@ -603,6 +603,27 @@ TEST(GifEncode, TrueColourBecomesTilesWithExactLocalTables)
     }
 }
 
+// A delay or a disposal on every tile would play the picture tile by tile
+// or erase it as it is drawn: only the last tile carries them.
+TEST(GifEncode, TrueColourTimingGoesOnTheLastTileOnly)
+{
+    ZvImage picture = makePattern24(40, 20);
+    picture.SetFrameDelay(70);
+    ZvImageGIF settings;
+    settings.SetDisposalMethod(2);
+    const Bytes data = encodeGif(picture, 0, &settings);
+    const ParsedGif gif = parseGif(data);
+    ASSERT_EQ(gif.images.size(), 6u);
+    for (std::size_t i = 0; i + 1 < gif.images.size(); ++i)
+        EXPECT_EQ(gif.images[i].control, (Bytes{0, 0, 0, 0})) << i;
+    EXPECT_EQ(gif.images.back().control, (Bytes{2 << 2, 70, 0, 0}));
+    ZvImageGIF back;
+    ASSERT_TRUE(decodeGif(data, back));
+    EXPECT_EQ(back.GetNumFrames(), 1);
+    EXPECT_EQ(back.GetFrameDelay(), 70u);
+    EXPECT_EQ(toRgb(back), toRgb(picture));
+}
+
 // Entry 0 of every tile holds the transparent colour, so pixels of that
 // colour come back transparent whatever index the picture names.
 TEST(GifEncode, TrueColourTransparencyUsesEntryZero)
