@@ -165,12 +165,12 @@ void ZvImageJPG::ApplyDecodeOptions(jpeg_decompress_struct &cinfo) const
     // libjpeg converts CMYK to nothing else; such files always come out in colour.
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     const bool quantize = (option & kOptQuantize) && !cmyk;
+    // BGR output is the picture's own byte order; the quantiser wants RGB.
     if (cmyk)
         cinfo.out_color_space = JCS_CMYK;
     else if ((option & kOptDecodeGrey) || cinfo.jpeg_color_space == JCS_GRAYSCALE)
         cinfo.out_color_space = JCS_GRAYSCALE;
     else
-        // BGR gives the picture's byte order directly; the quantiser wants RGB.
         cinfo.out_color_space = quantize ? JCS_RGB : JCS_EXT_BGR;
     if (quantize) {
         cinfo.quantize_colors = TRUE;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,8 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kSos = {0xFF, 0xDA};
 
 bool haveDjpeg()
 {
@@ -361,6 +364,46 @@ TEST(JpegDecode, BadInputFailsWithAMessage)
     decodeBytes(cancelled, encode(makeSmooth24(16, 16)));
     EXPECT_FALSE(cancelled.ok);
     EXPECT_FALSE(cancelled.jpg.IsValid());
+}
+
+// Small files that would make libjpeg work for minutes or take gigabytes.
+TEST(JpegDecode, HostileProgressiveFilesAreStopped)
+{
+    ZV_REQUIRE_LIBJPEG_TOOLS();
+    const std::string ppm = scratchDir() + "/hostile.ppm";
+    const std::string jpg = scratchDir() + "/hostile.jpg";
+    writeFile(ppm, netpbm(toRgb(makeSmooth24(16, 16)), false));
+    ASSERT_EQ(runCommand("cjpeg -progressive -sample 1x1 -outfile '" + jpg + "' '" + ppm + "'"), 0);
+    const std::string s = readFile(jpg);
+    const Bytes progressive(s.begin(), s.end());
+
+    // Claims 20000 x 20000: tiny at scale 1/8, but its coefficients need 2.4 GB.
+    Bytes huge = progressive;
+    for (std::size_t i = 2; i + 9 < huge.size(); ++i) {
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC2) {
+            huge[i + 5] = huge[i + 7] = 20000 >> 8;
+            huge[i + 6] = huge[i + 8] = 20000 & 0xFF;
+            break;
+        }
+    }
+    Decoded big;
+    decodeBytes(big, huge, 0, 8);
+    EXPECT_FALSE(big.ok);
+    EXPECT_EQ(big.error, "Not enough memory to decode this JPEG file");
+
+    // The first scan repeated hundreds of times.
+    const auto scan = std::search(progressive.begin(), progressive.end(), kSos.begin(), kSos.end());
+    auto next = scan + 2;
+    while (next + 1 < progressive.end() && !(next[0] == 0xFF && next[1] != 0 && (next[1] < 0xD0 || next[1] > 0xD7)))
+        ++next;
+    Bytes many(progressive.begin(), next);
+    for (int i = 0; i < 600; ++i)
+        many.insert(many.end(), scan, next);
+    many.insert(many.end(), next, progressive.end());
+    Decoded repeated;
+    decodeBytes(repeated, many);
+    EXPECT_FALSE(repeated.ok);
+    EXPECT_EQ(repeated.error, "JPEG file has too many scans");
 }
 
 TEST(JpegDecode, ResolutionFromExifElseJfif)

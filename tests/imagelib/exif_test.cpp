@@ -141,7 +141,8 @@ Bytes cameraBlock(bool motorola, std::uint16_t orientation = 6)
 ZvExifInfo parse(const Bytes &payload)
 {
     std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[payload.size()]);
-    std::memcpy(exact.get(), payload.data(), payload.size());
+    if (!payload.empty())
+        std::memcpy(exact.get(), payload.data(), payload.size());
     ZvExifInfo info;
     info.ParseExif(exact.get(), payload.size());
     return info;
