@@ -77,7 +77,8 @@ bool ZvImageJAS::Decode(ZvFile *stream)
     try {
         const std::uint32_t found = sniff(stream);
         if (mJasType != 0 && found != mJasType)
-            throw ZvCodecError(formatOf(mJasType) ? formatOf(mJasType)->notThis : "Decode: Unknown or wrong format");
+            throw ZvCodecError(formatOf(mJasType) ? formatOf(mJasType)->notThis
+                                                  : "Decode: Unknown or wrong format");
         if (found == 0)
             throw ZvCodecError("Decode: Unknown or wrong format");
         DecodeAs(found, stream);

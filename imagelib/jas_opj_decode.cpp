@@ -50,7 +50,8 @@ public:
     }
 
 private:
-    static std::uint32_t Index(std::uint64_t grid, std::uint32_t step, std::uint32_t origin, std::uint32_t size)
+    static std::uint32_t Index(std::uint64_t grid, std::uint32_t step, std::uint32_t origin,
+                               std::uint32_t size)
     {
         const std::uint64_t i = grid / step;
         return i <= origin ? 0 : std::uint32_t(std::min<std::uint64_t>(i - origin, size - 1));

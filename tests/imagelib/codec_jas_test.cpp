@@ -38,7 +38,8 @@ int pnmMaxval(const std::string &bytes)
     int fields[3] = {};
     std::size_t pos = 2;
     for (int &field : fields) {
-        while (pos < bytes.size() && (std::isspace(static_cast<unsigned char>(bytes[pos])) || bytes[pos] == '#')) {
+        while (pos < bytes.size() &&
+               (std::isspace(static_cast<unsigned char>(bytes[pos])) || bytes[pos] == '#')) {
             if (bytes[pos] == '#')
                 pos = bytes.find('\n', pos);
             else
@@ -240,11 +241,13 @@ Rgb8 independentDecode(const std::string &file, std::uint32_t type)
     std::string source = file;
     if (type == ZV_TYPE_PGX) {
         source = file + ".j2k";
-        if (runCommand("opj_compress -n 1 -i " + shellQuote(file) + " -o " + shellQuote(source) + " >/dev/null 2>&1") != 0)
+        if (runCommand("opj_compress -n 1 -i " + shellQuote(file) + " -o " + shellQuote(source) +
+                       " >/dev/null 2>&1") != 0)
             return {};
     }
     const std::string pnm = file + ".pnm";
-    if (runCommand("opj_decompress -i " + shellQuote(source) + " -o " + shellQuote(pnm) + " >/dev/null 2>&1") != 0)
+    if (runCommand("opj_decompress -i " + shellQuote(source) + " -o " + shellQuote(pnm) +
+                   " >/dev/null 2>&1") != 0)
         return {};
     return magickDecode(pnm);
 }
@@ -255,8 +258,8 @@ TEST_P(JasRoundTrip, OurDecoderAndAnIndependentOneAgree)
     for (const auto &[w, h] : {std::pair{37, 23}, std::pair{1, 1}, std::pair{3, 40}, std::pair{130, 2}}) {
         ZvImage picture = c.colour ? makePattern24(w, h) : makeGrey(w, h);
         picture.SetJpegQuality(100);
-        const std::string file = scratchDir() + "/roundtrip_" + std::to_string(w) + "x" + std::to_string(h) + "." +
-                                 c.extension;
+        const std::string file =
+            scratchDir() + "/roundtrip_" + std::to_string(w) + "x" + std::to_string(h) + "." + c.extension;
         ASSERT_TRUE(picture.Save(file.c_str(), c.type)) << file << ": " << picture.GetLastError();
         ZvImage back;
         ASSERT_TRUE(back.Load(file.c_str(), c.type)) << file << ": " << back.GetLastError();
@@ -269,12 +272,13 @@ TEST_P(JasRoundTrip, OurDecoderAndAnIndependentOneAgree)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, JasRoundTrip,
-                         ::testing::Values(RoundTrip{ZV_TYPE_JP2, "jp2", true}, RoundTrip{ZV_TYPE_JP2, "jp2", false},
-                                           RoundTrip{ZV_TYPE_JPC, "j2k", true}, RoundTrip{ZV_TYPE_JPC, "j2k", false},
-                                           RoundTrip{ZV_TYPE_PGX, "pgx", false}, RoundTrip{ZV_TYPE_PNM, "ppm", true},
-                                           RoundTrip{ZV_TYPE_PNM, "pgm", false}, RoundTrip{ZV_TYPE_RAS, "ras", true},
-                                           RoundTrip{ZV_TYPE_RAS, "ras", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Formats, JasRoundTrip,
+    ::testing::Values(RoundTrip{ZV_TYPE_JP2, "jp2", true}, RoundTrip{ZV_TYPE_JP2, "jp2", false},
+                      RoundTrip{ZV_TYPE_JPC, "j2k", true}, RoundTrip{ZV_TYPE_JPC, "j2k", false},
+                      RoundTrip{ZV_TYPE_PGX, "pgx", false}, RoundTrip{ZV_TYPE_PNM, "ppm", true},
+                      RoundTrip{ZV_TYPE_PNM, "pgm", false}, RoundTrip{ZV_TYPE_RAS, "ras", true},
+                      RoundTrip{ZV_TYPE_RAS, "ras", false}));
 
 TEST(JasEncode, QualityBoundsTheCodestreamSize)
 {
@@ -321,7 +325,7 @@ TEST(JasEncode, HeadersAreTheDocumentedOnes)
     EXPECT_EQ(encode(grey, ZV_TYPE_PGX).substr(0, 14), "PG ML + 8 3 2\n");
     ZvImage colour = makePattern24(3, 2);
     const std::string ras = encode(colour, ZV_TYPE_RAS);
-    ASSERT_EQ(ras.size(), 32u + 2 * 10);   // rows of 9 bytes padded to 10
+    ASSERT_EQ(ras.size(), 32u + 2 * 10); // rows of 9 bytes padded to 10
     EXPECT_EQ(ras.substr(0, 16), std::string("\x59\xA6\x6A\x95\0\0\0\x03\0\0\0\x02\0\0\0\x18", 16));
     EXPECT_EQ(ras.substr(16, 16), std::string("\0\0\0\x14\0\0\0\x01\0\0\0\0\0\0\0\0", 16));
 }
@@ -364,13 +368,35 @@ TEST(JasDecode, NetpbmVariantsReadTheSamePicture)
     for (const Case &c : cases) {
         std::string bytes = c.bytes;
         ZvImage image;
-        const bool ok = image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()), std::uint32_t(bytes.size()),
-                                     ZV_TYPE_PNM);
+        const bool ok = image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()),
+                                     std::uint32_t(bytes.size()), ZV_TYPE_PNM);
         ASSERT_EQ(ok, !c.rgb.empty()) << c.bytes << ": " << image.GetLastError();
         if (ok) {
             EXPECT_EQ(toRgb(image).rgb, c.rgb) << c.bytes;
         }
     }
+}
+
+TEST(JasDecode, PamAlphaBesideColourBecomesTheAlphaPlane)
+{
+    std::string rgba = "P7\nWIDTH 2\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
+                       "\x01\x02\x03\x40\x04\x05\x06\xC0"s;
+    ZvImage image;
+    ASSERT_TRUE(
+        image.Decode(reinterpret_cast<std::uint8_t *>(rgba.data()), std::uint32_t(rgba.size()), ZV_TYPE_PNM))
+        << image.GetLastError();
+    EXPECT_EQ(toRgb(image).rgb, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
+    ASSERT_TRUE(image.AlphaIsValid());
+    EXPECT_EQ(image.AlphaGet(0, 0), 0x40);
+    EXPECT_EQ(image.AlphaGet(1, 0), 0xC0);
+    // Grey with alpha stays an indexed grey picture; its alpha is dropped.
+    std::string greyAlpha = "P7\nWIDTH 1\nHEIGHT 1\nDEPTH 2\nMAXVAL 255\nENDHDR\n\x80\x10"s;
+    ZvImage grey;
+    ASSERT_TRUE(grey.Decode(reinterpret_cast<std::uint8_t *>(greyAlpha.data()),
+                            std::uint32_t(greyAlpha.size()), ZV_TYPE_PNM));
+    EXPECT_EQ(grey.GetBpp(), 8u);
+    EXPECT_FALSE(grey.AlphaIsValid());
+    EXPECT_EQ(toRgb(grey).rgb, (std::vector<std::uint8_t>{128, 128, 128}));
 }
 
 TEST(JasDecode, BadInputFailsWithAMessage)
@@ -388,7 +414,8 @@ TEST(JasDecode, BadInputFailsWithAMessage)
         {"PG ML + 20 1 1\n\x01\x02\x03", "PGX depth not supported"},
         {std::string("\x59\xA6\x6A\x95\0\0\0\x02\0\0\0\x02\0\0\0\x10", 16) + std::string(16, '\0'),
          "Unsupported RAS depth"},
-        {std::string("\x59\xA6\x6A\x95\0\0\xEA\x60\0\0\xEA\x60\0\0\0\x08\0\0\0\0\0\0\0\x02\0\0\0\0\0\0\0\0", 32) +
+        {std::string("\x59\xA6\x6A\x95\0\0\xEA\x60\0\0\xEA\x60\0\0\0\x08\0\0\0\0\0\0\0\x02\0\0\0\0\0\0\0\0",
+                     32) +
              "\x80\xFF",
          "RAS file is truncated"},
         {"\xFF\x4F\xFF\x51\0", "error: cannot load image data"},
@@ -401,7 +428,8 @@ TEST(JasDecode, BadInputFailsWithAMessage)
         ZvImage typed;
         const std::uint32_t type = bytes[0] == 'P' ? (bytes[1] == 'G' ? ZV_TYPE_PGX : ZV_TYPE_PNM)
                                                    : (bytes[0] == '\xFF' ? ZV_TYPE_JPC : ZV_TYPE_RAS);
-        EXPECT_FALSE(typed.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()), std::uint32_t(bytes.size()), type));
+        EXPECT_FALSE(
+            typed.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()), std::uint32_t(bytes.size()), type));
         EXPECT_EQ(std::string(typed.GetLastError()).substr(0, std::strlen(message)), message) << input;
     }
 }
@@ -420,7 +448,8 @@ TEST(JasDecode, TruncatedCodestreamsFailQuietly)
         for (const std::size_t keep : {whole.size() / 2, std::size_t(200), std::size_t(20)}) {
             std::string bytes = whole.substr(0, keep);
             ZvImage image;
-            EXPECT_FALSE(image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()), std::uint32_t(bytes.size()),
+            EXPECT_FALSE(image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()),
+                                      std::uint32_t(bytes.size()),
                                       fs::path(name).extension() == ".jp2" ? ZV_TYPE_JP2 : ZV_TYPE_JPC))
                 << name << " cut at " << keep;
             EXPECT_EQ(std::string(image.GetLastError()).rfind("error: cannot load image data", 0), 0u)
@@ -439,7 +468,8 @@ TEST(JasDecode, TruncatedCodestreamsFailQuietly)
 static std::string withSiz(std::string bytes, std::uint32_t side, std::uint32_t tile)
 {
     const std::size_t siz = bytes.find("\xFF\x4F\xFF\x51"s) + 2;
-    for (const auto &[at, v] : {std::pair{6, side}, std::pair{10, side}, std::pair{22, tile}, std::pair{26, tile}})
+    for (const auto &[at, v] :
+         {std::pair{6, side}, std::pair{10, side}, std::pair{22, tile}, std::pair{26, tile}})
         for (int i = 0; i < 4; ++i)
             bytes[siz + std::size_t(at + i)] = char((v >> (24 - 8 * i)) & 0xFF);
     return bytes;
@@ -454,8 +484,8 @@ TEST(JasDecode, HugeCodestreamHeadersAreRefusedBeforeTheLibraryAllocates)
         for (const auto &[side, tile] : {std::pair{65536u, 65536u}, std::pair{1024u, 1u}}) {
             std::string bytes = withSiz(small, side, tile);
             ZvImage image;
-            EXPECT_FALSE(image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()), std::uint32_t(bytes.size()),
-                                      type));
+            EXPECT_FALSE(image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()),
+                                      std::uint32_t(bytes.size()), type));
             EXPECT_STREQ(image.GetLastError(), "error: cannot allocate memory") << type << " " << side;
         }
     }
