@@ -184,10 +184,8 @@ const char *BmpCheckLayout(BmpLayout &layout)
             return nullptr;
         return kErrCompression;
     case 16:
-    case 32:
-        return checkTrueColour(layout);
-    default:
-        return kErrBitCount;
+    case 32: return checkTrueColour(layout);
+    default: return kErrBitCount;
     }
 }
 
@@ -232,9 +230,11 @@ bool BmpPixelDataFits(const BmpLayout &layout, std::uint64_t available)
 
 std::int32_t BmpDpiFromPpm(std::int32_t ppm)
 {
-    if (ppm <= 0)
+    // Below 20 pixels per metre the resolution rounds to 0, which says no more than 0 itself.
+    const double dpi = std::floor(double(ppm) * 0.0254 + 0.5);
+    if (dpi < 1)
         return 96;
     // Beyond this SetXDPI's pixels per metre would no longer fit 32 bits.
     constexpr double kMaxDpi = 54000000.0;
-    return std::int32_t(std::min(std::floor(double(ppm) * 0.0254 + 0.5), kMaxDpi));
+    return std::int32_t(std::min(dpi, kMaxDpi));
 }

@@ -25,7 +25,7 @@ constexpr std::uint32_t kBmpAlphaBitfields = 6;
 
 // Messages shared by the BMP readers.
 constexpr const char *kBmpErrInfo = "Error reading BMP info";
-constexpr const char *kBmpErrCorrupted = "corrupted BMP";   // pixel data missing
+constexpr const char *kBmpErrCorrupted = "corrupted BMP"; // pixel data missing
 constexpr const char *kBmpErrCancelled = "Cancelled";
 
 // What a BMP info header says about the palette and the pixel data that
@@ -33,9 +33,9 @@ constexpr const char *kBmpErrCancelled = "Cancelled";
 // archive record reader, so that all three accept the same layouts.
 struct BmpLayout
 {
-    std::uint32_t headerSize = 0;   // as stored: 12, 16..64, 108, 124, ...
+    std::uint32_t headerSize = 0; // as stored: 12, 16..64, 108, 124, ...
     std::uint32_t width = 0;
-    std::uint32_t height = 0;       // absolute; topDown holds the sign
+    std::uint32_t height = 0; // absolute; topDown holds the sign
     bool topDown = false;
     std::uint16_t planes = 0;
     std::uint16_t bitCount = 0;
@@ -44,9 +44,9 @@ struct BmpLayout
     std::int32_t xPelsPerMeter = 0;
     std::int32_t yPelsPerMeter = 0;
     std::uint32_t colorsUsed = 0;
-    std::uint32_t entrySize = 4;    // palette entry bytes: 3 for OS/2 1.x headers
-    std::uint32_t maskBytes = 0;    // bit-field words stored right after the header
-    bool masksInHeader = false;     // version 2+ headers carry the masks themselves
+    std::uint32_t entrySize = 4; // palette entry bytes: 3 for OS/2 1.x headers
+    std::uint32_t maskBytes = 0; // bit-field words stored right after the header
+    bool masksInHeader = false;  // version 2+ headers carry the masks themselves
     BmpChannel red, green, blue, alpha;
 };
 
@@ -81,7 +81,8 @@ bool BmpIsRle(const BmpLayout &layout);
 // picture of gigabytes.
 bool BmpPixelDataFits(const BmpLayout &layout, std::uint64_t available);
 
-// Dots per inch from pixels per metre; 96 when the file does not say.
+// Dots per inch from pixels per metre; 96 when the file does not say (or
+// says less than one dot per inch).
 std::int32_t BmpDpiFromPpm(std::int32_t ppm);
 
 // Little-endian reads.

@@ -15,7 +15,7 @@ constexpr std::uint32_t kTableLimit = 4096;
 // every write outside the picture dropped, as files that overrun expect.
 class RleCanvas
 {
-public:
+  public:
     RleCanvas(ZvImage &image, const BmpPixels &pixels, bool fourBits)
         : mImage(image)
         , mPixels(pixels)
@@ -62,7 +62,7 @@ public:
         mX += count;
     }
 
-private:
+  private:
     void Put(std::uint64_t x, std::uint8_t index)
     {
         if (!mLine || x >= mWidth)
@@ -141,7 +141,8 @@ void BmpPixels::convertTrueColour(const std::uint8_t *src, std::uint8_t *dst, st
     const std::uint32_t width = mLayout.width;
     const bool wide = mLayout.bitCount == 32;
     for (std::uint32_t x = 0; x < width; ++x) {
-        const std::uint32_t pixel = wide ? BmpGet32(src + 4 * std::size_t(x)) : BmpGet16(src + 2 * std::size_t(x));
+        const std::uint32_t pixel =
+            wide ? BmpGet32(src + 4 * std::size_t(x)) : BmpGet16(src + 2 * std::size_t(x));
         dst[3 * std::size_t(x)] = mScalers[0](pixel);
         dst[3 * std::size_t(x) + 1] = mScalers[1](pixel);
         dst[3 * std::size_t(x) + 2] = mScalers[2](pixel);
@@ -158,7 +159,8 @@ void BmpPixels::convert2To4(const std::uint8_t *src, std::uint8_t *dst) const
     }
 }
 
-void BmpPixels::ConvertRow(const std::uint8_t *src, std::size_t srcBytes, ZvImage &image, std::uint32_t row) const
+void BmpPixels::ConvertRow(const std::uint8_t *src, std::size_t srcBytes, ZvImage &image,
+                           std::uint32_t row) const
 {
     const std::uint32_t target = TargetRow(row);
     std::uint8_t *dst = image.GetBits(target);

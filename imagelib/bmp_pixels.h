@@ -25,7 +25,7 @@ inline const char *BmpStatusMessage(BmpStatus status)
 // Stored row r goes to image row r, or to height - 1 - r when top-down.
 class BmpPixels
 {
-public:
+  public:
     explicit BmpPixels(const BmpLayout &layout);
 
     // Whether the pixels carry alpha worth an alpha plane (bit fields with
@@ -54,7 +54,7 @@ public:
         return mLayout.topDown ? mLayout.height - 1 - row : row;
     }
 
-private:
+  private:
     // Channel value scaled to 0..255, through a table for narrow channels.
     struct Scaler
     {
@@ -68,5 +68,5 @@ private:
     void convert2To4(const std::uint8_t *src, std::uint8_t *dst) const;
 
     BmpLayout mLayout;
-    std::array<Scaler, 4> mScalers;   // blue, green, red, alpha
+    std::array<Scaler, 4> mScalers; // blue, green, red, alpha
 };

@@ -84,7 +84,8 @@ void ZvImageBMP::DecodeStream(ZvFile &stream)
     }
     const Placement at = Place(layout, offBits, fileSize);
     // A colour count the whole file could not hold is not a short palette but damage.
-    if (fileSize >= 0 && at.paletteStart + std::uint64_t(layout.colorsUsed) * layout.entrySize > std::uint64_t(fileSize))
+    if (fileSize >= 0 &&
+        at.paletteStart + std::uint64_t(layout.colorsUsed) * layout.entrySize > std::uint64_t(fileSize))
         fail(kBmpErrInfo);
     // Checked before allocating, so that a short file cannot ask for a big picture.
     if (fileSize >= 0 && (at.dataOffset > std::uint64_t(fileSize) ||
@@ -140,9 +141,11 @@ ZvImageBMP::Placement ZvImageBMP::Place(const BmpLayout &layout, std::uint32_t o
     Placement at;
     at.paletteStart = kFileHeaderSize + std::uint64_t(layout.headerSize) + layout.maskBytes;
     at.paletteEntries = BmpPaletteEntries(layout);
-    const bool offsetUsable = offBits >= at.paletteStart && (fileSize < 0 || offBits <= std::uint64_t(fileSize));
+    const bool offsetUsable =
+        offBits >= at.paletteStart && (fileSize < 0 || offBits <= std::uint64_t(fileSize));
     if (offsetUsable) {
-        at.paletteEntries = std::min<std::uint64_t>(at.paletteEntries, (offBits - at.paletteStart) / layout.entrySize);
+        at.paletteEntries =
+            std::min<std::uint64_t>(at.paletteEntries, (offBits - at.paletteStart) / layout.entrySize);
         at.dataOffset = offBits;
     } else {
         at.dataOffset = at.paletteStart + at.paletteEntries * layout.entrySize;
@@ -190,7 +193,8 @@ void ZvImageBMP::ReadPlainRows(ZvFile &stream, const BmpLayout &layout, const Bm
     BmpPixels::FinishAlpha(*this);
 }
 
-void ZvImageBMP::ReadRle(ZvFile &stream, const BmpLayout &layout, const BmpPixels &pixels, std::int64_t available)
+void ZvImageBMP::ReadRle(ZvFile &stream, const BmpLayout &layout, const BmpPixels &pixels,
+                         std::int64_t available)
 {
     // Two bytes per pixel and an end-of-line per row is as long as useful
     // run-length data gets; a stream of unknown length is read no further.

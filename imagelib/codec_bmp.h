@@ -10,7 +10,7 @@ class BmpPixels;
 // version 2 to 5 headers, top-down rows. Writes the DIB block as held.
 class ZvImageBMP : public ZvCodec
 {
-public:
+  public:
     ZvImageBMP()
         : ZvCodec(ZV_TYPE_BMP)
     {
@@ -22,7 +22,7 @@ public:
     bool Decode(ZvFile *stream) override;
     bool Encode(ZvFile *stream) override;
 
-private:
+  private:
     // Where the parts of a file lie, in bytes from its first byte.
     struct Placement
     {

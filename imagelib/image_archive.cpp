@@ -45,13 +45,14 @@ struct RecordHead
     BmpLayout layout;
     std::uint64_t sizeImage = 0;
     std::uint64_t paletteBytes = 0;
-    bool empty = false;   // an empty picture: no palette, no pixels
+    bool empty = false; // an empty picture: no palette, no pixels
 };
 
 RecordHead readRecordHead(ArchiveReader &ar)
 {
     std::uint8_t fileHeader[kFileHeaderSize];
-    if (ar.Read(fileHeader, kFileHeaderSize) != kFileHeaderSize || fileHeader[0] != 'B' || fileHeader[1] != 'M')
+    if (ar.Read(fileHeader, kFileHeaderSize) != kFileHeaderSize || fileHeader[0] != 'B' ||
+        fileHeader[1] != 'M')
         fail("Not a BMP");
     std::uint8_t info[kInfoSize];
     readExactly(ar, info, kInfoSize, kBmpErrInfo);

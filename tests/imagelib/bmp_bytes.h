@@ -29,9 +29,9 @@ struct BmpSpec
     std::vector<std::uint32_t> masks;
     // Three bytes per entry for a 12-byte header, else four.
     std::vector<RGBQUAD> palette;
-    Bytes gap;   // bytes between the palette and the pixels
+    Bytes gap; // bytes between the palette and the pixels
     Bytes pixels;
-    std::optional<std::uint32_t> offBits;   // default: where the pixels start
+    std::optional<std::uint32_t> offBits; // default: where the pixels start
 };
 
 inline void putLe(Bytes &out, std::uint64_t v, int bytes)

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <regex>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -65,11 +64,12 @@ std::vector<std::vector<int>> indices(const ZvImage &image)
 std::map<std::string, std::vector<std::string>> suiteReferences(const std::string &suite)
 {
     const std::string page = readFile(suite + "/html/bmpsuite.html");
-    const std::regex img("<img src=\"([^\"]+)\"");
+    const std::string tag = "<img src=\"";
     std::map<std::string, std::vector<std::string>> refs;
     std::vector<std::string> pending;
-    for (auto it = std::sregex_iterator(page.begin(), page.end(), img); it != std::sregex_iterator(); ++it) {
-        const std::string src = (*it)[1];
+    for (std::size_t at = page.find(tag); at != std::string::npos; at = page.find(tag, at)) {
+        at += tag.size();
+        const std::string src = page.substr(at, page.find('"', at) - at);
         if (src.ends_with(".bmp")) {
             refs[src.substr(3)] = pending;
             pending.clear();
@@ -105,7 +105,8 @@ Rgb8 overBlack(const ZvImage &image)
 Rgb8 magickOverBlack(const std::string &path)
 {
     std::string out;
-    if (runCommand("convert '" + path + "' -background black -alpha remove -depth 8 ppm:- 2>/dev/null", &out) != 0)
+    if (runCommand("convert '" + path + "' -background black -alpha remove -depth 8 ppm:- 2>/dev/null",
+                   &out) != 0)
         return Rgb8();
     return parsePpm(out);
 }
@@ -138,14 +139,10 @@ TEST(BmpSuite, BadFilesAreRejectedOrAtLeastSurvived)
     // (overrunning runs, bad indices, odd densities, wrong size fields)
     // still give a picture of the stated size.
     const std::map<std::string, std::string> rejected = {
-        {"badbitcount.bmp", "unsupported BMP bit count"},
-        {"badheadersize.bmp", "Error reading BMP info"},
-        {"badpalettesize.bmp", "Error reading BMP info"},
-        {"badplanes.bmp", "Error reading BMP info"},
-        {"badwidth.bmp", "Error reading BMP info"},
-        {"reallybig.bmp", "corrupted BMP"},
-        {"rletopdown.bmp", "compression type not supported"},
-        {"shortfile.bmp", "corrupted BMP"},
+        {"badbitcount.bmp", "unsupported BMP bit count"},     {"badheadersize.bmp", "Error reading BMP info"},
+        {"badpalettesize.bmp", "Error reading BMP info"},     {"badplanes.bmp", "Error reading BMP info"},
+        {"badwidth.bmp", "Error reading BMP info"},           {"reallybig.bmp", "corrupted BMP"},
+        {"rletopdown.bmp", "compression type not supported"}, {"shortfile.bmp", "corrupted BMP"},
     };
     for (const std::string &path : listFiles(corporaDir() + "/bmpsuite/b", ".bmp")) {
         const std::string name = fs::path(path).filename().string();
@@ -175,7 +172,7 @@ TEST(BmpSuite, QuestionableFilesDecodeToAReferenceOrAreRejected)
     // Colours of 10 bits and more come to us already rounded by the reference's
     // 8-bit rendering, which may round the other way by one.
     const std::set<std::string> roundedByOne = {"rgb32-111110.bmp", "rgba32-1010102.bmp", "rgb32-7187.bmp",
-                                                "rgba32-81284.bmp", "rgba32-61754.bmp", "rgb16-3103.bmp",
+                                                "rgba32-81284.bmp", "rgba32-61754.bmp",   "rgb16-3103.bmp",
                                                 "rgba16-1924.bmp"};
     for (const std::string &path : listFiles(suite + "/q", ".bmp")) {
         const std::string name = fs::path(path).filename().string();
@@ -188,7 +185,7 @@ TEST(BmpSuite, QuestionableFilesDecodeToAReferenceOrAreRejected)
         }
         ASSERT_TRUE(ok) << name << ": " << image.GetLastError();
         if (name == "rgb24prof2.bmp")
-            continue;   // its colours are right only through its ICC profile, which we do not apply
+            continue; // its colours are right only through its ICC profile, which we do not apply
         const std::vector<std::string> &candidates = refs.at("q/" + name);
         if (image.AlphaIsValid()) {
             EXPECT_LE(maxDifference(overBlack(image), magickOverBlack(candidates.front())), 1) << name;
@@ -257,13 +254,15 @@ TEST_P(MagickWritten, DecodesToWhatImageMagickDecodes)
     }
     ZvImage image;
     ASSERT_TRUE(image.Load(path.c_str(), ZV_TYPE_BMP)) << image.GetLastError();
-    EXPECT_EQ(maxDifference(keepBits(toRgb(image), c.channelBits), keepBits(magickDecode(path), c.channelBits)), 0)
+    EXPECT_EQ(
+        maxDifference(keepBits(toRgb(image), c.channelBits), keepBits(magickDecode(path), c.channelBits)), 0)
         << c.options;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryDepthAndCompression, MagickWritten,
-    testing::Values(MagickCase{"-type TrueColor BMP3:", 24, 0, 40}, MagickCase{"-type TrueColor BMP2:", 24, 0, 12},
+    testing::Values(MagickCase{"-type TrueColor BMP3:", 24, 0, 40},
+                    MagickCase{"-type TrueColor BMP2:", 24, 0, 12},
                     MagickCase{"-colors 256 -type Palette -compress None BMP3:", 8, 0, 40},
                     MagickCase{"-colors 256 -type Palette -compress RLE BMP3:", 8, 1, 40},
                     MagickCase{"-colors 200 -type Palette -compress RLE BMP:", 8, 1, 124},
@@ -299,8 +298,9 @@ TEST(BmpEncoder, WritesTheFileHeaderAndTheDibBlockAsHeld)
     const Bytes out = encode(image);
     ASSERT_EQ(out.size(), 14 + image.GetSize());
     const std::size_t size = 14 + 40 + 1024 + 8 * 3;
-    const Bytes fileHeader{'B', 'M', std::uint8_t(size), std::uint8_t(size >> 8), 0, 0, 0, 0, 0, 0,
-                           14 + 40, 4, 0, 0};   // pixel offset 14 + 40 + 1024
+    const Bytes fileHeader{
+        'B', 'M', std::uint8_t(size), std::uint8_t(size >> 8), 0, 0, 0, 0, 0, 0, 14 + 40, 4,
+        0,   0}; // pixel offset 14 + 40 + 1024
     EXPECT_EQ(Bytes(out.begin(), out.begin() + 14), fileHeader);
     const auto *dib = static_cast<const std::uint8_t *>(image.GetDIB());
     EXPECT_EQ(Bytes(out.begin() + 14, out.end()), Bytes(dib, dib + image.GetSize()));
@@ -361,7 +361,7 @@ TEST(BmpDecoder, HeaderOnlyModeReportsTheStoredDimensions)
     s.width = 300;
     s.height = -200;
     s.bitCount = 16;
-    Bytes file = bmpFile(s);   // no pixels at all: the header is all it needs
+    Bytes file = bmpFile(s); // no pixels at all: the header is all it needs
     ZvMemFile stream(file.data(), file.size());
     ZvImageBMP codec;
     codec.SetEscape(-1);
@@ -401,13 +401,13 @@ TEST(BmpDecoder, Rle8EscapesAndAbsoluteRuns)
     s.compression = 1;
     s.palette = greyPalette(10);
     s.pixels = {
-        2, 1, 0, 3, 4, 5, 6, 0,   // bottom row: run of two 1s, absolute 4 5 6 padded
-        0, 0,                     // end of line
-        0, 2, 3, 1,               // delta: three right, one up, to row 2
-        9, 7,                     // a run past the right edge is cut there
-        0, 0,                     // end of line: row 3
-        1, 8, 0, 1,               // one 8, then end of bitmap
-        5, 5,                     // never read
+        2, 1, 0, 3, 4, 5, 6, 0, // bottom row: run of two 1s, absolute 4 5 6 padded
+        0, 0,                   // end of line
+        0, 2, 3, 1,             // delta: three right, one up, to row 2
+        9, 7,                   // a run past the right edge is cut there
+        0, 0,                   // end of line: row 3
+        1, 8, 0, 1,             // one 8, then end of bitmap
+        5, 5,                   // never read
     };
     ZvImage image;
     ASSERT_TRUE(decode(bmpFile(s), image)) << image.GetLastError();
@@ -430,10 +430,10 @@ TEST(BmpDecoder, Rle4NibblesAndOddAbsoluteRuns)
     s.compression = 2;
     s.palette = greyPalette(16);
     s.pixels = {
-        3, 0x12,                 // 1 2 1
-        0, 3, 0xAB, 0xC0,        // absolute A B C: two bytes, already even
-        0, 0,                    //
-        0, 5, 0x34, 0x56, 0x70, 0,   // absolute 3 4 5 6 7: three bytes padded to four
+        3, 0x12,                      // 1 2 1
+        0, 3,    0xAB, 0xC0,          // absolute A B C: two bytes, already even
+        0, 0,                         //
+        0, 5,    0x34, 0x56, 0x70, 0, // absolute 3 4 5 6 7: three bytes padded to four
         0, 1,
     };
     ZvImage image;
@@ -533,9 +533,9 @@ TEST(BmpDecoder, TopDownRowsAndMissingFinalPadding)
     ZvImage image;
     ASSERT_TRUE(decode(bmpFile(s), image)) << image.GetLastError();
     EXPECT_EQ(image.GetHeight(), 3u);
-    EXPECT_EQ(image.GetPixelColor(0, 2).rgbBlue, 10);   // top row
+    EXPECT_EQ(image.GetPixelColor(0, 2).rgbBlue, 10); // top row
     EXPECT_EQ(image.GetPixelColor(0, 0).rgbBlue, 30);
-    EXPECT_EQ(image.GetBits(0)[3], 0);   // padding zeroed, not left as it was
+    EXPECT_EQ(image.GetBits(0)[3], 0); // padding zeroed, not left as it was
     s.pixels.pop_back();
     EXPECT_EQ(failureOf(bmpFile(s)), "corrupted BMP");
 }
@@ -550,12 +550,12 @@ TEST(BmpDecoder, SixteenBitMasksScaleToFullRange)
         RGBQUAD expected;
     };
     const Case cases[] = {
-        {0, {}, 0x7FFF, {255, 255, 255, 0}},                          // 5-5-5 white is white
-        {0, {}, 0x7C00, {0, 0, 255, 0}},                              //
-        {3, {0xF800, 0x07E0, 0x001F}, 0xFFFF, {255, 255, 255, 0}},    // 5-6-5
-        {3, {0xF800, 0x07E0, 0x001F}, 0x0400, {0, 130, 0, 0}},        // 32 of 63
-        {3, {0x0030, 0x000E, 0x0001}, 0x0035, {255, 73, 255, 0}},     // 2-3-1 bits: 3, 2 of 7, 1
-        {3, {0xFF00, 0x00FF, 0x0000}, 0x1234, {0, 0x34, 0x12, 0}},     // no blue at all
+        {0, {}, 0x7FFF, {255, 255, 255, 0}},                       // 5-5-5 white is white
+        {0, {}, 0x7C00, {0, 0, 255, 0}},                           //
+        {3, {0xF800, 0x07E0, 0x001F}, 0xFFFF, {255, 255, 255, 0}}, // 5-6-5
+        {3, {0xF800, 0x07E0, 0x001F}, 0x0400, {0, 130, 0, 0}},     // 32 of 63
+        {3, {0x0030, 0x000E, 0x0001}, 0x0035, {255, 73, 255, 0}},  // 2-3-1 bits: 3, 2 of 7, 1
+        {3, {0xFF00, 0x00FF, 0x0000}, 0x1234, {0, 0x34, 0x12, 0}}, // no blue at all
     };
     for (const Case &c : cases) {
         BmpSpec s;

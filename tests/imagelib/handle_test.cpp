@@ -121,7 +121,7 @@ TEST(Handle, SixteenAndThirtyTwoBitBlocks)
     BmpSpec s;
     s.width = 2;
     s.bitCount = 16;
-    s.pixels = {0xFF, 0x7F, 0x00, 0x7C};   // white, red in 5-5-5
+    s.pixels = {0xFF, 0x7F, 0x00, 0x7C}; // white, red in 5-5-5
     ZvImage image;
     ASSERT_TRUE(fromBlock(packedDib(s), image)) << image.GetLastError();
     EXPECT_EQ(image.GetPixelColor(0, 0), (RGBQUAD{255, 255, 255, 0}));
@@ -129,7 +129,7 @@ TEST(Handle, SixteenAndThirtyTwoBitBlocks)
 
     s.compression = 3;
     s.masks = {0xF800, 0x07E0, 0x001F};
-    s.pixels = {0x1F, 0x00, 0xE0, 0x07};   // blue, green in 5-6-5
+    s.pixels = {0x1F, 0x00, 0xE0, 0x07}; // blue, green in 5-6-5
     ASSERT_TRUE(fromBlock(packedDib(s), image)) << image.GetLastError();
     EXPECT_EQ(image.GetPixelColor(0, 0), (RGBQUAD{255, 0, 0, 0}));
     EXPECT_EQ(image.GetPixelColor(1, 0), (RGBQUAD{0, 255, 0, 0}));
@@ -166,9 +166,9 @@ TEST(Handle, ResolutionAndTopDownRows)
     ZvImage image;
     ASSERT_TRUE(fromBlock(packedDib(s), image));
     EXPECT_EQ(image.GetXDPI(), 72);
-    EXPECT_EQ(image.GetYDPI(), 96);   // 0 in the block
+    EXPECT_EQ(image.GetYDPI(), 96); // 0 in the block
     EXPECT_EQ(image.GetHeader().biYPelsPerMeter, 3780);
-    EXPECT_EQ(image.GetPixelColor(0, 1).rgbRed, 1);   // the first stored row is the top
+    EXPECT_EQ(image.GetPixelColor(0, 1).rgbRed, 1); // the first stored row is the top
     EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 2);
 }
 
