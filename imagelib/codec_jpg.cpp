@@ -70,8 +70,10 @@ int exifDpi(double resolution, double unitFactor)
     return dpi >= 1 && dpi <= kMaxDensity ? int(dpi) : 0;
 }
 
-// 0 when the JFIF fields give no resolution: unit 0 only states the pixel
-// aspect ratio, and files without a JFIF marker leave libjpeg's 1:1 default.
+// 0 when the JFIF fields give no resolution. Without a unit the values are
+// taken as they are (some writers store 72:72 with unit 0), except a pair
+// that is only a pixel aspect ratio such as 1:1, which would make 1 DPI.
+// Files without a JFIF marker leave libjpeg's 1:1 default.
 int jfifDpi(const jpeg_decompress_struct &cinfo, unsigned density)
 {
     if (!cinfo.saw_JFIF_marker || density == 0)
@@ -80,7 +82,7 @@ int jfifDpi(const jpeg_decompress_struct &cinfo, unsigned density)
         return int(density);
     if (cinfo.density_unit == 2)
         return int(std::floor(density * 2.54 + 0.5));
-    return 0;
+    return cinfo.X_density > 1 && cinfo.Y_density > 1 ? int(density) : 0;
 }
 
 } // namespace

@@ -413,6 +413,8 @@ TEST(JpegDecode, ResolutionFromExifElseJfif)
         {"JFIF per inch", withHeader(1, 300, 150), 300, 150},
         {"JFIF 118 per cm", withHeader(2, 118, 118), 300, 300},
         {"JFIF aspect only", withHeader(0, 1, 1), 96, 96},
+        {"JFIF aspect 2:1", withHeader(0, 2, 1), 96, 96},
+        {"JFIF density without unit", withHeader(0, 72, 72), 72, 72},
         {"EXIF 72 per inch wins", withHeader(1, 300, 300, exifResolution(72, 1, 2)), 72, 72},
         {"EXIF per cm", withHeader(1, 300, 300, exifResolution(118, 1, 3)), 299, 299},
         {"EXIF without unit", withHeader(1, 200, 200, exifResolution(72, 1, 0)), 200, 200},

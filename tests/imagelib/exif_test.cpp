@@ -403,6 +403,12 @@ TEST(ExifInfo, CameraFilesAgreeWithIndependentReader)
         EXPECT_EQ(info.orientation, m.orientation.empty() ? 0 : std::stoi(m.orientation));
         EXPECT_DOUBLE_EQ(info.xResolution, rational(m.xres));
         EXPECT_EQ(info.resolutionUnit, m.unit.empty() ? 0.0 : zvExifUnitFactor(std::stoi(m.unit)));
+        // The decoded picture takes its DPI from there when EXIF gives one.
+        if (info.xResolution >= 1 && info.resolutionUnit != 0) {
+            ZvImage image;
+            ASSERT_TRUE(image.Load(path.c_str(), ZV_TYPE_JPG)) << image.GetLastError();
+            EXPECT_EQ(image.GetXDPI(), int(std::floor(rational(m.xres) / info.resolutionUnit)));
+        }
         ++compared;
     }
     EXPECT_GT(compared, 60);
