@@ -25,6 +25,10 @@ public:
     // Exactly count bytes; false at the end of the stream.
     bool Read(void *dst, std::size_t count);
     bool Skip(std::uint64_t count);
+    // Bytes of the stream not consumed yet, or -1 when its size is unknown.
+    // Decoders compare it with the least their pixel data can take before
+    // they allocate a picture the file could never fill.
+    std::int64_t Left() const;
 
 private:
     bool Refill();
@@ -33,4 +37,6 @@ private:
     std::vector<std::uint8_t> mBuffer;
     std::size_t mPos = 0;
     std::size_t mEnd = 0;
+    std::int64_t mSize = -1;    // bytes from the starting position to the end
+    std::int64_t mTaken = 0;    // bytes taken from the stream so far
 };

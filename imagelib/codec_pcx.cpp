@@ -258,6 +258,12 @@ void ZvImagePCX::DecodeStream(ZvFile *stream)
         mInfo.dwType = ZV_TYPE_PCX;
         return;
     }
+    // A picture the file cannot fill is refused before it is allocated: a
+    // run of two bytes stands for at most 63.
+    const std::uint64_t total = std::uint64_t(head.LineBytes()) * head.Height();
+    const std::int64_t left = in.Left();
+    if (left >= 0 && std::uint64_t(left) < (head.encoding == 1 ? 2 * (total / kMaxRun) : total))
+        throw ZvCodecError("Can't read PCX image");
     if (!Create(head.Width(), head.Height(), head.OutputBpp(), ZV_TYPE_PCX))
         throw ZvCodecError(GetLastError());
     if (head.hDpi > 0)

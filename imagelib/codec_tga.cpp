@@ -192,6 +192,16 @@ void convertRow(const TgaHeader &h, const std::uint8_t *src, std::uint8_t *dst, 
     }
 }
 
+// The least the pixel data can take: every pixel raw, or run packets of
+// 128 pixels each.
+std::uint64_t leastPixelBytes(const TgaHeader &h)
+{
+    const std::uint64_t pixels = std::uint64_t(h.width) * h.height;
+    if (!h.Rle())
+        return pixels * h.PixelBytes();
+    return (pixels + 127) / 128 * (1 + h.PixelBytes());
+}
+
 void reverseRow(std::uint8_t *row, std::uint32_t width, std::uint32_t bytes)
 {
     if (bytes == 1) {
@@ -242,6 +252,9 @@ void ZvImageTGA::DecodeStream(ZvFile *stream)
         mInfo.dwType = ZV_TYPE_TGA;
         return;
     }
+    const std::int64_t left = in.Left();
+    if (left >= 0 && std::uint64_t(left) < leastPixelBytes(head))
+        throw ZvCodecError("corrupted TGA");
     if (!Create(head.width, head.height, head.OutputBpp(), ZV_TYPE_TGA))
         throw ZvCodecError("TGA Create failed");
     if (head.Kind() == 1)

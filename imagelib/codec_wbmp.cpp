@@ -81,6 +81,9 @@ void ZvImageWBMP::DecodeStream(ZvFile *stream)
         mInfo.dwType = ZV_TYPE_WBMP;
         return;
     }
+    const std::int64_t left = in.Left();
+    if (left >= 0 && std::uint64_t(left) < (std::uint64_t(width) + 7) / 8 * height)
+        throw ZvCodecError("Corrupted WBMP");
     if (!Create(width, height, 1, ZV_TYPE_WBMP))
         throw ZvCodecError("WBMP Create failed");
     SetPaletteColor(1, RGBQUAD{255, 255, 255, 0});

@@ -144,9 +144,13 @@ TEST(PcxDecode, RefusesWithTheListedMessages)
               "repeat count spans end of image");
     EXPECT_EQ(decodeError(header({.bpp = 8, .width = 2}) + "\xC2\x01" + std::string(800, '\x05')),
               "bad color map signature");
-    // A picture past the size limit is refused before its pixels are allocated.
-    EXPECT_EQ(decodeError(header({.bpp = 8, .planes = 3, .width = 65535, .height = 65536, .bytesPerLine = 65535})),
-              "ZvImage::Create size limit exceeded");
+    // A picture the file cannot fill, or past the size limit, is refused
+    // before its pixels are allocated.
+    const std::string huge = header({.bpp = 8, .planes = 3, .width = 65535, .height = 65536, .bytesPerLine = 65535});
+    EXPECT_EQ(decodeError(huge + std::string(5000, '\xFF')), "Can't read PCX image");
+    ZvImage image;
+    EXPECT_FALSE(decodeUnsized(huge, ZV_TYPE_PCX, image));
+    EXPECT_STREQ(image.GetLastError(), "ZvImage::Create size limit exceeded");
 }
 
 TEST(PcxDecode, HeaderOnlyAndCancel)

@@ -32,6 +32,22 @@ inline bool decodeBytes(const std::string &bytes, std::uint32_t type, ZvImage &i
     return image.Decode(&file, type);
 }
 
+// A stream that cannot tell its size, like a pipe: decoders cannot compare
+// the pixel data a header promises with what the file holds.
+class UnsizedMemFile : public ZvMemFile
+{
+public:
+    using ZvMemFile::ZvMemFile;
+    std::int64_t Size() override { return -1; }
+};
+
+inline bool decodeUnsized(const std::string &bytes, std::uint32_t type, ZvImage &image)
+{
+    std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
+    UnsizedMemFile file(copy.data(), copy.size());
+    return image.Decode(&file, type);
+}
+
 // The alpha plane top row first (255 throughout when there is none).
 inline std::vector<std::uint8_t> alphaTopDown(const ZvImage &image)
 {

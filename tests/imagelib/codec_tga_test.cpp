@@ -96,8 +96,12 @@ TEST(TgaDecode, RefusesWithTheListedMessages)
     EXPECT_EQ(decodeError(tgaHeader(1, 2, 2, 8)), "bad TGA header");   // colour-mapped without a map
     EXPECT_EQ(decodeError(tgaHeader(2, 2, 2, 24) + std::string(11, '\x40')), "corrupted TGA");
     EXPECT_EQ(decodeError(tgaHeader(10, 2, 2, 24) + "\x81\x01\x02\x03"), "corrupted TGA");
-    // Refused by the size limit before any pixel memory is taken.
-    EXPECT_EQ(decodeError(tgaHeader(2, 65535, 65535, 24)), "TGA Create failed");
+    // A header promising more pixels than the file holds is refused before
+    // any pixel memory is taken; where the size is unknown the limit refuses it.
+    EXPECT_EQ(decodeError(tgaHeader(10, 65535, 65535, 24) + std::string(1000, '\xFF')), "corrupted TGA");
+    ZvImage huge;
+    EXPECT_FALSE(decodeUnsized(tgaHeader(2, 65535, 65535, 24), ZV_TYPE_TGA, huge));
+    EXPECT_STREQ(huge.GetLastError(), "TGA Create failed");
 }
 
 TEST(TgaDecode, RunsPastThePictureAreClippedAndIndicesPastTheMapAreBlack)

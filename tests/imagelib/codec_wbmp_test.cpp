@@ -42,8 +42,13 @@ TEST(WbmpDecode, RefusesWithTheListedMessages)
     EXPECT_EQ(decodeError(std::string("\x00\x00\xFF\xFF\xFF\xFF\xFF\x01", 8)), "Not a WBMP");   // > 32 bits
     EXPECT_EQ(decodeError(std::string("\x02\x00\x08\x01\x00", 5)), "Unsupported WBMP type");
     EXPECT_EQ(decodeError(std::string("\x00\x00\x09\x02\x00\x00\x00", 7)), "Corrupted WBMP");
-    // 2^28 - 1 square: refused by the size limit before any pixel memory is taken.
-    EXPECT_EQ(decodeError(std::string("\x00\x00\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 10)), "WBMP Create failed");
+    // 2^28 - 1 square: more than the file holds, and past the size limit
+    // where the file's size is unknown; refused before pixels are allocated.
+    const std::string huge("\x00\x00\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 10);
+    EXPECT_EQ(decodeError(huge + std::string(100, '\0')), "Corrupted WBMP");
+    ZvImage image;
+    EXPECT_FALSE(decodeUnsized(huge, ZV_TYPE_WBMP, image));
+    EXPECT_STREQ(image.GetLastError(), "WBMP Create failed");
 }
 
 TEST(WbmpDecode, HeaderOnlyAndCancel)
