@@ -196,18 +196,6 @@ TEST(BmpSuite, QuestionableFilesDecodeToAReferenceOrAreRejected)
     }
 }
 
-TEST(BmpSuite, AlphaBitFieldsFillTheAlphaPlane)
-{
-    ZV_REQUIRE_CORPUS("bmpsuite");
-    ZvImage withAlpha(std::string(corporaDir() + "/bmpsuite/q/rgba32-1.bmp").c_str(), ZV_TYPE_BMP);
-    ASSERT_TRUE(withAlpha.IsValid());
-    EXPECT_TRUE(withAlpha.AlphaIsValid());
-    // Unused bits of a plain 32-bit file are not alpha, whatever they hold.
-    ZvImage fake(std::string(corporaDir() + "/bmpsuite/q/rgb32fakealpha.bmp").c_str(), ZV_TYPE_BMP);
-    ASSERT_TRUE(fake.IsValid());
-    EXPECT_FALSE(fake.AlphaIsValid());
-}
-
 struct MagickCase
 {
     const char *options;
@@ -655,26 +643,4 @@ TEST(BmpDecoder, MessagesForWhatCannotBeRead)
     EXPECT_EQ(with([](BmpSpec &t) { t.width = 30000, t.height = 30000; }), "corrupted BMP");
     EXPECT_EQ(with([](BmpSpec &t) { t.bitCount = 8, t.compression = 1, t.width = 60000, t.height = 60000; }),
               "corrupted BMP");
-}
-
-TEST(BmpDecoder, AFailedDecodeLeavesThePictureAsItWas)
-{
-    ZvImage image = makePattern24(3, 3);
-    const Rgb8 before = toRgb(image);
-    BmpSpec s;
-    s.width = 9;
-    s.height = 9;
-    s.pixels = Bytes(10, 1);
-    EXPECT_FALSE(decode(bmpFile(s), image));
-    EXPECT_EQ(toRgb(image), before);
-}
-
-TEST(BmpDecoder, ContentSniffingFindsBmpFirst)
-{
-    BmpSpec s;
-    s.pixels = Bytes(4, 7);
-    Bytes file = bmpFile(s);
-    ZvImage image;
-    ASSERT_TRUE(image.Decode(file.data(), std::uint32_t(file.size()), ZV_TYPE_UNKNOWN));
-    EXPECT_EQ(image.GetType(), std::uint32_t(ZV_TYPE_BMP));
 }
