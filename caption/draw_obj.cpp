@@ -13,6 +13,9 @@ namespace {
 constexpr int kHandleDrawHalf = 3;
 constexpr int kHandleDrawSize = 7;
 constexpr int kHandleHitHalf = 3;
+// Handles beyond this are off every screen; skipping them keeps the square's
+// arithmetic within int.
+constexpr std::int32_t kFarAway = 1 << 29;
 
 // Cursor of handles 1..8 (index 0 is handle 1).
 constexpr Qt::CursorShape kHandleCursors[8] = {
@@ -111,6 +114,8 @@ void CDrawObj::PaintHandles(QPainter &painter, int state) const
     painter.setCompositionMode(QPainter::RasterOp_NotDestination);
     for (int n = 1; n <= HandleCount(); ++n) {
         const POINT p = HandlePoint(n);
+        if (p.x < -kFarAway || p.x > kFarAway || p.y < -kFarAway || p.y > kFarAway)
+            continue;
         painter.fillRect(QRect(p.x - kHandleDrawHalf, p.y - kHandleDrawHalf, kHandleDrawSize, kHandleDrawSize),
                          Qt::black);
     }
