@@ -144,7 +144,7 @@ std::vector<std::uint8_t> ZvImageICO::ReadEntry(ZvFile *stream)
     if (at >= size || !stream->Seek(at, SEEK_FROM_START))
         throw ZvCodecError("corrupted ICO");
     std::vector<std::uint8_t> data(std::size_t(std::min<std::int64_t>(le32(entry + 8), size - at)));
-    if (stream->Read(data.data(), 1, data.size()) != data.size())
+    if (data.empty() || stream->Read(data.data(), 1, data.size()) != data.size())
         throw ZvCodecError("corrupted ICO");
     return data;
 }

@@ -44,11 +44,13 @@ constexpr std::uint8_t kPaletteSignature = 12;
 constexpr std::uint32_t kMaxRun = 63;
 
 // The EGA colours, for version 3 files, which carry no palette.
+// clang-format off
 constexpr std::uint8_t kEgaPalette[48] = {
     0, 0, 0,   0, 0, 170,   0, 170, 0,   0, 170, 170,   170, 0, 0,   170, 0, 170,   170, 85, 0,
     170, 170, 170,   85, 85, 85,   85, 85, 255,   85, 255, 85,   85, 255, 255,   255, 85, 85,
     255, 85, 255,   255, 255, 85,   255, 255, 255,
 };
+// clang-format on
 
 std::uint16_t le16(const std::uint8_t *p)
 {
