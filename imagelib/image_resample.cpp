@@ -74,11 +74,27 @@ void resampleAlpha(const ZvImage &src, ZvImage &result, float xScale, float ySca
     nearestBytes(ZvRowView::alphaOf(src), ZvRowView::alphaOf(result), xScale, yScale, 1, ZvRowProgress());
 }
 
+// Fills the result's rows by mode; returns how many were completed.
+std::int32_t fillResult(const ZvRowView &src, ZvImage &result, int mode, float xScale, float yScale,
+                        const ZvRowProgress &progress)
+{
+    const ZvRowView dst = ZvRowView::of(result);
+    if (mode == 1)
+        return src.palette ? nearestIndices(src, result, xScale, yScale, progress)
+                           : nearestBytes(src, dst, xScale, yScale, 3, progress);
+    if (mode == 2)
+        return zvResampleBicubic(src, result, xScale, yScale, progress);
+    if (dst.width < src.width && dst.height < src.height && src.bpp == 24)
+        return zvResampleAreaAverage(src, dst, xScale, yScale, progress);
+    return zvResampleBilinear(src, result, xScale, yScale, progress);
+}
+
 } // namespace
 
 bool ZvImage::Resample(std::int32_t newx, std::int32_t newy, int mode, ZvImage *iDst)
 {
-    if (!IsValid() || newx == 0 || newy == 0)
+    // A picture without pixels (including a zero-sized one) has nothing to sample.
+    if (!IsValid() || mHead.biWidth <= 0 || mHead.biHeight <= 0 || newx == 0 || newy == 0)
         return false;
     if (mode < 0 || mode > 2) {
         SetLastError("Resample: unknown mode");
@@ -98,24 +114,10 @@ bool ZvImage::Resample(std::int32_t newx, std::int32_t newy, int mode, ZvImage *
         return false;
     if (mAlpha && !result.PrepareAlpha(*this))
         return false;
-
-    const ZvRowView src = ZvRowView::of(*this);
-    const ZvRowView dst = ZvRowView::of(result);
-    const ZvRowProgress progress{&mInfo.nProgress, &mInfo.nEscape};
     if (IsIndexed())
         result.ClearPixels();
-    std::int32_t filled = 0;
-    if (mode == 1)
-        filled = IsIndexed() ? nearestIndices(src, result, xScale, yScale, progress)
-                             : nearestBytes(src, dst, xScale, yScale, 3, progress);
-    else if (mode == 2)
-        filled = zvResampleBicubic(src, result, xScale, yScale, progress);
-    else if (newx < mHead.biWidth && newy < mHead.biHeight && GetBpp() == 24)
-        filled = zvResampleAreaAverage(src, dst, xScale, yScale, progress);
-    else
-        filled = zvResampleBilinear(src, result, xScale, yScale, progress);
-    result.ClearPadding(filled);
-
+    const ZvRowProgress progress{&mInfo.nProgress, &mInfo.nEscape};
+    result.ClearPadding(fillResult(ZvRowView::of(*this), result, mode, xScale, yScale, progress));
     if (mAlpha)
         resampleAlpha(*this, result, xScale, yScale);
     return result.MoveInto(*this, iDst);

@@ -41,15 +41,36 @@ struct TrueColourSink
     }
 };
 
-// Indexed results store the palette entry nearest to the colour.
-struct IndexedSink
+// Indexed results store the palette entry nearest to the colour. The full
+// search is 256 distances; interpolated colours repeat a lot, so answers are
+// remembered in a small direct-mapped table (the same answers, found sooner).
+class IndexedSink
 {
-    ZvImage *result;
-    std::uint32_t bpp;
-    void put(std::uint8_t *row, std::int32_t x, std::uint8_t b, std::uint8_t g, std::uint8_t r) const
+public:
+    IndexedSink(ZvImage *result, std::uint32_t bpp) : mResult(result), mBpp(bpp), mMemo(kMemoSize) {}
+
+    void put(std::uint8_t *row, std::int32_t x, std::uint8_t b, std::uint8_t g, std::uint8_t r)
     {
-        zvRowOrIndex(row, x, bpp, result->GetNearestIndex(RGBQUAD{b, g, r, 0}));
+        const std::uint32_t key = std::uint32_t(b) | std::uint32_t(g) << 8 | std::uint32_t(r) << 16;
+        Memo &memo = mMemo[(key * 2654435761u) >> (32 - kMemoBits)];
+        if (!memo.valid || memo.key != key)
+            memo = Memo{key, mResult->GetNearestIndex(RGBQUAD{b, g, r, 0}), true};
+        zvRowOrIndex(row, x, mBpp, memo.index);
     }
+
+private:
+    struct Memo
+    {
+        std::uint32_t key = 0;
+        std::uint8_t index = 0;
+        bool valid = false;
+    };
+    static constexpr int kMemoBits = 12;
+    static constexpr std::size_t kMemoSize = std::size_t(1) << kMemoBits;
+
+    ZvImage *mResult;
+    std::uint32_t mBpp;
+    std::vector<Memo> mMemo;
 };
 
 // Truncation toward zero, then the low 8 bits.
@@ -73,7 +94,7 @@ LinearTap linearTap(std::int32_t x, float scale, std::int32_t limit)
 
 template <class Pixels, class Sink>
 std::int32_t bilinearRows(const ZvRowView &src, const ZvRowView &dst, float xScale, float yScale, Pixels pixels,
-                          Sink sink, const ZvRowProgress &progress)
+                          Sink &&sink, const ZvRowProgress &progress)
 {
     std::vector<LinearTap> cols(static_cast<std::size_t>(dst.width));
     for (std::int32_t x = 0; x < dst.width; ++x)
@@ -131,7 +152,7 @@ CubicTaps cubicTaps(std::int32_t x, float scale, std::int32_t limit, bool rows)
 
 template <class Pixels, class Sink>
 std::int32_t bicubicRows(const ZvRowView &src, const ZvRowView &dst, float xScale, float yScale, Pixels pixels,
-                         Sink sink, const ZvRowProgress &progress)
+                         Sink &&sink, const ZvRowProgress &progress)
 {
     std::vector<CubicTaps> cols(static_cast<std::size_t>(dst.width));
     for (std::int32_t x = 0; x < dst.width; ++x)
@@ -169,7 +190,7 @@ std::int32_t zvResampleBilinear(const ZvRowView &src, ZvImage &result, float xSc
     if (src.bpp == 24)
         return bilinearRows(src, dst, xScale, yScale, TrueColourPixels(), TrueColourSink(), progress);
     return bilinearRows(src, dst, xScale, yScale, IndexedPixels{src.palette, src.bpp},
-                        IndexedSink{&result, dst.bpp}, progress);
+                        IndexedSink(&result, dst.bpp), progress);
 }
 
 std::int32_t zvResampleBicubic(const ZvRowView &src, ZvImage &result, float xScale, float yScale,
@@ -179,5 +200,5 @@ std::int32_t zvResampleBicubic(const ZvRowView &src, ZvImage &result, float xSca
     if (src.bpp == 24)
         return bicubicRows(src, dst, xScale, yScale, TrueColourPixels(), TrueColourSink(), progress);
     return bicubicRows(src, dst, xScale, yScale, IndexedPixels{src.palette, src.bpp},
-                       IndexedSink{&result, dst.bpp}, progress);
+                       IndexedSink(&result, dst.bpp), progress);
 }

@@ -228,6 +228,9 @@ TEST(Resample, RefusesEmptyPicturesZeroNegativeAndAbsurdSizes)
 {
     ZvImage empty;
     EXPECT_FALSE(empty.Resample(2, 2, 0));
+    ZvImage zeroWide(0u, 3u, 24u);
+    ASSERT_TRUE(zeroWide.IsValid());
+    EXPECT_FALSE(zeroWide.Resample(2, 2, 1));
 
     ZvImage image = noisePicture(6, 5, 24, 2);
     const std::vector<std::uint8_t> before = pixelBytes(image);

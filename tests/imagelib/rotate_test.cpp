@@ -195,12 +195,19 @@ TEST(Rotate, DestinationReceivesTheResultAndTheSourceStays)
     EXPECT_EQ(dst.GetXDPI(), 200);
 }
 
-TEST(Rotate, EmptyPictureIsRefused)
+TEST(Rotate, EmptyPictureIsRefusedAndZeroSizedOneIsHarmless)
 {
     ZvImage empty;
     EXPECT_FALSE(empty.RotateLeft());
     EXPECT_FALSE(empty.RotateRight());
     EXPECT_FALSE(empty.Rotate180());
+    // Zero-sized but valid: the turn has nothing to move and must not read anything.
+    ZvImage zeroWide(0u, 3u, 24u);
+    zeroWide.AlphaCreate();
+    EXPECT_TRUE(zeroWide.RotateLeft());
+    EXPECT_EQ(zeroWide.GetWidth(), 3u);
+    EXPECT_EQ(zeroWide.GetHeight(), 0u);
+    EXPECT_TRUE(zeroWide.Rotate180());
 }
 
 // A 1-bit row of 1.1e9 pixels fits (137 MB), but standing up every pixel
