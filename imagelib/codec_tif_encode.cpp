@@ -5,6 +5,7 @@
 #include "imagelib/codec_tif.h"
 #include "imagelib/file.h"
 #include "imagelib/tiff_client.h"
+#include "imagelib/tiff_samples.h"
 
 #include <new>
 #include <vector>
@@ -191,7 +192,9 @@ void ZvImageTIF::MakeRow(const Plan &plan, std::uint32_t y, std::uint8_t *out) c
     const std::uint8_t *src = GetBits(dibRow);
     const std::uint8_t *alpha = plan.alpha ? mAlpha + std::size_t(dibRow) * GetWidth() : nullptr;
     const std::uint32_t w = GetWidth();
-    if (GetBpp() == 24 || plan.expand) {
+    if (GetBpp() == 24 && !alpha) {
+        ZvTiffSamples::SwapRedBlue(src, out, w);
+    } else if (GetBpp() == 24 || plan.expand) {
         const RGBQUAD *pal = plan.expand ? GetPalette() : nullptr;
         for (std::uint32_t x = 0; x < w; ++x) {
             if (pal) {
@@ -205,8 +208,7 @@ void ZvImageTIF::MakeRow(const Plan &plan, std::uint32_t y, std::uint8_t *out) c
                 *out++ = bgr[1];
                 *out++ = bgr[0];
             }
-            if (alpha)
-                *out++ = alpha[x];
+            *out++ = alpha[x];
         }
     } else if (alpha) {
         for (std::uint32_t x = 0; x < w; ++x) {
