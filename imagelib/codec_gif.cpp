@@ -38,37 +38,55 @@ void unpackRow(const std::uint8_t *src, std::uint32_t bpp, std::uint32_t width, 
 
 // One 24-bit tile as an 8-bit image: every pixel has its own palette entry
 // (row from the tile's bottom x 17 + column + 1) and points at the lowest
-// entry of its colour. Entry 0 is the transparent colour when there is one.
+// entry of its colour. Entry 0 is the transparent colour when there is one;
+// entries no pixel uses stay black.
 struct GifTile
 {
     int left = 0;
     int top = 0;
     int width = 0;
     int height = 0;
-    RGBQUAD palette[256];
+    std::uint32_t colours[256] = {};                      // 0xRRGGBB per entry
+    std::uint8_t table[256 * 3] = {};                     // the same as red, green, blue
     std::uint8_t pixels[kTileWidth * kTileHeight] = {};   // top row first
+
+    // A hash of the colours seen so far, with chains through the entries;
+    // a bucket is valid only while its bit is set, so clearing is cheap.
+    static constexpr std::uint32_t kBucketBits = 12;
+    std::uint64_t used[(1u << kBucketBits) / 64] = {};
+    std::uint8_t head[1u << kBucketBits] = {};
+    std::uint8_t next[256] = {};                          // itself at a chain's end
 };
 
 namespace {
 
-// For each palette entry, the lowest entry with the same colour.
-void lowestEntries(const RGBQUAD (&palette)[256], std::uint8_t (&lowest)[256])
+// For each entry of the tile, the lowest entry with the same colour.
+void lowestEntries(GifTile &tile, std::uint8_t (&lowest)[256])
 {
-    constexpr std::uint32_t kSlots = 512;
-    std::uint32_t keys[kSlots];
-    std::int16_t values[kSlots];
-    std::fill(std::begin(values), std::end(values), std::int16_t(-1));
+    std::fill(std::begin(tile.used), std::end(tile.used), std::uint64_t(0));
     for (std::uint32_t i = 0; i < 256; ++i) {
-        const RGBQUAD &c = palette[i];
-        const std::uint32_t key = std::uint32_t(c.rgbRed) << 16 | std::uint32_t(c.rgbGreen) << 8 | c.rgbBlue;
-        std::uint32_t slot = (key * 2654435761u) >> 23;
-        while (values[slot] >= 0 && keys[slot] != key)
-            slot = (slot + 1) & (kSlots - 1);
-        if (values[slot] < 0) {
-            keys[slot] = key;
-            values[slot] = std::int16_t(i);
+        const std::uint32_t colour = tile.colours[i];
+        const std::uint32_t bucket = (colour * 2654435761u) >> (32 - GifTile::kBucketBits);
+        std::uint64_t &word = tile.used[bucket >> 6];
+        const std::uint64_t bit = std::uint64_t(1) << (bucket & 63);
+        lowest[i] = std::uint8_t(i);
+        if (!(word & bit)) {
+            word |= bit;
+            tile.head[bucket] = std::uint8_t(i);
+            tile.next[i] = std::uint8_t(i);
+            continue;
         }
-        lowest[i] = std::uint8_t(values[slot]);
+        for (std::uint32_t j = tile.head[bucket];; j = tile.next[j]) {
+            if (tile.colours[j] == colour) {
+                lowest[i] = lowest[j];
+                break;
+            }
+            if (tile.next[j] == j) {
+                tile.next[i] = tile.head[bucket];
+                tile.head[bucket] = std::uint8_t(i);
+                break;
+            }
+        }
     }
 }
 
@@ -188,36 +206,47 @@ void ZvImageGIF::EncodeTiled(GifCodeWriter &out)
     const int height = int(GetHeight());
     const std::unique_ptr<GifCoder> coder = MakeCoder(out);
     auto tile = std::make_unique<GifTile>();
+    // A band's rows are read once, each from left to right, into colours:
+    // tiles taken straight from the picture would hop between its rows.
+    std::vector<std::uint32_t> band(std::size_t(kTileHeight) * std::size_t(width));
     // Bands are cut from the bottom row up, so the short band is the top one.
     for (int bandBottom = height > 0 ? (height - 1) / kTileHeight * kTileHeight : -1; bandBottom >= 0;
          bandBottom -= kTileHeight) {
         tile->height = std::min(kTileHeight, height - bandBottom);
         tile->top = height - bandBottom - tile->height;
+        for (int r = 0; r < tile->height; ++r) {
+            const std::uint8_t *src = GetBits(std::uint32_t(bandBottom + r));
+            std::uint32_t *dst = band.data() + std::size_t(r) * std::size_t(width);
+            for (int x = 0; x < width; ++x, src += 3)
+                dst[x] = std::uint32_t(src[2]) << 16 | std::uint32_t(src[1]) << 8 | src[0];
+        }
         for (int left = 0; left < width; left += kTileWidth) {
             tile->left = left;
             tile->width = std::min(kTileWidth, width - left);
-            BuildTile(*tile);
+            BuildTile(*tile, band.data() + left, std::size_t(width));
             PutTile(out, *coder, *tile);
         }
     }
     out.PutByte(';');
 }
 
-void ZvImageGIF::BuildTile(GifTile &tile) const
+// band: the tile's bottom-left colour; stride: colours per band row.
+void ZvImageGIF::BuildTile(GifTile &tile, const std::uint32_t *band, std::size_t stride) const
 {
-    std::fill(std::begin(tile.palette), std::end(tile.palette), RGBQUAD());
+    std::fill(std::begin(tile.colours), std::end(tile.colours), 0u);
     if (mInfo.nBkgndIndex >= 0) {
-        tile.palette[0] = mInfo.nBkgndColor;
-        tile.palette[0].rgbReserved = 0;
+        const RGBQUAD &c = mInfo.nBkgndColor;
+        tile.colours[0] = std::uint32_t(c.rgbRed) << 16 | std::uint32_t(c.rgbGreen) << 8 | c.rgbBlue;
     }
-    const int bandBottom = int(GetHeight()) - tile.top - tile.height;
-    for (int r = 0; r < tile.height; ++r) {
-        const std::uint8_t *src = GetBits(std::uint32_t(bandBottom + r)) + 3 * tile.left;
-        for (int c = 0; c < tile.width; ++c, src += 3)
-            tile.palette[r * kTileWidth + c + 1] = RGBQUAD{src[0], src[1], src[2], 0};
+    for (int r = 0; r < tile.height; ++r)
+        std::copy_n(band + std::size_t(r) * stride, tile.width, tile.colours + r * kTileWidth + 1);
+    for (int i = 0; i < 256; ++i) {
+        tile.table[3 * i] = std::uint8_t(tile.colours[i] >> 16);
+        tile.table[3 * i + 1] = std::uint8_t(tile.colours[i] >> 8);
+        tile.table[3 * i + 2] = std::uint8_t(tile.colours[i]);
     }
     std::uint8_t lowest[256];
-    lowestEntries(tile.palette, lowest);
+    lowestEntries(tile, lowest);
     std::uint8_t *dst = tile.pixels;
     for (int r = tile.height; r-- > 0;)
         for (int c = 0; c < tile.width; ++c)
@@ -238,8 +267,7 @@ void ZvImageGIF::PutTile(GifCodeWriter &out, GifCoder &coder, const GifTile &til
     out.PutWord(std::uint16_t(tile.width));
     out.PutWord(std::uint16_t(tile.height));
     out.PutByte(0x87);
-    for (const RGBQUAD &c : tile.palette)
-        putRgb(out, c);
+    out.PutBytes(tile.table, sizeof(tile.table));
     out.PutByte(8);
     coder.Begin(9);
     coder.Feed(tile.pixels, std::size_t(tile.width) * std::size_t(tile.height));

@@ -63,7 +63,7 @@ private:
     void PutControl(GifCodeWriter &out, std::uint8_t transparentIndex, bool timed) const;
     void PutComment(GifCodeWriter &out) const;
     std::unique_ptr<GifCoder> MakeCoder(GifCodeWriter &out) const;
-    void BuildTile(GifTile &tile) const;
+    void BuildTile(GifTile &tile, const std::uint32_t *band, std::size_t stride) const;
     void PutTile(GifCodeWriter &out, GifCoder &coder, const GifTile &tile) const;
 
     int mDisposal = 0;

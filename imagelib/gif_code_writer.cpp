@@ -5,8 +5,8 @@
 
 GifCodeWriter::GifCodeWriter(ZvFile *stream)
     : mStream(stream)
+    , mBuffer(new std::uint8_t[kCapacity])
 {
-    mBuffer.reserve(kFlushAt + 512);
 }
 
 void GifCodeWriter::PutWord(std::uint16_t w)
@@ -17,17 +17,21 @@ void GifCodeWriter::PutWord(std::uint16_t w)
 
 void GifCodeWriter::PutBytes(const std::uint8_t *data, std::size_t n)
 {
-    if (mBuffer.size() + n > kFlushAt)
-        Drain();
-    mBuffer.insert(mBuffer.end(), data, data + n);
+    while (n > 0) {
+        if (mLength >= kCapacity)
+            Drain();
+        const std::size_t part = n < kCapacity - mLength ? n : kCapacity - mLength;
+        std::memcpy(mBuffer.get() + mLength, data, part);
+        mLength += part;
+        data += part;
+        n -= part;
+    }
 }
 
 void GifCodeWriter::EmitBlock()
 {
-    if (mBuffer.size() + 256 > kFlushAt)
-        Drain();
-    mBuffer.push_back(std::uint8_t(mBlockLength));
-    mBuffer.insert(mBuffer.end(), mBlock, mBlock + mBlockLength);
+    PutByte(std::uint8_t(mBlockLength));
+    PutBytes(mBlock, mBlockLength);
     mBlockLength = 0;
 }
 
@@ -46,11 +50,11 @@ void GifCodeWriter::EndCodes()
 
 void GifCodeWriter::Drain()
 {
-    if (!mBuffer.empty() && !mFailed) {
-        if (mStream->Write(mBuffer.data(), 1, mBuffer.size()) != mBuffer.size())
+    if (mLength > 0 && !mFailed) {
+        if (mStream->Write(mBuffer.get(), 1, mLength) != mLength)
             mFailed = true;
     }
-    mBuffer.clear();
+    mLength = 0;
 }
 
 bool GifCodeWriter::Flush()

@@ -3,7 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstring>
+#include <memory>
 
 class ZvFile;
 
@@ -17,9 +18,9 @@ public:
 
     void PutByte(std::uint8_t b)
     {
-        if (mBuffer.size() >= kFlushAt)
+        if (mLength >= kCapacity)
             Drain();
-        mBuffer.push_back(b);
+        mBuffer[mLength++] = b;
     }
     void PutWord(std::uint16_t w);   // little-endian
     void PutBytes(const std::uint8_t *data, std::size_t n);
@@ -45,13 +46,15 @@ public:
     bool Flush();
 
 private:
-    static constexpr std::size_t kFlushAt = 1 << 16;
+    // Large enough that a growing memory stream is rarely reallocated.
+    static constexpr std::size_t kCapacity = std::size_t(1) << 20;
 
     void EmitBlock();
     void Drain();
 
     ZvFile *mStream;
-    std::vector<std::uint8_t> mBuffer;
+    std::unique_ptr<std::uint8_t[]> mBuffer;
+    std::size_t mLength = 0;
     std::uint64_t mAccum = 0;
     int mBits = 0;
     std::uint8_t mBlock[256] = {};

@@ -3,25 +3,12 @@
 
 #include "imagelib/gif_code_writer.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr std::uint32_t kCodeLimit = 4096;
 constexpr std::uint32_t kRunLimit = 1u << 30;
-
-std::uint32_t isqrt(std::uint32_t x)
-{
-    if (x < 2)
-        return x;
-    std::uint32_t r = 1;
-    for (std::uint32_t v = x; v; v >>= 2)
-        r <<= 1;
-    for (;;) {
-        const std::uint32_t v = (x / r + r) / 2;
-        if (v == r || v == r + 1)
-            return r;
-        r = v;
-    }
-}
 
 } // namespace
 
@@ -40,18 +27,29 @@ void GifRleCoder::Begin(int initBits)
 
 void GifRleCoder::Feed(const std::uint8_t *pixels, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i) {
+    std::size_t i = 0;
+    while (i < count) {
         const std::uint32_t c = pixels[i];
-        if (mRunLength > 0 && c != mRunPixel)
-            Flush();
-        if (mRunPixel == c) {
-            // Runs are split long before their arithmetic could overflow.
-            if (++mRunLength == kRunLimit)
+        std::size_t end = i + 1;
+        while (end < count && pixels[end] == c)
+            ++end;
+        if (c != mRunPixel) {
+            if (mRunLength == 1)
+                OutputPlain(mRunPixel);   // most runs in busy pictures
+            else if (mRunLength > 1)
                 Flush();
-        } else {
             mRunPixel = c;
-            mRunLength = 1;
+            mRunLength = 0;
         }
+        // Runs are split long before their arithmetic could overflow.
+        std::size_t more = end - i;
+        while (mRunLength + more >= kRunLimit) {
+            more -= kRunLimit - mRunLength;
+            mRunLength = kRunLimit;
+            Flush();
+        }
+        mRunLength += std::uint32_t(more);
+        i = end;
     }
 }
 
@@ -197,7 +195,8 @@ std::uint32_t GifRleCoder::TriangleCount(std::uint32_t count) const
         count -= perRepeat;
     }
     if (count > 0) {
-        std::uint32_t n = isqrt(count);
+        // The smallest n with n (n + 1) >= 2 count, from a close first guess.
+        std::uint32_t n = std::uint32_t(std::sqrt(2.0 * double(count)));
         while (n * (n + 1) >= 2 * count)
             --n;
         while (n * (n + 1) < 2 * count)
