@@ -155,6 +155,20 @@ void halfTurnIndices(const ZvRowView &src, const ZvRowView &dst, const ZvRowProg
     }
 }
 
+void halfTurnPixels(const ZvRowView &src, ZvGeometryTarget &result, const ZvRowProgress &progress)
+{
+    const ZvRowView dst = ZvRowView::of(result);
+    if (src.bpp == 24) {
+        halfTurnBytes<3>(src, dst, progress);
+    } else if (src.bpp == 8) {
+        halfTurnBytes<1>(src, dst, progress);
+    } else {
+        result.ClearPixels();
+        halfTurnIndices(src, dst, progress);
+    }
+    result.ClearPadding(dst.height);
+}
+
 void quarterTurnPixels(const ZvRowView &src, ZvGeometryTarget &result, bool left, const ZvRowProgress &progress)
 {
     const ZvRowView dst = ZvRowView::of(result);
@@ -213,18 +227,7 @@ bool ZvImage::Rotate180(ZvImage *iDst)
         return false;
     if (mAlpha && !result.PrepareAlpha(*this))
         return false;
-    const ZvRowView src = ZvRowView::of(*this);
-    const ZvRowView dst = ZvRowView::of(result);
-    const ZvRowProgress progress{&mInfo.nProgress, nullptr};
-    if (GetBpp() == 24)
-        halfTurnBytes<3>(src, dst, progress);
-    else if (GetBpp() == 8)
-        halfTurnBytes<1>(src, dst, progress);
-    else {
-        result.ClearPixels();
-        halfTurnIndices(src, dst, progress);
-    }
-    result.ClearPadding(dst.height);
+    halfTurnPixels(ZvRowView::of(*this), result, ZvRowProgress{&mInfo.nProgress, nullptr});
     if (mAlpha)
         halfTurnBytes<1>(ZvRowView::alphaOf(*this), ZvRowView::alphaOf(result), ZvRowProgress());
     return result.MoveInto(*this, iDst);
