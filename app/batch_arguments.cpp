@@ -1,0 +1,447 @@
+// app/batch_arguments.cpp
+#include "app/batch_arguments.h"
+
+#include "export/export_list.h"
+#include "export/output_path.h"
+#include "platform/font_map.h"
+#include "platform/profile_store.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <utility>
+
+const char kBatchHelp[] =
+    "usage: zelventa-batch [OPTIONS] PICTURE...\n"
+    "\n"
+    "Puts one caption on every picture, turns, resizes and saves them, as the\n"
+    "export of Zelventa does. Prints progress on stderr and, at the end, the line\n"
+    "\"N files saved to [FOLDER]!\" on stdout; pictures that could not be handled\n"
+    "are listed on stderr after it.\n"
+    "\n"
+    "Caption (a box whose edges keep their distance from one corner of every picture):\n"
+    "  --text TEXT          caption text; \\n starts a new line, \\\\ is a backslash\n"
+    "                       (default: http://www.zelventa.example)\n"
+    "  --no-caption         stamp nothing\n"
+    "  --font FAMILY        font family (Arial; at most 31 bytes)\n"
+    "  --font-height N      LOGFONT height in picture pixels: negative = character\n"
+    "                       height, positive = cell height (-26)\n"
+    "  --bold --italic --underline --strikeout\n"
+    "                       font style switches (all off)\n"
+    "  --text-color RRGGBB  text colour as hexadecimal red, green, blue (000000)\n"
+    "  --back-color RRGGBB|none\n"
+    "                       colour that fills the box, or none for a transparent box (none)\n"
+    "  --align left|middle|right\n"
+    "                       text alignment in the box (middle)\n"
+    "  --anchor top-left|top-right|bottom-left|bottom-right\n"
+    "                       corner the box keeps its distance from (top-left)\n"
+    "  --offsets L,T,R,B    box edges in picture pixels measured from the anchor\n"
+    "                       corner, as the box stores them: for a right anchor L and R\n"
+    "                       count leftwards from the right edge, for a bottom anchor\n"
+    "                       T and B upwards from the bottom edge (40,40,340,80)\n"
+    "\n"
+    "Turning:\n"
+    "  --rotate 0|90|-90|180  turn every picture named on the command line (0);\n"
+    "                       90 turns clockwise, -90 anticlockwise\n"
+    "  --list FILE          more pictures, one \"PATH<TAB>ROTATION\" per line (a line\n"
+    "                       without a tab is not turned); may be given more than once\n"
+    "\n"
+    "Export (defaults are those of an empty profile):\n"
+    "  --profile INI        start from the \"Export Option\" section of this profile,\n"
+    "                       as the export dialog does; the options below override it\n"
+    "  --save-profile INI   store the resulting fifteen options in this profile once\n"
+    "                       they are valid, as Start does\n"
+    "  --folder DIR         write every picture into DIR, which must exist (default;\n"
+    "                       but no folder is set, so one of --folder or --same-folder\n"
+    "                       is needed unless the profile names one)\n"
+    "  --same-folder        write each picture into the folder it was read from\n"
+    "  --prefix PREFIX      name the files PREFIX0000, PREFIX0001, ... taking the\n"
+    "                       lowest numbers free in the folder (needs --folder)\n"
+    "  --keep-names         keep each picture's name with the new extension (default)\n"
+    "  --format original|jpeg|gif|bmp|tiff|png|pcx|tga\n"
+    "                       file format written; original keeps each picture's own (original)\n"
+    "  --jpeg-quality Q     JPEG quality 0..100, used with --format jpeg only (90)\n"
+    "  --dpi X[,Y]          resolution 0..1000 written into JPEG output (72,72)\n"
+    "  --resize W,H         resize every picture; W and H are kept as typed and read\n"
+    "                       as numbers (text without digits reads as 0) (off; 800,600)\n"
+    "  --unit pixel|percent unit of W and H (pixel)\n"
+    "  --stretch yes|no     whether a picture may be enlarged (yes)\n"
+    "  --keep-aspect by-height|by-width|off\n"
+    "                       keep the aspect ratio with H (by-height) or W (by-width)\n"
+    "                       deciding the size, or take W and H as they are (off)\n"
+    "  --quality low|middle|high\n"
+    "                       resampling: nearest pixel, bilinear/area average, bicubic (middle)\n"
+    "  --overwrite ask|yes|no|cancel\n"
+    "                       answer to \"File already exists,overwrite?\": ask prompts\n"
+    "                       for each file, cancel ends the run at the first such file\n"
+    "                       (ask when stdin is a terminal, otherwise no)\n"
+    "  --help               show this text\n"
+    "\n"
+    "Exit status: 0 the run ended with its summary; 1 an output folder could not be\n"
+    "listed or written into, or all 10000 counter names are taken; 2 a usage error\n"
+    "or a validation message.\n";
+
+namespace {
+
+using Handler = std::function<std::string(BatchArguments &, const std::string &)>;
+
+struct Option
+{
+    const char *name;
+    bool takesValue;
+    Handler apply;   // returns "" or what is wrong with the value
+};
+
+std::optional<long> wholeNumber(const std::string &text, long low, long high)
+{
+    char *end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || v < low || v > high)
+        return std::nullopt;
+    return v;
+}
+
+std::vector<std::string> splitCommas(const std::string &text)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
+        parts.push_back(text.substr(start, comma - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// One of names, whose index is the value stored.
+Handler choice(std::vector<const char *> names, std::function<void(BatchArguments &, int)> set)
+{
+    return [names = std::move(names), set = std::move(set)](BatchArguments &a, const std::string &v) {
+        std::string all;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (v == names[i]) {
+                set(a, int(i));
+                return std::string();
+            }
+            all += (i ? "|" : "") + std::string(names[i]);
+        }
+        return "unknown value '" + v + "' (" + all + ")";
+    };
+}
+
+// parseBatchArguments makes the caption before any option is applied.
+CaptionSettings &caption(BatchArguments &a)
+{
+    return *a.job.caption;
+}
+
+std::string setText(BatchArguments &a, const std::string &v)
+{
+    std::string text;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (v[i] == '\\' && i + 1 < v.size() && (v[i + 1] == 'n' || v[i + 1] == '\\'))
+            text += v[++i] == 'n' ? "\r\n" : "\\";
+        else
+            text += v[i];
+    }
+    caption(a).text = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return {};
+}
+
+std::string setFont(BatchArguments &a, const std::string &v)
+{
+    if (v.empty() || v.size() >= std::size_t(LF_FACESIZE) || v.find('\0') != std::string::npos)
+        return "a family name of 1 to " + std::to_string(LF_FACESIZE - 1) + " bytes is needed";
+    LOGFONT &f = caption(a).font;
+    std::memset(f.lfFaceName, 0, sizeof(f.lfFaceName));
+    std::memcpy(f.lfFaceName, v.data(), v.size());
+    return {};
+}
+
+std::string setFontHeight(BatchArguments &a, const std::string &v)
+{
+    const std::optional<long> n = wholeNumber(v, -10000, 10000);
+    if (!n)
+        return "a whole number from -10000 to 10000 is needed, not '" + v + "'";
+    caption(a).font.lfHeight = std::int32_t(*n);
+    return {};
+}
+
+std::optional<COLORREF> colour(const std::string &v)
+{
+    const std::string hex = !v.empty() && v[0] == '#' ? v.substr(1) : v;
+    if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return std::nullopt;
+    const unsigned long rgb = std::strtoul(hex.c_str(), nullptr, 16);
+    return RGB(std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb));
+}
+
+std::string setTextColour(BatchArguments &a, const std::string &v)
+{
+    const std::optional<COLORREF> c = colour(v);
+    if (!c)
+        return "a colour RRGGBB is needed, not '" + v + "'";
+    caption(a).textColor = *c;
+    return {};
+}
+
+std::string setBackColour(BatchArguments &a, const std::string &v)
+{
+    const std::optional<COLORREF> c = v == "none" ? std::optional<COLORREF>(kNoBackColor) : colour(v);
+    if (!c)
+        return "a colour RRGGBB or none is needed, not '" + v + "'";
+    caption(a).backColor = *c;
+    return {};
+}
+
+std::string setOffsets(BatchArguments &a, const std::string &v)
+{
+    const std::vector<std::string> parts = splitCommas(v);
+    float values[4];
+    for (std::size_t i = 0; i < 4 && parts.size() == 4; ++i) {
+        char *end = nullptr;
+        const float f = std::strtof(parts[i].c_str(), &end);
+        if (parts[i].empty() || *end != '\0' || !std::isfinite(f))
+            return "four numbers L,T,R,B are needed, not '" + v + "'";
+        values[i] = f;
+    }
+    if (parts.size() != 4)
+        return "four numbers L,T,R,B are needed, not '" + v + "'";
+    caption(a).offsets = {values[0], values[1], values[2], values[3]};
+    return {};
+}
+
+std::string setFlag(BatchArguments &a, std::uint8_t LOGFONT::*member)
+{
+    caption(a).font.*member = 1;
+    return {};
+}
+
+std::string setJpegQuality(BatchArguments &a, const std::string &v)
+{
+    const std::optional<long> n = wholeNumber(v, 0, 100);
+    if (!n)
+        return "a quality from 0 to 100 is needed, not '" + v + "'";
+    a.job.options.JpegQuality = int(*n);
+    return {};
+}
+
+std::string setDpi(BatchArguments &a, const std::string &v)
+{
+    const std::vector<std::string> parts = splitCommas(v);
+    const std::optional<long> x = wholeNumber(parts[0], 0, 1000);
+    const std::optional<long> y = parts.size() == 2 ? wholeNumber(parts[1], 0, 1000) : x;
+    if (parts.size() > 2 || !x || !y)
+        return "X or X,Y from 0 to 1000 is needed, not '" + v + "'";
+    a.job.options.XResolution = int(*x);
+    a.job.options.YResolution = int(*y);
+    return {};
+}
+
+std::string setResize(BatchArguments &a, const std::string &v)
+{
+    const std::size_t comma = v.find(',');
+    if (comma == std::string::npos)
+        return "W,H is needed, not '" + v + "'";
+    a.job.options.ResizeImage = true;
+    a.job.options.ResizeWidth = v.substr(0, comma);
+    a.job.options.ResizeHeight = v.substr(comma + 1);
+    return {};
+}
+
+void setKeepAspect(BatchArguments &a, int index)
+{
+    ExportOptions &o = a.job.options;
+    o.AspectRatio = index != 2;
+    if (index != 2) {
+        o.RestrictWidth = index == 0;
+        o.RestrictHeight = index == 1;
+    }
+}
+
+// Options that only note a value; their work is done elsewhere in parsing.
+std::string nothing(BatchArguments &, const std::string &)
+{
+    return {};
+}
+
+const std::vector<Option> &optionTable()
+{
+    using A = BatchArguments;
+    static const std::vector<Option> table = {
+        {"--text", true, setText},
+        {"--no-caption", false, nothing},
+        {"--font", true, setFont},
+        {"--font-height", true, setFontHeight},
+        {"--bold", false, [](A &a, const std::string &) { caption(a).font.lfWeight = FW_BOLD; return std::string(); }},
+        {"--italic", false, [](A &a, const std::string &) { return setFlag(a, &LOGFONT::lfItalic); }},
+        {"--underline", false, [](A &a, const std::string &) { return setFlag(a, &LOGFONT::lfUnderline); }},
+        {"--strikeout", false, [](A &a, const std::string &) { return setFlag(a, &LOGFONT::lfStrikeOut); }},
+        {"--text-color", true, setTextColour},
+        {"--back-color", true, setBackColour},
+        {"--align", true, choice({"left", "middle", "right"}, [](A &a, int i) { caption(a).align = i; })},
+        {"--anchor", true,
+         choice({"top-left", "top-right", "bottom-left", "bottom-right"}, [](A &a, int i) { caption(a).anchor = i; })},
+        {"--offsets", true, setOffsets},
+        {"--rotate", true, choice({"0", "90", "-90", "180"}, [](A &, int) {})},
+        {"--list", true, nothing},
+        {"--profile", true, nothing},
+        {"--save-profile", true, [](A &a, const std::string &v) { a.saveProfile = v; return std::string(); }},
+        {"--folder", true,
+         [](A &a, const std::string &v) {
+             a.job.options.FolderMode = 1;
+             a.job.options.OutputFolder = v;
+             return std::string();
+         }},
+        {"--same-folder", false, [](A &a, const std::string &) { a.job.options.FolderMode = 0; return std::string(); }},
+        {"--prefix", true,
+         [](A &a, const std::string &v) {
+             a.job.options.NameMode = 1;
+             a.job.options.Prefix = v;
+             return std::string();
+         }},
+        {"--keep-names", false, [](A &a, const std::string &) { a.job.options.NameMode = 0; return std::string(); }},
+        {"--format", true,
+         choice({"original", "jpeg", "gif", "bmp", "tiff", "png", "pcx", "tga"},
+                [](A &a, int i) { a.job.options.Format = i; })},
+        {"--jpeg-quality", true, setJpegQuality},
+        {"--dpi", true, setDpi},
+        {"--resize", true, setResize},
+        {"--unit", true, choice({"pixel", "percent"}, [](A &a, int i) { a.job.options.Unit = i; })},
+        {"--stretch", true, choice({"yes", "no"}, [](A &a, int i) { a.job.options.AllowStretch = i == 0; })},
+        {"--keep-aspect", true, choice({"by-height", "by-width", "off"}, setKeepAspect)},
+        {"--quality", true, choice({"low", "middle", "high"}, [](A &a, int i) { a.job.options.Quality = i; })},
+        {"--overwrite", true,
+         choice({"ask", "yes", "no", "cancel"},
+                [](A &a, int i) {
+                    a.overwrite = OverwritePolicy(i);
+                    a.overwriteGiven = true;
+                })},
+        {"--help", false, [](A &a, const std::string &) { a.help = true; return std::string(); }},
+    };
+    return table;
+}
+
+const Option *findOption(const std::string &name)
+{
+    for (const Option &o : optionTable()) {
+        if (name == o.name)
+            return &o;
+    }
+    return name == "-h" ? findOption("--help") : nullptr;
+}
+
+struct Given
+{
+    const Option *option;   // null: a picture
+    std::string value;
+};
+
+// Splits the arguments into options with their values and pictures.
+bool tokenize(const std::vector<std::string> &args, std::vector<Given> &given, std::string &error)
+{
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            given.push_back({nullptr, arg});
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        const Option *option = findOption(name);
+        if (!option) {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (!option->takesValue && eq != std::string::npos) {
+            error = name + " takes no value";
+            return false;
+        }
+        if (option->takesValue && eq == std::string::npos && i + 1 >= args.size()) {
+            error = name + " needs a value";
+            return false;
+        }
+        given.push_back({option, !option->takesValue ? std::string()
+                                 : eq != std::string::npos ? arg.substr(eq + 1)
+                                                           : args[++i]});
+    }
+    return true;
+}
+
+std::optional<std::string> lastValueOf(const std::vector<Given> &given, const char *name)
+{
+    std::optional<std::string> value;
+    for (const Given &g : given) {
+        if (g.option && std::strcmp(g.option->name, name) == 0)
+            value = g.value;
+    }
+    return value;
+}
+
+bool loadProfile(const std::string &path, ExportOptions &options, std::string &error)
+{
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = "--profile: cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::fclose(f);
+    options.Load(ProfileStore(path));
+    return true;
+}
+
+// Pictures and list files become rows in the order they were given.
+bool collectRows(const std::vector<Given> &given, const std::string &rotation, BatchArguments &out,
+                 std::string &error)
+{
+    for (const Given &g : given) {
+        if (!g.option) {
+            out.job.rows.push_back({nameOf(g.value), g.value, rotation});
+        } else if (std::strcmp(g.option->name, "--list") == 0 &&
+                   !readExportList(g.value, out.job.rows, error)) {
+            error = "--list: " + error;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseBatchArguments(const std::vector<std::string> &args, BatchArguments &out, std::string &error)
+{
+    std::vector<Given> given;
+    if (!tokenize(args, given, error))
+        return false;
+    out.job.caption.emplace();
+    const std::optional<std::string> profile = lastValueOf(given, "--profile");
+    if (profile && !loadProfile(*profile, out.job.options, error))
+        return false;
+    for (const Given &g : given) {
+        if (!g.option)
+            continue;
+        const std::string problem = g.option->apply(out, g.value);
+        if (!problem.empty()) {
+            error = std::string(g.option->name) + ": " + problem;
+            return false;
+        }
+    }
+    if (out.help)
+        return true;
+    if (lastValueOf(given, "--no-caption")) {
+        if (lastValueOf(given, "--text")) {
+            error = "--no-caption: cannot be combined with --text";
+            return false;
+        }
+        out.job.caption.reset();
+    }
+    return collectRows(given, lastValueOf(given, "--rotate").value_or("0"), out, error);
+}

@@ -1,0 +1,28 @@
+// app/batch_arguments.h
+#pragma once
+
+#include "export/export_run.h"
+
+#include <string>
+#include <vector>
+
+// The answer zelventa-batch gives to "File already exists,overwrite?".
+enum class OverwritePolicy { Ask, Yes, No, Cancel };
+
+// Everything the command line asks for. The export options start from the
+// defaults of an empty profile, then the --profile file, then the options
+// as given, in their order.
+struct BatchArguments
+{
+    ExportJob job;                    // rows, options and caption
+    std::string saveProfile;          // --save-profile, "" for none
+    OverwritePolicy overwrite = OverwritePolicy::No;
+    bool overwriteGiven = false;
+    bool help = false;
+};
+
+// Parses the arguments after the program name. False with a message that
+// names the option (or list file) at fault.
+bool parseBatchArguments(const std::vector<std::string> &args, BatchArguments &out, std::string &error);
+
+extern const char kBatchHelp[];

@@ -1,0 +1,93 @@
+// app/zelventa_batch_main.cpp
+// zelventa-batch: the batch export from a terminal, for scripts and for
+// machines without a display. Runs the same export core as the dialog.
+#include "app/batch_arguments.h"
+#include "app/batch_progress.h"
+#include "export/export_run.h"
+#include "platform/headless.h"
+#include "platform/profile_store.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitRunEnded = 1;
+constexpr int kExitInterrupted = 130;
+
+int usageError(const std::string &message)
+{
+    std::fprintf(stderr, "zelventa-batch: %s\nTry 'zelventa-batch --help'.\n", message.c_str());
+    return kExitUsage;
+}
+
+int terminalColumns()
+{
+    winsize size{};
+    return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? int(size.ws_col) : 80;
+}
+
+// Validation as Start does it; the profile is written only when it passes.
+bool validate(const BatchArguments &args)
+{
+    const std::string message = args.job.options.Validate(int(args.job.rows.size()));
+    if (!message.empty()) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return false;
+    }
+    if (!args.saveProfile.empty()) {
+        ProfileStore store(args.saveProfile);
+        if (!args.job.options.Save(store))
+            std::fprintf(stderr, "zelventa-batch: could not write the profile %s\n", args.saveProfile.c_str());
+    }
+    return true;
+}
+
+int report(const ExportResult &result)
+{
+    const bool summary = result.end == ExportEnd::Finished || result.end == ExportEnd::Cancelled;
+    std::fprintf(summary ? stdout : stderr, "%s\n", result.headline.c_str());
+    std::fflush(stdout);
+    for (const ExportIssue &issue : result.issues)
+        std::fprintf(stderr, "[%s] %s\n", issue.name.c_str(), issue.text.c_str());
+    if (!summary)
+        return result.end == ExportEnd::Invalid ? kExitUsage : kExitRunEnded;
+    return BatchProgress::interrupted() ? kExitInterrupted : 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    BatchArguments args;
+    std::string error;
+    if (!parseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), args, error))
+        return usageError(error);
+    if (args.help) {
+        std::fputs(kBatchHelp, stdout);
+        return 0;
+    }
+    const bool interactive = ::isatty(STDIN_FILENO) != 0;
+    if (!args.overwriteGiven)
+        args.overwrite = interactive ? OverwritePolicy::Ask : OverwritePolicy::No;
+    if (!validate(args))
+        return kExitUsage;
+
+    // Text drawing needs a QGuiApplication; Qt sees none of our arguments.
+    prepareHeadlessQt(true);
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
+    QGuiApplication app(qtArgc, qtArgv);
+
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    BatchProgress progress(args.overwrite, terminal, terminal ? terminalColumns() : 80);
+    const ExportResult result = RunExport(args.job, progress);
+    return report(result);
+}

@@ -1,0 +1,33 @@
+// export/export_picture.h
+#pragma once
+
+#include "caption/caption_settings.h"
+
+#include <string>
+
+class ZvImage;
+struct ExportOptions;
+
+// How the export treats each picture before it is saved.
+struct PictureWork
+{
+    const ExportOptions &options;
+    const CaptionSettings *caption = nullptr;   // null: no caption box
+    bool reducedJpegDecode = true;              // see export/reduced_decode.h
+};
+
+struct PictureOutcome
+{
+    bool ready = false;     // the picture may be saved
+    std::string problem;    // why it may not
+    std::string note;       // saved all the same, but not resized, and why
+};
+
+// Loads path with the type its name stands for (the content decides when
+// that fails), turns it by rotation ("-90" left, "90" right, "180"; any
+// other value leaves it), stamps the caption at the turned picture's size
+// and resizes it when the options ask for it. A resize that cannot be done
+// (zero, negative or beyond the memory limit) leaves the picture at its
+// size with a note; any other failure leaves it not ready.
+PictureOutcome preparePicture(const PictureWork &work, const std::string &path, const std::string &rotation,
+                              ZvImage &picture);

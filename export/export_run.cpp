@@ -1,0 +1,196 @@
+// export/export_run.cpp
+#include "export/export_run.h"
+
+#include "export/export_observer.h"
+#include "export/export_picture.h"
+#include "export/output_path.h"
+#include "imagelib/image.h"
+#include "platform/profile_store.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// "" when folder is an existing folder, else why not.
+std::string folderProblem(const std::string &folder)
+{
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(folder, ec);
+    if (st.type() == std::filesystem::file_type::not_found)
+        return std::strerror(ENOENT);
+    if (ec)
+        return ec.message();
+    return std::filesystem::is_directory(st) ? std::string() : std::strerror(ENOTDIR);
+}
+
+// Also a dangling link counts: saving would replace it.
+bool fileExists(const std::string &path)
+{
+    std::error_code ec;
+    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+}
+
+class ExportRunner
+{
+public:
+    ExportRunner(const ExportJob &job, ExportObserver &observer)
+        : mJob(job), mObserver(observer), mOptions(job.options)
+    {
+        mResult.outputFolder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : std::string();
+    }
+
+    ExportResult run();
+
+private:
+    enum class Step { Next, Stop };
+
+    Step exportOne(const ExportRow &row);
+    bool chooseOutput(const ExportRow &row, const OutputFormat &format, OutputPath &out);
+    Step save(const ExportRow &row, ZvImage &picture, const OutputPath &out, const OutputFormat &format);
+    void applyFormatSettings(ZvImage &picture, const OutputFormat &format) const;
+    void endWith(ExportEnd end, std::string headline);
+    void issue(const ExportRow &row, std::string text) { mResult.issues.push_back({row.name, std::move(text)}); }
+
+    const ExportJob &mJob;
+    ExportObserver &mObserver;
+    ExportOptions mOptions;
+    ExportResult mResult;
+};
+
+ExportResult ExportRunner::run()
+{
+    const std::string invalid = mOptions.Validate(int(std::min<std::size_t>(mJob.rows.size(), INT32_MAX)));
+    if (!invalid.empty()) {
+        endWith(ExportEnd::Invalid, invalid);
+        mObserver.showMessage(invalid);
+        return mResult;
+    }
+    if (mJob.profile)
+        mOptions.Save(*mJob.profile);   // a profile that cannot be written does not stop the run
+    mObserver.setRange(int(mJob.rows.size()));
+    mObserver.setText("Export image file:");
+    for (const ExportRow &row : mJob.rows) {
+        if (exportOne(row) == Step::Stop)
+            break;
+        if (mObserver.isCancelled()) {
+            mResult.end = ExportEnd::Cancelled;
+            break;
+        }
+        mObserver.step();
+    }
+    if (mResult.end == ExportEnd::Finished || mResult.end == ExportEnd::Cancelled)
+        mResult.headline = exportSummary(mResult.saved, mResult.outputFolder);
+    mObserver.showMessage(exportMessage(mResult));
+    return mResult;
+}
+
+ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
+{
+    mObserver.updateOptions(mOptions);
+    mObserver.setText("Export image file:\r\n[" + row.name + "]");
+    const OutputFormat format = outputFormatFor(mOptions.Format, row.name, row.path);
+    mResult.outputFolder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(row.path);
+    OutputPath out;
+    if (!chooseOutput(row, format, out))
+        return Step::Stop;
+    mObserver.setText("Export image file:\r\n[" + row.name + "] as [" + out.shown + "]");
+
+    ZvImage picture;
+    const PictureWork work{mOptions, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
+    const PictureOutcome outcome = preparePicture(work, row.path, row.rotation, picture);
+    if (!outcome.ready) {
+        issue(row, "not saved: " + outcome.problem);
+        return Step::Next;
+    }
+    if (!outcome.note.empty())
+        issue(row, outcome.note);
+    applyFormatSettings(picture, format);
+    return save(row, picture, out, format);
+}
+
+bool ExportRunner::chooseOutput(const ExportRow &row, const OutputFormat &format, OutputPath &out)
+{
+    const std::string &folder = mResult.outputFolder;
+    if (mOptions.FolderMode == 1) {
+        const std::string problem = folderProblem(folder);
+        if (!problem.empty()) {
+            endWith(ExportEnd::FolderUnavailable, "Cannot write into the output folder [" + folder + "]: " + problem);
+            return false;
+        }
+    }
+    out = MakeOutputPath(mOptions, folder, row.name, row.path, format);
+    if (out.status == OutputPath::Status::FolderUnlistable)
+        endWith(ExportEnd::FolderUnavailable, "Cannot list the output folder [" + folder + "]: " + out.problem);
+    else if (out.status == OutputPath::Status::NamesExhausted)
+        endWith(ExportEnd::NamesExhausted, "Could't save image file!");
+    return out.status == OutputPath::Status::Ok;
+}
+
+void ExportRunner::applyFormatSettings(ZvImage &picture, const OutputFormat &format) const
+{
+    if (mOptions.Format == kFormatJpeg) {
+        picture.SetJpegQuality(std::uint8_t(std::clamp(mOptions.JpegQuality, 0, 100)));
+        picture.SetXDPI(mOptions.XResolution);
+        picture.SetYDPI(mOptions.YResolution);
+    }
+    // A codec option means something else to every codec: a TIFF's
+    // compression scheme would pick a GIF coder or JPEG option bits.
+    if (picture.GetType() != format.type)
+        picture.SetCodecOption(0);
+}
+
+ExportRunner::Step ExportRunner::save(const ExportRow &row, ZvImage &picture, const OutputPath &out,
+                                      const OutputFormat &format)
+{
+    if (fileExists(out.path)) {
+        const OverwriteAnswer answer = mObserver.askOverwrite(out.path);
+        if (answer == OverwriteAnswer::No)
+            return Step::Next;
+        if (answer == OverwriteAnswer::Cancel) {
+            mResult.end = ExportEnd::Cancelled;
+            return Step::Stop;
+        }
+    }
+    picture.SetLastError("");
+    errno = 0;
+    if (picture.Save(out.path.c_str(), format.type)) {
+        ++mResult.saved;
+        return Step::Next;
+    }
+    const int error = errno;
+    std::string reason = picture.GetLastError();
+    if (reason.empty())
+        reason = std::string("cannot write ") + out.path + (error ? std::string(": ") + std::strerror(error) : "");
+    issue(row, "not saved: " + reason);
+    return Step::Next;
+}
+
+void ExportRunner::endWith(ExportEnd end, std::string headline)
+{
+    mResult.end = end;
+    mResult.headline = std::move(headline);
+}
+
+} // namespace
+
+ExportResult RunExport(const ExportJob &job, ExportObserver &observer)
+{
+    return ExportRunner(job, observer).run();
+}
+
+std::string exportSummary(int saved, const std::string &folder)
+{
+    return std::to_string(saved) + " files saved to [" + folder + "]!";
+}
+
+std::string exportMessage(const ExportResult &result)
+{
+    std::string text = result.headline;
+    for (const ExportIssue &issue : result.issues)
+        text += "\n[" + issue.name + "] " + issue.text;
+    return text;
+}

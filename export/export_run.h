@@ -1,0 +1,70 @@
+// export/export_run.h
+#pragma once
+
+#include "caption/caption_settings.h"
+#include "export/export_options.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class ExportObserver;
+class ProfileStore;
+
+// One row of the selected-image list as the export reads it.
+struct ExportRow
+{
+    std::string name;       // the file name as listed, with its extension
+    std::string path;       // the source file
+    std::string rotation;   // degrees as text: "0", "90", "-90" or "180"
+};
+
+struct ExportJob
+{
+    std::vector<ExportRow> rows;
+    ExportOptions options;
+    std::optional<CaptionSettings> caption;   // none: the pictures go on without one
+    ProfileStore *profile = nullptr;          // receives the options once they are valid
+    bool reducedJpegDecode = true;            // see export/reduced_decode.h
+};
+
+enum class ExportEnd {
+    Finished,           // every picture handled; the summary was shown
+    Cancelled,          // at the overwrite question or from the progress; summary shown
+    Invalid,            // validation failed; nothing stored, nothing written
+    FolderUnavailable,  // the output folder could not be listed or written into
+    NamesExhausted,     // "Could't save image file!"
+};
+
+// A picture that was not saved, or was saved other than asked.
+struct ExportIssue
+{
+    std::string name;
+    std::string text;   // "not saved: ..." or "saved at W x H, not resized: ..."
+};
+
+struct ExportResult
+{
+    ExportEnd end = ExportEnd::Finished;
+    int saved = 0;
+    std::string outputFolder;           // as the summary reports it
+    std::string headline;               // the summary line or the message that ended the run
+    std::vector<ExportIssue> issues;    // in the order of the pictures
+};
+
+// The batch export behind Start: validates the options against the rows
+// (a failure is shown and nothing else happens), stores them in the
+// profile, then loads, turns, captions, resizes and saves every row in
+// order, one picture in memory at a time, asking before replacing a file.
+// Ends with observer.showMessage(exportMessage(result)).
+//
+// A source file is only ever written when the overwrite question for it was
+// answered Yes; saves go through a temporary file renamed into place.
+// Output folders are never created. In folder mode 1 a folder that is
+// missing or cannot be listed ends the run with a message.
+ExportResult RunExport(const ExportJob &job, ExportObserver &observer);
+
+// "%d files saved to [%s]!"
+std::string exportSummary(int saved, const std::string &folder);
+// The headline followed by one "[name] text" line per issue.
+std::string exportMessage(const ExportResult &result);
