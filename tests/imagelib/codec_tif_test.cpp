@@ -14,6 +14,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -281,6 +282,60 @@ TEST(TiffDecode, HeaderOnlyAndBadInput)
     EXPECT_FALSE(image.IsValid());
 }
 
+TEST(TiffDecode, PositionsBecomePixelOffsets)
+{
+    if (!haveImageMagick())
+        GTEST_SKIP() << "ImageMagick is not installed";
+    // XPosition and YPosition are stored in inches: 0.3 and 0.2 at 100 per inch.
+    const std::string path = scratchDir() + "/placed.tif";
+    ASSERT_EQ(runCommand("convert -size 40x30 gradient: -page +30+20 -density 100 -units PixelsPerInch '" + path +
+                         "'"),
+              0);
+    ZvImage image;
+    ASSERT_TRUE(image.Load(path.c_str(), ZV_TYPE_TIF)) << image.GetLastError();
+    std::int32_t x = 0, y = 0;
+    image.GetOffset(&x, &y);
+    EXPECT_EQ(x, 30);
+    EXPECT_EQ(y, 20);
+    EXPECT_EQ(image.GetXDPI(), 100);
+}
+
+TEST(TiffDecode, LibraryMessagesStayOffStderrAndApartBetweenThreads)
+{
+    ZV_REQUIRE_CORPUS("libtiff-pics-3.8.0");
+    ZvImage source = makePattern24(64, 64);
+    const std::string good = encodeTiff(source, 5);
+    const std::string cut = good.substr(0, good.size() - 200);   // the directory is at the end
+    std::string scrambled = good;                                // LZW codes that make no sense
+    for (std::size_t i = 40; i < 400; ++i)
+        scrambled[i] = char(0xFF);
+    testing::internal::CaptureStderr();
+    ZvImage warned;   // old-style LZW and unknown tags draw warnings from libtiff
+    EXPECT_TRUE(warned.Load((picsDir() + "/quad-lzw.tif").c_str(), ZV_TYPE_TIF));
+    EXPECT_TRUE(warned.Load((picsDir() + "/pc260001.tif").c_str(), ZV_TYPE_TIF));
+    // Each thread's decodes report their own library text, never the other's.
+    const std::string expected[2] = {"Error encountered while opening TIFF file (ZvImageTIF: Can not read TIFF directory)",
+                                     "Corrupted TIFF file! (Using code not yet in table)"};
+    std::vector<std::thread> threads;
+    std::vector<std::string> failures(2);
+    for (int t = 0; t < 2; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 40; ++i) {
+                ZvImage image;
+                const bool ok = decodeBytes(t == 0 ? cut : scrambled, ZV_TYPE_TIF, image);
+                const std::string message = image.GetLastError();
+                if (ok || message.rfind(expected[t], 0) != 0)
+                    failures[t] = message;
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(failures[0], "");
+    EXPECT_EQ(failures[1], "");
+}
+
 TEST(TiffEncode, OneBitIsMinIsWhiteWithTheDarkerEntryAsOne)
 {
     // (white, black): index 0 is already the white of min-is-white.
@@ -329,6 +384,10 @@ TEST(TiffEncode, PhotometricAndCompressionFollowThePicture)
     ASSERT_TRUE(palette.Has(kColorMap));
     EXPECT_EQ(palette.All(kColorMap).size(), 768u);
     EXPECT_EQ(palette.All(kColorMap)[1], colour.GetPaletteColor(1).rgbRed * 257u);
+
+    ZvImage greyFour(64, 16, 4);
+    greyFour.SetGrayPalette();   // steps of 17: the 4-bit grey ramp
+    EXPECT_EQ(TiffTags(encodeTiff(greyFour))[kPhotometric], 1u);
 
     ZvImage four = makePatternIndexed(64, 16, 4);
     const TiffTags nibbles(encodeTiff(four));
