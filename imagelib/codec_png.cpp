@@ -103,14 +103,21 @@ bool ZvImagePNG::DecodeJob(ReadJob &job)
 void ZvImagePNG::ChooseReadLayout(ReadJob &job)
 {
     png_structp png = job.png;
-    int interlace = 0;
-    png_get_IHDR(png, job.info, &job.width, &job.height, &job.bitDepth, &job.colorType, &interlace,
-                 nullptr, nullptr);
+    png_get_IHDR(png, job.info, &job.width, &job.height, &job.bitDepth, &job.colorType, nullptr, nullptr,
+                 nullptr);
     const std::uint64_t bits = std::uint64_t(job.width) * job.height * png_get_channels(png, job.info) *
                                std::uint64_t(job.bitDepth);
     if (job.available >= 0 && bits / 8 > std::uint64_t(job.available) * kMaxInflateRatio + kInflateSlack)
         png_error(png, "Not enough image data");
+    SetReadTransforms(job);
+    job.passes = png_set_interlace_handling(png);
+    png_read_update_info(png, job.info);
+}
 
+// libpng's transformations that turn each colour type into one of the three ways of storing a row.
+void ZvImagePNG::SetReadTransforms(ReadJob &job)
+{
+    png_structp png = job.png;
     const bool trns = png_get_valid(png, job.info, PNG_INFO_tRNS) != 0;
     if (job.bitDepth == 16)
         png_set_scale_16(png);
@@ -149,8 +156,6 @@ void ZvImagePNG::ChooseReadLayout(ReadJob &job)
         job.bpp = 24;
         png_set_bgr(png);
     }
-    job.passes = png_set_interlace_handling(png);
-    png_read_update_info(png, job.info);
 }
 
 void ZvImagePNG::CreateFromHeader(ReadJob &job)
@@ -169,6 +174,15 @@ void ZvImagePNG::CreateFromHeader(ReadJob &job)
         png_error(png, "Unexpected PNG row layout");
     job.workRow = rowbytes;
 
+    ReadPalette(job);
+    if (job.store == ReadJob::Store::SplitAlpha && !AlphaCreate())
+        png_error(png, "Can't allocate memory");
+    ReadResolution(job);
+}
+
+void ZvImagePNG::ReadPalette(ReadJob &job)
+{
+    png_structp png = job.png;
     if (job.colorType == PNG_COLOR_TYPE_PALETTE) {
         png_colorp entries = nullptr;
         int count = 0;
@@ -185,9 +199,11 @@ void ZvImagePNG::CreateFromHeader(ReadJob &job)
             SetPaletteColor(std::uint8_t(i), RGBQUAD{v, v, v, 0});
         }
     }
-    if (job.store == ReadJob::Store::SplitAlpha && !AlphaCreate())
-        png_error(png, "Can't allocate memory");
+}
 
+void ZvImagePNG::ReadResolution(ReadJob &job)
+{
+    png_structp png = job.png;
     png_uint_32 xppm = 0, yppm = 0;
     int unit = 0;
     if (png_get_pHYs(png, job.info, &xppm, &yppm, &unit) && unit == PNG_RESOLUTION_METER) {

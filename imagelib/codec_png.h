@@ -33,7 +33,10 @@ private:
 
     bool DecodeJob(ReadJob &job);
     void ChooseReadLayout(ReadJob &job);
+    void SetReadTransforms(ReadJob &job);
     void CreateFromHeader(ReadJob &job);
+    void ReadPalette(ReadJob &job);
+    void ReadResolution(ReadJob &job);
     void ReadTransparency(ReadJob &job);
     void ReadRows(ReadJob &job);
     void StoreRow(ReadJob &job, const std::uint8_t *src, std::uint32_t y);
