@@ -1,0 +1,191 @@
+// tests/export/batch_cli_test.cpp
+// zelventa-batch as scripts see it: options, messages, exit codes and files.
+#include "tests/export/export_test_support.h"
+#include "tests/support/corpora.h"
+#include "tests/support/pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string &arg)
+{
+    std::string q = "'";
+    for (char c : arg)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Runs the built tool with stdin from input (or /dev/null).
+Outcome batch(const std::vector<std::string> &args, const std::string &input = {})
+{
+    static int counter = 0;
+    const std::string base = scratchDir() + "/cli-" + std::to_string(counter++);
+    std::string command = quoted(std::string(ZV_BINARY_DIR) + "/app/zelventa-batch");
+    for (const std::string &a : args)
+        command += " " + quoted(a);
+    writeFile(base + ".in", input);
+    command += " <" + quoted(base + ".in") + " 2>" + quoted(base + ".err");
+    Outcome r;
+    r.status = runCommand(command, &r.out);
+    r.err = readFile(base + ".err");
+    return r;
+}
+
+bool contains(const std::string &text, const std::string &part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+ZvImage loaded(const std::string &path)
+{
+    ZvImage picture;
+    picture.Load(path.c_str(), ImageTypeFromName(path));
+    return picture;
+}
+
+} // namespace
+
+TEST(BatchCli, HelpExplainsEveryOption)
+{
+    const Outcome r = batch({"--help"});
+    EXPECT_EQ(r.status, 0);
+    for (const char *option :
+         {"--text", "--no-caption", "--font ", "--font-height", "--bold", "--italic", "--underline", "--strikeout",
+          "--text-color", "--back-color", "--align", "--anchor", "--offsets", "--rotate", "--list", "--profile",
+          "--save-profile", "--folder", "--same-folder", "--prefix", "--keep-names", "--format", "--jpeg-quality",
+          "--dpi", "--resize", "--unit", "--stretch", "--keep-aspect", "--quality", "--overwrite"})
+        EXPECT_TRUE(contains(r.out, option)) << option;
+}
+
+TEST(BatchCli, UsageErrorsNameTheOption)
+{
+    const std::string dir = freshFolder("cli-usage");
+    writeFile(dir + "/list.txt", dir + "/a.png\t90\n" + dir + "/b.png\t45\n");
+    const struct
+    {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"--colour", "red", "a.png"}, "unknown option --colour"},
+        {{"a.png", "--folder"}, "--folder needs a value"},
+        {{"--format", "jpg", "a.png"}, "--format: unknown value 'jpg' (original|jpeg|gif|bmp|tiff|png|pcx|tga)"},
+        {{"--offsets", "1,2,3", "a.png"}, "--offsets: four numbers L,T,R,B are needed"},
+        {{"--jpeg-quality", "101", "a.png"}, "--jpeg-quality: a quality from 0 to 100 is needed"},
+        {{"--dpi", "72,x", "a.png"}, "--dpi:"},
+        {{"--text-color", "red", "a.png"}, "--text-color: a colour RRGGBB is needed"},
+        {{"--resize", "800", "a.png"}, "--resize: W,H is needed"},
+        {{"--bold=yes", "a.png"}, "--bold takes no value"},
+        {{"--text", "x", "--no-caption", "a.png"}, "--no-caption: cannot be combined with --text"},
+        {{"--list", dir + "/list.txt"}, "--list: " + dir + "/list.txt: line 2: rotation must be 0, 90, -90 or 180"},
+        {{"--profile", dir + "/none.ini", "a.png"}, "--profile: cannot read " + dir + "/none.ini"},
+    };
+    for (const auto &c : cases) {
+        const Outcome r = batch(c.args);
+        EXPECT_EQ(r.status, 2) << c.message;
+        EXPECT_TRUE(contains(r.err, std::string("zelventa-batch: ") + c.message)) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST(BatchCli, ValidationMessagesExitWithTwoAndWriteNothing)
+{
+    const std::string dir = freshFolder("cli-valid");
+    const std::string picture = writePicture(dir + "/a.png", 8, 8, ZV_TYPE_PNG);
+    Outcome r = batch({"--save-profile", dir + "/p.ini", picture});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "You must specify output folder!\n");
+    EXPECT_FALSE(fs::exists(dir + "/p.ini"));
+    r = batch({"--folder", dir, "--prefix", "", picture});
+    EXPECT_EQ(r.err, "You must specify filename prefix!\n");
+    r = batch({"--folder", dir});
+    EXPECT_EQ(r.err, "You must select image file at first!\n");
+}
+
+TEST(BatchCli, ARunPrintsProgressAndTheSummaryAndStampsTheCaption)
+{
+    const std::string src = freshFolder("cli-run-src"), out = freshFolder("cli-run-out");
+    writePicture(src + "/a.png", 64, 48, ZV_TYPE_PNG);
+    writePicture(src + "/b.png", 64, 48, ZV_TYPE_PNG);
+    writeFile(src + "/list.txt", src + "/b.png\t90\r\n\r\n");
+    const Outcome r = batch({"--folder", out, "--prefix", "Trip", "--format", "bmp", "--text", "", "--back-color",
+                         "#FF0000", "--anchor", "bottom-right", "--offsets", "30,20,10,5", src + "/a.png", "--list",
+                         src + "/list.txt", src + "/missing.png"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2 files saved to [" + out + "]!\n");
+    EXPECT_TRUE(contains(r.err, "Export image file: [a.png] as [Trip0000.BMP]\n"));
+    EXPECT_TRUE(contains(r.err, "Export image file: [b.png] as [Trip0001.BMP]\n"));
+    EXPECT_TRUE(contains(r.err, "[missing.png] not saved: No such file or directory\n"));
+    const ZvImage first = loaded(out + "/Trip0000.BMP"), turned = loaded(out + "/Trip0001.BMP");
+    EXPECT_EQ(colourAt(first, 64 - 11, 48 - 6), RGB(255, 0, 0));
+    EXPECT_NE(colourAt(first, 64 - 9, 48 - 6), RGB(255, 0, 0));
+    EXPECT_NE(colourAt(first, 64 - 11, 48 - 4), RGB(255, 0, 0));
+    ASSERT_EQ(turned.GetWidth(), 48u);
+    EXPECT_EQ(colourAt(turned, 48 - 11, 64 - 6), RGB(255, 0, 0));
+}
+
+TEST(BatchCli, ProfilesAreWrittenAfterValidationAndReadWithOverrides)
+{
+    const std::string src = freshFolder("cli-prof-src"), out = freshFolder("cli-prof-out");
+    const std::string picture = writePicture(src + "/a.png", 40, 20, ZV_TYPE_PNG);
+    Outcome r = batch({"--folder", out, "--quality", "high", "--resize", "50,x", "--unit", "percent", "--keep-aspect",
+                   "by-width", "--format", "tga", "--save-profile", src + "/p.ini", "--no-caption", picture});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(src + "/p.ini"),
+              "[Export Option]\nSaveFolder=" + out + "\nSavePrifix=-1\nSaveFormat=7\nJpegQuality=90\n"
+              "XResolution=72\nYResolution=72\nResizeImage=1\nResizeWidth=50\nResizeHeight=x\nUnit=1\n"
+              "AllowStretch=1\nAspectRatio=1\nRestrictWidth=0\nRestrictHeight=1\nQuality=2\n");
+    EXPECT_EQ(loaded(out + "/a.TGA").GetWidth(), 20u);
+
+    r = batch({"--profile", src + "/p.ini", "--format", "png", "--no-caption", picture});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const ZvImage again = loaded(out + "/a.PNG");
+    EXPECT_EQ(again.GetWidth(), 20u);
+    EXPECT_EQ(again.GetHeight(), 10u);
+}
+
+TEST(BatchCli, OverwriteAnswers)
+{
+    const std::string src = freshFolder("cli-over");
+    const std::string picture = writePicture(src + "/a.png", 16, 16, ZV_TYPE_PNG);
+    const std::string before = readFile(picture);
+    const std::vector<std::string> common = {"--same-folder", "--back-color", "00ff00", "--offsets", "0,0,8,8", picture};
+    auto with = [&](std::vector<std::string> extra) {
+        extra.insert(extra.end(), common.begin(), common.end());
+        return extra;
+    };
+    Outcome r = batch(common);   // no terminal: the answer is no
+    EXPECT_EQ(r.out, "0 files saved to [" + src + "/]!\n");
+    EXPECT_EQ(readFile(picture), before);
+    r = batch(with({"--overwrite", "cancel"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "0 files saved to [" + src + "/]!\n");
+    r = batch(with({"--overwrite", "ask"}), "maybe\nn\n");
+    EXPECT_TRUE(contains(r.err, "File already exists,overwrite?"));
+    EXPECT_EQ(readFile(picture), before);
+    r = batch(with({"--overwrite", "ask"}), "y\n");
+    EXPECT_EQ(r.out, "1 files saved to [" + src + "/]!\n");
+    EXPECT_NE(readFile(picture), before);
+}
+
+TEST(BatchCli, AnOutputFolderThatCannotBeUsedExitsWithOne)
+{
+    const std::string src = freshFolder("cli-nofolder");
+    const std::string picture = writePicture(src + "/a.png", 8, 8, ZV_TYPE_PNG);
+    const Outcome r = batch({"--folder", src + "/absent", "--prefix", "P", picture});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(contains(r.err, "Cannot write into the output folder [" + src + "/absent]: No such file or directory\n"));
+    EXPECT_FALSE(fs::exists(src + "/absent"));
+}

@@ -1,0 +1,58 @@
+// tests/export/export_test_support.h
+// A scripted observer and picture helpers shared by the export run tests.
+#pragma once
+
+#include "export/export_observer.h"
+#include "export/export_options.h"
+#include "imagelib/image.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Records what the run shows and answers from a script: overwrite answers
+// in order (No once they run out), cancelling when cancelWhen says so.
+class ScriptObserver : public ExportObserver
+{
+public:
+    void setRange(int count) override { range = count; }
+    void setText(const std::string &text) override { texts.push_back(text); }
+    void step() override { ++steps; }
+    bool isCancelled() override
+    {
+        ++pictures;
+        return cancelWhen && cancelWhen(pictures);
+    }
+    OverwriteAnswer askOverwrite(const std::string &path) override
+    {
+        asked.push_back(path);
+        if (asked.size() > answers.size())
+            return OverwriteAnswer::No;
+        return answers[asked.size() - 1];
+    }
+    void showMessage(const std::string &text) override { messages.push_back(text); }
+    void updateOptions(ExportOptions &options) override
+    {
+        if (changeOptions)
+            changeOptions(options, pictures);
+    }
+
+    int range = -1;
+    int steps = 0;
+    int pictures = 0;   // pictures done so far, as isCancelled counts them
+    std::vector<std::string> texts;
+    std::vector<std::string> asked;
+    std::vector<std::string> messages;
+    std::vector<OverwriteAnswer> answers;
+    std::function<bool(int picturesDone)> cancelWhen;
+    std::function<void(ExportOptions &, int picturesDone)> changeOptions;
+};
+
+// A fresh empty folder under the scratch folder.
+std::string freshFolder(const std::string &name);
+// Saves a width x height pattern picture as type; returns the path.
+std::string writePicture(const std::string &path, int width, int height, ImageType type);
+// A picture filled with one colour.
+ZvImage solidPicture(int width, int height, COLORREF colour);
+// The colour of pixel (x, y) counted from the top row.
+COLORREF colourAt(const ZvImage &picture, int x, int y);
