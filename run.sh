@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, then starts Zelventa. Until the window
-# exists (or without a display), shows what the command-line tools do on a
-# few generated sample pictures and writes the results into ./out.
+# exists (or without a display), captions a few generated sample pictures
+# with zelventa-batch and writes the results into ./out.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -15,21 +15,19 @@ fi
 
 [ -d samples ] || scripts/make-samples.sh samples >/dev/null
 mkdir -p out
-zv=build/app/zvimage
 
 show() {
     echo "\$ $*"
     "$@" || true
 }
 
-echo "== What the image library reads"
-show "$zv" info samples/*
+echo "== Captioning, resizing and saving the sample pictures (zelventa-batch)"
+show build/app/zelventa-batch --folder out --keep-names --format jpeg --overwrite yes \
+    --text 'Zelventa\nsample caption' --font-height -40 --bold --text-color ffffff --back-color 1f4e79 \
+    --anchor bottom-right --offsets 420,110,20,20 --resize 800,600 --keep-aspect by-height --stretch no \
+    samples/*
 echo
-echo "== Converting, turning and resizing"
-show "$zv" convert samples/landscape.jpg out/landscape.bmp
-show "$zv" rotate samples/portrait.jpg out/portrait-turned.png right
-show "$zv" resample samples/landscape.jpg out/landscape-small.jpg 400 300 --mode 0 --quality 85 --dpi 72
-show "$zv" convert samples/scan.bmp out/scan.tif
-show "$zv" info out/*
+echo "== What came out (zvimage)"
+show build/app/zvimage info out/*
 echo
-echo "Results are in $(pwd)/out"
+echo "Results are in $(pwd)/out: every picture has a blue caption box at its bottom-right corner."
