@@ -66,8 +66,7 @@ void BM_Resample(benchmark::State &state)
     }
 }
 
-template <bool (ZvImage::*Turn)(ZvImage *)>
-void BM_Turn(benchmark::State &state)
+template <bool (ZvImage::*Turn)(ZvImage *)> void BM_Turn(benchmark::State &state)
 {
     ZvImage dst;
     for (auto _ : state) {
@@ -88,7 +87,10 @@ void BM_Copy(benchmark::State &state)
 
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Resample)->ArgName("mode")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Turn<&ZvImage::RotateRight>)->Name("BM_RotateRight")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Turn<&ZvImage::RotateRight>)
+    ->Name("BM_RotateRight")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_Turn<&ZvImage::RotateLeft>)->Name("BM_RotateLeft")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Turn<&ZvImage::Rotate180>)->Name("BM_Rotate180")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Copy)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -97,7 +99,7 @@ BENCHMARK(BM_Copy)->Unit(benchmark::kMillisecond)->UseRealTime();
 // memcpy (medians when repetitions are asked for).
 class RatioReporter : public benchmark::ConsoleReporter
 {
-public:
+  public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs) {
@@ -136,11 +138,11 @@ public:
         }
     }
 
-private:
+  private:
     struct Times
     {
-        double real = 0;   // ms
-        double cpu = 0;    // ms
+        double real = 0; // ms
+        double cpu = 0;  // ms
         bool fromMedian = false;
     };
     std::map<std::string, Times> mTimes;

@@ -34,7 +34,8 @@ bool samePixels(const ZvImage &a, const ZvImage &b)
         if (spare && ((ra[whole] ^ rb[whole]) & mask))
             return false;
     }
-    return !a.AlphaIsValid() || std::memcmp(a.AlphaGetPointer(), b.AlphaGetPointer(), std::size_t(w) * h) == 0;
+    return !a.AlphaIsValid() ||
+           std::memcmp(a.AlphaGetPointer(), b.AlphaGetPointer(), std::size_t(w) * h) == 0;
 }
 
 } // namespace
@@ -51,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     size -= 1;
     // Long thin pictures reach the float drift of wide shrinks cheaply.
     const std::uint32_t w = 1 + take16(data, size) % 20000, h = 1 + take16(data, size) % 20000;
-    const std::int32_t nw = std::int32_t(take16(data, size)) - 200, nh = std::int32_t(take16(data, size)) - 200;
+    const std::int32_t nw = std::int32_t(take16(data, size)) - 200,
+                       nh = std::int32_t(take16(data, size)) - 200;
     if (std::uint64_t(w) * h > 60000 || std::int64_t(nw) * nh > 20000 || size == 0)
         return 0;
 
@@ -60,13 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::size_t k = 0; k < std::size_t(image.GetEffWidth()) * h; ++k)
         bits[k] = data[k % size];
     for (std::uint32_t i = 0; i < image.GetNumColors(); ++i)
-        image.SetPaletteColor(std::uint8_t(i), RGBQUAD{data[i % size], std::uint8_t(i), std::uint8_t(i * 7), 0});
+        image.SetPaletteColor(std::uint8_t(i),
+                              RGBQUAD{data[i % size], std::uint8_t(i), std::uint8_t(i * 7), 0});
     if (alpha && image.AlphaCreate())
-        std::memcpy(image.AlphaGetPointer(), bits, std::min<std::size_t>(std::size_t(w) * h, image.GetEffWidth() * h));
+        std::memcpy(image.AlphaGetPointer(), bits,
+                    std::min<std::size_t>(std::size_t(w) * h, image.GetEffWidth() * h));
 
     ZvImage resampled;
     const bool ok = image.Resample(nw, nh, mode == 3 ? 0 : mode, &resampled);
-    if ((nw > 0 && nh > 0) != ok || (ok && (resampled.GetWidth() != std::uint32_t(nw) || resampled.GetBpp() != bpp)))
+    if ((nw > 0 && nh > 0) != ok ||
+        (ok && (resampled.GetWidth() != std::uint32_t(nw) || resampled.GetBpp() != bpp)))
         std::abort();
 
     ZvImage turned;

@@ -11,7 +11,7 @@
 // Used on the thread that runs the operation only.
 class ZvGeometryTarget : public ZvImage
 {
-public:
+  public:
     // False when the result cannot be allocated; the message of Create is
     // then copied into src's last error and src is otherwise untouched.
     bool Prepare(ZvImage &src, std::uint32_t width, std::uint32_t height);

@@ -38,8 +38,7 @@ QuarterTurn quarterTurnOf(const ZvRowView &src, bool left, std::ptrdiff_t pixelB
 // The strided source reads defeat the hardware prefetchers, so the lines of
 // the next tile are asked for while this one is copied. Addresses are formed
 // as integers; only bytes inside the picture are named.
-template <int ForWrite>
-void prefetchBytes(const std::uint8_t *from, std::size_t bytes)
+template <int ForWrite> void prefetchBytes(const std::uint8_t *from, std::size_t bytes)
 {
     const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(from);
     for (std::uintptr_t a = start & ~std::uintptr_t(63); a < start + bytes; a += 64)
@@ -67,8 +66,8 @@ void copyRun(const std::uint8_t *s, std::ptrdiff_t step, std::uint8_t *d, std::i
 }
 
 template <std::size_t N>
-void turnTile(const QuarterTurn &turn, const ZvRowView &dst, std::int32_t r0, std::int32_t r1, std::int32_t c0,
-              std::int32_t c1)
+void turnTile(const QuarterTurn &turn, const ZvRowView &dst, std::int32_t r0, std::int32_t r1,
+              std::int32_t c0, std::int32_t c1)
 {
     const std::int32_t nextEnd = std::min(dst.width, c1 + kTile);
     const std::int32_t lowRow = turn.rowStep > 0 ? r0 : r1 - 1;
@@ -77,7 +76,8 @@ void turnTile(const QuarterTurn &turn, const ZvRowView &dst, std::int32_t r0, st
         std::uint8_t *d = dst.row(r);
         const std::int32_t ahead = c1 + (r - r0);
         if (ahead < nextEnd)
-            prefetchBytes<0>(turn.first + ahead * turn.colStep + lowRow * turn.rowStep, std::size_t(r1 - r0) * N);
+            prefetchBytes<0>(turn.first + ahead * turn.colStep + lowRow * turn.rowStep,
+                             std::size_t(r1 - r0) * N);
         if (c1 < nextEnd)
             prefetchBytes<1>(d + std::size_t(c1) * N, std::size_t(nextEnd - c1) * N);
         copyRun<N>(s, turn.colStep, d, c0, c1, r != turn.edgeRow);
@@ -169,7 +169,8 @@ void halfTurnPixels(const ZvRowView &src, ZvGeometryTarget &result, const ZvRowP
     result.ClearPadding(dst.height);
 }
 
-void quarterTurnPixels(const ZvRowView &src, ZvGeometryTarget &result, bool left, const ZvRowProgress &progress)
+void quarterTurnPixels(const ZvRowView &src, ZvGeometryTarget &result, bool left,
+                       const ZvRowProgress &progress)
 {
     const ZvRowView dst = ZvRowView::of(result);
     if (src.width == 0 || src.height == 0)

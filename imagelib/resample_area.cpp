@@ -71,41 +71,42 @@ ColumnSplits columnSplits(std::int32_t width, std::int32_t newWidth, float xScal
 // column and spread once: the same integers as spreading each row, in a
 // fraction of the time. Rows split between two result rows involve
 // truncating divisions and are spread one by one.
-template <class Acc>
-class AreaAverager
+template <class Acc> class AreaAverager
 {
-public:
+  public:
     AreaAverager(const ZvRowView &src, const ZvRowView &dst, float xScale, float yScale);
     std::int32_t run(const ZvRowProgress &progress);
 
-private:
+  private:
     void addWholeRow(const std::uint8_t *s);
     void spreadColumnSums();
-    template <class T>
-    void addRow(const T *s);
+    template <class T> void addRow(const T *s);
     void addSplitRow(const std::uint8_t *s, Acc weightY, std::uint8_t *d);
     void nextResultRow();
     void writeAccumulated(std::int32_t fromColumn, std::uint8_t *d) const;
-    template <class T>
-    const T *sumRun(const T *s, std::int32_t count, Acc sum[3]) const;
+    template <class T> const T *sumRun(const T *s, std::int32_t count, Acc sum[3]) const;
     std::uint8_t out(Acc a) const;
 
     ZvRowView mSrc, mDst;
     float mYScale;
     ColumnSplits mSplits;
-    std::vector<Acc> mAccu, mCarry;   // current and next result row, 3 per column plus one spare pixel
-    std::vector<std::uint16_t> mColumnSums;   // whole rows not yet spread, 3 per source column
+    std::vector<Acc> mAccu, mCarry;         // current and next result row, 3 per column plus one spare pixel
+    std::vector<std::uint16_t> mColumnSums; // whole rows not yet spread, 3 per source column
     std::uint32_t mPendingRows = 0;
     Acc mScale;
-    std::uint64_t mReciprocal = 0;    // ceil(2^64 / mScale), exact for 32-bit quotients
+    std::uint64_t mReciprocal = 0; // ceil(2^64 / mScale), exact for 32-bit quotients
 };
 
 template <class Acc>
 AreaAverager<Acc>::AreaAverager(const ZvRowView &src, const ZvRowView &dst, float xScale, float yScale)
-    : mSrc(src), mDst(dst), mYScale(yScale), mSplits(columnSplits(src.width, dst.width, xScale)),
-      mAccu(std::size_t(dst.width) * 3 + 3, 0), mCarry(std::size_t(dst.width) * 3 + 3, 0),
-      mColumnSums(std::size_t(src.width) * 3, 0),
-      mScale(Acc(yScale * xScale * kAccuracy))
+    : mSrc(src)
+    , mDst(dst)
+    , mYScale(yScale)
+    , mSplits(columnSplits(src.width, dst.width, xScale))
+    , mAccu(std::size_t(dst.width) * 3 + 3, 0)
+    , mCarry(std::size_t(dst.width) * 3 + 3, 0)
+    , mColumnSums(std::size_t(src.width) * 3, 0)
+    , mScale(Acc(yScale * xScale * kAccuracy))
 {
     if constexpr (sizeof(Acc) == 4)
         mReciprocal = ~std::uint64_t(0) / mScale + 1;
@@ -113,8 +114,7 @@ AreaAverager<Acc>::AreaAverager(const ZvRowView &src, const ZvRowView &dst, floa
 
 // Clamped rather than wrapped, should rounding ever give a result pixel more
 // weight than the scale: white must not turn black.
-template <class Acc>
-std::uint8_t AreaAverager<Acc>::out(Acc a) const
+template <class Acc> std::uint8_t AreaAverager<Acc>::out(Acc a) const
 {
     Acc q;
     if constexpr (sizeof(Acc) == 4)
@@ -140,16 +140,14 @@ const T *AreaAverager<Acc>::sumRun(const T *s, std::int32_t count, Acc sum[3]) c
     return s;
 }
 
-template <class Acc>
-void AreaAverager<Acc>::addWholeRow(const std::uint8_t *s)
+template <class Acc> void AreaAverager<Acc>::addWholeRow(const std::uint8_t *s)
 {
     addColumns(mColumnSums.data(), s, mColumnSums.size());
     if (++mPendingRows == kMostPendingRows)
         spreadColumnSums();
 }
 
-template <class Acc>
-void AreaAverager<Acc>::spreadColumnSums()
+template <class Acc> void AreaAverager<Acc>::spreadColumnSums()
 {
     if (mPendingRows == 0)
         return;
@@ -159,9 +157,7 @@ void AreaAverager<Acc>::spreadColumnSums()
 }
 
 // Source rows (or their column sums) that lie wholly inside the current result row.
-template <class Acc>
-template <class T>
-void AreaAverager<Acc>::addRow(const T *s)
+template <class Acc> template <class T> void AreaAverager<Acc>::addRow(const T *s)
 {
     Acc *a = mAccu.data();
     std::int32_t x = 0;
@@ -186,8 +182,7 @@ void AreaAverager<Acc>::addRow(const T *s)
 // as each column completes) and the next one, which starts in mCarry. The
 // next row's share of a split pixel is assigned, not added: that is what
 // clears mCarry's stale contents column by column.
-template <class Acc>
-void AreaAverager<Acc>::addSplitRow(const std::uint8_t *s, Acc wY, std::uint8_t *d)
+template <class Acc> void AreaAverager<Acc>::addSplitRow(const std::uint8_t *s, Acc wY, std::uint8_t *d)
 {
     const Acc wYc = kAccuracy - wY;
     Acc *a = mAccu.data();
@@ -221,15 +216,13 @@ void AreaAverager<Acc>::addSplitRow(const std::uint8_t *s, Acc wY, std::uint8_t 
 
 // Columns the splits did not reach (normally none or the last one, when
 // float rounding puts its end just past the row) come from what they gathered.
-template <class Acc>
-void AreaAverager<Acc>::writeAccumulated(std::int32_t fromColumn, std::uint8_t *d) const
+template <class Acc> void AreaAverager<Acc>::writeAccumulated(std::int32_t fromColumn, std::uint8_t *d) const
 {
     for (std::size_t k = std::size_t(fromColumn) * 3; k < std::size_t(mDst.width) * 3; ++k)
         *d++ = out(mAccu[k]);
 }
 
-template <class Acc>
-void AreaAverager<Acc>::nextResultRow()
+template <class Acc> void AreaAverager<Acc>::nextResultRow()
 {
     std::swap(mAccu, mCarry);
     mCarry[0] = mCarry[1] = mCarry[2] = 0;
@@ -237,8 +230,7 @@ void AreaAverager<Acc>::nextResultRow()
     std::fill(mCarry.begin() + std::ptrdiff_t(mSplits.at.size() + 1) * 3, mCarry.end(), Acc(0));
 }
 
-template <class Acc>
-std::int32_t AreaAverager<Acc>::run(const ZvRowProgress &progress)
+template <class Acc> std::int32_t AreaAverager<Acc>::run(const ZvRowProgress &progress)
 {
     float endY = mYScale - 1;
     std::int32_t v = 0;

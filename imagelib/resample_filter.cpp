@@ -46,8 +46,13 @@ struct TrueColourSink
 // remembered in a small direct-mapped table (the same answers, found sooner).
 class IndexedSink
 {
-public:
-    IndexedSink(ZvImage *result, std::uint32_t bpp) : mResult(result), mBpp(bpp), mMemo(kMemoSize) {}
+  public:
+    IndexedSink(ZvImage *result, std::uint32_t bpp)
+        : mResult(result)
+        , mBpp(bpp)
+        , mMemo(kMemoSize)
+    {
+    }
 
     void put(std::uint8_t *row, std::int32_t x, std::uint8_t b, std::uint8_t g, std::uint8_t r)
     {
@@ -58,7 +63,7 @@ public:
         zvRowOrIndex(row, x, mBpp, memo.index);
     }
 
-private:
+  private:
     struct Memo
     {
         std::uint32_t key = 0;
@@ -93,8 +98,8 @@ LinearTap linearTap(std::int32_t x, float scale, std::int32_t limit)
 }
 
 template <class Pixels, class Sink>
-std::int32_t bilinearRows(const ZvRowView &src, const ZvRowView &dst, float xScale, float yScale, Pixels pixels,
-                          Sink &&sink, const ZvRowProgress &progress)
+std::int32_t bilinearRows(const ZvRowView &src, const ZvRowView &dst, float xScale, float yScale,
+                          Pixels pixels, Sink &&sink, const ZvRowProgress &progress)
 {
     std::vector<LinearTap> cols(static_cast<std::size_t>(dst.width));
     for (std::int32_t x = 0; x < dst.width; ++x)
@@ -151,8 +156,8 @@ CubicTaps cubicTaps(std::int32_t x, float scale, std::int32_t limit, bool rows)
 }
 
 template <class Pixels, class Sink>
-std::int32_t bicubicRows(const ZvRowView &src, const ZvRowView &dst, float xScale, float yScale, Pixels pixels,
-                         Sink &&sink, const ZvRowProgress &progress)
+std::int32_t bicubicRows(const ZvRowView &src, const ZvRowView &dst, float xScale, float yScale,
+                         Pixels pixels, Sink &&sink, const ZvRowProgress &progress)
 {
     std::vector<CubicTaps> cols(static_cast<std::size_t>(dst.width));
     for (std::int32_t x = 0; x < dst.width; ++x)

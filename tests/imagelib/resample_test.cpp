@@ -23,8 +23,9 @@ ZvImage noisePicture(int width, int height, int bpp, std::uint32_t seed)
         for (int x = 0; x < width; ++x) {
             seed = seed * 1664525u + 1013904223u;
             if (bpp == 24)
-                image.SetPixelColor(x, y, RGBQUAD{std::uint8_t(seed >> 24), std::uint8_t(seed >> 16),
-                                                  std::uint8_t(seed >> 8), 0});
+                image.SetPixelColor(
+                    x, y,
+                    RGBQUAD{std::uint8_t(seed >> 24), std::uint8_t(seed >> 16), std::uint8_t(seed >> 8), 0});
             else
                 image.SetPixelIndex(x, y, std::uint8_t((seed >> 24) % colors));
         }
@@ -157,7 +158,8 @@ ZvImage referenceBilinear(ZvImage &src, int nw, int nh)
                 return lowByte((1 - dx) * ((1 - dy) * (c1.*k) + dy * (c3.*k)) +
                                dx * ((1 - dy) * (c2.*k) + dy * (c4.*k)));
             };
-            out.SetPixelColor(x, y, RGBQUAD{mix(&RGBQUAD::rgbBlue), mix(&RGBQUAD::rgbGreen), mix(&RGBQUAD::rgbRed), 0});
+            out.SetPixelColor(
+                x, y, RGBQUAD{mix(&RGBQUAD::rgbBlue), mix(&RGBQUAD::rgbGreen), mix(&RGBQUAD::rgbRed), 0});
         }
     }
     return out;
@@ -187,7 +189,8 @@ ZvImage referenceBicubic(ZvImage &src, int nw, int nh)
             for (int m = -1; m <= 2; ++m) {
                 for (int n = -1; n <= 2; ++n) {
                     const float wgt = b3spline(m - a) * b3spline(b - n);
-                    const RGBQUAD c = src.GetPixelColor(std::clamp(ix + n, 0, w - 1), std::clamp(iy + m, 0, h - 1));
+                    const RGBQUAD c =
+                        src.GetPixelColor(std::clamp(ix + n, 0, w - 1), std::clamp(iy + m, 0, h - 1));
                     rr += wgt * c.rgbRed;
                     gg += wgt * c.rgbGreen;
                     bb += wgt * c.rgbBlue;
@@ -271,10 +274,15 @@ TEST(Resample, AreaAveragingFollowsTheStatedLoopAtAwkwardScales)
     const struct
     {
         int w, h, nw, nh;
-    } cases[] = {{7, 5, 3, 2},   {13, 11, 4, 7},   {101, 80, 33, 27},
-                 {10, 10, 9, 9}, {640, 9, 7, 1},   {9, 300, 1, 299},
+    } cases[] = {{7, 5, 3, 2},
+                 {13, 11, 4, 7},
+                 {101, 80, 33, 27},
+                 {10, 10, 9, 9},
+                 {640, 9, 7, 1},
+                 {9, 300, 1, 299},
                  // Float drift leaves the last column, or the last row, to the leftover writes.
-                 {8000, 3, 7003, 2}, {5, 3000, 2, 2249}};
+                 {8000, 3, 7003, 2},
+                 {5, 3000, 2, 2249}};
     for (const auto &c : cases) {
         const ZvImage image = noisePicture(c.w, c.h, 24, std::uint32_t(c.w * c.h));
         const ZvImage small = resampled(image, c.nw, c.nh, 0);
@@ -302,10 +310,12 @@ TEST(Resample, ModeZeroIsBilinearWhenEnlargingShrinkingOneSideOrIndexed)
 {
     ZvImage image = noisePicture(4, 4, 24, 4);
     for (auto [w, h] : {std::pair{8, 8}, std::pair{2, 8}, std::pair{8, 2}, std::pair{4, 3}, std::pair{11, 5}})
-        EXPECT_EQ(pixelBytes(resampled(image, w, h, 0)), pixelBytes(referenceBilinear(image, w, h))) << w << "x" << h;
+        EXPECT_EQ(pixelBytes(resampled(image, w, h, 0)), pixelBytes(referenceBilinear(image, w, h)))
+            << w << "x" << h;
     for (int bpp : {8, 4, 1}) {
         ZvImage indexed = noisePicture(9, 7, bpp, 5);
-        EXPECT_EQ(pixelBytes(resampled(indexed, 4, 3, 0)), pixelBytes(referenceBilinear(indexed, 4, 3))) << bpp;
+        EXPECT_EQ(pixelBytes(resampled(indexed, 4, 3, 0)), pixelBytes(referenceBilinear(indexed, 4, 3)))
+            << bpp;
     }
 }
 
@@ -319,14 +329,16 @@ TEST(Resample, NearestPixelTakesTheFlooredSourcePosition)
     const ZvImage large = resampled(image, 7, 9, 1);
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 7; ++x)
-            EXPECT_EQ(large.GetPixelColor(x, y), image.GetPixelColor(int(x * (4.0f / 7)), int(y * (4.0f / 9))));
+            EXPECT_EQ(large.GetPixelColor(x, y),
+                      image.GetPixelColor(int(x * (4.0f / 7)), int(y * (4.0f / 9))));
 }
 
 TEST(Resample, BicubicMatchesTheKernelAndKeepsUniformColour)
 {
     ZvImage image = noisePicture(9, 6, 24, 7);
     for (auto [w, h] : {std::pair{4, 3}, std::pair{20, 13}, std::pair{9, 2}})
-        EXPECT_EQ(pixelBytes(resampled(image, w, h, 2)), pixelBytes(referenceBicubic(image, w, h))) << w << "x" << h;
+        EXPECT_EQ(pixelBytes(resampled(image, w, h, 2)), pixelBytes(referenceBicubic(image, w, h)))
+            << w << "x" << h;
 
     ZvImage flat(10, 7, 24);
     for (int y = 0; y < 7; ++y)

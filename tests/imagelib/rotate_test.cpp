@@ -20,8 +20,9 @@ ZvImage noisePicture(int width, int height, int bpp, std::uint32_t seed)
         for (int x = 0; x < width; ++x) {
             seed = seed * 1664525u + 1013904223u;
             if (bpp == 24)
-                image.SetPixelColor(x, y, RGBQUAD{std::uint8_t(seed >> 24), std::uint8_t(seed >> 16),
-                                                  std::uint8_t(seed >> 8), 0});
+                image.SetPixelColor(
+                    x, y,
+                    RGBQUAD{std::uint8_t(seed >> 24), std::uint8_t(seed >> 16), std::uint8_t(seed >> 8), 0});
             else
                 image.SetPixelIndex(x, y, std::uint8_t((seed >> 24) % colors));
         }
@@ -32,7 +33,8 @@ ZvImage noisePicture(int width, int height, int bpp, std::uint32_t seed)
 // Whole rows, padding included: rotations must leave padding 0.
 std::vector<std::uint8_t> allBytes(const ZvImage &image)
 {
-    return std::vector<std::uint8_t>(image.GetBits(0), image.GetBits(0) + image.GetEffWidth() * image.GetHeight());
+    return std::vector<std::uint8_t>(image.GetBits(0),
+                                     image.GetBits(0) + image.GetEffWidth() * image.GetHeight());
 }
 
 // Index for indexed pictures, packed colour for 24-bit ones.
@@ -139,7 +141,8 @@ TEST(Rotate, OneBitWidthNineKeepsEveryPixelWhateverTheSourcePadding)
     // Stray bits in the source padding must not leak into the result.
     for (std::uint32_t y = 0; y < 4; ++y)
         image.GetBits(y)[1] |= 0x7F;
-    for (const auto &[turn, map] : {std::pair{&ZvImage::RotateLeft, kLeft}, std::pair{&ZvImage::RotateRight, kRight}}) {
+    for (const auto &[turn, map] :
+         {std::pair{&ZvImage::RotateLeft, kLeft}, std::pair{&ZvImage::RotateRight, kRight}}) {
         const ZvImage out = turned(image, turn);
         ASSERT_EQ(out.GetWidth(), 4u);
         ASSERT_EQ(out.GetHeight(), 9u);
@@ -168,7 +171,8 @@ TEST(Rotate, AlphaFollowsThePixels)
     {
         bool (ZvImage::*turn)(ZvImage *);
         SourceOf map;
-    } cases[] = {{&ZvImage::RotateLeft, kLeft}, {&ZvImage::RotateRight, kRight}, {&ZvImage::Rotate180, kHalf}};
+    } cases[] = {
+        {&ZvImage::RotateLeft, kLeft}, {&ZvImage::RotateRight, kRight}, {&ZvImage::Rotate180, kHalf}};
     for (const auto &c : cases) {
         const ZvImage out = turned(image, c.turn);
         ASSERT_TRUE(out.AlphaIsValid());
