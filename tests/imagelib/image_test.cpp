@@ -99,6 +99,7 @@ TEST(Palette, GreyRampsAndNearestColours)
 TEST(Pixels, IndicesLandAtTheirBitPositions)
 {
     ZvImage one(9, 2, 1);
+    std::memset(one.GetBits(0), 0, one.GetEffWidth() * 2);   // new pixels are not initialised
     one.SetPixelIndex(0, 0, 1);
     one.SetPixelIndex(8, 1, 1);
     one.SetPixelIndex(9, 0, 1);    // outside: ignored
