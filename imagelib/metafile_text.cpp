@@ -1,0 +1,179 @@
+// imagelib/metafile_text.cpp
+// Text of the metafile player: fonts through the caption font mapping,
+// alignment to the reference point, advances, rotation and backgrounds.
+#include "imagelib/metafile_canvas.h"
+#include "imagelib/metafile_charset.h"
+#include "imagelib/metafile_player.h"
+#include "platform/font_map.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+using namespace metagdi;
+
+namespace {
+
+// Fonts kept between runs of text; metafiles switch among a handful.
+constexpr int kFontCacheSize = 64;
+// Characters of one run that are drawn.
+constexpr qsizetype kMaxRunLength = 1 << 14;
+// Work charged for laying out one glyph and for making a font; the area a
+// run covers is charged as for any drawing.
+constexpr double kGlyphCost = 64;
+constexpr double kFontCost = 50000;
+
+// Fonts need a QGuiApplication; a program without one draws no text.
+bool canDrawText()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+std::int32_t scaledHeight(std::int32_t height, double scale, double limit)
+{
+    if (height == 0)
+        return std::int32_t(-std::clamp(std::round(kDefaultCellHeight * scale), 1.0, limit));
+    const double h = std::clamp(std::round(std::fabs(height * scale)), 1.0, limit);
+    return height < 0 ? -std::int32_t(h) : std::int32_t(h);
+}
+
+// Where the run starts and where its baseline lies relative to the
+// reference point, by the text alignment.
+QPointF alignmentOffset(std::uint32_t align, double advance, const QFontMetricsF &fm)
+{
+    double x = 0;
+    if ((align & TA_HORIZONTAL) == TA_CENTER)
+        x = -advance / 2;
+    else if ((align & TA_HORIZONTAL) == TA_RIGHT)
+        x = -advance;
+    double y = fm.ascent();
+    if ((align & TA_VERTICAL) == TA_BASELINE)
+        y = 0;
+    else if ((align & TA_VERTICAL) == TA_BOTTOM)
+        y = -fm.descent();
+    return QPointF(x, y);
+}
+
+} // namespace
+
+QFont MetaPlayer::fontFor(const LOGFONT &lf)
+{
+    const QByteArray key(reinterpret_cast<const char *>(&lf), sizeof lf);
+    const auto found = mFonts.constFind(key);
+    if (found != mFonts.constEnd())
+        return *found;
+    if (mFonts.size() >= kFontCacheSize)
+        mFonts.clear();
+    mCanvas.charge(kFontCost);
+    const QFont font = FontFromLogFont(lf);
+    mFonts.insert(key, font);
+    return font;
+}
+
+QString MetaPlayer::textFromBytes(const std::uint8_t *bytes, std::size_t count) const
+{
+    if (MetaIsSymbolFont(mState.font.lf))
+        return MetaSymbolToUnicode(QString::fromLatin1(reinterpret_cast<const char *>(bytes), qsizetype(count)));
+    return MetaDecodeAnsi(bytes, count, std::uint8_t(mState.font.lf.lfCharSet));
+}
+
+QString MetaPlayer::textFromWide(const QString &text) const
+{
+    return MetaIsSymbolFont(mState.font.lf) ? MetaSymbolToUnicode(text) : text;
+}
+
+// The font of the state at picture size: heights scale with the y axis,
+// widths with the x axis, and nothing grows far beyond the picture.
+QFont MetaPlayer::pictureFont(const QTransform &t)
+{
+    LOGFONT lf = mState.font.lf;
+    // The symbol font's text has been made Unicode; a text face of the same
+    // design shows it (the symbol font itself would take the codes as its own).
+    if (MetaIsSymbolFont(lf))
+        SetLogFontFaceName(lf, QStringLiteral("Times New Roman"));
+    const double limit = std::max(16.0, 4 * std::max(mCanvas.rect().width(), mCanvas.rect().height()));
+    const double sy = std::hypot(t.m21(), t.m22());
+    const double sx = std::hypot(t.m11(), t.m12());
+    lf.lfHeight = scaledHeight(lf.lfHeight, std::isfinite(sy) ? sy : 1, std::min(limit, double(kMaxFontPixels)));
+    if (lf.lfWidth != 0)
+        lf.lfWidth = std::int32_t(std::clamp(std::round(std::fabs(lf.lfWidth * sx)), 1.0, limit));
+    return fontFor(lf);
+}
+
+void MetaPlayer::text(const MetaTextRun &runIn)
+{
+    if (runIn.text.isEmpty() && !(runIn.options & ETO_OPAQUE))
+        return;
+    if (!canDrawText() || mCanvas.exhausted())
+        return;
+    const QTransform t = toPicture();
+    const bool updateCp = mState.textAlign & TA_UPDATECP;
+    const QPointF origin = mapPoint(updateCp ? mState.position : runIn.reference);
+    const QString text = runIn.text.left(kMaxRunLength);
+    const QFont font = pictureFont(t);
+    const QFontMetricsF fm(font);
+    const double sx = std::hypot(t.m11(), t.m12());
+
+    // Advances along the baseline in picture pixels.
+    std::vector<double> advances(std::size_t(text.size()), 0.0);
+    const bool ownAdvances = runIn.dx.size() >= advances.size() && !advances.empty();
+    double total = 0;
+    for (std::size_t i = 0; i < advances.size(); ++i) {
+        advances[i] = ownAdvances ? runIn.dx[i] * sx
+                                  : fm.horizontalAdvance(text.at(qsizetype(i))) + mState.charExtra * sx;
+        if (!std::isfinite(advances[i]))
+            advances[i] = 0;
+        total += advances[i];
+    }
+    if (!ownAdvances && mState.charExtra == 0)
+        total = fm.horizontalAdvance(text);
+
+    const double angle = -mState.font.lf.lfEscapement / 10.0;
+    QTransform place;
+    place.translate(origin.x(), origin.y());
+    place.rotate(angle);
+    const QPointF start = alignmentOffset(mState.textAlign, total, fm);
+    const QRectF cell(start.x(), start.y() - fm.ascent(), total, fm.ascent() + fm.descent());
+    QRectF bounds = place.mapRect(cell.adjusted(-fm.height(), 0, fm.height(), 0));
+    QPolygonF box;
+    if (runIn.options & (ETO_OPAQUE | ETO_CLIPPED)) {
+        box = mapPath([&] { QPainterPath p; p.addRect(runIn.rect.normalized()); return p; }(), t).toFillPolygon();
+        if (runIn.options & ETO_OPAQUE)
+            bounds = bounds.united(box.boundingRect());
+    }
+    if (updateCp && t.isInvertible())
+        mState.position = t.inverted().map(place.map(QPointF(start.x() + total, 0)));
+
+    QPainter *painter = mCanvas.begin(bounds, mState, double(text.size()) * kGlyphCost);
+    if (!painter)
+        return;
+    painter->save();
+    if (runIn.options & ETO_OPAQUE) {
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(mState.bkColor);
+        painter->drawPolygon(box);
+    }
+    if (runIn.options & ETO_CLIPPED) {
+        QPainterPath clip;
+        clip.addPolygon(box);
+        painter->setClipPath(clip, Qt::IntersectClip);
+    }
+    painter->setTransform(place);
+    if (mState.bkMode == OPAQUE && !(runIn.options & ETO_OPAQUE))
+        painter->fillRect(cell, mState.bkColor);
+    painter->setFont(font);
+    painter->setPen(mState.textColor);
+    if (ownAdvances || mState.charExtra != 0) {
+        double x = start.x();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            painter->drawText(QPointF(x, start.y()), QString(text.at(i)));
+            x += advances[std::size_t(i)];
+        }
+    } else {
+        painter->drawText(start, text);
+    }
+    painter->restore();
+}
