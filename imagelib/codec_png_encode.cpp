@@ -150,7 +150,8 @@ void ZvImagePNG::PlanPalette(WriteJob &job)
         int highest = 0;
         for (std::uint32_t y = 0; y < GetHeight(); ++y)
             for (std::uint32_t x = 0; x < GetWidth(); ++x)
-                highest = std::max<int>(highest, map[BlindGetPixelIndex(GetBits(y), std::int32_t(x), GetBpp())]);
+                highest =
+                    std::max<int>(highest, map[BlindGetPixelIndex(GetBits(y), std::int32_t(x), GetBpp())]);
         job.paletteCount = highest + 1;
     }
     for (int i = 0; i < job.paletteCount; ++i)

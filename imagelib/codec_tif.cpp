@@ -177,7 +177,8 @@ void ZvImageTIF::ReadTags(TIFF *tif, Page &page)
 
 void ZvImageTIF::ChooseLayout(TIFF *tif, Page &page)
 {
-    const bool grey = page.photometric == PHOTOMETRIC_MINISBLACK || page.photometric == PHOTOMETRIC_MINISWHITE;
+    const bool grey =
+        page.photometric == PHOTOMETRIC_MINISBLACK || page.photometric == PHOTOMETRIC_MINISWHITE;
     const bool palette = page.photometric == PHOTOMETRIC_PALETTE;
     const bool readable = ZvTiffSamples::Readable(page.Samples());
     const bool integer = readable && page.format != SAMPLEFORMAT_IEEEFP;
@@ -262,7 +263,8 @@ void ZvImageTIF::ReadIndexed(TIFF *tif, const Page &page)
     const bool separate = page.planar == PLANARCONFIG_SEPARATE;
     ZvTiffRows rows(tif, {0});
     const ZvTiffSamples samples(page.Samples(), separate ? 1 : page.spp);
-    const bool raw = page.bps == page.bpp && page.format != SAMPLEFORMAT_IEEEFP && (separate || page.spp == 1);
+    const bool raw =
+        page.bps == page.bpp && page.format != SAMPLEFORMAT_IEEEFP && (separate || page.spp == 1);
     const bool grey = page.photometric != PHOTOMETRIC_PALETTE;
     const bool invert = grey && page.MinIsWhite() && page.bpp == 8;
     const std::size_t rowBytes = (std::size_t(page.width) * page.bpp + 7) / 8;
@@ -278,7 +280,8 @@ void ZvImageTIF::ReadIndexed(TIFF *tif, const Page &page)
             continue;
         }
         for (std::uint32_t x = 0; x < page.width; ++x) {
-            std::uint32_t v = grey ? samples.Level(src, x, 0) : std::min<std::uint32_t>(samples.Raw(src, x, 0), 255);
+            std::uint32_t v =
+                grey ? samples.Level(src, x, 0) : std::min<std::uint32_t>(samples.Raw(src, x, 0), 255);
             if (invert)
                 v = 255 - v;
             ZvTiffSamples::PutIndex(dst, x, page.bpp, std::uint8_t(v));

@@ -126,7 +126,8 @@ void ZvImageTIF::PlanCompression(TIFF *tif, Plan &plan)
     // The option usually comes from a TIFF that was read; a scheme that does
     // not fit this picture falls back to the choice by bit count.
     const std::uint32_t option = GetCodecOption();
-    if (option != 0 && option <= 0xFFFF && schemeFits(std::uint16_t(option), plan.spp, plan.bps, plan.photometric))
+    if (option != 0 && option <= 0xFFFF &&
+        schemeFits(std::uint16_t(option), plan.spp, plan.bps, plan.photometric))
         scheme = std::uint16_t(option);
     if (!TIFFSetField(tif, TIFFTAG_COMPRESSION, scheme))
         throw ZvCodecError("Error saving TIFF file");

@@ -8,6 +8,11 @@
 
 namespace {
 
+// libtiff sizes its own buffers from the header: a forged sample count can
+// ask for gigabytes beside a small picture. No real page needs a single
+// buffer this large.
+constexpr tmsize_t kMaxSingleAlloc = tmsize_t(1) << 30;
+
 // Messages libtiff raises before a handle exists, or from code that has no
 // handle, would go to the process-wide handlers and so to stderr. Those are
 // switched off once, before the first handle is opened on any thread.
@@ -45,6 +50,7 @@ bool ZvTiffClient::Open(const char *mode)
     TIFFOpenOptions *opts = TIFFOpenOptionsAlloc();
     if (!opts)
         return false;
+    TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxSingleAlloc);
     TIFFOpenOptionsSetErrorHandlerExtR(opts, ErrorHandler, this);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, WarningHandler, this);
     mTif = TIFFClientOpenExt("ZvImageTIF", mode, this, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
@@ -126,8 +132,10 @@ void ZvTiffClient::UnmapProc(thandle_t, void *, toff_t)
 
 int ZvTiffClient::ErrorHandler(TIFF *, void *user, const char *, const char *fmt, va_list ap)
 {
+    // The last error is kept: libtiff reports some problems it then works
+    // around as errors too, and the one that ends a call comes last.
     auto *self = static_cast<ZvTiffClient *>(user);
-    if (self && !self->mError[0])
+    if (self)
         std::vsnprintf(self->mError, sizeof(self->mError), fmt, ap);
     return 1;
 }

@@ -10,7 +10,7 @@ class ZvFile;
 
 // A libtiff handle over a ZvFile through client procedures. The TIFF starts
 // where the stream stands when Open is called; its offsets count from there.
-// libtiff's error text lands in this object (the first error is kept),
+// libtiff's error text lands in this object (the last error is kept),
 // never on stderr: the handlers are per handle, so decodes on several
 // threads do not share them. The stream stays the caller's.
 class ZvTiffClient
@@ -26,7 +26,7 @@ public:
     TIFF *Handle() const { return mTif; }
     // Writes what is pending and closes; false when that failed.
     bool Close();
-    // The first error libtiff reported, or an empty text.
+    // The last error libtiff reported, or an empty text.
     const char *LibraryError() const { return mError; }
     // Bytes from the start of the TIFF to the end of the stream, or -1.
     std::int64_t Available() const;

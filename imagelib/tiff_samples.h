@@ -31,13 +31,15 @@ public:
 
     static void PutIndex(std::uint8_t *row, std::uint32_t x, std::uint32_t bpp, std::uint8_t index);
     // 8-bit RGB(+more) pixels of `stride` samples to the DIB's blue-green-red.
-    static void RgbToBgr(const std::uint8_t *src, std::uint8_t *dst, std::uint32_t width, std::uint32_t stride);
+    static void RgbToBgr(const std::uint8_t *src, std::uint8_t *dst, std::uint32_t width,
+                         std::uint32_t stride);
     // Three-byte pixels with the first and third bytes exchanged (RGB to
     // BGR and back); src and dst must not overlap.
     static void SwapRedBlue(const std::uint8_t *src, std::uint8_t *dst, std::uint32_t width);
     // libtiff's packed RGBA raster (red in the low byte) to blue-green-red
     // and, when alpha is not null, straight alpha.
-    static void AbgrToBgr(const std::uint32_t *src, std::uint8_t *dst, std::uint8_t *alpha, std::uint32_t width);
+    static void AbgrToBgr(const std::uint32_t *src, std::uint8_t *dst, std::uint8_t *alpha,
+                          std::uint32_t width);
     // A colour premultiplied by alpha, back to a straight colour.
     static std::uint8_t Unpremultiply(std::uint8_t c, std::uint8_t a);
 

@@ -81,7 +81,8 @@ std::vector<std::uint8_t> keyedAlpha(const Rgb8 &rgb, RGBQUAD key)
 {
     std::vector<std::uint8_t> alpha;
     for (std::size_t i = 0; i < rgb.rgb.size(); i += 3) {
-        const bool clear = rgb.rgb[i] == key.rgbRed && rgb.rgb[i + 1] == key.rgbGreen && rgb.rgb[i + 2] == key.rgbBlue;
+        const bool clear =
+            rgb.rgb[i] == key.rgbRed && rgb.rgb[i + 1] == key.rgbGreen && rgb.rgb[i + 2] == key.rgbBlue;
         alpha.push_back(clear ? 0 : 255);
     }
     return alpha;

@@ -60,7 +60,10 @@ public:
         }
     }
     bool Has(std::uint32_t tag) const { return mTags.count(tag) != 0; }
-    std::uint32_t operator[](std::uint32_t tag) const { return Has(tag) ? mTags.at(tag).front() : 0xFFFFFFFFu; }
+    std::uint32_t operator[](std::uint32_t tag) const
+    {
+        return Has(tag) ? mTags.at(tag).front() : 0xFFFFFFFFu;
+    }
     const std::vector<std::uint32_t> &All(std::uint32_t tag) const { return mTags.at(tag); }
 
     // Little-endian readers only: the encoder writes the host's order.
@@ -179,7 +182,8 @@ TEST(TiffPictures, DeepSamplesMatchTheirEightBitTwin)
     ZV_REQUIRE_CORPUS("libtiff-pics-3.8.0");
     const std::string dir = picsDir() + "/depth/flower-";
     int checked = 0;
-    for (const char *kind : {"minisblack", "rgb-contig", "rgb-planar", "separated-contig", "separated-planar"}) {
+    for (const char *kind :
+         {"minisblack", "rgb-contig", "rgb-planar", "separated-contig", "separated-planar"}) {
         ZvImage eight;
         ASSERT_TRUE(eight.Load((dir + kind + "-08.tif").c_str(), ZV_TYPE_TIF)) << kind;
         for (const char *depth : {"10", "12", "14", "16", "24", "32"}) {
@@ -207,11 +211,12 @@ TEST(TiffPictures, LayoutsFollowPhotometricAndDepth)
         std::uint32_t bpp;
         std::uint32_t compression;
     };
-    for (const Case &c : {Case{"fax2d.tif", 1, 3}, Case{"jim___ah.tif", 1, 1}, Case{"cramps.tif", 8, 32773},
-                          Case{"jello.tif", 8, 32773}, Case{"ladoga.tif", 8, 8}, Case{"quad-jpeg.tif", 24, 7},
-                          Case{"quad-tile.tif", 24, 5}, Case{"oxford.tif", 24, 5},
-                          Case{"depth/flower-minisblack-04.tif", 4, 1}, Case{"depth/flower-palette-04.tif", 4, 1},
-                          Case{"depth/flower-palette-16.tif", 24, 1}, Case{"strike.tif", 24, 5}}) {
+    for (const Case &c :
+         {Case{"fax2d.tif", 1, 3}, Case{"jim___ah.tif", 1, 1}, Case{"cramps.tif", 8, 32773},
+          Case{"jello.tif", 8, 32773}, Case{"ladoga.tif", 8, 8}, Case{"quad-jpeg.tif", 24, 7},
+          Case{"quad-tile.tif", 24, 5}, Case{"oxford.tif", 24, 5},
+          Case{"depth/flower-minisblack-04.tif", 4, 1}, Case{"depth/flower-palette-04.tif", 4, 1},
+          Case{"depth/flower-palette-16.tif", 24, 1}, Case{"strike.tif", 24, 5}}) {
         SCOPED_TRACE(c.file);
         ZvImage image;
         ASSERT_TRUE(image.Load((picsDir() + "/" + c.file).c_str(), ZV_TYPE_TIF)) << image.GetLastError();
@@ -276,7 +281,8 @@ TEST(TiffDecode, HeaderOnlyAndBadInput)
 
     ZvImage image;
     EXPECT_FALSE(decodeBytes("II*\0garbage", ZV_TYPE_TIF, image));
-    EXPECT_NE(std::string(image.GetLastError()).find("Error encountered while opening TIFF file"), std::string::npos);
+    EXPECT_NE(std::string(image.GetLastError()).find("Error encountered while opening TIFF file"),
+              std::string::npos);
     EXPECT_FALSE(decodeBytes(tiff.substr(0, tiff.size() / 2), ZV_TYPE_TIF, image));
     EXPECT_STRNE(image.GetLastError(), "");
     EXPECT_FALSE(image.IsValid());
@@ -288,8 +294,8 @@ TEST(TiffDecode, PositionsBecomePixelOffsets)
         GTEST_SKIP() << "ImageMagick is not installed";
     // XPosition and YPosition are stored in inches: 0.3 and 0.2 at 100 per inch.
     const std::string path = scratchDir() + "/placed.tif";
-    ASSERT_EQ(runCommand("convert -size 40x30 gradient: -page +30+20 -density 100 -units PixelsPerInch '" + path +
-                         "'"),
+    ASSERT_EQ(runCommand("convert -size 40x30 gradient: -page +30+20 -density 100 -units PixelsPerInch '" +
+                         path + "'"),
               0);
     ZvImage image;
     ASSERT_TRUE(image.Load(path.c_str(), ZV_TYPE_TIF)) << image.GetLastError();
@@ -314,8 +320,9 @@ TEST(TiffDecode, LibraryMessagesStayOffStderrAndApartBetweenThreads)
     EXPECT_TRUE(warned.Load((picsDir() + "/quad-lzw.tif").c_str(), ZV_TYPE_TIF));
     EXPECT_TRUE(warned.Load((picsDir() + "/pc260001.tif").c_str(), ZV_TYPE_TIF));
     // Each thread's decodes report their own library text, never the other's.
-    const std::string expected[2] = {"Error encountered while opening TIFF file (ZvImageTIF: Can not read TIFF directory)",
-                                     "Corrupted TIFF file! (Using code not yet in table)"};
+    const std::string expected[2] = {
+        "Error encountered while opening TIFF file (Failed to read directory at offset ",
+        "Corrupted TIFF file! (Using code not yet in table)"};
     std::vector<std::thread> threads;
     std::vector<std::string> failures(2);
     for (int t = 0; t < 2; ++t) {
@@ -336,6 +343,27 @@ TEST(TiffDecode, LibraryMessagesStayOffStderrAndApartBetweenThreads)
     EXPECT_EQ(failures[1], "");
 }
 
+TEST(TiffDecode, ForgedSampleCountsDoNotReachLibtiffsAllocator)
+{
+    // Found by fuzzing: 16 x 16136 pixels of 12801 16-bit samples, which
+    // libtiff's RGBA reader would buffer whole (6.6 GB) for a 326-byte file.
+    const std::string hex =
+        "49492a0038000000803fdfe00824160d0784426086d6dc2a1d0f82b6d6d108a42492928ac660ab636c6a342424c7a329"
+        "21248a4d2785404010000001030001000000100000000101030001000000083f00000201030001000000100000000301"
+        "030001000000053300000000000000000000010000000a01030001000000010000001101040001000000080000001201"
+        "030001000000010000001501030001000000013208000000000000000000160103000100000008000000170104000100"
+        "0000300000001c01030001000000010000002901030002000000000001003d01030001000000020000003e0105000200"
+        "00002e0100003f01050006000000fe0000000000000085eb510000008000c3f5a80000000002cdcc4c0000000001cdcc"
+        "4c0000008000cdcc4c00000000028fc2f50000000010371aa000000000022b870a0000002000";
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(char(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    ZvImage image;
+    EXPECT_FALSE(decodeBytes(bytes, ZV_TYPE_TIF, image));
+    // Without the cap the allocation would succeed on paper and fail later, with another text.
+    EXPECT_STREQ(image.GetLastError(), "Corrupted TIFF file! (No space for strip buffer)");
+}
+
 TEST(TiffEncode, OneBitIsMinIsWhiteWithTheDarkerEntryAsOne)
 {
     // (white, black): index 0 is already the white of min-is-white.
@@ -350,7 +378,8 @@ TEST(TiffEncode, OneBitIsMinIsWhiteWithTheDarkerEntryAsOne)
     ZvImage blackFirst = twoColour(kBlack, kWhite);
     const std::string before(static_cast<const char *>(blackFirst.GetDIB()), blackFirst.GetSize());
     const std::string inverted = encodeTiff(blackFirst, 1);
-    EXPECT_EQ(std::uint8_t(inverted[TiffTags(inverted)[kStripOffsets]]), std::uint8_t(~blackFirst.GetBits(8)[0]));
+    EXPECT_EQ(std::uint8_t(inverted[TiffTags(inverted)[kStripOffsets]]),
+              std::uint8_t(~blackFirst.GetBits(8)[0]));
     EXPECT_EQ(std::string(static_cast<const char *>(blackFirst.GetDIB()), blackFirst.GetSize()), before);
 
     // By default: group 4, and the same look through both decoders.
