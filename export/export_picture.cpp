@@ -6,6 +6,7 @@
 #include "export/reduced_decode.h"
 #include "export/target_size.h"
 #include "imagelib/image.h"
+#include "imagelib/io_file.h"
 #include "platform/profile_store.h"
 
 #include <cerrno>
@@ -40,9 +41,12 @@ Plan planDecode(const PictureWork &work, const std::string &path, int degrees)
     Plan plan;
     if (!work.reducedJpegDecode || !work.options.ResizeImage || ImageTypeFromName(path) != ZV_TYPE_JPG)
         return plan;
+    // Only the JPEG decoder is asked: a file that is something else decodes in full.
+    ZvIOFile file;
     ZvImage header;
     header.SetEscape(-1);
-    if (!header.Load(path.c_str(), ZV_TYPE_JPG) || header.GetType() != ZV_TYPE_JPG)
+    if (!file.Open(path.c_str(), "rb") || !header.Decode(&file, ZV_TYPE_JPG) || header.GetWidth() == 0 ||
+        header.GetHeight() == 0)
         return plan;
     plan.width = header.GetWidth();
     plan.height = header.GetHeight();

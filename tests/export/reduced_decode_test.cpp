@@ -117,5 +117,6 @@ TEST(ReducedDecode, TheCaptionLandsAsOnAFullDecode)
         }
         results[reduced] = toRgb(result);
     }
+    EXPECT_NE(results[0], results[1]);   // the scaled decode did take place
     EXPECT_LT(meanDifference(results[0], results[1]), 1.5);
 }

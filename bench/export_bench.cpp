@@ -1,0 +1,103 @@
+// bench/export_bench.cpp
+// The captioning job of bench/peers.sh in-process, one picture per
+// iteration, with the reduced-scale JPEG decode on and off: what the
+// reduced decode saves, without process start-up in the figures.
+// ZV_BENCH_CORPUS names the corpus folder (default /work/benchcorpus).
+#include "export/export_observer.h"
+#include "export/export_run.h"
+#include "platform/headless.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Quiet : public ExportObserver
+{
+public:
+    void setRange(int) override {}
+    void setText(const std::string &) override {}
+    void step() override {}
+    bool isCancelled() override { return false; }
+    OverwriteAnswer askOverwrite(const std::string &) override { return OverwriteAnswer::Yes; }
+    void showMessage(const std::string &) override {}
+};
+
+std::vector<ExportRow> corpusRows()
+{
+    const char *env = std::getenv("ZV_BENCH_CORPUS");
+    const fs::path dir = env && *env ? env : "/work/benchcorpus";
+    std::vector<ExportRow> rows;
+    std::error_code ec;
+    for (const fs::directory_entry &e : fs::directory_iterator(dir, ec)) {
+        const std::string name = e.path().filename().string();
+        if (e.path().extension() == ".jpg")
+            rows.push_back({name, e.path().string(), name.rfind("port-", 0) == 0 ? "90" : "0"});
+    }
+    std::sort(rows.begin(), rows.end(), [](const ExportRow &a, const ExportRow &b) { return a.path < b.path; });
+    return rows;
+}
+
+// The peers' job: a 300 x 40 #202020 box with 26 px white text 10 px from the
+// bottom-right corner of the 800 x 600 result; drawn before the resize, so
+// at five times that size on a 4000 x 3000 picture.
+ExportJob captionJob(const std::string &out)
+{
+    ExportJob job;
+    job.options.OutputFolder = out;
+    job.options.Format = kFormatJpeg;
+    job.options.JpegQuality = 90;
+    job.options.ResizeImage = true;
+    job.options.AspectRatio = true;
+    job.options.ResizeHeight = "600";
+    CaptionSettings c;
+    c.text = "Zelventa 2026";
+    c.font.lfHeight = -130;
+    c.textColor = RGB(255, 255, 255);
+    c.backColor = RGB(0x20, 0x20, 0x20);
+    c.anchor = CaptionAnchor::BottomRight;
+    c.offsets = {1550, 250, 50, 50};
+    job.caption = c;
+    return job;
+}
+
+void BM_CaptionJob(benchmark::State &state)
+{
+    const std::vector<ExportRow> rows = corpusRows();
+    if (rows.empty()) {
+        state.SkipWithError("no corpus: run /work/shared/bench/make-corpus.sh /work/benchcorpus");
+        return;
+    }
+    const std::string out = (fs::temp_directory_path() / "zv-export-bench").string();
+    fs::create_directories(out);
+    ExportJob job = captionJob(out);
+    job.reducedJpegDecode = state.range(0) != 0;
+    Quiet quiet;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        job.rows = {rows[next++ % rows.size()]};
+        if (RunExport(job, quiet).saved != 1)
+            state.SkipWithError("a picture was not saved");
+    }
+    state.SetLabel(job.reducedJpegDecode ? "reduced decode" : "full decode");
+    fs::remove_all(out);
+}
+BENCHMARK(BM_CaptionJob)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    prepareHeadlessQt(true);
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
