@@ -4,6 +4,15 @@
 #include "imagelib/image.h"
 
 #include <memory>
+#include <new>
+
+// Inside a codec a failure may throw its message; the codec catches it at
+// its boundary and stores it as the last error.
+class ZvCodecError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // A format codec: a full image object that decodes a stream into itself or
 // encodes itself (usually a ghost of the picture being saved) into a stream.
@@ -22,15 +31,28 @@ public:
 protected:
     // The check every encoder makes first: a stream and pixels to write.
     bool EncodeSafeCheck(ZvFile *stream);
+
+    // Runs a decode or encode whose failures are thrown as ZvCodecError,
+    // turning them, and an exhausted allocation, into false with the message
+    // in the last error. A failed decode leaves no half-built picture.
+    enum class Step { Decode, Encode };
+    template <class Body> bool RunGuarded(Step step, const char *outOfMemory, Body &&body);
 };
+
+template <class Body> bool ZvCodec::RunGuarded(Step step, const char *outOfMemory, Body &&body)
+{
+    try {
+        body();
+        return true;
+    } catch (const ZvCodecError &e) {
+        SetLastError(e.what());
+    } catch (const std::bad_alloc &) {
+        SetLastError(outOfMemory);
+    }
+    if (step == Step::Decode)
+        Destroy();
+    return false;
+}
 
 // The codec object for an image type 1..15, or null.
 std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype);
-
-// Inside a codec a failure may throw its message; the codec catches it at
-// its boundary and stores it as the last error.
-class ZvCodecError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};

@@ -99,16 +99,7 @@ bool ZvImageGIF::Decode(ZvFile *stream)
         SetLastError("Not a GIF");
         return false;
     }
-    try {
-        DecodeStream(stream);
-        return true;
-    } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
-    } catch (const std::bad_alloc &) {
-        SetLastError("GIF: out of memory");
-    }
-    Destroy();
-    return false;
+    return RunGuarded(Step::Decode, "GIF: out of memory", [&] { DecodeStream(stream); });
 }
 
 void ZvImageGIF::DecodeStream(ZvFile *stream)

@@ -100,16 +100,7 @@ bool ZvImageICO::Decode(ZvFile *stream)
 {
     if (!stream)
         return false;
-    try {
-        DecodeStream(stream);
-        return true;
-    } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
-    } catch (const std::bad_alloc &) {
-        SetLastError("can't allocate memory");
-    }
-    Destroy();
-    return false;
+    return RunGuarded(Step::Decode, "can't allocate memory", [&] { DecodeStream(stream); });
 }
 
 void ZvImageICO::DecodeStream(ZvFile *stream)
@@ -246,15 +237,7 @@ bool ZvImageICO::Encode(ZvFile *stream)
 {
     if (!EncodeSafeCheck(stream))
         return false;
-    try {
-        EncodeStream(stream);
-        return true;
-    } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
-    } catch (const std::bad_alloc &) {
-        SetLastError("can't allocate memory");
-    }
-    return false;
+    return RunGuarded(Step::Encode, "can't allocate memory", [&] { EncodeStream(stream); });
 }
 
 void ZvImageICO::EncodeStream(ZvFile *stream)

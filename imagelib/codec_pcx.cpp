@@ -232,16 +232,7 @@ bool ZvImagePCX::Decode(ZvFile *stream)
 {
     if (!stream)
         return false;
-    try {
-        DecodeStream(stream);
-        return true;
-    } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
-    } catch (const std::bad_alloc &) {
-        SetLastError("Can't read PCX image");
-    }
-    Destroy();
-    return false;
+    return RunGuarded(Step::Decode, "Can't read PCX image", [&] { DecodeStream(stream); });
 }
 
 void ZvImagePCX::DecodeStream(ZvFile *stream)
@@ -324,15 +315,7 @@ bool ZvImagePCX::Encode(ZvFile *stream)
 {
     if (!EncodeSafeCheck(stream))
         return false;
-    try {
-        EncodeStream(stream);
-        return true;
-    } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
-    } catch (const std::bad_alloc &) {
-        SetLastError("can't allocate memory");
-    }
-    return false;
+    return RunGuarded(Step::Encode, "can't allocate memory", [&] { EncodeStream(stream); });
 }
 
 namespace {

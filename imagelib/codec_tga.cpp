@@ -219,16 +219,7 @@ bool ZvImageTGA::Decode(ZvFile *stream)
 {
     if (!stream)
         return false;
-    try {
-        DecodeStream(stream);
-        return true;
-    } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
-    } catch (const std::bad_alloc &) {
-        SetLastError("TGA Create failed");
-    }
-    Destroy();
-    return false;
+    return RunGuarded(Step::Decode, "TGA Create failed", [&] { DecodeStream(stream); });
 }
 
 void ZvImageTGA::DecodeStream(ZvFile *stream)
@@ -321,15 +312,7 @@ bool ZvImageTGA::Encode(ZvFile *stream)
 {
     if (!EncodeSafeCheck(stream))
         return false;
-    try {
-        EncodeStream(stream);
-        return true;
-    } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
-    } catch (const std::bad_alloc &) {
-        SetLastError("can't allocate memory");
-    }
-    return false;
+    return RunGuarded(Step::Encode, "can't allocate memory", [&] { EncodeStream(stream); });
 }
 
 void ZvImageTGA::EncodeStream(ZvFile *stream)

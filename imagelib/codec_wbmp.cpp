@@ -48,16 +48,7 @@ bool ZvImageWBMP::Decode(ZvFile *stream)
 {
     if (!stream)
         return false;
-    try {
-        DecodeStream(stream);
-        return true;
-    } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
-    } catch (const std::bad_alloc &) {
-        SetLastError("WBMP Create failed");
-    }
-    Destroy();
-    return false;
+    return RunGuarded(Step::Decode, "WBMP Create failed", [&] { DecodeStream(stream); });
 }
 
 void ZvImageWBMP::DecodeStream(ZvFile *stream)
