@@ -1,6 +1,7 @@
 // imagelib/emf_player.cpp
 // The record loop of EMF playback, and the records of state, shapes and paths.
 #include "imagelib/emf_player.h"
+#include "imagelib/emfplus_player.h"
 #include "imagelib/metafile_canvas.h"
 
 #include <algorithm>
@@ -67,6 +68,7 @@ const EmfPlayer::Entry EmfPlayer::kEntries[] = {
     {66, &EmfPlayer::onWidenPath},
     {67, &EmfPlayer::onSelectClipPath},
     {68, &EmfPlayer::onAbortPath},
+    {70, &EmfPlayer::onComment},
     {71, &EmfPlayer::onFillRgn},
     {72, &EmfPlayer::onFrameRgn},
     {73, &EmfPlayer::onInvertRgn},
@@ -100,7 +102,13 @@ const EmfPlayer::Entry EmfPlayer::kEntries[] = {
 namespace {
 
 constexpr std::uint32_t kEndRecord = 14;
+constexpr std::uint32_t kEmfPlusTag = 0x2B464D45;   // "EMF+"
 constexpr std::uint64_t kTickEvery = 256;
+
+// Record types that put marks on the picture (sorted).
+constexpr std::uint32_t kDrawingTypes[] = {2,  3,  4,  5,  6,  7,  8,  15, 41, 42, 43, 44, 45, 46, 47,  53,  54,
+                                           55, 56, 62, 63, 64, 71, 72, 73, 74, 76, 77, 78, 79, 80,  81,  83,
+                                           84, 85, 86, 87, 88, 89, 90, 91, 92, 96, 97, 108, 114, 116, 118};
 
 constexpr std::uint32_t MWT_IDENTITY = 1;
 constexpr std::uint32_t MWT_LEFTMULTIPLY = 2;
@@ -127,6 +135,13 @@ bool finiteTransform(const QTransform &t)
 
 } // namespace
 
+EmfPlayer::EmfPlayer(MetaCanvas &canvas, const QTransform &deviceToPicture)
+    : MetaPlayer(canvas, deviceToPicture)
+{
+}
+
+EmfPlayer::~EmfPlayer() = default;
+
 const EmfPlayer::Entry *EmfPlayer::find(std::uint32_t type)
 {
     const auto end = std::end(kEntries);
@@ -135,8 +150,23 @@ const EmfPlayer::Entry *EmfPlayer::find(std::uint32_t type)
     return it != end && it->type == type ? it : nullptr;
 }
 
+bool EmfPlayer::hasDrawing(const MetaBytes &file, std::size_t start)
+{
+    for (std::size_t at = start; file.has(at, 8);) {
+        const std::uint32_t type = file.u32(at);
+        const std::uint64_t size = file.u32(at + 4);
+        if (type == kEndRecord || size < 8 || !file.has(at, size))
+            return false;
+        if (std::binary_search(std::begin(kDrawingTypes), std::end(kDrawingTypes), type))
+            return true;
+        at += std::size_t(size);
+    }
+    return false;
+}
+
 bool EmfPlayer::play(const MetaBytes &file, std::size_t start, const Tick &tick)
 {
+    mPlainDrawing = hasDrawing(file, start);
     std::uint64_t count = 0;
     std::size_t at = start;
     while (file.has(at, 8)) {
@@ -563,4 +593,15 @@ void EmfPlayer::onSelectClipPath(const MetaBytes &r)
 void EmfPlayer::onAbortPath(const MetaBytes &)
 {
     abortPath();
+}
+
+// Comments tagged "EMF+" carry the records of EMF+; others are notes.
+void EmfPlayer::onComment(const MetaBytes &r)
+{
+    const std::uint64_t bytes = r.u32(8);
+    if (bytes < 4 || r.u32(12) != kEmfPlusTag)
+        return;
+    if (!mPlus)
+        mPlus = std::make_unique<EmfPlusPlayer>(mCanvas, deviceToPicture(), mPlainDrawing);
+    mPlus->play(r.sub(16, bytes - 4));
 }

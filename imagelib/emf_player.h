@@ -5,7 +5,9 @@
 #include "imagelib/metafile_player.h"
 
 #include <functional>
+#include <memory>
 
+class EmfPlusPlayer;
 struct MetaBitmap;
 
 // Plays the records of an enhanced metafile (32-bit records, logical
@@ -16,7 +18,8 @@ struct MetaBitmap;
 class EmfPlayer : public MetaPlayer
 {
 public:
-    using MetaPlayer::MetaPlayer;
+    EmfPlayer(MetaCanvas &canvas, const QTransform &deviceToPicture);
+    ~EmfPlayer() override;
 
     // Called every few hundred records with the share of the file played
     // (0..100); returning false stops playing.
@@ -39,6 +42,8 @@ private:
     };
     static const Entry kEntries[];
     static const Entry *find(std::uint32_t type);
+    // Whether any record from start on puts marks on the picture.
+    static bool hasDrawing(const MetaBytes &file, std::size_t start);
 
     static QPointF pointAt(const MetaBytes &r, std::uint64_t at);
     static QRectF rectAt(const MetaBytes &r, std::uint64_t at);
@@ -110,6 +115,7 @@ private:
     void onWidenPath(const MetaBytes &r);
     void onSelectClipPath(const MetaBytes &r);
     void onAbortPath(const MetaBytes &r);
+    void onComment(const MetaBytes &r);
     void polyDraw(const QPolygonF &points, const MetaBytes &r, std::uint64_t typesAt);
 
     // Objects, regions, text and bitmaps (emf_records.cpp)
@@ -147,4 +153,8 @@ private:
     enum class BlitKind { Bit, Stretch, Alpha, Transparent };
     void stretchBlt(const MetaBytes &r, BlitKind kind);
     void brushFromBitmap(const MetaBytes &r, bool monochrome);
+
+    // Plays the EMF+ records of comments, made when the first one comes.
+    std::unique_ptr<EmfPlusPlayer> mPlus;
+    bool mPlainDrawing = false;
 };

@@ -41,6 +41,9 @@ public:
     // its clip, or the budget spent.
     QPainter *begin(const QRectF &bounds, const MetaDcState &state, double extraCost = 0);
 
+    // A number naming a new clip region, never used before on this canvas.
+    std::uint64_t newClipSerial() { return ++mClipSerials; }
+
     // Charges work that is not a drawing (records, objects, clip changes).
     void charge(double cost) { mWork += cost; }
     bool exhausted() const { return mWork > mBudget; }
@@ -57,5 +60,6 @@ private:
     QRectF mMeasured;
     double mWork = 0;
     double mBudget = 0;
-    std::uint64_t mClipSerial = ~std::uint64_t(0);
+    std::uint64_t mClipSerial = ~std::uint64_t(0);   // the clip the painter has
+    std::uint64_t mClipSerials = 0;
 };

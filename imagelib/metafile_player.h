@@ -160,8 +160,6 @@ private:
     QFont pictureFont(const QTransform &t);
 
     // Clip helpers
-    QImage emptyMask() const;
-    QRegion regionFromMask(const QImage &mask);
     void setClip(const QRegion &region);
     QRegion currentClipOrAll() const;
     QRect toPictureRect(const QRectF &logical) const;
@@ -172,7 +170,6 @@ private:
     std::set<std::uint32_t> mFreeSlots;
     std::uint32_t mObjectLimit = kMaxObjects;
     std::uint64_t mPatternBytes = 0;
-    std::uint64_t mClipCounter = 0;
     QTransform mDeviceToPicture;
     bool mInPath = false;
     QPainterPath mPath;   // picture pixels
