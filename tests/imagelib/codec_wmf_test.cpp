@@ -475,6 +475,41 @@ TEST(EmfRecords, HostileRecordsAreSkipped)
     expectFilledRect(image, 10, 10, 30, 30, 0xFF0000);
 }
 
+TEST(EmfPlusRecords, PlayedWhenThePlainRecordsDoNotDraw)
+{
+    using P = EmfPlusRecords;
+    P plus;
+    plus.header(false);
+    // A red rectangle by colour; a pen object (id 1: 4 pixels, blue) drawing
+    // lines; a path object (id 2) filled through a clip rectangle, moved
+    // by a world translation.
+    plus.record(0x400A, 0x8000, P::u32(0xFFFF0000) + P::u32(1) + P::f32({10, 10, 20, 20}));
+    plus.record(0x4008, 0x0201, P::u32(0xDBC01002) + P::u32(0) + P::u32(0) + P::u32(0) + P::f32({4}) +
+                                     P::u32(0xDBC01002) + P::u32(0) + P::u32(0xFF0000FF));
+    plus.record(0x400D, 0x0001, P::u32(2) + P::f32({50, 20, 90, 20}));
+    std::string path = P::u32(0xDBC01002) + P::u32(4) + P::u32(0) + P::f32({0, 0, 40, 0, 40, 40, 0, 40});
+    path += std::string("\x00\x01\x01\x81", 4);
+    plus.record(0x4008, 0x0302, path);
+    plus.record(0x402D, 0, P::f32({10, 50}));
+    plus.record(0x4032, 0x0100, P::f32({0, 0, 20, 40}));   // intersect
+    plus.record(0x4014, 0x8002, P::u32(0xFF00FF00));
+    const ZvImage image = decodeOk(EmfBuilder().bytes(plus.comment()).file(2540, 2540));
+    expectFilledRect(image, 10, 10, 30, 30, 0xFF0000);
+    EXPECT_EQ(at(image, 70, 20), 0x0000FFu);
+    EXPECT_EQ(at(image, 70, 25), 0xFFFFFFu);
+    EXPECT_EQ(at(image, 15, 70), 0x00FF00u);
+    EXPECT_EQ(at(image, 35, 70), 0xFFFFFFu);   // clipped away
+
+    // A dual metafile with plain drawing is drawn by its plain records.
+    EmfPlusRecords dual;
+    dual.header(true).record(0x400A, 0x8000, P::u32(0xFFFF0000) + P::u32(1) + P::f32({10, 10, 20, 20}));
+    EmfBuilder both;
+    both.bytes(dual.comment()).solidBrush(1, kBlue).select(1).nullPen().rectangle(50, 50, 70, 70);
+    const ZvImage plain = decodeOk(both.file(2540, 2540));
+    EXPECT_EQ(at(plain, 15, 15), 0xFFFFFFu);
+    expectFilledRect(plain, 50, 50, 70, 70, 0x0000FF);
+}
+
 TEST(MetafileCharset, CodePagesAndTheSymbolFont)
 {
     const std::uint8_t euro = 0x80;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -113,6 +114,11 @@ public:
             putLe(data, std::uint64_t(v), 4);
         return raw(type, data);
     }
+    EmfBuilder &bytes(const std::string &records)
+    {
+        mBody += records;
+        return *this;
+    }
     EmfBuilder &raw(std::uint32_t type, const std::string &data)
     {
         putLe(mBody, type, 4);
@@ -166,6 +172,54 @@ public:
 
 private:
     std::string mBody;
+};
+
+// EMF+ records, to be carried in an EMF comment: type, flags, then data
+// of 32-bit values and floats.
+class EmfPlusRecords
+{
+public:
+    EmfPlusRecords &record(std::uint16_t type, std::uint16_t flags, const std::string &data)
+    {
+        putLe(mBytes, type, 2);
+        putLe(mBytes, flags, 2);
+        putLe(mBytes, 12 + data.size(), 4);
+        putLe(mBytes, data.size(), 4);
+        mBytes += data;
+        return *this;
+    }
+    static std::string u32(std::uint32_t v)
+    {
+        std::string s;
+        putLe(s, v, 4);
+        return s;
+    }
+    static std::string f32(std::initializer_list<float> values)
+    {
+        std::string s;
+        for (float f : values) {
+            std::uint32_t bits;
+            std::memcpy(&bits, &f, 4);
+            putLe(s, bits, 4);
+        }
+        return s;
+    }
+    EmfPlusRecords &header(bool dual)
+    {
+        return record(0x4001, dual ? 1 : 0, u32(0xDBC01002) + u32(0) + u32(96) + u32(96));
+    }
+    // The comment record holding them.
+    std::string comment() const
+    {
+        std::string data = u32(4 + mBytes.size()) + "EMF+" + mBytes;
+        std::string out;
+        putLe(out, 70, 4);
+        putLe(out, 8 + data.size(), 4);
+        return out + data;
+    }
+
+private:
+    std::string mBytes;
 };
 
 // A 24-bit bottom-up DIB of 2 x 2 pixels: bottom row blue, green; top row
