@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
+#include <new>
 
 namespace {
 
@@ -12,6 +14,7 @@ namespace {
 // ask for gigabytes beside a small picture. No real page needs a single
 // buffer this large.
 constexpr tmsize_t kMaxSingleAlloc = tmsize_t(1) << 30;
+constexpr std::size_t kWriteBlock = 256 * 1024;
 
 // Messages libtiff raises before a handle exists, or from code that has no
 // handle, would go to the process-wide handlers and so to stderr. Those are
@@ -45,6 +48,8 @@ bool ZvTiffClient::Open(const char *mode)
     if (!mFile || mTif)
         return false;
     mBase = mFile->Tell();
+    mPos = mBase;
+    mEnd = mFile->Size();
     if (mBase < 0)
         mBase = 0;
     TIFFOpenOptions *opts = TIFFOpenOptionsAlloc();
@@ -56,6 +61,11 @@ bool ZvTiffClient::Open(const char *mode)
     mTif = TIFFClientOpenExt("ZvImageTIF", mode, this, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
                              MapProc, UnmapProc, opts);
     TIFFOpenOptionsFree(opts);
+    // A stream that takes nothing fails here, at the header, not at the end.
+    if (mTif && !FlushPending()) {
+        TIFFCleanup(mTif);
+        mTif = nullptr;
+    }
     return mTif != nullptr;
 }
 
@@ -66,7 +76,15 @@ bool ZvTiffClient::Close()
     const bool flushed = TIFFFlush(mTif) != 0;
     TIFFCleanup(mTif);
     mTif = nullptr;
-    return flushed;
+    return FlushPending() && flushed;
+}
+
+bool ZvTiffClient::FlushPending()
+{
+    if (mPendingBytes > 0 && mFile->Write(mPending.get(), 1, mPendingBytes) != mPendingBytes)
+        mWriteFailed = true;
+    mPendingBytes = 0;
+    return !mWriteFailed;
 }
 
 std::int64_t ZvTiffClient::Available() const
@@ -78,19 +96,40 @@ std::int64_t ZvTiffClient::Available() const
 tmsize_t ZvTiffClient::ReadProc(thandle_t h, void *buf, tmsize_t size)
 {
     auto *self = static_cast<ZvTiffClient *>(h);
-    if (size <= 0)
+    if (size <= 0 || !self->FlushPending())
         return 0;
-    return tmsize_t(self->mFile->Read(buf, 1, std::size_t(size)));
+    const std::size_t got = self->mFile->Read(buf, 1, std::size_t(size));
+    self->mPos += std::int64_t(got);
+    return tmsize_t(got);
 }
 
 tmsize_t ZvTiffClient::WriteProc(thandle_t h, void *buf, tmsize_t size)
 {
     auto *self = static_cast<ZvTiffClient *>(h);
-    if (size <= 0)
+    if (size <= 0 || self->mWriteFailed)
         return 0;
-    return tmsize_t(self->mFile->Write(buf, 1, std::size_t(size)));
+    const std::size_t n = std::size_t(size);
+    if (!self->mPending)
+        self->mPending.reset(new (std::nothrow) std::uint8_t[kWriteBlock]);
+    if (self->mPendingBytes + n > kWriteBlock && !self->FlushPending())
+        return 0;
+    if (self->mPending && n <= kWriteBlock) {
+        std::memcpy(self->mPending.get() + self->mPendingBytes, buf, n);
+        self->mPendingBytes += n;
+    } else if (self->mFile->Write(buf, 1, n) != n) {
+        self->mWriteFailed = true;
+        return 0;
+    }
+    self->mPos += std::int64_t(n);
+    if (self->mEnd >= 0 && self->mPos > self->mEnd)
+        self->mEnd = self->mPos;
+    return size;
 }
 
+// libtiff seeks to the end of the file before every strip it writes, which
+// is where it already is; on a stdio stream each such seek would flush the
+// buffer and cost system calls, so seeks to the current position are
+// answered without the stream.
 toff_t ZvTiffClient::SeekProc(thandle_t h, toff_t off, int whence)
 {
     auto *self = static_cast<ZvTiffClient *>(h);
@@ -100,13 +139,24 @@ toff_t ZvTiffClient::SeekProc(thandle_t h, toff_t off, int whence)
     case SEEK_SET:
         if (off > toff_t(INT64_MAX - self->mBase))
             return kFail;
+        if (self->mPos >= 0 && self->mBase + std::int64_t(off) == self->mPos)
+            return off;
+        if (!self->FlushPending())
+            return kFail;
         ok = self->mFile->Seek(self->mBase + std::int64_t(off), SEEK_FROM_START);
         break;
-    case SEEK_CUR: ok = self->mFile->Seek(std::int64_t(off), SEEK_FROM_CURRENT); break;
-    case SEEK_END: ok = self->mFile->Seek(std::int64_t(off), SEEK_FROM_END); break;
+    case SEEK_CUR:
+        ok = self->FlushPending() && self->mFile->Seek(std::int64_t(off), SEEK_FROM_CURRENT);
+        break;
+    case SEEK_END:
+        if (off == 0 && self->mPos >= 0 && self->mPos == self->mEnd)
+            return toff_t(self->mPos - self->mBase);
+        ok = self->FlushPending() && self->mFile->Seek(std::int64_t(off), SEEK_FROM_END);
+        break;
     default: return kFail;
     }
-    const std::int64_t pos = ok ? self->mFile->Tell() - self->mBase : -1;
+    self->mPos = ok ? self->mFile->Tell() : -1;
+    const std::int64_t pos = self->mPos >= 0 ? self->mPos - self->mBase : -1;
     return pos < 0 ? kFail : toff_t(pos);
 }
 
@@ -117,7 +167,10 @@ int ZvTiffClient::CloseProc(thandle_t)
 
 toff_t ZvTiffClient::SizeProc(thandle_t h)
 {
-    const std::int64_t size = static_cast<ZvTiffClient *>(h)->Available();
+    auto *self = static_cast<ZvTiffClient *>(h);
+    if (!self->FlushPending())
+        return 0;
+    const std::int64_t size = self->Available();
     return size < 0 ? 0 : toff_t(size);
 }
 

@@ -4,7 +4,9 @@
 #include <tiffio.h>
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 class ZvFile;
 
@@ -13,6 +15,8 @@ class ZvFile;
 // libtiff's error text lands in this object (the last error is kept),
 // never on stderr: the handlers are per handle, so decodes on several
 // threads do not share them. The stream stays the caller's.
+// Writes are gathered into blocks: libtiff writes one small strip at a
+// time, and a stdio stream would pass most of them on as system calls.
 class ZvTiffClient
 {
 public:
@@ -24,7 +28,7 @@ public:
     // mode as for TIFFClientOpen ("r", "w", "a", ...). False on failure.
     bool Open(const char *mode);
     TIFF *Handle() const { return mTif; }
-    // Writes what is pending and closes; false when that failed.
+    // Writes what is pending and closes; false when any write failed.
     bool Close();
     // The last error libtiff reported, or an empty text.
     const char *LibraryError() const { return mError; }
@@ -41,9 +45,15 @@ private:
     static void UnmapProc(thandle_t h, void *base, toff_t size);
     static int ErrorHandler(TIFF *tif, void *user, const char *module, const char *fmt, va_list ap);
     static int WarningHandler(TIFF *tif, void *user, const char *module, const char *fmt, va_list ap);
+    bool FlushPending();
 
     ZvFile *mFile;
     std::int64_t mBase = 0;
+    std::int64_t mPos = -1;   // the stream's position as far as we moved it; -1 unknown
+    std::int64_t mEnd = -1;   // the stream's length as far as we know it; -1 unknown
     TIFF *mTif = nullptr;
+    std::unique_ptr<std::uint8_t[]> mPending;   // written bytes not yet handed to the stream
+    std::size_t mPendingBytes = 0;
+    bool mWriteFailed = false;
     char mError[200] = {};   // filled inside libtiff's callbacks: no allocation there
 };
