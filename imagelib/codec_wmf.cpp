@@ -166,12 +166,10 @@ bool ZvImageWMF::Tick(int percent)
     return GetEscape() == 0;
 }
 
-void ZvImageWMF::DecodeWmf(const MetaBytes &file, bool placeable)
+// The frame of a WMF: the placeable header's bounds; for a plain WMF the
+// window it sets before drawing, or else the bounds of what it draws.
+MetaFrame ZvImageWMF::WmfFrame(const MetaBytes &file, bool placeable, std::size_t start)
 {
-    const std::size_t start = wmfRecordsStart(file, placeable);
-    const auto tick = [this](int percent) { return Tick(percent); };
-    if (!file.has(start, 6) || file.u16(start + 4) == 0)
-        fail(kErrEmpty);
     MetaFrame frame;
     if (placeable) {
         frame.frame = QRectF(QPointF(file.i16(6), file.i16(8)), QPointF(file.i16(10), file.i16(12))).normalized();
@@ -183,11 +181,20 @@ void ZvImageWMF::DecodeWmf(const MetaBytes &file, bool placeable)
         MetaCanvas measure;
         WmfPlayer player(measure, QTransform());
         player.state().mapping.setMapMode(MM_ANISOTROPIC);
-        if (!player.play(file, start, tick))
+        if (!player.play(file, start, [this](int percent) { return Tick(percent); }))
             fail(kErrCancelled);
         frame.frame = measure.measured();
         frame.unitsPerInchX = frame.unitsPerInchY = kPixelsPerInch;
     }
+    return frame;
+}
+
+void ZvImageWMF::DecodeWmf(const MetaBytes &file, bool placeable)
+{
+    const std::size_t start = wmfRecordsStart(file, placeable);
+    if (!file.has(start, 6) || file.u16(start + 4) == 0)
+        fail(kErrEmpty);
+    const MetaFrame frame = WmfFrame(file, placeable, start);
     const QSize size = MetaPictureSize(frame, GetMaxSide());
     if (size.isEmpty())
         fail(kErrEmpty);
@@ -206,7 +213,7 @@ void ZvImageWMF::DecodeWmf(const MetaBytes &file, bool placeable)
     m.setWindowExt(frame.frame.size());
     m.setViewportOrg(frame.frame.topLeft());
     m.setViewportExt(frame.frame.size());
-    if (!player.play(file, start, tick))
+    if (!player.play(file, start, [this](int percent) { return Tick(percent); }))
         fail(kErrCancelled);
     TakePicture(canvas.image());
 }

@@ -7,6 +7,7 @@
 
 class MetaBytes;
 class QImage;
+struct MetaFrame;
 
 // WMF (placeable or plain) and EMF metafiles, rendered by playing their
 // records onto a new 24-bit picture with a white background; not written.
@@ -37,6 +38,7 @@ public:
 private:
     void DecodeStream(ZvFile *stream);
     void DecodeWmf(const MetaBytes &file, bool placeable);
+    MetaFrame WmfFrame(const MetaBytes &file, bool placeable, std::size_t start);
     void DecodeEmf(const MetaBytes &file);
     void TakePicture(const QImage &picture);
     bool Tick(int percent);

@@ -144,6 +144,8 @@ private:
     void onAlphaBlend(const MetaBytes &r);
     void onTransparentBlt(const MetaBytes &r);
     void onGradientFill(const MetaBytes &r);
+    void gradientRect(const MetaBytes &r, std::uint64_t a, std::uint64_t b, bool horizontal);
+    void gradientTriangle(const MetaBytes &r, std::uint64_t a, std::uint64_t b, std::uint64_t c);
 
     void extTextOut(const MetaBytes &r, bool wide);
     // Region data (header and rectangles in device units) in picture pixels.

@@ -460,18 +460,18 @@ void EmfPlayer::onStretchDiBits(const MetaBytes &r)
 }
 
 // Vertices (position and 16-bit colour channels), then rectangles or
-// triangles naming them. Rectangles shade from one vertex's colour to the
-// other's; triangles are filled with the mean of their three colours.
+// triangles naming them.
 void EmfPlayer::onGradientFill(const MetaBytes &r)
 {
     const std::uint64_t vertices = r.u32(24);
     const std::uint64_t shapes = r.u32(28);
     const std::uint32_t mode = r.u32(32);
+    if (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V && mode != GRADIENT_FILL_TRIANGLE)
+        return;
     r.need(36, vertices * 16);
     const std::uint64_t at = 36 + vertices * 16;
     const std::uint64_t step = mode == GRADIENT_FILL_TRIANGLE ? 12 : 8;
     r.need(at, shapes * step);
-    const auto vertex = [&](std::uint32_t i) { return 36 + 16 * std::uint64_t(i); };
     for (std::uint64_t s = 0; s < shapes && !mCanvas.exhausted(); ++s) {
         const std::uint64_t e = at + step * s;
         const std::uint32_t a = r.u32(e);
@@ -479,24 +479,34 @@ void EmfPlayer::onGradientFill(const MetaBytes &r)
         const std::uint32_t c = mode == GRADIENT_FILL_TRIANGLE ? r.u32(e + 8) : 0;
         if (a >= vertices || b >= vertices || c >= vertices)
             continue;
-        QPainterPath path;
-        if (mode == GRADIENT_FILL_TRIANGLE) {
-            path.addPolygon(QPolygonF({pointAt(r, vertex(a)), pointAt(r, vertex(b)), pointAt(r, vertex(c))}));
-            const QColor ca = vertexColour(r, vertex(a)), cb = vertexColour(r, vertex(b)),
-                         cc = vertexColour(r, vertex(c));
-            fillLogical(path, QColor((ca.red() + cb.red() + cc.red()) / 3, (ca.green() + cb.green() + cc.green()) / 3,
-                                     (ca.blue() + cb.blue() + cc.blue()) / 3));
-            continue;
-        }
-        if (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V)
-            return;
-        const QRectF box = QRectF(pointAt(r, vertex(a)), pointAt(r, vertex(b))).normalized();
-        path.addRect(box);
-        const QTransform t = toPicture();
-        const QPointF end = mode == GRADIENT_FILL_RECT_H ? box.topRight() : box.bottomLeft();
-        QLinearGradient gradient(t.map(box.topLeft()), t.map(end));
-        gradient.setColorAt(0, vertexColour(r, vertex(a)));
-        gradient.setColorAt(1, vertexColour(r, vertex(b)));
-        fillLogical(path, gradient);
+        if (mode == GRADIENT_FILL_TRIANGLE)
+            gradientTriangle(r, 36 + 16 * std::uint64_t(a), 36 + 16 * std::uint64_t(b), 36 + 16 * std::uint64_t(c));
+        else
+            gradientRect(r, 36 + 16 * std::uint64_t(a), 36 + 16 * std::uint64_t(b), mode == GRADIENT_FILL_RECT_H);
     }
+}
+
+// A rectangle shaded from one corner vertex's colour to the other's.
+void EmfPlayer::gradientRect(const MetaBytes &r, std::uint64_t a, std::uint64_t b, bool horizontal)
+{
+    const QRectF box = QRectF(pointAt(r, a), pointAt(r, b)).normalized();
+    QPainterPath path;
+    path.addRect(box);
+    const QTransform t = toPicture();
+    QLinearGradient gradient(t.map(box.topLeft()), t.map(horizontal ? box.topRight() : box.bottomLeft()));
+    gradient.setColorAt(0, vertexColour(r, a));
+    gradient.setColorAt(1, vertexColour(r, b));
+    fillLogical(path, gradient);
+}
+
+// A triangle filled with the mean of its corners' colours.
+void EmfPlayer::gradientTriangle(const MetaBytes &r, std::uint64_t a, std::uint64_t b, std::uint64_t c)
+{
+    QPainterPath path;
+    path.addPolygon(QPolygonF({pointAt(r, a), pointAt(r, b), pointAt(r, c)}));
+    const QColor ca = vertexColour(r, a);
+    const QColor cb = vertexColour(r, b);
+    const QColor cc = vertexColour(r, c);
+    fillLogical(path, QColor((ca.red() + cb.red() + cc.red()) / 3, (ca.green() + cb.green() + cc.green()) / 3,
+                             (ca.blue() + cb.blue() + cc.blue()) / 3));
 }

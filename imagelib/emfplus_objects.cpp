@@ -219,48 +219,53 @@ PlusPen EmfPlusPlayer::readPen(const MetaBytes &d)
     PlusPen pen;
     const std::uint32_t flags = d.u32(8);
     pen.width = double(d.f32(16)) * unitToWorld(d.u32(12));
-    std::uint64_t at = 20;
-    if (flags & 0x0001)
-        at += 24;
-    if (flags & 0x0002) {
-        pen.cap = capOf(d.i32(at));
-        at += 4;
-    }
-    if (flags & 0x0004)
-        at += 4;
-    if (flags & 0x0008) {
-        pen.join = joinOf(d.u32(at));
-        at += 4;
-    }
-    if (flags & 0x0010) {
-        pen.miterLimit = d.f32(at);
-        at += 4;
-    }
-    if (flags & 0x0020) {
-        pen.style = styleOf(d.i32(at));
-        at += 4;
-    }
-    at += ((flags & 0x0040) ? 4 : 0) + ((flags & 0x0080) ? 4 : 0);
-    if (flags & 0x0100) {
-        const std::uint32_t n = d.u32(at);
-        d.need(at + 4, 4 * std::uint64_t(n));
-        for (std::uint32_t i = 0; i < n && i < kMaxDashes; ++i)
-            pen.dashes.append(std::clamp(double(d.f32(at + 4 + 4 * i)), 0.1, 1000.0));
-        if (pen.dashes.size() % 2)
-            pen.dashes.append(pen.dashes);
-        at += 4 + 4 * std::uint64_t(n);
-    }
-    if (flags & 0x0200)
-        at += 4;
-    for (std::uint32_t bit : {0x0400u, 0x0800u, 0x1000u})
-        if (flags & bit)
-            at += 4 + std::uint64_t(d.u32(at)) * (bit == 0x0400u ? 4 : 1);
-    pen.brush = readBrush(d.tail(at));
+    const std::uint64_t brushAt = readPenOptions(d, flags, pen);
+    pen.brush = readBrush(d.tail(brushAt));
     if (!std::isfinite(pen.width))
         pen.width = 0;
     if (!std::isfinite(pen.miterLimit))
         pen.miterLimit = 10;
     return pen;
+}
+
+// The optional fields of a pen that change how it draws (caps, join, miter
+// limit, dashes); the others are stepped over. Returns where they end.
+std::uint64_t EmfPlusPlayer::readPenOptions(const MetaBytes &d, std::uint32_t flags, PlusPen &pen)
+{
+    std::uint64_t at = 20 + ((flags & 0x0001) ? 24 : 0);   // transform
+    const auto take = [&](std::uint32_t bit) {
+        const bool present = flags & bit;
+        at += present ? 4 : 0;
+        return present;
+    };
+    if (take(0x0002))
+        pen.cap = capOf(d.i32(at - 4));
+    take(0x0004);
+    if (take(0x0008))
+        pen.join = joinOf(d.u32(at - 4));
+    if (take(0x0010))
+        pen.miterLimit = d.f32(at - 4);
+    if (take(0x0020))
+        pen.style = styleOf(d.i32(at - 4));
+    take(0x0040);
+    take(0x0080);
+    if (flags & 0x0100) {
+        const std::uint32_t n = d.u32(at);
+        d.need(at + 4, 4 * std::uint64_t(n));
+        for (std::uint32_t i = 0; i < n && i < kMaxDashes; ++i) {
+            const double dash = d.f32(at + 4 + 4 * i);
+            pen.dashes.append(std::isfinite(dash) ? std::clamp(dash, 0.1, 1000.0) : 1.0);
+        }
+        if (pen.dashes.size() % 2)
+            pen.dashes.append(pen.dashes);
+        at += 4 + 4 * std::uint64_t(n);
+    }
+    take(0x0200);
+    // Compound line data (floats), then custom start and end caps (bytes).
+    for (std::uint32_t bit : {0x0400u, 0x0800u, 0x1000u})
+        if (flags & bit)
+            at += 4 + std::uint64_t(d.u32(at)) * (bit == 0x0400u ? 4 : 1);
+    return at;
 }
 
 // Version, point count, flags, then the points and one type byte per point

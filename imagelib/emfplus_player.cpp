@@ -52,7 +52,6 @@ namespace {
 
 constexpr std::uint16_t kHeader = 0x4001;
 constexpr std::uint16_t kDualFlag = 0x0001;
-constexpr std::uint16_t kColourFlag = 0x8000;       // S: a colour, not a brush object
 constexpr std::uint16_t kCompressedFlag = 0x4000;   // C: 16-bit integer coordinates
 constexpr std::uint16_t kRelativeFlag = 0x0800;     // P: relative points of 7 or 15 bits
 constexpr std::uint16_t kClosedFlag = 0x2000;       // L: lines back to the start

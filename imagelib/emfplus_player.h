@@ -98,6 +98,7 @@ private:
     PlusObject readObject(std::uint32_t type, const MetaBytes &data);
     QBrush readBrush(const MetaBytes &d);
     PlusPen readPen(const MetaBytes &d);
+    static std::uint64_t readPenOptions(const MetaBytes &d, std::uint32_t flags, PlusPen &pen);
     static QPainterPath readPath(const MetaBytes &d);
     static PlusFont readFont(const MetaBytes &d);
     QImage readImage(const MetaBytes &d);

@@ -8,10 +8,12 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 using namespace metagdi;
 
@@ -55,6 +57,48 @@ QPointF alignmentOffset(std::uint32_t align, double advance, const QFontMetricsF
     else if ((align & TA_VERTICAL) == TA_BOTTOM)
         y = -fm.descent();
     return QPointF(x, y);
+}
+
+// Where the characters of a run go along its baseline, in picture pixels:
+// the record's own advances, or the font's with any extra spacing.
+struct RunLayout
+{
+    std::vector<double> advances;
+    bool perCharacter = false;   // placed one by one rather than as a string
+    double total = 0;
+};
+
+RunLayout layoutRun(const QString &text, const std::vector<double> &dx, const QFontMetricsF &fm, double sx,
+                    double charExtra)
+{
+    RunLayout layout;
+    const std::size_t n = std::size_t(text.size());
+    const bool own = n > 0 && dx.size() >= n;
+    layout.perCharacter = own || charExtra != 0;
+    if (!layout.perCharacter) {
+        layout.total = fm.horizontalAdvance(text);
+        return layout;
+    }
+    layout.advances.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double a = own ? dx[i] * sx : fm.horizontalAdvance(text.at(qsizetype(i))) + charExtra * sx;
+        layout.advances[i] = std::isfinite(a) ? a : 0;
+        layout.total += layout.advances[i];
+    }
+    return layout;
+}
+
+void paintGlyphs(QPainter &painter, const QString &text, const RunLayout &layout, QPointF start)
+{
+    if (!layout.perCharacter) {
+        painter.drawText(start, text);
+        return;
+    }
+    double x = start.x();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        painter.drawText(QPointF(x, start.y()), QString(text.at(i)));
+        x += layout.advances[std::size_t(i)];
+    }
 }
 
 } // namespace
@@ -103,49 +147,36 @@ QFont MetaPlayer::pictureFont(const QTransform &t)
     return fontFor(lf);
 }
 
+// A run is laid out in picture pixels around its reference point, turned
+// by the font's escapement; the point moves on when the alignment says so.
 void MetaPlayer::text(const MetaTextRun &runIn)
 {
-    if (runIn.text.isEmpty() && !(runIn.options & ETO_OPAQUE))
-        return;
-    if (!canDrawText() || mCanvas.exhausted())
+    if ((runIn.text.isEmpty() && !(runIn.options & ETO_OPAQUE)) || !canDrawText() || mCanvas.exhausted())
         return;
     const QTransform t = toPicture();
     const bool updateCp = mState.textAlign & TA_UPDATECP;
-    const QPointF origin = mapPoint(updateCp ? mState.position : runIn.reference);
     const QString text = runIn.text.left(kMaxRunLength);
     const QFont font = pictureFont(t);
     const QFontMetricsF fm(font);
-    const double sx = std::hypot(t.m11(), t.m12());
+    const RunLayout layout = layoutRun(text, runIn.dx, fm, std::hypot(t.m11(), t.m12()), mState.charExtra);
 
-    // Advances along the baseline in picture pixels.
-    std::vector<double> advances(std::size_t(text.size()), 0.0);
-    const bool ownAdvances = runIn.dx.size() >= advances.size() && !advances.empty();
-    double total = 0;
-    for (std::size_t i = 0; i < advances.size(); ++i) {
-        advances[i] = ownAdvances ? runIn.dx[i] * sx
-                                  : fm.horizontalAdvance(text.at(qsizetype(i))) + mState.charExtra * sx;
-        if (!std::isfinite(advances[i]))
-            advances[i] = 0;
-        total += advances[i];
-    }
-    if (!ownAdvances && mState.charExtra == 0)
-        total = fm.horizontalAdvance(text);
-
-    const double angle = -mState.font.lf.lfEscapement / 10.0;
+    const QPointF origin = mapPoint(updateCp ? mState.position : runIn.reference);
     QTransform place;
     place.translate(origin.x(), origin.y());
-    place.rotate(angle);
-    const QPointF start = alignmentOffset(mState.textAlign, total, fm);
-    const QRectF cell(start.x(), start.y() - fm.ascent(), total, fm.ascent() + fm.descent());
+    place.rotate(-mState.font.lf.lfEscapement / 10.0);
+    const QPointF start = alignmentOffset(mState.textAlign, layout.total, fm);
+    const QRectF cell(start.x(), start.y() - fm.ascent(), layout.total, fm.ascent() + fm.descent());
     QRectF bounds = place.mapRect(cell.adjusted(-fm.height(), 0, fm.height(), 0));
     QPolygonF box;
     if (runIn.options & (ETO_OPAQUE | ETO_CLIPPED)) {
-        box = mapPath([&] { QPainterPath p; p.addRect(runIn.rect.normalized()); return p; }(), t).toFillPolygon();
+        QPainterPath rect;
+        rect.addRect(runIn.rect.normalized());
+        box = mapPath(rect, t).toFillPolygon();
         if (runIn.options & ETO_OPAQUE)
             bounds = bounds.united(box.boundingRect());
     }
     if (updateCp && t.isInvertible())
-        mState.position = t.inverted().map(place.map(QPointF(start.x() + total, 0)));
+        mState.position = t.inverted().map(place.map(QPointF(start.x() + layout.total, 0)));
 
     QPainter *painter = mCanvas.begin(bounds, mState, double(text.size()) * kGlyphCost);
     if (!painter)
@@ -166,14 +197,6 @@ void MetaPlayer::text(const MetaTextRun &runIn)
         painter->fillRect(cell, mState.bkColor);
     painter->setFont(font);
     painter->setPen(mState.textColor);
-    if (ownAdvances || mState.charExtra != 0) {
-        double x = start.x();
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            painter->drawText(QPointF(x, start.y()), QString(text.at(i)));
-            x += advances[std::size_t(i)];
-        }
-    } else {
-        painter->drawText(start, text);
-    }
+    paintGlyphs(*painter, text, layout, start);
     painter->restore();
 }

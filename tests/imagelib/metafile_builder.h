@@ -10,7 +10,7 @@
 inline void putLe(std::string &out, std::uint64_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
-        out.push_back(char((value >> (8 * i)) & 0xFF));
+        out.push_back(i < 8 ? char((value >> (8 * i)) & 0xFF) : '\0');
 }
 
 // WMF records take 16-bit words, stored in the order the file keeps them
