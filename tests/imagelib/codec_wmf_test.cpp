@@ -1,6 +1,9 @@
 // tests/imagelib/codec_wmf_test.cpp
 #include "imagelib/codec_wmf.h"
+#include "imagelib/metafile_canvas.h"
 #include "imagelib/metafile_charset.h"
+#include "imagelib/metafile_mapping.h"
+#include "imagelib/metafile_region.h"
 #include "platform/font_map.h"
 #include "tests/imagelib/codec_roundtrip.h"
 #include "tests/imagelib/metafile_builder.h"
@@ -11,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <random>
 
 namespace {
 
@@ -79,6 +83,74 @@ void expectFilledRect(const ZvImage &image, int left, int top, int right, int bo
     EXPECT_EQ(at(image, right, midY), 0xFFFFFFu);
     EXPECT_EQ(at(image, midX, top - 1), 0xFFFFFFu);
     EXPECT_EQ(at(image, midX, bottom), 0xFFFFFFu);
+}
+
+// Ink inside and outside a box (top-left inclusive, bottom-right exclusive).
+std::pair<std::size_t, std::size_t> inkInBox(const ZvImage &image, int left, int top, int right, int bottom)
+{
+    std::size_t in = 0, out = 0;
+    for (int y = 0; y < int(image.GetHeight()); ++y)
+        for (int x = 0; x < int(image.GetWidth()); ++x)
+            if (at(image, x, y) != 0xFFFFFF)
+                (x >= left && x < right && y >= top && y < bottom ? in : out) += 1;
+    return {in, out};
+}
+
+// The leftmost and rightmost columns with ink.
+std::pair<int, int> inkColumns(const ZvImage &image)
+{
+    int first = -1, last = -1;
+    for (int x = 0; x < int(image.GetWidth()); ++x)
+        for (int y = 0; y < int(image.GetHeight()); ++y)
+            if (at(image, x, y) != 0xFFFFFF) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+
+bool near(std::uint32_t rgb, std::uint32_t expected, int tolerance)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(int((rgb >> shift) & 0xFF) - int((expected >> shift) & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
+
+// EXTTEXTOUTW at (x, y): bounds, graphics mode, scales, then the text record
+// with its string right after it.
+std::string emfTextW(int x, int y, const std::u16string &text)
+{
+    std::string r;
+    putLe(r, 0, 16);
+    putLe(r, 1, 4);
+    putLe(r, 0, 8);
+    putLe(r, std::uint32_t(x), 4);
+    putLe(r, std::uint32_t(y), 4);
+    putLe(r, text.size(), 4);
+    putLe(r, 76, 4);   // string offset from the record's start
+    putLe(r, 0, 4);    // options
+    putLe(r, 0, 16);
+    putLe(r, 0, 4);    // no advances
+    for (char16_t c : text)
+        putLe(r, c, 2);
+    while (r.size() % 4)
+        r.push_back('\0');
+    return r;
+}
+
+std::string emfFont(std::uint32_t handle, int height, const std::u16string &face)
+{
+    std::string r;
+    putLe(r, handle, 4);
+    putLe(r, std::uint32_t(height), 4);
+    putLe(r, 0, 12);
+    putLe(r, 400, 4);
+    putLe(r, 0, 8);
+    for (std::size_t i = 0; i < 32; ++i)
+        putLe(r, i < face.size() ? face[i] : 0, 2);
+    return r;
 }
 
 WmfBuilder redNoPen()
@@ -350,6 +422,267 @@ TEST(WmfRecords, ManyLargeDrawingsAreBoundedWork)
     EXPECT_LT(seconds, 60.0);
 }
 
+TEST(WmfRecords, ArcsRunCounterClockwiseOnThePicture)
+{
+    // A pie from the right (start) to the top (end): the upper right quarter.
+    WmfBuilder up = redNoPen();
+    up.record(0x081A, {20, 50, 50, 80, 80, 80, 20, 20});
+    const ZvImage a = decodeOk(placeable100(up));
+    EXPECT_EQ(at(a, 65, 35), 0xFF0000u);
+    EXPECT_EQ(at(a, 35, 35), 0xFFFFFFu);
+    EXPECT_EQ(at(a, 65, 65), 0xFFFFFFu);
+    // With y counting upwards the end point lies at the bottom of the
+    // picture; counter-clockwise from the right to the bottom leaves only
+    // the lower right quarter empty.
+    WmfBuilder flipped = redNoPen();
+    flipped.windowOrg(0, 100).windowExt(100, -100).record(0x081A, {20, 50, 50, 80, 80, 80, 20, 20});
+    const ZvImage b = decodeOk(placeable100(flipped));
+    EXPECT_EQ(at(b, 65, 35), 0xFF0000u);
+    EXPECT_EQ(at(b, 35, 35), 0xFF0000u);
+    EXPECT_EQ(at(b, 35, 65), 0xFF0000u);
+    EXPECT_EQ(at(b, 65, 65), 0xFFFFFFu);
+    // Clockwise (EMF) from the right to the top: three quarters.
+    EmfBuilder cw;
+    cw.solidBrush(1, kRed).select(1).nullPen().record(57, {2}).record(47, {20, 20, 80, 80, 80, 50, 50, 20});
+    const ZvImage c = decodeOk(cw.file(2540, 2540));
+    EXPECT_EQ(at(c, 65, 35), 0xFFFFFFu);
+    EXPECT_EQ(at(c, 35, 35), 0xFF0000u);
+    EXPECT_EQ(at(c, 65, 65), 0xFF0000u);
+}
+
+TEST(WmfRecords, RasterOperationsOfPensAndBlits)
+{
+    // XOR drawing twice leaves the picture as it was; once, white turns to
+    // the complement of red.
+    WmfBuilder b = redNoPen();
+    b.record(0x0104, {7}).rectangle(10, 10, 30, 30).rectangle(10, 10, 30, 30).rectangle(50, 10, 70, 30);
+    b.record(0x0104, {13});
+    // Pattern operations (rop, height, width, y, x): the brush, an inverted
+    // destination, black.
+    b.record(0x061D, {0x0021, 0x00F0, 20, 20, 50, 10});      // PATCOPY
+    b.record(0x061D, {0x0009, 0x0055, 10, 10, 55, 15});      // DSTINVERT
+    b.record(0x061D, {0x0042, 0x0000, 20, 20, 80, 50});      // BLACKNESS
+    const ZvImage image = decodeOk(placeable100(b));
+    EXPECT_EQ(at(image, 20, 20), 0xFFFFFFu);
+    EXPECT_EQ(at(image, 60, 20), 0x00FFFFu);
+    EXPECT_EQ(at(image, 12, 55), 0xFF0000u);
+    EXPECT_EQ(at(image, 28, 67), 0xFF0000u);   // beside the inversion
+    EXPECT_EQ(at(image, 20, 57), 0x00FFFFu);   // red inverted
+    EXPECT_EQ(at(image, 60, 90), 0x000000u);
+
+    // SRCAND of the 2 x 2 DIB over red: red and white keep red, blue and
+    // green turn black.
+    std::string params;
+    putLe(params, 0x008800C6, 4);
+    for (int w : {0, 2, 2, 0, 0, 40, 40, 20, 20})
+        putLe(params, std::uint16_t(w), 2);
+    WmfBuilder masked = redNoPen();
+    masked.rectangle(0, 0, 100, 100).raw(0x0F43, params + dib2x2());
+    const ZvImage m = decodeOk(placeable100(masked));
+    EXPECT_EQ(at(m, 25, 25), 0xFF0000u);
+    EXPECT_EQ(at(m, 55, 25), 0xFF0000u);
+    EXPECT_EQ(at(m, 25, 55), 0x000000u);
+    EXPECT_EQ(at(m, 55, 55), 0x000000u);
+}
+
+TEST(WmfRecords, RegionsFillAndClip)
+{
+    // A region of one scan (y 10..30) holding two spans: 10..20 and 40..50.
+    std::string region;
+    for (int w : {0, 6, 0, 0, 0, 1, 0, 10, 10, 50, 30})   // next, type, count (2 words), size, scans, max, bounds
+        putLe(region, std::uint16_t(w), 2);
+    for (int w : {4, 10, 30, 10, 20, 40, 50, 4})
+        putLe(region, std::uint16_t(w), 2);
+    WmfBuilder b;
+    b.raw(0x06FF, region).solidBrush(kBlue).nullPen().select(2);   // region 0, brush 1
+    b.record(0x0228, {0, 1});                                        // fill region 0 with brush 1
+    b.solidBrush(kRed).select(3).select(0).rectangle(0, 50, 100, 80);   // clipped to the region: nothing
+    b.record(0x012C, {9}).rectangle(0, 85, 100, 95);                 // not a region: clipping ends
+    const ZvImage image = decodeOk(placeable100(b));
+    expectFilledRect(image, 10, 10, 20, 30, 0x0000FF);
+    expectFilledRect(image, 40, 10, 50, 30, 0x0000FF);
+    EXPECT_EQ(at(image, 30, 20), 0xFFFFFFu);
+    EXPECT_EQ(at(image, 50, 60), 0xFFFFFFu);
+    EXPECT_EQ(at(image, 50, 90), 0xFF0000u);
+
+    // EMF: region data in device units, and a clip made by taking a hole out.
+    std::string data;
+    for (std::uint32_t v : {32u, 1u, 2u, 32u, 0u, 0u, 0u, 0u, 10u, 10u, 20u, 20u, 40u, 10u, 50u, 20u})
+        putLe(data, v, 4);
+    EmfBuilder e;
+    e.solidBrush(1, kGreen).nullPen().record(71, {0, 0, 0, 0, std::int64_t(data.size()), 1});
+    std::string fill;
+    putLe(fill, 0, 16);
+    putLe(fill, data.size(), 4);
+    putLe(fill, 1, 4);
+    e.raw(71, fill + data);
+    std::string clip;
+    putLe(clip, data.size(), 4);
+    putLe(clip, 4, 4);   // RGN_DIFF
+    e.raw(75, clip + data).select(1).rectangle(0, 50, 96, 96).rectangle(0, 0, 96, 30);
+    const ZvImage g = decodeOk(e.file(2540, 2540));
+    EXPECT_EQ(at(g, 15, 15), 0x00FF00u);
+    EXPECT_EQ(at(g, 45, 15), 0x00FF00u);
+    EXPECT_EQ(at(g, 30, 25), 0x00FF00u);
+    EXPECT_EQ(at(g, 30, 60), 0x00FF00u);
+}
+
+TEST(WmfRecords, HatchBackgroundFollowsTheBackgroundMode)
+{
+    // A blue cross hatch on green (opaque) leaves no white inside; drawn
+    // transparently it leaves white between the lines.
+    WmfBuilder b;
+    b.record(0x02FC, {2, 0, 0xFF, 4}).select(0).nullPen().select(1).record(0x0201, {0xFF00, 0});
+    b.record(0x0102, {2}).rectangle(10, 10, 40, 40).record(0x0102, {1}).rectangle(60, 10, 90, 40);
+    const ZvImage image = decodeOk(placeable100(b));
+    std::size_t whiteOpaque = 0, whiteClear = 0, blue = 0;
+    for (int y = 12; y < 38; ++y)
+        for (int x = 12; x < 38; ++x) {
+            whiteOpaque += at(image, x, y) == 0xFFFFFF;
+            whiteClear += at(image, x + 50, y) == 0xFFFFFF;
+            blue += at(image, x + 50, y) == 0x0000FF;
+        }
+    EXPECT_EQ(whiteOpaque, 0u);
+    EXPECT_GT(whiteClear, 300u);
+    EXPECT_GT(blue, 50u);
+}
+
+TEST(WmfRecords, PaletteIndicesAndBitmapSourceRectangles)
+{
+    // A 1-bit DIB whose colour table names palette entries: a palette of
+    // red and green, index 1 everywhere: green.
+    std::string palette;
+    for (int w : {0x0300, 2})
+        putLe(palette, std::uint16_t(w), 2);
+    palette += std::string("\xFF\x00\x00\x00\x00\xFF\x00\x00", 8);
+    std::string dib;
+    for (std::uint32_t v : {40u, 2u, 2u})
+        putLe(dib, v, 4);
+    putLe(dib, 1, 2);
+    putLe(dib, 1, 2);
+    putLe(dib, 0, 24);
+    putLe(dib, 1, 2);   // colour table: palette indices 1, 1
+    putLe(dib, 1, 2);
+    dib += std::string("\x00\x00\x00\x00\x00\x00\x00\x00", 8);
+    std::string params;
+    putLe(params, 0x00CC0020, 4);
+    for (int w : {1, 2, 2, 0, 0, 20, 20, 10, 10})
+        putLe(params, std::uint16_t(w), 2);
+    WmfBuilder b;
+    b.raw(0x00F7, palette).record(0x0234, {0}).raw(0x0F43, params + dib);
+    // The bottom-left source pixel of the bottom-up 2 x 2 DIB (blue), from
+    // the DIB's own origin, over (50, 50)-(70, 70).
+    std::string one;
+    putLe(one, 0x00CC0020, 4);
+    for (int w : {0, 1, 1, 0, 0, 20, 20, 50, 50})
+        putLe(one, std::uint16_t(w), 2);
+    b.raw(0x0F43, one + dib2x2());
+    const ZvImage image = decodeOk(placeable100(b));
+    EXPECT_EQ(at(image, 20, 20), 0x00FF00u);
+    expectFilledRect(image, 50, 50, 70, 70, 0x0000FF);
+}
+
+TEST(EmfRecords, IsotropicMappingKeepsTheAspect)
+{
+    // A window of 100 x 50 onto a 96 x 96 viewport: one scale, 0.96.
+    EmfBuilder b;
+    b.record(17, {7}).record(9, {100, 50}).record(11, {96, 96}).solidBrush(1, kRed).select(1).nullPen();
+    b.rectangle(0, 0, 100, 50);
+    const ZvImage image = decodeOk(b.file(2540, 2540));
+    EXPECT_EQ(at(image, 90, 40), 0xFF0000u);
+    EXPECT_EQ(at(image, 50, 50), 0xFFFFFFu);
+}
+
+TEST(EmfRecords, TextAlignmentAndCurrentPosition)
+{
+    EmfBuilder centred;
+    centred.raw(82, emfFont(1, -30, u"Arial")).select(1).record(18, {1}).record(22, {6 | 24});
+    centred.raw(84, emfTextW(48, 60, u"HH"));
+    const ZvImage a = decodeOk(centred.file(2540, 2540));
+    const auto [left, right] = inkColumns(a);
+    EXPECT_NEAR((left + right) / 2.0, 48, 2);
+    const auto [in, out] = inkInBox(a, 0, 30, 96, 61);   // above the baseline (with its smoothed row)
+    EXPECT_GT(in, 100u);
+    EXPECT_EQ(out, 0u);
+
+    // With the current position updated, the second run starts where the
+    // first ended (and the reference points are ignored).
+    EmfBuilder cp;
+    cp.raw(82, emfFont(1, -20, u"Arial")).select(1).record(18, {1}).record(22, {1}).record(27, {5, 10});
+    cp.raw(84, emfTextW(0, 0, u"II"));
+    const ZvImage once = decodeOk(cp.file(2540, 2540));
+    cp.raw(84, emfTextW(0, 0, u"II"));
+    const ZvImage twice = decodeOk(cp.file(2540, 2540));
+    EXPECT_GE(inkColumns(once).first, 5);
+    EXPECT_GT(inkColumns(twice).second, inkColumns(once).second + 3);
+    EXPECT_EQ(inkColumns(twice).first, inkColumns(once).first);
+}
+
+TEST(EmfRecords, AlphaBlendWithConstantAlpha)
+{
+    // Half of a red 2 x 2 DIB over white.
+    std::string dib;
+    for (std::uint32_t v : {40u, 2u, 2u})
+        putLe(dib, v, 4);
+    putLe(dib, 1, 2);
+    putLe(dib, 24, 2);
+    putLe(dib, 0, 24);
+    for (int row = 0; row < 2; ++row)
+        dib += std::string("\x00\x00\xFF\x00\x00\xFF\x00\x00", 8);
+    std::string r;
+    putLe(r, 0, 16);
+    for (std::uint32_t v : {10u, 10u, 40u, 40u})
+        putLe(r, v, 4);
+    putLe(r, 0x00800000, 4);   // AC_SRC_OVER, constant alpha 128
+    putLe(r, 0, 8);
+    r += EmfPlusRecords::f32({1, 0, 0, 1, 0, 0});
+    for (std::uint32_t v : {0u, 0u, 108u, 40u, 148u, std::uint32_t(dib.size() - 40), 2u, 2u})
+        putLe(r, v, 4);
+    const ZvImage image = decodeOk(EmfBuilder().raw(114, r + dib).file(2540, 2540));
+    EXPECT_TRUE(near(at(image, 30, 30), 0xFF7F7F, 3)) << std::hex << at(image, 30, 30);
+    EXPECT_EQ(at(image, 60, 30), 0xFFFFFFu);
+}
+
+TEST(MetafileMapping, ModesScaleAndTurnTheAxes)
+{
+    MetaMapping m;
+    m.setDeviceResolution(10, 10);   // device units per millimetre
+    m.setWindowOrg(QPointF(5, 5));
+    m.setViewportOrg(QPointF(100, 200));
+    EXPECT_EQ(m.toDevice().map(QPointF(15, 25)), QPointF(110, 220));   // text: units are device units
+    m.setMapMode(2);                                                  // tenths of millimetres, y up
+    EXPECT_EQ(m.toDevice().map(QPointF(15, 25)), QPointF(110, 180));
+    m.setMapMode(8);
+    m.setWindowExt(QSizeF(10, 10));
+    m.setViewportExt(QSizeF(30, -20));
+    EXPECT_EQ(m.toDevice().map(QPointF(15, 25)), QPointF(130, 160));
+    m.setMapMode(7);                                                  // the smaller scale on both axes
+    EXPECT_EQ(m.toDevice().map(QPointF(15, 25)), QPointF(120, 160));
+    m.setWindowExt(QSizeF(0, 10));                                    // refused
+    EXPECT_EQ(m.windowExt(), QSizeF(10, 10));
+    m.setWorld(QTransform::fromScale(2, 2));                          // before the mapping
+    EXPECT_EQ(m.toDevice().map(QPointF(10, 15)), QPointF(130, 150));
+}
+
+TEST(MetafileRegion, ManyRectanglesMakeTheSameRegionAsTheirUnion)
+{
+    // Beyond the count that is merged pairwise the rectangles are painted;
+    // both ways must give the plain union, clipped to the picture.
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> pos(-20, 120), len(1, 30);
+    for (int count : {100, 3000}) {
+        MetaCanvas canvas(QSize(100, 100));
+        QList<QRect> rects;
+        QRegion expected;
+        for (int i = 0; i < count; ++i) {
+            rects.append(QRect(pos(random), pos(random), len(random), len(random)));
+            expected += rects.back();
+        }
+        expected &= QRect(0, 0, 100, 100);
+        EXPECT_TRUE(MetaRegionFromRects(canvas, rects).xored(expected).isEmpty()) << count;
+    }
+}
+
 TEST(WmfDecode, RefusalsAndSize)
 {
     EXPECT_EQ(decodeError(""), "empty WMF");
@@ -372,10 +705,14 @@ TEST(WmfDecode, RefusalsAndSize)
     EXPECT_FALSE(decodeBytes(placeable100(redNoPen().rectangle(0, 0, 10, 10)), ZV_TYPE_WMF, cancelled));
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 
-    // Content sniffing finds a metafile among the other formats.
-    ZvImage sniffed;
-    ASSERT_TRUE(decodeBytes(placeable100(redNoPen().rectangle(0, 0, 10, 10)), ZV_TYPE_UNKNOWN, sniffed));
-    EXPECT_EQ(sniffed.GetType(), std::uint32_t(ZV_TYPE_WMF));
+    // Content sniffing finds each kind of metafile among the other formats.
+    for (const std::string &bytes : {placeable100(redNoPen().rectangle(0, 0, 10, 10)),
+                                     redNoPen().rectangle(0, 0, 10, 10).plain(),
+                                     EmfBuilder().rectangle(0, 0, 10, 10).file(2540, 2540)}) {
+        ZvImage sniffed;
+        ASSERT_TRUE(decodeBytes(bytes, ZV_TYPE_UNKNOWN, sniffed));
+        EXPECT_EQ(sniffed.GetType(), std::uint32_t(ZV_TYPE_WMF));
+    }
 }
 
 TEST(EmfRecords, FrameWorldTransformAndSixteenBitPolygons)
