@@ -847,6 +847,80 @@ TEST(EmfPlusRecords, PlayedWhenThePlainRecordsDoNotDraw)
     expectFilledRect(plain, 50, 50, 70, 70, 0x0000FF);
 }
 
+TEST(EmfPlusRecords, ImagesAndStrings)
+{
+    using P = EmfPlusRecords;
+    P plus;
+    plus.header(false);
+    // A 2 x 2 bitmap of 32-bit pixels, top row first: red, green; blue, white.
+    std::string bitmap = P::u32(0xDBC01002) + P::u32(1) + P::u32(2) + P::u32(2) + P::u32(8) + P::u32(0x00022009) +
+                         P::u32(0);
+    bitmap += std::string("\x00\x00\xFF\x00\x00\xFF\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\x00", 16);
+    plus.record(0x4008, 0x0503, bitmap);
+    plus.record(0x401A, 0x0003, P::u32(0) + P::u32(2) + P::f32({0, 0, 2, 2, 10, 10, 40, 40}));
+    // A compressed picture (PNG, magenta) drawn over a parallelogram's
+    // corners: a square.
+    ZvImage magenta(2, 2, 24);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            magenta.SetPixelColor(x, y, RGBQUAD{255, 0, 255, 0});
+    const std::string png = encodeBytes(magenta, ZV_TYPE_PNG);
+    ASSERT_FALSE(png.empty());
+    std::string compressed = P::u32(0xDBC01002) + P::u32(1) + P::u32(2) + P::u32(2) + P::u32(0) + P::u32(0) +
+                             P::u32(1) + png;
+    while (compressed.size() % 4)
+        compressed.push_back('\0');
+    plus.record(0x4008, 0x0504, compressed);
+    plus.record(0x401B, 0x0004, P::u32(0) + P::u32(2) + P::f32({0, 0, 2, 2}) + P::u32(3) +
+                                    P::f32({60, 10, 90, 10, 60, 40}));
+    // A font of 20 pixels and a string from the top-left of its em square.
+    std::string font = P::u32(0xDBC01002) + P::f32({20}) + P::u32(2) + P::u32(0) + P::u32(0) + P::u32(5);
+    for (char16_t c : std::u16string(u"Arial\0", 6))
+        putLe(font, c, 2);
+    plus.record(0x4008, 0x0605, font);
+    std::string text = P::u32(0xFF0000FF) + P::u32(63) + P::u32(2) + P::f32({10, 60, 0, 0});
+    putLe(text, u'H', 2);
+    putLe(text, u'H', 2);
+    plus.record(0x401C, 0x8005, text);
+    const ZvImage image = decodeOk(EmfBuilder().bytes(plus.comment()).file(2540, 2540));
+    EXPECT_EQ(at(image, 15, 15), 0xFF0000u);
+    EXPECT_EQ(at(image, 45, 15), 0x00FF00u);
+    EXPECT_EQ(at(image, 15, 45), 0x0000FFu);
+    EXPECT_EQ(at(image, 45, 45), 0xFFFFFFu);
+    expectFilledRect(image, 60, 10, 90, 40, 0xFF00FF);
+    // The text's ink lies in its box, and is all there is below the images.
+    const std::size_t ink = inkInBox(image, 10, 60, 45, 85).first;
+    EXPECT_GT(ink, 60u);
+    EXPECT_EQ(inkInBox(image, 0, 52, 96, 96).first, ink);
+}
+
+TEST(EmfPlusRecords, HostileRecordsAreSkipped)
+{
+    using P = EmfPlusRecords;
+    P plus;
+    plus.header(false);
+    plus.record(0x400A, 0x8000, P::u32(0xFFFF0000) + P::u32(0xFFFFFFFF) + P::f32({0, 0, 96, 96}));
+    plus.record(0x4008, 0x0340, P::u32(0));                             // object id past the table
+    plus.record(0x4008, 0x8301, P::u32(0xF0000000) + P::u32(0));        // a piece of a vast object
+    plus.record(0x4008, 0x0302, P::u32(0xDBC01002) + P::u32(0x7FFFFFFF) + P::u32(0));   // path of 2^31 points
+    plus.record(0x4014, 0x8002, P::u32(0xFF00FF00));                    // fills the missing path
+    plus.record(0x402F, 0, P::f32({std::nanf("")}));                     // rotation by no angle
+    plus.record(0x4030, 0x0002, P::f32({-1}));                           // page scale below zero
+    plus.record(0x400A, 0x8000, P::u32(0xFFFF0000) + P::u32(1) + P::f32({10, 10, 20, 20}));
+    const ZvImage image = decodeOk(EmfBuilder().bytes(plus.comment()).file(2540, 2540));
+    expectFilledRect(image, 10, 10, 30, 30, 0xFF0000);
+
+    // A record whose data would run past it ends the comment's records.
+    std::string lying;
+    putLe(lying, 0x400A, 2);
+    putLe(lying, 0x8000, 2);
+    putLe(lying, 12, 4);
+    putLe(lying, 1000, 4);
+    P broken;
+    broken.header(false).raw(lying).record(0x400A, 0x8000, P::u32(0xFFFF0000) + P::u32(1) + P::f32({50, 50, 20, 20}));
+    EXPECT_EQ(inked(decodeOk(EmfBuilder().bytes(broken.comment()).file(2540, 2540))), 0u);
+}
+
 TEST(MetafileCharset, CodePagesAndTheSymbolFont)
 {
     const std::uint8_t euro = 0x80;

@@ -188,6 +188,11 @@ public:
         mBytes += data;
         return *this;
     }
+    EmfPlusRecords &raw(const std::string &bytes)
+    {
+        mBytes += bytes;
+        return *this;
+    }
     static std::string u32(std::uint32_t v)
     {
         std::string s;
