@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <new>
 
 using namespace metagdi;
 
@@ -117,18 +116,14 @@ bool ZvImageWMF::Decode(ZvFile *stream)
 {
     if (!stream)
         return false;
-    try {
-        DecodeStream(stream);
-        return true;
-    } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
-    } catch (const MetaShortRecord &) {
-        SetLastError(kErrCorrupted);
-    } catch (const std::bad_alloc &) {
-        SetLastError("ZvImage::Create can't allocate memory");
-    }
-    Destroy();
-    return false;
+    return RunGuarded(Step::Decode, "ZvImage::Create can't allocate memory", [&] {
+        try {
+            DecodeStream(stream);
+        } catch (const MetaShortRecord &) {
+            // A header field beyond the end of the file.
+            fail(kErrCorrupted);
+        }
+    });
 }
 
 bool ZvImageWMF::Encode(ZvFile *stream)
