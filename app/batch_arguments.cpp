@@ -48,7 +48,8 @@ const char kBatchHelp[] =
     "  --rotate 0|90|-90|180  turn every picture named on the command line (0);\n"
     "                       90 turns clockwise, -90 anticlockwise\n"
     "  --list FILE          more pictures, one \"PATH<TAB>ROTATION\" per line (a line\n"
-    "                       without a tab is not turned); may be given more than once\n"
+    "                       without a tab is not turned; relative paths start from the\n"
+    "                       current folder); may be given more than once\n"
     "\n"
     "Export (defaults are those of an empty profile):\n"
     "  --profile INI        start from the \"Export Option\" section of this profile,\n"
@@ -65,11 +66,13 @@ const char kBatchHelp[] =
     "  --format original|jpeg|gif|bmp|tiff|png|pcx|tga\n"
     "                       file format written; original keeps each picture's own (original)\n"
     "  --jpeg-quality Q     JPEG quality 0..100, used with --format jpeg only (90)\n"
-    "  --dpi X[,Y]          resolution 0..1000 written into JPEG output (72,72)\n"
+    "  --dpi X[,Y]          resolution 0..1000, used with --format jpeg only (72,72)\n"
     "  --resize W,H         resize every picture; W and H are kept as typed and read\n"
     "                       as numbers (text without digits reads as 0) (off; 800,600)\n"
     "  --unit pixel|percent unit of W and H (pixel)\n"
-    "  --stretch yes|no     whether a picture may be enlarged (yes)\n"
+    "  --stretch yes|no     whether a picture may be enlarged (yes); with no, a side\n"
+    "                       asked to grow keeps the picture's own size (with\n"
+    "                       --keep-aspect off each side is taken on its own)\n"
     "  --keep-aspect by-height|by-width|off\n"
     "                       keep the aspect ratio with H (by-height) or W (by-width)\n"
     "                       deciding the size, or take W and H as they are (off)\n"
@@ -81,9 +84,12 @@ const char kBatchHelp[] =
     "                       (ask when stdin is a terminal, otherwise no)\n"
     "  --help               show this text\n"
     "\n"
+    "An interrupt (Ctrl-C) ends the run after the current picture, with the summary;\n"
+    "a second one ends the program at once.\n"
+    "\n"
     "Exit status: 0 the run ended with its summary; 1 an output folder could not be\n"
     "listed or written into, or all 10000 counter names are taken; 2 a usage error\n"
-    "or a validation message.\n";
+    "or a validation message; 130 the run was interrupted.\n";
 
 namespace {
 

@@ -11,8 +11,10 @@
 # as its export does, so it draws it five times as large.
 #
 # Each tool runs with one thread and with its default threading, RUNS times
-# (default 3); the table gives the median wall time per picture and the
-# largest peak resident memory of any of its processes (/usr/bin/time).
+# (default 3); the table gives the median wall time and CPU time (user +
+# system, all threads) per picture and the largest peak resident memory of
+# any of its processes (/usr/bin/time). On a busy machine the CPU column is
+# the steadier one.
 # One-process tools (zelventa-batch, the libvips driver) handle the whole
 # batch; ImageMagick and GraphicsMagick run once per picture, as they would
 # from a script, with and without their reduced-size JPEG decode hint.
@@ -48,10 +50,12 @@ for f in "${port[@]}"; do printf '%s\t90\n' "$f" >> "$work/list"; done
 
 now() { date +%s%N; }
 
-# timed CMD...: runs CMD under /usr/bin/time; adds its peak KiB to $work/peak.
+# timed CMD...: runs CMD under /usr/bin/time; adds its peak KiB to
+# $work/peak and its user + system seconds to $work/cpu.
 timed() {
-    /usr/bin/time -f "%M" -o "$work/rss" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
-    cat "$work/rss" >> "$work/peak"
+    /usr/bin/time -f "%M %U %S" -o "$work/rss" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+    awk '{print $1}' "$work/rss" >> "$work/peak"
+    awk '{print $2 + $3}' "$work/rss" >> "$work/cpu"
 }
 
 zelventa() {
@@ -92,20 +96,28 @@ magick() {
     done
 }
 
-# measure NAME THREADS CMD...: median ms per picture and peak MiB over $runs runs.
+# median: the median of the numbers on stdin.
+median() {
+    sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'
+}
+
+# measure NAME THREADS CMD...: median wall and CPU ms per picture and the
+# peak MiB over $runs runs.
 measure() {
-    local name=$1 threads=$2 ms=() i t0
+    local name=$1 threads=$2 ms=() cpu=() i t0
     shift 2
     : > "$work/peak"
     for ((i = 0; i < runs; i++)); do
+        : > "$work/cpu"
         t0=$(now)
         "$@"
-        ms+=($(( ($(now) - t0) / 1000 / count )))
+        ms+=("$(awk -v ns=$(( $(now) - t0 )) -v n=$count 'BEGIN {print ns / 1e6 / n}')")
+        cpu+=("$(awk -v n=$count '{s += $1} END {print s * 1000 / n}' "$work/cpu")")
     done
-    local median peak
-    median=$(printf '%s\n' "${ms[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)] / 1000}')
+    local peak
     peak=$(sort -n "$work/peak" | tail -1)
-    printf '| %-44s | %-7s | %8.1f | %7.1f |\n' "$name" "$threads" "$median" "$(awk -v k="$peak" 'BEGIN {print k / 1024}')"
+    printf '| %-44s | %-7s | %8.1f | %8.1f | %7.1f |\n' "$name" "$threads" "$(printf '%s\n' "${ms[@]}" | median)" \
+        "$(printf '%s\n' "${cpu[@]}" | median)" "$(awk -v k="$peak" 'BEGIN {print k / 1024}')"
 }
 
 # one CMD...: CMD limited to one thread by each tool's own setting.
@@ -118,8 +130,8 @@ one() {
 
 echo "corpus: $corpus ($count pictures), $runs runs, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-echo "| tool | threads | ms/picture | peak MiB |"
-echo "|---|---|---|---|"
+echo "| tool | threads | wall ms/picture | CPU ms/picture | peak MiB |"
+echo "|---|---|---|---|---|"
 measure "zelventa-batch (single-threaded)" "1" zelventa
 measure "libvips in-process (vips_job.c)" "1" one vips
 measure "libvips in-process (vips_job.c)" "default" vips
@@ -135,6 +147,7 @@ if [ -x "$build/bench/export_bench" ]; then
     echo
     echo "In process, full-size decode (the export without its reduced JPEG decode), one thread:"
     : > "$work/peak"
+    : > "$work/cpu"
     exact
     python3 - "$work/exact.json" <<'PY'
 import json, sys
