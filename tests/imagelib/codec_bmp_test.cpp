@@ -2,6 +2,7 @@
 #include "imagelib/codec_bmp.h"
 #include "imagelib/mem_file.h"
 #include "tests/imagelib/bmp_bytes.h"
+#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 
@@ -315,11 +316,7 @@ TEST(BmpEncoder, RefusesNoStreamNoPixelsAndAFailingStream)
     EXPECT_FALSE(codec.Encode(&sink));
     EXPECT_STREQ(codec.GetLastError(), "null image!!!");
 
-    struct FullDisk : ZvMemFile
-    {
-        std::size_t Write(const void *, std::size_t, std::size_t) override { return 0; }
-    } full;
-    full.Open();
+    ShortFile full(0);
     ZvImage image = makePattern24(4, 4);
     EXPECT_FALSE(image.Encode(&full, ZV_TYPE_BMP));
     EXPECT_STREQ(image.GetLastError(), "Write Error");

@@ -1,5 +1,6 @@
 #include "imagelib/codec_gif.h"
 #include "imagelib/mem_file.h"
+#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 
@@ -761,12 +762,6 @@ std::string decodeError(const Bytes &data)
     return gif.GetLastError();
 }
 
-class RefusingFile : public ZvMemFile
-{
-public:
-    std::size_t Write(const void *, std::size_t, std::size_t) override { return 0; }
-};
-
 } // namespace
 
 TEST(GifDecode, HeaderOnlyQueryGivesTheSizeWithoutPixels)
@@ -899,7 +894,7 @@ TEST(GifEncode, RefusedWritesAreReported)
     ZvImage picture = makePatternIndexed(8, 8, 8);
     ZvImageGIF gif;
     gif.Ghost(&picture);
-    RefusingFile file;
+    ShortFile file(0);
     EXPECT_FALSE(gif.Encode(&file));
     EXPECT_STREQ(gif.GetLastError(), "Write Error in GIF file");
 }

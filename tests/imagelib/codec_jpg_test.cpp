@@ -2,6 +2,7 @@
 #include "imagelib/codec_jpg.h"
 #include "imagelib/io_file.h"
 #include "imagelib/mem_file.h"
+#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 
@@ -516,27 +517,10 @@ TEST(JpegEncode, OnlyColourAndGreyRampPicturesAreSaved)
     EXPECT_STREQ(empty.GetLastError(), "null image!!!");
 }
 
-namespace {
-
-// A stream that refuses writes after a few bytes, like a full disk.
-class FullFile : public ZvMemFile
-{
-public:
-    std::size_t Write(const void *buffer, std::size_t size, std::size_t count) override
-    {
-        if (Size() > 100)
-            return 0;
-        return ZvMemFile::Write(buffer, size, count);
-    }
-};
-
-} // namespace
-
 TEST(JpegEncode, WriteFailureIsReported)
 {
     ZvImage picture = makePattern24(200, 200);
-    FullFile file;
-    file.Open();
+    ShortFile file(100);
     EXPECT_FALSE(picture.Encode(&file, ZV_TYPE_JPG));
     EXPECT_STREQ(picture.GetLastError(), "Output file write error --- out of disk space?");
 }

@@ -4,6 +4,7 @@
 #include "imagelib/mem_file.h"
 #include "tests/imagelib/codec_roundtrip.h"
 #include "tests/imagelib/magick_stored.h"
+#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 
@@ -87,27 +88,6 @@ std::vector<std::uint8_t> keyedAlpha(const Rgb8 &rgb, RGBQUAD key)
     }
     return alpha;
 }
-
-// Accepts a fixed number of bytes, then fails every write.
-class ShortFile : public ZvMemFile
-{
-public:
-    explicit ShortFile(std::size_t room)
-        : mRoom(room)
-    {
-        Open();
-    }
-    std::size_t Write(const void *buffer, std::size_t size, std::size_t count) override
-    {
-        if (size * count > mRoom)
-            return 0;
-        mRoom -= size * count;
-        return ZvMemFile::Write(buffer, size, count);
-    }
-
-private:
-    std::size_t mRoom;
-};
 
 } // namespace
 

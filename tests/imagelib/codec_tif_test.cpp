@@ -5,6 +5,7 @@
 #include "imagelib/mem_file.h"
 #include "tests/imagelib/codec_roundtrip.h"
 #include "tests/imagelib/magick_stored.h"
+#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 
@@ -549,25 +550,6 @@ TEST(TiffEncode, CentimetreResolutionAndWriteFailures)
     EXPECT_EQ(metric.GetXDPI(), 300);
 
     // A stream that takes nothing fails at the header, one that fills up later at the pixels.
-    class ShortFile : public ZvMemFile
-    {
-    public:
-        explicit ShortFile(std::size_t room)
-            : mRoom(room)
-        {
-            Open();
-        }
-        std::size_t Write(const void *buffer, std::size_t size, std::size_t count) override
-        {
-            if (size * count > mRoom)
-                return 0;
-            mRoom -= size * count;
-            return ZvMemFile::Write(buffer, size, count);
-        }
-
-    private:
-        std::size_t mRoom;
-    };
     ShortFile none(0);
     EXPECT_FALSE(source.Encode(&none, ZV_TYPE_TIF));
     EXPECT_NE(std::string(source.GetLastError()).find("initialization fail"), std::string::npos);

@@ -13,26 +13,6 @@
 
 namespace {
 
-// Deterministic noise, so that averaging faults cannot hide in smooth gradients.
-ZvImage noisePicture(int width, int height, int bpp, std::uint32_t seed)
-{
-    ZvImage image = bpp == 24 ? ZvImage(std::uint32_t(width), std::uint32_t(height), 24)
-                              : makePatternIndexed(width, height, bpp);
-    const int colors = int(image.GetNumColors());
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            if (bpp == 24)
-                image.SetPixelColor(
-                    x, y,
-                    RGBQUAD{std::uint8_t(seed >> 24), std::uint8_t(seed >> 16), std::uint8_t(seed >> 8), 0});
-            else
-                image.SetPixelIndex(x, y, std::uint8_t((seed >> 24) % colors));
-        }
-    }
-    return image;
-}
-
 // Pixel bytes row by row without the padding, bottom row first.
 std::vector<std::uint8_t> pixelBytes(const ZvImage &image)
 {
@@ -215,7 +195,7 @@ ZvImage resampled(const ZvImage &src, int nw, int nh, int mode)
 
 TEST(Resample, SameSizeLeavesThePictureAndCopiesIntoADestination)
 {
-    ZvImage image = noisePicture(5, 4, 24, 1);
+    ZvImage image = makeNoise(5, 4, 24, 1);
     image.AlphaCreate();
     image.AlphaSet(1, 1, 7);
     const std::vector<std::uint8_t> before = pixelBytes(image);
@@ -237,7 +217,7 @@ TEST(Resample, RefusesEmptyPicturesZeroNegativeAndAbsurdSizes)
     ASSERT_TRUE(zeroWide.IsValid());
     EXPECT_FALSE(zeroWide.Resample(2, 2, 1));
 
-    ZvImage image = noisePicture(6, 5, 24, 2);
+    ZvImage image = makeNoise(6, 5, 24, 2);
     const std::vector<std::uint8_t> before = pixelBytes(image);
     EXPECT_FALSE(image.Resample(0, 3, 0));
     EXPECT_FALSE(image.Resample(3, 0, 1));
@@ -254,7 +234,7 @@ TEST(Resample, RefusesEmptyPicturesZeroNegativeAndAbsurdSizes)
 
 TEST(Resample, AreaAveragingMeansEachBlock)
 {
-    const ZvImage image = noisePicture(4, 4, 24, 3);
+    const ZvImage image = makeNoise(4, 4, 24, 3);
     const ZvImage small = resampled(image, 2, 2, 0);
     ASSERT_EQ(small.GetWidth(), 2u);
     ASSERT_EQ(small.GetHeight(), 2u);
@@ -287,7 +267,7 @@ TEST(Resample, AreaAveragingFollowsTheStatedLoopAtAwkwardScales)
                  {4000, 30, 2400, 18},
                  {5, 3000, 2, 2249}};
     for (const auto &c : cases) {
-        const ZvImage image = noisePicture(c.w, c.h, 24, std::uint32_t(c.w * c.h));
+        const ZvImage image = makeNoise(c.w, c.h, 24, std::uint32_t(c.w * c.h));
         const ZvImage small = resampled(image, c.nw, c.nh, 0);
         EXPECT_EQ(pixelBytes(small), referenceAreaAverage(image, c.nw, c.nh)) << c.w << "x" << c.h;
         EXPECT_TRUE(paddingIsZero(small));
@@ -315,12 +295,12 @@ TEST(Resample, AreaAveragingKeepsAWhitePictureWhiteToItsEdges)
 
 TEST(Resample, ModeZeroIsBilinearWhenEnlargingShrinkingOneSideOrIndexed)
 {
-    ZvImage image = noisePicture(4, 4, 24, 4);
+    ZvImage image = makeNoise(4, 4, 24, 4);
     for (auto [w, h] : {std::pair{8, 8}, std::pair{2, 8}, std::pair{8, 2}, std::pair{4, 3}, std::pair{11, 5}})
         EXPECT_EQ(pixelBytes(resampled(image, w, h, 0)), pixelBytes(referenceBilinear(image, w, h)))
             << w << "x" << h;
     for (int bpp : {8, 4, 1}) {
-        ZvImage indexed = noisePicture(9, 7, bpp, 5);
+        ZvImage indexed = makeNoise(9, 7, bpp, 5);
         EXPECT_EQ(pixelBytes(resampled(indexed, 4, 3, 0)), pixelBytes(referenceBilinear(indexed, 4, 3)))
             << bpp;
     }
@@ -328,7 +308,7 @@ TEST(Resample, ModeZeroIsBilinearWhenEnlargingShrinkingOneSideOrIndexed)
 
 TEST(Resample, NearestPixelTakesTheFlooredSourcePosition)
 {
-    const ZvImage image = noisePicture(4, 4, 24, 6);
+    const ZvImage image = makeNoise(4, 4, 24, 6);
     const ZvImage small = resampled(image, 2, 2, 1);
     for (auto [x, y] : {std::pair{0, 0}, std::pair{1, 0}, std::pair{0, 1}, std::pair{1, 1}})
         EXPECT_EQ(small.GetPixelColor(x, y), image.GetPixelColor(2 * x, 2 * y));
@@ -342,7 +322,7 @@ TEST(Resample, NearestPixelTakesTheFlooredSourcePosition)
 
 TEST(Resample, BicubicMatchesTheKernelAndKeepsUniformColour)
 {
-    ZvImage image = noisePicture(9, 6, 24, 7);
+    ZvImage image = makeNoise(9, 6, 24, 7);
     for (auto [w, h] : {std::pair{4, 3}, std::pair{20, 13}, std::pair{9, 2}})
         EXPECT_EQ(pixelBytes(resampled(image, w, h, 2)), pixelBytes(referenceBicubic(image, w, h)))
             << w << "x" << h;
@@ -367,7 +347,7 @@ TEST(Resample, BicubicMatchesTheKernelAndKeepsUniformColour)
 TEST(Resample, IndexedPicturesKeepTheirDepthAndPalette)
 {
     for (int bpp : {8, 4, 1}) {
-        ZvImage image = noisePicture(9, 7, bpp, 8);
+        ZvImage image = makeNoise(9, 7, bpp, 8);
         // A duplicate entry: results name the lowest index of the nearest colour.
         image.SetPaletteColor(1, image.GetPaletteColor(0));
         const std::vector<RGBQUAD> palette(image.GetPalette(), image.GetPalette() + image.GetNumColors());
@@ -388,7 +368,7 @@ TEST(Resample, IndexedPicturesKeepTheirDepthAndPalette)
 
 TEST(Resample, AlphaFollowsTheNearestSourcePixelInEveryMode)
 {
-    ZvImage image = noisePicture(8, 6, 24, 9);
+    ZvImage image = makeNoise(8, 6, 24, 9);
     image.AlphaCreate();
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x)
@@ -406,7 +386,7 @@ TEST(Resample, AlphaFollowsTheNearestSourcePixelInEveryMode)
 
 TEST(Resample, ResultKeepsTheRecordAndGoesToTheDestination)
 {
-    ZvImage image = noisePicture(6, 6, 24, 10);
+    ZvImage image = makeNoise(6, 6, 24, 10);
     image.Create(6, 6, 24, ZV_TYPE_JPG);
     image.SetJpegQuality(55);
     image.SetXDPI(300);
@@ -427,7 +407,7 @@ TEST(Resample, ResultKeepsTheRecordAndGoesToTheDestination)
 
 TEST(Resample, EscapeStopsEarlyButStillHandsOverAClearedResult)
 {
-    ZvImage image = noisePicture(40, 30, 24, 11);
+    ZvImage image = makeNoise(40, 30, 24, 11);
     image.SetEscape(1);
     for (int mode = 0; mode < 3; ++mode) {
         ZvImage dst;

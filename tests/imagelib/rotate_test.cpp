@@ -11,25 +11,6 @@
 
 namespace {
 
-ZvImage noisePicture(int width, int height, int bpp, std::uint32_t seed)
-{
-    ZvImage image = bpp == 24 ? ZvImage(std::uint32_t(width), std::uint32_t(height), 24)
-                              : makePatternIndexed(width, height, bpp);
-    const int colors = int(image.GetNumColors());
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            if (bpp == 24)
-                image.SetPixelColor(
-                    x, y,
-                    RGBQUAD{std::uint8_t(seed >> 24), std::uint8_t(seed >> 16), std::uint8_t(seed >> 8), 0});
-            else
-                image.SetPixelIndex(x, y, std::uint8_t((seed >> 24) % colors));
-        }
-    }
-    return image;
-}
-
 // Whole rows, padding included: rotations must leave padding 0.
 std::vector<std::uint8_t> allBytes(const ZvImage &image)
 {
@@ -82,7 +63,7 @@ ZvImage turned(const ZvImage &src, bool (ZvImage::*turn)(ZvImage *))
 
 TEST(Rotate, ThreeByTwoTurnsIntoTwoByThree)
 {
-    const ZvImage image = noisePicture(3, 2, 24, 1);
+    const ZvImage image = makeNoise(3, 2, 24, 1);
     const ZvImage left = turned(image, &ZvImage::RotateLeft);
     ASSERT_EQ(left.GetWidth(), 2u);
     ASSERT_EQ(left.GetHeight(), 3u);
@@ -104,7 +85,7 @@ TEST(Rotate, EveryDepthMapsEveryPixelAndClearsPadding)
     // padding bits in 1- and 4-bit rows.
     for (int bpp : {24, 8, 4, 1}) {
         for (auto [w, h] : {std::pair{130, 67}, std::pair{9, 5}, std::pair{1, 1}}) {
-            const ZvImage image = noisePicture(w, h, bpp, std::uint32_t(bpp + w));
+            const ZvImage image = makeNoise(w, h, bpp, std::uint32_t(bpp + w));
             SCOPED_TRACE(testing::Message() << bpp << " bpp " << w << "x" << h);
             expectMapped(image, turned(image, &ZvImage::RotateLeft), kLeft);
             expectMapped(image, turned(image, &ZvImage::RotateRight), kRight);
@@ -116,7 +97,7 @@ TEST(Rotate, EveryDepthMapsEveryPixelAndClearsPadding)
 TEST(Rotate, TurnsThatAddUpToNothingGiveBackThePicture)
 {
     for (int bpp : {24, 8, 4, 1}) {
-        const ZvImage image = noisePicture(9, 6, bpp, 2);
+        const ZvImage image = makeNoise(9, 6, bpp, 2);
         ZvImage work(image, true);
         for (int n = 0; n < 4; ++n)
             ASSERT_TRUE(work.RotateLeft());
@@ -137,7 +118,7 @@ TEST(Rotate, TurnsThatAddUpToNothingGiveBackThePicture)
 
 TEST(Rotate, OneBitWidthNineKeepsEveryPixelWhateverTheSourcePadding)
 {
-    ZvImage image = noisePicture(9, 4, 1, 3);
+    ZvImage image = makeNoise(9, 4, 1, 3);
     // Stray bits in the source padding must not leak into the result.
     for (std::uint32_t y = 0; y < 4; ++y)
         image.GetBits(y)[1] |= 0x7F;
@@ -152,7 +133,7 @@ TEST(Rotate, OneBitWidthNineKeepsEveryPixelWhateverTheSourcePadding)
 
 TEST(Rotate, IndicesAreCopiedNotMatchedAgainstThePalette)
 {
-    ZvImage image = noisePicture(5, 3, 8, 4);
+    ZvImage image = makeNoise(5, 3, 8, 4);
     image.SetPaletteColor(7, image.GetPaletteColor(2));
     image.SetPixelIndex(1, 1, 7);
     const ZvImage out = turned(image, &ZvImage::RotateLeft);
@@ -162,7 +143,7 @@ TEST(Rotate, IndicesAreCopiedNotMatchedAgainstThePalette)
 
 TEST(Rotate, AlphaFollowsThePixels)
 {
-    ZvImage image = noisePicture(7, 4, 24, 5);
+    ZvImage image = makeNoise(7, 4, 24, 5);
     image.AlphaCreate();
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 7; ++x)
@@ -187,7 +168,7 @@ TEST(Rotate, AlphaFollowsThePixels)
 
 TEST(Rotate, DestinationReceivesTheResultAndTheSourceStays)
 {
-    ZvImage image = noisePicture(6, 3, 24, 6);
+    ZvImage image = makeNoise(6, 3, 24, 6);
     image.Create(6, 3, 24, ZV_TYPE_PNG);
     image.SetXDPI(200);
     const std::vector<std::uint8_t> before = allBytes(image);

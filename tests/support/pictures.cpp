@@ -107,6 +107,25 @@ ZvImage makePatternIndexed(int width, int height, int bpp)
     return image;
 }
 
+ZvImage makeNoise(int width, int height, int bpp, std::uint32_t seed)
+{
+    ZvImage image = bpp == 24 ? ZvImage(std::uint32_t(width), std::uint32_t(height), 24)
+                              : makePatternIndexed(width, height, bpp);
+    const int colors = int(image.GetNumColors());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            if (bpp == 24)
+                image.SetPixelColor(
+                    x, y,
+                    RGBQUAD{std::uint8_t(seed >> 24), std::uint8_t(seed >> 16), std::uint8_t(seed >> 8), 0});
+            else
+                image.SetPixelIndex(x, y, std::uint8_t((seed >> 24) % colors));
+        }
+    }
+    return image;
+}
+
 std::string readFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);

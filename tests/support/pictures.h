@@ -31,5 +31,9 @@ ZvImage makePattern24(int width, int height);
 // An 8-, 4- or 1-bit picture with a colourful palette and a diagonal pattern.
 ZvImage makePatternIndexed(int width, int height, int bpp);
 
+// Deterministic noise at 1, 4, 8 or 24 bits, so that faults in averaging or
+// turning cannot hide in smooth gradients.
+ZvImage makeNoise(int width, int height, int bpp, std::uint32_t seed);
+
 std::string readFile(const std::string &path);
 void writeFile(const std::string &path, const std::string &bytes);
