@@ -1,7 +1,7 @@
 // app/zvimage_main.cpp
 // zvimage: the image library from a terminal, for scripts and for checking
 // our codecs against other tools.
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/headless.h"
 
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // Stamping the caption into a 12-megapixel picture, as the export does once
 // per picture: the cost should be that of the box, not of the picture.
 #include "caption/caption_render.h"
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/headless.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // bench/geometry_bench.cpp
 // Resample and rotate on a 12-megapixel 24-bit picture, each reported as a
 // ratio to one memcpy of the same pixels measured in the same run.
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 
 #include <benchmark/benchmark.h>
 

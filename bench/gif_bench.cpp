@@ -9,8 +9,8 @@
 // outside the timing. For 24 bits it has to reduce the colours to 256,
 // which is what saving such a picture as GIF costs it; we keep them exact.
 #include "bench/magick_gif.h"
-#include "imagelib/image.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/core/image.h"
+#include "imagelib/streams/mem_file.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,8 +6,8 @@
 // a run of djpeg on a tiny file shows what starting a process costs.
 //
 // ZV_BENCH_JPEG names the file (bench/jpeg_vs_djpeg.sh makes one).
-#include "imagelib/codec_jpg.h"
-#include "imagelib/io_file.h"
+#include "imagelib/codecs/jpeg/codec_jpg.h"
+#include "imagelib/streams/io_file.h"
 
 #include <benchmark/benchmark.h>
 

@@ -10,7 +10,7 @@
 // from ImageMagick's own memory-mapped cache format, which is all its save
 // rows have on top of the encoding itself. Files go to a private folder
 // under $TMPDIR, removed at exit.
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 #include "caption/caption_render.h"
 
 #include "caption/caption_geometry.h"
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/font_map.h"
 #include "platform/text_draw.h"
 

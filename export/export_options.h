@@ -1,7 +1,7 @@
 // export/export_options.h
 #pragma once
 
-#include "imagelib/image_type.h"
+#include "imagelib/core/image_type.h"
 
 #include <string>
 

@@ -5,8 +5,8 @@
 #include "export/export_options.h"
 #include "export/reduced_decode.h"
 #include "export/target_size.h"
-#include "imagelib/image.h"
-#include "imagelib/io_file.h"
+#include "imagelib/core/image.h"
+#include "imagelib/streams/io_file.h"
 #include "platform/profile_store.h"
 
 #include <cerrno>

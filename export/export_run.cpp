@@ -4,7 +4,7 @@
 #include "export/export_observer.h"
 #include "export/export_picture.h"
 #include "export/output_path.h"
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/profile_store.h"
 
 #include <algorithm>

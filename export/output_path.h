@@ -1,7 +1,7 @@
 // export/output_path.h
 #pragma once
 
-#include "imagelib/image_type.h"
+#include "imagelib/core/image_type.h"
 
 #include <string>
 #include <string_view>

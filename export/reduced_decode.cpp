@@ -3,7 +3,7 @@
 
 #include "caption/caption_geometry.h"
 #include "caption/caption_render.h"
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 
 #include <algorithm>
 

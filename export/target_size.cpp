@@ -2,7 +2,7 @@
 #include "export/target_size.h"
 
 #include "export/export_options.h"
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/profile_store.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // fuzz/fuzz_archive_read.cpp
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/archive.h"
 
 #include <cstddef>

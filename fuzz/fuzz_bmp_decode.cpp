@@ -1,6 +1,6 @@
 // fuzz/fuzz_bmp_decode.cpp
-#include "imagelib/codec_bmp.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/bmp/codec_bmp.h"
+#include "imagelib/streams/mem_file.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // picture's buffer (ASan watches the rows).
 #include "caption/caption_geometry.h"
 #include "caption/caption_render.h"
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/headless.h"
 
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 // Input that starts like a JPEG file goes through the marker scan; anything
 // else is taken as an APP1 payload ("Exif\0\0" and the TIFF structure),
 // copied into a block of exactly its size so that any read past it shows.
-#include "imagelib/exif_info.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/jpeg/exif_info.h"
+#include "imagelib/streams/mem_file.h"
 
 #include <cstddef>
 #include <cstdint>

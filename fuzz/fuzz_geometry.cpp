@@ -1,7 +1,7 @@
 // fuzz/fuzz_geometry.cpp
 // Resample and rotate at the sizes, depths and modes the input picks. Turns
 // that add up to nothing must give the pixels back.
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // fuzz/fuzz_gif_decode.cpp
-#include "imagelib/codec_gif.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/gif/codec_gif.h"
+#include "imagelib/streams/mem_file.h"
 
 #include <cstddef>
 #include <cstdint>

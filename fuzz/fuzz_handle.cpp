@@ -1,5 +1,5 @@
 // fuzz/fuzz_handle.cpp
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/global_block.h"
 
 #include <cstddef>

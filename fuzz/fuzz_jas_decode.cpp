@@ -2,8 +2,8 @@
 // The JPEG 2000 family codec told type 0, so one input may reach the JP2,
 // codestream, PGX, PNM and Sun raster readers. Small pictures that decode
 // are written back in the small formats to exercise their writers too.
-#include "imagelib/codec_jas.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/jpeg2000/codec_jas.h"
+#include "imagelib/streams/mem_file.h"
 
 #include <cstddef>
 #include <cstdint>

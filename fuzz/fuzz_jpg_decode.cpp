@@ -3,8 +3,8 @@
 // reaches greyscale, quantised and reduced-size output. Pictures are sized
 // first in header-only mode and only small ones are decoded; small results
 // are encoded again to exercise the writer.
-#include "imagelib/codec_jpg.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/jpeg/codec_jpg.h"
+#include "imagelib/streams/mem_file.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // fuzz/fuzz_tif_decode.cpp
-#include "imagelib/codec_tif.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/tiff/codec_tif.h"
+#include "imagelib/streams/mem_file.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // fuzz/fuzz_wbmp_decode.cpp
-#include "imagelib/image.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/core/image.h"
+#include "imagelib/streams/mem_file.h"
 
 #include <cstddef>
 #include <cstdint>

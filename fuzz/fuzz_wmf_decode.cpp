@@ -2,9 +2,9 @@
 // Plays a hostile metafile (WMF, placeable WMF, EMF with EMF+) onto a new
 // picture: every record must stay within the file, the object tables and
 // the picture, and the drawing work within its budget.
-#include "imagelib/codec_wmf.h"
-#include "imagelib/image.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/wmf/codec_wmf.h"
+#include "imagelib/core/image.h"
+#include "imagelib/streams/mem_file.h"
 #include "platform/headless.h"
 
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 
 #include "export/export_observer.h"
 #include "export/export_options.h"
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 
 #include <functional>
 #include <string>

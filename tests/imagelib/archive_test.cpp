@@ -1,5 +1,5 @@
 // tests/imagelib/archive_test.cpp
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/archive.h"
 #include "tests/imagelib/bmp_bytes.h"
 #include "tests/support/pictures.h"

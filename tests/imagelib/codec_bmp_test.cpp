@@ -1,6 +1,6 @@
 // tests/imagelib/codec_bmp_test.cpp
-#include "imagelib/codec_bmp.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/bmp/codec_bmp.h"
+#include "imagelib/streams/mem_file.h"
 #include "tests/imagelib/bmp_bytes.h"
 #include "tests/support/short_file.h"
 #include "tests/support/corpora.h"

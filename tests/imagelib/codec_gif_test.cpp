@@ -1,5 +1,5 @@
-#include "imagelib/codec_gif.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/gif/codec_gif.h"
+#include "imagelib/streams/mem_file.h"
 #include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"

@@ -1,5 +1,5 @@
 // tests/imagelib/codec_ico_test.cpp
-#include "imagelib/codec_ico.h"
+#include "imagelib/codecs/ico/codec_ico.h"
 #include "tests/imagelib/codec_roundtrip.h"
 
 #include <gtest/gtest.h>

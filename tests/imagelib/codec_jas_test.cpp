@@ -1,6 +1,6 @@
 // tests/imagelib/codec_jas_test.cpp
-#include "imagelib/image.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/core/image.h"
+#include "imagelib/streams/mem_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 

@@ -1,7 +1,7 @@
 // tests/imagelib/codec_jpg_test.cpp
-#include "imagelib/codec_jpg.h"
-#include "imagelib/io_file.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/jpeg/codec_jpg.h"
+#include "imagelib/streams/io_file.h"
+#include "imagelib/streams/mem_file.h"
 #include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"

@@ -1,5 +1,5 @@
 // tests/imagelib/codec_pcx_test.cpp
-#include "imagelib/codec_pcx.h"
+#include "imagelib/codecs/pcx/codec_pcx.h"
 #include "tests/imagelib/codec_roundtrip.h"
 
 #include <gtest/gtest.h>

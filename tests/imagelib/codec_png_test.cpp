@@ -1,7 +1,7 @@
 // tests/imagelib/codec_png_test.cpp
-#include "imagelib/codec_png.h"
-#include "imagelib/image.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/png/codec_png.h"
+#include "imagelib/core/image.h"
+#include "imagelib/streams/mem_file.h"
 #include "tests/imagelib/codec_roundtrip.h"
 #include "tests/imagelib/magick_stored.h"
 #include "tests/support/short_file.h"

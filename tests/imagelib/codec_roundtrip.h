@@ -3,8 +3,8 @@
 // encoding to bytes, decoding bytes, and ImageMagick's view of alpha.
 #pragma once
 
-#include "imagelib/image.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/core/image.h"
+#include "imagelib/streams/mem_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 

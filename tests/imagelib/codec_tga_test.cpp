@@ -1,5 +1,5 @@
 // tests/imagelib/codec_tga_test.cpp
-#include "imagelib/codec_tga.h"
+#include "imagelib/codecs/tga/codec_tga.h"
 #include "tests/imagelib/codec_roundtrip.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // tests/imagelib/codec_tif_test.cpp
-#include "imagelib/codec_tif.h"
-#include "imagelib/image.h"
-#include "imagelib/io_file.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/tiff/codec_tif.h"
+#include "imagelib/core/image.h"
+#include "imagelib/streams/io_file.h"
+#include "imagelib/streams/mem_file.h"
 #include "tests/imagelib/codec_roundtrip.h"
 #include "tests/imagelib/magick_stored.h"
 #include "tests/support/short_file.h"

@@ -1,5 +1,5 @@
 // tests/imagelib/codec_wbmp_test.cpp
-#include "imagelib/codec_wbmp.h"
+#include "imagelib/codecs/wbmp/codec_wbmp.h"
 #include "tests/imagelib/codec_roundtrip.h"
 
 #include <gtest/gtest.h>

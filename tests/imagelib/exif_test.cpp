@@ -1,8 +1,8 @@
 // tests/imagelib/exif_test.cpp
-#include "imagelib/codec_jpg.h"
-#include "imagelib/exif_info.h"
-#include "imagelib/io_file.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/codecs/jpeg/codec_jpg.h"
+#include "imagelib/codecs/jpeg/exif_info.h"
+#include "imagelib/streams/io_file.h"
+#include "imagelib/streams/mem_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 

@@ -1,5 +1,5 @@
 // tests/imagelib/handle_test.cpp
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "platform/global_block.h"
 #include "tests/imagelib/bmp_bytes.h"
 #include "tests/support/pictures.h"

@@ -1,5 +1,5 @@
 // tests/imagelib/resample_test.cpp
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // tests/imagelib/streams_test.cpp
-#include "imagelib/io_file.h"
-#include "imagelib/mem_file.h"
+#include "imagelib/streams/io_file.h"
+#include "imagelib/streams/mem_file.h"
 #include "tests/support/corpora.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // tests/support/pictures.h
 #pragma once
 
-#include "imagelib/image.h"
+#include "imagelib/core/image.h"
 
 #include <cstdint>
 #include <string>

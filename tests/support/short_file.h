@@ -1,7 +1,7 @@
 // tests/support/short_file.h
 #pragma once
 
-#include "imagelib/mem_file.h"
+#include "imagelib/streams/mem_file.h"
 
 // A stream with room for a fixed number of bytes that then refuses every
 // write, like a full disk. Room 0 refuses from the first byte on.

@@ -1,0 +1,15 @@
+// imagelib/registry/codec_factory.h
+#pragma once
+
+#include "imagelib/codecs/codec.h"
+
+#include <cstdint>
+#include <memory>
+
+// The codec object for an image type 1..15, or null.
+std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype);
+
+// The codec that content sniffing tries for a type of the sniffing order:
+// the JPEG 2000 family codec told type 0 recognises all five of its formats,
+// every other type is its own codec.
+std::unique_ptr<ZvCodec> ZvMakeSniffingCodec(std::uint32_t imagetype);
