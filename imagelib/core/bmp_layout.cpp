@@ -51,8 +51,10 @@ BmpChannel channelFor(std::uint32_t mask)
     return c;
 }
 
-// Sizes the Part's rule admits although we know no layout for them: the
-// extra bytes can only be skipped when nothing depends on them.
+// An info header longer than 40 bytes whose size we know no layout for is
+// taken as the 40-byte header plus bytes to skip, but only when nothing could
+// depend on them: uncompressed rows whose image size field matches them
+// exactly, one plane and a full palette.
 bool unknownSizeAcceptable(const BmpLayout &l)
 {
     const std::uint64_t plain = BmpStride(l.width, l.bitCount) * l.height;

@@ -14,7 +14,8 @@ struct BmpChannel
 };
 
 // The longest info header whose fields we read (version 5); longer ones are
-// accepted under the rule for unknown sizes and their tail is skipped.
+// read as far as this and the rest skipped, on the terms unknown header
+// sizes are accepted under (plain rows, no masks, see bmp_layout.cpp).
 constexpr std::uint32_t kBmpMaxHeaderRead = 124;
 
 // Compression values of OS/2 2.x headers that collide with Windows values

@@ -19,9 +19,10 @@ std::uint32_t paletteEntriesFor(std::uint32_t bpp)
     }
 }
 
-// The stated limit (width * height * bpp / 256 <= 256000000, formed without
-// wrap-around), plus what the 32-bit header fields can hold: at 24 bits the
-// limit alone would allow an 8 GB image size that biSizeImage cannot carry.
+// The picture size limit (width * height * bpp / 256 <= 256000000, formed
+// without wrap-around), plus what the 32-bit header fields can hold: at 24
+// bits the limit alone would allow an 8 GB image size that biSizeImage
+// cannot carry.
 bool sizeWithinLimit(std::uint32_t width, std::uint32_t height, std::uint32_t bpp)
 {
     using u128 = unsigned __int128;

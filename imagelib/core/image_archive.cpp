@@ -39,8 +39,8 @@ void readExactly(ArchiveReader &ar, void *data, std::size_t size, const char *me
         fail(message);
 }
 
-// What the record's headers say, with the Part's fill-ins applied: a zero
-// image size becomes the plain size and zero colours the full palette.
+// What the record's headers say, with the usual DIB defaults filled in: a
+// zero image size means plain rows and zero colours a full palette.
 struct RecordHead
 {
     BmpLayout layout;

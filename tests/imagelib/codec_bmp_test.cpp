@@ -138,7 +138,7 @@ TEST(BmpSuite, BadFilesAreRejectedOrAtLeastSurvived)
     ZV_REQUIRE_CORPUS("bmpsuite");
     // Damage a reader can see in the headers or the length; the others
     // (overrunning runs, bad indices, odd densities, wrong size fields)
-    // still give a picture of the stated size.
+    // still give a picture of the size in their headers.
     const std::map<std::string, std::string> rejected = {
         {"badbitcount.bmp", "unsupported BMP bit count"},     {"badheadersize.bmp", "Error reading BMP info"},
         {"badpalettesize.bmp", "Error reading BMP info"},     {"badplanes.bmp", "Error reading BMP info"},

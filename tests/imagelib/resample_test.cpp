@@ -251,7 +251,7 @@ TEST(Resample, AreaAveragingMeansEachBlock)
     }
 }
 
-TEST(Resample, AreaAveragingFollowsTheStatedLoopAtAwkwardScales)
+TEST(Resample, AreaAveragingMatchesAPlainLoopAtAwkwardScales)
 {
     const struct
     {

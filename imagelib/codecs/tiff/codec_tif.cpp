@@ -89,7 +89,8 @@ bool ZvImageTIF::Decode(ZvFile *stream)
     return false;
 }
 
-// The stated message, and libtiff's own words when it gave some.
+// Our message for the failed step, followed by libtiff's own words when it
+// gave some (not for the size query or a cancel, whose words add nothing).
 void ZvImageTIF::Fail(const char *message, const char *detail)
 {
     std::string text = message;
