@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-scripts/deps.sh
+scripts/deps.sh test
 
 jobs=$(nproc)
 if [ "${1:-}" = "--asan" ]; then

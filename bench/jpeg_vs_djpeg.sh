@@ -9,6 +9,7 @@
 # and the ratios are given both ways.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+"$here/../scripts/deps.sh" bench
 bin=${1:-$here/../build-bench/bench/jpeg_bench}
 file=${2:-}
 if [ -z "$file" ]; then

@@ -25,6 +25,7 @@
 # in-process figures, bench/export_bench.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+"$here/../scripts/deps.sh" bench
 corpus=${1:-/work/benchcorpus}
 build=${2:-$here/../build-export-bench}
 runs=${RUNS:-3}

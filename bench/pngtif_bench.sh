@@ -11,6 +11,7 @@
 # ("baseline" is that start plus reading its own cache format).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+"$here/../scripts/deps.sh" bench
 bin=${1:-$here/../build-bench/bench/pngtif_bench}
 file=${2:-}
 if [ -z "$file" ]; then

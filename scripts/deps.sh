@@ -1,21 +1,47 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build, the tests and the benchmarks
-# need, when any is missing. As root it installs them; otherwise it says
-# what to run and fails.
+# scripts/deps.sh [run|test|bench]
+#
+# Installs the Debian packages one purpose needs, when any is missing:
+#   run    building and running the program (./run.sh)
+#   test   run, plus the test tools: GoogleTest, independent decoders,
+#          clang's fuzzing runtime, a virtual display (./test.sh; the default)
+#   bench  test, plus Google Benchmark and the peers the benchmarks measure
+#          against (the scripts in bench/)
+# As root it installs them; otherwise it says what to run and fails.
 set -euo pipefail
 
-packages=(
-    # build
-    g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
+purpose=${1:-test}
+
+run=(
+    # compiler and build
+    g++ cmake ninja-build pkg-config
     # GUI, painting and text
     qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core fontconfig
     # codecs
     libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libopenjp2-7-dev
-    # tests: independent decoders and screenshots
-    libgtest-dev googletest imagemagick libopenjp2-tools libjpeg-turbo-progs xvfb xauth
-    # benchmarks and the peers they measure against
+)
+test=(
+    # unit tests, and independent decoders to compare with
+    libgtest-dev googletest imagemagick libjpeg-turbo-progs libopenjp2-tools
+    # fuzzing
+    clang libclang-rt-14-dev
+    # screenshots on a virtual display
+    xvfb xauth
+)
+bench=(
+    # Google Benchmark, and the peers measured against
     libbenchmark-dev graphicsmagick libvips-tools libvips-dev libmagickwand-6.q16-dev
 )
+
+case "$purpose" in
+run) packages=("${run[@]}") ;;
+test) packages=("${run[@]}" "${test[@]}") ;;
+bench) packages=("${run[@]}" "${test[@]}" "${bench[@]}") ;;
+*)
+    echo "usage: $0 [run|test|bench]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
