@@ -4,11 +4,14 @@
 #include "imagelib/streams/mem_file.h"
 #include "tests/imagelib/codec_roundtrip.h"
 #include "tests/imagelib/magick_stored.h"
+#include "tests/imagelib/peak_memory.h"
 #include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
+
+#include <QByteArray>
 
 #include <cstring>
 #include <filesystem>
@@ -60,6 +63,35 @@ std::uint32_t crc32(const std::string &bytes)
             crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
     }
     return ~crc;
+}
+
+std::string be32Bytes(std::uint32_t v)
+{
+    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+
+// A chunk as stored: length, type, data, CRC over type and data.
+std::string chunk(const std::string &type, const std::string &data)
+{
+    return be32Bytes(std::uint32_t(data.size())) + type + data + be32Bytes(crc32(type + data));
+}
+
+std::string pngSignature()
+{
+    return std::string("\x89PNG\r\n\x1a\n", 8);
+}
+
+std::string ihdr(std::uint32_t width, std::uint32_t height, int depth, int colourType)
+{
+    return chunk("IHDR", be32Bytes(width) + be32Bytes(height) + char(depth) + char(colourType) +
+                             std::string(3, '\0'));
+}
+
+// Signature, IHDR of a 1 x 1 grey picture, then a chunk header claiming
+// 0x3FFFFFFF bytes of which 16 follow: 57 bytes in all.
+std::string claimingAGigabyte(const std::string &type)
+{
+    return pngSignature() + ihdr(1, 1, 8, 0) + be32Bytes(0x3FFFFFFF) + type + std::string(16, 'a');
 }
 
 std::map<std::string, std::string> chunkMap(const std::string &png)
@@ -225,6 +257,49 @@ TEST(PngDecode, ShortAndForgedFilesFailWithoutAllocating)
     cancelled.SetEscape(1);
     EXPECT_FALSE(decodeBytes(png, ZV_TYPE_PNG, cancelled));
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
+}
+
+// libpng allocates and zeroes what a text chunk claims before it reads it;
+// the decoder passes over chunks it does not use, typed or sniffing.
+TEST(PngDecode, AChunkClaimingAGigabyteCostsNoMemory)
+{
+    for (const char *type : {"tEXt", "zTXt", "iTXt", "iCCP", "sPLT", "eXIf", "pHYs", "quUX"}) {
+        const std::string file = claimingAGigabyte(type);
+        ASSERT_EQ(file.size(), 57u);
+        const std::int64_t grown = peakGrowthKb([&] {
+            ZvImage typed, sniffed;
+            decodeBytes(file, ZV_TYPE_PNG, typed);
+            decodeBytes(file, ZV_TYPE_UNKNOWN, sniffed);
+        });
+        EXPECT_GE(grown, 0) << type;
+        EXPECT_LT(grown, 64 * 1024) << type << ": peak grew by " << grown << " KB";
+        ZvImage image;
+        EXPECT_FALSE(decodeBytes(file, ZV_TYPE_PNG, image)) << type;
+        EXPECT_STREQ(image.GetLastError(), "Read Error") << type;
+    }
+}
+
+// libpng's own default refuses more than a million pixels a side; a strip
+// that wide fits the picture limit and decodes.
+TEST(PngDecode, AStripWiderThanAMillionPixelsDecodes)
+{
+    const std::uint32_t width = 1200000;
+    const std::size_t rowBytes = width / 8;
+    QByteArray rows;
+    for (int y = 0; y < 2; ++y) {
+        rows.append('\0');   // filter: none
+        rows.append(QByteArray(qsizetype(rowBytes), y == 0 ? '\xF0' : '\x0F'));
+    }
+    const QByteArray zlib = qCompress(rows).mid(4);   // without Qt's length prefix
+    const std::string file = pngSignature() + ihdr(width, 2, 1, 0) +
+                             chunk("IDAT", std::string(zlib.constData(), std::size_t(zlib.size()))) +
+                             chunk("IEND", "");
+    ZvImage image;
+    ASSERT_TRUE(decodeBytes(file, ZV_TYPE_PNG, image)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), width);
+    EXPECT_EQ(image.GetBpp(), 1u);
+    EXPECT_EQ(image.GetBits(1)[0], 0xF0);   // the top row is the last DIB row
+    EXPECT_EQ(image.GetBits(0)[rowBytes - 1], 0x0F);
 }
 
 TEST(PngEncode, TrueColourRoundTripsWithPhysAndBackground)

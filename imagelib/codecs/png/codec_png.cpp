@@ -18,6 +18,18 @@ namespace {
 constexpr std::uint64_t kMaxInflateRatio = 1032;
 constexpr std::uint64_t kInflateSlack = 65536;
 
+// Of the chunks libpng buffers whole, we read only PLTE, tRNS and pHYs (at
+// most 768 bytes); the rest are passed over unread. libpng only warns about
+// a chunk longer than its limit and then allocates and zeroes it anyway, so
+// the skipping is what keeps a text chunk claiming a gigabyte from costing
+// one; the limit is set for the chunks libpng may still want to hold.
+constexpr png_alloc_size_t kChunkMax = 65536;
+// The picture's own size limit decides how large it may be, and it is
+// applied before libpng sizes its row buffers; libpng's default of a
+// million pixels a side would refuse long strips that fit.
+constexpr png_uint_32 kSideMax = PNG_UINT_31_MAX;
+constexpr png_byte kKeptChunks[] = {'p', 'H', 'Y', 's', '\0'};
+
 std::int32_t dpiFromPixelsPerMetre(png_uint_32 ppm)
 {
     return std::int32_t(double(ppm) * 0.0254 + 0.5);
@@ -91,13 +103,22 @@ bool ZvImagePNG::DecodeJob(ReadJob &job)
     if (setjmp(png_jmpbuf(job.png)))
         return false;
     png_set_read_fn(job.png, &job.io, ZvPngIo::Read);
+    SetReadLimits(job);
     png_read_info(job.png, job.info);
     ChooseReadLayout(job);
-    CreateFromHeader(job);
+    ApplyHeader(job);
     ReadTransparency(job);
     ReadRows(job);
     png_read_end(job.png, nullptr);
     return true;
+}
+
+void ZvImagePNG::SetReadLimits(ReadJob &job)
+{
+    png_set_user_limits(job.png, kSideMax, kSideMax);
+    png_set_chunk_malloc_max(job.png, kChunkMax);
+    png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_AS_DEFAULT, kKeptChunks, 1);
 }
 
 void ZvImagePNG::ChooseReadLayout(ReadJob &job)
@@ -110,6 +131,8 @@ void ZvImagePNG::ChooseReadLayout(ReadJob &job)
     if (job.available >= 0 && bits / 8 > std::uint64_t(job.available) * kMaxInflateRatio + kInflateSlack)
         png_error(png, "Not enough image data");
     SetReadTransforms(job);
+    if (!Create(job.width, job.height, job.bpp, ZV_TYPE_PNG))
+        png_error(png, GetLastError());
     job.passes = png_set_interlace_handling(png);
     png_read_update_info(png, job.info);
 }
@@ -158,12 +181,9 @@ void ZvImagePNG::SetReadTransforms(ReadJob &job)
     }
 }
 
-void ZvImagePNG::CreateFromHeader(ReadJob &job)
+void ZvImagePNG::ApplyHeader(ReadJob &job)
 {
     png_structp png = job.png;
-    if (!Create(job.width, job.height, job.bpp, ZV_TYPE_PNG))
-        png_error(png, GetLastError());
-
     const std::size_t rowbytes = png_get_rowbytes(png, job.info);
     std::size_t expected = (std::size_t(job.width) * job.bpp + 7) / 8;
     if (job.store == ReadJob::Store::Widen2)

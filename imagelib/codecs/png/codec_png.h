@@ -11,7 +11,8 @@
 // an alpha channel becomes 24 bits plus the alpha plane. A single transparent
 // palette entry or grey level becomes the transparent index, an RGB tRNS
 // colour the transparent colour; partial palette alpha enables the alpha
-// palette. pHYs in metres sets the DPI.
+// palette. pHYs in metres sets the DPI; other ancillary chunks are skipped
+// unread.
 //
 // libpng reports errors by longjmp: the functions that own a setjmp frame
 // (DecodeJob, EncodeJob) and everything they call hold no objects with
@@ -32,9 +33,10 @@ private:
     struct WriteJob;
 
     bool DecodeJob(ReadJob &job);
+    void SetReadLimits(ReadJob &job);
     void ChooseReadLayout(ReadJob &job);
     void SetReadTransforms(ReadJob &job);
-    void CreateFromHeader(ReadJob &job);
+    void ApplyHeader(ReadJob &job);
     void ReadPalette(ReadJob &job);
     void ReadResolution(ReadJob &job);
     void ReadTransparency(ReadJob &job);
