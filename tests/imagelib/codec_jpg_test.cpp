@@ -2,6 +2,7 @@
 #include "imagelib/codecs/jpeg/codec_jpg.h"
 #include "imagelib/streams/io_file.h"
 #include "imagelib/streams/mem_file.h"
+#include "tests/imagelib/peak_memory.h"
 #include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
@@ -387,6 +388,43 @@ TEST(JpegDecode, HostileProgressiveFilesAreStopped)
             break;
         }
     }
+    // A sequential file claiming the same: before, 1.2 GB and half a minute.
+    Bytes sequential = encode(makeSmooth24(16, 16));
+    for (std::size_t i = 2; i + 9 < sequential.size(); ++i) {
+        if (sequential[i] == 0xFF && sequential[i + 1] == 0xC0) {
+            sequential[i + 5] = sequential[i + 7] = 20000 >> 8;
+            sequential[i + 6] = sequential[i + 8] = 20000 & 0xFF;
+            break;
+        }
+    }
+    Decoded cut;
+    decodeBytes(cut, sequential);
+    EXPECT_EQ(cut.error, "Not enough image data");
+    Decoded probe;
+    probe.jpg.SetEscape(-1);
+    decodeBytes(probe, sequential);
+    EXPECT_TRUE(probe.ok) << "the header alone is still read";
+    EXPECT_EQ(probe.jpg.GetWidth(), 20000u);
+
+    // As it stands it holds far less than a bit per block: refused before
+    // anything is allocated, at every scale.
+    for (std::uint8_t scale : {1, 8}) {
+        Decoded forged;
+        const std::int64_t grown = peakGrowthKb([&] { decodeBytes(forged, huge, 0, scale); });
+        EXPECT_LT(grown, 64 * 1024) << "peak grew by " << grown << " KB";
+        decodeBytes(forged, huge, 0, scale);
+        EXPECT_FALSE(forged.ok);
+        EXPECT_EQ(forged.error, "Not enough image data");
+    }
+    // Padded with comments to 2.6 MB, a bit per block, it reaches libjpeg,
+    // whose working memory limit stops it.
+    const Bytes comment = [] {
+        Bytes c = {0xFF, 0xFE, 0xFF, 0xFF};
+        c.resize(2 + 0xFFFF, ' ');
+        return c;
+    }();
+    for (int i = 0; i < 40; ++i)
+        huge.insert(huge.begin() + 2, comment.begin(), comment.end());
     Decoded big;
     decodeBytes(big, huge, 0, 8);
     EXPECT_FALSE(big.ok);

@@ -85,6 +85,23 @@ int jfifDpi(const jpeg_decompress_struct &cinfo, unsigned density)
     return cinfo.X_density > 1 && cinfo.Y_density > 1 ? int(density) : 0;
 }
 
+// Huffman coding spends at least one bit on every 8 x 8 block of every
+// component (its DC difference; a sequential scan also its end of block), so
+// a file with less data than that is cut off or forged. Refusing it before
+// anything is allocated keeps a few hundred bytes from claiming gigabytes and
+// minutes; cut-off files that keep at least that much still decode, grey below
+// the cut. Arithmetic coding has no such floor.
+bool tooLittleData(const jpeg_decompress_struct &cinfo)
+{
+    const auto *src = reinterpret_cast<const ZvJpegSource *>(cinfo.src);
+    if (cinfo.arith_code || src->available < 0)
+        return false;
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        blocks += std::uint64_t(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
+    return blocks / 8 > std::uint64_t(src->available);
+}
+
 } // namespace
 
 bool ZvImageJPG::DecodeExif(ZvFile *stream)
@@ -145,6 +162,10 @@ bool ZvImageJPG::DecodeFromHeader(jpeg_decompress_struct &cinfo, bool exif)
         mHead.biWidth = std::int32_t(cinfo.output_width);
         mHead.biHeight = std::int32_t(cinfo.output_height);
         return true;
+    }
+    if (tooLittleData(cinfo)) {
+        SetLastError("Not enough image data");
+        return false;
     }
     // The picture is made before libjpeg allocates its own buffers, so that
     // the size limit of Create turns away absurd dimensions first.

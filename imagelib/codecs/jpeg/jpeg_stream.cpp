@@ -140,6 +140,9 @@ jpeg_error_mgr *zvJpegErrorInit(ZvJpegError &err)
 void zvJpegDecodeSetup(j_decompress_ptr cinfo, ZvJpegSource &src, ZvJpegError &err, ZvFile *file)
 {
     src.file = file;
+    const std::int64_t start = file->Tell();
+    const std::int64_t size = file->Size();
+    src.available = start >= 0 && size >= start ? size - start : -1;
     src.startOfFile = true;
     src.pub.init_source = initSource;
     src.pub.fill_input_buffer = fillInputBuffer;
