@@ -39,5 +39,7 @@ std::unique_ptr<ZvCodec> ZvMakeSniffingCodec(std::uint32_t imagetype)
 {
     if (imagetype == ZV_TYPE_JP2)
         return std::make_unique<ZvImageJAS>(ZV_TYPE_UNKNOWN);
+    if (imagetype == ZV_TYPE_WBMP)
+        return std::make_unique<ZvImageWBMP>(ZvImageWBMP::Fit::Exact);
     return ZvMakeCodec(imagetype);
 }

@@ -11,5 +11,6 @@ std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype);
 
 // The codec that content sniffing tries for a type of the sniffing order:
 // the JPEG 2000 family codec told type 0 recognises all five of its formats,
-// every other type is its own codec.
+// WBMP, having no signature, must fit its file exactly, every other type is
+// its own codec.
 std::unique_ptr<ZvCodec> ZvMakeSniffingCodec(std::uint32_t imagetype);

@@ -51,6 +51,44 @@ TEST(WbmpDecode, RefusesWithTheListedMessages)
     EXPECT_STREQ(image.GetLastError(), "WBMP Create failed");
 }
 
+// Without a signature, sniffing takes a file as WBMP only when it is one
+// exactly; the same bytes named as WBMP still decode, trailing bytes and all.
+TEST(WbmpDecode, SniffingTakesOnlyAnExactFit)
+{
+    std::string fax("\x00\x00\x01\x4C", 4);   // EOL codes of a G3 fax: 1 x 76 as WBMP
+    for (int i = 0; fax.size() < 1200; ++i)
+        fax += i % 3 ? '\x00' : '\x01';
+    std::string table("\x00\x00\x01\x02", 4);   // an 8-bit lookup table 0..255: 1 x 2
+    for (int i = 4; i < 256; ++i)
+        table += char(i);
+    const std::string text = std::string(2, '\0') + "alpha beta gamma delta " + std::string(2000, 'x');
+    for (const std::string &bytes : {fax, table, text}) {
+        ZvImage named, sniffed;
+        EXPECT_TRUE(decodeBytes(bytes, ZV_TYPE_WBMP, named)) << named.GetLastError();
+        EXPECT_FALSE(decodeBytes(bytes, ZV_TYPE_UNKNOWN, sniffed))
+            << sniffed.GetWidth() << " x " << sniffed.GetHeight() << " as type " << sniffed.GetType();
+        ZvImage probe;
+        probe.SetEscape(-1);
+        EXPECT_FALSE(decodeBytes(bytes, ZV_TYPE_UNKNOWN, probe));
+    }
+
+    // 9 x 2: two bytes a row. Exactly that is a WBMP, one byte more or less is
+    // not, nor is a width in a longer form than it needs (0x80 0x09).
+    const std::string head("\x00\x00\x09\x02", 4);
+    const std::string rows("\xFF\x80\x00\x00", 4);
+    ZvImage exact;
+    ASSERT_TRUE(decodeBytes(head + rows, ZV_TYPE_UNKNOWN, exact)) << exact.GetLastError();
+    EXPECT_EQ(exact.GetType(), std::uint32_t(ZV_TYPE_WBMP));
+    EXPECT_EQ(exact.GetWidth(), 9u);
+    EXPECT_EQ(exact.GetBits(1)[0], 0xFF);   // the top row is the last DIB row
+    ZvImage longer, shorter, padded;
+    EXPECT_FALSE(decodeBytes(head + rows + '\0', ZV_TYPE_UNKNOWN, longer));
+    EXPECT_FALSE(decodeBytes(head + rows.substr(0, 3), ZV_TYPE_UNKNOWN, shorter));
+    EXPECT_FALSE(decodeBytes(std::string("\x00\x00\x80\x09\x02", 5) + rows, ZV_TYPE_UNKNOWN, padded));
+    ZvImage lenient;
+    EXPECT_TRUE(decodeBytes(std::string("\x00\x00\x80\x09\x02", 5) + rows, ZV_TYPE_WBMP, lenient));
+}
+
 TEST(WbmpDecode, HeaderOnlyAndCancel)
 {
     const std::string file("\x00\x00\x81\x00\x03", 5);   // 128 x 3

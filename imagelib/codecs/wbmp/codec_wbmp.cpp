@@ -12,13 +12,14 @@ namespace {
 constexpr std::uint32_t kMaxSide = 255;
 
 // WBMP integers carry 7 bits per byte, most significant first, with the top
-// bit set on every byte but the last. More than 32 bits is not a WBMP.
-bool readMultiByte(ZvByteReader &in, std::uint32_t &value)
+// bit set on every byte but the last. More than 32 bits is not a WBMP; with
+// shortest set, neither is a leading byte that adds nothing (0x80).
+bool readMultiByte(ZvByteReader &in, std::uint32_t &value, bool shortest)
 {
     value = 0;
     for (int i = 0; i < 5; ++i) {
         const int b = in.Get();
-        if (b < 0 || value > (0xFFFFFFFFu >> 7))
+        if (b < 0 || value > (0xFFFFFFFFu >> 7) || (shortest && i == 0 && b == 0x80))
             return false;
         value = (value << 7) | std::uint32_t(b & 0x7F);
         if ((b & 0x80) == 0)
@@ -55,15 +56,19 @@ void ZvImageWBMP::DecodeStream(ZvFile *stream)
 {
     ZvByteReader in(stream, 4096);
     std::uint32_t type = 0;
-    if (!readMultiByte(in, type))
+    if (!ReadInteger(in, type))
         throw ZvCodecError("Not a WBMP");
     if (type != 0)
         throw ZvCodecError("Unsupported WBMP type");
     // Type 0 has no extension headers, so its fixed header byte is zero.
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (in.Get() != 0 || !readMultiByte(in, width) || !readMultiByte(in, height) || width == 0 ||
+    if (in.Get() != 0 || !ReadInteger(in, width) || !ReadInteger(in, height) || width == 0 ||
         height == 0)
+        throw ZvCodecError("Not a WBMP");
+    const std::int64_t left = in.Left();
+    const std::uint64_t rows = (std::uint64_t(width) + 7) / 8 * height;
+    if (mFit == Fit::Exact && (left < 0 || std::uint64_t(left) != rows))
         throw ZvCodecError("Not a WBMP");
     if (GetEscape() == -1) {
         mHead.biWidth = std::int32_t(std::min<std::uint32_t>(width, 0x7FFFFFFF));
@@ -72,13 +77,17 @@ void ZvImageWBMP::DecodeStream(ZvFile *stream)
         mInfo.dwType = ZV_TYPE_WBMP;
         return;
     }
-    const std::int64_t left = in.Left();
-    if (left >= 0 && std::uint64_t(left) < (std::uint64_t(width) + 7) / 8 * height)
+    if (left >= 0 && std::uint64_t(left) < rows)
         throw ZvCodecError("Corrupted WBMP");
     if (!Create(width, height, 1, ZV_TYPE_WBMP))
         throw ZvCodecError("WBMP Create failed");
     SetPaletteColor(1, RGBQUAD{255, 255, 255, 0});
     ReadRows(in);
+}
+
+bool ZvImageWBMP::ReadInteger(ZvByteReader &in, std::uint32_t &value) const
+{
+    return readMultiByte(in, value, mFit == Fit::Exact);
 }
 
 void ZvImageWBMP::ReadRows(ZvByteReader &in)

@@ -10,11 +10,19 @@ class ZvByteReader;
 // Wireless bitmap, type 0: 1-bit pictures, 1 for white, rows from the top
 // down. Decodes to a 1-bit picture with the palette black, white; writes
 // 1-bit pictures of at most 255 x 255 pixels.
+//
+// The format has no signature, so almost any bytes starting with two zeros
+// read as some WBMP. Content sniffing therefore asks for an exact fit: every
+// integer in its shortest form and the stream ending right after the last
+// row. A decode of a file known to be WBMP tolerates bytes after the rows.
 class ZvImageWBMP : public ZvCodec
 {
 public:
-    ZvImageWBMP()
+    enum class Fit { Lenient, Exact };
+
+    explicit ZvImageWBMP(Fit fit = Fit::Lenient)
         : ZvCodec(ZV_TYPE_WBMP)
+        , mFit(fit)
     {
     }
 
@@ -24,4 +32,7 @@ public:
 private:
     void DecodeStream(ZvFile *stream);
     void ReadRows(ZvByteReader &in);
+    bool ReadInteger(ZvByteReader &in, std::uint32_t &value) const;
+
+    Fit mFit;
 };
