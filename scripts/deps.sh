@@ -19,10 +19,12 @@ run=(
     qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core fontconfig
     # codecs
     libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libopenjp2-7-dev
+    # the sample pictures ./run.sh shows the tools on (scripts/make-samples.sh)
+    imagemagick
 )
 test=(
-    # unit tests, and independent decoders to compare with
-    libgtest-dev googletest imagemagick libjpeg-turbo-progs libopenjp2-tools
+    # unit tests, and independent decoders to compare with (and ImageMagick, above)
+    libgtest-dev googletest libjpeg-turbo-progs libopenjp2-tools
     # fuzzing
     clang libclang-rt-14-dev
     # screenshots on a virtual display
