@@ -93,7 +93,8 @@ TEST(ZvimageCli, InfoDescribesEachFileOnItsOwnLine)
     const std::string missing = path("nowhere.png");
     const Outcome mixed = zvimage({"info", missing, bmp});
     EXPECT_EQ(mixed.status, 1);
-    EXPECT_EQ(mixed.out.rfind(missing + ": error: cannot open " + missing + ": No such file or directory\n", 0), 0u)
+    EXPECT_EQ(
+        mixed.out.rfind(missing + ": error: cannot open " + missing + ": No such file or directory\n", 0), 0u)
         << mixed.out;
     EXPECT_NE(mixed.out.find(bmp + ": type=1 size=40x30"), std::string::npos);
 }
@@ -188,12 +189,15 @@ TEST(ZvimageCli, AFailedCommandSaysWhyAndLeavesNoFile)
         std::string error;
     };
     const std::vector<Case> cases = {
-        {{"convert", path("absent.png"), path("a.bmp")}, path("a.bmp"),
+        {{"convert", path("absent.png"), path("a.bmp")},
+         path("a.bmp"),
          "error: cannot open " + path("absent.png") + ": No such file or directory\n"},
         {{"convert", notPicture, path("b.bmp")}, path("b.bmp"), "error: Not a PNG file\n"},
         {{"convert", source, path("c.wbmp")}, path("c.wbmp"), "error: Can't save this image as WBMP\n"},
         {{"convert", source, path("no-folder/d.png")}, path("no-folder/d.png"), "error: "},
-        {{"resample", source, path("e.png"), "0", "10"}, path("e.png"), "error: width and height must be positive\n"},
+        {{"resample", source, path("e.png"), "0", "10"},
+         path("e.png"),
+         "error: width and height must be positive\n"},
         {{"rotate", notPicture, path("f.png"), "left"}, path("f.png"), "error: Not a PNG file\n"},
         {{"dump", path("text.bin")}, "", "error: Decode: Unknown or wrong format\n"},
     };
@@ -229,7 +233,8 @@ TEST(ZvimageCli, UsageErrorsExitTwoAndNameTheFault)
         {{}, "usage: zvimage info FILE..."},
         {{"shrink", source}, "zvimage: unknown command shrink"},
         {{"convert", source}, "zvimage: convert needs IN and OUT"},
-        {{"rotate", source, path("u.png"), "sideways"}, "zvimage: rotate takes left, right or 180, not sideways"},
+        {{"rotate", source, path("u.png"), "sideways"},
+         "zvimage: rotate takes left, right or 180, not sideways"},
         {{"convert", source, path("u.png"), "--quality", "101"}, "zvimage: --quality must be 0..100"},
         {{"resample", source, path("u.png"), "10", "10", "--mode", "3"}, "zvimage: --mode must be 0, 1 or 2"},
         {{"convert", source, path("u.png"), "--fast"}, "zvimage: unknown option --fast"},

@@ -72,8 +72,9 @@ TEST(WbmpDecode, SniffingTakesOnlyAnExactFit)
         EXPECT_FALSE(decodeBytes(bytes, ZV_TYPE_UNKNOWN, probe));
     }
 
-    // 9 x 2: two bytes a row. Exactly that is a WBMP, one byte more or less is
-    // not, nor is a width in a longer form than it needs (0x80 0x09).
+    // 9 x 2: two bytes a row. Exactly that is a WBMP, and with a byte of
+    // padding; a further row or a byte less is not, nor is a width in a
+    // longer form than it needs (0x80 0x09).
     const std::string head("\x00\x00\x09\x02", 4);
     const std::string rows("\xFF\x80\x00\x00", 4);
     ZvImage exact;
@@ -81,8 +82,10 @@ TEST(WbmpDecode, SniffingTakesOnlyAnExactFit)
     EXPECT_EQ(exact.GetType(), std::uint32_t(ZV_TYPE_WBMP));
     EXPECT_EQ(exact.GetWidth(), 9u);
     EXPECT_EQ(exact.GetBits(1)[0], 0xFF);   // the top row is the last DIB row
-    ZvImage longer, shorter, padded;
-    EXPECT_FALSE(decodeBytes(head + rows + '\0', ZV_TYPE_UNKNOWN, longer));
+    ZvImage withPadding, longer, shorter, padded;
+    EXPECT_TRUE(decodeBytes(head + rows + '\0', ZV_TYPE_UNKNOWN, withPadding));
+    EXPECT_EQ(withPadding.GetType(), std::uint32_t(ZV_TYPE_WBMP));
+    EXPECT_FALSE(decodeBytes(head + rows + std::string(2, '\0'), ZV_TYPE_UNKNOWN, longer));
     EXPECT_FALSE(decodeBytes(head + rows.substr(0, 3), ZV_TYPE_UNKNOWN, shorter));
     EXPECT_FALSE(decodeBytes(std::string("\x00\x00\x80\x09\x02", 5) + rows, ZV_TYPE_UNKNOWN, padded));
     ZvImage lenient;

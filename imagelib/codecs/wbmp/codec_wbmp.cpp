@@ -67,8 +67,11 @@ void ZvImageWBMP::DecodeStream(ZvFile *stream)
         height == 0)
         throw ZvCodecError("Not a WBMP");
     const std::int64_t left = in.Left();
-    const std::uint64_t rows = (std::uint64_t(width) + 7) / 8 * height;
-    if (mFit == Fit::Exact && (left < 0 || std::uint64_t(left) != rows))
+    const std::uint64_t rowBytes = (std::uint64_t(width) + 7) / 8;
+    const std::uint64_t rows = rowBytes * height;
+    // Some writers pad the file by a byte or two, never by a whole row.
+    const bool fits = left >= 0 && std::uint64_t(left) >= rows && std::uint64_t(left) - rows < rowBytes;
+    if (mFit == Fit::Exact && !fits)
         throw ZvCodecError("Not a WBMP");
     if (GetEscape() == -1) {
         mHead.biWidth = std::int32_t(std::min<std::uint32_t>(width, 0x7FFFFFFF));

@@ -13,8 +13,9 @@ class ZvByteReader;
 //
 // The format has no signature, so almost any bytes starting with two zeros
 // read as some WBMP. Content sniffing therefore asks for an exact fit: every
-// integer in its shortest form and the stream ending right after the last
-// row. A decode of a file known to be WBMP tolerates bytes after the rows.
+// integer in its shortest form and the stream ending after the last row,
+// short of a further row. A decode of a file known to be WBMP tolerates any
+// bytes after the rows.
 class ZvImageWBMP : public ZvCodec
 {
 public:
