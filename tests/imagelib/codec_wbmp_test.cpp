@@ -92,6 +92,22 @@ TEST(WbmpDecode, SniffingTakesOnlyAnExactFit)
     EXPECT_TRUE(decodeBytes(std::string("\x00\x00\x80\x09\x02", 5) + rows, ZV_TYPE_WBMP, lenient));
 }
 
+// The suite's fax once sniffed as a 10 x 108 WBMP; the sample files, one of
+// them a byte longer than its rows, still sniff as WBMP.
+TEST(WbmpDecode, SniffingTellsSuiteFilesApart)
+{
+    ZV_REQUIRE_CORPUS("wbmp");
+    ZV_REQUIRE_CORPUS("libtiff-pics-3.8.0");
+    ZvImage fax;
+    EXPECT_FALSE(fax.Load((corporaDir() + "/libtiff-pics-3.8.0/g3test.g3").c_str(), ZV_TYPE_UNKNOWN))
+        << fax.GetWidth() << " x " << fax.GetHeight();
+    for (const std::string &file : listFiles(corporaDir() + "/wbmp", ".wbmp")) {
+        ZvImage image;
+        ASSERT_TRUE(image.Load(file.c_str(), ZV_TYPE_UNKNOWN)) << file;
+        EXPECT_EQ(image.GetType(), std::uint32_t(ZV_TYPE_WBMP)) << file;
+    }
+}
+
 TEST(WbmpDecode, HeaderOnlyAndCancel)
 {
     const std::string file("\x00\x00\x81\x00\x03", 5);   // 128 x 3
