@@ -3,6 +3,7 @@
 
 #include "export/export_observer.h"
 #include "export/export_picture.h"
+#include "export/format_ready.h"
 #include "export/output_path.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 namespace {
@@ -32,6 +34,14 @@ bool fileExists(const std::string &path)
 {
     std::error_code ec;
     return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
+}
+
+// One key for every spelling of a path ("out/a.JPG", "out//./a.JPG").
+std::string pathKey(const std::string &path)
+{
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    return ec ? std::filesystem::path(path).lexically_normal().string() : canonical.string();
 }
 
 class ExportRunner
@@ -59,6 +69,7 @@ private:
     ExportObserver &mObserver;
     ExportOptions mOptions;
     ExportResult mResult;
+    std::map<std::string, std::string> mWritten;   // path key -> the name of the picture saved there
 };
 
 ExportResult ExportRunner::run()
@@ -69,8 +80,9 @@ ExportResult ExportRunner::run()
         mObserver.showMessage(invalid);
         return mResult;
     }
+    // A profile that cannot be written does not stop the run.
     if (mJob.profile)
-        mOptions.Save(*mJob.profile);   // a profile that cannot be written does not stop the run
+        mResult.profileNotWritten = !mOptions.Save(*mJob.profile);
     mObserver.setRange(int(mJob.rows.size()));
     mObserver.setText("Export image file:");
     for (const ExportRow &row : mJob.rows) {
@@ -98,6 +110,13 @@ ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
     if (!chooseOutput(row, format, out))
         return Step::Stop;
     mObserver.setText("Export image file:\r\n[" + row.name + "] as [" + out.shown + "]");
+    // Two pictures aimed at one name (a.bmp and a.tif both as a.JPG): the
+    // first stays, the second would replace it.
+    const auto earlier = mWritten.find(pathKey(out.path));
+    if (earlier != mWritten.end()) {
+        issue(row, "not saved: [" + out.shown + "] was already saved from [" + earlier->second + "] in this run");
+        return Step::Next;
+    }
 
     ZvImage picture;
     const PictureWork work{mOptions, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
@@ -109,6 +128,10 @@ ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
     if (!outcome.note.empty())
         issue(row, outcome.note);
     applyFormatSettings(picture, format);
+    if (!makeReadyFor(picture, format.type)) {
+        issue(row, std::string("not saved: ") + picture.GetLastError());
+        return Step::Next;
+    }
     return save(row, picture, out, format);
 }
 
@@ -148,24 +171,23 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, ZvImage &picture, co
 {
     if (fileExists(out.path)) {
         const OverwriteAnswer answer = mObserver.askOverwrite(out.path);
-        if (answer == OverwriteAnswer::No)
+        if (answer == OverwriteAnswer::No) {
+            issue(row, "not saved: [" + out.shown + "] already exists and was kept");
             return Step::Next;
+        }
         if (answer == OverwriteAnswer::Cancel) {
             mResult.end = ExportEnd::Cancelled;
             return Step::Stop;
         }
     }
     picture.SetLastError("");
-    errno = 0;
     if (picture.Save(out.path.c_str(), format.type)) {
         ++mResult.saved;
+        mWritten.emplace(pathKey(out.path), row.name);
         return Step::Next;
     }
-    const int error = errno;
-    std::string reason = picture.GetLastError();
-    if (reason.empty())
-        reason = std::string("cannot write ") + out.path + (error ? std::string(": ") + std::strerror(error) : "");
-    issue(row, "not saved: " + reason);
+    const char *reason = picture.GetLastError();
+    issue(row, std::string("not saved: ") + (*reason ? reason : "cannot write " + out.path));
     return Step::Next;
 }
 

@@ -50,6 +50,7 @@ struct ExportResult
     std::string outputFolder;           // as the summary reports it
     std::string headline;               // the summary line or the message that ended the run
     std::vector<ExportIssue> issues;    // in the order of the pictures
+    bool profileNotWritten = false;     // the job's profile could not be written
 };
 
 // The batch export behind Start: validates the options against the rows

@@ -98,7 +98,9 @@ TEST(ExportRun, OriginalFormatInTheSourceFolderAsksAndAnswersAreKept)
     ExportResult r = RunExport(job, no);
     EXPECT_EQ(no.asked, (std::vector<std::string>{rows[0].path, rows[1].path, rows[2].path}));
     EXPECT_EQ(r.saved, 0);
-    EXPECT_EQ(no.messages.back(), "0 files saved to [" + src + "/]!");
+    EXPECT_EQ(no.messages.back(), "0 files saved to [" + src + "/]!\n[a.png] not saved: [a.png] already exists and was kept"
+                                  "\n[b.png] not saved: [b.png] already exists and was kept"
+                                  "\n[c.png] not saved: [c.png] already exists and was kept");
     EXPECT_EQ(readFile(rows[1].path), before);
 
     ScriptObserver mixed;

@@ -2,6 +2,7 @@
 // JPEGs decoded at a reduced scale: the caption keeps its place and size
 // relative to the picture, and the output matches a full decode closely.
 #include "export/export_run.h"
+#include "caption/reduced_stamp.h"
 #include "export/reduced_decode.h"
 #include "tests/export/export_test_support.h"
 #include "tests/support/pictures.h"
