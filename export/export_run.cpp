@@ -63,7 +63,10 @@ private:
     Step save(const ExportRow &row, ZvImage &picture, const OutputPath &out, const OutputFormat &format);
     void applyFormatSettings(ZvImage &picture, const OutputFormat &format) const;
     void endWith(ExportEnd end, std::string headline);
-    void issue(const ExportRow &row, std::string text) { mResult.issues.push_back({row.name, std::move(text)}); }
+    void issue(const ExportRow &row, std::string text, ZvErrorKind kind = ZvErrorKind::None)
+    {
+        mResult.issues.push_back({row.name, std::move(text), kind});
+    }
 
     const ExportJob &mJob;
     ExportObserver &mObserver;
@@ -122,14 +125,14 @@ ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
     const PictureWork work{mOptions, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
     const PictureOutcome outcome = preparePicture(work, row.path, row.rotation, picture);
     if (!outcome.ready) {
-        issue(row, "not saved: " + outcome.problem);
+        issue(row, "not saved: " + outcome.problem, outcome.kind);
         return Step::Next;
     }
     if (!outcome.note.empty())
         issue(row, outcome.note);
     applyFormatSettings(picture, format);
     if (!makeReadyFor(picture, format.type)) {
-        issue(row, std::string("not saved: ") + picture.GetLastError());
+        issue(row, std::string("not saved: ") + picture.GetLastError(), picture.GetErrorKind());
         return Step::Next;
     }
     return save(row, picture, out, format);
@@ -187,7 +190,8 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, ZvImage &picture, co
         return Step::Next;
     }
     const char *reason = picture.GetLastError();
-    issue(row, std::string("not saved: ") + (*reason ? reason : "cannot write " + out.path));
+    issue(row, std::string("not saved: ") + (*reason ? reason : "cannot write " + out.path),
+          picture.GetErrorKind() == ZvErrorKind::None ? ZvErrorKind::Io : picture.GetErrorKind());
     return Step::Next;
 }
 

@@ -3,6 +3,7 @@
 
 #include "caption/caption_settings.h"
 #include "export/export_options.h"
+#include "imagelib/core/image.h"
 
 #include <optional>
 #include <string>
@@ -41,6 +42,9 @@ struct ExportIssue
 {
     std::string name;
     std::string text;   // "not saved: ..." or "saved at W x H, not resized: ..."
+    // What failed when the library could not read, draw or write the picture;
+    // None for notes and for pictures left alone by choice or by name clash.
+    ZvErrorKind kind = ZvErrorKind::None;
 };
 
 struct ExportResult

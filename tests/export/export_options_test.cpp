@@ -105,6 +105,10 @@ TEST(ExportOptions, ValidationRunsInItsOrder)
     o.Prefix = "P";
     EXPECT_EQ(o.Validate(0), "You must select image file at first!");
     EXPECT_EQ(o.Validate(1), "");
+    o.Prefix = "trip/";
+    EXPECT_EQ(o.Validate(1), "Invalid filename prefix [trip/]: it cannot contain \"/\"!");
+    o.NameMode = 0;   // names kept: the prefix is not used
+    EXPECT_EQ(o.Validate(1), "");
     o.FolderMode = 0;
     o.OutputFolder.clear();
     EXPECT_EQ(o.Validate(1), "");
