@@ -176,11 +176,11 @@ TEST(BatchCli, ProfilesAreWrittenAfterValidationAndReadWithOverrides)
     const std::string src = freshFolder("cli-prof-src"), out = freshFolder("cli-prof-out");
     const std::string picture = writePicture(src + "/a.png", 40, 20, ZV_TYPE_PNG);
     Outcome r = batch({"--folder", out, "--quality", "high", "--resize", "50,x", "--unit", "percent", "--keep-aspect",
-                   "by-width", "--format", "tga", "--save-profile", src + "/p.ini", "--no-caption", picture});
+                   "by-width", "--format", "tga", "--dpi", "150,120", "--save-profile", src + "/p.ini", "--no-caption", picture});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readFile(src + "/p.ini"),
               "[Export Option]\nSaveFolder=" + out + "\nSavePrifix=-1\nSaveFormat=7\nJpegQuality=90\n"
-              "XResolution=72\nYResolution=72\nResizeImage=1\nResizeWidth=50\nResizeHeight=x\nUnit=1\n"
+              "XResolution=150\nYResolution=120\nResizeImage=1\nResizeWidth=50\nResizeHeight=x\nUnit=1\n"
               "AllowStretch=1\nAspectRatio=1\nRestrictWidth=0\nRestrictHeight=1\nQuality=2\n");
     EXPECT_EQ(loaded(out + "/a.TGA").GetWidth(), 20u);
 
