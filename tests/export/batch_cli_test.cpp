@@ -63,18 +63,6 @@ ZvImage loaded(const std::string &path)
 
 } // namespace
 
-TEST(BatchCli, HelpExplainsEveryOption)
-{
-    const Outcome r = batch({"--help"});
-    EXPECT_EQ(r.status, 0);
-    for (const char *option :
-         {"--text", "--no-caption", "--font ", "--font-height", "--bold", "--italic", "--underline", "--strikeout",
-          "--text-color", "--back-color", "--align", "--anchor", "--offsets", "--rotate", "--list", "--profile",
-          "--save-profile", "--folder", "--same-folder", "--prefix", "--keep-names", "--format", "--jpeg-quality",
-          "--dpi", "--resize", "--unit", "--stretch", "--keep-aspect", "--quality", "--overwrite"})
-        EXPECT_TRUE(contains(r.out, option)) << option;
-}
-
 TEST(BatchCli, UsageErrorsNameTheOption)
 {
     const std::string dir = freshFolder("cli-usage");

@@ -194,24 +194,6 @@ TEST(ExportRun, CaptionBoxLandsOnTheTurnedPictureAndNowhereElse)
     }
 }
 
-TEST(ExportRun, TheResizeIsComputedOnTheTurnedPicture)
-{
-    const std::string src = freshFolder("turn-src"), out = freshFolder("turn-out");
-    ExportJob job;
-    job.rows = {rowFor(writePicture(src + "/wide.png", 80, 40, ZV_TYPE_PNG), "-90")};
-    job.options.OutputFolder = out;
-    job.options.ResizeImage = true;
-    job.options.AspectRatio = true;
-    job.options.ResizeHeight = "20";
-    job.caption = redBox();
-    ScriptObserver obs;
-    ASSERT_EQ(RunExport(job, obs).saved, 1);
-    const ZvImage result = loaded(out + "/wide.png");
-    EXPECT_EQ(result.GetWidth(), 10u);
-    EXPECT_EQ(result.GetHeight(), 20u);
-    EXPECT_EQ(result.GetBpp(), 24u);
-}
-
 TEST(ExportRun, UnreadableAndUnwritablePicturesAreReportedAndTheRunGoesOn)
 {
     const std::string src = freshFolder("bad-src"), out = freshFolder("bad-out");

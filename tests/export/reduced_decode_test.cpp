@@ -65,18 +65,6 @@ TEST(ReducedDecode, PixelsTheCaptionDoesNotTouchComeBackExactly)
     none.offsets = {200, 100, 20, 20};
     ASSERT_TRUE(stampCaptionReduced(picture, none, 400, 300, 4));
     EXPECT_EQ(toRgb(picture), before);
-
-    // A filled box: whole blocks take its colour, blocks it covers in part a blend.
-    CaptionSettings box = none;
-    box.backColor = RGB(0, 0, 255);
-    box.offsets = {202, 100, 20, 20};   // left edge at 198: half way into block 49
-    ASSERT_TRUE(stampCaptionReduced(picture, box, 400, 300, 4));
-    EXPECT_EQ(colourAt(picture, 60, 60), RGB(0, 0, 255));
-    EXPECT_EQ(colourAt(picture, 75, 69), RGB(0, 0, 255));
-    EXPECT_EQ(colourAt(picture, 48, 60), colourAt(makePattern24(100, 75), 48, 60));
-    EXPECT_NE(colourAt(picture, 49, 60), colourAt(makePattern24(100, 75), 49, 60));
-    EXPECT_NE(colourAt(picture, 49, 60), RGB(0, 0, 255));
-    EXPECT_EQ(colourAt(picture, 60, 70), colourAt(makePattern24(100, 75), 60, 70));
 }
 
 // Through the export, turned every way: the box keeps its place on the
