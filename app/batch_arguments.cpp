@@ -59,9 +59,10 @@ const char kBatchHelp[] =
     "  --folder DIR         write every picture into DIR, which must exist (default;\n"
     "                       but no folder is set, so one of --folder or --same-folder\n"
     "                       is needed unless the profile names one)\n"
-    "  --same-folder        write each picture into the folder it was read from\n"
+    "  --same-folder        write each picture into the folder it was read from,\n"
+    "                       keeping its name (cannot be combined with --prefix)\n"
     "  --prefix PREFIX      name the files PREFIX0000, PREFIX0001, ... taking the\n"
-    "                       lowest numbers free in the folder (needs --folder)\n"
+    "                       lowest numbers free in the folder (needs --folder; no \"/\")\n"
     "  --keep-names         keep each picture's name with the new extension (default)\n"
     "  --format original|jpeg|gif|bmp|tiff|png|pcx|tga\n"
     "                       file format written; original keeps each picture's own (original)\n"
@@ -87,9 +88,15 @@ const char kBatchHelp[] =
     "An interrupt (Ctrl-C) ends the run after the current picture, with the summary;\n"
     "a second one ends the program at once.\n"
     "\n"
-    "Exit status: 0 the run ended with its summary; 1 an output folder could not be\n"
-    "listed or written into, or all 10000 counter names are taken; 2 a usage error\n"
-    "or a validation message; 130 the run was interrupted.\n";
+    "Exit status: 0 every picture was saved; 3 the run ended with its summary but\n"
+    "at least one picture was not saved (each is listed with its reason); 1 an\n"
+    "output folder could not be listed or written into, or all 10000 counter names\n"
+    "are taken; 2 a usage error or a validation message; 130 the run was\n"
+    "interrupted.\n";
+
+const char kBatchUsage[] =
+    "usage: zelventa-batch [OPTIONS] PICTURE...\n"
+    "Try 'zelventa-batch --help' for the options.\n";
 
 namespace {
 
@@ -101,6 +108,10 @@ struct Option
     bool takesValue;
     Handler apply;   // returns "" or what is wrong with the value
 };
+
+// The box a new caption starts with: 300 x 40 pixels, 40 pixels in from the
+// top-left corner.
+constexpr CaptionOffsets kNewBoxOffsets{40, 40, 340, 80};
 
 std::optional<long> wholeNumber(const std::string &text, long low, long high)
 {
@@ -428,6 +439,7 @@ bool parseBatchArguments(const std::vector<std::string> &args, BatchArguments &o
     if (!tokenize(args, given, error))
         return false;
     out.job.caption.emplace();
+    out.job.caption->offsets = kNewBoxOffsets;
     const std::optional<std::string> profile = lastValueOf(given, "--profile");
     if (profile && !loadProfile(*profile, out.job.options, error))
         return false;
@@ -448,6 +460,10 @@ bool parseBatchArguments(const std::vector<std::string> &args, BatchArguments &o
             return false;
         }
         out.job.caption.reset();
+    }
+    if (out.job.options.FolderMode == 0 && lastValueOf(given, "--prefix")) {
+        error = "--prefix: counter names need --folder, not --same-folder";
+        return false;
     }
     return collectRows(given, lastValueOf(given, "--rotate").value_or("0"), out, error);
 }

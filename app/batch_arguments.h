@@ -26,3 +26,5 @@ struct BatchArguments
 bool parseBatchArguments(const std::vector<std::string> &args, BatchArguments &out, std::string &error);
 
 extern const char kBatchHelp[];
+// What zelventa-batch prints when it is given no arguments at all.
+extern const char kBatchUsage[];

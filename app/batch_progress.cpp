@@ -1,6 +1,8 @@
 // app/batch_progress.cpp
 #include "app/batch_progress.h"
 
+#include "imagelib/core/image.h"
+
 #include <cstdio>
 #include <iostream>
 
@@ -8,10 +10,25 @@ namespace {
 
 volatile std::sig_atomic_t sInterrupted = 0;
 
-extern "C" void onInterrupt(int)
+// Ends the program by the signal, as the default action would, without
+// leaving the temporary file of a save in progress behind.
+void endBySignal(int signal)
 {
+    ZvRemovePendingSaves();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+extern "C" void onInterrupt(int signal)
+{
+    if (sInterrupted)
+        endBySignal(signal);
     sInterrupted = 1;
-    std::signal(SIGINT, SIG_DFL);
+}
+
+extern "C" void onTerminate(int signal)
+{
+    endBySignal(signal);
 }
 
 // The lines of a progress text on one line.
@@ -43,13 +60,16 @@ BatchProgress::BatchProgress(OverwritePolicy policy, bool terminal, int columns)
     : mPolicy(policy), mTerminal(terminal), mColumns(columns < 20 ? 80 : columns)
 {
     mOldHandler = std::signal(SIGINT, onInterrupt);
+    mOldTerminate = std::signal(SIGTERM, onTerminate);
+    mOldHangUp = std::signal(SIGHUP, onTerminate);
 }
 
 BatchProgress::~BatchProgress()
 {
     clearBar();
-    if (!sInterrupted)
-        std::signal(SIGINT, mOldHandler == SIG_ERR ? SIG_DFL : mOldHandler);
+    std::signal(SIGINT, mOldHandler == SIG_ERR ? SIG_DFL : mOldHandler);
+    std::signal(SIGTERM, mOldTerminate == SIG_ERR ? SIG_DFL : mOldTerminate);
+    std::signal(SIGHUP, mOldHangUp == SIG_ERR ? SIG_DFL : mOldHangUp);
 }
 
 bool BatchProgress::interrupted()

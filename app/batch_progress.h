@@ -10,7 +10,8 @@
 // zelventa-batch's side of an export: progress on stderr (a bar redrawn in
 // place on a terminal, one line per picture otherwise), the overwrite
 // answer from the command line or from a prompt, and cancelling by the
-// first interrupt (Ctrl-C); a second one ends the program at once.
+// first interrupt (Ctrl-C); a second one, or a terminate or hang-up signal,
+// ends the program at once, removing the temporary file of a save in progress.
 // Main thread only.
 class BatchProgress : public ExportObserver
 {
@@ -40,4 +41,6 @@ private:
     std::string mCurrent;   // "[name] as [output]"
     bool mBarShown = false;
     void (*mOldHandler)(int) = SIG_DFL;
+    void (*mOldTerminate)(int) = SIG_DFL;
+    void (*mOldHangUp)(int) = SIG_DFL;
 };

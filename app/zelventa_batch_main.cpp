@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kExitUsage = 2;
 constexpr int kExitRunEnded = 1;
+constexpr int kExitNotAllSaved = 3;
 constexpr int kExitInterrupted = 130;
 
 int usageError(const std::string &message)
@@ -34,24 +36,10 @@ int terminalColumns()
     return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? int(size.ws_col) : 80;
 }
 
-// Validation as Start does it; the profile is written only when it passes.
-bool validate(const BatchArguments &args)
+int report(const ExportResult &result, std::size_t pictures, const std::string &profile)
 {
-    const std::string message = args.job.options.Validate(int(args.job.rows.size()));
-    if (!message.empty()) {
-        std::fprintf(stderr, "%s\n", message.c_str());
-        return false;
-    }
-    if (!args.saveProfile.empty()) {
-        ProfileStore store(args.saveProfile);
-        if (!args.job.options.Save(store))
-            std::fprintf(stderr, "zelventa-batch: could not write the profile %s\n", args.saveProfile.c_str());
-    }
-    return true;
-}
-
-int report(const ExportResult &result)
-{
+    if (result.profileNotWritten)
+        std::fprintf(stderr, "zelventa-batch: could not write the profile %s\n", profile.c_str());
     const bool summary = result.end == ExportEnd::Finished || result.end == ExportEnd::Cancelled;
     std::fprintf(summary ? stdout : stderr, "%s\n", result.headline.c_str());
     std::fflush(stdout);
@@ -59,13 +47,19 @@ int report(const ExportResult &result)
         std::fprintf(stderr, "[%s] %s\n", issue.name.c_str(), issue.text.c_str());
     if (!summary)
         return result.end == ExportEnd::Invalid ? kExitUsage : kExitRunEnded;
-    return BatchProgress::interrupted() ? kExitInterrupted : 0;
+    if (BatchProgress::interrupted())
+        return kExitInterrupted;
+    return std::size_t(result.saved) < pictures ? kExitNotAllSaved : 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc < 2) {
+        std::fputs(kBatchUsage, stderr);
+        return kExitUsage;
+    }
     BatchArguments args;
     std::string error;
     if (!parseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), args, error))
@@ -77,8 +71,6 @@ int main(int argc, char **argv)
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
     if (!args.overwriteGiven)
         args.overwrite = interactive ? OverwritePolicy::Ask : OverwritePolicy::No;
-    if (!validate(args))
-        return kExitUsage;
 
     // Text drawing needs a QGuiApplication; Qt sees none of our arguments.
     prepareHeadlessQt(true);
@@ -88,6 +80,10 @@ int main(int argc, char **argv)
 
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     BatchProgress progress(args.overwrite, terminal, terminal ? terminalColumns() : 80);
+    // RunExport validates the options and writes the profile only when they pass.
+    std::optional<ProfileStore> store;
+    if (!args.saveProfile.empty())
+        args.job.profile = &store.emplace(args.saveProfile);
     const ExportResult result = RunExport(args.job, progress);
-    return report(result);
+    return report(result, args.job.rows.size(), args.saveProfile);
 }

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -22,8 +23,23 @@ std::uint8_t indexAt(const std::uint8_t *row, std::uint32_t x, std::uint32_t bpp
     }
 }
 
+// The alpha of palette entry i of picture: 0 for the transparent index,
+// the entry's own alpha when the palette carries alpha, else opaque.
+std::uint8_t entryAlpha(const ZvImage &picture, std::uint8_t i, const RGBQUAD &c)
+{
+    if (std::int32_t(i) == picture.GetTransIndex())
+        return 0;
+    return picture.AlphaPaletteIsEnabled() ? c.rgbReserved : 255;
+}
+
+bool hasTransparency(const ZvImage &picture)
+{
+    return picture.AlphaIsValid() || picture.GetTransIndex() >= 0 || picture.AlphaPaletteIsEnabled();
+}
+
 // Expands an indexed picture through its palette into a new 24-bit picture
-// that keeps the picture's information record.
+// that keeps the picture's information record; its transparency becomes an
+// alpha plane.
 bool expandTo24(ZvImage &picture)
 {
     const std::uint32_t w = picture.GetWidth(), h = picture.GetHeight(), bpp = picture.GetBpp();
@@ -31,24 +47,53 @@ bool expandTo24(ZvImage &picture)
     const std::uint32_t colors = picture.GetNumColors();
     ZvImage out;
     out.CopyInfo(picture);
-    if (!out.Create(w, h, 24, picture.GetType())) {
-        picture.SetLastError(out.GetLastError());
+    if (!out.Create(w, h, 24, picture.GetType()) || (hasTransparency(picture) && !out.AlphaCreate())) {
+        picture.SetLastError(*out.GetLastError() ? out.GetLastError() : "DrawCaptionOnPicture: out of memory",
+                             ZvErrorKind::TooLarge);
         return false;
     }
     out.SetXDPI(picture.GetXDPI());
     out.SetYDPI(picture.GetYDPI());
+    out.SetTransIndex(-1);
+    out.AlphaPaletteEnable(false);
     for (std::uint32_t y = 0; y < h; ++y) {
         const std::uint8_t *src = picture.GetBits(y);
         std::uint8_t *dst = out.GetBits(y);
+        std::uint8_t *alpha = out.AlphaGetPointer(0, std::int32_t(y));
+        const std::uint8_t *given = picture.AlphaGetPointer(0, std::int32_t(y));
         for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
             const std::uint8_t i = indexAt(src, x, bpp);
             const RGBQUAD c = pal && i < colors ? pal[i] : RGBQUAD{};
             dst[0] = c.rgbBlue;
             dst[1] = c.rgbGreen;
             dst[2] = c.rgbRed;
+            if (alpha)
+                alpha[x] = std::min(given ? given[x] : std::uint8_t(255), entryAlpha(picture, i, c));
         }
     }
     picture = std::move(out);
+    return true;
+}
+
+// A 24-bit picture's transparent colour becomes clear pixels of its alpha plane.
+bool keyToAlpha(ZvImage &picture)
+{
+    if (picture.GetTransIndex() < 0)
+        return true;
+    if (!picture.AlphaCreate()) {
+        picture.SetLastError("DrawCaptionOnPicture: out of memory", ZvErrorKind::TooLarge);
+        return false;
+    }
+    const RGBQUAD key = picture.GetTransColor();
+    for (std::uint32_t y = 0; y < picture.GetHeight(); ++y) {
+        const std::uint8_t *p = picture.GetBits(y);
+        std::uint8_t *alpha = picture.AlphaGetPointer(0, std::int32_t(y));
+        for (std::uint32_t x = 0; x < picture.GetWidth(); ++x, p += 3) {
+            if (p[0] == key.rgbBlue && p[1] == key.rgbGreen && p[2] == key.rgbRed)
+                alpha[x] = 0;
+        }
+    }
+    picture.SetTransIndex(-1);
     return true;
 }
 
@@ -56,6 +101,12 @@ bool expandTo24(ZvImage &picture)
 std::uint8_t *pixelAt(const ZvImage &picture, std::int32_t x, std::int32_t y)
 {
     return picture.GetBits(picture.GetHeight() - 1 - std::uint32_t(y)) + std::size_t(x) * 3;
+}
+
+// The alpha of pixel (x, y) counted from the top row; null without a plane.
+std::uint8_t *alphaAt(const ZvImage &picture, std::int32_t x, std::int32_t y)
+{
+    return picture.AlphaGetPointer(x, std::int32_t(picture.GetHeight()) - 1 - y);
 }
 
 void fillArea(ZvImage &picture, const RECT &area, COLORREF color)
@@ -67,23 +118,43 @@ void fillArea(ZvImage &picture, const RECT &area, COLORREF color)
             p[1] = GetGValue(color);
             p[2] = GetRValue(color);
         }
+        if (std::uint8_t *alpha = alphaAt(picture, area.left, y))
+            std::fill(alpha, alpha + (area.right - area.left), std::uint8_t(255));
     }
 }
 
-// Copies a picture area into (toImage) or out of a 32-bit drawing surface.
-void transferArea(ZvImage &picture, const RECT &area, QImage &surface, bool toImage)
+// Copies a picture area into a drawing surface (premultiplied when the
+// picture has an alpha plane, so the text is laid over clear pixels as over
+// any other).
+void areaToSurface(const ZvImage &picture, const RECT &area, QImage &surface)
+{
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+        const std::uint8_t *p = pixelAt(picture, area.left, y);
+        const std::uint8_t *alpha = alphaAt(picture, area.left, y);
+        auto *q = reinterpret_cast<QRgb *>(surface.scanLine(y - area.top));
+        for (std::int32_t x = area.left; x < area.right; ++x, p += 3, ++q)
+            *q = alpha ? qPremultiply(qRgba(p[2], p[1], p[0], *alpha++)) : qRgb(p[2], p[1], p[0]);
+    }
+}
+
+// Copies back the pixels the text changed; before is the surface as it was
+// filled, so a clear pixel the text did not reach keeps its hidden colour.
+void surfaceToArea(ZvImage &picture, const RECT &area, const QImage &surface, const QImage &before)
 {
     for (std::int32_t y = area.top; y < area.bottom; ++y) {
         std::uint8_t *p = pixelAt(picture, area.left, y);
-        auto *q = reinterpret_cast<QRgb *>(surface.scanLine(y - area.top));
-        for (std::int32_t x = area.left; x < area.right; ++x, p += 3, ++q) {
-            if (toImage) {
-                *q = qRgb(p[2], p[1], p[0]);
-            } else {
-                p[0] = std::uint8_t(qBlue(*q));
-                p[1] = std::uint8_t(qGreen(*q));
-                p[2] = std::uint8_t(qRed(*q));
-            }
+        std::uint8_t *alpha = alphaAt(picture, area.left, y);
+        const auto *q = reinterpret_cast<const QRgb *>(surface.constScanLine(y - area.top));
+        const auto *old = reinterpret_cast<const QRgb *>(before.constScanLine(y - area.top));
+        for (std::int32_t x = area.left; x < area.right; ++x, p += 3, ++q, ++old) {
+            if (*q == *old)
+                continue;
+            const QRgb c = alpha ? qUnpremultiply(*q) : *q;
+            p[0] = std::uint8_t(qBlue(c));
+            p[1] = std::uint8_t(qGreen(c));
+            p[2] = std::uint8_t(qRed(c));
+            if (alpha)
+                alpha[x - area.left] = std::uint8_t(qAlpha(c));
         }
     }
 }
@@ -96,12 +167,14 @@ bool drawTextArea(ZvImage &picture, const RECT &visible, const RECT &box, const 
     const RECT area = IntersectRect(DrawTextExtent(font, caption.text, box, format), visible);
     if (IsRectEmpty(area))
         return true;
-    QImage surface(area.right - area.left, area.bottom - area.top, QImage::Format_RGB32);
+    QImage surface(area.right - area.left, area.bottom - area.top,
+                   picture.AlphaIsValid() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (surface.isNull()) {
-        picture.SetLastError("DrawCaptionOnPicture: out of memory for the text");
+        picture.SetLastError("DrawCaptionOnPicture: out of memory for the text", ZvErrorKind::TooLarge);
         return false;
     }
-    transferArea(picture, area, surface, true);
+    areaToSurface(picture, area, surface);
+    const QImage before = surface.copy();
     QPainter painter(&surface);
     painter.translate(-area.left, -area.top);
     painter.setFont(font);
@@ -109,7 +182,7 @@ bool drawTextArea(ZvImage &picture, const RECT &visible, const RECT &box, const 
     painter.setPen(QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
     DrawText(painter, caption.text, box, format);
     painter.end();
-    transferArea(picture, area, surface, false);
+    surfaceToArea(picture, area, surface, before);
     return true;
 }
 
@@ -125,10 +198,8 @@ bool DrawCaptionOnPicture(ZvImage &picture, const RECT &box, const CaptionSettin
         picture.SetLastError("DrawCaptionOnPicture: a ghost cannot be changed");
         return false;
     }
-    if (picture.GetBpp() != 24 && !expandTo24(picture))
+    if (picture.GetBpp() != 24 ? !expandTo24(picture) : !keyToAlpha(picture))
         return false;
-    picture.AlphaDelete();
-    picture.SetTransIndex(-1);
 
     const RECT whole{0, 0, std::int32_t(picture.GetWidth()), std::int32_t(picture.GetHeight())};
     const RECT visible = IntersectRect(box, whole);

@@ -15,14 +15,18 @@ class ZvImage;
 // and nothing outside the picture's buffer is touched.
 //
 // The picture comes back 24 bits per pixel: indexed pictures are expanded
-// through their palette, and the alpha plane and transparent colour are
-// dropped, also when the box is empty, lies outside or the text is empty.
+// through their palette, also when the box is empty, lies outside or the
+// text is empty. Transparency is kept as an alpha plane (a transparent
+// index, palette alpha or transparent colour becomes clear pixels of it);
+// the box's fill and the text are opaque over it, so no caption pixel is
+// transparent because of its colour.
 // The rest of the picture's information (type, resolution, JPEG quality)
 // is kept. Only the box's rows and the text's extent are touched, so a
 // large picture is not copied.
 //
 // Returns false with the picture's last error set when it holds no pixels,
-// is a ghost or cannot be made 24-bit (the size limit of ZvImage::Create):
+// is a ghost or cannot be made 24-bit (the size limit of ZvImage::Create, or
+// no memory for its alpha plane):
 // the picture is then as it was. Also false when no drawing surface for the
 // text can be allocated: the picture is then 24-bit with the box filled.
 // Needs a QGuiApplication (fonts). Any one thread at a time per picture.

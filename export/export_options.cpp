@@ -105,6 +105,9 @@ std::string ExportOptions::Validate(int selectedCount) const
         return "You must specify output folder!";
     if (NameMode == 1 && Prefix.empty())
         return "You must specify filename prefix!";
+    // A "/" would put every picture under one name in a sub-folder.
+    if (NameMode == 1 && Prefix.find('/') != std::string::npos)
+        return "Invalid filename prefix [" + Prefix + "]: it cannot contain \"/\"!";
     if (selectedCount <= 0)
         return "You must select image file at first!";
     return {};

@@ -2,6 +2,7 @@
 #include "export/export_picture.h"
 
 #include "caption/caption_render.h"
+#include "caption/reduced_stamp.h"
 #include "export/export_options.h"
 #include "export/reduced_decode.h"
 #include "export/target_size.h"
@@ -10,16 +11,17 @@
 #include "platform/profile_store.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
 namespace {
 
-std::string lastError(const ZvImage &picture, const char *fallback)
+bool fail(PictureOutcome &out, const ZvImage &picture, const char *fallback)
 {
     const char *text = picture.GetLastError();
-    return *text ? std::string(text) : std::string(fallback);
+    out.problem = *text ? text : fallback;
+    out.kind = picture.GetErrorKind() == ZvErrorKind::None ? ZvErrorKind::BadData : picture.GetErrorKind();
+    return false;
 }
 
 bool turnsSideways(int degrees)
@@ -27,69 +29,67 @@ bool turnsSideways(int degrees)
     return degrees == 90 || degrees == -90;
 }
 
-// How a picture is decoded: at full size, or at 1/denominator of the
-// width x height its header gives when the resize shrinks it that much.
+// The one pass over a picture: its size as shown (after the turn), the
+// resize target worked out from it once, and the scale it is decoded at.
 struct Plan
 {
-    std::int64_t width = 0;   // as stored, before the turn
-    std::int64_t height = 0;
-    int denominator = 1;
+    std::int64_t shownWidth = 0;
+    std::int64_t shownHeight = 0;
+    bool sized = false;         // the sizes above are known
+    TargetSize target;
+    std::string targetProblem;  // why the picture cannot be resized to target
+    int denominator = 1;        // decoded at 1/denominator of its size
 };
 
-Plan planDecode(const PictureWork &work, const std::string &path, int degrees)
+void setShownSize(const PictureWork &work, std::int64_t width, std::int64_t height, int degrees, Plan &plan)
 {
-    Plan plan;
-    if (!work.reducedJpegDecode || !work.options.ResizeImage || ImageTypeFromName(path) != ZV_TYPE_JPG)
-        return plan;
-    // Only the JPEG decoder is asked: a file that is something else decodes in full.
-    ZvIOFile file;
-    ZvImage header;
-    header.SetEscape(-1);
-    if (!file.Open(path.c_str(), "rb") || !header.Decode(&file, ZV_TYPE_JPG) || header.GetWidth() == 0 ||
-        header.GetHeight() == 0)
-        return plan;
-    plan.width = header.GetWidth();
-    plan.height = header.GetHeight();
     const bool sideways = turnsSideways(degrees);
-    const std::int64_t shownW = sideways ? plan.height : plan.width;
-    const std::int64_t shownH = sideways ? plan.width : plan.height;
-    const TargetSize target = ComputeTargetSize(work.options, shownW, shownH);
-    if (targetSizeProblem(target).empty())
-        plan.denominator = chooseJpegScale(shownW, shownH, target.width, target.height);
-    return plan;
-}
-
-bool loadAt(const std::string &path, int denominator, ZvImage &picture, std::string &problem)
-{
-    picture.SetJpegScale(std::uint8_t(denominator));
-    const bool ok = picture.Load(path.c_str(), ImageTypeFromName(path));
-    picture.SetJpegScale(0);
-    if (!ok)
-        problem = lastError(picture, "cannot read the picture");
-    return ok;
-}
-
-bool load(const std::string &path, Plan &plan, ZvImage &picture, std::string &problem)
-{
-    std::FILE *probe = std::fopen(path.c_str(), "rb");
-    if (!probe) {
-        problem = std::strerror(errno);
-        return false;
+    plan.shownWidth = sideways ? height : width;
+    plan.shownHeight = sideways ? width : height;
+    plan.sized = true;
+    if (work.options.ResizeImage) {
+        plan.target = ComputeTargetSize(work.options, plan.shownWidth, plan.shownHeight);
+        plan.targetProblem = targetSizeProblem(plan.target);
     }
-    std::fclose(probe);
-    if (!loadAt(path, plan.denominator, picture, problem))
-        return false;
-    if (plan.denominator == 1)
-        return true;
-    // A file that changed since its header was read is taken as it now is.
-    if (picture.GetWidth() == reducedSide(plan.width, plan.denominator) &&
-        picture.GetHeight() == reducedSide(plan.height, plan.denominator))
-        return true;
-    plan.denominator = 1;
-    return loadAt(path, 1, picture, problem);
 }
 
-bool turn(ZvImage &picture, int degrees, std::string &problem)
+// Reads a JPEG's header when the resize may let it decode at a reduced
+// scale; other pictures are sized once they are decoded.
+void planFromHeader(const PictureWork &work, ZvFile &file, std::uint32_t type, int degrees, Plan &plan)
+{
+    if (!work.reducedJpegDecode || !work.options.ResizeImage || type != ZV_TYPE_JPG)
+        return;
+    ZvImage header;
+    const bool read = header.DecodeHeader(&file, ZV_TYPE_JPG);
+    file.Seek(0, SEEK_FROM_START);
+    if (!read || header.GetWidth() == 0 || header.GetHeight() == 0)
+        return;
+    setShownSize(work, header.GetWidth(), header.GetHeight(), degrees, plan);
+    if (plan.targetProblem.empty())
+        plan.denominator =
+            chooseJpegScale(plan.shownWidth, plan.shownHeight, plan.target.width, plan.target.height);
+}
+
+bool load(ZvFile &file, std::uint32_t type, Plan &plan, ZvImage &picture, PictureOutcome &out)
+{
+    picture.SetJpegScale(std::uint8_t(plan.denominator));
+    const bool ok = picture.Load(&file, type);
+    picture.SetJpegScale(0);
+    return ok || fail(out, picture, "cannot read the picture");
+}
+
+// Whether the picture, not yet turned, has the size its header promised at
+// the planned scale; a file that changed since its header was read does not.
+bool decodedAsPlanned(const ZvImage &picture, const Plan &plan, int degrees)
+{
+    const bool sideways = turnsSideways(degrees);
+    const std::int64_t storedWidth = sideways ? plan.shownHeight : plan.shownWidth;
+    const std::int64_t storedHeight = sideways ? plan.shownWidth : plan.shownHeight;
+    return picture.GetWidth() == reducedSide(storedWidth, plan.denominator) &&
+           picture.GetHeight() == reducedSide(storedHeight, plan.denominator);
+}
+
+bool turn(ZvImage &picture, int degrees, PictureOutcome &out)
 {
     bool ok = true;
     if (degrees == -90)
@@ -98,43 +98,30 @@ bool turn(ZvImage &picture, int degrees, std::string &problem)
         ok = picture.RotateRight();
     else if (degrees == 180)
         ok = picture.Rotate180();
-    if (!ok)
-        problem = lastError(picture, "cannot turn the picture");
-    return ok;
+    return ok || fail(out, picture, "cannot turn the picture");
 }
 
-bool stamp(const PictureWork &work, const Plan &plan, int degrees, ZvImage &picture, std::string &problem)
+bool stamp(const PictureWork &work, const Plan &plan, ZvImage &picture, PictureOutcome &out)
 {
     if (!work.caption)
         return true;
     picture.SetLastError("");
-    bool ok;
-    if (plan.denominator > 1) {
-        const bool sideways = turnsSideways(degrees);
-        ok = stampCaptionReduced(picture, *work.caption, sideways ? plan.height : plan.width,
-                                 sideways ? plan.width : plan.height, plan.denominator);
-    } else {
-        ok = StampCaption(picture, *work.caption);
-    }
-    if (!ok)
-        problem = lastError(picture, "cannot draw the caption");
-    return ok;
+    const bool ok = plan.denominator > 1
+                        ? stampCaptionReduced(picture, *work.caption, plan.shownWidth, plan.shownHeight, plan.denominator)
+                        : StampCaption(picture, *work.caption);
+    return ok || fail(out, picture, "cannot draw the caption");
 }
 
 // A failed resize is not fatal: the picture is saved as it is.
-std::string resize(const PictureWork &work, const Plan &plan, int degrees, ZvImage &picture)
+std::string resize(const PictureWork &work, const Plan &plan, ZvImage &picture)
 {
-    std::int64_t w = picture.GetWidth(), h = picture.GetHeight();
-    if (plan.denominator > 1) {
-        w = turnsSideways(degrees) ? plan.height : plan.width;
-        h = turnsSideways(degrees) ? plan.width : plan.height;
-    }
-    const TargetSize target = ComputeTargetSize(work.options, w, h);
-    std::string problem = targetSizeProblem(target);
+    std::string problem = plan.targetProblem;
     picture.SetLastError("");
-    if (problem.empty() &&
-        !picture.Resample(std::int32_t(target.width), std::int32_t(target.height), work.options.ResampleMode()))
-        problem = lastError(picture, "cannot resize the picture");
+    if (problem.empty() && !picture.Resample(std::int32_t(plan.target.width), std::int32_t(plan.target.height),
+                                             work.options.ResampleMode())) {
+        const char *text = picture.GetLastError();
+        problem = *text ? text : "cannot resize the picture";
+    }
     if (problem.empty())
         return {};
     return "saved at " + std::to_string(picture.GetWidth()) + " x " + std::to_string(picture.GetHeight()) +
@@ -148,12 +135,33 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
 {
     PictureOutcome out;
     const int degrees = profileAtoi(rotation);
-    Plan plan = planDecode(work, path, degrees);
-    if (!load(path, plan, picture, out.problem) || !turn(picture, degrees, out.problem) ||
-        !stamp(work, plan, degrees, picture, out.problem))
+    const std::uint32_t type = ImageTypeFromName(path);
+    ZvIOFile file;
+    errno = 0;
+    if (!file.Open(path.c_str(), "rb")) {
+        const int error = errno ? errno : EIO;
+        out.problem = std::strerror(error);
+        out.kind = error == ENOENT || error == ENOTDIR ? ZvErrorKind::NotFound : ZvErrorKind::Io;
+        return out;
+    }
+    Plan plan;
+    planFromHeader(work, file, type, degrees, plan);
+    if (!load(file, type, plan, picture, out))
+        return out;
+    if (plan.denominator > 1 && !decodedAsPlanned(picture, plan, degrees)) {
+        plan = Plan();
+        file.Seek(0, SEEK_FROM_START);
+        if (!load(file, type, plan, picture, out))
+            return out;
+    }
+    if (!turn(picture, degrees, out))
+        return out;
+    if (!plan.sized)
+        setShownSize(work, picture.GetWidth(), picture.GetHeight(), 0, plan);
+    if (!stamp(work, plan, picture, out))
         return out;
     if (work.options.ResizeImage)
-        out.note = resize(work, plan, degrees, picture);
+        out.note = resize(work, plan, picture);
     out.ready = true;
     return out;
 }

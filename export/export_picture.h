@@ -2,10 +2,10 @@
 #pragma once
 
 #include "caption/caption_settings.h"
+#include "imagelib/core/image.h"
 
 #include <string>
 
-class ZvImage;
 struct ExportOptions;
 
 // How the export treats each picture before it is saved.
@@ -20,11 +20,13 @@ struct PictureOutcome
 {
     bool ready = false;     // the picture may be saved
     std::string problem;    // why it may not
+    ZvErrorKind kind = ZvErrorKind::None;   // the kind of that failure
     std::string note;       // saved all the same, but not resized, and why
 };
 
 // Loads path with the type its name stands for (the content decides when
-// that fails), turns it by rotation ("-90" left, "90" right, "180"; any
+// that fails), opening it once (a JPEG that may decode at a reduced scale has
+// its header read first from the same file), turns it by rotation ("-90" left, "90" right, "180"; any
 // other value leaves it), stamps the caption at the turned picture's size
 // and resizes it when the options ask for it. A resize that cannot be done
 // (zero, negative or beyond the memory limit) leaves the picture at its

@@ -3,6 +3,7 @@
 
 #include "export/export_observer.h"
 #include "export/export_picture.h"
+#include "export/format_ready.h"
 #include "export/output_path.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 namespace {
@@ -34,6 +36,14 @@ bool fileExists(const std::string &path)
     return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
 }
 
+// One key for every spelling of a path ("out/a.JPG", "out//./a.JPG").
+std::string pathKey(const std::string &path)
+{
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    return ec ? std::filesystem::path(path).lexically_normal().string() : canonical.string();
+}
+
 class ExportRunner
 {
 public:
@@ -53,12 +63,16 @@ private:
     Step save(const ExportRow &row, ZvImage &picture, const OutputPath &out, const OutputFormat &format);
     void applyFormatSettings(ZvImage &picture, const OutputFormat &format) const;
     void endWith(ExportEnd end, std::string headline);
-    void issue(const ExportRow &row, std::string text) { mResult.issues.push_back({row.name, std::move(text)}); }
+    void issue(const ExportRow &row, std::string text, ZvErrorKind kind = ZvErrorKind::None)
+    {
+        mResult.issues.push_back({row.name, std::move(text), kind});
+    }
 
     const ExportJob &mJob;
     ExportObserver &mObserver;
     ExportOptions mOptions;
     ExportResult mResult;
+    std::map<std::string, std::string> mWritten;   // path key -> the name of the picture saved there
 };
 
 ExportResult ExportRunner::run()
@@ -69,8 +83,9 @@ ExportResult ExportRunner::run()
         mObserver.showMessage(invalid);
         return mResult;
     }
+    // A profile that cannot be written does not stop the run.
     if (mJob.profile)
-        mOptions.Save(*mJob.profile);   // a profile that cannot be written does not stop the run
+        mResult.profileNotWritten = !mOptions.Save(*mJob.profile);
     mObserver.setRange(int(mJob.rows.size()));
     mObserver.setText("Export image file:");
     for (const ExportRow &row : mJob.rows) {
@@ -98,17 +113,28 @@ ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
     if (!chooseOutput(row, format, out))
         return Step::Stop;
     mObserver.setText("Export image file:\r\n[" + row.name + "] as [" + out.shown + "]");
+    // Two pictures aimed at one name (a.bmp and a.tif both as a.JPG): the
+    // first stays, the second would replace it.
+    const auto earlier = mWritten.find(pathKey(out.path));
+    if (earlier != mWritten.end()) {
+        issue(row, "not saved: [" + out.shown + "] was already saved from [" + earlier->second + "] in this run");
+        return Step::Next;
+    }
 
     ZvImage picture;
     const PictureWork work{mOptions, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
     const PictureOutcome outcome = preparePicture(work, row.path, row.rotation, picture);
     if (!outcome.ready) {
-        issue(row, "not saved: " + outcome.problem);
+        issue(row, "not saved: " + outcome.problem, outcome.kind);
         return Step::Next;
     }
     if (!outcome.note.empty())
         issue(row, outcome.note);
     applyFormatSettings(picture, format);
+    if (!makeReadyFor(picture, format.type)) {
+        issue(row, std::string("not saved: ") + picture.GetLastError(), picture.GetErrorKind());
+        return Step::Next;
+    }
     return save(row, picture, out, format);
 }
 
@@ -148,24 +174,24 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, ZvImage &picture, co
 {
     if (fileExists(out.path)) {
         const OverwriteAnswer answer = mObserver.askOverwrite(out.path);
-        if (answer == OverwriteAnswer::No)
+        if (answer == OverwriteAnswer::No) {
+            issue(row, "not saved: [" + out.shown + "] already exists and was kept");
             return Step::Next;
+        }
         if (answer == OverwriteAnswer::Cancel) {
             mResult.end = ExportEnd::Cancelled;
             return Step::Stop;
         }
     }
     picture.SetLastError("");
-    errno = 0;
     if (picture.Save(out.path.c_str(), format.type)) {
         ++mResult.saved;
+        mWritten.emplace(pathKey(out.path), row.name);
         return Step::Next;
     }
-    const int error = errno;
-    std::string reason = picture.GetLastError();
-    if (reason.empty())
-        reason = std::string("cannot write ") + out.path + (error ? std::string(": ") + std::strerror(error) : "");
-    issue(row, "not saved: " + reason);
+    const char *reason = picture.GetLastError();
+    issue(row, std::string("not saved: ") + (*reason ? reason : "cannot write " + out.path),
+          picture.GetErrorKind() == ZvErrorKind::None ? ZvErrorKind::Io : picture.GetErrorKind());
     return Step::Next;
 }
 

@@ -3,6 +3,7 @@
 
 #include "caption/caption_settings.h"
 #include "export/export_options.h"
+#include "imagelib/core/image.h"
 
 #include <optional>
 #include <string>
@@ -41,6 +42,9 @@ struct ExportIssue
 {
     std::string name;
     std::string text;   // "not saved: ..." or "saved at W x H, not resized: ..."
+    // What failed when the library could not read, draw or write the picture;
+    // None for notes and for pictures left alone by choice or by name clash.
+    ZvErrorKind kind = ZvErrorKind::None;
 };
 
 struct ExportResult
@@ -50,6 +54,7 @@ struct ExportResult
     std::string outputFolder;           // as the summary reports it
     std::string headline;               // the summary line or the message that ended the run
     std::vector<ExportIssue> issues;    // in the order of the pictures
+    bool profileNotWritten = false;     // the job's profile could not be written
 };
 
 // The batch export behind Start: validates the options against the rows

@@ -26,7 +26,8 @@ protected:
 
     // Runs a decode or encode whose failures are thrown as ZvCodecError,
     // turning them, and an exhausted allocation, into false with the message
-    // in the last error. A failed decode leaves no half-built picture.
+    // in the last error (kind BadData, Cancelled when the escape flag stopped
+    // it, TooLarge for memory). A failed decode leaves no half-built picture.
     enum class Step { Decode, Encode };
     template <class Body> bool RunGuarded(Step step, const char *outOfMemory, Body &&body);
 };
@@ -37,9 +38,9 @@ template <class Body> bool ZvCodec::RunGuarded(Step step, const char *outOfMemor
         body();
         return true;
     } catch (const ZvCodecError &e) {
-        SetLastError(e.what());
+        SetLastError(e.what(), GetEscape() != 0 && GetEscape() != -1 ? ZvErrorKind::Cancelled : ZvErrorKind::BadData);
     } catch (const std::bad_alloc &) {
-        SetLastError(outOfMemory);
+        SetLastError(outOfMemory, ZvErrorKind::TooLarge);
     }
     if (step == Step::Decode)
         Destroy();

@@ -143,7 +143,7 @@ void *ZvImage::Create(std::uint32_t width, std::uint32_t height, std::uint32_t b
     bpp = NormalizeBpp(bpp);
 
     if (!sizeWithinLimit(width, height, bpp)) {
-        SetLastError("ZvImage::Create size limit exceeded");
+        SetLastError("ZvImage::Create size limit exceeded", ZvErrorKind::TooLarge);
         return nullptr;
     }
 
@@ -167,7 +167,7 @@ void *ZvImage::Create(std::uint32_t width, std::uint32_t height, std::uint32_t b
 
     mDib = std::malloc(GetSize());
     if (!mDib) {
-        SetLastError("ZvImage::Create can't allocate memory");
+        SetLastError("ZvImage::Create can't allocate memory", ZvErrorKind::TooLarge);
         return nullptr;
     }
     zvAdviseLargeBlock(mDib, GetSize());
@@ -297,8 +297,14 @@ std::size_t ZvImage::GetSize() const
 
 void ZvImage::SetLastError(const char *text)
 {
+    SetLastError(text, text && *text ? ZvErrorKind::BadData : ZvErrorKind::None);
+}
+
+void ZvImage::SetLastError(const char *text, ZvErrorKind kind)
+{
     if (!text)
         text = "";
+    mInfo.nErrorKind = *text ? kind : ZvErrorKind::None;
     std::strncpy(mInfo.szLastError, text, sizeof(mInfo.szLastError) - 1);
     mInfo.szLastError[sizeof(mInfo.szLastError) - 1] = '\0';
 }

@@ -18,6 +18,18 @@ class QPainter;
 class QRect;
 class ZvFile;
 
+// What kind of failure the last error reports, beside its message, so that
+// callers explain a failure without reading errno.
+enum class ZvErrorKind : std::uint8_t {
+    None,          // no failure recorded
+    NotFound,      // the file or its folder does not exist
+    Io,            // reading or writing the file failed (permissions, full disk, ...)
+    Unsupported,   // no codec for the type, or the codec cannot write this picture
+    BadData,       // the stream is not a well-formed picture of the type
+    TooLarge,      // beyond the memory limit, or memory ran out
+    Cancelled,     // stopped by the escape flag
+};
+
 // Settings and state that travel with a picture and that codecs read and write.
 struct ZvImageInfo
 {
@@ -27,6 +39,7 @@ struct ZvImageInfo
     const void *pParent = nullptr;       // the owner of a layer
     std::uint32_t dwType = 0;            // ImageType
     char szLastError[256] = {};
+    ZvErrorKind nErrorKind = ZvErrorKind::None;
     std::int32_t nProgress = 0;          // 0..100
     std::int32_t nEscape = 0;            // non-zero stops long operations; -1 = header only
     std::int32_t nBkgndIndex = -1;       // transparent palette index, -1 none
@@ -105,7 +118,11 @@ public:
     std::uint8_t *GetBits(std::uint32_t row = 0) const;
     std::size_t GetSize() const;
     const char *GetLastError() const { return mInfo.szLastError; }
+    // An empty text clears the error (kind None); any other text is BadData
+    // unless a kind is given.
     void SetLastError(const char *text);
+    void SetLastError(const char *text, ZvErrorKind kind);
+    ZvErrorKind GetErrorKind() const { return mInfo.nErrorKind; }
     const BITMAPINFOHEADER &GetHeader() const { return mHead; }
     const ZvImageInfo &GetInfo() const { return mInfo; }
 
@@ -179,12 +196,21 @@ public:
     void SelectionDelete();
 
     // Files and streams
+    // Decodes as imagetype; when that fails, as whatever the content is.
+    // A file that cannot be opened fails with strerror's text (NotFound or Io).
     bool Load(const char *filename, std::uint32_t imagetype = 0);
+    // The same from an open stream's current position; the file is read, not reopened.
+    bool Load(ZvFile *stream, std::uint32_t imagetype);
+    // Reads only the header: width and height (at the JPEG scale set) and the
+    // type, no pixels. Codecs that cannot stop after the header decode in full.
+    bool DecodeHeader(ZvFile *stream, std::uint32_t imagetype);
     bool Decode(ZvFile *stream, std::uint32_t imagetype);
     bool Decode(std::FILE *stream, std::uint32_t imagetype);
     bool Decode(std::uint8_t *buffer, std::uint32_t size, std::uint32_t imagetype);
-    // Writes a temporary file beside the target and renames it over the
-    // target only after a successful encode.
+    // Writes a temporary file beside the target (beside the file it names,
+    // when the target is a symbolic link), syncs it to the disk and renames it
+    // over that file only after a successful encode; a replaced file keeps its
+    // permission bits. A failure leaves no temporary file.
     bool Save(const char *filename, std::uint32_t imagetype);
     bool Encode(ZvFile *stream, std::uint32_t imagetype);
     bool Encode(std::FILE *stream, std::uint32_t imagetype);
@@ -228,6 +254,10 @@ private:
     bool DecodeSniffing(ZvFile *stream);
     void MoveFrom(ZvImage &src) noexcept;
 };
+
+// Removes the temporary files of the saves in progress. Async-signal-safe:
+// for a handler of a signal that ends the program.
+void ZvRemovePendingSaves();
 
 // Memory limit of Create: width * height * bpp / 256 may not exceed this.
 constexpr std::uint64_t kZvMaxImageArea = 256000000;

@@ -26,30 +26,103 @@ bool keepsFrameCount(std::uint32_t type)
     return type == ZV_TYPE_GIF || type == ZV_TYPE_ICO || type == ZV_TYPE_TIF;
 }
 
+// Where the saves in progress keep their temporary files, for
+// ZvRemovePendingSaves. A slot is Free, Filling while its name is written,
+// or Ready while the file may exist.
+constexpr int kPendingSlots = 16;
+enum SlotState : int { kFree, kFilling, kReady };
+std::atomic<int> sSlotState[kPendingSlots];
+char sSlotPath[kPendingSlots][4096];
+
+int claimSlot(const std::string &path)
+{
+    if (path.size() >= sizeof(sSlotPath[0]))
+        return -1;
+    for (int i = 0; i < kPendingSlots; ++i) {
+        int expected = kFree;
+        if (sSlotState[i].compare_exchange_strong(expected, kFilling)) {
+            std::memcpy(sSlotPath[i], path.c_str(), path.size() + 1);
+            sSlotState[i].store(kReady);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void releaseSlot(int slot)
+{
+    if (slot >= 0)
+        sSlotState[slot].store(kFree);
+}
+
+// The file a save writes: the target itself, or the file a symbolic link
+// (or a chain of them) names, so that the link stays a link.
+std::string resolveLinks(std::string path)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string link(std::size_t(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+        if (n <= 0 || std::size_t(n) >= link.size())
+            return path;
+        link.resize(std::size_t(n));
+        const std::size_t slash = path.rfind('/');
+        path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+    }
+    return path;
+}
+
+std::string folderOfPath(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// Makes a rename in folder durable; a folder that cannot be opened or
+// synced (some file systems refuse) leaves the rename as the system keeps it.
+void syncFolder(const std::string &folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 // A temporary file beside the target, created with the permissions a new
-// file would get (or the target's own), that a successful save renames
-// over the target. Hidden and with no picture extension, so folder
-// browsers ignore it while it exists.
+// file would get (or the target's own), that a successful save syncs and
+// renames over the target. Hidden and with no picture extension, so folder
+// browsers ignore it while it exists. Failures leave their text in mProblem.
 class TempSibling
 {
 public:
     explicit TempSibling(const std::string &target)
-        : mTarget(target)
+        : mTarget(resolveLinks(target))
     {
         static std::atomic<unsigned> sCounter{0};
-        const std::size_t slash = target.rfind('/');
-        const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-        const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+        const std::string dir = folderOfPath(mTarget) == "." ? std::string() : folderOfPath(mTarget);
+        const std::string base = mTarget.substr(dir.size());
         struct stat st;
-        const bool exists = ::stat(target.c_str(), &st) == 0;
-        if (exists && !S_ISREG(st.st_mode))
+        const bool exists = ::stat(mTarget.c_str(), &st) == 0;
+        if (exists && !S_ISREG(st.st_mode)) {
+            fail(EISDIR);
             return;
+        }
         for (int attempt = 0; attempt < 100 && mFd < 0; ++attempt) {
-            mPath = dir + "." + base + ".zvtmp" + std::to_string(::getpid()) + "-" +
-                    std::to_string(sCounter++);
+            mPath = dir + "." + base + ".zvtmp" + std::to_string(::getpid()) + "-" + std::to_string(sCounter++);
+            mSlot = claimSlot(mPath);
             mFd = ::open(mPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (mFd < 0 && errno != EEXIST)
-                break;
+            if (mFd < 0) {
+                const int error = errno;
+                releaseSlot(mSlot);
+                mSlot = -1;
+                if (error != EEXIST) {
+                    fail(error);
+                    break;
+                }
+            }
         }
         if (mFd >= 0 && exists)
             ::fchmod(mFd, st.st_mode & 07777);
@@ -62,6 +135,7 @@ public:
             ::close(mFd);
         if (!mCommitted && mFd >= 0)
             ::unlink(mPath.c_str());
+        releaseSlot(mSlot);
     }
     std::FILE *Stream()
     {
@@ -73,51 +147,117 @@ public:
     {
         if (!mFp)
             return false;
-        const bool written = std::fflush(mFp) == 0 && std::ferror(mFp) == 0;
+        errno = 0;
+        const bool written = std::fflush(mFp) == 0 && std::ferror(mFp) == 0 && ::fsync(mFd) == 0;
+        const int writeError = errno;
         const bool closed = std::fclose(mFp) == 0;
+        const int closeError = errno;
         mFp = nullptr;
         mFd = -1;
         if (!written || !closed) {
             ::unlink(mPath.c_str());
+            fail(!written ? writeError : closeError);
             return false;
         }
         if (::rename(mPath.c_str(), mTarget.c_str()) != 0) {
+            fail(errno);
             ::unlink(mPath.c_str());
             return false;
         }
         mCommitted = true;
+        syncFolder(folderOfPath(mTarget));
         return true;
     }
+    const std::string &Problem() const { return mProblem; }
+    ZvErrorKind Kind() const { return mKind; }
 
 private:
+    void fail(int error)
+    {
+        mKind = error == ENOENT || error == ENOTDIR ? ZvErrorKind::NotFound : ZvErrorKind::Io;
+        mProblem = "cannot write " + mTarget + ": " + std::strerror(error ? error : EIO);
+    }
+
     std::string mTarget;
     std::string mPath;
+    std::string mProblem;
+    ZvErrorKind mKind = ZvErrorKind::Io;
     int mFd = -1;
+    int mSlot = -1;
     std::FILE *mFp = nullptr;
     bool mCommitted = false;
 };
 
+// A codec's failure as the caller sees it: a stream error is I/O, memory and
+// cancelling stay as the codec said, anything else is fallback.
+ZvErrorKind failureKind(const ZvImage &codec, ZvFile *stream, ZvErrorKind fallback)
+{
+    const ZvErrorKind kind = codec.GetErrorKind();
+    if (kind == ZvErrorKind::TooLarge || kind == ZvErrorKind::Cancelled)
+        return kind;
+    if (stream && stream->Error())
+        return ZvErrorKind::Io;
+    if (codec.GetEscape() != 0 && codec.GetEscape() != -1)
+        return ZvErrorKind::Cancelled;
+    return fallback;
+}
+
+ZvErrorKind openErrorKind(int error)
+{
+    return error == ENOENT || error == ENOTDIR ? ZvErrorKind::NotFound : ZvErrorKind::Io;
+}
+
 } // namespace
+
+void ZvRemovePendingSaves()
+{
+    for (int i = 0; i < kPendingSlots; ++i) {
+        if (sSlotState[i].load() == kReady)
+            ::unlink(sSlotPath[i]);
+    }
+}
 
 bool ZvImage::Load(const char *filename, std::uint32_t imagetype)
 {
     if (!filename)
         return false;
+    ZvIOFile file;
+    errno = 0;
+    if (!file.Open(filename, "rb")) {
+        const int error = errno ? errno : EIO;
+        SetLastError(std::strerror(error), openErrorKind(error));
+        return false;
+    }
+    return Load(&file, imagetype);
+}
+
+bool ZvImage::Load(ZvFile *stream, std::uint32_t imagetype)
+{
+    if (!stream)
+        return false;
+    const std::int64_t start = stream->Tell();
     if (imagetype > 0 && imagetype < ZV_MAX_TYPES) {
-        ZvIOFile file;
-        if (!file.Open(filename, "rb"))
-            return false;
-        if (Decode(&file, imagetype))
+        if (Decode(stream, imagetype))
             return true;
+        if (GetErrorKind() == ZvErrorKind::Cancelled || GetErrorKind() == ZvErrorKind::Io)
+            return false;
+        stream->Seek(start, SEEK_FROM_START);
     }
     char saved[sizeof(mInfo.szLastError)];
     std::memcpy(saved, mInfo.szLastError, sizeof(saved));
-    ZvIOFile file;
-    if (!file.Open(filename, "rb"))
-        return false;
-    const bool ok = Decode(&file, ZV_TYPE_UNKNOWN);
+    const ZvErrorKind savedKind = GetErrorKind();
+    const bool ok = Decode(stream, ZV_TYPE_UNKNOWN);
     if (!ok && imagetype != ZV_TYPE_UNKNOWN)
-        std::memcpy(mInfo.szLastError, saved, sizeof(saved));
+        SetLastError(saved, savedKind);
+    return ok;
+}
+
+bool ZvImage::DecodeHeader(ZvFile *stream, std::uint32_t imagetype)
+{
+    const std::int32_t escape = GetEscape();
+    SetEscape(-1);
+    const bool ok = Decode(stream, imagetype);
+    SetEscape(escape);
     return ok;
 }
 
@@ -128,7 +268,7 @@ bool ZvImage::Decode(ZvFile *stream, std::uint32_t imagetype)
     if (imagetype == ZV_TYPE_UNKNOWN)
         return DecodeSniffing(stream);
     if (imagetype >= ZV_MAX_TYPES) {
-        SetLastError("Decode: Unknown or wrong format");
+        SetLastError("Decode: Unknown or wrong format", ZvErrorKind::Unsupported);
         return false;
     }
     return DecodeTyped(stream, imagetype);
@@ -138,7 +278,7 @@ bool ZvImage::DecodeTyped(ZvFile *stream, std::uint32_t imagetype)
 {
     std::unique_ptr<ZvCodec> codec = ZvMakeCodec(imagetype);
     if (!codec) {
-        SetLastError("Decode: Unknown or wrong format");
+        SetLastError("Decode: Unknown or wrong format", ZvErrorKind::Unsupported);
         return false;
     }
     codec->CopyInfo(*this);
@@ -147,7 +287,7 @@ bool ZvImage::DecodeTyped(ZvFile *stream, std::uint32_t imagetype)
         Transfer(*codec);
         return true;
     }
-    SetLastError(codec->GetLastError());
+    SetLastError(codec->GetLastError(), failureKind(*codec, stream, ZvErrorKind::BadData));
     if (keepsFrameCount(imagetype))
         mInfo.nNumFrames = codec->GetNumFrames();
     return false;
@@ -167,7 +307,7 @@ bool ZvImage::DecodeSniffing(ZvFile *stream)
         }
         stream->Seek(start, SEEK_FROM_START);
     }
-    SetLastError("Decode: Unknown or wrong format");
+    SetLastError("Decode: Unknown or wrong format", ZvErrorKind::Unsupported);
     return false;
 }
 
@@ -187,16 +327,23 @@ bool ZvImage::Decode(std::uint8_t *buffer, std::uint32_t size, std::uint32_t ima
 
 bool ZvImage::Save(const char *filename, std::uint32_t imagetype)
 {
-    if (!filename || !*filename)
+    if (!filename || !*filename) {
+        SetLastError("Save: no file name", ZvErrorKind::NotFound);
         return false;
+    }
     TempSibling temp(filename);
     std::FILE *fp = temp.Stream();
-    if (!fp)
+    if (!fp) {
+        SetLastError(temp.Problem().c_str(), temp.Kind());
         return false;
+    }
     ZvIOFile file(fp);
     if (!Encode(&file, imagetype))
         return false;
-    return temp.Commit();
+    if (temp.Commit())
+        return true;
+    SetLastError(temp.Problem().c_str(), temp.Kind());
+    return false;
 }
 
 bool ZvImage::Encode(ZvFile *stream, std::uint32_t imagetype)
@@ -205,13 +352,14 @@ bool ZvImage::Encode(ZvFile *stream, std::uint32_t imagetype)
     if (imagetype > 0 && imagetype < ZV_MAX_TYPES)
         codec = ZvMakeCodec(imagetype);
     if (!codec) {
-        SetLastError("Encode: Unknown format");
+        SetLastError("Encode: Unknown format", ZvErrorKind::Unsupported);
         return false;
     }
     codec->Ghost(this);
     const bool ok = codec->Encode(stream);
+    // An encoder that fails without a write error refuses this picture.
     if (!ok)
-        SetLastError(codec->GetLastError());
+        SetLastError(codec->GetLastError(), failureKind(*codec, stream, ZvErrorKind::Unsupported));
     return ok;
 }
 

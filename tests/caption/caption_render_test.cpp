@@ -143,15 +143,61 @@ TEST(CaptionRender, IndexedPicturesComeBackTrueColourWithTheirColours)
     }
 }
 
-TEST(CaptionRender, EmptyTextStillGivesATrueColourPictureWithoutAlpha)
+std::uint8_t alphaAt(const ZvImage &img, int x, int y)
 {
-    ZvImage picture = makePattern24(30, 20);
-    ASSERT_TRUE(picture.AlphaCreate());
-    const Rgb8 before = toRgb(picture);
-    ASSERT_TRUE(DrawCaptionOnPicture(picture, RECT{5, 5, 25, 15}, caption("", kNoBackColor, 0)));
-    EXPECT_EQ(picture.GetBpp(), 24u);
-    EXPECT_FALSE(picture.AlphaIsValid());
-    EXPECT_EQ(toRgb(picture), before);
+    return img.AlphaGet(x, int(img.GetHeight()) - 1 - y);
+}
+
+// Transparency survives the caption as an alpha plane: what was clear stays
+// clear, the box and the text are opaque, also where the text has the old
+// transparent colour.
+TEST(CaptionRender, TransparencyIsKeptAndTheCaptionIsOpaque)
+{
+    ZvImage indexed = makePatternIndexed(40, 30, 8);
+    indexed.SetTransIndex(indexed.GetPixelIndex(3, 30 - 1 - 2));
+    ZvImage keyed = makePattern24(40, 30);
+    keyed.SetTransColor(keyed.GetPixelColor(3, 30 - 1 - 2, false));
+    keyed.SetTransIndex(0);
+    for (ZvImage *picture : {&indexed, &keyed}) {
+        const RGBQUAD key = picture->GetTransColor();
+        const COLORREF keyColour = RGB(key.rgbRed, key.rgbGreen, key.rgbBlue);
+        const Rgb8 before = toRgb(*picture);
+        ASSERT_TRUE(DrawCaptionOnPicture(*picture, RECT{20, 0, 40, 12}, caption("", keyColour, 0)));
+        ASSERT_TRUE(picture->AlphaIsValid());
+        EXPECT_EQ(picture->GetTransIndex(), -1);
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const bool inBox = x >= 20 && y < 12;
+                const bool clear = !inBox && at(before, x, y) == keyColour;
+                ASSERT_EQ(alphaAt(*picture, x, y), clear ? 0 : 255) << x << "," << y;
+                ASSERT_EQ(at(*picture, x, y), inBox ? keyColour : at(before, x, y)) << x << "," << y;
+            }
+        }
+    }
+    // Text laid over clear pixels: its pixels become visible in its colour,
+    // the clear pixels it does not reach keep their hidden colour.
+    ZvImage clear = makePattern24(60, 30);
+    ASSERT_TRUE(clear.AlphaCreate());
+    std::memset(clear.AlphaGetPointer(), 0, 60 * 30);
+    const Rgb8 before = toRgb(clear);
+    ASSERT_TRUE(DrawCaptionOnPicture(clear, RECT{0, 0, 60, 30}, caption("II", kNoBackColor, kRed)));
+    int opaqueRed = 0, untouched = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            const std::uint8_t a = alphaAt(clear, x, y);
+            const COLORREF c = at(clear, x, y);
+            if (a == 255 && c == kRed)
+                ++opaqueRed;
+            else if (a == 0 && c == at(before, x, y))
+                ++untouched;
+            // Edge pixels are partly clear but still the text's colour.
+            if (a > 0) {
+                ASSERT_TRUE(GetRValue(c) >= 250 && GetGValue(c) <= 3 && GetBValue(c) <= 3) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(opaqueRed, 20);
+    EXPECT_GT(untouched, 60 * 30 - 200);
 }
 
 TEST(CaptionRender, PictureWithoutPixelsOrGhostIsRefused)

@@ -6,7 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -57,18 +63,6 @@ ZvImage loaded(const std::string &path)
 
 } // namespace
 
-TEST(BatchCli, HelpExplainsEveryOption)
-{
-    const Outcome r = batch({"--help"});
-    EXPECT_EQ(r.status, 0);
-    for (const char *option :
-         {"--text", "--no-caption", "--font ", "--font-height", "--bold", "--italic", "--underline", "--strikeout",
-          "--text-color", "--back-color", "--align", "--anchor", "--offsets", "--rotate", "--list", "--profile",
-          "--save-profile", "--folder", "--same-folder", "--prefix", "--keep-names", "--format", "--jpeg-quality",
-          "--dpi", "--resize", "--unit", "--stretch", "--keep-aspect", "--quality", "--overwrite"})
-        EXPECT_TRUE(contains(r.out, option)) << option;
-}
-
 TEST(BatchCli, UsageErrorsNameTheOption)
 {
     const std::string dir = freshFolder("cli-usage");
@@ -90,6 +84,8 @@ TEST(BatchCli, UsageErrorsNameTheOption)
         {{"--text", "x", "--no-caption", "a.png"}, "--no-caption: cannot be combined with --text"},
         {{"--list", dir + "/list.txt"}, "--list: " + dir + "/list.txt: line 2: rotation must be 0, 90, -90 or 180"},
         {{"--profile", dir + "/none.ini", "a.png"}, "--profile: cannot read " + dir + "/none.ini"},
+        {{"--prefix", "P", "--same-folder", "a.png"}, "--prefix: counter names need --folder, not --same-folder"},
+        {{"--same-folder", "--prefix", "P", "a.png"}, "--prefix: counter names need --folder, not --same-folder"},
     };
     for (const auto &c : cases) {
         const Outcome r = batch(c.args);
@@ -111,6 +107,34 @@ TEST(BatchCli, ValidationMessagesExitWithTwoAndWriteNothing)
     EXPECT_EQ(r.err, "You must specify filename prefix!\n");
     r = batch({"--folder", dir});
     EXPECT_EQ(r.err, "You must select image file at first!\n");
+    r = batch({"--folder", dir, "--prefix", "trip/", picture});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Invalid filename prefix [trip/]: it cannot contain \"/\"!\n");
+    r = batch({});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "usage: zelventa-batch [OPTIONS] PICTURE...\nTry 'zelventa-batch --help' for the options.\n");
+}
+
+// The first command line a user types: a text and a colour, nothing else.
+TEST(BatchCli, TheDefaultBoxIsStampedWhereTheHelpSays)
+{
+    const std::string src = freshFolder("cli-default-src"), out = freshFolder("cli-default-out");
+    ASSERT_TRUE(solidPicture(400, 200, RGB(255, 255, 255)).Save((src + "/white.png").c_str(), ZV_TYPE_PNG));
+    const Outcome r = batch({"--folder", out, "--text", "Hello", "--back-color", "ffff00", src + "/white.png"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const ZvImage result = loaded(out + "/white.png");
+    constexpr COLORREF kYellow = RGB(255, 255, 0), kWhite = RGB(255, 255, 255);
+    EXPECT_EQ(colourAt(result, 40, 40), kYellow);
+    EXPECT_EQ(colourAt(result, 339, 79), kYellow);
+    EXPECT_EQ(colourAt(result, 39, 60), kWhite);
+    EXPECT_EQ(colourAt(result, 200, 39), kWhite);
+    EXPECT_EQ(colourAt(result, 340, 60), kWhite);
+    EXPECT_EQ(colourAt(result, 200, 80), kWhite);
+    int dark = 0;   // the text, black on the box
+    for (int y = 40; y < 80; ++y)
+        for (int x = 40; x < 340; ++x)
+            dark += GetRValue(colourAt(result, x, y)) < 100;
+    EXPECT_GT(dark, 50);
 }
 
 TEST(BatchCli, ARunPrintsProgressAndTheSummaryAndStampsTheCaption)
@@ -122,7 +146,7 @@ TEST(BatchCli, ARunPrintsProgressAndTheSummaryAndStampsTheCaption)
     const Outcome r = batch({"--folder", out, "--prefix", "Trip", "--format", "bmp", "--text", "", "--back-color",
                          "#FF0000", "--anchor", "bottom-right", "--offsets", "30,20,10,5", src + "/a.png", "--list",
                          src + "/list.txt", src + "/missing.png"});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 3) << r.err;   // one picture was not saved
     EXPECT_EQ(r.out, "2 files saved to [" + out + "]!\n");
     EXPECT_TRUE(contains(r.err, "Export image file: [a.png] as [Trip0000.BMP]\n"));
     EXPECT_TRUE(contains(r.err, "Export image file: [b.png] as [Trip0001.BMP]\n"));
@@ -140,11 +164,11 @@ TEST(BatchCli, ProfilesAreWrittenAfterValidationAndReadWithOverrides)
     const std::string src = freshFolder("cli-prof-src"), out = freshFolder("cli-prof-out");
     const std::string picture = writePicture(src + "/a.png", 40, 20, ZV_TYPE_PNG);
     Outcome r = batch({"--folder", out, "--quality", "high", "--resize", "50,x", "--unit", "percent", "--keep-aspect",
-                   "by-width", "--format", "tga", "--save-profile", src + "/p.ini", "--no-caption", picture});
+                   "by-width", "--format", "tga", "--dpi", "150,120", "--save-profile", src + "/p.ini", "--no-caption", picture});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readFile(src + "/p.ini"),
               "[Export Option]\nSaveFolder=" + out + "\nSavePrifix=-1\nSaveFormat=7\nJpegQuality=90\n"
-              "XResolution=72\nYResolution=72\nResizeImage=1\nResizeWidth=50\nResizeHeight=x\nUnit=1\n"
+              "XResolution=150\nYResolution=120\nResizeImage=1\nResizeWidth=50\nResizeHeight=x\nUnit=1\n"
               "AllowStretch=1\nAspectRatio=1\nRestrictWidth=0\nRestrictHeight=1\nQuality=2\n");
     EXPECT_EQ(loaded(out + "/a.TGA").GetWidth(), 20u);
 
@@ -169,7 +193,7 @@ TEST(BatchCli, OverwriteAnswers)
     EXPECT_EQ(r.out, "0 files saved to [" + src + "/]!\n");
     EXPECT_EQ(readFile(picture), before);
     r = batch(with({"--overwrite", "cancel"}));
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.out, "0 files saved to [" + src + "/]!\n");
     r = batch(with({"--overwrite", "ask"}), "maybe\nn\n");
     EXPECT_TRUE(contains(r.err, "File already exists,overwrite?"));
@@ -188,4 +212,60 @@ TEST(BatchCli, AnOutputFolderThatCannotBeUsedExitsWithOne)
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(contains(r.err, "Cannot write into the output folder [" + src + "/absent]: No such file or directory\n"));
     EXPECT_FALSE(fs::exists(src + "/absent"));
+}
+
+// On a terminal the progress is one bar line redrawn in place, cleared
+// before the summary; `script` gives the program a terminal.
+TEST(BatchCli, OnATerminalTheProgressIsABarRedrawnInPlace)
+{
+    const std::string src = freshFolder("cli-bar-src"), out = freshFolder("cli-bar-out");
+    writePicture(src + "/a.png", 8, 8, ZV_TYPE_PNG);
+    writePicture(src + "/b.png", 8, 8, ZV_TYPE_PNG);
+    const std::string command = quoted(std::string(ZV_BINARY_DIR) + "/app/zelventa-batch") + " --folder " +
+                                quoted(out) + " --no-caption --format bmp " + quoted(src + "/a.png") + " " +
+                                quoted(src + "/b.png");
+    std::string shown;
+    ASSERT_EQ(runCommand("script -qec " + quoted(command) + " /dev/null </dev/null", &shown), 0) << shown;
+    const std::string bar0 = "\r[------------------------]   0% [a.png] as [a.BMP]\x1b[K";
+    const std::string bar50 = "\r[############------------]  50% [b.png] as [b.BMP]\x1b[K";
+    const std::string bar100 = "\r[########################] 100% [b.png] as [b.BMP]\x1b[K";
+    const std::size_t at0 = shown.find(bar0), at50 = shown.find(bar50), at100 = shown.find(bar100);
+    ASSERT_NE(at0, std::string::npos) << shown;
+    ASSERT_NE(at50, std::string::npos) << shown;
+    ASSERT_NE(at100, std::string::npos) << shown;
+    EXPECT_LT(at0, at50);
+    EXPECT_LT(at50, at100);
+    EXPECT_NE(shown.find("\r\x1b[K2 files saved to [" + out + "]!"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("Export image file"), std::string::npos);   // no log lines on a terminal
+}
+
+// A second Ctrl-C ends the program at once, in the middle of a save, and
+// leaves neither the temporary file nor a partial picture behind.
+TEST(BatchCli, ASecondInterruptDuringASaveLeavesNoTemporaryFile)
+{
+    const std::string src = freshFolder("cli-int-src"), out = freshFolder("cli-int-out");
+    ASSERT_TRUE(makeNoise(3000, 3000, 24, 7).Save((src + "/big.bmp").c_str(), ZV_TYPE_BMP));
+    const std::string tool = std::string(ZV_BINARY_DIR) + "/app/zelventa-batch";
+    std::vector<std::string> args = {tool, "--folder", out, "--no-caption", "--format", "png", src + "/big.bmp"};
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, tool.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    bool sawTemporary = false;
+    for (int i = 0; i < 30000 && !sawTemporary; ++i) {
+        for (const auto &e : fs::directory_iterator(out))
+            sawTemporary = sawTemporary || e.path().filename().string().find(".zvtmp") != std::string::npos;
+        if (!sawTemporary)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ::kill(pid, SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(sawTemporary);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_TRUE(fs::is_empty(out));
 }

@@ -43,35 +43,63 @@ TEST(ExportOptions, NothingStoredGivesTheDefaults)
     EXPECT_EQ(o.Validate(3), "You must specify output folder!");
 }
 
+// Every field away from its default and from its neighbours, so that a
+// value stored or read under another key shows.
 TEST(ExportOptions, SaveWritesFifteenKeysInOrderAndLoadsBack)
 {
     ProfileStore store = freshStore("roundtrip");
     ExportOptions o;
-    o.FolderMode = 0;
-    o.OutputFolder = "/lost";
+    o.FolderMode = 1;
+    o.OutputFolder = "/trip out";
     o.NameMode = 1;
     o.Prefix = "Trip";
     o.Format = 5;
+    o.JpegQuality = 33;
+    o.XResolution = 150;
+    o.YResolution = 151;
     o.ResizeImage = true;
     o.ResizeWidth = "12x";
-    o.AspectRatio = true;
+    o.ResizeHeight = "34";
+    o.Unit = 1;
     o.AllowStretch = false;
+    o.AspectRatio = true;
+    o.RestrictWidth = false;
+    o.RestrictHeight = true;
+    o.Quality = 2;
     ASSERT_TRUE(o.Save(store));
     EXPECT_EQ(readFile(store.path()),
-              "[Export Option]\nSaveFolder=-1\nSavePrifix=Trip\nSaveFormat=5\nJpegQuality=90\n"
-              "XResolution=72\nYResolution=72\nResizeImage=1\nResizeWidth=12x\nResizeHeight=600\n"
-              "Unit=0\nAllowStretch=0\nAspectRatio=1\nRestrictWidth=1\nRestrictHeight=0\nQuality=1\n");
+              "[Export Option]\nSaveFolder=/trip out\nSavePrifix=Trip\nSaveFormat=5\nJpegQuality=33\n"
+              "XResolution=150\nYResolution=151\nResizeImage=1\nResizeWidth=12x\nResizeHeight=34\n"
+              "Unit=1\nAllowStretch=0\nAspectRatio=1\nRestrictWidth=0\nRestrictHeight=1\nQuality=2\n");
     ExportOptions back;
     back.Load(store);
-    EXPECT_EQ(back.FolderMode, 0);
-    EXPECT_EQ(back.OutputFolder, "");   // the folder text is not kept in folder mode 0
+    EXPECT_EQ(back.FolderMode, 1);
+    EXPECT_EQ(back.OutputFolder, "/trip out");
     EXPECT_EQ(back.NameMode, 1);
     EXPECT_EQ(back.Prefix, "Trip");
     EXPECT_EQ(back.Format, 5);
+    EXPECT_EQ(back.JpegQuality, 33);
+    EXPECT_EQ(back.XResolution, 150);
+    EXPECT_EQ(back.YResolution, 151);
     EXPECT_TRUE(back.ResizeImage);
     EXPECT_EQ(back.ResizeWidth, "12x");
+    EXPECT_EQ(back.ResizeHeight, "34");
+    EXPECT_EQ(back.Unit, 1);
     EXPECT_FALSE(back.AllowStretch);
     EXPECT_TRUE(back.AspectRatio);
+    EXPECT_FALSE(back.RestrictWidth);
+    EXPECT_TRUE(back.RestrictHeight);
+    EXPECT_EQ(back.Quality, 2);
+
+    // Folder mode 0 and names kept: the folder text and the prefix are not kept.
+    o.FolderMode = 0;
+    o.NameMode = 0;
+    ASSERT_TRUE(o.Save(store));
+    back.Load(store);
+    EXPECT_EQ(back.FolderMode, 0);
+    EXPECT_EQ(back.OutputFolder, "");
+    EXPECT_EQ(back.NameMode, 0);
+    EXPECT_EQ(back.Prefix, "Photo");
 }
 
 TEST(ExportOptions, StoredTextIsReadLikeTheDialogReadsIt)
@@ -104,6 +132,10 @@ TEST(ExportOptions, ValidationRunsInItsOrder)
     EXPECT_EQ(o.Validate(0), "You must specify filename prefix!");
     o.Prefix = "P";
     EXPECT_EQ(o.Validate(0), "You must select image file at first!");
+    EXPECT_EQ(o.Validate(1), "");
+    o.Prefix = "trip/";
+    EXPECT_EQ(o.Validate(1), "Invalid filename prefix [trip/]: it cannot contain \"/\"!");
+    o.NameMode = 0;   // names kept: the prefix is not used
     EXPECT_EQ(o.Validate(1), "");
     o.FolderMode = 0;
     o.OutputFolder.clear();

@@ -51,6 +51,33 @@ ZvImage loaded(const std::string &path)
     return picture;
 }
 
+// Whether pixel (x, y), counted from the top row, is see-through.
+bool clearAt(const ZvImage &p, int x, int y)
+{
+    const int row = int(p.GetHeight()) - 1 - y;
+    if (p.AlphaIsValid())
+        return p.AlphaGet(x, row) < 128;
+    if (p.GetTransIndex() < 0)
+        return false;
+    if (p.IsIndexed())
+        return p.GetPixelIndex(x, row) == p.GetTransIndex();
+    const RGBQUAD k = p.GetTransColor(), c = p.GetPixelColor(x, row, false);
+    return k.rgbRed == c.rgbRed && k.rgbGreen == c.rgbGreen && k.rgbBlue == c.rgbBlue;
+}
+
+// An 8-bit picture with palette (entry -> colour) and pixel(x, y) -> entry, y from the top.
+template <class Pixel> ZvImage indexedPicture(int w, int h, const std::vector<COLORREF> &palette, Pixel pixel)
+{
+    ZvImage picture(std::uint32_t(w), std::uint32_t(h), 8, ZV_TYPE_GIF);
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        picture.SetPaletteColor(std::uint8_t(i), RGBQUAD{GetBValue(palette[i]), GetGValue(palette[i]),
+                                                         GetRValue(palette[i]), 0});
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            picture.SetPixelIndex(x, h - 1 - y, std::uint8_t(pixel(x, y)));
+    return picture;
+}
+
 } // namespace
 
 TEST(ExportRun, CounterNamesInAnEmptyFolderAndTheSummary)
@@ -98,7 +125,9 @@ TEST(ExportRun, OriginalFormatInTheSourceFolderAsksAndAnswersAreKept)
     ExportResult r = RunExport(job, no);
     EXPECT_EQ(no.asked, (std::vector<std::string>{rows[0].path, rows[1].path, rows[2].path}));
     EXPECT_EQ(r.saved, 0);
-    EXPECT_EQ(no.messages.back(), "0 files saved to [" + src + "/]!");
+    EXPECT_EQ(no.messages.back(), "0 files saved to [" + src + "/]!\n[a.png] not saved: [a.png] already exists and was kept"
+                                  "\n[b.png] not saved: [b.png] already exists and was kept"
+                                  "\n[c.png] not saved: [c.png] already exists and was kept");
     EXPECT_EQ(readFile(rows[1].path), before);
 
     ScriptObserver mixed;
@@ -165,24 +194,6 @@ TEST(ExportRun, CaptionBoxLandsOnTheTurnedPictureAndNowhereElse)
     }
 }
 
-TEST(ExportRun, TheResizeIsComputedOnTheTurnedPicture)
-{
-    const std::string src = freshFolder("turn-src"), out = freshFolder("turn-out");
-    ExportJob job;
-    job.rows = {rowFor(writePicture(src + "/wide.png", 80, 40, ZV_TYPE_PNG), "-90")};
-    job.options.OutputFolder = out;
-    job.options.ResizeImage = true;
-    job.options.AspectRatio = true;
-    job.options.ResizeHeight = "20";
-    job.caption = redBox();
-    ScriptObserver obs;
-    ASSERT_EQ(RunExport(job, obs).saved, 1);
-    const ZvImage result = loaded(out + "/wide.png");
-    EXPECT_EQ(result.GetWidth(), 10u);
-    EXPECT_EQ(result.GetHeight(), 20u);
-    EXPECT_EQ(result.GetBpp(), 24u);
-}
-
 TEST(ExportRun, UnreadableAndUnwritablePicturesAreReportedAndTheRunGoesOn)
 {
     const std::string src = freshFolder("bad-src"), out = freshFolder("bad-out");
@@ -204,10 +215,14 @@ TEST(ExportRun, UnreadableAndUnwritablePicturesAreReportedAndTheRunGoesOn)
     ASSERT_EQ(r.issues.size(), 3u);
     EXPECT_EQ(r.issues[0].name, "missing.jpg");
     EXPECT_EQ(r.issues[0].text, "not saved: No such file or directory");
+    EXPECT_EQ(r.issues[0].kind, ZvErrorKind::NotFound);
     EXPECT_EQ(r.issues[1].name, "broken.jpg");
     EXPECT_EQ(r.issues[1].text.rfind("not saved: ", 0), 0u);
     EXPECT_GT(r.issues[1].text.size(), 11u);
+    EXPECT_EQ(r.issues[1].kind, ZvErrorKind::BadData);
     EXPECT_EQ(r.issues[2].name, "good.png");
+    EXPECT_EQ(r.issues[2].text, "not saved: cannot write " + out + "/good.BMP: Is a directory");
+    EXPECT_EQ(r.issues[2].kind, ZvErrorKind::Io);
     const std::string message = obs.messages.back();
     EXPECT_EQ(message.substr(0, message.find('\n')), "1 files saved to [" + out + "]!");
     EXPECT_NE(message.find("\n[missing.jpg] not saved: No such file or directory"), std::string::npos);
@@ -365,4 +380,121 @@ TEST(ExportRun, OptionsChangedDuringTheRunTakeEffectOnLaterPictures)
     EXPECT_EQ(RunExport(job, obs).saved, 2);
     EXPECT_TRUE(fs::exists(out + "/a.PNG"));
     EXPECT_TRUE(fs::exists(out + "/b.TGA"));
+}
+
+// The left half of the source is clear and its transparent colour is the
+// red of the box drawn there: the box stays visible, the rest stays clear.
+TEST(ExportRun, TransparencySurvivesTheCaptionInEveryFormatThatHoldsIt)
+{
+    const std::string src = freshFolder("alpha-src"), out = freshFolder("alpha-out");
+    // Black is visible too, so a GIF cannot take it for the transparent colour.
+    std::vector<COLORREF> palette = {kRed, RGB(0, 0, 0)};
+    for (int i = 2; i < 256; ++i)
+        palette.push_back(RGB(0, i, 255 - i));
+    ZvImage source = indexedPicture(40, 30, palette, [](int x, int y) { return x < 20 ? 0 : 1 + (x + y) % 50; });
+    source.SetTransIndex(0);
+    ASSERT_TRUE(source.Save((src + "/a.gif").c_str(), ZV_TYPE_GIF));
+    CaptionSettings box = redBox();
+    box.anchor = CaptionAnchor::TopLeft;
+    box.offsets = {5, 5, 15, 10};
+    for (int format : {2, 4, 5, 7}) {
+        ExportJob job;
+        job.rows = {rowFor(src + "/a.gif")};
+        job.options.OutputFolder = out;
+        job.options.Format = format;
+        job.caption = box;
+        ScriptObserver obs;
+        ASSERT_EQ(RunExport(job, obs).saved, 1) << format;
+        const ZvImage result = loaded(out + "/a" + exportFormat(format).extension);
+        EXPECT_TRUE(clearAt(result, 2, 20)) << format;
+        EXPECT_TRUE(clearAt(result, 15, 7)) << format;   // just right of the box
+        EXPECT_FALSE(clearAt(result, 14, 7)) << format;
+        EXPECT_EQ(colourAt(result, 14, 9), kRed) << format;
+        EXPECT_FALSE(clearAt(result, 5, 5)) << format;
+        EXPECT_FALSE(clearAt(result, 30, 20)) << format;
+        EXPECT_EQ(colourAt(result, 30, 20), RGB(0, 0, 0)) << format;
+    }
+}
+
+// 8 x 8 blocks, so that the JPEG's blocks hold one colour each.
+TEST(ExportRun, IndexedPicturesAreSavedAsJpegInColourOrGrey)
+{
+    const std::string src = freshFolder("indexed-src"), out = freshFolder("indexed-out");
+    const auto checker = [](int x, int y) { return (x / 8 + y / 8) % 2; };
+    ZvImage colour = indexedPicture(32, 24, {RGB(200, 30, 30), RGB(20, 40, 220)}, checker);
+    ZvImage scan(32, 24, 1, ZV_TYPE_BMP);
+    scan.SetPaletteColor(0, RGBQUAD{0, 0, 0, 0});
+    scan.SetPaletteColor(1, RGBQUAD{255, 255, 255, 0});
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x)
+            scan.SetPixelIndex(x, 23 - y, std::uint8_t(checker(x, y)));
+    ZvImage grey = indexedPicture(32, 24, {RGB(60, 60, 60), RGB(180, 180, 180)}, checker);
+    ASSERT_TRUE(colour.Save((src + "/colour.gif").c_str(), ZV_TYPE_GIF));
+    ASSERT_TRUE(scan.Save((src + "/scan.bmp").c_str(), ZV_TYPE_BMP));
+    ASSERT_TRUE(grey.Save((src + "/grey.png").c_str(), ZV_TYPE_PNG));
+    ExportJob job = counterJob(out, {rowFor(src + "/colour.gif"), rowFor(src + "/scan.bmp"), rowFor(src + "/grey.png")});
+    job.options.NameMode = 0;
+    ScriptObserver obs;
+    const ExportResult r = RunExport(job, obs);
+    ASSERT_EQ(r.saved, 3) << exportMessage(r);
+    const struct { const char *name; std::uint32_t bpp; COLORREF dark, light; } expected[] = {
+        {"colour.JPG", 24, RGB(200, 30, 30), RGB(20, 40, 220)},
+        {"scan.JPG", 8, RGB(0, 0, 0), RGB(255, 255, 255)},
+        {"grey.JPG", 8, RGB(60, 60, 60), RGB(180, 180, 180)},
+    };
+    for (const auto &e : expected) {
+        const ZvImage jpeg = loaded(out + "/" + e.name);
+        EXPECT_EQ(jpeg.GetBpp(), e.bpp) << e.name;
+        for (const auto &[x, want] : {std::pair{3, e.dark}, std::pair{11, e.light}}) {
+            const COLORREF got = colourAt(jpeg, x, 3);
+            EXPECT_NEAR(GetRValue(got), GetRValue(want), 6) << e.name << " x " << x;
+            EXPECT_NEAR(GetGValue(got), GetGValue(want), 6) << e.name << " x " << x;
+            EXPECT_NEAR(GetBValue(got), GetBValue(want), 6) << e.name << " x " << x;
+        }
+    }
+}
+
+TEST(ExportRun, TwoPicturesAimedAtOneNameKeepTheFirstAndReportTheSecond)
+{
+    const std::string src = freshFolder("clash-src"), out = freshFolder("clash-out");
+    ASSERT_TRUE(solidPicture(16, 16, kRed).Save((src + "/scan.bmp").c_str(), ZV_TYPE_BMP));
+    ASSERT_TRUE(solidPicture(16, 16, RGB(0, 0, 255)).Save((src + "/scan.tif").c_str(), ZV_TYPE_TIF));
+    ExportJob job = counterJob(out, {rowFor(src + "/scan.bmp"), rowFor(src + "/scan.tif")});
+    job.options.NameMode = 0;
+    job.options.Format = 3;
+    ScriptObserver obs;
+    obs.answers = {OverwriteAnswer::Yes, OverwriteAnswer::Yes};
+    const ExportResult r = RunExport(job, obs);
+    EXPECT_EQ(r.saved, 1);
+    EXPECT_TRUE(obs.asked.empty());
+    ASSERT_EQ(r.issues.size(), 1u);
+    EXPECT_EQ(r.issues[0].name, "scan.tif");
+    EXPECT_EQ(r.issues[0].text, "not saved: [scan.BMP] was already saved from [scan.bmp] in this run");
+    EXPECT_EQ(colourAt(loaded(out + "/scan.BMP"), 8, 8), kRed);
+}
+
+// A picture replaced through a symbolic link: the link stays, the file it
+// names gets the picture, and no temporary file is left.
+TEST(ExportRun, ReplacingALinkedPictureWritesThroughTheLink)
+{
+    const std::string src = freshFolder("link-src"), out = freshFolder("link-out");
+    fs::create_directory(out + "/photos");
+    writeFile(out + "/photos/kept.BMP", "old");
+    fs::permissions(out + "/photos/kept.BMP", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("photos/kept.BMP", out + "/a.BMP");
+    ExportJob job = counterJob(out, {rowFor(writePicture(src + "/a.png", 12, 10, ZV_TYPE_PNG))});
+    job.options.NameMode = 0;
+    job.options.Format = 3;
+    ScriptObserver obs;
+    obs.answers = {OverwriteAnswer::Yes};
+    ASSERT_EQ(RunExport(job, obs).saved, 1);
+    EXPECT_TRUE(fs::is_symlink(out + "/a.BMP"));
+    EXPECT_EQ(loaded(out + "/photos/kept.BMP").GetWidth(), 12u);
+    EXPECT_EQ(fs::status(out + "/photos/kept.BMP").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    int entries = 0;
+    for (const char *dir : {"", "/photos"})
+        for ([[maybe_unused]] const auto &e : fs::directory_iterator(out + dir))
+            ++entries;
+    EXPECT_EQ(entries, 3);   // a.BMP, photos, photos/kept.BMP
 }

@@ -233,12 +233,13 @@ TEST(Save, AFailedSaveLeavesTheExistingFileAndNoDebris)
     EXPECT_EQ(readFile(target), "precious photograph");
 }
 
-TEST(Save, AnUnwritablePathFailsWithoutAMessage)
+TEST(Save, AnUnwritablePathFailsWithItsReasonAndKind)
 {
     ZvImage image(4, 4, 24);
     image.SetLastError("");
     EXPECT_FALSE(image.Save("/nonexistent-folder/x.bmp", ZV_TYPE_BMP));
-    EXPECT_STREQ(image.GetLastError(), "");
+    EXPECT_STREQ(image.GetLastError(), "cannot write /nonexistent-folder/x.bmp: No such file or directory");
+    EXPECT_EQ(image.GetErrorKind(), ZvErrorKind::NotFound);
 }
 
 TEST(Save, ReplacesTheTargetAndKeepsItsPermissions)
