@@ -12,7 +12,7 @@ packages=(
     # codecs
     libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libopenjp2-7-dev
     # tests: independent decoders and screenshots
-    libgtest-dev googletest imagemagick libopenjp2-tools libjpeg-turbo-progs xvfb xauth
+    libgtest-dev googletest imagemagick libopenjp2-tools libjpeg-turbo-progs xvfb xauth xdotool bc
     # benchmarks and the peers they measure against
     libbenchmark-dev graphicsmagick libvips-tools libvips-dev libmagickwand-6.q16-dev
 )
