@@ -13,9 +13,9 @@ enum class MarkupTag {
     Strike,      // s
     Break,       // br: value = lines to advance (0 counts as 1)
     Tab,         // t: value = tab stops to advance
-    Color,       // ct: text colour as COLORREF
+    Color,       // ct: text colour as 0xRRGGBB
     ColorIndex,  // cti: text colour from the colour table
-    Back,        // cb: opaque background colour as COLORREF
+    Back,        // cb: opaque background colour as 0xRRGGBB
     BackIndex,   // cbi: background colour from the colour table
     AlignLeft,   // al, al_l
     AlignCenter, // al_c

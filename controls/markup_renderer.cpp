@@ -6,9 +6,9 @@
 
 #include <algorithm>
 
-QColor colorFromRef(std::uint32_t ref)
+QColor colorFromValue(std::uint32_t value)
 {
-    return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
+    return QColor(int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF));
 }
 
 // One pass over the items: measuring when painter is null, else drawing.
@@ -58,7 +58,7 @@ MarkupLayoutRun::MarkupLayoutRun(const MarkupRenderer &renderer, QPainter *paint
 
 QColor MarkupLayoutRun::tableColor(long index, int absent) const
 {
-    return colorFromRef(mR.mColors[std::size_t(index >= 0 && index < kMarkupColorCount ? index : absent)]);
+    return colorFromValue(mR.mColors[std::size_t(index >= 0 && index < kMarkupColorCount ? index : absent)]);
 }
 
 void MarkupLayoutRun::run()
@@ -147,7 +147,7 @@ void MarkupLayoutRun::colorTag(const MarkupItem &item)
     const int absent = back ? kMarkupBackColor : kMarkupTextColor;
     QColor color = tableColor(absent, absent);
     if (item.hasValue && !item.closing)
-        color = index ? tableColor(item.value, absent) : colorFromRef(std::uint32_t(item.value));
+        color = index ? tableColor(item.value, absent) : colorFromValue(std::uint32_t(item.value));
     if (back) {
         mBack = color;
         mOpaque = true;

@@ -14,14 +14,16 @@
 class QPainter;
 
 constexpr int kMarkupColorCount = 26;
-using MarkupColorTable = std::array<std::uint32_t, kMarkupColorCount>;   // COLORREF 0x00BBGGRR
+// Colours of the markup are written as 0xRRGGBB, the order they are read in
+// ("<ct=0x0000FF>" is blue), in tags and in the colour table alike.
+using MarkupColorTable = std::array<std::uint32_t, kMarkupColorCount>;
 
 // Colour-table entries the renderer uses when a tag names none.
 constexpr int kMarkupTextColor = 17;
 constexpr int kMarkupBackColor = 18;
 
-// A COLORREF (0x00BBGGRR) as a colour.
-QColor colorFromRef(std::uint32_t ref);
+// A markup colour value (0xRRGGBB) as a colour.
+QColor colorFromValue(std::uint32_t value);
 
 // Lays a markup text out with one routine run twice: measuring records each
 // line's width and the tip's size, drawing then places centred and

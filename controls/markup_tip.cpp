@@ -16,16 +16,16 @@ namespace {
 constexpr std::uint32_t kNotSet = 0xFFFFFFFF;
 constexpr std::array<int, 11> kDefaultSizes = {16, 16, 12, 12, 4, 4, 12, 16, 16, 1, 1};
 
-std::uint32_t refFromColor(const QColor &c)
+std::uint32_t valueOf(const QColor &c)
 {
-    return std::uint32_t(c.red()) | std::uint32_t(c.green()) << 8 | std::uint32_t(c.blue()) << 16;
+    return std::uint32_t(c.rgb()) & 0xFFFFFF;
 }
 
 MarkupColorTable defaultColors(const QPalette &palette)
 {
-    const std::uint32_t text = refFromColor(palette.color(QPalette::ToolTipText));
-    const std::uint32_t back = refFromColor(palette.color(QPalette::ToolTipBase));
-    const std::uint32_t shadow = refFromColor(palette.color(QPalette::Dark));
+    const std::uint32_t text = valueOf(palette.color(QPalette::ToolTipText));
+    const std::uint32_t back = valueOf(palette.color(QPalette::ToolTipBase));
+    const std::uint32_t shadow = valueOf(palette.color(QPalette::Dark));
     return {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0x808080, 0xFF0000,
             0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xC0C0C0, 0xFFFFFF, kNotSet, text,
             back,     back,     back,     0xEE0000, 0x8B1A55, 0x0000FF, shadow,   text};
@@ -101,10 +101,10 @@ QString CMarkupTip::ToolText(QWidget *control) const
     return tool ? tool->markup : QString();
 }
 
-void CMarkupTip::SetColor(int index, std::uint32_t colorRef)
+void CMarkupTip::SetColor(int index, std::uint32_t color)
 {
     if (index >= 0 && index < kMarkupColorCount)
-        mColors[std::size_t(index)] = colorRef;
+        mColors[std::size_t(index)] = color;
 }
 
 std::uint32_t CMarkupTip::GetColor(int index) const
@@ -292,16 +292,16 @@ void CMarkupTip::paintEvent(QPaintEvent *)
     const QRect area = rect();
     if (mEffect == 1) {
         QLinearGradient gradient(area.topLeft(), area.bottomLeft());
-        gradient.setColorAt(0, colorFromRef(mColors[18]));
-        gradient.setColorAt(0.5, colorFromRef(mColors[19]));
-        gradient.setColorAt(1, colorFromRef(mColors[20]));
+        gradient.setColorAt(0, colorFromValue(mColors[18]));
+        gradient.setColorAt(0.5, colorFromValue(mColors[19]));
+        gradient.setColorAt(1, colorFromValue(mColors[20]));
         painter.fillRect(area, gradient);
     } else {
-        painter.fillRect(area, colorFromRef(mColors[18]));
+        painter.fillRect(area, colorFromValue(mColors[18]));
     }
     if (mStyles & kStyleBorder) {
         painter.setRenderHint(QPainter::Antialiasing);
-        QPen pen(colorFromRef(mColors[24]), std::max(1, mSizes[9]));
+        QPen pen(colorFromValue(mColors[24]), std::max(1, mSizes[9]));
         painter.setPen(pen);
         const QRectF frame = QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5);
         if (mStyles & kStyleRounded)

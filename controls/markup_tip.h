@@ -39,8 +39,9 @@ public:
     void RemoveAllTools();
     QString ToolText(QWidget *control) const;
 
-    // Indexes 0..25; a larger index is ignored when setting and reads as entry 17.
-    void SetColor(int index, std::uint32_t colorRef);
+    // Colours as 0xRRGGBB. Indexes 0..25; a larger index is ignored when
+    // setting and reads as entry 17.
+    void SetColor(int index, std::uint32_t color);
     std::uint32_t GetColor(int index) const;
     void SetGradientColors(std::uint32_t begin, std::uint32_t middle, std::uint32_t end);
     // Sizes 0..10: 0,1 corner rounding; 2,3 text margins; 4,5 distance from the pointer;

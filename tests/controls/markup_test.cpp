@@ -142,7 +142,7 @@ TEST(MarkupRenderer, FullRuleSpansTheWidestLineExactly)
     const auto rule = inkColumns(image, ruleRow, ruleRow + 1);
     EXPECT_EQ(rule.first, 0);
     EXPECT_EQ(rule.second, widest - 1);
-    EXPECT_EQ(image.pixel(widest / 2, ruleRow), qRgb(255, 0, 0));   // COLORREF 0x0000FF is red
+    EXPECT_EQ(image.pixel(widest / 2, ruleRow), qRgb(0, 0, 255));   // 0x0000FF is blue
     EXPECT_EQ(image.pixel(widest / 2, ruleRow + 2), qRgb(255, 255, 255));   // one pixel high
     // A rule in pixels: exactly that wide.
     const MarkupRenderer pixels(QStringLiteral("<hr=40>"), font, colors());
@@ -158,8 +158,9 @@ TEST(MarkupRenderer, ColoursInHexDecimalAndFromTheTable)
     table[12] = 0x00FF00;   // green
     for (const char *markup : {"<ct=0x0000FF>MMMM", "<ct=255>MMMM"}) {
         const QImage image = drawn(MarkupRenderer(QString::fromLatin1(markup), font, table));
-        EXPECT_TRUE(hasColor(image, qRgb(255, 0, 0))) << markup;
+        EXPECT_TRUE(hasColor(image, qRgb(0, 0, 255))) << markup;
     }
+    EXPECT_TRUE(hasColor(drawn(MarkupRenderer(QStringLiteral("<ct=0xAA0000>MMMM"), font, table)), qRgb(0xAA, 0, 0)));
     EXPECT_TRUE(hasColor(drawn(MarkupRenderer(QStringLiteral("<cti=12>MMMM"), font, table)), qRgb(0, 255, 0)));
     // An index beyond the table changes nothing: the text stays black.
     const QImage unchanged = drawn(MarkupRenderer(QStringLiteral("<cti=30>MMMM"), font, table));
@@ -167,7 +168,7 @@ TEST(MarkupRenderer, ColoursInHexDecimalAndFromTheTable)
     EXPECT_FALSE(hasColor(unchanged, qRgb(0, 255, 0)));
     // A background behind the run until the closing form.
     const QImage back = drawn(MarkupRenderer(QStringLiteral("<cb=0xFF0000>ab</cb>cd"), font, table));
-    EXPECT_EQ(back.pixel(1, 1), qRgb(0, 0, 255));
+    EXPECT_EQ(back.pixel(1, 1), qRgb(255, 0, 0));
     EXPECT_EQ(back.pixel(back.width() - 25, 1), qRgb(255, 255, 255));
 }
 
@@ -211,6 +212,7 @@ TEST(MarkupTip, TablesIgnoreIndexesBeyondTheirEnds)
     CMarkupTip tip;
     EXPECT_EQ(tip.GetColor(11), 0x0000FFu);
     EXPECT_EQ(tip.GetColor(21), 0xEE0000u);
+    EXPECT_EQ(tip.GetColor(17), QApplication::palette().color(QPalette::ToolTipText).rgb() & 0xFFFFFFu);
     tip.SetColor(26, 0x123456);
     EXPECT_EQ(tip.GetColor(26), tip.GetColor(17));
     tip.SetColor(17, 0x123456);
