@@ -10,7 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CAboutDialog::CAboutDialog(QWidget *parent) : QDialog(parent)
+CAboutDialog::CAboutDialog(QWidget *parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About ") + AppName());
     setAutoFillBackground(true);

@@ -9,7 +9,7 @@ class CAboutDialog : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     explicit CAboutDialog(QWidget *parent = nullptr);
 
     static QString VersionLine();

@@ -7,7 +7,8 @@
 
 #include <QIcon>
 
-CAppMain::CAppMain(int &argc, char **argv) : QApplication(argc, argv)
+CAppMain::CAppMain(int &argc, char **argv)
+    : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("zelventa"));
     setDesktopFileName(QStringLiteral("zelventa"));

@@ -9,7 +9,7 @@ class CAppMain : public QApplication
 {
     Q_OBJECT
 
-public:
+  public:
     CAppMain(int &argc, char **argv);
 
     // Runs the main window; the program's exit code.

@@ -39,8 +39,9 @@ constexpr QSize kButton(84, 28);
 } // namespace
 
 CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
-    : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint), mProfile(profile),
-      mTip(std::make_unique<CMarkupTip>())
+    : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+    , mProfile(profile)
+    , mTip(std::make_unique<CMarkupTip>())
 {
     initResources();
     setWindowTitle(AppName());

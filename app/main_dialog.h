@@ -28,7 +28,7 @@ class CMainDialog : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int kSelectTab = 0;
     static constexpr int kSettingsTab = 1;
 
@@ -56,7 +56,7 @@ public:
     // Where the export dialog reads the selected rows and the caption.
     void SetExportSources(ExportRowSource *rows, CaptionSource *caption);
 
-public slots:
+  public slots:
     // The tree's selection: a folder goes to the Select Images page (which
     // stops watching the old one, loads and watches the new one); an empty
     // path (the Computer node) empties the browser and keeps the current folder.
@@ -71,16 +71,16 @@ public slots:
     // current picture and the window closes then.
     void done(int result) override;
 
-signals:
+  signals:
     // A folder to browse and watch ("" empties the browser).
     void folderChanged(const QString &folder);
     // Run the acquisition: mode 1 arrival, 2 removal, for the volume at mountPoint.
     void acquireRequested(int mode, const QString &mountPoint);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     void createTree();
     void createPages();
     void createButtons();
@@ -101,5 +101,5 @@ private:
     QPushButton *mHelp = nullptr;
     QPushButton *mAbout = nullptr;
     QPushButton *mQuit = nullptr;
-    CExportDialog *mExportDialog = nullptr;   // on OnExport's stack while open
+    CExportDialog *mExportDialog = nullptr; // on OnExport's stack while open
 };

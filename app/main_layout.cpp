@@ -19,6 +19,7 @@ MainLayout layoutMainWindow(QSize client, const MainLayout &start)
     out.quit = atBottom(client, start.quit.size(), client.width() - start.quit.width() - kMainRightMargin);
     out.about = atBottom(client, start.about.size(), out.quit.left() - start.about.width() - kButtonGap);
     out.help = atBottom(client, start.help.size(), out.about.left() - start.help.width() - kButtonGap);
-    out.exportButton = atBottom(client, start.exportButton.size(), out.help.left() - start.exportButton.width() - kButtonGap);
+    out.exportButton = atBottom(client, start.exportButton.size(),
+                                out.help.left() - start.exportButton.width() - kButtonGap);
     return out;
 }

@@ -6,8 +6,8 @@
 
 // The main window cannot be made smaller than this (pixels).
 constexpr QSize kMainMinimumSize(790, 565);
-constexpr int kMainRightMargin = 6;     // tab control and Quit from the right edge
-constexpr int kMainBottomMargin = 35;   // tab control and tree from the bottom edge
+constexpr int kMainRightMargin = 6;   // tab control and Quit from the right edge
+constexpr int kMainBottomMargin = 35; // tab control and tree from the bottom edge
 constexpr int kButtonBottomMargin = 4;
 constexpr int kButtonGap = 11;
 

@@ -20,7 +20,7 @@ namespace {
 
 class Rows : public ExportRowSource
 {
-public:
+  public:
     std::vector<ExportRow> ExportRows() const override { return rows; }
     std::vector<ExportRow> rows;
 };
@@ -28,7 +28,7 @@ public:
 // White 26 px text on a #202020 box 10 px from the bottom-right corner.
 class Caption : public CaptionSource
 {
-public:
+  public:
     std::optional<CaptionSettings> ExportCaption() const override
     {
         CaptionSettings c;
@@ -58,7 +58,8 @@ int main(int argc, char **argv)
     Rows rows;
     for (int i = 3; i < argc; ++i) {
         const std::filesystem::path path(argv[i]);
-        rows.rows.push_back({path.filename().string(), path.string(), path.filename().string().rfind("port", 0) == 0 ? "90" : "0"});
+        rows.rows.push_back({path.filename().string(), path.string(),
+                             path.filename().string().rfind("port", 0) == 0 ? "90" : "0"});
     }
     Caption caption;
     QString summary;
@@ -69,13 +70,15 @@ int main(int argc, char **argv)
     QWidget owner;
     owner.show();
     CExportDialog dialog(profile, &rows, &caption, &owner);
-    dialog.SetFolderChooser([&](QWidget *, const QString &, const QString &) { return QString::fromLocal8Bit(argv[2]); });
+    dialog.SetFolderChooser(
+        [&](QWidget *, const QString &, const QString &) { return QString::fromLocal8Bit(argv[2]); });
     dialog.selectFolderButton()->click();
     dialog.show();
     const auto start = std::chrono::steady_clock::now();
     dialog.startButton()->click();
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%s\ndialog: %.1f ms per picture (%zu pictures, %.0f ms)\n", summary.toLocal8Bit().constData(),
-                ms / double(rows.rows.size()), rows.rows.size(), ms);
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%s\ndialog: %.1f ms per picture (%zu pictures, %.0f ms)\n",
+                summary.toLocal8Bit().constData(), ms / double(rows.rows.size()), rows.rows.size(), ms);
     return 0;
 }

@@ -13,10 +13,10 @@ struct TagName
 };
 
 constexpr TagName kTags[] = {
-    {"b", MarkupTag::Bold},        {"i", MarkupTag::Italic},          {"u", MarkupTag::Underline},
-    {"s", MarkupTag::Strike},      {"br", MarkupTag::Break},          {"t", MarkupTag::Tab},
-    {"ct", MarkupTag::Color},      {"cti", MarkupTag::ColorIndex},    {"cb", MarkupTag::Back},
-    {"cbi", MarkupTag::BackIndex}, {"al", MarkupTag::AlignLeft},      {"al_l", MarkupTag::AlignLeft},
+    {"b", MarkupTag::Bold},           {"i", MarkupTag::Italic},        {"u", MarkupTag::Underline},
+    {"s", MarkupTag::Strike},         {"br", MarkupTag::Break},        {"t", MarkupTag::Tab},
+    {"ct", MarkupTag::Color},         {"cti", MarkupTag::ColorIndex},  {"cb", MarkupTag::Back},
+    {"cbi", MarkupTag::BackIndex},    {"al", MarkupTag::AlignLeft},    {"al_l", MarkupTag::AlignLeft},
     {"al_c", MarkupTag::AlignCenter}, {"al_r", MarkupTag::AlignRight}, {"hr", MarkupTag::Rule},
 };
 
@@ -31,10 +31,10 @@ std::optional<MarkupTag> findTag(const QString &name)
 
 class MarkupReader
 {
-public:
+  public:
     std::vector<MarkupItem> read(const QString &markup);
 
-private:
+  private:
     enum class State { Text, TagName, Skip, AfterName, Value };
 
     void readText(QChar c);

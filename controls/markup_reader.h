@@ -27,12 +27,12 @@ enum class MarkupTag {
 struct MarkupItem
 {
     bool isTag = false;
-    QString text;                   // the run, for a text item
+    QString text; // the run, for a text item
     MarkupTag tag = MarkupTag::Bold;
-    bool closing = false;           // "</b>"
-    bool hasValue = false;          // an empty value keeps the tag's default
-    long value = 0;                 // read with base detection: "0x" is hexadecimal
-    bool percent = false;           // the value ended with "%"
+    bool closing = false;  // "</b>"
+    bool hasValue = false; // an empty value keeps the tag's default
+    long value = 0;        // read with base detection: "0x" is hexadecimal
+    bool percent = false;  // the value ended with "%"
 };
 
 // Reads a markup text character by character: text, tag name, skipped tag,

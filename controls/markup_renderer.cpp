@@ -14,7 +14,7 @@ QColor colorFromValue(std::uint32_t value)
 // One pass over the items: measuring when painter is null, else drawing.
 class MarkupLayoutRun
 {
-public:
+  public:
     MarkupLayoutRun(const MarkupRenderer &renderer, QPainter *painter, QPoint origin);
     void run();
 
@@ -22,7 +22,7 @@ public:
     std::vector<int> linePercent;
     int height = 0;
 
-private:
+  private:
     void text(const QString &run);
     void tag(const MarkupItem &item);
     void fontTag(const MarkupItem &item);
@@ -43,16 +43,21 @@ private:
     QColor mText;
     QColor mBack;
     bool mOpaque = false;
-    int mAlign = 0;   // 0 left, 1 centre, 2 right
+    int mAlign = 0; // 0 left, 1 centre, 2 right
     int mLine = 0;
     int mLineStart = 0;
     int mX = 0;
 };
 
 MarkupLayoutRun::MarkupLayoutRun(const MarkupRenderer &renderer, QPainter *painter, QPoint origin)
-    : mR(renderer), mPainter(painter), mOrigin(origin), mFont(renderer.mFont),
-      mBaseWeight(renderer.mFont.weight()), mLineHeight(QFontMetrics(renderer.mFont).height()),
-      mText(tableColor(kMarkupTextColor, kMarkupTextColor)), mBack(tableColor(kMarkupBackColor, kMarkupBackColor))
+    : mR(renderer)
+    , mPainter(painter)
+    , mOrigin(origin)
+    , mFont(renderer.mFont)
+    , mBaseWeight(renderer.mFont.weight())
+    , mLineHeight(QFontMetrics(renderer.mFont).height())
+    , mText(tableColor(kMarkupTextColor, kMarkupTextColor))
+    , mBack(tableColor(kMarkupBackColor, kMarkupBackColor))
 {
 }
 
@@ -127,7 +132,9 @@ void MarkupLayoutRun::fontTag(const MarkupItem &item)
 {
     const bool on = !item.closing;
     switch (item.tag) {
-    case MarkupTag::Bold: mFont.setWeight(QFont::Weight(on ? std::min(900, mBaseWeight * 2) : mBaseWeight)); break;
+    case MarkupTag::Bold:
+        mFont.setWeight(QFont::Weight(on ? std::min(900, mBaseWeight * 2) : mBaseWeight));
+        break;
     case MarkupTag::Italic: mFont.setItalic(on); break;
     case MarkupTag::Underline: mFont.setUnderline(on); break;
     default: mFont.setStrikeOut(on); break;
@@ -143,7 +150,7 @@ void MarkupLayoutRun::colorTag(const MarkupItem &item)
         return;
     }
     if (index && item.hasValue && (item.value < 0 || item.value >= kMarkupColorCount))
-        return;   // no such entry: nothing changes
+        return; // no such entry: nothing changes
     const int absent = back ? kMarkupBackColor : kMarkupTextColor;
     QColor color = tableColor(absent, absent);
     if (item.hasValue && !item.closing)
@@ -178,9 +185,10 @@ void MarkupLayoutRun::rule(const MarkupItem &item)
     int width = 0;
     if (percent && !mPainter) {
         linePercent[std::size_t(mLine)] += int(std::clamp(value, 0L, 1000L));
-        return;   // grows the line once the widest line is known
+        return; // grows the line once the widest line is known
     }
-    width = percent ? int(std::clamp(value, 0L, 1000L) * mR.mSize.width() / 100) : int(std::clamp(value, 0L, 100000L));
+    width = percent ? int(std::clamp(value, 0L, 1000L) * mR.mSize.width() / 100)
+                    : int(std::clamp(value, 0L, 100000L));
     if (mPainter) {
         const int y = mOrigin.y() + mLine * mLineHeight + mLineHeight / 2;
         mPainter->fillRect(QRect(mOrigin.x() + mX, y, width, 1), mText);
@@ -197,7 +205,9 @@ void MarkupLayoutRun::align(int alignment)
 }
 
 MarkupRenderer::MarkupRenderer(const QString &markup, const QFont &font, const MarkupColorTable &colors)
-    : mItems(readMarkup(markup)), mFont(font), mColors(colors)
+    : mItems(readMarkup(markup))
+    , mFont(font)
+    , mColors(colors)
 {
     measure();
 }

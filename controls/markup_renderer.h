@@ -30,7 +30,7 @@ QColor colorFromValue(std::uint32_t value);
 // right-aligned lines by those widths. No widget; draws on any QPainter.
 class MarkupRenderer
 {
-public:
+  public:
     MarkupRenderer(const QString &markup, const QFont &font, const MarkupColorTable &colors);
 
     // The size of the laid-out text: the widest line by all lines' advance.
@@ -38,7 +38,7 @@ public:
     // Draws the text with its top-left corner at origin.
     void draw(QPainter &painter, QPoint origin) const;
 
-private:
+  private:
     friend class MarkupLayoutRun;
 
     void measure();
@@ -46,7 +46,7 @@ private:
     std::vector<MarkupItem> mItems;
     QFont mFont;
     MarkupColorTable mColors;
-    std::vector<int> mLineWidths;    // text width of each line as measured
-    std::vector<int> mLinePercent;   // percent rules on each line, grown once the widest is known
+    std::vector<int> mLineWidths;  // text width of each line as measured
+    std::vector<int> mLinePercent; // percent rules on each line, grown once the widest is known
     QSize mSize;
 };

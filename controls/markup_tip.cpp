@@ -27,15 +27,17 @@ MarkupColorTable defaultColors(const QPalette &palette)
     const std::uint32_t back = valueOf(palette.color(QPalette::ToolTipBase));
     const std::uint32_t shadow = valueOf(palette.color(QPalette::Dark));
     return {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0x808080, 0xFF0000,
-            0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xC0C0C0, 0xFFFFFF, kNotSet, text,
+            0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xC0C0C0, 0xFFFFFF, kNotSet,  text,
             back,     back,     back,     0xEE0000, 0x8B1A55, 0x0000FF, shadow,   text};
 }
 
 } // namespace
 
 CMarkupTip::CMarkupTip()
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
-      mColors(defaultColors(QApplication::palette())), mSizes(kDefaultSizes), mFont(QApplication::font())
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
+    , mColors(defaultColors(QApplication::palette()))
+    , mSizes(kDefaultSizes)
+    , mFont(QApplication::font())
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     mShowTimer.setSingleShot(true);
@@ -200,9 +202,7 @@ bool CMarkupTip::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::HoverMove:
     case QEvent::HoverEnter:
-    case QEvent::MouseMove:
-        pointerMoved(QCursor::pos());
-        break;
+    case QEvent::MouseMove: pointerMoved(QCursor::pos()); break;
     case QEvent::HoverLeave:
         if (watched != mOwner)
             break;

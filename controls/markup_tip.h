@@ -20,14 +20,14 @@ class CMarkupTip : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     enum Delay { InitialDelay = 0, StayUpTime = 1 };
     // Style flags.
-    static constexpr unsigned kStyleBorder = 1;       // a frame in the button-shadow colour (24)
-    static constexpr unsigned kStyleRounded = 2;      // corners rounded by sizes 0 and 1
-    static constexpr unsigned kStyleKeepAway = 4;     // placed sizes 4 and 5 away from the pointer
+    static constexpr unsigned kStyleBorder = 1;   // a frame in the button-shadow colour (24)
+    static constexpr unsigned kStyleRounded = 2;  // corners rounded by sizes 0 and 1
+    static constexpr unsigned kStyleKeepAway = 4; // placed sizes 4 and 5 away from the pointer
     // Behaviour flags.
-    static constexpr unsigned kBehaviourStayOnClick = 1;   // a click on the control keeps the tip
+    static constexpr unsigned kBehaviourStayOnClick = 1; // a click on the control keeps the tip
 
     CMarkupTip();
     ~CMarkupTip() override;
@@ -70,11 +70,11 @@ public:
     void HideTip();
     QWidget *ShownControl() const { return mShown; }
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     struct Tool
     {
         QPointer<QWidget> control;
@@ -98,8 +98,8 @@ private:
     int mEffect = 0;
     int mGranularity = 2;
     QFont mFont;
-    QTimer mShowTimer;   // the initial delay
-    QTimer mHideTimer;   // the stay-up time
+    QTimer mShowTimer; // the initial delay
+    QTimer mHideTimer; // the stay-up time
     QPointer<QWidget> mPending;
     QPoint mPendingPos;
     QPointer<QWidget> mShown;

@@ -24,7 +24,9 @@ QToolButton *arrowButton(Qt::ArrowType arrow, QWidget *parent)
 } // namespace
 
 CUpDown::CUpDown(QWidget *parent)
-    : QWidget(parent), mUp(arrowButton(Qt::UpArrow, this)), mDown(arrowButton(Qt::DownArrow, this))
+    : QWidget(parent)
+    , mUp(arrowButton(Qt::UpArrow, this))
+    , mDown(arrowButton(Qt::DownArrow, this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -15,7 +15,7 @@ class CUpDown : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     explicit CUpDown(QWidget *parent = nullptr);
 
     void SetBuddy(QLineEdit *field);
@@ -29,13 +29,13 @@ public:
     // One step up (+1) or down (-1), as the arrows do.
     void Step(int delta);
 
-signals:
+  signals:
     void valueChanged(int position);
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     QPointer<QLineEdit> mBuddy;
     QToolButton *mUp;
     QToolButton *mDown;

@@ -44,9 +44,15 @@ QString qs(const std::string &text)
 
 } // namespace
 
-CExportDialog::CExportDialog(ProfileStore &profile, ExportRowSource *rows, CaptionSource *caption, QWidget *owner)
-    : QDialog(nullptr), mProfile(profile), mRows(rows), mCaption(caption), mOwner(owner),
-      mChooseFolder(systemFolderBrowser), mTip(std::make_unique<CMarkupTip>())
+CExportDialog::CExportDialog(ProfileStore &profile, ExportRowSource *rows, CaptionSource *caption,
+                             QWidget *owner)
+    : QDialog(nullptr)
+    , mProfile(profile)
+    , mRows(rows)
+    , mCaption(caption)
+    , mOwner(owner)
+    , mChooseFolder(systemFolderBrowser)
+    , mTip(std::make_unique<CMarkupTip>())
 {
     // Not a child of the main window: the progress of a run disables that
     // window while this dialog stays usable.
@@ -76,7 +82,8 @@ CExportDialog::CExportDialog(ProfileStore &profile, ExportRowSource *rows, Capti
     mTip->AddTool(mRestrictHeight, QString::fromLatin1(kRestrictHeightTip));
     mTip->ConfigureAsPage();
     if (owner && owner->window()->isVisible())
-        move(owner->window()->frameGeometry().center() - QPoint(sizeHint().width() / 2, sizeHint().height() / 2));
+        move(owner->window()->frameGeometry().center() -
+             QPoint(sizeHint().width() / 2, sizeHint().height() / 2));
 }
 
 CExportDialog::~CExportDialog() = default;
@@ -167,7 +174,8 @@ QWidget *CExportDialog::createResizeGroup()
     mRestrictHeight = new QCheckBox(QStringLiteral("Restrict height"), mResizeGroup);
     mQualityLabel = new QLabel(QStringLiteral("Image quality:"), mResizeGroup);
     mQualityList = new QComboBox(mResizeGroup);
-    mQualityList->addItems({QStringLiteral("Low(fast)"), QStringLiteral("Middle(Normal)"), QStringLiteral("High(slow)")});
+    mQualityList->addItems(
+        {QStringLiteral("Low(fast)"), QStringLiteral("Middle(Normal)"), QStringLiteral("High(slow)")});
     for (QLineEdit *field : {mWidthField, mHeightField})
         field->setMaximumWidth(90);
     grid->addWidget(mWidthLabel, 0, 0);
@@ -308,7 +316,8 @@ void CExportDialog::onOption()
     if (mOptions.Format != kFormatJpeg)
         return;
     CQualityDialog quality(this);
-    quality.SetValues(unsigned(std::clamp(mOptions.JpegQuality, 0, 100)), unsigned(std::clamp(mOptions.XResolution, 0, 1000)),
+    quality.SetValues(unsigned(std::clamp(mOptions.JpegQuality, 0, 100)),
+                      unsigned(std::clamp(mOptions.XResolution, 0, 1000)),
                       unsigned(std::clamp(mOptions.YResolution, 0, 1000)));
     if (quality.exec() != QDialog::Accepted)
         return;

@@ -33,7 +33,7 @@ class CExportDialog : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     // Folder browser: (parent, caption, starting folder) -> chosen folder or "".
     using FolderChooser = std::function<QString(QWidget *, const QString &, const QString &)>;
 
@@ -69,14 +69,14 @@ public:
     QPushButton *cancelButton() const { return mCancel; }
     CMarkupTip *tip() const { return mTip.get(); }
 
-public slots:
+  public slots:
     // Start: validates, stores and runs the export; the dialog stays open.
     void RunExport();
     // Cancel (or closing): during a run, ends the run after the current
     // picture and closes afterwards.
     void reject() override;
 
-private:
+  private:
     QWidget *createFolderGroup();
     QWidget *createNameGroup();
     QWidget *createFormatGroup();

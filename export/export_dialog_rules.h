@@ -13,7 +13,7 @@ struct ExportControls
     bool aspect = false;
     bool restrictWidth = false;
     bool restrictHeight = false;
-    bool quality = false;   // the quality list and its label
+    bool quality = false; // the quality list and its label
 };
 
 // The resize rule with the aspect-ratio rule inside it: everything off

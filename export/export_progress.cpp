@@ -7,7 +7,11 @@
 #include <QString>
 #include <QWidget>
 
-ExportProgress::ExportProgress(QWidget *owner, OptionsUpdate update) : mOwner(owner), mUpdate(std::move(update)) {}
+ExportProgress::ExportProgress(QWidget *owner, OptionsUpdate update)
+    : mOwner(owner)
+    , mUpdate(std::move(update))
+{
+}
 
 ExportProgress::~ExportProgress() = default;
 
@@ -54,7 +58,7 @@ OverwriteAnswer ExportProgress::askOverwrite(const std::string &)
 
 void ExportProgress::showMessage(const std::string &text)
 {
-    mProgress.reset();   // the main window is enabled again before the summary
+    mProgress.reset(); // the main window is enabled again before the summary
     MessageBox(QString::fromStdString(text));
 }
 

@@ -18,7 +18,7 @@ class QWidget;
 // current picture. UI thread only.
 class ExportProgress : public ExportObserver
 {
-public:
+  public:
     using OptionsUpdate = std::function<void(ExportOptions &)>;
 
     ExportProgress(QWidget *owner, OptionsUpdate update);
@@ -36,7 +36,7 @@ public:
     void RequestCancel() { mCancelRequested = true; }
     CProgressDialog *progress() const { return mProgress.get(); }
 
-private:
+  private:
     QPointer<QWidget> mOwner;
     OptionsUpdate mUpdate;
     std::unique_ptr<CProgressDialog> mProgress;

@@ -19,11 +19,14 @@
 // The window of a progress: closing it from the window manager cancels.
 class ProgressWindow : public QWidget
 {
-public:
-    ProgressWindow(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+  public:
+    ProgressWindow(QWidget *parent, Qt::WindowFlags flags)
+        : QWidget(parent, flags)
+    {
+    }
     std::function<void()> onClose;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override
     {
         event->ignore();
@@ -75,7 +78,7 @@ bool CProgressDialog::Create(QWidget *owner, const QString &title, bool smooth)
     mWindow->setAttribute(Qt::WA_DeleteOnClose, false);
     mWindow->setCursor(Qt::BusyCursor);
     if (!host && QApplication::activeModalWidget())
-        mWindow->setWindowModality(Qt::ApplicationModal);   // never blocked by a dialog of the owner
+        mWindow->setWindowModality(Qt::ApplicationModal); // never blocked by a dialog of the owner
     mWindow->onClose = [this] { Cancel(); };
 
     const QFont font = QApplication::font("QMessageBox");
@@ -237,14 +240,16 @@ void CProgressDialog::SetWindowSize(int lines, int width)
     QStringList ems;
     for (int i = 0; i < mLines; ++i)
         ems << QStringLiteral("M");
-    QRect area = text.boundingRect(QRect(kMargin, kMargin, width - 2 * kMargin, 120), Qt::AlignLeft | Qt::AlignTop,
-                                   ems.join(QLatin1Char('\n')));
+    QRect area = text.boundingRect(QRect(kMargin, kMargin, width - 2 * kMargin, 120),
+                                   Qt::AlignLeft | Qt::AlignTop, ems.join(QLatin1Char('\n')));
     area.setWidth(width);
     const QFontMetrics buttonText(mCancel->font());
     const QSize button(buttonText.horizontalAdvance(mCancelLabel + QStringLiteral("  ")) + 4 * edge + 16,
                        buttonText.height() + 3 * edge + 10);
-    const QRect cancel(area.right() + 1 - button.width(), area.bottom() + 1 + kMargin, button.width(), button.height());
-    const QRect bar(QPoint(area.left(), cancel.top() + edge), QPoint(cancel.left() - kMargin - 1, cancel.bottom() - edge));
+    const QRect cancel(area.right() + 1 - button.width(), area.bottom() + 1 + kMargin, button.width(),
+                       button.height());
+    const QRect bar(QPoint(area.left(), cancel.top() + edge),
+                    QPoint(cancel.left() - kMargin - 1, cancel.bottom() - edge));
     mWindow->setFixedSize(area.width() + 2 * kMargin, area.height() + button.height() + 3 * kMargin);
     mText_->setGeometry(area);
     mCancel->setGeometry(cancel);
@@ -258,7 +263,7 @@ void CProgressDialog::Cancel()
         mWindow->hide();
         if (mModal) {
             mWindow->onClose = nullptr;
-            mWindow->deleteLater();   // may be inside the button's click
+            mWindow->deleteLater(); // may be inside the button's click
             mWindow = nullptr;
         }
     }

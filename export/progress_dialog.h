@@ -22,7 +22,7 @@ class CProgressDialog : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     // owner: the window the progress belongs to; none takes the active window.
     explicit CProgressDialog(QWidget *owner = nullptr, const QString &title = QString(), bool smooth = false);
     ~CProgressDialog() override;
@@ -54,15 +54,15 @@ public:
     QString Text() const { return mText; }
     int Pos() const { return mPos; }
 
-public slots:
+  public slots:
     // Cancel: marks the job cancelled, hides the window and, when modal,
     // closes it; brings the owner to the front.
     void Cancel();
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     void updateTitle(bool force);
 
     QPointer<ProgressWindow> mWindow;

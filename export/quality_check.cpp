@@ -6,7 +6,8 @@
 QString checkUnsignedField(const QString &text, unsigned lower, unsigned upper, unsigned &value)
 {
     const QString trimmed = text.trimmed();
-    bool ok = !trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('-')) && !trimmed.startsWith(QLatin1Char('+'));
+    bool ok =
+        !trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('-')) && !trimmed.startsWith(QLatin1Char('+'));
     const qulonglong number = ok ? trimmed.toULongLong(&ok, 10) : 0;
     if (!ok)
         return QStringLiteral("Please enter a positive integer.");

@@ -56,7 +56,8 @@ QWidget *stackedLabels(const QString &top, const QString &bottom, Qt::Alignment 
 
 } // namespace
 
-CQualityDialog::CQualityDialog(QWidget *parent) : QDialog(parent)
+CQualityDialog::CQualityDialog(QWidget *parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Quality"));
     auto *layout = new QVBoxLayout(this);
@@ -82,9 +83,11 @@ QWidget *CQualityDialog::createQualityGroup()
     mSlider->setMinimumWidth(200);
     mQualityField = numberField(group);
     mQualitySpin = spinFor(mQualityField, int(kMaxQuality), group);
-    grid->addWidget(stackedLabels(QStringLiteral("Best"), QStringLiteral("Commpression"), Qt::AlignLeft, group), 0, 0);
+    grid->addWidget(
+        stackedLabels(QStringLiteral("Best"), QStringLiteral("Commpression"), Qt::AlignLeft, group), 0, 0);
     grid->addWidget(mSlider, 0, 1);
-    grid->addWidget(stackedLabels(QStringLiteral("Best"), QStringLiteral("Quality"), Qt::AlignRight, group), 0, 2);
+    grid->addWidget(stackedLabels(QStringLiteral("Best"), QStringLiteral("Quality"), Qt::AlignRight, group),
+                    0, 2);
     auto *fieldRow = new QHBoxLayout;
     fieldRow->addStretch();
     fieldRow->addWidget(mQualityField);

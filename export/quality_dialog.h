@@ -14,7 +14,7 @@ class CQualityDialog : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     explicit CQualityDialog(QWidget *parent = nullptr);
 
     void SetValues(unsigned quality, unsigned xResolution, unsigned yResolution);
@@ -28,12 +28,12 @@ public:
     QLineEdit *yField() const { return mYField; }
     CUpDown *qualitySpin() const { return mQualitySpin; }
 
-public slots:
+  public slots:
     // OK: checks quality, Y and X resolution in this order; a bad field is
     // reported, selected and the dialog stays open.
     void accept() override;
 
-private:
+  private:
     QWidget *createQualityGroup();
     QWidget *createResolutionGroup();
     void fillControls();

@@ -49,7 +49,8 @@ int MessageBox(const QString &text, unsigned buttons, unsigned icon)
 {
     if (handler())
         return handler()(text, buttons, icon);
-    QMessageBox box(standardIcon(icon), AppName(), text, standardButtons(buttons), QApplication::activeWindow());
+    QMessageBox box(standardIcon(icon), AppName(), text, standardButtons(buttons),
+                    QApplication::activeWindow());
     return answerOf(box.exec());
 }
 

@@ -101,9 +101,9 @@ TEST(MainDialog, FolderSelectionAndVolumesBringTheSelectPageForward)
     w.OnFolderSelected(QStringLiteral("/home/user/Pictures"));
     EXPECT_EQ(w.CurrentFolder(), QStringLiteral("/home/user/Pictures/"));
     EXPECT_EQ(w.tabs()->currentIndex(), CMainDialog::kSelectTab);
-    w.OnFolderSelected(QStringLiteral("/"));   // a root already ends in its separator
+    w.OnFolderSelected(QStringLiteral("/")); // a root already ends in its separator
     EXPECT_EQ(w.CurrentFolder(), QStringLiteral("/"));
-    w.OnFolderSelected(QString());             // the Computer node: browser emptied, folder kept
+    w.OnFolderSelected(QString()); // the Computer node: browser emptied, folder kept
     EXPECT_EQ(w.CurrentFolder(), QStringLiteral("/"));
     ASSERT_EQ(folders.size(), 3);
     EXPECT_EQ(folders[0][0].toString(), QStringLiteral("/home/user/Pictures/"));
@@ -123,10 +123,10 @@ TEST(MainDialog, FolderSelectionAndVolumesBringTheSelectPageForward)
 class UrlCatcher : public QObject
 {
     Q_OBJECT
-public slots:
+  public slots:
     void open(const QUrl &url) { urls << url; }
 
-public:
+  public:
     QList<QUrl> urls;
 };
 
@@ -165,8 +165,9 @@ TEST(MainDialog, AboutShowsTheVersionLineAndTheExportButtonItsTip)
     EXPECT_EQ(version, QStringLiteral("Zelventa  Version 1.00 build 20040701"));
     EXPECT_TRUE(picture);
     EXPECT_EQ(w.tip()->ToolText(w.exportButton()),
-              QStringLiteral("<b><ct=0x0000FF><al_c>Export</b><br><ct=0x00AA00><hr=100%></ct><br>Set file format,size "
-                             "and path for saving selected images."));
+              QStringLiteral(
+                  "<b><ct=0x0000FF><al_c>Export</b><br><ct=0x00AA00><hr=100%></ct><br>Set file format,size "
+                  "and path for saving selected images."));
     EXPECT_EQ(w.tip()->GetDelayTime(CMarkupTip::InitialDelay), 50);
 }
 

@@ -25,8 +25,8 @@ MarkupColorTable colors()
 {
     MarkupColorTable table{};
     table.fill(0x808080);
-    table[kMarkupTextColor] = 0x000000;   // black text
-    table[kMarkupBackColor] = 0xFFFFFF;   // on white
+    table[kMarkupTextColor] = 0x000000; // black text
+    table[kMarkupBackColor] = 0xFFFFFF; // on white
     return table;
 }
 
@@ -105,7 +105,7 @@ TEST(MarkupReader, TagsValuesAndClosingForms)
     EXPECT_EQ(items[3].tag, MarkupTag::ColorIndex);
     EXPECT_EQ(items[3].value, 12);
     EXPECT_EQ(items[4].tag, MarkupTag::Back);
-    EXPECT_FALSE(items[4].hasValue);   // empty value: the tag's default
+    EXPECT_FALSE(items[4].hasValue); // empty value: the tag's default
     EXPECT_EQ(items[5].tag, MarkupTag::Bold);
     EXPECT_TRUE(items[5].closing);
     EXPECT_FALSE(items[4].closing);
@@ -133,8 +133,8 @@ TEST(MarkupRenderer, FullRuleSpansTheWidestLineExactly)
 {
     const QFont font = testFont();
     const QFontMetrics metrics(font);
-    const MarkupRenderer renderer(QStringLiteral("<ct=0x0000FF><hr=100%></ct><br>a fairly wide text line"), font,
-                                  colors());
+    const MarkupRenderer renderer(QStringLiteral("<ct=0x0000FF><hr=100%></ct><br>a fairly wide text line"),
+                                  font, colors());
     const int widest = metrics.horizontalAdvance(QStringLiteral("a fairly wide text line"));
     EXPECT_EQ(renderer.size().width(), widest);
     const QImage image = drawn(renderer);
@@ -142,8 +142,8 @@ TEST(MarkupRenderer, FullRuleSpansTheWidestLineExactly)
     const auto rule = inkColumns(image, ruleRow, ruleRow + 1);
     EXPECT_EQ(rule.first, 0);
     EXPECT_EQ(rule.second, widest - 1);
-    EXPECT_EQ(image.pixel(widest / 2, ruleRow), qRgb(0, 0, 255));   // 0x0000FF is blue
-    EXPECT_EQ(image.pixel(widest / 2, ruleRow + 2), qRgb(255, 255, 255));   // one pixel high
+    EXPECT_EQ(image.pixel(widest / 2, ruleRow), qRgb(0, 0, 255));         // 0x0000FF is blue
+    EXPECT_EQ(image.pixel(widest / 2, ruleRow + 2), qRgb(255, 255, 255)); // one pixel high
     // A rule in pixels: exactly that wide.
     const MarkupRenderer pixels(QStringLiteral("<hr=40>"), font, colors());
     EXPECT_EQ(pixels.size().width(), 40);
@@ -155,13 +155,15 @@ TEST(MarkupRenderer, ColoursInHexDecimalAndFromTheTable)
 {
     const QFont font = testFont();
     MarkupColorTable table = colors();
-    table[12] = 0x00FF00;   // green
+    table[12] = 0x00FF00; // green
     for (const char *markup : {"<ct=0x0000FF>MMMM", "<ct=255>MMMM"}) {
         const QImage image = drawn(MarkupRenderer(QString::fromLatin1(markup), font, table));
         EXPECT_TRUE(hasColor(image, qRgb(0, 0, 255))) << markup;
     }
-    EXPECT_TRUE(hasColor(drawn(MarkupRenderer(QStringLiteral("<ct=0xAA0000>MMMM"), font, table)), qRgb(0xAA, 0, 0)));
-    EXPECT_TRUE(hasColor(drawn(MarkupRenderer(QStringLiteral("<cti=12>MMMM"), font, table)), qRgb(0, 255, 0)));
+    EXPECT_TRUE(
+        hasColor(drawn(MarkupRenderer(QStringLiteral("<ct=0xAA0000>MMMM"), font, table)), qRgb(0xAA, 0, 0)));
+    EXPECT_TRUE(
+        hasColor(drawn(MarkupRenderer(QStringLiteral("<cti=12>MMMM"), font, table)), qRgb(0, 255, 0)));
     // An index beyond the table changes nothing: the text stays black.
     const QImage unchanged = drawn(MarkupRenderer(QStringLiteral("<cti=30>MMMM"), font, table));
     EXPECT_TRUE(hasColor(unchanged, qRgb(0, 0, 0)));
@@ -180,7 +182,7 @@ TEST(MarkupRenderer, CentredAndRightAlignedLinesUseTheMeasuredWidths)
     const int narrow = metrics.horizontalAdvance(QStringLiteral("ab"));
     const int widest = metrics.horizontalAdvance(wide);
     const MarkupRenderer centred(QStringLiteral("<al_c>ab<br>") + wide, font, colors());
-    EXPECT_EQ(centred.size().width(), widest);   // alignment does not widen the tip
+    EXPECT_EQ(centred.size().width(), widest); // alignment does not widen the tip
     const QImage image = drawn(centred);
     const int left = inkColumns(image, 0, metrics.height()).first;
     EXPECT_NEAR(left, (widest - narrow) / 2, 2);
@@ -197,8 +199,10 @@ TEST(MarkupRenderer, BoldBreaksTabsAndVeryLongLines)
     const int plain = MarkupRenderer(QStringLiteral("Export"), font, colors()).size().width();
     EXPECT_GT(MarkupRenderer(QStringLiteral("<b>Export</b>"), font, colors()).size().width(), plain);
     // <br=0> advances one line; <br=3> three.
-    EXPECT_EQ(MarkupRenderer(QStringLiteral("a<br=0>b"), font, colors()).size().height(), 2 * metrics.height());
-    EXPECT_EQ(MarkupRenderer(QStringLiteral("a<br=3>b"), font, colors()).size().height(), 4 * metrics.height());
+    EXPECT_EQ(MarkupRenderer(QStringLiteral("a<br=0>b"), font, colors()).size().height(),
+              2 * metrics.height());
+    EXPECT_EQ(MarkupRenderer(QStringLiteral("a<br=3>b"), font, colors()).size().height(),
+              4 * metrics.height());
     const int stop = metrics.averageCharWidth() * 4;
     EXPECT_EQ(MarkupRenderer(QStringLiteral("<t=2>"), font, colors()).size().width(), 2 * stop);
     const QString longLine(20000, QLatin1Char('x'));
@@ -241,13 +245,13 @@ TEST(MarkupTip, ShowsTheToolsTextAndHidesOnClick)
     CMarkupTip tip;
     tip.Create(&owner);
     tip.AddTool(button, QStringLiteral("<b>Export</b><br>Saves the pictures."));
-    tip.ShowTip(other, QPoint(10, 10));   // not a tool: nothing
+    tip.ShowTip(other, QPoint(10, 10)); // not a tool: nothing
     EXPECT_FALSE(tip.isVisible());
     tip.ShowTip(button, QPoint(10, 10));
     ASSERT_TRUE(tip.isVisible());
     EXPECT_EQ(tip.ShownControl(), button);
-    const MarkupRenderer expected(QStringLiteral("<b>Export</b><br>Saves the pictures."), QApplication::font(),
-                                  MarkupColorTable{});
+    const MarkupRenderer expected(QStringLiteral("<b>Export</b><br>Saves the pictures."),
+                                  QApplication::font(), MarkupColorTable{});
     EXPECT_EQ(tip.size(), expected.size() + QSize(2 * tip.GetSize(2), 2 * tip.GetSize(3)));
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);

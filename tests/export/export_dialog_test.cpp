@@ -3,8 +3,8 @@
 #include "controls/up_down.h"
 #include "export/export_dialog.h"
 #include "export/export_sources.h"
-#include "export/quality_dialog.h"
 #include "export/progress_dialog.h"
+#include "export/quality_dialog.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
 #include "tests/export/export_test_support.h"
@@ -35,14 +35,14 @@ constexpr COLORREF kBlue = 0xFF0000;
 // The selected-image list and the caption as the pages would give them.
 class StandInRows : public ExportRowSource
 {
-public:
+  public:
     std::vector<ExportRow> ExportRows() const override { return rows; }
     std::vector<ExportRow> rows;
 };
 
 class StandInCaption : public CaptionSource
 {
-public:
+  public:
     std::optional<CaptionSettings> ExportCaption() const override { return caption; }
     std::optional<CaptionSettings> caption;
 };
@@ -84,16 +84,21 @@ void chooseFormat(CExportDialog &d, int index)
 
 void click(QAbstractButton *button)
 {
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center() - QPoint(button->width() / 3, 0));
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
+                      button->rect().center() - QPoint(button->width() / 3, 0));
 }
 
 // The enabled state of the resize group's controls, in a fixed order.
 std::vector<bool> resizeEnabled(const CExportDialog &d)
 {
-    return {d.widthField()->isEnabled(),          d.heightField()->isEnabled(),
-            d.unitList()->isEnabled(),            d.stretchCheck()->isEnabled(),
-            d.aspectCheck()->isEnabled(),         d.restrictWidthCheck()->isEnabled(),
-            d.restrictHeightCheck()->isEnabled(), d.qualityList()->isEnabled()};
+    return {d.widthField()->isEnabled(),
+            d.heightField()->isEnabled(),
+            d.unitList()->isEnabled(),
+            d.stretchCheck()->isEnabled(),
+            d.aspectCheck()->isEnabled(),
+            d.restrictWidthCheck()->isEnabled(),
+            d.restrictHeightCheck()->isEnabled(),
+            d.qualityList()->isEnabled()};
 }
 
 } // namespace
@@ -110,7 +115,8 @@ TEST(ExportDialog, FirstOpeningValidatesInOrder)
     EXPECT_TRUE(d.keepNameRadio()->isChecked());
     EXPECT_FALSE(d.prefixField()->isEnabled());
     EXPECT_EQ(d.prefixField()->text(), QStringLiteral("Photo"));
-    EXPECT_EQ(d.exampleLabel()->text(), QStringLiteral("Example:Photo0001.###,Photo0002.###,Photo0003.###,..."));
+    EXPECT_EQ(d.exampleLabel()->text(),
+              QStringLiteral("Example:Photo0001.###,Photo0002.###,Photo0003.###,..."));
     EXPECT_FALSE(d.optionButton()->isEnabled());
     EXPECT_EQ(d.formatList()->count(), 8);
     EXPECT_EQ(d.formatList()->itemText(4), QStringLiteral("TIFF(Tagged Image File Format)"));
@@ -119,11 +125,11 @@ TEST(ExportDialog, FirstOpeningValidatesInOrder)
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.last(), QStringLiteral("You must specify output folder!"));
     EXPECT_EQ(boxes.boxes[0].icon, unsigned(MB_ICONINFORMATION));
-    EXPECT_FALSE(std::filesystem::exists(path));   // nothing stored
+    EXPECT_FALSE(std::filesystem::exists(path)); // nothing stored
 
     d.SetFolderChooser([](QWidget *, const QString &caption, const QString &start) {
         EXPECT_EQ(caption, QStringLiteral("Select export folder for images."));
-        EXPECT_FALSE(start.isEmpty());   // the documents folder when none is known
+        EXPECT_FALSE(start.isEmpty()); // the documents folder when none is known
         return QStringLiteral("/tmp");
     });
     click(d.selectFolderButton());
@@ -150,14 +156,15 @@ TEST(ExportDialog, FirstOpeningValidatesInOrder)
 
 TEST(ExportDialog, ResizeAspectAndRestrictRulesByClicks)
 {
-    ProfileStore profile(freshProfile("rules", "[Export Option]\nSavePrifix=-1\nResizeImage=0\nAspectRatio=1\n"));
+    ProfileStore profile(
+        freshProfile("rules", "[Export Option]\nSavePrifix=-1\nResizeImage=0\nAspectRatio=1\n"));
     CExportDialog d(profile, nullptr, nullptr, nullptr);
     d.show();
     const std::vector<bool> none(8, false);
-    EXPECT_EQ(resizeEnabled(d), none);   // resize off: all off whatever is stored
+    EXPECT_EQ(resizeEnabled(d), none); // resize off: all off whatever is stored
     EXPECT_TRUE(d.aspectCheck()->isChecked());
 
-    QTest::keyClick(d.resizeGroup(), Qt::Key_Space);   // tick "Resize image"
+    QTest::keyClick(d.resizeGroup(), Qt::Key_Space); // tick "Resize image"
     ASSERT_TRUE(d.resizeGroup()->isChecked());
     // Aspect kept, width restricted: the height entry governs.
     EXPECT_EQ(resizeEnabled(d), std::vector<bool>({false, true, true, true, true, true, true, true}));
@@ -166,12 +173,12 @@ TEST(ExportDialog, ResizeAspectAndRestrictRulesByClicks)
     EXPECT_FALSE(d.restrictWidthCheck()->isChecked());
     EXPECT_TRUE(d.widthField()->isEnabled());
     EXPECT_FALSE(d.heightField()->isEnabled());
-    click(d.restrictHeightCheck());   // the ticked one stays ticked
+    click(d.restrictHeightCheck()); // the ticked one stays ticked
     EXPECT_TRUE(d.restrictHeightCheck()->isChecked());
     EXPECT_FALSE(d.restrictWidthCheck()->isChecked());
     EXPECT_FALSE(d.heightField()->isEnabled());
 
-    click(d.aspectCheck());           // aspect off: both entries, no restrict pair
+    click(d.aspectCheck()); // aspect off: both entries, no restrict pair
     EXPECT_EQ(resizeEnabled(d), std::vector<bool>({true, true, true, true, true, false, false, true}));
     click(d.aspectCheck());
     EXPECT_FALSE(d.heightField()->isEnabled());
@@ -180,7 +187,8 @@ TEST(ExportDialog, ResizeAspectAndRestrictRulesByClicks)
 
     chooseFormat(d, 2);
     EXPECT_FALSE(d.optionButton()->isEnabled());
-    EXPECT_EQ(d.exampleLabel()->text(), QStringLiteral("Example:Photo0001.GIF,Photo0002.GIF,Photo0003.GIF,..."));
+    EXPECT_EQ(d.exampleLabel()->text(),
+              QStringLiteral("Example:Photo0001.GIF,Photo0002.GIF,Photo0003.GIF,..."));
     chooseFormat(d, 1);
     EXPECT_TRUE(d.optionButton()->isEnabled());
     click(d.keepFolderRadio());
@@ -211,14 +219,15 @@ TEST(ExportDialog, CancelStoresNothingAndStartStoresEveryKey)
     {
         CExportDialog d(profile, &rows, nullptr, nullptr);
         d.show();
-        d.SetFolderChooser([&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+        d.SetFolderChooser(
+            [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
         click(d.selectFolderButton());
         chooseFormat(d, 3);
         click(d.stretchCheck());
         d.widthField()->setText(QStringLiteral("50"));
         d.unitList()->setCurrentIndex(1);
         click(d.startButton());
-        EXPECT_TRUE(d.isVisible());   // still open for the next run
+        EXPECT_TRUE(d.isVisible()); // still open for the next run
     }
     ASSERT_FALSE(boxes.boxes.empty());
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + out + "]!"));
@@ -276,14 +285,14 @@ TEST(ExportDialog, QualityDialogKeepsItsControlsTogetherAndChecksRanges)
         EXPECT_EQ(q->qualityField()->text(), QStringLiteral("60"));
         q->xField()->setText(QStringLiteral("1200"));
         q->yField()->setText(QStringLiteral("abc"));
-        q->accept();   // Y is checked before X
+        q->accept(); // Y is checked before X
         EXPECT_EQ(boxes.last(), QStringLiteral("Please enter a positive integer."));
         q->yField()->setText(QStringLiteral("150"));
         q->accept();
         EXPECT_EQ(boxes.last(), QStringLiteral("Please enter an integer between 0 and 1000."));
         EXPECT_TRUE(q->isVisible());
         q->xField()->setText(QStringLiteral("1000"));
-        QTest::keyClick(q->qualityField(), Qt::Key_Up);   // the spin steps the field
+        QTest::keyClick(q->qualityField(), Qt::Key_Up); // the spin steps the field
         EXPECT_EQ(q->qualityField()->text(), QStringLiteral("61"));
         q->accept();
     });
@@ -310,15 +319,16 @@ TEST(ExportDialog, StartTwiceContinuesTheCounter)
     rows.rows = {rowFor(writePicture(src + "/a.bmp", 16, 12, ZV_TYPE_BMP)),
                  rowFor(writePicture(src + "/b.png", 12, 16, ZV_TYPE_PNG))};
     CExportDialog d(profile, &rows, nullptr, nullptr);
-    d.SetFolderChooser([&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+    d.SetFolderChooser(
+        [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
     click(d.selectFolderButton());
     click(d.specifyNameRadio());
     chooseFormat(d, 1);
     MessageRecorder boxes;
     click(d.startButton());
     click(d.startButton());
-    EXPECT_EQ(filesIn(out), std::vector<std::string>({"Photo0000.JPG", "Photo0001.JPG", "Photo0002.JPG",
-                                                       "Photo0003.JPG"}));
+    EXPECT_EQ(filesIn(out),
+              std::vector<std::string>({"Photo0000.JPG", "Photo0001.JPG", "Photo0002.JPG", "Photo0003.JPG"}));
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[1].text, QString::fromStdString("2 files saved to [" + out + "]!"));
     EXPECT_EQ(profile.GetProfileString("Export Option", "SavePrifix"), "Photo");
@@ -345,7 +355,8 @@ TEST(ExportDialog, OverwriteQuestionAndEscapeDuringTheRun)
     boxes.boxes.clear();
     boxes.answers = {IDYES, IDYES, IDYES};
     QTimer::singleShot(0, [] {
-        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+        QWidget *target =
+            QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
         if (!target)
             target = QApplication::topLevelWidgets().first();
         QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
@@ -369,7 +380,7 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
     box.text.clear();
     box.backColor = kBlue;
     box.anchor = CaptionAnchor::BottomRight;
-    box.offsets = {30, 20, 10, 5};   // a 20 x 15 box 10 in from the right, 5 up from the bottom
+    box.offsets = {30, 20, 10, 5}; // a 20 x 15 box 10 in from the right, 5 up from the bottom
     caption.caption = box;
     CMainDialog w(profile);
     w.SetExportSources(&rows, &caption);
@@ -379,12 +390,13 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
     QTimer::singleShot(0, [&] {
         CExportDialog *d = w.exportDialog();
         ASSERT_NE(d, nullptr);
-        d->SetFolderChooser([&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+        d->SetFolderChooser(
+            [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
         click(d->selectFolderButton());
         chooseFormat(*d, 5);
         click(d->startButton());
         ran = true;
-        EXPECT_TRUE(w.isEnabled());   // enabled again after the run
+        EXPECT_TRUE(w.isEnabled()); // enabled again after the run
         click(d->cancelButton());
     });
     click(w.exportButton());
@@ -396,7 +408,7 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
     EXPECT_EQ(colourAt(wide, 120 - 20, 80 - 10), kBlue);
     EXPECT_NE(colourAt(wide, 120 - 5, 80 - 10), kBlue);
     EXPECT_NE(colourAt(wide, 10, 10), kBlue);
-    ZvImage tall;   // turned: 90 x 60
+    ZvImage tall; // turned: 90 x 60
     ASSERT_TRUE(tall.Load((out + "/tall.PNG").c_str(), ZV_TYPE_PNG));
     EXPECT_EQ(tall.GetWidth(), 90u);
     EXPECT_EQ(tall.GetHeight(), 60u);
@@ -418,7 +430,8 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
     QTimer::singleShot(0, [&] {
         CExportDialog *d = w.exportDialog();
         ASSERT_NE(d, nullptr);
-        d->SetFolderChooser([&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+        d->SetFolderChooser(
+            [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
         click(d->selectFolderButton());
         // The window closes while the run pumps before its first picture.
         QTimer::singleShot(0, &w, [&] { w.done(QDialog::Rejected); });
@@ -427,6 +440,32 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
     click(w.exportButton());
     EXPECT_EQ(w.exportDialog(), nullptr);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(filesIn(out), std::vector<std::string>({"a.png"}));   // whole files only, no temporaries
+    EXPECT_EQ(filesIn(out), std::vector<std::string>({"a.png"})); // whole files only, no temporaries
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + out + "]!"));
+}
+
+TEST(ExportDialog, UnreadablePicturesAndAMissingFolderReachTheUser)
+{
+    ProfileStore profile(freshProfile("unreadable"));
+    const std::string src = freshFolder("unreadable-src"), out = freshFolder("unreadable-out");
+    StandInRows rows;
+    rows.rows = {rowFor(src + "/missing.jpg"), rowFor(writePicture(src + "/good.bmp", 8, 8, ZV_TYPE_BMP))};
+    CExportDialog d(profile, &rows, nullptr, nullptr);
+    d.show();
+    d.SetFolderChooser([&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+    click(d.selectFolderButton());
+    MessageRecorder boxes;
+    click(d.startButton());
+    const QStringList lines = boxes.last().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QString::fromStdString("1 files saved to [" + out + "]!"));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("[missing.jpg] not saved"))) << lines[1].toStdString();
+    EXPECT_EQ(filesIn(out), std::vector<std::string>({"good.bmp"}));
+    // The folder goes away before the next run: a message, nothing written, the dialog usable.
+    std::filesystem::remove_all(out);
+    click(d.startButton());
+    EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("Cannot write into the output folder"))) << boxes.last().toStdString();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(d.startButton()->isEnabled());
+    EXPECT_FALSE(std::filesystem::exists(out));
 }

@@ -49,13 +49,15 @@ TEST(ProgressDialog, EscapeCancelsOnlyWhenAsked)
 {
     QWidget owner;
     CProgressDialog progress(&owner, QStringLiteral("Copying Progress"));
-    QCoreApplication::postEvent(progress.window(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QCoreApplication::postEvent(progress.window(),
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     progress.PumpMessages(false);
     EXPECT_FALSE(progress.IsCancelled());
-    QCoreApplication::postEvent(progress.window(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QCoreApplication::postEvent(progress.window(),
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     progress.PumpMessages(true);
     EXPECT_TRUE(progress.IsCancelled());
-    EXPECT_TRUE(progress.IsCancelled());   // stays cancelled
+    EXPECT_TRUE(progress.IsCancelled()); // stays cancelled
     // Not modal: Cancel hides the window, which StepIt shows again.
     ASSERT_NE(progress.window(), nullptr);
     EXPECT_FALSE(progress.window()->isVisible());
@@ -131,8 +133,10 @@ TEST(ProgressText, LongTextIsShortenedInTheMiddleBetweenCharacters)
     const QString shortText = QStringLiteral("Export image file:\r\n[a.jpg] as [b.JPG]");
     EXPECT_EQ(shortenInMiddle(shortText), shortText);
     const QString first = QStringLiteral("/photos/") + QString(300, QChar(0x00E9)) + QStringLiteral(".jpg");
-    const QString second = QStringLiteral("/out/") + QString(300, QLatin1Char('x')) + QStringLiteral("END.JPG");
-    const QString text = QStringLiteral("Export image file:\r\n[") + first + QStringLiteral("] as [") + second + "]";
+    const QString second =
+        QStringLiteral("/out/") + QString(300, QLatin1Char('x')) + QStringLiteral("END.JPG");
+    const QString text =
+        QStringLiteral("Export image file:\r\n[") + first + QStringLiteral("] as [") + second + "]";
     const QString shortened = shortenInMiddle(text);
     EXPECT_LE(shortened.toUtf8().size(), kProgressTextBytes - 1);
     EXPECT_GE(shortened.toUtf8().size(), kProgressTextBytes - 4);

@@ -13,7 +13,7 @@
 // otherwise once the script runs out).
 class MessageRecorder
 {
-public:
+  public:
     struct Box
     {
         QString text;
