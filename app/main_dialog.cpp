@@ -47,7 +47,6 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
     setWindowTitle(AppName());
     setWindowIcon(QIcon(QStringLiteral(":/zelventa/zelventa-128.png")));
     setMinimumSize(kMainMinimumSize);
-    setSizeGripEnabled(true);
 
     const int treeTop = kTop + kLabelHeight + 4;
     mStart.tree = QRect(kLeft, treeTop, kTreeWidth, 0);
