@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, then starts Zelventa. Until the window
-# exists (or without a display), captions a few generated sample pictures
+# Installs what is missing, builds, then starts Zelventa's window when a
+# display is there. Without one, captions a few generated sample pictures
 # with zelventa-batch and writes the results into ./out.
 set -euo pipefail
 cd "$(dirname "$0")"

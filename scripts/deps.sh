@@ -28,7 +28,7 @@ test=(
     # fuzzing
     clang libclang-rt-14-dev
     # screenshots on a virtual display
-    xvfb xauth
+    xvfb xauth xdotool bc
 )
 bench=(
     # Google Benchmark, and the peers measured against

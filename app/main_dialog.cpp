@@ -1,0 +1,190 @@
+// app/main_dialog.cpp
+#include "app/main_dialog.h"
+
+#include "app/about_dialog.h"
+#include "controls/markup_tip.h"
+#include "export/export_dialog.h"
+#include "platform/message_box.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTabWidget>
+#include <QUrl>
+
+// The program's picture and icons, compiled into this library.
+void initResources()
+{
+    Q_INIT_RESOURCE(zelventa);
+}
+
+namespace {
+
+const char kExportTip[] = "<b><ct=0x0000FF><al_c>Export</b><br><ct=0x00AA00><hr=100%></ct><br>"
+                          "Set file format,size and path for saving selected images.";
+
+// Where the controls sit in a window of the minimum size.
+constexpr int kLeft = 8;
+constexpr int kTop = 8;
+constexpr int kLabelHeight = 18;
+constexpr int kTreeWidth = 214;
+constexpr QSize kButton(84, 28);
+
+} // namespace
+
+CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+    , mProfile(profile)
+    , mTip(std::make_unique<CMarkupTip>())
+{
+    initResources();
+    setWindowTitle(AppName());
+    setWindowIcon(QIcon(QStringLiteral(":/zelventa/zelventa-128.png")));
+    setMinimumSize(kMainMinimumSize);
+
+    const int treeTop = kTop + kLabelHeight + 4;
+    mStart.tree = QRect(kLeft, treeTop, kTreeWidth, 0);
+    mStart.tabs = QRect(kLeft + kTreeWidth + 8, kTop, 0, 0);
+    mStart.exportButton = mStart.help = mStart.about = mStart.quit = QRect(QPoint(), kButton);
+
+    mFolderLabel = new QLabel(QStringLiteral("Select Folder:"), this);
+    mFolderLabel->setGeometry(kLeft, kTop, kTreeWidth, kLabelHeight);
+    createTree();
+    createPages();
+    createButtons();
+
+    mTip->Create(this);
+    mTip->AddTool(mExport, QString::fromLatin1(kExportTip));
+    mTip->ConfigureAsPage();
+    resize(kMainMinimumSize.width() + 10, kMainMinimumSize.height() + 35);
+    layoutControls();
+}
+
+CMainDialog::~CMainDialog() = default;
+
+// The area of the folder tree. The tree itself is created here as it
+// arrives; until then the area stays an empty frame.
+void CMainDialog::createTree()
+{
+    auto *area = new QFrame(this);
+    area->setFrameShape(QFrame::StyledPanel);
+    mTree = area;
+    mTree->setObjectName(QStringLiteral("folderTreeArea"));
+}
+
+// Tab 0 "Select Images" and tab 1 "Batch Settings".
+void CMainDialog::createPages()
+{
+    mTabs = new QTabWidget(this);
+    mSelectPage = new QWidget;
+    mSettingsPage = new QWidget;
+    mTabs->addTab(mSelectPage, QStringLiteral("Select Images"));
+    mTabs->addTab(mSettingsPage, QStringLiteral("Batch Settings"));
+    mTabs->setCurrentIndex(kSelectTab);
+}
+
+void CMainDialog::createButtons()
+{
+    mExport = new QPushButton(QStringLiteral("Export"), this);
+    mHelp = new QPushButton(QStringLiteral("Help"), this);
+    mAbout = new QPushButton(QStringLiteral("About"), this);
+    mQuit = new QPushButton(QStringLiteral("Quit"), this);
+    for (QPushButton *button : {mExport, mHelp, mAbout, mQuit}) {
+        button->setAutoDefault(false);
+        button->resize(kButton);
+    }
+    connect(mExport, &QPushButton::clicked, this, &CMainDialog::OnExport);
+    connect(mHelp, &QPushButton::clicked, this, &CMainDialog::OnHelp);
+    connect(mAbout, &QPushButton::clicked, this, &CMainDialog::OnAbout);
+    connect(mQuit, &QPushButton::clicked, this, &CMainDialog::reject);
+}
+
+void CMainDialog::SetExportSources(ExportRowSource *rows, CaptionSource *caption)
+{
+    mRows = rows;
+    mCaption = caption;
+}
+
+void CMainDialog::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    layoutControls();
+}
+
+void CMainDialog::layoutControls()
+{
+    const MainLayout at = layoutMainWindow(size(), mStart);
+    mTabs->setGeometry(at.tabs);
+    // The tree sits 1 pixel inside its placeholder's rectangle.
+    mTree->setGeometry(at.tree.adjusted(1, 1, -1, -1));
+    mExport->setGeometry(at.exportButton);
+    mHelp->setGeometry(at.help);
+    mAbout->setGeometry(at.about);
+    mQuit->setGeometry(at.quit);
+}
+
+void CMainDialog::OnFolderSelected(const QString &path)
+{
+    if (path.isEmpty()) {
+        emit folderChanged(QString());
+        return;
+    }
+    QString folder = path;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    mCurrentFolder = folder;
+    emit folderChanged(folder);
+    mTabs->setCurrentIndex(kSelectTab);
+}
+
+void CMainDialog::OnDeviceChange(const VolumeEvent &event)
+{
+    mTabs->setCurrentIndex(kSelectTab);
+    emit acquireRequested(event.arrived ? 1 : 2, event.mountPoint);
+}
+
+void CMainDialog::OnExport()
+{
+    if (mExportDialog)
+        return;
+    CExportDialog dialog(mProfile, mRows, mCaption, this);
+    mExportDialog = &dialog;
+    dialog.exec();
+    mExportDialog = nullptr;
+}
+
+QString CMainDialog::HelpPath()
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString beside = dir + QStringLiteral("/help/help.htm");
+    const QString installed = QDir::cleanPath(dir + QStringLiteral("/../share/zelventa/help/help.htm"));
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed;
+}
+
+// A missing page or browser is not reported.
+void CMainDialog::OnHelp()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPath()));
+}
+
+void CMainDialog::OnAbout()
+{
+    CAboutDialog about(this);
+    about.exec();
+}
+
+void CMainDialog::done(int result)
+{
+    if (mExportDialog && mExportDialog->IsRunning()) {
+        // The run ends after the current picture; the export dialog then
+        // closes and this window with it.
+        mExportDialog->reject();
+    }
+    QDialog::done(result);
+}

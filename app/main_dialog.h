@@ -1,0 +1,105 @@
+// app/main_dialog.h
+#pragma once
+
+#include "app/main_layout.h"
+#include "app/volume_event.h"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <memory>
+
+class CExportDialog;
+class CMarkupTip;
+class CaptionSource;
+class ExportRowSource;
+class ProfileStore;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+
+// The main window: the folder tree on the left under "Select Folder:", the
+// tab control with the Select Images and Batch Settings pages, and the
+// Export, Help, About and Quit buttons along the bottom. Quit and Escape
+// close it, which ends the program. The pages and the tree are created in
+// createTree() and createPages(); they reach one another only through the
+// signals and slots wired here. UI thread only.
+class CMainDialog : public QDialog
+{
+    Q_OBJECT
+
+  public:
+    static constexpr int kSelectTab = 0;
+    static constexpr int kSettingsTab = 1;
+
+    explicit CMainDialog(ProfileStore &profile, QWidget *parent = nullptr);
+    ~CMainDialog() override;
+
+    // The folder last chosen in the tree, ending in "/"; empty at first.
+    QString CurrentFolder() const { return mCurrentFolder; }
+    // The page of help/help.htm beside the executable (or installed beside it in share/).
+    static QString HelpPath();
+
+    QWidget *tree() const { return mTree; }
+    QTabWidget *tabs() const { return mTabs; }
+    QWidget *selectPage() const { return mSelectPage; }
+    QWidget *settingsPage() const { return mSettingsPage; }
+    QLabel *folderLabel() const { return mFolderLabel; }
+    QPushButton *exportButton() const { return mExport; }
+    QPushButton *helpButton() const { return mHelp; }
+    QPushButton *aboutButton() const { return mAbout; }
+    QPushButton *quitButton() const { return mQuit; }
+    CMarkupTip *tip() const { return mTip.get(); }
+    // The export dialog while it is open (for closing and tests).
+    CExportDialog *exportDialog() const { return mExportDialog; }
+
+    // Where the export dialog reads the selected rows and the caption.
+    void SetExportSources(ExportRowSource *rows, CaptionSource *caption);
+
+  public slots:
+    // The tree's selection: a folder goes to the Select Images page (which
+    // stops watching the old one, loads and watches the new one); an empty
+    // path (the Computer node) empties the browser and keeps the current folder.
+    void OnFolderSelected(const QString &path);
+    // A volume arrived or left: the Select Images tab comes to the front and
+    // the acquisition runs in arrival (1) or removal (2) mode.
+    void OnDeviceChange(const VolumeEvent &event);
+    void OnExport();
+    void OnHelp();
+    void OnAbout();
+    // Quit, Escape, closing: during an export run, the run ends after the
+    // current picture and the window closes then.
+    void done(int result) override;
+
+  signals:
+    // A folder to browse and watch ("" empties the browser).
+    void folderChanged(const QString &folder);
+    // Run the acquisition: mode 1 arrival, 2 removal, for the volume at mountPoint.
+    void acquireRequested(int mode, const QString &mountPoint);
+
+  protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+  private:
+    void createTree();
+    void createPages();
+    void createButtons();
+    void layoutControls();
+
+    ProfileStore &mProfile;
+    MainLayout mStart;
+    QString mCurrentFolder;
+    QLabel *mFolderLabel = nullptr;
+    QWidget *mTree = nullptr;
+    QTabWidget *mTabs = nullptr;
+    QWidget *mSelectPage = nullptr;
+    QWidget *mSettingsPage = nullptr;
+    ExportRowSource *mRows = nullptr;
+    CaptionSource *mCaption = nullptr;
+    std::unique_ptr<CMarkupTip> mTip;
+    QPushButton *mExport = nullptr;
+    QPushButton *mHelp = nullptr;
+    QPushButton *mAbout = nullptr;
+    QPushButton *mQuit = nullptr;
+    CExportDialog *mExportDialog = nullptr; // on OnExport's stack while open
+};

@@ -1,0 +1,31 @@
+// app/main_layout.h
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+// The main window cannot be made smaller than this (pixels).
+constexpr QSize kMainMinimumSize(790, 565);
+constexpr int kMainRightMargin = 6;   // tab control and Quit from the right edge
+constexpr int kMainBottomMargin = 35; // tab control and tree from the bottom edge
+constexpr int kButtonBottomMargin = 4;
+constexpr int kButtonGap = 11;
+
+// Where the controls of the main window sit before any resize: the left,
+// top and width of the tree and the tab control count, and the button sizes.
+struct MainLayout
+{
+    QRect tree;
+    QRect tabs;
+    QRect exportButton;
+    QRect help;
+    QRect about;
+    QRect quit;
+};
+
+// The layout for a client area of this size: the tab control and the tree
+// keep their left and top and grow to 6 pixels from the right and 35 from
+// the bottom (the tree keeps its width); the buttons keep their sizes and
+// line up from the right, Quit 6 pixels from the edge and 11 between them,
+// 4 pixels above the bottom.
+MainLayout layoutMainWindow(QSize client, const MainLayout &start);

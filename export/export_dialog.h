@@ -1,0 +1,131 @@
+// export/export_dialog.h
+#pragma once
+
+#include "export/export_options.h"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class CMarkupTip;
+class CaptionSource;
+class ExportProgress;
+class ExportRowSource;
+class ProfileStore;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// "Export option": shows the export options, keeps the controls consistent,
+// offers the folder browser and the quality dialog, and runs the batch
+// export with Start. It stays open after a run; Cancel closes it and stores
+// nothing. The rows and the caption come from the pages through the two
+// sources (either may be null: no rows, no caption). The progress of a run
+// belongs to owner (the main window), which it disables while it runs.
+class CExportDialog : public QDialog
+{
+    Q_OBJECT
+
+  public:
+    // Folder browser: (parent, caption, starting folder) -> chosen folder or "".
+    using FolderChooser = std::function<QString(QWidget *, const QString &, const QString &)>;
+
+    CExportDialog(ProfileStore &profile, ExportRowSource *rows, CaptionSource *caption, QWidget *owner);
+    ~CExportDialog() override;
+
+    // Replaces the system folder browser (tests).
+    void SetFolderChooser(FolderChooser chooser) { mChooseFolder = std::move(chooser); }
+
+    const ExportOptions &Options() const { return mOptions; }
+    bool IsRunning() const { return mRunning; }
+
+    QRadioButton *keepFolderRadio() const { return mKeepFolder; }
+    QRadioButton *specifyFolderRadio() const { return mSpecifyFolder; }
+    QLineEdit *folderField() const { return mFolderField; }
+    QPushButton *selectFolderButton() const { return mSelectFolder; }
+    QRadioButton *keepNameRadio() const { return mKeepName; }
+    QRadioButton *specifyNameRadio() const { return mSpecifyName; }
+    QLineEdit *prefixField() const { return mPrefixField; }
+    QLabel *exampleLabel() const { return mExample; }
+    QComboBox *formatList() const { return mFormatList; }
+    QPushButton *optionButton() const { return mOption; }
+    QGroupBox *resizeGroup() const { return mResizeGroup; }
+    QLineEdit *widthField() const { return mWidthField; }
+    QLineEdit *heightField() const { return mHeightField; }
+    QComboBox *unitList() const { return mUnitList; }
+    QCheckBox *stretchCheck() const { return mStretch; }
+    QCheckBox *aspectCheck() const { return mAspect; }
+    QCheckBox *restrictWidthCheck() const { return mRestrictWidth; }
+    QCheckBox *restrictHeightCheck() const { return mRestrictHeight; }
+    QComboBox *qualityList() const { return mQualityList; }
+    QPushButton *startButton() const { return mStart; }
+    QPushButton *cancelButton() const { return mCancel; }
+    CMarkupTip *tip() const { return mTip.get(); }
+
+  public slots:
+    // Start: validates, stores and runs the export; the dialog stays open.
+    void RunExport();
+    // Cancel (or closing): during a run, ends the run after the current
+    // picture and closes afterwards.
+    void reject() override;
+
+  private:
+    QWidget *createFolderGroup();
+    QWidget *createNameGroup();
+    QWidget *createFormatGroup();
+    QWidget *createResizeGroup();
+    QWidget *createButtons();
+    void readControls(ExportOptions &options) const;
+    void fillControls();
+    void applyEnabled();
+    void updateExample();
+    void onSelectFolder();
+    void onOption();
+    void onRestrictClicked(bool width);
+    void setRunning(bool running);
+    void optionsDuringRun(ExportOptions &options) const;
+
+    ProfileStore &mProfile;
+    ExportRowSource *mRows;
+    CaptionSource *mCaption;
+    QPointer<QWidget> mOwner;
+    ExportOptions mOptions;
+    FolderChooser mChooseFolder;
+    std::unique_ptr<CMarkupTip> mTip;
+    ExportProgress *mRun = nullptr;
+    bool mRunning = false;
+    bool mCloseAfterRun = false;
+
+    QRadioButton *mKeepFolder = nullptr;
+    QRadioButton *mSpecifyFolder = nullptr;
+    QLineEdit *mFolderField = nullptr;
+    QPushButton *mSelectFolder = nullptr;
+    QRadioButton *mKeepName = nullptr;
+    QRadioButton *mSpecifyName = nullptr;
+    QLineEdit *mPrefixField = nullptr;
+    QLabel *mExample = nullptr;
+    QComboBox *mFormatList = nullptr;
+    QPushButton *mOption = nullptr;
+    QGroupBox *mResizeGroup = nullptr;
+    QLabel *mWidthLabel = nullptr;
+    QLineEdit *mWidthField = nullptr;
+    QLabel *mHeightLabel = nullptr;
+    QLineEdit *mHeightField = nullptr;
+    QLabel *mUnitLabel = nullptr;
+    QComboBox *mUnitList = nullptr;
+    QCheckBox *mStretch = nullptr;
+    QCheckBox *mAspect = nullptr;
+    QCheckBox *mRestrictWidth = nullptr;
+    QCheckBox *mRestrictHeight = nullptr;
+    QLabel *mQualityLabel = nullptr;
+    QComboBox *mQualityList = nullptr;
+    QPushButton *mStart = nullptr;
+    QPushButton *mCancel = nullptr;
+};

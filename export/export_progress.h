@@ -1,0 +1,44 @@
+// export/export_progress.h
+#pragma once
+
+#include "export/export_observer.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class CProgressDialog;
+class QWidget;
+
+// The export dialog's side of a run: the modal progress window "Export
+// Progress" owned by the main window, the overwrite question and the
+// summary as message boxes. Pumps events once before the first picture and
+// after each one; Cancel, Escape or RequestCancel end the run after the
+// current picture. UI thread only.
+class ExportProgress : public ExportObserver
+{
+  public:
+    using OptionsUpdate = std::function<void(ExportOptions &)>;
+
+    ExportProgress(QWidget *owner, OptionsUpdate update);
+    ~ExportProgress() override;
+
+    void setRange(int count) override;
+    void setText(const std::string &text) override;
+    void step() override;
+    bool isCancelled() override;
+    OverwriteAnswer askOverwrite(const std::string &path) override;
+    void showMessage(const std::string &text) override;
+    void updateOptions(ExportOptions &options) override;
+
+    // Ends the run after the current picture, as Cancel does.
+    void RequestCancel() { mCancelRequested = true; }
+    CProgressDialog *progress() const { return mProgress.get(); }
+
+  private:
+    QPointer<QWidget> mOwner;
+    OptionsUpdate mUpdate;
+    std::unique_ptr<CProgressDialog> mProgress;
+    bool mCancelRequested = false;
+};

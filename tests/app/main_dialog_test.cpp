@@ -1,0 +1,174 @@
+// tests/app/main_dialog_test.cpp
+#include "app/about_dialog.h"
+#include "app/main_dialog.h"
+#include "controls/markup_tip.h"
+#include "platform/profile_store.h"
+#include "tests/support/corpora.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+ProfileStore scratchProfile()
+{
+    return ProfileStore(scratchDir() + "/main-dialog.ini");
+}
+
+// The right edges and gaps of the four buttons, Quit to Export.
+void expectButtonsLinedUp(const CMainDialog &w)
+{
+    const QSize client = w.size();
+    const QRect quit = w.quitButton()->geometry();
+    const QRect about = w.aboutButton()->geometry();
+    const QRect help = w.helpButton()->geometry();
+    const QRect exp = w.exportButton()->geometry();
+    EXPECT_EQ(quit.right() + 1, client.width() - 6);
+    EXPECT_EQ(quit.left() - (about.right() + 1), 11);
+    EXPECT_EQ(about.left() - (help.right() + 1), 11);
+    EXPECT_EQ(help.left() - (exp.right() + 1), 11);
+    for (const QRect &r : {quit, about, help, exp}) {
+        EXPECT_EQ(r.bottom() + 1, client.height() - 4);
+        EXPECT_EQ(r.size(), QSize(84, 28));
+    }
+    const QRect tabs = w.tabs()->geometry();
+    EXPECT_EQ(tabs.right() + 1, client.width() - 6);
+    EXPECT_EQ(tabs.bottom() + 1, client.height() - 35);
+    // The tree lies 1 pixel inside its area, which ends 35 pixels above the bottom.
+    EXPECT_EQ(w.tree()->geometry().bottom() + 2, client.height() - 35);
+}
+
+} // namespace
+
+TEST(MainDialog, LayoutAtTheMinimumAndEnlarged)
+{
+    ProfileStore profile = scratchProfile();
+    CMainDialog w(profile);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Zelventa 1.00"));
+    EXPECT_EQ(w.minimumSize(), QSize(790, 565));
+    w.resize(500, 300);
+    EXPECT_EQ(w.size(), QSize(790, 565));
+    expectButtonsLinedUp(w);
+    const QRect treeBefore = w.tree()->geometry();
+    const QPoint tabsBefore = w.tabs()->geometry().topLeft();
+    w.resize(1203, 911);
+    EXPECT_EQ(w.size(), QSize(1203, 911));
+    expectButtonsLinedUp(w);
+    // The tree keeps its left, top and width; the tab control its left and top.
+    EXPECT_EQ(w.tree()->geometry().topLeft(), treeBefore.topLeft());
+    EXPECT_EQ(w.tree()->width(), treeBefore.width());
+    EXPECT_EQ(w.tabs()->geometry().topLeft(), tabsBefore);
+    EXPECT_EQ(w.tabs()->count(), 2);
+    EXPECT_EQ(w.tabs()->tabText(0), QStringLiteral("Select Images"));
+    EXPECT_EQ(w.tabs()->tabText(1), QStringLiteral("Batch Settings"));
+    EXPECT_EQ(w.tabs()->widget(0), w.selectPage());
+    EXPECT_EQ(w.folderLabel()->text(), QStringLiteral("Select Folder:"));
+    EXPECT_LT(w.tree()->geometry().right(), w.tabs()->geometry().left());
+}
+
+TEST(MainDialog, QuitAndEscapeCloseTheWindow)
+{
+    ProfileStore profile = scratchProfile();
+    for (bool escape : {false, true}) {
+        CMainDialog w(profile);
+        w.show();
+        if (escape)
+            QTest::keyClick(&w, Qt::Key_Escape);
+        else
+            QTest::mouseClick(w.quitButton(), Qt::LeftButton);
+        EXPECT_FALSE(w.isVisible()) << escape;
+        EXPECT_EQ(w.result(), QDialog::Rejected);
+    }
+}
+
+TEST(MainDialog, FolderSelectionAndVolumesBringTheSelectPageForward)
+{
+    ProfileStore profile = scratchProfile();
+    CMainDialog w(profile);
+    QSignalSpy folders(&w, &CMainDialog::folderChanged);
+    QSignalSpy acquire(&w, &CMainDialog::acquireRequested);
+    w.tabs()->setCurrentIndex(CMainDialog::kSettingsTab);
+    w.OnFolderSelected(QStringLiteral("/home/user/Pictures"));
+    EXPECT_EQ(w.CurrentFolder(), QStringLiteral("/home/user/Pictures/"));
+    EXPECT_EQ(w.tabs()->currentIndex(), CMainDialog::kSelectTab);
+    w.OnFolderSelected(QStringLiteral("/")); // a root already ends in its separator
+    EXPECT_EQ(w.CurrentFolder(), QStringLiteral("/"));
+    w.OnFolderSelected(QString()); // the Computer node: browser emptied, folder kept
+    EXPECT_EQ(w.CurrentFolder(), QStringLiteral("/"));
+    ASSERT_EQ(folders.size(), 3);
+    EXPECT_EQ(folders[0][0].toString(), QStringLiteral("/home/user/Pictures/"));
+    EXPECT_EQ(folders[2][0].toString(), QString());
+
+    w.tabs()->setCurrentIndex(CMainDialog::kSettingsTab);
+    w.OnDeviceChange({true, QStringLiteral("/media/card")});
+    EXPECT_EQ(w.tabs()->currentIndex(), CMainDialog::kSelectTab);
+    w.OnDeviceChange({false, QStringLiteral("/media/card")});
+    ASSERT_EQ(acquire.size(), 2);
+    EXPECT_EQ(acquire[0][0].toInt(), 1);
+    EXPECT_EQ(acquire[0][1].toString(), QStringLiteral("/media/card"));
+    EXPECT_EQ(acquire[1][0].toInt(), 2);
+}
+
+// Receives the URLs the desktop would open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+  public slots:
+    void open(const QUrl &url) { urls << url; }
+
+  public:
+    QList<QUrl> urls;
+};
+
+TEST(MainDialog, HelpOpensThePageBesideTheProgram)
+{
+    ProfileStore profile = scratchProfile();
+    CMainDialog w(profile);
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    QTest::mouseClick(w.helpButton(), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(catcher.urls.size(), 1);
+    EXPECT_EQ(catcher.urls[0].toLocalFile(), QCoreApplication::applicationDirPath() + "/help/help.htm");
+    // The build puts the page beside the program.
+    EXPECT_TRUE(QFileInfo::exists(QStringLiteral(ZV_BINARY_DIR "/app/help/help.htm")));
+}
+
+TEST(MainDialog, AboutShowsTheVersionLineAndTheExportButtonItsTip)
+{
+    ProfileStore profile = scratchProfile();
+    CMainDialog w(profile);
+    w.show();
+    QString version;
+    bool picture = false;
+    QTimer::singleShot(0, [&] {
+        auto *about = qobject_cast<CAboutDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        for (QLabel *label : about->findChildren<QLabel *>()) {
+            if (label->text().startsWith(QStringLiteral("Zelventa")))
+                version = label->text();
+            picture = picture || !label->pixmap().isNull();
+        }
+        about->accept();
+    });
+    QTest::mouseClick(w.aboutButton(), Qt::LeftButton);
+    EXPECT_EQ(version, QStringLiteral("Zelventa  Version 1.00 build 20040701"));
+    EXPECT_TRUE(picture);
+    EXPECT_EQ(w.tip()->ToolText(w.exportButton()),
+              QStringLiteral(
+                  "<b><ct=0x0000FF><al_c>Export</b><br><ct=0x00AA00><hr=100%></ct><br>Set file format,size "
+                  "and path for saving selected images."));
+    EXPECT_EQ(w.tip()->GetDelayTime(CMarkupTip::InitialDelay), 50);
+}
+
+#include "main_dialog_test.moc"
