@@ -127,6 +127,7 @@ void CThumbList::SetFolder(const QString &folder)
     SetStatus(done != 0 ? QStringLiteral("Total:[0] Images") : QString());
     mFolder = path;
     mKeepOnRefresh = true;
+    mPassRunning = false;
     RunScan();
     Schedule();
 }
@@ -176,9 +177,12 @@ void CThumbList::RunScan()
 
 void CThumbList::Schedule()
 {
+    if (mModel->Count() == 0)
+        mPassRunning = false;
     if (mPaused || !mThumbnailMode || mModel->Count() == 0)
         return;
     const std::optional<int> job = mModel->NextJob(FirstVisibleIndex());
+    mPassRunning = job.has_value();
     if (job)
         mLoader.Post(*job, mModel->PathAt(*job));
     else

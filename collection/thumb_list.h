@@ -57,8 +57,10 @@ public:
     std::vector<int> SelectedIndexes() const;
     // The status text as last shown.
     const QString &StatusText() const { return mStatus; }
-    // True while no pass is running (Add and Add All may be used).
+    // Whether Add and Add All may be used (not during a folder's first pass).
     bool AddEnabled() const { return mAddEnabled; }
+    // A thumbnail is being made or waited for.
+    bool PassRunning() const { return mPassRunning; }
 
 public slots:
     // A new pass over the folder. The user's refresh keeps changed items and
@@ -105,6 +107,7 @@ private:
     bool mPaused = false;       // the horizontal scroll thumb is being dragged
     bool mKeepOnRefresh = true;
     bool mAddEnabled = false;
+    bool mPassRunning = false;
     QString mStatus;
     QColor mSavedBackground;
     QHash<QString, QIcon> mIcons;   // by extension

@@ -156,8 +156,10 @@ void ThumbLoader::RunSave(std::unique_lock<std::mutex> &lock)
     QString error;
     if (save.bytes.empty())
         RemoveSmallThumbCache(save.folder);
-    else
+    else if (QFileInfo(save.folder).isDir())   // a folder that went away keeps no cache
         WriteThumbCacheFile(save.folder, save.bytes, error);
+    if (!QFileInfo(save.folder).isDir())
+        error.clear();
     lock.lock();
     if (!error.isEmpty()) {
         mErrors.append(error);
