@@ -49,6 +49,9 @@ QPushButton *makeButton(const QString &text, const char *tip, QWidget *parent)
     return button;
 }
 
+// Room around a cell's text, as the list's style draws it.
+constexpr int kCellPadding = 12;
+
 } // namespace
 
 CSelectPage::CSelectPage(QWidget *parent)
@@ -223,6 +226,13 @@ void CSelectPage::AppendRow(const SelectedImage &image)
         auto *cell = new QTableWidgetItem(image.cells[c]);
         cell->setTextAlignment(Qt::AlignVCenter | (kSelectedColumns[c].alignRight ? Qt::AlignRight : Qt::AlignLeft));
         mList->setItem(row, c, cell);
+    }
+    // The columns keep their widths unless a text needs more.
+    const QFontMetrics metrics(mList->font());
+    for (int c = 0; c < SelectedImage::ColumnCount; ++c) {
+        const int needed = metrics.horizontalAdvance(image.cells[c]) + kCellPadding;
+        if (c != SelectedImage::Path && needed > mList->columnWidth(c))
+            mList->setColumnWidth(c, needed);
     }
 }
 

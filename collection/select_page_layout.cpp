@@ -18,16 +18,16 @@ constexpr int kCountBottomMargin = 3;
 SelectPageLayout SelectPageLayout::Initial()
 {
     SelectPageLayout l;
-    l.acquire = QRect(14, 2, 70, 28);
-    l.view = QRect(107, 2, 70, 28);
-    l.folderLabel = QRect(188, 8, 50, 20);
-    l.folderEdit = QRect(240, 8, 354, 20);
+    l.acquire = QRect(14, 2, 84, 28);
+    l.view = QRect(107, 2, 84, 28);
+    l.folderLabel = QRect(200, 8, 50, 20);
+    l.folderEdit = QRect(252, 6, 342, 24);
     l.browser = QRect(2, 36, 594, 159);
     l.status = QRect(9, 206, 201, 23);
-    l.add = QRect(270, 205, 70, 28);
-    l.addAll = QRect(353, 205, 70, 28);
-    l.remove = QRect(434, 205, 70, 28);
-    l.removeAll = QRect(515, 205, 70, 28);
+    l.add = QRect(270, 205, 84, 28);
+    l.addAll = QRect(353, 205, 84, 28);
+    l.remove = QRect(434, 205, 84, 28);
+    l.removeAll = QRect(515, 205, 84, 28);
     l.list = QRect(2, 242, 594, 219);
     l.count = QRect(8, 468, 144, 18);
     return l;

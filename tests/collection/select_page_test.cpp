@@ -29,6 +29,8 @@ struct Page
         savePicture(folder + "b.jpg", 40, 30, 2);
         savePicture(folder + "c.bmp", 30, 40, 3);
         page.resize(800, 520);
+        page.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&page));
         page.SetFolder(folder);
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return page.Browser()->AddEnabled() && !page.Browser()->PassRunning(); }, 20000));
@@ -135,6 +137,7 @@ TEST(SelectPage, SignalsForTheOtherPages)
 
     auto *list = p.page.findChild<QTableWidget *>();
     const QRect cell = list->visualItemRect(list->item(0, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     EXPECT_EQ(settings.count(), 1);
 
@@ -174,11 +177,12 @@ TEST(SelectPageLayout, BrowserAndListTakeTheSpaceButtonsLineUpFromTheRight)
     EXPECT_EQ(l.list.top(), l.browser.height() + 80);
     EXPECT_EQ(l.list.width(), l.browser.width());
     EXPECT_EQ(l.list.height(), 219);
-    EXPECT_EQ(l.removeAll.left(), 800 - 70 - 10);
+    const int w = l.removeAll.width();
+    EXPECT_EQ(l.removeAll.left(), 800 - w - 10);
     EXPECT_EQ(l.removeAll.top(), l.list.top() - 28 - 10);
-    EXPECT_EQ(l.remove.left(), l.removeAll.left() - 70 - 24);
-    EXPECT_EQ(l.addAll.left(), l.remove.left() - 70 - 24);
-    EXPECT_EQ(l.add.left(), l.addAll.left() - 70 - 24);
+    EXPECT_EQ(l.remove.left(), l.removeAll.left() - w - 24);
+    EXPECT_EQ(l.addAll.left(), l.remove.left() - w - 24);
+    EXPECT_EQ(l.add.left(), l.addAll.left() - w - 24);
     EXPECT_EQ(l.add.top(), l.removeAll.top());
     EXPECT_EQ(l.status.top(), l.list.top() - 23 - 10);
     EXPECT_EQ(l.count.top(), 600 - 18 - 3);
