@@ -222,3 +222,34 @@ TEST(CacheFile, WrittenThroughATemporaryFileAndReadBack)
     RemoveSmallThumbCache(folder);
     EXPECT_FALSE(QFile::exists(ThumbCachePath(folder)));
 }
+
+// Files put together byte by byte by another writer (the fuzz seeds) read as the format says.
+TEST(CacheRead, FilesOfAnotherWriter)
+{
+    const std::string dir = std::string(ZV_SOURCE_DIR) + "/fuzz/corpus/fuzz_thumb_cache/";
+    const struct
+    {
+        const char *name;
+        std::size_t objects;
+    } seeds[] = {{"one24", 1}, {"two", 2}, {"empty", 1}, {"none", 0}, {"nulltag", 1}, {"bigcount", 1}};
+    for (const auto &seed : seeds) {
+        const std::string bytes = readFile(dir + seed.name);
+        ASSERT_FALSE(bytes.empty()) << seed.name;
+        const CacheReadResult read = ReadThumbCacheBytes(reinterpret_cast<const std::uint8_t *>(bytes.data()),
+                                                         bytes.size(), "/fuzz/");
+        ASSERT_EQ(read.status, CacheRead::Read) << seed.name << ": " << read.error.toStdString();
+        EXPECT_EQ(read.objects.size(), seed.objects) << seed.name;
+    }
+    const std::string one = readFile(dir + "one24");
+    const CacheReadResult read =
+        ReadThumbCacheBytes(reinterpret_cast<const std::uint8_t *>(one.data()), one.size(), "/fuzz/");
+    const CThumbObj &thumb = *read.objects.at(0);
+    EXPECT_EQ(thumb.FileName(), "a.jpg");
+    EXPECT_EQ(thumb.Path(), "/fuzz/a.jpg");
+    EXPECT_EQ(thumb.Resolution(), 96);
+    EXPECT_EQ(thumb.Modified(), 1700000000u);
+    EXPECT_EQ(thumb.Picture()->GetWidth(), 5u);
+    EXPECT_EQ(thumb.Picture()->GetHeight(), 3u);
+    EXPECT_EQ(thumb.Picture()->GetOrignWidth(), 50u);
+    EXPECT_EQ(thumb.Picture()->GetOrignHeight(), 30u);
+}
