@@ -138,10 +138,11 @@ void ThumbLoader::Run()
     std::unique_lock lock(mMutex);
     for (;;) {
         mWake.wait(lock, [this] { return mStop || mGo || mSave; });
-        if (mStop)
-            break;
+        // A cache the pass asked for is still written when the list closes.
         if (mSave)
             RunSave(lock);
+        else if (mStop)
+            break;
         else
             RunJob(lock);
     }

@@ -47,7 +47,8 @@ class ThumbLoader
 public:
     // notify runs on the loader thread after a result was placed.
     explicit ThumbLoader(std::function<void()> notify);
-    // Stops the thread and waits for it (it finishes the picture in hand).
+    // Stops the thread and waits for it (it finishes the picture in hand
+    // and writes a cache it was asked to).
     ~ThumbLoader();
     ThumbLoader(const ThumbLoader &) = delete;
     ThumbLoader &operator=(const ThumbLoader &) = delete;

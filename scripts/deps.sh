@@ -14,7 +14,7 @@ packages=(
     # tests: independent decoders and screenshots
     libgtest-dev googletest imagemagick libopenjp2-tools libjpeg-turbo-progs xvfb xauth
     # benchmarks and the peers they measure against
-    libbenchmark-dev graphicsmagick libvips-tools libvips-dev libmagickwand-6.q16-dev
+    libbenchmark-dev graphicsmagick libvips-tools libvips-dev libmagickwand-6.q16-dev time
 )
 
 missing=()
