@@ -32,7 +32,7 @@ test=(
 )
 bench=(
     # Google Benchmark, and the peers measured against
-    libbenchmark-dev graphicsmagick libvips-tools libvips-dev libmagickwand-6.q16-dev
+    libbenchmark-dev graphicsmagick libvips-tools libvips-dev libmagickwand-6.q16-dev time
 )
 
 case "$purpose" in

@@ -1,0 +1,53 @@
+// collection/folder_tree.h
+#pragma once
+
+#include <QTreeWidget>
+
+// The folder tree on the left of the main window, laid out like a desktop's
+// places: "Desktop" at the top, holding "Home", "Computer" (the root "/"
+// and every mounted volume; no path of its own) and the desktop's folders.
+// Only folders are listed, never hidden ones; a folder's children are read
+// when it is first opened or selected.
+class CFolderTree : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CFolderTree(QWidget *parent = nullptr);
+
+    // Builds the tree anew from the desktop and selects the desktop.
+    void Populate();
+    // The path of the selected folder; false for a node without one.
+    bool SelectedFolderPath(QString &path) const;
+    // Rebuilds the tree and walks it to folder (a trailing "/" is ignored),
+    // opening the folders on the way, and selects it. False when some level
+    // has no such folder; the deepest folder reached is selected then.
+    bool SelectPath(const QString &folder);
+
+    // Where the tree starts; tests point them at folders of their own.
+    void SetRoots(const QString &desktop, const QString &home, const QStringList &volumes);
+    // The mounted volumes worth showing under "Computer", "/" first.
+    static QStringList MountedVolumes();
+
+    static QString PathOf(const QTreeWidgetItem *item);
+    static bool IsComputer(const QTreeWidgetItem *item);
+
+public slots:
+    // Re-reads the volumes under "Computer" (after one arrived or left).
+    void RefreshVolumes(const QStringList &volumes);
+
+signals:
+    // The selection moved; the path is empty for "Computer".
+    void folderSelected(const QString &path);
+
+private:
+    QTreeWidgetItem *AddFolder(QTreeWidgetItem *parent, const QString &path, const QString &text);
+    void FillChildren(QTreeWidgetItem *item);
+    void FillComputer(QTreeWidgetItem *computer);
+    void OnCurrentChanged(QTreeWidgetItem *current);
+    QTreeWidgetItem *Walk(const QString &target, bool &found);
+
+    QString mDesktop;
+    QString mHome;
+    QStringList mVolumes;
+};

@@ -1,0 +1,372 @@
+// collection/select_page.cpp
+#include "collection/select_page.h"
+
+#include "collection/selected_image.h"
+#include "collection/thumb_cell_painter.h"
+#include "collection/thumb_item.h"
+#include "collection/thumb_list.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+
+namespace {
+
+// The buttons' tips in the markup of the program's tooltip.
+constexpr const char *kAcquireTip =
+    "<b><ct=0x0000FF><al_c>Acquire</b><br><ct=0x00AA00><hr=100%></ct><br>Retrieve photos from digital "
+    "camera(TWAIN device compatible),<br> scanners or removable media for your Digital Camera.";
+constexpr const char *kViewTip = "<b><ct=0x0000FF><al_c>View image</b><br><ct=0x00AA00><hr=100%></ct><br>View the "
+                                 "image with full screen mode in the image list.";
+constexpr const char *kAddTip = "<b><ct=0x0000FF><al_c>Add</b><br><ct=0x00AA00><hr=100%></ct><br>Add one or more "
+                                "images <br>from the above image list to the below image list.";
+constexpr const char *kAddAllTip = "<b><ct=0x0000FF><al_c>Add All</b><br><ct=0x00AA00><hr=100%></ct><br>Add all "
+                                   "images <br>from the above image list to the below image list.";
+constexpr const char *kRemoveTip = "<b><ct=0x0000FF><al_c>Remove</b><br><ct=0x00AA00><hr=100%></ct><br>Remove one "
+                                   "or more images from the below image list.";
+constexpr const char *kRemoveAllTip = "<b><ct=0x0000FF><al_c>Remove All</b><br><ct=0x00AA00><hr=100%></ct><br>"
+                                      "Remove all images from the below image list.";
+
+// The tip as plain text, until the markup tooltip shows these: line breaks
+// kept, every other tag dropped.
+QString plainTip(const char *markup)
+{
+    QString text = QString::fromUtf8(markup);
+    text.replace(QStringLiteral("<br>"), QStringLiteral("\n"));
+    text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    return text.split(u'\n', Qt::SkipEmptyParts).join(u'\n');
+}
+
+QPushButton *makeButton(const QString &text, const char *tip, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setToolTip(plainTip(tip));
+    return button;
+}
+
+// Room around a cell's text, as the list's style draws it.
+constexpr int kCellPadding = 12;
+
+} // namespace
+
+CSelectPage::CSelectPage(QWidget *parent)
+    : QWidget(parent)
+    , mLayout(SelectPageLayout::Initial())
+{
+    CreateControls();
+    CreateList();
+    ApplyLayout(mLayout);
+    UpdateCount();
+}
+
+CSelectPage::~CSelectPage() = default;
+
+void CSelectPage::CreateControls()
+{
+    mAcquire = makeButton(QStringLiteral("Acquire"), kAcquireTip, this);
+    mView = makeButton(QStringLiteral("View"), kViewTip, this);
+    mFolderLabel = new QLabel(QStringLiteral("Folder:"), this);
+    mFolder = new QLineEdit(this);
+    mFolder->setReadOnly(true);
+    mBrowser = new CThumbList(this);
+    mBrowser->SetIconSpacing(130, 119);
+    mBrowser->SetThumbnailMode(true);
+    mStatus = new QLabel(this);
+    mAdd = makeButton(QStringLiteral("Add"), kAddTip, this);
+    mAddAll = makeButton(QStringLiteral("Add All"), kAddAllTip, this);
+    mRemove = makeButton(QStringLiteral("Remove"), kRemoveTip, this);
+    mRemoveAll = makeButton(QStringLiteral("Remove All"), kRemoveAllTip, this);
+    mAdd->setEnabled(false);
+    mAddAll->setEnabled(false);
+    mCount = new QLabel(this);
+
+    connect(mAcquire, &QPushButton::clicked, this, &CSelectPage::acquireRequested);
+    connect(mView, &QPushButton::clicked, this, &CSelectPage::OnView);
+    connect(mAdd, &QPushButton::clicked, this, &CSelectPage::AddSelected);
+    connect(mAddAll, &QPushButton::clicked, this, &CSelectPage::AddAll);
+    connect(mRemove, &QPushButton::clicked, this, &CSelectPage::RemoveSelected);
+    connect(mRemoveAll, &QPushButton::clicked, this, &CSelectPage::RemoveAll);
+    connect(mBrowser, &CThumbList::statusTextChanged, mStatus, &QLabel::setText);
+    connect(mBrowser, &CThumbList::addEnabledChanged, mAdd, &QWidget::setEnabled);
+    connect(mBrowser, &CThumbList::addEnabledChanged, mAddAll, &QWidget::setEnabled);
+    connect(mBrowser, &CThumbList::addSelectedRequested, this, &CSelectPage::AddSelected);
+    connect(mBrowser, &CThumbList::thumbnailDelivered, this, &CSelectPage::FillProperties);
+}
+
+void CSelectPage::CreateList()
+{
+    mList = new QTableWidget(0, SelectedImage::ColumnCount, this);
+    QStringList headings;
+    for (const SelectedColumn &column : kSelectedColumns)
+        headings << QString::fromUtf8(column.heading);
+    mList->setHorizontalHeaderLabels(headings);
+    for (int c = 0; c < SelectedImage::ColumnCount; ++c)
+        mList->setColumnWidth(c, kSelectedColumns[c].width);
+    mList->verticalHeader()->hide();
+    mList->verticalHeader()->setDefaultSectionSize(mList->fontMetrics().height() + 4);
+    mList->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    mList->setSelectionMode(QAbstractItemView::SingleSelection);
+    mList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    mList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mList->setShowGrid(false);
+    mList->setWordWrap(false);
+    mList->installEventFilter(this);
+    connect(mList, &QTableWidget::itemSelectionChanged, this, &CSelectPage::OnSelectionChanged);
+    connect(mList, &QTableWidget::cellDoubleClicked, this, &CSelectPage::switchToSettingsRequested);
+}
+
+void CSelectPage::ApplyLayout(const SelectPageLayout &l)
+{
+    mAcquire->setGeometry(l.acquire);
+    mView->setGeometry(l.view);
+    mFolderLabel->setGeometry(l.folderLabel);
+    mFolder->setGeometry(l.folderEdit);
+    mBrowser->setGeometry(l.browser.adjusted(1, 1, -1, -1));
+    mStatus->setGeometry(l.status);
+    mAdd->setGeometry(l.add);
+    mAddAll->setGeometry(l.addAll);
+    mRemove->setGeometry(l.remove);
+    mRemoveAll->setGeometry(l.removeAll);
+    mList->setGeometry(l.list);
+    mCount->setGeometry(l.count);
+    update();
+}
+
+void CSelectPage::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    mLayout = mLayout.Resized(size());
+    ApplyLayout(mLayout);
+}
+
+// A sunken edge around the browser.
+void CSelectPage::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    PaintEdge3d(painter, mLayout.browser.adjusted(-1, -1, 1, 1), palette().color(QPalette::Dark),
+                palette().color(QPalette::Light));
+}
+
+bool CSelectPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == mList && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        RemoveSelected();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CSelectPage::SetFolder(const QString &folder)
+{
+    if (!mWatched.isEmpty())
+        mBrowser->UnwatchFolder(mWatched);
+    mBrowser->SetFolder(folder);
+    mWatched = mBrowser->Folder();
+    if (!mWatched.isEmpty()) {
+        mBrowser->WatchFolder(mWatched);
+        mFolder->setText(mWatched);
+    }
+}
+
+QString CSelectPage::FolderText() const
+{
+    return mFolder->text();
+}
+
+int CSelectPage::RowCount() const
+{
+    return mList->rowCount();
+}
+
+QString CSelectPage::RowText(int row, int column) const
+{
+    const QTableWidgetItem *item = mList->item(row, column);
+    return item ? item->text() : QString();
+}
+
+QString CSelectPage::RowPath(int row) const
+{
+    return RowText(row, SelectedImage::Path);
+}
+
+int CSelectPage::RowRotation(int row) const
+{
+    return RowText(row, SelectedImage::Rotated).toInt();
+}
+
+void CSelectPage::SetRowRotation(int row, int degrees)
+{
+    if (QTableWidgetItem *item = mList->item(row, SelectedImage::Rotated))
+        item->setText(QString::number(degrees));
+}
+
+int CSelectPage::CurrentRow() const
+{
+    const QList<QTableWidgetSelectionRange> ranges = mList->selectedRanges();
+    return ranges.isEmpty() ? -1 : ranges.first().topRow();
+}
+
+void CSelectPage::SelectRow(int row)
+{
+    if (row >= 0 && row < RowCount())
+        SelectAndShow(row);
+}
+
+void CSelectPage::AppendRow(const SelectedImage &image)
+{
+    const int row = mList->rowCount();
+    mList->insertRow(row);
+    for (int c = 0; c < SelectedImage::ColumnCount; ++c) {
+        auto *cell = new QTableWidgetItem(image.cells[c]);
+        cell->setTextAlignment(Qt::AlignVCenter | (kSelectedColumns[c].alignRight ? Qt::AlignRight : Qt::AlignLeft));
+        mList->setItem(row, c, cell);
+    }
+    // The columns keep their widths unless a text needs more.
+    const QFontMetrics metrics(mList->font());
+    for (int c = 0; c < SelectedImage::ColumnCount; ++c) {
+        const int needed = metrics.horizontalAdvance(image.cells[c]) + kCellPadding;
+        if (c != SelectedImage::Path && needed > mList->columnWidth(c))
+            mList->setColumnWidth(c, needed);
+    }
+}
+
+int CSelectPage::AddOne(const ThumbItem &item)
+{
+    for (int row = 0; row < RowCount(); ++row) {
+        if (RowPath(row) == item.entry.path)
+            return row;
+    }
+    AppendRow(SelectedImage::FromItem(item));
+    UpdateCount();
+    return RowCount() - 1;
+}
+
+void CSelectPage::AddSelected()
+{
+    int last = -1;
+    for (int index : mBrowser->SelectedIndexes()) {
+        if (const ThumbItem *item = mBrowser->ItemAt(index))
+            last = AddOne(*item);
+    }
+    if (last >= 0)
+        SelectAndShow(last);
+}
+
+void CSelectPage::AddAll()
+{
+    int last = -1;
+    for (int index = 0; index < mBrowser->Count(); ++index)
+        last = AddOne(*mBrowser->ItemAt(index));
+    if (last >= 0)
+        SelectAndShow(last);
+}
+
+void CSelectPage::RemoveSelected()
+{
+    const int row = CurrentRow();
+    if (row < 0)
+        return;
+    mList->removeRow(row);
+    UpdateCount();
+}
+
+void CSelectPage::RemoveAll()
+{
+    mList->setRowCount(0);
+    UpdateCount();
+}
+
+void CSelectPage::SelectAndShow(int row)
+{
+    mList->selectRow(row);
+    mList->scrollToItem(mList->item(row, 0));
+}
+
+// A row added before its thumbnail was made gets its properties now.
+void CSelectPage::FillProperties(const QString &path)
+{
+    for (int row = 0; row < RowCount(); ++row) {
+        QTableWidgetItem *cell = mList->item(row, SelectedImage::Properties);
+        if (RowPath(row) != path || !cell || !cell->text().isEmpty())
+            continue;
+        for (int index = 0; index < mBrowser->Count(); ++index) {
+            const ThumbItem *item = mBrowser->ItemAt(index);
+            if (item->entry.path == path && item->HasThumb())
+                cell->setText(SelectedImage::FromItem(*item).cells[SelectedImage::Properties]);
+        }
+    }
+}
+
+void CSelectPage::UpdateCount()
+{
+    mCount->setText(SelectedCountText(RowCount()));
+}
+
+void CSelectPage::OnSelectionChanged()
+{
+    const int row = CurrentRow();
+    if (row < 0) {
+        emit currentImageChanged(QString(), 0, -1, RowCount());
+        return;
+    }
+    const QString path = RowPath(row);
+    if (!path.isEmpty())
+        emit currentImageChanged(path, RowRotation(row), row, RowCount());
+}
+
+void CSelectPage::OnView()
+{
+    const std::vector<int> selected = mBrowser->SelectedIndexes();
+    if (selected.empty())
+        return;
+    emit viewRequested(mBrowser->PathAt(selected.front()), selected.front());
+}
+
+void CSelectPage::SelectPreviousImage()
+{
+    const int row = CurrentRow();
+    if (row > 0)
+        SelectAndShow(row - 1);
+}
+
+void CSelectPage::SelectNextImage()
+{
+    const int row = CurrentRow();
+    if (row >= 0 && row + 1 < RowCount())
+        SelectAndShow(row + 1);
+}
+
+void CSelectPage::SelectFirstImage()
+{
+    if (RowCount() > 0)
+        SelectAndShow(0);
+}
+
+void CSelectPage::SelectLastImage()
+{
+    if (RowCount() > 0)
+        SelectAndShow(RowCount() - 1);
+}
+
+void CSelectPage::SetCurrentRotation(int degrees)
+{
+    const int row = CurrentRow();
+    if (row >= 0)
+        SetRowRotation(row, degrees);
+}
+
+std::vector<ExportRow> CSelectPage::ExportRows() const
+{
+    std::vector<ExportRow> rows;
+    for (int row = 0; row < RowCount(); ++row) {
+        rows.push_back(ExportRow{RowText(row, SelectedImage::Name).toStdString(), RowPath(row).toStdString(),
+                                 RowText(row, SelectedImage::Rotated).toStdString()});
+    }
+    return rows;
+}

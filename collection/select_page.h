@@ -1,0 +1,99 @@
+// collection/select_page.h
+#pragma once
+
+#include "collection/select_page_layout.h"
+#include "export/export_sources.h"
+
+#include <QWidget>
+
+class CThumbList;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+struct SelectedImage;
+struct ThumbItem;
+
+// The "Select Images" page: the picture browser over the current folder
+// above, the selected-image list below, and the buttons that move pictures
+// from one to the other. The list is what the export runs over.
+class CSelectPage : public QWidget, public ExportRowSource
+{
+    Q_OBJECT
+
+public:
+    explicit CSelectPage(QWidget *parent = nullptr);
+    ~CSelectPage() override;
+
+    CThumbList *Browser() const { return mBrowser; }
+
+    // Points the browser and its watcher at folder; empty empties the browser.
+    void SetFolder(const QString &folder);
+    QString FolderText() const;
+
+    // The selected-image list.
+    int RowCount() const;
+    QString RowPath(int row) const;
+    int RowRotation(int row) const;
+    QString RowText(int row, int column) const;
+    void SetRowRotation(int row, int degrees);
+    // The selected row, or -1.
+    int CurrentRow() const;
+    void SelectRow(int row);
+
+    // Adds the browser item unless its path is listed; the row either way.
+    int AddOne(const ThumbItem &item);
+    void AddSelected();
+    void AddAll();
+    void RemoveSelected();
+    void RemoveAll();
+
+    std::vector<ExportRow> ExportRows() const override;
+
+public slots:
+    void SelectPreviousImage();
+    void SelectNextImage();
+    void SelectFirstImage();
+    void SelectLastImage();
+    void SetCurrentRotation(int degrees);
+
+signals:
+    // A row was selected (empty path when none is).
+    void currentImageChanged(const QString &path, int rotation, int row, int count);
+    // A double click on a row.
+    void switchToSettingsRequested();
+    // View: the browser's first selected item.
+    void viewRequested(const QString &path, int browserIndex);
+    void acquireRequested();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CreateControls();
+    void CreateList();
+    void ApplyLayout(const SelectPageLayout &layout);
+    void AppendRow(const SelectedImage &image);
+    void SelectAndShow(int row);
+    void UpdateCount();
+    void FillProperties(const QString &path);
+    void OnSelectionChanged();
+    void OnView();
+
+    SelectPageLayout mLayout;
+    CThumbList *mBrowser = nullptr;
+    QTableWidget *mList = nullptr;
+    QPushButton *mAcquire = nullptr;
+    QPushButton *mView = nullptr;
+    QLabel *mFolderLabel = nullptr;
+    QLineEdit *mFolder = nullptr;
+    QLabel *mStatus = nullptr;
+    QPushButton *mAdd = nullptr;
+    QPushButton *mAddAll = nullptr;
+    QPushButton *mRemove = nullptr;
+    QPushButton *mRemoveAll = nullptr;
+    QLabel *mCount = nullptr;
+    QString mWatched;
+};

@@ -1,0 +1,28 @@
+// collection/select_page_layout.h
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+// Where the controls of the Select Images page go, in pixels; no widget code.
+struct SelectPageLayout
+{
+    QRect acquire;
+    QRect view;
+    QRect folderLabel;
+    QRect folderEdit;
+    QRect browser;      // the browser's frame; the browser sits 1 pixel inside
+    QRect status;
+    QRect add;
+    QRect addAll;
+    QRect remove;
+    QRect removeAll;
+    QRect list;
+    QRect count;
+
+    // The page as first laid out (its resource sizes in pixels).
+    static SelectPageLayout Initial();
+    // The layout for a client area of this size: the browser and the list
+    // take the width, the browser the height; buttons and labels follow.
+    SelectPageLayout Resized(const QSize &client) const;
+};

@@ -1,0 +1,399 @@
+// collection/thumb_list.cpp
+#include "collection/thumb_list.h"
+
+#include "collection/thumb_cache_file.h"
+#include "collection/thumb_cell_delegate.h"
+#include "collection/thumb_geometry.h"
+#include "collection/thumb_list_model.h"
+#include "platform/message_box.h"
+
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolTip>
+
+namespace {
+
+constexpr int kWatcherDelayMs = 500;
+
+QString withSlash(const QString &folder)
+{
+    return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+} // namespace
+
+// Refreshes the list about half a second after a change, from the watch
+// thread, through a queued call; it never touches the list's data.
+class CThumbList::Watcher : public CFolderWatcher
+{
+public:
+    explicit Watcher(CThumbList *list)
+        : mList(list)
+    {
+    }
+    ~Watcher() override
+    {
+        Stop();
+    }
+
+protected:
+    void OnFolderChanged(std::uintptr_t, int, const QString &) override
+    {
+        if (WaitForStop(kWatcherDelayMs))
+            return;
+        QMetaObject::invokeMethod(mList, [list = mList] { list->Refresh(true); }, Qt::QueuedConnection);
+    }
+
+private:
+    CThumbList *mList;
+};
+
+CThumbList::CThumbList(QWidget *parent)
+    : QListView(parent)
+    , mModel(new ThumbListModel(this))
+    , mFilter(DefaultFilter())
+    , mLoader([this] { QMetaObject::invokeMethod(this, [this] { OnResultReady(); }, Qt::QueuedConnection); })
+    , mWatcher(std::make_unique<Watcher>(this))
+{
+    setModel(mModel);
+    mDelegate = new ThumbCellDelegate(mModel, [this](const QString &path) { return FileIcon(path); }, this);
+    setItemDelegate(mDelegate);
+    setViewMode(QListView::IconMode);
+    setMovement(QListView::Static);
+    setResizeMode(QListView::Adjust);
+    setWrapping(true);
+    setFlow(QListView::LeftToRight);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setMouseTracking(true);
+    SetIconSpacing(kIconSpacingWidth, kIconSpacingHeight);
+    connect(horizontalScrollBar(), &QScrollBar::sliderPressed, this, &CThumbList::Pause);
+    connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, &CThumbList::Resume);
+    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, &CThumbList::Resume);
+    mLoader.Start();
+}
+
+CThumbList::~CThumbList()
+{
+    mWatcher.reset();
+    mLoader.Stop();
+}
+
+QString CThumbList::DefaultFilter()
+{
+    return QStringLiteral("bmp;gif;jpg;jpeg;jpe;png;ico;tif;tiff;tga;pcx;wbmp;wmf;emf;j2k;jp2;jbg");
+}
+
+void CThumbList::SetIconSpacing(int width, int height)
+{
+    const QSize needed = ThumbGridSize(fontMetrics().height());
+    const QSize grid(std::max(width, needed.width()), std::max(height, needed.height()));
+    mDelegate->SetGridSize(grid);
+    setGridSize(grid);
+}
+
+void CThumbList::SetThumbnailMode(bool on)
+{
+    if (on == mThumbnailMode)
+        return;
+    mThumbnailMode = on;
+    mDelegate->SetThumbnailMode(on);
+    QPalette pal = palette();
+    if (on) {
+        mSavedBackground = pal.color(QPalette::Base);
+        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+    } else {
+        pal.setColor(QPalette::Base, mSavedBackground);
+    }
+    setPalette(pal);
+    doItemsLayout();
+    viewport()->update();
+    if (on)
+        Schedule();
+}
+
+void CThumbList::SetFolder(const QString &folder)
+{
+    SetAddEnabled(false);
+    const QString path = withSlash(folder);
+    mLoader.SetFolder(path, mUseCache);
+    const int done = mModel->PassState().done;
+    mModel->Clear();
+    SetStatus(done != 0 ? QStringLiteral("Total:[0] Images") : QString());
+    mFolder = path;
+    mKeepOnRefresh = true;
+    mPassRunning = false;
+    RunScan();
+    Schedule();
+}
+
+void CThumbList::WatchFolder(const QString &folder)
+{
+    if (folder.isEmpty())
+        return;
+    mWatcher->AddPath(withSlash(folder));
+    mWatcher->Start();
+}
+
+void CThumbList::UnwatchFolder(const QString &folder)
+{
+    mWatcher->RemovePath(withSlash(folder));
+    mWatcher->Stop();
+}
+
+void CThumbList::Refresh(bool fromWatcher)
+{
+    mKeepOnRefresh = !fromWatcher;
+    RunScan();
+    Schedule();
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
+void CThumbList::RunScan()
+{
+    if (mFolder.isEmpty())
+        return;
+    const QFileInfo folder(mFolder);
+    if (!folder.isDir()) {
+        // The folder went away: nothing in it can be shown any more.
+        mModel->Clear();
+        return;
+    }
+    if (!folder.isReadable())
+        return;
+    setUpdatesEnabled(false);
+    const int inserted = mModel->Scan(mFolder, mFilter, mKeepOnRefresh);
+    setUpdatesEnabled(true);
+    if (inserted > 0 && mUseCache)
+        mLoader.RequestCacheRead();
+    viewport()->update();
+}
+
+void CThumbList::Schedule()
+{
+    if (mModel->Count() == 0)
+        mPassRunning = false;
+    if (mPaused || !mThumbnailMode || mModel->Count() == 0)
+        return;
+    const std::optional<int> job = mModel->NextJob(FirstVisibleIndex());
+    mPassRunning = job.has_value();
+    if (job)
+        mLoader.Post(*job, mModel->PathAt(*job));
+    else
+        EndPass();
+    UpdateStatus();
+}
+
+void CThumbList::EndPass()
+{
+    if (mLoader.DropCacheList())
+        mLoader.SetCacheDirty();
+    ThumbListModel::Pass &pass = mModel->PassState();
+    pass.done = 0;
+    if (pass.changed && !pass.newPaths.isEmpty()) {
+        SaveCache();
+        pass.changed = false;
+    }
+    SetAddEnabled(true);
+}
+
+void CThumbList::SaveCache()
+{
+    if (!mUseCache)
+        return;
+    const std::vector<const CThumbObj *> attached = mModel->AttachedThumbs();
+    const bool dirty = mLoader.TakeCacheDirty();
+    // A folder we may not write into simply keeps no cache.
+    if (!QFileInfo(mFolder).isWritable())
+        return;
+    if (attached.empty())
+        mLoader.PostCacheSave(mFolder, {});
+    else if (dirty)
+        mLoader.PostCacheSave(mFolder, ThumbCacheBytes(mFolder, attached));
+}
+
+void CThumbList::OnResultReady()
+{
+    mPendingErrors += mLoader.TakeErrors();
+    if (!mPendingErrors.isEmpty())
+        QTimer::singleShot(0, this, &CThumbList::ShowErrors);
+    std::optional<ThumbResult> result = mLoader.TakeResult();
+    if (!result)
+        return;
+    const QString path = result->job.path;
+    int row = -1;
+    const auto outcome = mModel->Deliver(result->job.index, path, std::move(result->thumb), &row);
+    if (outcome == ThumbListModel::Delivery::Attached) {
+        if (viewMode() == IconMode && mThumbnailMode)
+            update(mModel->index(row));
+        emit thumbnailDelivered(path);
+    }
+    if (result->job.serial == mLoader.LastSerial())
+        Schedule();
+}
+
+// Shown after the delivery that brought them, once per message.
+void CThumbList::ShowErrors()
+{
+    const QStringList errors = std::exchange(mPendingErrors, {});
+    for (const QString &error : errors) {
+        if (mReportedErrors.contains(error))
+            continue;
+        mReportedErrors.insert(error);
+        MessageBox(error, MB_OK, MB_ICONERROR);
+    }
+}
+
+void CThumbList::Pause()
+{
+    mPaused = true;
+}
+
+void CThumbList::Resume()
+{
+    if (!mPaused)
+        return;
+    mPaused = false;
+    Schedule();
+}
+
+void CThumbList::SetStatus(const QString &text)
+{
+    if (text == mStatus)
+        return;
+    mStatus = text;
+    emit statusTextChanged(text);
+}
+
+void CThumbList::SetAddEnabled(bool on)
+{
+    mAddEnabled = on;
+    emit addEnabledChanged(on);
+}
+
+void CThumbList::UpdateStatus()
+{
+    const int done = mModel->PassState().done;
+    if (done != 0)
+        SetStatus(QStringLiteral("Loading [%1/%2] Images...").arg(done).arg(mModel->Count()));
+    else
+        SetStatus(QStringLiteral("Total:[%1] Images").arg(mModel->Count()));
+}
+
+// The first item not wholly above the visible area. Items are laid out
+// row by row, so their bottoms grow with the index.
+int CThumbList::FirstVisibleIndex() const
+{
+    const int textHeight = fontMetrics().height();
+    int low = 0, high = mModel->Count();
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        const QRect icon = ThumbCellLayout(visualRect(mModel->index(mid)), textHeight).icon;
+        if (icon.y() + icon.height() >= 0)
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    return low < mModel->Count() ? low : 0;
+}
+
+QIcon CThumbList::FileIcon(const QString &path)
+{
+    const QString extension = QFileInfo(path).suffix().toLower();
+    const auto found = mIcons.constFind(extension);
+    if (found != mIcons.constEnd())
+        return *found;
+    QIcon icon = QFileIconProvider().icon(QFileInfo(path));
+    if (icon.isNull())
+        icon = QFileIconProvider().icon(QFileIconProvider::File);
+    mIcons.insert(extension, icon);
+    return icon;
+}
+
+int CThumbList::Count() const
+{
+    return mModel->Count();
+}
+
+QString CThumbList::PathAt(int index) const
+{
+    return mModel->PathAt(index);
+}
+
+const ThumbItem *CThumbList::ItemAt(int index) const
+{
+    return mModel->Item(index);
+}
+
+int CThumbList::CurrentIndex() const
+{
+    return currentIndex().isValid() ? currentIndex().row() : -1;
+}
+
+void CThumbList::SetCurrentIndex(int index)
+{
+    const QModelIndex target = mModel->index(index);
+    if (!target.isValid())
+        return;
+    setCurrentIndex(target);
+    scrollTo(target);
+}
+
+std::vector<int> CThumbList::SelectedIndexes() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedIndexes())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CThumbList::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F5 && event->modifiers() == Qt::NoModifier) {
+        Refresh(false);
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void CThumbList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListView::mouseDoubleClickEvent(event);
+    emit addSelectedRequested();
+}
+
+bool CThumbList::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip)
+        return ShowTooltip(event);
+    return QListView::viewportEvent(event);
+}
+
+// A tooltip over a cell's picture or label, with the file's facts.
+bool CThumbList::ShowTooltip(QEvent *event)
+{
+    auto *help = static_cast<QHelpEvent *>(event);
+    const QModelIndex index = indexAt(help->pos());
+    QString text;
+    if (index.isValid()) {
+        const ThumbCellRects rects = ThumbCellLayout(visualRect(index), fontMetrics().height());
+        if (rects.icon.contains(help->pos()) || rects.label.contains(help->pos()))
+            text = index.data(Qt::ToolTipRole).toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    }
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text.left(512), viewport(), visualRect(index));
+    return true;
+}

@@ -1,0 +1,118 @@
+// collection/thumb_list.h
+#pragma once
+
+#include "collection/folder_watcher.h"
+#include "collection/thumb_loader.h"
+
+#include <QColor>
+#include <QHash>
+#include <QIcon>
+#include <QListView>
+#include <QSet>
+
+#include <memory>
+#include <vector>
+
+class ThumbCellDelegate;
+class ThumbListModel;
+struct ThumbItem;
+
+// The picture browser: every picture file of one folder as a cell with its
+// thumbnail, made on a loader thread (visible cells first) or taken from the
+// folder's cache file, and refreshed when the folder watcher sees a change.
+// The UI thread lists, paints and delivers; it never decodes and never
+// waits for the loader.
+class CThumbList : public QListView
+{
+    Q_OBJECT
+
+public:
+    explicit CThumbList(QWidget *parent = nullptr);
+    ~CThumbList() override;
+
+    // The files listed: ";"-separated extensions, "*" for all.
+    static QString DefaultFilter();
+
+    void SetIconSpacing(int width, int height);
+    // Makes the list show thumbnails and lets the loader run.
+    void SetThumbnailMode(bool on);
+    bool ThumbnailMode() const { return mThumbnailMode; }
+    void SetUseCache(bool on) { mUseCache = on; }
+
+    // Shows folder (with or without the trailing "/"); empty clears the list.
+    void SetFolder(const QString &folder);
+    const QString &Folder() const { return mFolder; }
+    // Watches a folder for changes and refreshes on them (about half a
+    // second later); Unwatch forgets it and stops the watch thread.
+    void WatchFolder(const QString &folder);
+    void UnwatchFolder(const QString &folder);
+
+    // The items, for the page and the viewer.
+    int Count() const;
+    QString PathAt(int index) const;
+    const ThumbItem *ItemAt(int index) const;
+    int CurrentIndex() const;
+    void SetCurrentIndex(int index);
+    // Selected items in the browser's order.
+    std::vector<int> SelectedIndexes() const;
+    // The status text as last shown.
+    const QString &StatusText() const { return mStatus; }
+    // Whether Add and Add All may be used (not during a folder's first pass).
+    bool AddEnabled() const { return mAddEnabled; }
+    // A thumbnail is being made or waited for.
+    bool PassRunning() const { return mPassRunning; }
+
+public slots:
+    // A new pass over the folder. The user's refresh keeps changed items and
+    // sorts; the watcher's drops changed items and adds them anew first.
+    void Refresh(bool fromWatcher = false);
+
+signals:
+    void statusTextChanged(const QString &text);
+    void addEnabledChanged(bool enabled);
+    // A double click: the page adds the selected items.
+    void addSelectedRequested();
+    // A thumbnail arrived for the item with this path.
+    void thumbnailDelivered(const QString &path);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+
+private:
+    class Watcher;
+
+    void RunScan();
+    void Schedule();
+    void EndPass();
+    void SaveCache();
+    void OnResultReady();
+    void ShowErrors();
+    void Pause();
+    void Resume();
+    void SetStatus(const QString &text);
+    void SetAddEnabled(bool on);
+    void UpdateStatus();
+    int FirstVisibleIndex() const;
+    QIcon FileIcon(const QString &path);
+    bool ShowTooltip(QEvent *event);
+
+    ThumbListModel *mModel;
+    ThumbCellDelegate *mDelegate;
+    QString mFolder;
+    QString mFilter;
+    bool mUseCache = true;
+    bool mThumbnailMode = false;
+    bool mPaused = false;       // the horizontal scroll thumb is being dragged
+    bool mKeepOnRefresh = true;
+    bool mAddEnabled = false;
+    bool mPassRunning = false;
+    QString mStatus;
+    QColor mSavedBackground;
+    QHash<QString, QIcon> mIcons;   // by extension
+    QSet<QString> mReportedErrors;
+    QStringList mPendingErrors;
+    ThumbLoader mLoader;
+    std::unique_ptr<Watcher> mWatcher;
+};

@@ -1,0 +1,190 @@
+// tests/collection/select_page_test.cpp
+#include "collection/select_page.h"
+#include "collection/select_page_layout.h"
+#include "collection/selected_image.h"
+#include "collection/thumb_list.h"
+#include "tests/collection/collection_test_support.h"
+
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Page
+{
+    CSelectPage page;
+    QString folder;
+    explicit Page(const std::string &name)
+    {
+        folder = freshFolder(name);
+        savePicture(folder + "a.png", 64, 48, 1);
+        savePicture(folder + "b.jpg", 40, 30, 2);
+        savePicture(folder + "c.bmp", 30, 40, 3);
+        page.resize(800, 520);
+        page.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&page));
+        page.SetFolder(folder);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return page.Browser()->AddEnabled() && !page.Browser()->PassRunning(); }, 20000));
+    }
+    QString label(const char *prefix) const
+    {
+        for (QLabel *l : page.findChildren<QLabel *>()) {
+            if (l->text().startsWith(prefix))
+                return l->text();
+        }
+        return QString();
+    }
+    QPushButton *button(const QString &text) const
+    {
+        for (QPushButton *b : page.findChildren<QPushButton *>()) {
+            if (b->text() == text)
+                return b;
+        }
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST(SelectPage, AddAllTwiceGivesEachPictureOnceWithItsTexts)
+{
+    Page p("page-addall");
+    EXPECT_EQ(p.page.FolderText(), p.folder);
+    EXPECT_EQ(p.label("Total:"), "Total:[3] Images");
+    ASSERT_TRUE(p.button("Add All")->isEnabled());
+    QTest::mouseClick(p.button("Add All"), Qt::LeftButton);
+    QTest::mouseClick(p.button("Add All"), Qt::LeftButton);
+    ASSERT_EQ(p.page.RowCount(), 3);
+    EXPECT_EQ(p.page.CurrentRow(), 2);
+    EXPECT_EQ(p.label("Selected:"), "Selected:[3] Images");
+
+    const QFileInfo info(p.folder + "a.png");
+    EXPECT_EQ(p.page.RowText(0, SelectedImage::Name), "a.png");
+    EXPECT_EQ(p.page.RowText(0, SelectedImage::Size).remove(','), QString::number(info.size()));
+    EXPECT_FALSE(p.page.RowText(0, SelectedImage::Type).isEmpty());
+    EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")
+                    .match(p.page.RowText(0, SelectedImage::Modified))
+                    .hasMatch());
+    EXPECT_EQ(p.page.RowText(0, SelectedImage::Properties), "64x48x16M");
+    EXPECT_EQ(p.page.RowText(2, SelectedImage::Properties), "30x40x16M");
+    EXPECT_EQ(p.page.RowPath(1), p.folder + "b.jpg");
+    EXPECT_EQ(p.page.RowText(1, SelectedImage::Rotated), "0");
+
+    const std::vector<ExportRow> rows = p.page.ExportRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].name, "b.jpg");
+    EXPECT_EQ(rows[1].path, (p.folder + "b.jpg").toStdString());
+    EXPECT_EQ(rows[1].rotation, "0");
+}
+
+TEST(SelectPage, AddSelectedRemoveAndTheDeleteKey)
+{
+    Page p("page-remove");
+    CThumbList *browser = p.page.Browser();
+    browser->selectionModel()->select(browser->model()->index(1, 0), QItemSelectionModel::Select);
+    QTest::mouseClick(p.button("Add"), Qt::LeftButton);
+    ASSERT_EQ(p.page.RowCount(), 1);
+    EXPECT_EQ(p.page.RowPath(0), p.folder + "b.jpg");
+    QTest::mouseClick(p.button("Add All"), Qt::LeftButton);
+    EXPECT_EQ(p.page.RowCount(), 3);
+
+    p.page.SelectRow(0);
+    QTest::mouseClick(p.button("Remove"), Qt::LeftButton);
+    EXPECT_EQ(p.page.RowCount(), 2);
+    EXPECT_EQ(p.label("Selected:"), "Selected:[2] Images");
+    auto *list = p.page.findChild<QTableWidget *>();
+    p.page.SelectRow(0);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(p.page.RowCount(), 1);
+    QTest::mouseClick(p.button("Remove All"), Qt::LeftButton);
+    EXPECT_EQ(p.page.RowCount(), 0);
+    EXPECT_EQ(p.label("Selected:"), "Selected:[0] Images");
+    // Remove with nothing selected does nothing.
+    QTest::mouseClick(p.button("Remove"), Qt::LeftButton);
+    EXPECT_EQ(p.page.RowCount(), 0);
+}
+
+TEST(SelectPage, SignalsForTheOtherPages)
+{
+    Page p("page-signals");
+    QSignalSpy current(&p.page, &CSelectPage::currentImageChanged);
+    QSignalSpy settings(&p.page, &CSelectPage::switchToSettingsRequested);
+    QSignalSpy view(&p.page, &CSelectPage::viewRequested);
+    QSignalSpy acquire(&p.page, &CSelectPage::acquireRequested);
+    p.page.AddAll();
+    ASSERT_FALSE(current.isEmpty());
+    EXPECT_EQ(current.last().at(0).toString(), p.folder + "c.bmp");
+    EXPECT_EQ(current.last().at(2).toInt(), 2);
+    EXPECT_EQ(current.last().at(3).toInt(), 3);
+
+    p.page.SetCurrentRotation(-90);
+    EXPECT_EQ(p.page.RowText(2, SelectedImage::Rotated), "-90");
+    p.page.SelectPreviousImage();
+    EXPECT_EQ(current.last().at(0).toString(), p.folder + "b.jpg");
+    p.page.SelectNextImage();
+    EXPECT_EQ(current.last().at(1).toInt(), -90);
+    p.page.SelectNextImage();   // already the last
+    EXPECT_EQ(p.page.CurrentRow(), 2);
+
+    auto *list = p.page.findChild<QTableWidget *>();
+    const QRect cell = list->visualItemRect(list->item(0, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    EXPECT_EQ(settings.count(), 1);
+
+    QTest::mouseClick(p.button("View"), Qt::LeftButton);
+    EXPECT_EQ(view.count(), 0);   // nothing selected in the browser
+    p.page.Browser()->selectionModel()->select(p.page.Browser()->model()->index(2, 0), QItemSelectionModel::Select);
+    QTest::mouseClick(p.button("View"), Qt::LeftButton);
+    ASSERT_EQ(view.count(), 1);
+    EXPECT_EQ(view.first().at(0).toString(), p.folder + "c.bmp");
+    EXPECT_EQ(view.first().at(1).toInt(), 2);
+    QTest::mouseClick(p.button("Acquire"), Qt::LeftButton);
+    EXPECT_EQ(acquire.count(), 1);
+}
+
+TEST(SelectPage, ColumnsOfTheSelectedList)
+{
+    CSelectPage page;
+    auto *list = page.findChild<QTableWidget *>();
+    ASSERT_EQ(list->columnCount(), 7);
+    const char *headings[] = {"Name", "Size", "Type", "Modified", "Properties", "Path", "Rotated(\")"};
+    const int widths[] = {150, 80, 125, 130, 90, 260, 80};
+    for (int c = 0; c < 7; ++c) {
+        EXPECT_EQ(list->horizontalHeaderItem(c)->text(), headings[c]);
+        EXPECT_EQ(list->columnWidth(c), widths[c]);
+    }
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+}
+
+TEST(SelectPageLayout, BrowserAndListTakeTheSpaceButtonsLineUpFromTheRight)
+{
+    const SelectPageLayout l = SelectPageLayout::Initial().Resized(QSize(800, 600));
+    EXPECT_EQ(l.browser.left(), 2);
+    EXPECT_EQ(l.browser.top(), 36);
+    EXPECT_EQ(l.browser.right() + 1, 800 - 3);
+    EXPECT_EQ(l.browser.bottom() + 1, 600 - 219 - 70);
+    EXPECT_EQ(l.list.top(), l.browser.height() + 80);
+    EXPECT_EQ(l.list.width(), l.browser.width());
+    EXPECT_EQ(l.list.height(), 219);
+    const int w = l.removeAll.width();
+    EXPECT_EQ(l.removeAll.left(), 800 - w - 10);
+    EXPECT_EQ(l.removeAll.top(), l.list.top() - 28 - 10);
+    EXPECT_EQ(l.remove.left(), l.removeAll.left() - w - 24);
+    EXPECT_EQ(l.addAll.left(), l.remove.left() - w - 24);
+    EXPECT_EQ(l.add.left(), l.addAll.left() - w - 24);
+    EXPECT_EQ(l.add.top(), l.removeAll.top());
+    EXPECT_EQ(l.status.top(), l.list.top() - 23 - 10);
+    EXPECT_EQ(l.count.top(), 600 - 18 - 3);
+    EXPECT_EQ(l.folderEdit.right() + 1, 800 - 3);
+}

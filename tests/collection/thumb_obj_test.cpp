@@ -1,0 +1,157 @@
+// tests/collection/thumb_obj_test.cpp
+#include "collection/thumb_geometry.h"
+#include "collection/thumb_obj.h"
+#include "tests/collection/collection_test_support.h"
+#include "tests/support/corpora.h"
+#include "tests/support/pictures.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+struct ReductionCase
+{
+    int width, height;
+    ThumbSize expected;
+};
+
+class Reduction : public ::testing::TestWithParam<ReductionCase>
+{
+};
+
+TEST_P(Reduction, FitsTheLimitsAlongTheTighterAxis)
+{
+    const ReductionCase c = GetParam();
+    EXPECT_EQ(ThumbReducedSize(c.width, c.height), c.expected) << c.width << "x" << c.height;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Reduction,
+                         ::testing::Values(ReductionCase{640, 480, {95, 71}}, ReductionCase{480, 640, {71, 95}},
+                                           ReductionCase{90, 60, {90, 60}}, ReductionCase{95, 95, {95, 95}},
+                                           ReductionCase{96, 96, {95, 95}}, ReductionCase{96, 95, {95, 94}},
+                                           ReductionCase{4000, 3000, {95, 71}}, ReductionCase{3000, 4000, {71, 95}},
+                                           ReductionCase{100, 20, {95, 19}}, ReductionCase{5000, 1, {95, 1}},
+                                           ReductionCase{1, 5000, {1, 95}}));
+
+TEST(DrawRect, ShrinksIntoASmallerTargetAndCentresInALargerOne)
+{
+    // 90 x 60 in 106 x 95 at (10, 20): centred at its own size.
+    EXPECT_EQ(ThumbDrawRect(90, 60, RECT{10, 20, 116, 115}), (RECT{18, 37, 108, 97}));
+    // 95 x 71 in 50 x 50: the width limits, the height is centred.
+    EXPECT_EQ(ThumbDrawRect(95, 71, RECT{0, 0, 50, 50}), (RECT{0, 7, 50, 43}));
+    // 71 x 95 in 50 x 50: the height limits.
+    EXPECT_EQ(ThumbDrawRect(71, 95, RECT{0, 0, 50, 50}), (RECT{7, 0, 43, 50}));
+    // An empty picture is a point at the centre.
+    EXPECT_EQ(ThumbDrawRect(0, 0, RECT{0, 0, 10, 10}), (RECT{5, 5, 5, 5}));
+}
+
+TEST(MakeThumbnail, GeneratedPicturesOfEachKind)
+{
+    const QString folder = freshFolder("thumb-make");
+    struct Case
+    {
+        const char *name;
+        int width, height;
+        int expectW, expectH;
+    };
+    const Case cases[] = {
+        {"wide.png", 640, 480, 95, 71},  {"tall.bmp", 480, 640, 71, 95}, {"small.tga", 90, 60, 90, 60},
+        {"photo.jpg", 800, 600, 95, 71}, {"scan.TIF", 200, 400, 47, 95},
+    };
+    for (const Case &c : cases) {
+        const QString path = folder + c.name;
+        savePicture(path, c.width, c.height);
+        CThumbObj thumb(path);
+        EXPECT_EQ(thumb.FileName(), QString::fromUtf8(c.name));
+        EXPECT_TRUE(thumb.MakeThumbnail()) << c.name;
+        EXPECT_EQ(thumb.Made(), 1);
+        ASSERT_TRUE(thumb.Picture() && thumb.Picture()->IsValid()) << c.name;
+        EXPECT_EQ(int(thumb.Picture()->GetWidth()), c.expectW) << c.name;
+        EXPECT_EQ(int(thumb.Picture()->GetHeight()), c.expectH) << c.name;
+        // The facts stay those of the whole picture, also for a JPEG decoded reduced.
+        EXPECT_EQ(int(thumb.Picture()->GetOrignWidth()), c.width) << c.name;
+        EXPECT_EQ(int(thumb.Picture()->GetOrignHeight()), c.height) << c.name;
+        EXPECT_NE(thumb.Modified(), 0u);
+    }
+}
+
+TEST(MakeThumbnail, ReducedJpegLooksLikeTheFullDecode)
+{
+    const QString path = freshFolder("thumb-jpeg") + "big.jpg";
+    // Smooth content, so that the DCT reduction and the full decode agree closely.
+    ZvImage picture = makePattern24(1600, 1200);
+    ASSERT_TRUE(picture.Save(path.toUtf8().constData(), ZV_TYPE_JPG));
+    CThumbObj thumb(path);
+    ASSERT_TRUE(thumb.MakeThumbnail());
+    ZvImage full;
+    ASSERT_TRUE(full.Load(path.toUtf8().constData(), ZV_TYPE_JPG));
+    ASSERT_TRUE(full.Resample(95, 71, 0));
+    ASSERT_EQ(thumb.Picture()->GetWidth(), 95u);
+    EXPECT_LE(maxDifference(toRgb(*thumb.Picture()), toRgb(full)), 48);
+    EXPECT_EQ(thumb.Picture()->GetOrignBpp(), 24u);
+}
+
+TEST(MakeThumbnail, UnknownTypesAndBrokenFiles)
+{
+    const QString folder = freshFolder("thumb-broken");
+    for (const char *name : {"still.j2k", "still.jp2", "still.jbg", "noextension"}) {
+        QFile(folder + name).open(QIODevice::WriteOnly);
+        CThumbObj thumb(folder + name);
+        EXPECT_FALSE(thumb.MakeThumbnail()) << name;
+        ASSERT_NE(thumb.Picture(), nullptr);   // the empty picture stays
+        EXPECT_FALSE(thumb.Picture()->IsValid());
+    }
+    writeFile((folder + "broken.jpg").toStdString(), "\xFF\xD8\xFF\xE0 not really a jpeg");
+    CThumbObj broken(folder + "broken.jpg");
+    EXPECT_TRUE(broken.MakeThumbnail());
+    EXPECT_EQ(broken.Picture(), nullptr);
+    EXPECT_EQ(broken.Made(), 1);
+    CThumbObj missing(folder + "missing.png");
+    EXPECT_EQ(missing.Modified(), 0u);
+    EXPECT_TRUE(missing.MakeThumbnail());
+    EXPECT_EQ(missing.Picture(), nullptr);
+}
+
+TEST(MakeThumbnail, RealPicturesFromThePublicSuites)
+{
+    ZV_REQUIRE_CORPUS("libjpeg-turbo-testimages");
+    int made = 0;
+    for (const std::string &file : listFiles(corporaDir() + "/libjpeg-turbo-testimages")) {
+        const QString path = QString::fromStdString(file);
+        CThumbObj thumb(path);
+        if (!thumb.MakeThumbnail() || !thumb.Picture())
+            continue;
+        ++made;
+        EXPECT_LE(thumb.Picture()->GetWidth(), 95u) << file;
+        EXPECT_LE(thumb.Picture()->GetHeight(), 95u) << file;
+        ZvImage full;
+        ASSERT_TRUE(full.Load(file.c_str(), ImageTypeFromName(file)));
+        EXPECT_EQ(thumb.Picture()->GetOrignWidth(), full.GetWidth()) << file;
+        EXPECT_EQ(thumb.Picture()->GetOrignHeight(), full.GetHeight()) << file;
+    }
+    EXPECT_GE(made, 8);
+}
+
+TEST(ThumbDraw, DrawsCentredAndRemembersWhere)
+{
+    const QString path = freshFolder("thumb-draw") + "red.bmp";
+    ZvImage red(90, 60, 24);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 90; ++x)
+            red.SetPixelColor(x, y, RGB(255, 0, 0));
+    ASSERT_TRUE(red.Save(path.toUtf8().constData(), ZV_TYPE_BMP));
+    CThumbObj thumb(path);
+    ASSERT_TRUE(thumb.MakeThumbnail());
+    QImage canvas(130, 120, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    EXPECT_EQ(thumb.Draw(painter, RECT{10, 20, 116, 115}), 1);
+    painter.end();
+    EXPECT_EQ(thumb.DrawnRect(), (RECT{18, 37, 108, 97}));
+    EXPECT_EQ(canvas.pixel(18, 37), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.pixel(107, 96), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.pixel(17, 37), qRgb(255, 255, 255));
+    EXPECT_EQ(canvas.pixel(108, 96), qRgb(255, 255, 255));
+}
