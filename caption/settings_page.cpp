@@ -9,9 +9,11 @@
 #include "caption/preview_loader.h"
 #include "caption/settings_page_layout.h"
 #include "caption/settings_page_rules.h"
+#include "platform/font_map.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -197,9 +199,23 @@ void CSettingsPage::InvalidateArea(const RECT &area)
     update(toQRect(area).intersected(mPreview));
 }
 
+// The Font button's tooltip names the caption's font, and the face that
+// really draws it when the one asked for is not installed.
+void CSettingsPage::showFontInButton(const LOGFONT &font)
+{
+    const QString face = LogFontFaceName(font);
+    const QString drawn = QFontInfo(FontFromLogFont(font)).family();
+    QString line = tr("%1, %2 pixels").arg(face).arg(std::abs(font.lfHeight));
+    if (drawn.compare(face, Qt::CaseInsensitive) != 0)
+        line += tr("<br>%1 is not installed: drawn with %2").arg(face, drawn);
+    mFont->setToolTip(MarkupToRichText(SettingsTooltipMarkup(SettingsPageIds::Font) + QStringLiteral("<br><i>") +
+                                       line + QStringLiteral("</i>")));
+}
+
 void CSettingsPage::ShowCaptionInControls(const CDrawText &box)
 {
     mFilling = true;
+    showFontInButton(box.GetFont());
     mBackColor->SetColor(box.GetBackColor());
     if (toCaptionText(mText->toPlainText()) != box.GetText())
         mText->setPlainText(toEditText(box.GetText()));
@@ -241,6 +257,7 @@ void CSettingsPage::onFont()
     mHolderColor = choice->color;
     box->SetFont(choice->font);
     box->SetTextColor(choice->color);
+    showFontInButton(choice->font);
     captionChanged();
 }
 

@@ -87,6 +87,7 @@ private:
     void setTooltips();
     CDrawText *selectedBox() const;
     void captionChanged();
+    void showFontInButton(const LOGFONT &font);
 
     void onLoaded(const PreviewPicture &picture);
     void onTextEdited();

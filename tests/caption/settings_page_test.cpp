@@ -320,6 +320,16 @@ TEST_F(SettingsPage, TextAlignAndFontReachTheBox)
     EXPECT_EQ(LogFontFaceName(box().GetFont()), QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(box().GetFont().lfHeight, -40);
     EXPECT_EQ(box().GetTextColor(), RGB(200, 10, 20));
+
+    // A face that is not installed is named in the Font button with the one that draws it.
+    CFontColorDialog::SetHandler([](const LOGFONT &, COLORREF, QWidget *) {
+        FontChoice choice;
+        SetLogFontFaceName(choice.font, QStringLiteral("No Such Face Zv"));
+        return std::optional<FontChoice>(choice);
+    });
+    child<QPushButton>(QStringLiteral("Font"))->click();
+    EXPECT_TRUE(child<QPushButton>(QStringLiteral("Font"))->toolTip().contains(
+        QStringLiteral("No Such Face Zv is not installed: drawn with")));
 }
 
 TEST_F(SettingsPage, BackColorFromThePickerFillsTheBox)
@@ -436,6 +446,13 @@ TEST_F(SettingsPage, BrokenOrMissingPictureShowsATextAndNoBox)
     const POINT c = center(box().GetPosition());
     drag(c, POINT{c.x + 40, c.y + 40});
     EXPECT_EQ(box().GetOffsets(), offsets);
+
+    // A file replaced under the same name is read again.
+    const QString same = files.Write("same.bmp", 300, 200);
+    show(same);
+    files.Write("same.bmp", 120, 80);
+    show(same);
+    EXPECT_EQ(page.PictureSize(), QSize(120, 80));
 
     show(files.Path("gone.png"));
     EXPECT_FALSE(page.HasPicture());
