@@ -6,9 +6,13 @@
 
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -18,11 +22,22 @@ CFontColorDialog::Handler &handler()
     return h;
 }
 
+// The font as the dialog lists it: the family that really draws it (a face
+// that is not installed is listed under its substitute) at a size in points.
+QFont listedFont(const LOGFONT &font)
+{
+    const QFont drawn = FontFromLogFont(font);
+    QFont listed = drawn;
+    listed.setFamily(QFontInfo(drawn).family());
+    listed.setPointSize(std::max(1, qRound(QFontInfo(drawn).pixelSize() * 72.0 / 96.0)));
+    return listed;
+}
+
 } // namespace
 
 CFontColorDialog::CFontColorDialog(const LOGFONT &font, COLORREF color, QWidget *parent)
     : QDialog(parent)
-    , mFonts(new QFontDialog(FontFromLogFont(font), this))
+    , mFonts(new QFontDialog(listedFont(font), this))
     , mColor(new CColorPicker(QString(), this))
     , mInitial(font)
 {
@@ -51,8 +66,18 @@ CFontColorDialog::CFontColorDialog(const LOGFONT &font, COLORREF color, QWidget 
 FontChoice CFontColorDialog::Choice() const
 {
     FontChoice choice;
-    choice.font = LogFontFromFont(mFonts->currentFont());
-    // What the dialog does not show is kept from the font it was opened on.
+    const QFont chosen = mFonts->currentFont();
+    choice.font = LogFontFromFont(chosen);
+    // What the dialog does not show, or shows rounded, is kept from the font
+    // it was opened on: sizes are listed in whole points, so an unchanged
+    // size keeps its exact pixel height, and an unchanged family keeps the
+    // face name asked for rather than its substitute.
+    const QFont listed = listedFont(mInitial);
+    if (chosen.pointSize() == listed.pointSize())
+        choice.font.lfHeight = mInitial.lfHeight;
+    if (chosen.family() == listed.family())
+        std::memcpy(choice.font.lfFaceName, mInitial.lfFaceName, sizeof(choice.font.lfFaceName));
+    choice.font.lfWidth = mInitial.lfWidth;
     choice.font.lfCharSet = mInitial.lfCharSet;
     choice.font.lfQuality = mInitial.lfQuality;
     choice.color = mColor->GetColor();

@@ -4,6 +4,7 @@
 //   caption_shots <picture> <output folder>
 #include "caption/color_picker.h"
 #include "caption/draw_text.h"
+#include "caption/font_color_dialog.h"
 #include "caption/palette_drop_down.h"
 #include "caption/settings_page.h"
 #include "collection/viewer/full_screen_view.h"
@@ -77,6 +78,11 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     if (CPaletteDropDown *down = picker->DropDown())
         save(down->grab().toImage(), out, "palette.png");
+
+    CFontColorDialog fonts(page->CaptionBox()->GetFont(), page->CaptionBox()->GetTextColor());
+    fonts.show();
+    QApplication::processEvents();
+    save(fonts.grab().toImage(), out, "font_dialog.png");
 
     OneFile seq;
     seq.path = picture;

@@ -464,3 +464,20 @@ TEST_F(SettingsPage, BrokenOrMissingPictureShowsATextAndNoBox)
 }
 
 } // namespace
+
+namespace {
+
+// The font dialog opened and accepted without a change gives the font back as it was.
+TEST(FontColorDialog, UnchangedChoiceKeepsTheFont)
+{
+    LOGFONT font = DefaultCaptionFont();   // Arial, 26 pixels: not installed here, listed as its substitute
+    CFontColorDialog dialog(font, RGB(1, 2, 3));
+    const FontChoice choice = dialog.Choice();
+    EXPECT_EQ(choice.font.lfHeight, -26);
+    EXPECT_EQ(LogFontFaceName(choice.font), QStringLiteral("Arial"));
+    EXPECT_EQ(choice.font.lfWeight, 400);
+    EXPECT_EQ(choice.font.lfItalic, 0);
+    EXPECT_EQ(choice.color, RGB(1, 2, 3));
+}
+
+} // namespace
