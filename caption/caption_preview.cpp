@@ -13,12 +13,13 @@ RECT PaintCaptionOnScreen(QPainter &painter, const CaptionSettings &caption, con
     painter.save();
     if (caption.backColor != kNoBackColor) {
         const RECT n = NormalizeRect(box);
-        painter.fillRect(QRect(n.left, n.top, n.right - n.left, n.bottom - n.top),
-                         QColor(GetRValue(caption.backColor), GetGValue(caption.backColor),
-                                GetBValue(caption.backColor)));
+        painter.fillRect(
+            QRect(n.left, n.top, n.right - n.left, n.bottom - n.top),
+            QColor(GetRValue(caption.backColor), GetGValue(caption.backColor), GetBValue(caption.backColor)));
     }
     painter.setFont(FontFromLogFont(PreviewFont(caption.font, scale)));
-    painter.setPen(QColor(GetRValue(caption.textColor), GetGValue(caption.textColor), GetBValue(caption.textColor)));
+    painter.setPen(
+        QColor(GetRValue(caption.textColor), GetGValue(caption.textColor), GetBValue(caption.textColor)));
     DrawText(painter, caption.text, box, unsigned(caption.align));
     painter.restore();
     return box;

@@ -16,7 +16,7 @@ class CPaletteDropDown;
 class CColorPicker : public QPushButton
 {
     Q_OBJECT
-public:
+  public:
     enum class ColorMode { Text = 1, Background = 2 };
 
     explicit CColorPicker(const QString &text, QWidget *parent = nullptr);
@@ -36,17 +36,17 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+  signals:
     void selChange(COLORREF color);
     void dropDown(COLORREF color);
     void closeUp(COLORREF color);
     void selEndOk(COLORREF color);
     void selEndCancel(COLORREF color);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     void openPalette();
     void onSelEnd(COLORREF color, bool ok);
     void onSelChange(COLORREF color);

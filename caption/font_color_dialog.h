@@ -23,7 +23,7 @@ struct FontChoice
 class CFontColorDialog : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     CFontColorDialog(const LOGFONT &font, COLORREF color, QWidget *parent = nullptr);
 
     FontChoice Choice() const;
@@ -34,7 +34,7 @@ public:
     using Handler = std::function<std::optional<FontChoice>(const LOGFONT &, COLORREF, QWidget *)>;
     static void SetHandler(Handler handler);
 
-private:
+  private:
     QFontDialog *mFonts;
     CColorPicker *mColor;
     LOGFONT mInitial;

@@ -75,8 +75,8 @@ CPaletteDropDown::CPaletteDropDown(const QRect &button, COLORREF color, const QS
     , mCurrentColor(color)
     , mDefaultText(defaultText)
     , mCustomText(customText)
-    , mGeometry(textSize(QGuiApplication::font(), defaultText, customText), edgeWidth(this), !defaultText.isEmpty(),
-                !customText.isEmpty())
+    , mGeometry(textSize(QGuiApplication::font(), defaultText, customText), edgeWidth(this),
+                !defaultText.isEmpty(), !customText.isEmpty())
     , mNavigator(!defaultText.isEmpty(), !customText.isEmpty())
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -89,6 +89,11 @@ CPaletteDropDown::CPaletteDropDown(const QRect &button, COLORREF color, const QS
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 16, 1 << 16);
     move(PlacePalette(mGeometry.WindowSize(), button, area));
     mChosen = mNavigator.ChosenEntry(color);
+    // The application losing activation ends the choice as a cancel.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            endSelection(false);
+    });
 }
 
 QRect CPaletteDropDown::entryRect(int entry) const

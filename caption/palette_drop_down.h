@@ -16,11 +16,11 @@
 class CPaletteDropDown : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     // Opens below button (screen rectangle), or above it near the screen's
     // bottom. An empty text leaves its button out.
-    CPaletteDropDown(const QRect &button, COLORREF color, const QString &defaultText, const QString &customText,
-                     QWidget *owner);
+    CPaletteDropDown(const QRect &button, COLORREF color, const QString &defaultText,
+                     const QString &customText, QWidget *owner);
 
     int CurrentEntry() const { return mCurrent; }
     int ChosenEntry() const { return mChosen; }
@@ -33,14 +33,14 @@ public:
     using ColorDialogHandler = std::function<std::optional<COLORREF>(COLORREF initial, QWidget *parent)>;
     static void SetColorDialogHandler(ColorDialogHandler handler);
 
-signals:
+  signals:
     // The hovered or keyboard-selected colour (the initial colour for the
     // custom button, kNoBackColor for "None").
     void selChange(COLORREF color);
     void selEndOk(COLORREF color);
     void selEndCancel(COLORREF color);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -48,7 +48,7 @@ protected:
     void hideEvent(QHideEvent *event) override;
     bool event(QEvent *event) override;
 
-private:
+  private:
     void changeSelection(int entry);
     void endSelection(bool ok);
     void paintEntry(QPainter &painter, int entry, const QRect &rect);

@@ -27,25 +27,25 @@ extern const PaletteColor kPaletteColors[kPaletteColorCount];
 // Entries of the palette: 0..39 the cells, and these.
 namespace PaletteEntry {
 constexpr int None = -1;
-constexpr int Custom = -2;     // "Custmize..."
-constexpr int Default = -3;    // "None": no colour
+constexpr int Custom = -2;  // "Custmize..."
+constexpr int Default = -3; // "None": no colour
 } // namespace PaletteEntry
 
 // The palette's buttons and cells in client pixels, from the size of the
 // larger of the two button texts and the margin (the style's edge width).
 class PaletteGeometry
 {
-public:
+  public:
     PaletteGeometry(QSize textSize, int margin, bool hasDefault, bool hasCustom);
 
     QSize WindowSize() const { return mWindow; }
-    QRect DefaultButton() const { return mDefault; }   // empty without a default button
-    QRect CustomButton() const { return mCustom; }     // empty without a custom button
+    QRect DefaultButton() const { return mDefault; } // empty without a default button
+    QRect CustomButton() const { return mCustom; }   // empty without a custom button
     QRect Cell(int index) const;
     // The entry under a client point: a button, a cell, or None.
     int EntryAt(QPoint point) const;
 
-private:
+  private:
     int mMargin;
     QSize mWindow;
     QRect mDefault;
@@ -60,7 +60,7 @@ QPoint PlacePalette(QSize window, const QRect &button, const QRect &screen);
 // The keyboard walk over the entries; the buttons count only when present.
 class PaletteNavigator
 {
-public:
+  public:
     PaletteNavigator(bool hasDefault, bool hasCustom);
 
     int Down(int current) const;
@@ -73,10 +73,10 @@ public:
     // colour, else the custom button, else None.
     int ChosenEntry(COLORREF color) const;
 
-private:
+  private:
     int lastCell() const { return kPaletteColorCount - 1; }
-    int afterLast() const;     // past the last cell going forward
-    int beforeFirst() const;   // before the first cell going back
+    int afterLast() const;   // past the last cell going forward
+    int beforeFirst() const; // before the first cell going back
 
     bool mHasDefault;
     bool mHasCustom;

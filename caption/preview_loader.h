@@ -18,7 +18,7 @@ class QThreadPool;
 class PreviewLoader : public QObject
 {
     Q_OBJECT
-public:
+  public:
     explicit PreviewLoader(QObject *parent = nullptr);
     ~PreviewLoader() override;
 
@@ -30,11 +30,11 @@ public:
     // Waits for the worker to finish (tests, benchmarks, shutdown).
     void WaitForIdle();
 
-signals:
+  signals:
     // The newest request's result; emitted on the UI thread.
     void loaded(const PreviewPicture &picture);
 
-private:
+  private:
     void deliver(unsigned generation, const PreviewPicture &picture);
 
     QThreadPool *mPool;

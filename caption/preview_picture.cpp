@@ -56,7 +56,8 @@ QImage toQImage(const ZvImage &picture)
 QImage reduceTo(const QImage &image, int degrees, QSize need)
 {
     const QSize turnedNeed = TurnsSideways(degrees) ? need.transposed() : need;
-    if (turnedNeed.isEmpty() || (image.width() <= turnedNeed.width() && image.height() <= turnedNeed.height()))
+    if (turnedNeed.isEmpty() ||
+        (image.width() <= turnedNeed.width() && image.height() <= turnedNeed.height()))
         return image;
     return image.scaled(turnedNeed, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }

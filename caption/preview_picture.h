@@ -13,11 +13,11 @@
 struct PreviewPicture
 {
     QString path;
-    QImage image;          // unturned, RGB32, at most the size asked for; null on failure
-    QSize fullSize;        // the picture's own size as stored (unturned)
-    int bitsPerPixel = 0;  // as stored, for the properties text
-    QString error;         // why nothing could be shown; empty on success
-    qint64 fileSize = -1;  // what the file was when it was read, to notice a replaced file
+    QImage image;         // unturned, RGB32, at most the size asked for; null on failure
+    QSize fullSize;       // the picture's own size as stored (unturned)
+    int bitsPerPixel = 0; // as stored, for the properties text
+    QString error;        // why nothing could be shown; empty on success
+    qint64 fileSize = -1; // what the file was when it was read, to notice a replaced file
     QDateTime modified;
 
     bool IsValid() const { return !image.isNull() && !fullSize.isEmpty(); }

@@ -26,8 +26,8 @@
 namespace {
 
 constexpr QRgb kHatchColor = 0xBFBFBF;
-constexpr QRgb kHoverColor = 0x7798EA;   // COLORREF 0xEA9877
-constexpr int kCaptionStart = 40;        // where the caption box is made, page pixels
+constexpr QRgb kHoverColor = 0x7798EA; // COLORREF 0xEA9877
+constexpr int kCaptionStart = 40;      // where the caption box is made, page pixels
 
 QRect toQRect(const RECT &r)
 {
@@ -116,7 +116,8 @@ void CSettingsPage::createControls()
     mAlign->setCurrentIndex(CaptionAlign::Middle);
     mAnchorLabel = new QLabel(tr("Base On Image:"), this);
     mAnchor = new QComboBox(this);
-    mAnchor->addItems({tr("Top left corner"), tr("Top right corner"), tr("Down left corner"), tr("Down right coner")});
+    mAnchor->addItems(
+        {tr("Top left corner"), tr("Top right corner"), tr("Down left corner"), tr("Down right coner")});
     mAnchor->setCurrentIndex(CaptionAnchor::TopLeft);
     mRotateGroup = new QGroupBox(tr("Rotate image"), this);
     const char *rotationTexts[4] = {"0\"", "-90\"", "90\"", "180\""};
@@ -128,7 +129,11 @@ void CSettingsPage::createControls()
     // The group boxes are drawn behind the controls they frame.
     mTextGroup->lower();
     mRotateGroup->lower();
+    connectControls();
+}
 
+void CSettingsPage::connectControls()
+{
     connect(mPrevious, &QPushButton::clicked, this, &CSettingsPage::onPrevious);
     connect(mNext, &QPushButton::clicked, this, &CSettingsPage::onNext);
     connect(mView, &QPushButton::clicked, this, &CSettingsPage::onView);
@@ -142,11 +147,11 @@ void CSettingsPage::createControls()
 void CSettingsPage::setTooltips()
 {
     const std::pair<QWidget *, int> tips[] = {
-        {mAlign, SettingsPageIds::AlignList},       {mAnchor, SettingsPageIds::AnchorList},
-        {mRotate[0], SettingsPageIds::Rotate0},     {mRotate[1], SettingsPageIds::RotateMinus90},
-        {mRotate[2], SettingsPageIds::Rotate90},    {mRotate[3], SettingsPageIds::Rotate180},
-        {mFont, SettingsPageIds::Font},             {mBackColor, SettingsPageIds::BackColor},
-        {mPrevious, SettingsPageIds::Previous},     {mNext, SettingsPageIds::Next},
+        {mAlign, SettingsPageIds::AlignList},    {mAnchor, SettingsPageIds::AnchorList},
+        {mRotate[0], SettingsPageIds::Rotate0},  {mRotate[1], SettingsPageIds::RotateMinus90},
+        {mRotate[2], SettingsPageIds::Rotate90}, {mRotate[3], SettingsPageIds::Rotate180},
+        {mFont, SettingsPageIds::Font},          {mBackColor, SettingsPageIds::BackColor},
+        {mPrevious, SettingsPageIds::Previous},  {mNext, SettingsPageIds::Next},
         {mView, SettingsPageIds::View},
     };
     for (const auto &[widget, id] : tips)
@@ -189,8 +194,9 @@ void CSettingsPage::SetCursor(Qt::CursorShape shape)
 
 void CSettingsPage::EnableCaptionControls(bool on)
 {
-    for (QWidget *w : {static_cast<QWidget *>(mFont), static_cast<QWidget *>(mBackColor),
-                       static_cast<QWidget *>(mText), static_cast<QWidget *>(mAlign), static_cast<QWidget *>(mAnchor)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(mFont), static_cast<QWidget *>(mBackColor), static_cast<QWidget *>(mText),
+          static_cast<QWidget *>(mAlign), static_cast<QWidget *>(mAnchor)})
         w->setEnabled(on);
 }
 
@@ -208,8 +214,8 @@ void CSettingsPage::showFontInButton(const LOGFONT &font)
     QString line = tr("%1, %2 pixels").arg(face).arg(std::abs(font.lfHeight));
     if (drawn.compare(face, Qt::CaseInsensitive) != 0)
         line += tr("<br>%1 is not installed: drawn with %2").arg(face, drawn);
-    mFont->setToolTip(MarkupToRichText(SettingsTooltipMarkup(SettingsPageIds::Font) + QStringLiteral("<br><i>") +
-                                       line + QStringLiteral("</i>")));
+    mFont->setToolTip(MarkupToRichText(SettingsTooltipMarkup(SettingsPageIds::Font) +
+                                       QStringLiteral("<br><i>") + line + QStringLiteral("</i>")));
 }
 
 void CSettingsPage::ShowCaptionInControls(const CDrawText &box)
@@ -383,7 +389,8 @@ void CSettingsPage::onLoaded(const PreviewPicture &picture)
         setWorking(QImage());
         return;
     }
-    mResolution->setText(PropertiesText(picture.fullSize.width(), picture.fullSize.height(), picture.bitsPerPixel));
+    mResolution->setText(
+        PropertiesText(picture.fullSize.width(), picture.fullSize.height(), picture.bitsPerPixel));
     setWorking(TurnImage(picture.image, mRotation));
 }
 
@@ -493,10 +500,12 @@ void CSettingsPage::paintBase()
         if (shown.size() == mWorking.size())
             p.drawImage(shown.topLeft(), mWorking);
         else
-            p.drawImage(shown, mWorking.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            p.drawImage(shown,
+                        mWorking.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     } else if (!mPicture.error.isEmpty()) {
         paintMessage(p, q,
-                     tr("This picture cannot be shown:\n%1\n\n%2").arg(mPicture.error, mPicture.path.section('/', -1)));
+                     tr("This picture cannot be shown:\n%1\n\n%2")
+                         .arg(mPicture.error, mPicture.path.section('/', -1)));
     } else if (mLoader->IsBusy()) {
         paintMessage(p, q, tr("Loading the picture..."));
     }
@@ -504,9 +513,10 @@ void CSettingsPage::paintBase()
 
 void CSettingsPage::paintMessage(QPainter &painter, const QRect &area, const QString &text)
 {
-    const QRect box = painter.fontMetrics()
-                          .boundingRect(area.adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, text)
-                          .adjusted(-12, -10, 12, 10);
+    const QRect box =
+        painter.fontMetrics()
+            .boundingRect(area.adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, text)
+            .adjusted(-12, -10, 12, 10);
     painter.fillRect(box, palette().color(QPalette::Base));
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawRect(box.adjusted(0, 0, -1, -1));
@@ -532,7 +542,8 @@ void CSettingsPage::PaintPreview(QPainter &painter)
         painter.setPen(QPen(QColor(kHoverColor), 2));
         painter.setBrush(Qt::NoBrush);
         const RECT h = mHover;
-        const QPoint corners[4] = {{h.left, h.top}, {h.right, h.top}, {h.right, h.bottom}, {h.left, h.bottom}};
+        const QPoint corners[4] = {
+            {h.left, h.top}, {h.right, h.top}, {h.right, h.bottom}, {h.left, h.bottom}};
         painter.drawPolygon(corners, 4);
         painter.restore();
     }

@@ -31,7 +31,7 @@ class QRadioButton;
 class CSettingsPage : public QWidget, public CDrawPage, public CaptionSource
 {
     Q_OBJECT
-public:
+  public:
     explicit CSettingsPage(QWidget *parent = nullptr);
     ~CSettingsPage() override;
 
@@ -61,18 +61,18 @@ public:
     // Draws the preview area (page coordinates) as the screen shows it.
     void PaintPreview(QPainter &painter);
 
-public slots:
+  public slots:
     // Shows the picture of row (of count rows; -1 and an empty path: none
     // selected) turned by rotation degrees.
     void ShowImage(const QString &path, int rotation, int row, int count);
 
-signals:
+  signals:
     void previousRequested();
     void nextRequested();
     void rotationChanged(int degrees);
     void viewRequested();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -80,8 +80,9 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
-private:
+  private:
     void createControls();
+    void connectControls();
     void createCaptionBox();
     void applyLayout();
     void setTooltips();
@@ -124,18 +125,18 @@ private:
     QRadioButton *mRotate[4] = {};
     PreviewLoader *mLoader = nullptr;
 
-    QRect mPreview;             // P, page client pixels
-    RECT mShown{};              // I: where the picture is drawn
-    float mScale = 1.0f;        // s: preview pixels per picture pixel
-    RECT mHover{};              // outline of an unselected box under the pointer
-    PreviewPicture mPicture;    // as decoded: unturned, reduced
-    QImage mWorking;            // the picture turned by its rotation
+    QRect mPreview;          // P, page client pixels
+    RECT mShown{};           // I: where the picture is drawn
+    float mScale = 1.0f;     // s: preview pixels per picture pixel
+    RECT mHover{};           // outline of an unselected box under the pointer
+    PreviewPicture mPicture; // as decoded: unturned, reduced
+    QImage mWorking;         // the picture turned by its rotation
     QString mPath;
     int mRotation = 0;
     int mRow = -1;
     int mCount = 0;
-    bool mFilling = false;      // controls are being filled from the box
-    QImage mBase;               // frame, hatch and picture: what each repaint starts from
-    QImage mFrame;              // the off-screen preview, reused between paints
-    COLORREF mHolderColor = 0;  // text colour the font dialog starts with
+    bool mFilling = false;     // controls are being filled from the box
+    QImage mBase;              // frame, hatch and picture: what each repaint starts from
+    QImage mFrame;             // the off-screen preview, reused between paints
+    COLORREF mHolderColor = 0; // text colour the font dialog starts with
 };

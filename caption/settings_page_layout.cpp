@@ -53,7 +53,8 @@ SettingsPageGeometry LayoutSettingsPage(QSize client, const SettingsPageMetrics 
     const int textTop = g.resolution.bottom() + 1 + 8;
     // The rotate group sits at the bottom; the text group takes what is left.
     const int base = bottom - m.margin - r;
-    g.textGroup = QRect(QPoint(x, textTop), QPoint(x + m.columnWidth - 1, std::max(textTop + 1, base - 6) - 1));
+    g.textGroup =
+        QRect(QPoint(x, textTop), QPoint(x + m.columnWidth - 1, std::max(textTop + 1, base - 6) - 1));
     layoutTextGroup(g, x, base, m);
 
     g.rotateGroup = QRect(x, g.textGroup.bottom() + 1 + 5, m.columnWidth, r);

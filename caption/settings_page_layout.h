@@ -17,7 +17,7 @@ struct SettingsPageMetrics
     int listHeight = 24;        // the two drop-down lists
     int rotateGroupHeight = 84; // "Rotate image"
     int radioHeight = 20;
-    int groupTitle = 20;        // from a group's top to its first control
+    int groupTitle = 20; // from a group's top to its first control
 };
 
 // Where every control of the page goes for a client area of that size.
@@ -34,7 +34,7 @@ struct SettingsPageGeometry
     QRect textGroup, font, backColor, text;
     QRect alignLabel, align, anchorLabel, anchor;
     QRect rotateGroup;
-    QRect rotate[4];   // the 0, -90, 90 and 180 buttons
+    QRect rotate[4]; // the 0, -90, 90 and 180 buttons
 };
 
 SettingsPageGeometry LayoutSettingsPage(QSize client, const SettingsPageMetrics &m);

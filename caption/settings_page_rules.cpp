@@ -16,9 +16,10 @@ struct Tooltip
 const Tooltip kTooltips[] = {
     {SettingsPageIds::AlignList, ZV_TIP_HEAD("Text align") "Align text in the textbox"},
     {SettingsPageIds::AnchorList,
-     ZV_TIP_HEAD("Base on the image") "Because size of each image may not be different,<br>but we hope that "
-                                      "textbox fixed relative to image.<br>With the option,you can perform above "
-                                      "request."},
+     ZV_TIP_HEAD(
+         "Base on the image") "Because size of each image may not be different,<br>but we hope that "
+                              "textbox fixed relative to image.<br>With the option,you can perform above "
+                              "request."},
     {SettingsPageIds::Rotate0, ZV_TIP_HEAD("Rotate Image") "Restore original image."},
     {SettingsPageIds::RotateMinus90, ZV_TIP_HEAD("Rotate Image") "Rotate image counterclockwise."},
     {SettingsPageIds::Rotate90, ZV_TIP_HEAD("Rotate Image") "Rotate image clockwise."},
@@ -29,8 +30,9 @@ const Tooltip kTooltips[] = {
      ZV_TIP_HEAD("Previous image") "Display previous image in selected image list,<br>so easy to see textbox "
                                    "position relative to the image."},
     {SettingsPageIds::Next,
-     ZV_TIP_HEAD("Next image") "Display next image in selected image list,<br>so easy to see textbox position "
-                               "relative to the image."},
+     ZV_TIP_HEAD(
+         "Next image") "Display next image in selected image list,<br>so easy to see textbox position "
+                       "relative to the image."},
     {SettingsPageIds::View,
      ZV_TIP_HEAD("View image") "View the image with full screen mode in the image list."},
 };
@@ -83,7 +85,8 @@ QString MarkupToRichText(const QString &markup)
     static const QRegularExpression color(QStringLiteral("<ct=0x([0-9A-Fa-f]{1,8})>"));
     QRegularExpressionMatch m;
     while ((m = color.match(html)).hasMatch())
-        html.replace(m.capturedStart(), m.capturedLength(), QStringLiteral("<font color=\"%1\">").arg(htmlColor(m.captured(1))));
+        html.replace(m.capturedStart(), m.capturedLength(),
+                     QStringLiteral("<font color=\"%1\">").arg(htmlColor(m.captured(1))));
     html.replace(QStringLiteral("</ct>"), QStringLiteral("</font>"));
     html.replace(QStringLiteral("<al_c>"), QString());
     static const QRegularExpression rule(QStringLiteral("<hr=[^>]*>"));

@@ -146,7 +146,8 @@ void CFullScreenView::PaintView(QPainter &painter, QSize size)
     painter.fillRect(QRect(QPoint(0, 0), size), kBackground);
     const QSize picture = PictureSize();
     if (!picture.isEmpty()) {
-        const RECT d = FitPictureRect(picture.width(), picture.height(), RECT{0, 0, size.width(), size.height()});
+        const RECT d =
+            FitPictureRect(picture.width(), picture.height(), RECT{0, 0, size.width(), size.height()});
         const QRect shown = toQRect(d);
         if (mScaled.size() != shown.size())
             mScaled = shown.size() == mImage.size()

@@ -22,7 +22,7 @@ class QTimer;
 class CFullScreenView : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     // sequence and caption must outlive the view; caption null: browser mode.
     CFullScreenView(PictureSequence &sequence, const CaptionSource *caption, QWidget *parent = nullptr);
     ~CFullScreenView() override;
@@ -38,19 +38,19 @@ public:
     // Draws the view into painter for a client area of size.
     void PaintView(QPainter &painter, QSize size);
 
-public slots:
+  public slots:
     // One second has passed; the tenth hides the help.
     void Tick();
     // Acts as the step's key does.
     void Step(ViewerStep step);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
-private:
+  private:
     void load(int index);
     void onLoaded(const PreviewPicture &picture);
     void paintHelp(QPainter &painter, QSize size);
@@ -63,9 +63,9 @@ private:
     QTimer *mTimer;
     int mTicks = 0;
     bool mShowHelp = true;
-    int mIndex = -1;          // the index the shown (or coming) picture belongs to
+    int mIndex = -1; // the index the shown (or coming) picture belongs to
     int mRotation = 0;
-    PreviewPicture mPicture;  // unturned
-    QImage mImage;            // turned
-    QImage mScaled;           // mImage at the size it was last drawn
+    PreviewPicture mPicture; // unturned
+    QImage mImage;           // turned
+    QImage mScaled;          // mImage at the size it was last drawn
 };

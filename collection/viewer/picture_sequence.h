@@ -8,7 +8,7 @@
 // first picture. UI thread only.
 class PictureSequence
 {
-public:
+  public:
     virtual ~PictureSequence() = default;
 
     virtual int Count() const = 0;

@@ -67,7 +67,7 @@ int main(int argc, char **argv)
     c.offsets = {c.offsets.right - c.offsets.left + 20, 80, 20, 20};
     page->CaptionBox()->SetCaption(c);
     page->Select(nullptr, false);
-    page->Select(page->CaptionBox(), false);   // the controls show the caption
+    page->Select(page->CaptionBox(), false); // the controls show the caption
     page->resize(page->size());
     page->ShowImage(picture, 0, 0, 3);
     QApplication::processEvents();

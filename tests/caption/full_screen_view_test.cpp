@@ -23,7 +23,7 @@ TEST(ViewerSteps, BrowserStopsAtTheEndsAndNeedsAFocus)
     EXPECT_EQ(ViewerStepTarget(b, ViewerStep::Previous, 3, 5), 2);
     EXPECT_EQ(ViewerStepTarget(b, ViewerStep::Next, 3, 5), 4);
     EXPECT_EQ(ViewerStepTarget(b, ViewerStep::Next, 4, 5), -1);
-    EXPECT_EQ(ViewerStepTarget(b, ViewerStep::First, 0, 5), 0);   // again, even there
+    EXPECT_EQ(ViewerStepTarget(b, ViewerStep::First, 0, 5), 0); // again, even there
     EXPECT_EQ(ViewerStepTarget(b, ViewerStep::Last, 4, 5), 4);
     for (ViewerStep s : {ViewerStep::Previous, ViewerStep::Next, ViewerStep::First, ViewerStep::Last})
         EXPECT_EQ(ViewerStepTarget(b, s, -1, 5), -1);
@@ -66,10 +66,11 @@ struct FixedCaption : CaptionSource
 
 class Viewer : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
-        seq.paths = {files.Write("v0.bmp", 200, 100), files.Write("v1.png", 120, 90), files.Write("v2.bmp", 64, 48)};
+        seq.paths = {files.Write("v0.bmp", 200, 100), files.Write("v1.png", 120, 90),
+                     files.Write("v2.bmp", 64, 48)};
         seq.rotations = {0, 90, 0};
     }
 
@@ -90,15 +91,15 @@ TEST_F(Viewer, BrowserModeKeysAndWheelStepThroughTheSequence)
     view.WaitForPicture();
     EXPECT_EQ(view.Mode(), ViewerMode::Browser);
     EXPECT_EQ(view.ShownPath(), seq.paths[1]);
-    EXPECT_EQ(view.PictureSize(), QSize(90, 120));   // turned by its rotation
+    EXPECT_EQ(view.PictureSize(), QSize(90, 120)); // turned by its rotation
     press(view, Qt::Key_PageDown);
     EXPECT_EQ(seq.current, 2);
     EXPECT_EQ(view.ShownPath(), seq.paths[2]);
-    press(view, Qt::Key_PageDown);   // the last: nothing
+    press(view, Qt::Key_PageDown); // the last: nothing
     EXPECT_EQ(seq.moves, 1);
     press(view, Qt::Key_Home);
     EXPECT_EQ(view.ShownPath(), seq.paths[0]);
-    press(view, Qt::Key_PageUp);     // the first: nothing
+    press(view, Qt::Key_PageUp); // the first: nothing
     EXPECT_EQ(seq.current, 0);
     press(view, Qt::Key_End);
     EXPECT_EQ(seq.current, 2);
@@ -115,7 +116,7 @@ TEST_F(Viewer, BrowserModeKeysAndWheelStepThroughTheSequence)
     view.WaitForPicture();
     EXPECT_EQ(view.ShownPath(), seq.paths[2]);
 
-    seq.current = -1;   // no focused item: the keys do nothing
+    seq.current = -1; // no focused item: the keys do nothing
     const int moves = seq.moves;
     press(view, Qt::Key_End);
     EXPECT_EQ(seq.moves, moves);
@@ -160,17 +161,17 @@ TEST_F(Viewer, HelpGoesAfterTenSeconds)
 // when the picture is centred with margins.
 TEST_F(Viewer, DesignModeDrawsTheCaptionAtThePictureScale)
 {
-    seq.current = 0;   // 200 x 100
+    seq.current = 0; // 200 x 100
     FixedCaption caption;
     caption.caption.backColor = RGB(255, 0, 255);
     caption.caption.text.clear();
     caption.caption.anchor = CaptionAnchor::TopRight;
-    caption.caption.offsets = {50, 10, 10, 30};   // (150, 10) to (190, 30) in the picture
+    caption.caption.offsets = {50, 10, 10, 30}; // (150, 10) to (190, 30) in the picture
     CFullScreenView view(seq, &caption);
     view.WaitForPicture();
     for (int i = 0; i < 10; ++i)
         view.Tick();
-    const QSize screen(160, 120);   // picture scaled to 160 x 80 (m = 0.8), centred at y 20
+    const QSize screen(160, 120); // picture scaled to 160 x 80 (m = 0.8), centred at y 20
     QImage shot(screen, QImage::Format_RGB32);
     QPainter p(&shot);
     view.PaintView(p, screen);

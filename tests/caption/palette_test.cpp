@@ -6,6 +6,7 @@
 #include "caption/palette_drop_down.h"
 #include "caption/palette_model.h"
 
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -113,7 +114,7 @@ TEST(PaletteModel, PlacementStaysOnTheScreen)
 
 class PickerWidget : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         picker.resize(140, 30);
@@ -138,7 +139,7 @@ protected:
 
 TEST_F(PickerWidget, KeysWalkAndReturnChooses)
 {
-    picker.SetColor(RGB(255, 0, 0));   // "Red", cell 16
+    picker.SetColor(RGB(255, 0, 0)); // "Red", cell 16
     QSignalSpy dropped(&picker, &CColorPicker::dropDown);
     QSignalSpy changes(&picker, &CColorPicker::selChange);
     QSignalSpy ok(&picker, &CColorPicker::selEndOk);
@@ -146,7 +147,7 @@ TEST_F(PickerWidget, KeysWalkAndReturnChooses)
     CPaletteDropDown *down = open();
     EXPECT_EQ(dropped.count(), 1);
     EXPECT_EQ(down->ChosenEntry(), 16);
-    key(down, Qt::Key_Right);   // from nothing to the first cell
+    key(down, Qt::Key_Right); // from nothing to the first cell
     key(down, Qt::Key_Down);
     key(down, Qt::Key_Right);
     EXPECT_EQ(down->CurrentEntry(), 11);
@@ -170,8 +171,8 @@ TEST_F(PickerWidget, NoneGivesNoColourAndEscapeKeepsTheOldOne)
     QSignalSpy ok(&picker, &CColorPicker::selEndOk);
     QSignalSpy cancel(&picker, &CColorPicker::selEndCancel);
     CPaletteDropDown *down = open();
-    key(down, Qt::Key_Down);   // first cell
-    key(down, Qt::Key_Up);     // above row 0: "None"
+    key(down, Qt::Key_Down); // first cell
+    key(down, Qt::Key_Up);   // above row 0: "None"
     EXPECT_EQ(down->CurrentEntry(), D);
     key(down, Qt::Key_Space);
     settle();
@@ -200,9 +201,9 @@ TEST_F(PickerWidget, CustomAsksTheColourDialog)
     QSignalSpy ok(&picker, &CColorPicker::selEndOk);
     QSignalSpy cancel(&picker, &CColorPicker::selEndCancel);
     CPaletteDropDown *down = open();
-    EXPECT_EQ(down->ChosenEntry(), C);   // not in the table
-    key(down, Qt::Key_Up);               // from nothing to the last cell
-    key(down, Qt::Key_Right);            // past it: "Custmize..."
+    EXPECT_EQ(down->ChosenEntry(), C); // not in the table
+    key(down, Qt::Key_Up);             // from nothing to the last cell
+    key(down, Qt::Key_Right);          // past it: "Custmize..."
     EXPECT_EQ(down->CurrentEntry(), C);
     key(down, Qt::Key_Return);
     settle();
@@ -213,7 +214,7 @@ TEST_F(PickerWidget, CustomAsksTheColourDialog)
     // Cancelling the colour dialog cancels the choice with the initial colour.
     CPaletteDropDown::SetColorDialogHandler([](COLORREF, QWidget *) { return std::optional<COLORREF>(); });
     down = open();
-    key(down, Qt::Key_Left);   // from nothing to the last cell
+    key(down, Qt::Key_Left); // from nothing to the last cell
     key(down, Qt::Key_Right);
     key(down, Qt::Key_Return);
     settle();
@@ -228,10 +229,10 @@ TEST_F(PickerWidget, MouseHoverAndReleaseChooseACell)
     picker.SetTrackSelection(true);
     QSignalSpy ok(&picker, &CColorPicker::selEndOk);
     CPaletteDropDown *down = open();
-    const QPoint cell = down->Geometry().Cell(26).center();   // "Yellow"
+    const QPoint cell = down->Geometry().Cell(26).center(); // "Yellow"
     QTest::mouseMove(down, cell);
     EXPECT_EQ(down->CurrentEntry(), 26);
-    EXPECT_EQ(picker.GetColor(), RGB(255, 255, 0));   // tracking
+    EXPECT_EQ(picker.GetColor(), RGB(255, 255, 0)); // tracking
     QTest::mouseRelease(down, Qt::LeftButton, {}, cell);
     settle();
     ASSERT_EQ(ok.count(), 1);
@@ -245,6 +246,44 @@ TEST_F(PickerWidget, TextModeKeepsTheColourApart)
     EXPECT_EQ(picker.GetColor(), RGB(9, 9, 9));
     picker.SetColorMode(CColorPicker::ColorMode::Background);
     EXPECT_NE(picker.GetColor(), RGB(9, 9, 9));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PickerWidget, LosingActivationCancels)
+{
+    picker.SetColor(RGB(0, 0, 139));
+    QSignalSpy cancel(&picker, &CColorPicker::selEndCancel);
+    CPaletteDropDown *down = open();
+    key(down, Qt::Key_Right);
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    settle();
+    ASSERT_EQ(cancel.count(), 1);
+    EXPECT_EQ(picker.GetColor(), RGB(0, 0, 139));
+    EXPECT_EQ(picker.DropDown(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// A click elsewhere closes a popup from outside: that is a cancel too.
+TEST_F(PickerWidget, ClosedFromOutsideCancels)
+{
+    picker.SetColor(RGB(255, 215, 0));
+    QSignalSpy ok(&picker, &CColorPicker::selEndOk);
+    QSignalSpy cancel(&picker, &CColorPicker::selEndCancel);
+    CPaletteDropDown *down = open();
+    EXPECT_EQ(down->ChosenEntry(), 25);   // "Gold"
+    key(down, Qt::Key_Down);
+    down->close();
+    settle();
+    EXPECT_EQ(ok.count(), 0);
+    ASSERT_EQ(cancel.count(), 1);
+    EXPECT_EQ(picker.GetColor(), RGB(255, 215, 0));
+    EXPECT_FALSE(picker.IsActive());
 }
 
 } // namespace

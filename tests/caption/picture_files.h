@@ -12,14 +12,15 @@
 // Pictures written into a private folder for the page and the viewer to read.
 class PictureFiles
 {
-public:
+  public:
     // A pattern picture of that size saved as name (its extension gives the type).
     QString Write(const QString &name, int width, int height)
     {
         ZvImage picture = makePattern24(width, height);
         const QString path = mDir.filePath(name);
         const QByteArray local = path.toLocal8Bit();
-        EXPECT_TRUE(picture.Save(local.constData(), ImageTypeFromName(local.toStdString()))) << picture.GetLastError();
+        EXPECT_TRUE(picture.Save(local.constData(), ImageTypeFromName(local.toStdString())))
+            << picture.GetLastError();
         return path;
     }
 
@@ -33,6 +34,6 @@ public:
 
     QString Path(const QString &name) const { return mDir.filePath(name); }
 
-private:
+  private:
     QTemporaryDir mDir;
 };

@@ -12,7 +12,7 @@ TEST(SettingsPageRules, PreviousAndNextAtTheEnds)
     EXPECT_FALSE(CanShowPrevious(0, 3));
     EXPECT_TRUE(CanShowPrevious(2, 3));
     EXPECT_FALSE(CanShowPrevious(-1, 3));
-    EXPECT_TRUE(CanShowNext(-1, 3));   // none selected: to the first row
+    EXPECT_TRUE(CanShowNext(-1, 3)); // none selected: to the first row
     EXPECT_TRUE(CanShowNext(1, 3));
     EXPECT_FALSE(CanShowNext(2, 3));
     EXPECT_FALSE(CanShowNext(-1, 0));
@@ -46,7 +46,8 @@ TEST(SettingsPageRules, TooltipMarkupBecomesRichText)
     EXPECT_TRUE(html.contains(QStringLiteral("<font color=\"#ff0000\">"))) << html.toStdString();
     EXPECT_TRUE(html.contains(QStringLiteral("<font color=\"#00aa00\"><hr></font>"))) << html.toStdString();
     EXPECT_FALSE(html.contains(QStringLiteral("al_c")));
-    EXPECT_TRUE(SettingsTooltipMarkup(1026).contains(QStringLiteral("With the option,you can perform above request.")));
+    EXPECT_TRUE(SettingsTooltipMarkup(1026).contains(
+        QStringLiteral("With the option,you can perform above request.")));
     EXPECT_TRUE(SettingsTooltipMarkup(1010).isEmpty());
 }
 

@@ -37,7 +37,7 @@ QPoint qp(POINT p)
 
 class SettingsPage : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         page.resize(900, 600);
@@ -115,8 +115,8 @@ TEST_F(SettingsPage, SmallPictureIsShownAtItsOwnSizeWithTheBoxAtItsOffsets)
     EXPECT_EQ(i.right - i.left, 300);
     EXPECT_EQ(i.bottom - i.top, 200);
     const CaptionOffsets o = box().GetOffsets();
-    EXPECT_EQ(box().GetPosition(), (RECT{i.left + int(o.left), i.top + int(o.top), i.left + int(o.right),
-                                         i.top + int(o.bottom)}));
+    EXPECT_EQ(box().GetPosition(),
+              (RECT{i.left + int(o.left), i.top + int(o.top), i.left + int(o.right), i.top + int(o.bottom)}));
     EXPECT_EQ(page.findChild<QLineEdit *>()->text(), QStringLiteral("300x200x16M"));
 }
 
@@ -141,7 +141,7 @@ TEST_F(SettingsPage, EachHandleMovesOnlyItsOwnEdges)
                              {0, 0, 1, 1}, {0, 0, 0, 1}, {1, 0, 0, 1}, {1, 0, 0, 0}};
     for (int n = 1; n <= 8; ++n) {
         box().SetOffsets(start);
-        page.resize(page.size());   // the box takes its place from the offsets again
+        page.resize(page.size()); // the box takes its place from the offsets again
         box().SetPosition(PreviewBox(start, box().GetAnchor(), page.PictureRect(), page.DisplayScale()));
         const RECT before = box().GetPosition();
         const POINT h = box().HandlePoint(n);
@@ -174,7 +174,8 @@ TEST_F(SettingsPage, ClicksSelectDeselectAndShiftAddsToTheSelection)
     drag(POINT{i.left + 20, i.bottom - 60}, POINT{i.left + 10, i.bottom - 70});
     ASSERT_EQ(page.Objects().size(), 2u);
     CDrawObj *second = page.Objects().back().get();
-    EXPECT_EQ(second->GetPosition(), (RECT{i.left + 10, i.bottom - 70, i.left + 20 + 300, i.bottom - 60 + 40}));
+    EXPECT_EQ(second->GetPosition(),
+              (RECT{i.left + 10, i.bottom - 70, i.left + 20 + 300, i.bottom - 60 + 40}));
     EXPECT_EQ(CBoxTool::State().shapeKey, kPointerToolKey);
     ASSERT_EQ(page.Selection().size(), 1u);
     EXPECT_EQ(page.Selection().front(), second);
@@ -216,7 +217,7 @@ TEST_F(SettingsPage, PreviewAtScaleOneShowsWhatTheExportWrites)
         c.anchor = CaptionAnchor::BottomRight;
         c.offsets = {260, 120, 40, 30};
         box().SetCaption(c);
-        page.Select(nullptr, false);   // no handles over the box
+        page.Select(nullptr, false); // no handles over the box
         const QImage preview = grabPreview();
 
         ZvImage picture;
@@ -254,7 +255,7 @@ TEST_F(SettingsPage, SmallerScaleKeepsTheBoxAtTheSameRelativePlace)
 
     CaptionSettings c = box().GetCaption();
     c.anchor = CaptionAnchor::BottomRight;
-    c.offsets = {400, 200, 100, 50};   // (1600, 800) to (1900, 950) in the picture
+    c.offsets = {400, 200, 100, 50}; // (1600, 800) to (1900, 950) in the picture
     box().SetCaption(c);
     grabPreview();
     const RECT b = box().GetPosition();
@@ -300,7 +301,8 @@ TEST_F(SettingsPage, TextAlignAndFontReachTheBox)
     EXPECT_EQ(box().GetAlign(), CaptionAlign::Left);
 
     const LOGFONT before = box().GetFont();
-    CFontColorDialog::SetHandler([](const LOGFONT &, COLORREF, QWidget *) { return std::optional<FontChoice>(); });
+    CFontColorDialog::SetHandler(
+        [](const LOGFONT &, COLORREF, QWidget *) { return std::optional<FontChoice>(); });
     child<QPushButton>(QStringLiteral("Font"))->click();
     EXPECT_EQ(LogFontFaceName(box().GetFont()), LogFontFaceName(before));
     EXPECT_EQ(box().GetFont().lfHeight, before.lfHeight);
@@ -328,8 +330,9 @@ TEST_F(SettingsPage, TextAlignAndFontReachTheBox)
         return std::optional<FontChoice>(choice);
     });
     child<QPushButton>(QStringLiteral("Font"))->click();
-    EXPECT_TRUE(child<QPushButton>(QStringLiteral("Font"))->toolTip().contains(
-        QStringLiteral("No Such Face Zv is not installed: drawn with")));
+    EXPECT_TRUE(child<QPushButton>(QStringLiteral("Font"))
+                    ->toolTip()
+                    .contains(QStringLiteral("No Such Face Zv is not installed: drawn with")));
 }
 
 TEST_F(SettingsPage, BackColorFromThePickerFillsTheBox)
@@ -343,7 +346,7 @@ TEST_F(SettingsPage, BackColorFromThePickerFillsTheBox)
     EXPECT_EQ(box().GetBackColor(), RGB(0, 128, 0));
     const QImage shot = grabPreview();
     const RECT b = box().GetPosition();
-    EXPECT_EQ(shot.pixel(b.left + 10, b.top + 1), qRgb(0, 128, 0));   // clear of handles and text
+    EXPECT_EQ(shot.pixel(b.left + 10, b.top + 1), qRgb(0, 128, 0)); // clear of handles and text
     // Nothing selected: the picker is off and the box keeps its colour.
     const RECT p = page.PreviewRect();
     QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(p.left + 3, p.top + 3));
@@ -399,8 +402,10 @@ struct StandInList
 
 TEST_F(SettingsPage, PreviousAndNextStopAtTheEndsOfTheList)
 {
-    StandInList list{{files.Write("a.bmp", 60, 40), files.Write("b.bmp", 80, 40), files.Write("c.bmp", 100, 40)},
-                     -1, &page};
+    StandInList list{
+        {files.Write("a.bmp", 60, 40), files.Write("b.bmp", 80, 40), files.Write("c.bmp", 100, 40)},
+        -1,
+        &page};
     QObject::connect(&page, &CSettingsPage::previousRequested, [&list] { list.select(list.row - 1); });
     QObject::connect(&page, &CSettingsPage::nextRequested, [&list] { list.select(list.row + 1); });
     QSignalSpy previous(&page, &CSettingsPage::previousRequested);
@@ -409,9 +414,9 @@ TEST_F(SettingsPage, PreviousAndNextStopAtTheEndsOfTheList)
     QPushButton *nextButton = child<QPushButton>(QStringLiteral("Next"));
 
     list.select(-1);
-    prevButton->click();   // nothing selected: Previous does nothing
+    prevButton->click(); // nothing selected: Previous does nothing
     EXPECT_EQ(previous.count(), 0);
-    nextButton->click();   // ...and Next starts at the first row
+    nextButton->click(); // ...and Next starts at the first row
     EXPECT_EQ(list.row, 0);
     EXPECT_EQ(page.CurrentPath(), list.paths[0]);
     prevButton->click();
@@ -470,7 +475,7 @@ namespace {
 // The font dialog opened and accepted without a change gives the font back as it was.
 TEST(FontColorDialog, UnchangedChoiceKeepsTheFont)
 {
-    LOGFONT font = DefaultCaptionFont();   // Arial, 26 pixels: not installed here, listed as its substitute
+    LOGFONT font = DefaultCaptionFont(); // Arial, 26 pixels: not installed here, listed as its substitute
     CFontColorDialog dialog(font, RGB(1, 2, 3));
     const FontChoice choice = dialog.Choice();
     EXPECT_EQ(choice.font.lfHeight, -26);
@@ -478,6 +483,32 @@ TEST(FontColorDialog, UnchangedChoiceKeepsTheFont)
     EXPECT_EQ(choice.font.lfWeight, 400);
     EXPECT_EQ(choice.font.lfItalic, 0);
     EXPECT_EQ(choice.color, RGB(1, 2, 3));
+}
+
+} // namespace
+
+namespace {
+
+// The pointer over a box that is not selected outlines it; leaving the
+// preview takes the outline away.
+TEST_F(SettingsPage, HoverOutlinesAnUnselectedBox)
+{
+    show(files.Write("hover.bmp", 300, 200));
+    const RECT p = page.PreviewRect();
+    QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(p.left + 3, p.top + 3));
+    const RECT b = box().GetPosition();
+    const QRgb outline = qRgb(0x77, 0x98, 0xEA);   // COLORREF 0xEA9877
+    EXPECT_NE(grabPreview().pixel(b.left, (b.top + b.bottom) / 2), outline);
+    QTest::mouseMove(&page, qp(center(b)));
+    EXPECT_EQ(grabPreview().pixel(b.left, (b.top + b.bottom) / 2), outline);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&page, &leave);
+    EXPECT_NE(grabPreview().pixel(b.left, (b.top + b.bottom) / 2), outline);
+    QTest::mouseMove(&page, qp(center(b)));
+    // Selected boxes show handles instead.
+    QTest::mouseClick(&page, Qt::LeftButton, {}, qp(center(b)));
+    QTest::mouseMove(&page, QPoint(center(b).x + 1, center(b).y));
+    EXPECT_NE(grabPreview().pixel(b.left, (b.top + b.bottom) / 2 + 8), outline);
 }
 
 } // namespace
