@@ -310,7 +310,7 @@ void CSettingsPage::onRotate(int button)
     if (degrees == mRotation)
         return;
     mRotation = degrees;
-    if (mPicture.IsValid())
+    if (mPicture.IsValid() && mPicture.path == mPath)
         setWorking(TurnImage(mPicture.image, degrees));
     emit rotationChanged(degrees);
 }
@@ -359,7 +359,7 @@ void CSettingsPage::ShowImage(const QString &path, int rotation, int row, int co
         return;
     }
     setCursor(Qt::BusyCursor);
-    mLoader->Request(path, rotation, previewNeed());
+    request();
 }
 
 bool CSettingsPage::IsLoading() const
@@ -428,14 +428,27 @@ QSize CSettingsPage::previewNeed() const
     return mPreview.adjusted(1, 1, -1, -1).size();
 }
 
-// A reduced picture that the preview has outgrown is decoded again larger.
+// Decoded with a quarter more than the preview needs, so that a page made a
+// little larger does not call for another decode.
+void CSettingsPage::request()
+{
+    mRequestedNeed = previewNeed();
+    mRequestedRotation = mRotation;
+    mLoader->Request(mPath, mRotation, mRequestedNeed * 5 / 4);
+}
+
+// A reduced picture that the preview has outgrown (a larger page, or a turn
+// that shows it wider) is decoded again larger; once per size and turn, so
+// rounding can never make it decode over and over.
 void CSettingsPage::requestIfBlurred()
 {
-    if (mWorking.isNull() || !mPicture.IsReduced() || mLoader->IsBusy())
+    if (mWorking.isNull() || !mPicture.IsReduced() || mLoader->IsBusy() || mPicture.path != mPath)
         return;
-    const int shownW = std::abs(mShown.right - mShown.left);
-    if (shownW > mWorking.width() && mWorking.width() < PictureSize().width())
-        mLoader->Request(mPath, mRotation, previewNeed());
+    if (previewNeed() == mRequestedNeed && mRotation == mRequestedRotation)
+        return;
+    const int shownW = std::abs(mShown.right - mShown.left), shownH = std::abs(mShown.bottom - mShown.top);
+    if (shownW > mWorking.width() || shownH > mWorking.height())
+        request();
 }
 
 void CSettingsPage::resizeEvent(QResizeEvent *event)

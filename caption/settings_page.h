@@ -56,6 +56,8 @@ class CSettingsPage : public QWidget, public CDrawPage, public CaptionSource
     void WaitForPicture();
     // The picture's size after its turn, in its own pixels; empty without one.
     QSize PictureSize() const;
+    // The size at which the turned picture is held for drawing.
+    QSize DecodedSize() const { return mWorking.size(); }
     // Why the current picture cannot be shown; empty when it can.
     QString LoadError() const { return mPicture.error; }
     // Draws the preview area (page coordinates) as the screen shows it.
@@ -103,6 +105,7 @@ class CSettingsPage : public QWidget, public CDrawPage, public CaptionSource
 
     void setWorking(QImage working);
     void updatePictureGeometry();
+    void request();
     void requestIfBlurred();
     QSize previewNeed() const;
     void paintBase();
@@ -133,6 +136,8 @@ class CSettingsPage : public QWidget, public CDrawPage, public CaptionSource
     QImage mWorking;         // the picture turned by its rotation
     QString mPath;
     int mRotation = 0;
+    QSize mRequestedNeed; // what the last decode was asked for
+    int mRequestedRotation = 0;
     int mRow = -1;
     int mCount = 0;
     bool mFilling = false;     // controls are being filled from the box

@@ -497,7 +497,7 @@ TEST_F(SettingsPage, HoverOutlinesAnUnselectedBox)
     const RECT p = page.PreviewRect();
     QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(p.left + 3, p.top + 3));
     const RECT b = box().GetPosition();
-    const QRgb outline = qRgb(0x77, 0x98, 0xEA);   // COLORREF 0xEA9877
+    const QRgb outline = qRgb(0x77, 0x98, 0xEA); // COLORREF 0xEA9877
     EXPECT_NE(grabPreview().pixel(b.left, (b.top + b.bottom) / 2), outline);
     QTest::mouseMove(&page, qp(center(b)));
     EXPECT_EQ(grabPreview().pixel(b.left, (b.top + b.bottom) / 2), outline);
@@ -509,6 +509,30 @@ TEST_F(SettingsPage, HoverOutlinesAnUnselectedBox)
     QTest::mouseClick(&page, Qt::LeftButton, {}, qp(center(b)));
     QTest::mouseMove(&page, QPoint(center(b).x + 1, center(b).y));
     EXPECT_NE(grabPreview().pixel(b.left, (b.top + b.bottom) / 2 + 8), outline);
+}
+
+} // namespace
+
+namespace {
+
+// The preview holds a reduced picture no larger than it shows, and decodes
+// it again larger once when the page grows, not on every resize.
+TEST_F(SettingsPage, ReducedPictureIsDecodedAgainWhenThePreviewGrows)
+{
+    page.resize(700, 500);
+    show(files.Write("grow.jpg", 2000, 1000));
+    const auto shownWidth = [this] { return page.PictureRect().right - page.PictureRect().left; };
+    EXPECT_LE(page.DecodedSize().width(), 1000);
+    EXPECT_GE(page.DecodedSize().width(), shownWidth() - 1);
+    page.resize(1600, 1000);
+    EXPECT_TRUE(page.IsLoading());
+    page.WaitForPicture();
+    EXPECT_GE(page.DecodedSize().width(), shownWidth() - 1);
+    EXPECT_GT(page.DecodedSize().width(), 1000 * 700 / 2000);
+    page.resize(1601, 1000);
+    page.resize(1600, 1000);
+    EXPECT_FALSE(page.IsLoading());
+    EXPECT_EQ(page.PictureSize(), QSize(2000, 1000));
 }
 
 } // namespace
