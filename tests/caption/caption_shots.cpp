@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QPainter>
 #include <QTabWidget>
+#include <QToolTip>
 
 #include <cstdio>
 
@@ -72,6 +73,19 @@ int main(int argc, char **argv)
     page->ShowImage(picture, 0, 0, 3);
     QApplication::processEvents();
     save(tabs.grab().toImage(), out, "settings_page.png");
+
+    // The anchor list's tooltip, as the pointer resting on it shows it.
+    for (QWidget *w : page->findChildren<QWidget *>()) {
+        if (w->toolTip().contains(QStringLiteral("Base on the image"))) {
+            QToolTip::showText(w->mapToGlobal(QPoint(10, 10)), w->toolTip(), w);
+            QApplication::processEvents();
+        }
+    }
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->inherits("QTipLabel") && top->isVisible())
+            save(top->grab().toImage(), out, "tooltip.png");
+    }
+    QToolTip::hideText();
 
     auto *picker = page->findChild<CColorPicker *>();
     picker->click();

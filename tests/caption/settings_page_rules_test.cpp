@@ -43,9 +43,9 @@ TEST(SettingsPageRules, TooltipMarkupBecomesRichText)
                                      "Align text in the textbox"));
     const QString html = MarkupToRichText(markup);
     // 0x0000FF is red in 0x00BBGGRR.
-    EXPECT_TRUE(html.contains(QStringLiteral("<font color=\"#ff0000\">"))) << html.toStdString();
-    EXPECT_TRUE(html.contains(QStringLiteral("<font color=\"#00aa00\"><hr></font>"))) << html.toStdString();
-    EXPECT_FALSE(html.contains(QStringLiteral("al_c")));
+    EXPECT_EQ(html, QStringLiteral(
+                        "<qt><p align=\"center\"><b><font color=\"#ff0000\">Text align</b></font></p>"
+                        "<hr><p style=\"white-space:pre\">Align text in the textbox</p></qt>"));
     EXPECT_TRUE(SettingsTooltipMarkup(1026).contains(
         QStringLiteral("With the option,you can perform above request.")));
     EXPECT_TRUE(SettingsTooltipMarkup(1010).isEmpty());
