@@ -1,0 +1,126 @@
+// caption/preview_picture.cpp
+#include "caption/preview_picture.h"
+
+#include "caption/caption_geometry.h"
+#include "export/reduced_decode.h"
+#include "imagelib/core/image.h"
+#include "imagelib/streams/io_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QTransform>
+
+#include <algorithm>
+
+namespace {
+
+// The JPEG header alone: the size without decoding a pixel.
+QSize jpegSize(const QByteArray &path)
+{
+    ZvIOFile file;
+    ZvImage header;
+    header.SetEscape(-1);
+    if (!file.Open(path.constData(), "rb") || !header.Decode(&file, ZV_TYPE_JPG))
+        return QSize();
+    return QSize(int(header.GetWidth()), int(header.GetHeight()));
+}
+
+// The largest JPEG scale denominator whose decode still covers need.
+int denominatorFor(const QByteArray &path, int degrees, QSize need)
+{
+    if (ImageTypeFromName(path.toStdString()) != ZV_TYPE_JPG || need.isEmpty())
+        return 1;
+    const QSize stored = jpegSize(path);
+    if (stored.isEmpty())
+        return 1;
+    const QSize turned = TurnedSize(stored, degrees);
+    const RECT fit = FitPictureRect(turned.width(), turned.height(), RECT{0, 0, need.width(), need.height()});
+    return chooseJpegScale(turned.width(), turned.height(), fit.right - fit.left, fit.bottom - fit.top);
+}
+
+// The picture's pixels top row first, as a drawing surface.
+QImage toQImage(const ZvImage &picture)
+{
+    const int w = int(picture.GetWidth()), h = int(picture.GetHeight());
+    QImage out(w, h, QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    out.fill(Qt::white);
+    QPainter painter(&out);
+    picture.Stretch(painter, 0, 0, w, h);
+    return out;
+}
+
+// Scaled down to what need asks for in the turned orientation, never up.
+QImage reduceTo(const QImage &image, int degrees, QSize need)
+{
+    const QSize turnedNeed = TurnsSideways(degrees) ? need.transposed() : need;
+    if (turnedNeed.isEmpty() ||
+        (image.width() <= turnedNeed.width() && image.height() <= turnedNeed.height()))
+        return image;
+    return image.scaled(turnedNeed, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace
+
+bool TurnsSideways(int degrees)
+{
+    return degrees == 90 || degrees == -90;
+}
+
+QSize TurnedSize(QSize size, int degrees)
+{
+    return TurnsSideways(degrees) ? size.transposed() : size;
+}
+
+QImage TurnImage(const QImage &image, int degrees)
+{
+    if (degrees != 90 && degrees != -90 && degrees != 180)
+        return image;
+    return image.transformed(QTransform().rotate(degrees));
+}
+
+PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need)
+{
+    PreviewPicture out;
+    out.path = path;
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        out.error = QStringLiteral("The picture file is missing.");
+        return out;
+    }
+    out.fileSize = info.size();
+    out.modified = info.lastModified();
+    const QByteArray local = QFile::encodeName(path);
+    const int d = denominatorFor(local, degrees, need);
+    ZvImage picture;
+    picture.SetJpegScale(std::uint8_t(d));
+    const bool ok = picture.Load(local.constData(), ImageTypeFromName(local.toStdString()));
+    if (!ok || picture.GetWidth() == 0 || picture.GetHeight() == 0) {
+        out.error = QString::fromUtf8(picture.GetLastError());
+        if (out.error.isEmpty())
+            out.error = QStringLiteral("Unknown or wrong format");
+        return out;
+    }
+    // libjpeg rounds the reduced sides up; the stored size is the header's.
+    out.fullSize = d > 1 ? jpegSize(local) : QSize(int(picture.GetWidth()), int(picture.GetHeight()));
+    if (out.fullSize.isEmpty())
+        out.fullSize = QSize(int(picture.GetWidth()) * d, int(picture.GetHeight()) * d);
+    out.bitsPerPixel = int(picture.GetOrignBpp() ? picture.GetOrignBpp() : picture.GetBpp());
+    QImage image = toQImage(picture);
+    picture.Destroy();
+    if (image.isNull()) {
+        out.error = QStringLiteral("Not enough memory to show the picture.");
+        return out;
+    }
+    out.image = reduceTo(image, degrees, need);
+    return out;
+}
+
+bool SameFile(const PreviewPicture &picture, const QString &path)
+{
+    const QFileInfo info(path);
+    return picture.path == path && info.isFile() && info.size() == picture.fileSize &&
+           info.lastModified() == picture.modified;
+}

@@ -1,0 +1,126 @@
+// caption/settings_page_rules.cpp
+#include "caption/settings_page_rules.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+struct Tooltip
+{
+    int id;
+    const char *markup;
+};
+
+#define ZV_TIP_HEAD(title) "<b><ct=0x0000FF><al_c>" title "</b><br><ct=0x00AA00><hr=100%></ct><br>"
+
+const Tooltip kTooltips[] = {
+    {SettingsPageIds::AlignList, ZV_TIP_HEAD("Text align") "Align text in the textbox"},
+    {SettingsPageIds::AnchorList,
+     ZV_TIP_HEAD(
+         "Base on the image") "Because size of each image may not be different,<br>but we hope that "
+                              "textbox fixed relative to image.<br>With the option,you can perform above "
+                              "request."},
+    {SettingsPageIds::Rotate0, ZV_TIP_HEAD("Rotate Image") "Restore original image."},
+    {SettingsPageIds::RotateMinus90, ZV_TIP_HEAD("Rotate Image") "Rotate image counterclockwise."},
+    {SettingsPageIds::Rotate90, ZV_TIP_HEAD("Rotate Image") "Rotate image clockwise."},
+    {SettingsPageIds::Rotate180, ZV_TIP_HEAD("Rotate Image") "Rotate image by 180 degree."},
+    {SettingsPageIds::Font, ZV_TIP_HEAD("Font") "Set font type,font size and forecolor for text."},
+    {SettingsPageIds::BackColor, ZV_TIP_HEAD("BackColor") "Set back color for text."},
+    {SettingsPageIds::Previous,
+     ZV_TIP_HEAD("Previous image") "Display previous image in selected image list,<br>so easy to see textbox "
+                                   "position relative to the image."},
+    {SettingsPageIds::Next,
+     ZV_TIP_HEAD(
+         "Next image") "Display next image in selected image list,<br>so easy to see textbox position "
+                       "relative to the image."},
+    {SettingsPageIds::View,
+     ZV_TIP_HEAD("View image") "View the image with full screen mode in the image list."},
+};
+
+#undef ZV_TIP_HEAD
+
+// 0x00BBGGRR as #RRGGBB.
+QString htmlColor(const QString &colorref)
+{
+    const unsigned v = colorref.toUInt(nullptr, 16);
+    return QStringLiteral("#%1%2%3")
+        .arg(v & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((v >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((v >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+int RotationButtonIndex(int degrees)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (kRotationButtonDegrees[i] == degrees)
+            return i;
+    }
+    return -1;
+}
+
+bool CanShowPrevious(int row, int count)
+{
+    return row > 0 && row < count;
+}
+
+bool CanShowNext(int row, int count)
+{
+    return count > 0 && row < count - 1;
+}
+
+QString SettingsTooltipMarkup(int controlId)
+{
+    for (const Tooltip &tip : kTooltips) {
+        if (tip.id == controlId)
+            return QString::fromLatin1(tip.markup);
+    }
+    return QString();
+}
+
+QString MarkupToRichText(const QString &markup)
+{
+    QString html = markup;
+    // A centred first line becomes a centred paragraph of its own.
+    const qsizetype lineEnd = html.indexOf(QStringLiteral("<br>"));
+    const qsizetype centre = html.indexOf(QStringLiteral("<al_c>"));
+    if (centre >= 0 && (lineEnd < 0 || centre < lineEnd)) {
+        const qsizetype end = lineEnd < 0 ? html.size() : lineEnd;
+        QString first = html.left(end);
+        first.remove(QStringLiteral("<al_c>"));
+        html = QStringLiteral("<p align=\"center\">") + first + QStringLiteral("</ct></p>") +
+               html.mid(lineEnd < 0 ? end : end + 4);
+    }
+    html.remove(QStringLiteral("<al_c>"));
+    static const QRegularExpression color(QStringLiteral("<ct=0x([0-9A-Fa-f]{1,8})>"));
+    QRegularExpressionMatch m;
+    while ((m = color.match(html)).hasMatch())
+        html.replace(m.capturedStart(), m.capturedLength(),
+                     QStringLiteral("<font color=\"%1\">").arg(htmlColor(m.captured(1))));
+    html.replace(QStringLiteral("</ct>"), QStringLiteral("</font>"));
+    // A rule breaks the lines by itself.
+    static const QRegularExpression rule(QStringLiteral("(<br>)?(<font[^>]*>)?<hr=[^>]*>(</font>)?(<br>)?"));
+    // The lines after the title are kept whole: a tooltip must not wrap
+    // lines that the markup breaks itself.
+    const QString keep = QStringLiteral("<p style=\"white-space:pre\">");
+    if (html.contains(rule))
+        html.replace(rule, QStringLiteral("<hr>") + keep);
+    else
+        html.prepend(keep);
+    return QStringLiteral("<qt>") + html + QStringLiteral("</p></qt>");
+}
+
+QString PropertiesText(std::int64_t width, std::int64_t height, int bitsPerPixel)
+{
+    const int bits = bitsPerPixel < 0 ? 0 : (bitsPerPixel > 62 ? 62 : bitsPerPixel);
+    const std::int64_t colors = std::int64_t(1) << bits;
+    QString colorText;
+    if (colors < 1024)
+        colorText = QString::number(colors);
+    else if (colors >= (std::int64_t(1) << 20))
+        colorText = QString::number(colors >> 20) + QLatin1Char('M');
+    else
+        colorText = QString::number(colors >> 10) + QLatin1Char('K');
+    return QStringLiteral("%1x%2x%3").arg(width).arg(height).arg(colorText);
+}

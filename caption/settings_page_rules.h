@@ -1,0 +1,45 @@
+// caption/settings_page_rules.h
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// Control identifiers of the Batch Settings page that other code refers to.
+namespace SettingsPageIds {
+constexpr int Previous = 1004;
+constexpr int Next = 1005;
+constexpr int Text = 1010;
+constexpr int Font = 1011;
+constexpr int BackColor = 1012;
+constexpr int AnchorList = 1026;
+constexpr int AlignList = 1028;
+constexpr int Rotate0 = 1032;
+constexpr int RotateMinus90 = 1033;
+constexpr int Rotate90 = 1034;
+constexpr int Rotate180 = 1035;
+constexpr int Resolution = 1040;
+constexpr int View = 1041;
+} // namespace SettingsPageIds
+
+// The turn of each rotation button, in the buttons' order: 0, -90, 90, 180.
+constexpr int kRotationButtonDegrees[4] = {0, -90, 90, 180};
+// The button index of a rotation, or -1 for a value no button stands for.
+int RotationButtonIndex(int degrees);
+
+// Whether Previous / Next can move from row (-1: none selected) of a list
+// of count rows: Previous not on the first row nor without a selection;
+// Next not on the last row, and to the first row when none is selected.
+bool CanShowPrevious(int row, int count);
+bool CanShowNext(int row, int count);
+
+// The tooltip text of a control in the markup of the page's tooltip, or an
+// empty string for a control without one.
+QString SettingsTooltipMarkup(int controlId);
+// The same text as Qt rich text, for a plain tooltip: colours (given as
+// 0x00BBGGRR), bold, line breaks and the rule are kept.
+QString MarkupToRichText(const QString &markup);
+
+// "%dx%dx%s": width, height and the colour count of a picture with that many
+// bits per pixel (below 1024 as is, from 2^20 on in "M", otherwise in "K").
+QString PropertiesText(std::int64_t width, std::int64_t height, int bitsPerPixel);

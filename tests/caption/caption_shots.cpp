@@ -1,0 +1,111 @@
+// tests/caption/caption_shots.cpp
+// Screenshots of the Batch Settings page, its colour palette and the
+// full-screen viewer, rendered off screen into PNG files for looking at:
+//   caption_shots <picture> <output folder>
+#include "caption/color_picker.h"
+#include "caption/draw_text.h"
+#include "caption/font_color_dialog.h"
+#include "caption/palette_drop_down.h"
+#include "caption/settings_page.h"
+#include "collection/viewer/full_screen_view.h"
+#include "collection/viewer/picture_sequence.h"
+#include "platform/headless.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QTabWidget>
+#include <QToolTip>
+
+#include <cstdio>
+
+namespace {
+
+struct OneFile : PictureSequence
+{
+    QString path;
+    int Count() const override { return 1; }
+    QString PathAt(int) const override { return path; }
+    int RotationAt(int) const override { return 0; }
+    int Current() const override { return 0; }
+    void SetCurrent(int) override {}
+};
+
+void save(const QImage &image, const QDir &dir, const char *name)
+{
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    if (!image.save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    prepareHeadlessQt(true);
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: caption_shots <picture> <output folder>\n");
+        return 2;
+    }
+    const QString picture = QString::fromLocal8Bit(argv[1]);
+    const QDir out(QString::fromLocal8Bit(argv[2]));
+
+    QTabWidget tabs;
+    auto *page = new CSettingsPage;
+    tabs.addTab(new QWidget, QStringLiteral("Select Images"));
+    tabs.addTab(page, QStringLiteral("Batch Settings"));
+    tabs.setCurrentIndex(1);
+    tabs.resize(1000, 640);
+    tabs.show();
+    page->ShowImage(picture, 0, 0, 3);
+    page->WaitForPicture();
+    CaptionSettings c = page->CaptionBox()->GetCaption();
+    c.text = QStringLiteral("Summer 2026\r\nwww.zelventa.example");
+    c.backColor = RGB(255, 255, 224);
+    c.textColor = RGB(139, 0, 0);
+    c.anchor = CaptionAnchor::BottomRight;
+    c.offsets = {c.offsets.right - c.offsets.left + 20, 80, 20, 20};
+    page->CaptionBox()->SetCaption(c);
+    page->Select(nullptr, false);
+    page->Select(page->CaptionBox(), false); // the controls show the caption
+    page->resize(page->size());
+    page->ShowImage(picture, 0, 0, 3);
+    QApplication::processEvents();
+    save(tabs.grab().toImage(), out, "settings_page.png");
+
+    // The anchor list's tooltip, as the pointer resting on it shows it.
+    for (QWidget *w : page->findChildren<QWidget *>()) {
+        if (w->toolTip().contains(QStringLiteral("Base on the image"))) {
+            QToolTip::showText(w->mapToGlobal(QPoint(10, 10)), w->toolTip(), w);
+            QApplication::processEvents();
+        }
+    }
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->inherits("QTipLabel") && top->isVisible())
+            save(top->grab().toImage(), out, "tooltip.png");
+    }
+    QToolTip::hideText();
+
+    auto *picker = page->findChild<CColorPicker *>();
+    picker->click();
+    QApplication::processEvents();
+    if (CPaletteDropDown *down = picker->DropDown())
+        save(down->grab().toImage(), out, "palette.png");
+
+    CFontColorDialog fonts(page->CaptionBox()->GetFont(), page->CaptionBox()->GetTextColor());
+    fonts.show();
+    QApplication::processEvents();
+    save(fonts.grab().toImage(), out, "font_dialog.png");
+
+    OneFile seq;
+    seq.path = picture;
+    CFullScreenView view(seq, page);
+    view.WaitForPicture();
+    QImage screen(1280, 800, QImage::Format_RGB32);
+    QPainter p(&screen);
+    view.PaintView(p, screen.size());
+    p.end();
+    save(screen, out, "viewer.png");
+    return 0;
+}
