@@ -15,10 +15,9 @@ QString NextFreeNumberedName(const QString &folder, const QString &prefix, const
     if (!listed)
         return {};
     std::set<QString> taken;
-    for (const VolumeEntry &entry : entries) {
-        if (!entry.folder)
-            taken.insert(QFile::decodeName(entry.name.c_str()).toLower());
-    }
+    // A folder under the name would make the save fail just as a file would.
+    for (const VolumeEntry &entry : entries)
+        taken.insert(QFile::decodeName(entry.name.c_str()).toLower());
     for (int n = 0; n <= 9999; ++n) {
         const QString name = prefix + QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')) + extension;
         if (!taken.count(name.toLower()))

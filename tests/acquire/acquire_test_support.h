@@ -7,8 +7,14 @@
 #include <QStringList>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Records what the import shows and cancels when told to.
 class ScriptedProgress : public ImportProgress
