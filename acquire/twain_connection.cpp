@@ -319,13 +319,17 @@ void CTwainConnection::setFiltering(bool on)
 
 bool CTwainConnection::SetCapValue(TW_UINT16 capability, int value, bool isSigned)
 {
+    return SetCapOneValue(capability, TW_ONEVALUE{TW_UINT16(isSigned ? TWTY_INT16 : TWTY_UINT16), std::uint16_t(value)});
+}
+
+bool CTwainConnection::SetCapOneValue(TW_UINT16 capability, const TW_ONEVALUE &value)
+{
     TW_HANDLE block = mMemory.DSM_MemAllocate ? mMemory.DSM_MemAllocate(sizeof(TW_ONEVALUE))
                                               : std::calloc(1, sizeof(TW_ONEVALUE));
     if (!block)
         return false;
     auto *one = static_cast<TW_ONEVALUE *>(mMemory.DSM_MemLock ? mMemory.DSM_MemLock(block) : block);
-    one->ItemType = isSigned ? TWTY_INT16 : TWTY_UINT16;
-    one->Item = std::uint16_t(value);
+    *one = value;
     if (mMemory.DSM_MemUnlock)
         mMemory.DSM_MemUnlock(block);
     TW_CAPABILITY cap{capability, TWON_ONEVALUE, block};

@@ -44,6 +44,8 @@ public:
     void HandleSourceMessage(TW_UINT16 message);
 
     bool SetCapValue(TW_UINT16 capability, int value, bool isSigned);
+    // Any one-value container, e.g. a resolution as TWTY_FIX32.
+    bool SetCapOneValue(TW_UINT16 capability, const TW_ONEVALUE &value);
     bool GetCapValue(TW_UINT16 capability, TW_ONEVALUE &value);
     bool ShowSource(bool showInterface);
     void CloseDataSource();

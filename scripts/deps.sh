@@ -11,6 +11,8 @@ packages=(
     qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core fontconfig
     # codecs
     libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libopenjp2-7-dev
+    # acquisition: SANE for our own TWAIN manager and its tests ("test" backend)
+    libsane1 libsane-dev
     # tests: independent decoders and screenshots
     libgtest-dev googletest imagemagick libopenjp2-tools libjpeg-turbo-progs xvfb xauth
     # benchmarks and the peers they measure against

@@ -351,6 +351,20 @@ TW_UINT16 DsmCore::pending(TW_UINT16 message, TW_PENDINGXFERS *pending)
 void DsmCore::Announce(TW_UINT16 message)
 {
     std::lock_guard lock(mMutex);
+    announceLocked(message);
+}
+
+bool DsmCore::TryAnnounce(TW_UINT16 message)
+{
+    std::unique_lock lock(mMutex, std::try_to_lock);
+    if (!lock.owns_lock())
+        return false;
+    announceLocked(message);
+    return true;
+}
+
+void DsmCore::announceLocked(TW_UINT16 message)
+{
     if (mOpenSource < 0)
         return;
     if (message == MSG_XFERREADY) {

@@ -61,6 +61,10 @@ public:
     // A source's notice to the application: through its callback, else
     // queued for its next MSG_PROCESSEVENT. Any thread.
     void Announce(TW_UINT16 message);
+    // The same from a source's own thread, which must not wait for a
+    // manager call that may itself be waiting for that thread: false when
+    // the manager is busy, and the thread tries again.
+    bool TryAnnounce(TW_UINT16 message);
 
 private:
     TW_UINT16 managerCall(TW_IDENTITY *origin, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
@@ -73,6 +77,7 @@ private:
     void closeSource();
     TW_UINT16 fail(TW_UINT16 condition);
     TW_IDENTITY identityOf(std::size_t index) const;
+    void announceLocked(TW_UINT16 message);
 
     SourceFactory mFactory;
     std::recursive_mutex mMutex;
