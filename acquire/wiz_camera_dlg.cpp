@@ -41,7 +41,7 @@ CWizCameraDlg::CWizCameraDlg(CWizAcquireDlg *first, ProfileStore &profile, QWidg
     , mProfile(profile)
     , mVolumes([] { return VolumeTable().RemovableVolumes(); })
 {
-    setTitle(QStringLiteral("Select where to get photos from"));
+    setTitle(QStringLiteral("Acquire Photos"));
     buildControls();
 }
 
