@@ -328,9 +328,13 @@ TW_UINT16 DsmCore::pending(TW_UINT16 message, TW_PENDINGXFERS *pending)
         if (mState != 7)
             return fail(TWCC_SEQERROR);
         ++mDone;
-        const bool more = (mTransferCount < 0 || mDone < mTransferCount) && source.HasMore();
-        pending->Count = !more ? 0 : mTransferCount < 0 ? 0xFFFF : TW_UINT16(mTransferCount - mDone);
-        mState = more ? 6 : 5;
+        const DsmSource::More more = mTransferCount >= 0 && mDone >= mTransferCount ? DsmSource::More::No
+                                                                                     : source.HasMore();
+        const bool ready = more == DsmSource::More::Ready;
+        pending->Count = !ready ? 0 : mTransferCount < 0 ? 0xFFFF : TW_UINT16(mTransferCount - mDone);
+        mState = ready ? 6 : 5;
+        if (more == DsmSource::More::Later)
+            return TWRC_SUCCESS;   // the next page is announced when scanned
     } else if (message == MSG_RESET) {
         if (mState != 6)
             return fail(TWCC_SEQERROR);
@@ -367,11 +371,10 @@ void DsmCore::announceLocked(TW_UINT16 message)
 {
     if (mOpenSource < 0)
         return;
-    if (message == MSG_XFERREADY) {
-        if (mState != 5)
-            return;
+    if ((message == MSG_XFERREADY || message == MSG_CLOSEDSREQ) && mState != 5)
+        return;
+    if (message == MSG_XFERREADY)
         mState = 6;
-    }
     if (mCallback) {
         TW_IDENTITY source = identityOf(std::size_t(mOpenSource));
         reinterpret_cast<DSMENTRYPROC>(mCallback)(&source, &mApp, DG_CONTROL, DAT_NULL, message,

@@ -27,8 +27,11 @@ public:
     virtual TW_UINT16 Info(TW_IMAGEINFO &info, TW_UINT16 &condition) = 0;
     // One page in a block from DsmAllocate, a complete TIFF (or a DIB).
     virtual TW_UINT16 Transfer(TW_HANDLE &handle, TW_UINT16 &condition) = 0;
-    // After a page: whether another follows.
-    virtual bool HasMore() = 0;
+    // After a page: whether another follows, and whether it is there yet.
+    // A page still being scanned is announced with MSG_XFERREADY when
+    // ready, so the application is not held inside MSG_ENDXFER meanwhile.
+    enum class More { No, Ready, Later };
+    virtual More HasMore() = 0;
     virtual void End() {}
 
     // False for a source that only queues its notices for MSG_PROCESSEVENT.
@@ -59,7 +62,8 @@ public:
     TW_UINT16 Entry(TW_IDENTITY *origin, TW_IDENTITY *destination, TW_UINT32 group, TW_UINT16 dat,
                     TW_UINT16 message, TW_MEMREF data);
     // A source's notice to the application: through its callback, else
-    // queued for its next MSG_PROCESSEVENT. Any thread.
+    // queued for its next MSG_PROCESSEVENT. MSG_XFERREADY and MSG_CLOSEDSREQ
+    // count only while the source waits enabled (state 5). Any thread.
     void Announce(TW_UINT16 message);
     // The same from a source's own thread, which must not wait for a
     // manager call that may itself be waiting for that thread: false when

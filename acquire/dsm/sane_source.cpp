@@ -176,7 +176,6 @@ TW_UINT16 SaneSource::Begin(int count, TW_UINT16 &condition)
 void SaneSource::run(int count)
 {
     const int limit = count > 0 ? count : feeder() ? 32767 : 1;
-    int scanned = 0;
     for (int n = 0; n < limit; ++n) {
         {
             std::unique_lock lock(mMutex);
@@ -199,19 +198,22 @@ void SaneSource::run(int count)
             mScanning = false;
         }
         mChanged.notify_all();
-        if (n == 0)
-            announce(MSG_XFERREADY);
-        ++scanned;
+        announce(MSG_XFERREADY);   // heard only while the application waits for it
         if (page.condition != TWCC_SUCCESS)
             break;
     }
     sane_cancel(mHandle);
+    bool nothingLeft = false;
     {
         std::lock_guard lock(mMutex);
         mFinished = true;
         mScanning = false;
+        nothingLeft = mPages.empty() && !mStop;
     }
     mChanged.notify_all();
+    // An application waiting for a page that will not come may close the source.
+    if (nothingLeft)
+        announce(MSG_CLOSEDSREQ);
 }
 
 void SaneSource::announce(TW_UINT16 message)
@@ -351,12 +353,13 @@ TW_UINT16 SaneSource::Transfer(TW_HANDLE &handle, TW_UINT16 &condition)
     return TWRC_XFERDONE;
 }
 
-// Waits only until the thread knows whether another page comes, not for the page.
-bool SaneSource::HasMore()
+// Never waits for the scanner: a page on its way is announced when it arrives.
+DsmSource::More SaneSource::HasMore()
 {
-    std::unique_lock lock(mMutex);
-    mChanged.wait(lock, [this] { return !mPages.empty() || mScanning || mFinished; });
-    return !mPages.empty() || mScanning;
+    std::lock_guard lock(mMutex);
+    if (!mPages.empty())
+        return More::Ready;
+    return mFinished ? More::No : More::Later;
 }
 
 void SaneSource::End()

@@ -43,7 +43,7 @@ public:
     TW_UINT16 Begin(int count, TW_UINT16 &condition) override;
     TW_UINT16 Info(TW_IMAGEINFO &info, TW_UINT16 &condition) override;
     TW_UINT16 Transfer(TW_HANDLE &handle, TW_UINT16 &condition) override;
-    bool HasMore() override;
+    More HasMore() override;
     void End() override;
     TW_UINT16 SetCap(TW_UINT16 cap, const TW_ONEVALUE &value, TW_UINT16 &condition) override;
 

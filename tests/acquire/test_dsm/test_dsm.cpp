@@ -117,7 +117,7 @@ public:
         return TWRC_XFERDONE;
     }
 
-    bool HasMore() override { return mPage < sScript.pages; }
+    More HasMore() override { return mPage < sScript.pages ? More::Ready : More::No; }
 
 private:
     bool gone() const { return sScript.vanishAfter >= 0 && mPage >= sScript.vanishAfter; }
