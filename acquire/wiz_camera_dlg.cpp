@@ -74,7 +74,8 @@ QWidget *CWizCameraDlg::buildSourceGroup()
     auto *grid = new QGridLayout(group);
     grid->addWidget(mTwain, 0, 0, 1, 2);
     grid->addWidget(mMedia, 1, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Select Media:")), 2, 0);
+    mMediaLabel = new QLabel(QStringLiteral("Select Media:"));
+    grid->addWidget(mMediaLabel, 2, 0);
     grid->addWidget(mMediaList, 2, 1);
     grid->setColumnStretch(1, 1);
     return group;
@@ -209,6 +210,7 @@ void CWizCameraDlg::applyEnabling()
     mTwain->setEnabled(on.twainRadio);
     mMedia->setEnabled(on.mediaRadio);
     mMediaList->setEnabled(on.mediaList);
+    mMediaLabel->setEnabled(on.mediaList);
     mPrefixEdit->setEnabled(on.prefix);
     mFormatList->setEnabled(on.format);
     mDefaultSource->setEnabled(on.defaultSource);

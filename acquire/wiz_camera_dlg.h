@@ -91,4 +91,5 @@ private:
     QLineEdit *mFolderEdit, *mPrefixEdit;
     QPushButton *mSelectFolder;
     QLabel *mExample;
+    QLabel *mMediaLabel;
 };
