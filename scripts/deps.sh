@@ -21,6 +21,8 @@ run=(
     libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libopenjp2-7-dev
     # the sample pictures ./run.sh shows the tools on (scripts/make-samples.sh)
     imagemagick
+    # acquisition: SANE behind our own TWAIN manager (its tests use the "test" backend)
+    libsane1 libsane-dev
 )
 test=(
     # unit tests, and independent decoders to compare with (and ImageMagick, above)
