@@ -4,6 +4,7 @@
 #include "export/export_observer.h"
 #include "export/export_picture.h"
 #include "export/output_path.h"
+#include "export/photo_info_export.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
 
@@ -100,6 +101,7 @@ ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
     mObserver.setText("Export image file:\r\n[" + row.name + "] as [" + out.shown + "]");
 
     ZvImage picture;
+    picture.SetKeepPhotoInfo(mOptions.KeepPhotoInfo);
     const PictureWork work{mOptions, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
     const PictureOutcome outcome = preparePicture(work, row.path, row.rotation, picture);
     if (!outcome.ready) {
@@ -109,7 +111,12 @@ ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
     if (!outcome.note.empty())
         issue(row, outcome.note);
     applyFormatSettings(picture, format);
-    return save(row, picture, out, format);
+    const std::vector<std::string> infoNotes = fitPhotoInfo(picture, format.type, rotationTurns(row.rotation));
+    const int savedBefore = mResult.saved;
+    const Step next = save(row, picture, out, format);
+    for (std::size_t i = 0; mResult.saved > savedBefore && i < infoNotes.size(); ++i)
+        issue(row, infoNotes[i]);
+    return next;
 }
 
 bool ExportRunner::chooseOutput(const ExportRow &row, const OutputFormat &format, OutputPath &out)

@@ -142,6 +142,7 @@ bool ZvImage::DecodeTyped(ZvFile *stream, std::uint32_t imagetype)
         return false;
     }
     codec->CopyInfo(*this);
+    codec->SetPhotoInfo(nullptr);
     if (codec->Decode(stream)) {
         mOrigHead = codec->mHead;
         Transfer(*codec);
@@ -161,6 +162,7 @@ bool ZvImage::DecodeSniffing(ZvFile *stream)
         if (!codec)
             continue;
         codec->CopyInfo(*this);
+        codec->SetPhotoInfo(nullptr);
         if (codec->Decode(stream)) {
             Transfer(*codec);
             return true;
