@@ -55,12 +55,14 @@ void fitProfile(const ZvPhotoInfo &kept, const ZvImage &picture, std::uint32_t t
 {
     if (kept.icc.empty())
         return;
-    const std::string space = zvIccColourSpace(kept.icc);
-    const std::string wanted = writtenGrey(picture, type) ? "GRAY" : "RGB ";
+    std::string space = zvIccColourSpace(kept.icc);
+    const std::string wanted = writtenGrey(picture, type) ? "GRAY" : "RGB";
+    while (!space.empty() && space.back() == ' ')
+        space.pop_back();
     if (space.empty())
         notes.push_back("saved without its colour profile: damaged profile");
     else if (space != wanted)
-        notes.push_back("saved without its colour profile: a " + space + " profile does not fit " +
+        notes.push_back("saved without its colour profile: its colour space " + space + " does not fit " +
                         (wanted == "GRAY" ? "a grey" : "a colour") + " picture");
     else
         out.icc = kept.icc;

@@ -319,6 +319,16 @@ TEST(ExportPhotoInfo, ProfilesMustFitTheOutputsColours)
     ZvImage picture(8, 8, 24);
     picture.SetKeepPhotoInfo(true);
     auto info = std::make_shared<ZvPhotoInfo>();
+    info->icc = profileFor("CMYK");
+    picture.SetPhotoInfo(info);
+    EXPECT_EQ(fitPhotoInfo(picture, ZV_TYPE_JPG, false),
+              std::vector<std::string>{"saved without its colour profile: its colour space CMYK does not fit a "
+                                       "colour picture"});
+    picture.SetPhotoInfo(info);
+    picture.SetKeepPhotoInfo(false);
+    EXPECT_TRUE(fitPhotoInfo(picture, ZV_TYPE_JPG, false).empty());   // not kept: not looked at
+    picture.SetKeepPhotoInfo(true);
+    info = std::make_shared<ZvPhotoInfo>();
     info->icc = profileFor("RGB ");
     info->icc[3] = 133;   // the size field disagrees with the length
     picture.SetPhotoInfo(info);

@@ -84,6 +84,12 @@ bool ZvExifEditor::Fail(const char *why)
     return false;
 }
 
+int ZvExifEditor::FailDirectory(const char *why)
+{
+    Fail(why);
+    return -1;
+}
+
 std::size_t ZvExifEditor::TiffSize() const
 {
     return mBytes.size() - kPrefix;
@@ -155,16 +161,16 @@ int ZvExifEditor::ReadDirectory(std::uint32_t offset, int kind, int parent, std:
 {
     const std::size_t length = TiffSize();
     if (offset < kTiffHeader || offset > length || length - offset < 2)
-        return Fail("directory outside the block"), -1;
+        return FailDirectory("directory outside the block");
     if (mDirs.size() >= kMaxDirectories)
-        return Fail("too many directories"), -1;
+        return FailDirectory("too many directories");
     for (const Directory &d : mDirs) {
         if (d.offset == offset)
-            return Fail("directories form a loop"), -1;
+            return FailDirectory("directories form a loop");
     }
     const std::size_t count = U16(offset);
     if ((length - offset - 2) / kEntrySize < count)
-        return Fail("directory longer than the block"), -1;
+        return FailDirectory("directory longer than the block");
     Directory d;
     d.kind = kind;
     d.offset = offset;
@@ -174,7 +180,7 @@ int ZvExifEditor::ReadDirectory(std::uint32_t offset, int kind, int parent, std:
     d.hasNext = length - link >= 4;
     d.next = d.hasNext ? U32(link) : 0;
     if (kind == kMain && !d.hasNext)
-        return Fail("directory 0 has no link"), -1;
+        return FailDirectory("directory 0 has no link");
     const int index = int(mDirs.size());
     d.entries.resize(count);
     for (std::size_t i = 0; i < count; ++i) {

@@ -56,6 +56,7 @@ private:
     struct Range;
 
     bool Fail(const char *why);
+    int FailDirectory(const char *why);   // -1, for ReadDirectory
     std::uint16_t U16(std::size_t at) const;
     std::uint32_t U32(std::size_t at) const;
     void Put16(std::size_t at, std::uint16_t v);
