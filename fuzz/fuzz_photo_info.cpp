@@ -14,6 +14,7 @@
 #include "imagelib/core/photo_info.h"
 #include "imagelib/streams/mem_file.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -72,8 +73,10 @@ void checkSound(const ZvImage &picture)
     if (!info || info->exif.empty())
         return;
     ZvExifEditor again;
-    if (!again.Parse(info->exif.data(), info->exif.size()))
+    if (!again.Parse(info->exif.data(), info->exif.size())) {
+        std::fprintf(stderr, "written EXIF block refused: %s\n", again.Problem().c_str());
         std::abort();
+    }
 }
 
 } // namespace

@@ -221,6 +221,29 @@ TEST_P(ExifEditorOrder, UnturnedKeepsOrientationAndMissingSizeIsAdded)
     EXPECT_TRUE(again.Parse(out.data(), out.size())) << again.Problem();
 }
 
+// Found by fuzzing: a last directory without room for its link would take
+// the first appended value for one, and the block would overlap itself.
+TEST_P(ExifEditorOrder, LastDirectoryWithoutLinkStaysSound)
+{
+    Tiff t(GetParam());
+    const std::uint32_t exposure = t.Rational(1, 60);
+    const std::uint32_t ifd0 = t.Dir({{0x0112, 3, 1, 3}, {0x8769, 4, 1, 0}});
+    t.Patch32(4, ifd0);
+    const std::uint32_t exif = t.Dir({{0x829A, 5, 1, exposure}, {0xA002, 3, 1, 9}, {0xA003, 3, 1, 9}});
+    t.Patch32(ifd0 + 2 + 12 + 8, exif);
+    Bytes payload = t.Payload();
+    payload.resize(payload.size() - 2);   // half of the EXIF directory's link
+    const Bytes out = edit(payload, true, 33, 22, 240, 120);
+    ZvExifEditor again;
+    EXPECT_TRUE(again.Parse(out.data(), out.size())) << again.Problem();
+    const ZvExifInfo info = read(out);
+    EXPECT_EQ(info.exifWidth, 33);
+    EXPECT_EQ(info.exifHeight, 22);
+    EXPECT_DOUBLE_EQ(info.exposureTime, 1.0 / 60);
+    EXPECT_DOUBLE_EQ(info.yResolution, 120);
+    EXPECT_EQ(info.orientation, 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(ByteOrders, ExifEditorOrder, ::testing::Values(false, true),
                          [](const auto &p) { return p.param ? "Motorola" : "Intel"; });
 

@@ -405,6 +405,10 @@ bool ZvExifEditor::Result(std::vector<std::uint8_t> &out)
     }
     if (mDropThumbnail)
         RemoveDropped();
+    // A directory that ends too near the end of the block for its link
+    // would read new bytes appended after it as one: it moves as well.
+    for (Directory &d : mDirs)
+        d.grown = d.grown || (d.kind != kChained && !d.hasNext);
     std::size_t end = even(TiffSize());
     std::vector<std::size_t> blobAt;
     for (const std::vector<std::uint8_t> &blob : mBlobs)
