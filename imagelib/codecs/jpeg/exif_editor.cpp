@@ -429,7 +429,9 @@ bool ZvExifEditor::Result(std::vector<std::uint8_t> &out)
             WriteDirectory(d);
     }
     mBlobs.clear();
-    out = mBytes;
+    mParsed = false;
+    out = std::move(mBytes);
+    mBytes.clear();
     return true;
 }
 

@@ -46,8 +46,8 @@ public:
     // ResolutionUnit becomes inch.
     void SetResolution(std::uint32_t xDpi, std::uint32_t yDpi);
 
-    // The edited payload. False, with Problem(), when nothing valid was
-    // parsed or the result outgrows one JPEG marker segment.
+    // The edited payload, once per Parse. False, with Problem(), when
+    // nothing valid was parsed or the result outgrows one JPEG marker segment.
     bool Result(std::vector<std::uint8_t> &out);
 
 private:
