@@ -247,6 +247,25 @@ TEST_P(ExifEditorOrder, LastDirectoryWithoutLinkStaysSound)
 INSTANTIATE_TEST_SUITE_P(ByteOrders, ExifEditorOrder, ::testing::Values(false, true),
                          [](const auto &p) { return p.param ? "Motorola" : "Intel"; });
 
+// A thumbnail that is not at the end of the block cannot be cut off; its
+// bytes are cleared instead, and the values around it stay.
+TEST(ExifEditor, ThumbnailStripInTheMiddleIsCleared)
+{
+    Tiff t(false);
+    const Bytes strip = {'S', 'T', 'R', 'I', 'P', '!', '!', '!'};
+    const std::uint32_t stripAt = t.Raw(strip);
+    const std::uint32_t ifd1 = t.Dir({{0x0111, 4, 1, stripAt}, {0x0117, 4, 1, 8}});
+    const std::uint32_t make = t.Text("Zelcam");
+    const std::uint32_t ifd0 = t.Dir({{0x010F, 2, 7, make}}, ifd1);
+    t.Patch32(4, ifd0);
+    const Bytes in = t.Payload();
+    ASSERT_TRUE(contains(in, strip));
+    const Bytes out = edit(in, false, 1, 1, 72, 72);
+    EXPECT_FALSE(contains(out, strip));
+    EXPECT_EQ(read(out).cameraMake, "Zelcam");
+    EXPECT_DOUBLE_EQ(read(out).xResolution, 72);
+}
+
 // A little-endian field of the TIFF structure in a payload.
 void patch32(Bytes &payload, std::size_t tiffAt, std::uint32_t v)
 {

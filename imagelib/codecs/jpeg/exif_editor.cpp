@@ -21,10 +21,12 @@ constexpr std::uint16_t kLong = 4;
 constexpr std::uint16_t kRational = 5;
 constexpr std::uint16_t kIfd = 13;
 
+constexpr std::uint16_t kTagStripOffsets = 0x0111;
 constexpr std::uint16_t kTagOrientation = 0x0112;
 constexpr std::uint16_t kTagXResolution = 0x011A;
 constexpr std::uint16_t kTagYResolution = 0x011B;
 constexpr std::uint16_t kTagResolutionUnit = 0x0128;
+constexpr std::uint16_t kTagStripByteCounts = 0x0117;
 constexpr std::uint16_t kTagThumbnailOffset = 0x0201;
 constexpr std::uint16_t kTagThumbnailLength = 0x0202;
 constexpr std::uint16_t kTagExifIfd = 0x8769;
@@ -234,25 +236,31 @@ bool ZvExifEditor::FollowChain()
     return true;
 }
 
-// The thumbnail of a chained directory: an offset and a length, both inside the block.
+// The thumbnail of a chained directory, as a JPEG (offset and length) or a
+// single uncompressed strip: inside the block, or the block is damaged.
 bool ZvExifEditor::ReadThumbnail(int dir)
 {
-    const Entry *start = Find(dir, kTagThumbnailOffset);
-    const Entry *length = Find(dir, kTagThumbnailLength);
-    if (!start && !length)
-        return true;
+    static const std::uint16_t kPairs[][2] = {{kTagThumbnailOffset, kTagThumbnailLength},
+                                              {kTagStripOffsets, kTagStripByteCounts}};
     auto number = [this](const Entry *e, std::uint32_t &v) {
         if (!e || e->count != 1 || (e->type != kShort && e->type != kLong))
             return false;
         v = e->type == kShort ? ValueU16(*e) : ValueU32(*e);
         return true;
     };
-    std::uint32_t begin = 0, size = 0;
-    if (!number(start, begin) || !number(length, size))
-        return Fail("malformed thumbnail");
-    if (begin < kTiffHeader || begin > TiffSize() || size > TiffSize() - begin)
-        return Fail("thumbnail outside the block");
-    mValues.push_back({begin, std::size_t(begin) + size, dir});
+    for (const auto &pair : kPairs) {
+        const Entry *start = Find(dir, pair[0]);
+        const Entry *length = Find(dir, pair[1]);
+        // Several strips are left where they are: the directory that finds them goes.
+        if ((!start && !length) || (pair[0] == kTagStripOffsets && start && start->count > 1))
+            continue;
+        std::uint32_t begin = 0, size = 0;
+        if (!number(start, begin) || !number(length, size))
+            return Fail("malformed thumbnail");
+        if (begin < kTiffHeader || begin > TiffSize() || size > TiffSize() - begin)
+            return Fail("thumbnail outside the block");
+        mValues.push_back({begin, std::size_t(begin) + size, dir});
+    }
     return true;
 }
 
