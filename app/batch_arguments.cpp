@@ -79,6 +79,9 @@ const char kBatchHelp[] =
     "                       deciding the size, or take W and H as they are (off)\n"
     "  --quality low|middle|high\n"
     "                       resampling: nearest pixel, bilinear/area average, bicubic (middle)\n"
+    "  --keep-metadata      keep the photo information: EXIF (without its thumbnail and\n"
+    "                       made true of the output), XMP and colour profile in JPEG,\n"
+    "                       the colour profile in PNG and TIFF (off)\n"
     "  --overwrite ask|yes|no|cancel\n"
     "                       answer to \"File already exists,overwrite?\": ask prompts\n"
     "                       for each file, cancel ends the run at the first such file\n"
@@ -337,6 +340,8 @@ const std::vector<Option> &optionTable()
                     a.overwrite = OverwritePolicy(i);
                     a.overwriteGiven = true;
                 })},
+        {"--keep-metadata", false,
+         [](A &a, const std::string &) { a.job.options.KeepPhotoInfo = true; return std::string(); }},
         {"--help", false, [](A &a, const std::string &) { a.help = true; return std::string(); }},
     };
     return table;

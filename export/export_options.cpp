@@ -6,6 +6,7 @@
 #include <cstdio>
 
 const char kExportSection[] = "Export Option";
+const char kKeepPhotoInfoKey[] = "KeepPhotoInfo";
 
 namespace {
 
@@ -71,6 +72,7 @@ void ExportOptions::Load(const ProfileStore &p)
     RestrictWidth = readBool(p, "RestrictWidth", true);
     RestrictHeight = readBool(p, "RestrictHeight", false);
     Quality = readInt(p, "Quality", 1);
+    KeepPhotoInfo = readBool(p, kKeepPhotoInfoKey, false);
 }
 
 bool ExportOptions::Save(ProfileStore &p) const
@@ -96,6 +98,8 @@ bool ExportOptions::Save(ProfileStore &p) const
     ok &= flag("RestrictWidth", RestrictWidth);
     ok &= flag("RestrictHeight", RestrictHeight);
     ok &= number("Quality", Quality);
+    if (KeepPhotoInfo || !p.GetProfileString(kExportSection, kKeepPhotoInfoKey).empty())
+        ok &= flag(kKeepPhotoInfoKey, KeepPhotoInfo);
     return ok;
 }
 

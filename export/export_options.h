@@ -43,10 +43,14 @@ struct ExportOptions
     bool RestrictWidth = true;      // with AspectRatio: the height entry governs
     bool RestrictHeight = false;    // with AspectRatio: the width entry governs
     int Quality = 1;                // 0 low (nearest), 1 middle, 2 high (bicubic)
+    // Photo information (EXIF, XMP, colour profile) carried into JPEG, PNG
+    // and TIFF outputs; key "KeepPhotoInfo", written only when on or when
+    // the profile already holds it, so an old profile stays as it was.
+    bool KeepPhotoInfo = false;
 
     void Load(const ProfileStore &profile);
-    // Writes all fifteen keys, in their fixed order. False when the profile
-    // could not be written.
+    // Writes all fifteen keys, in their fixed order, then KeepPhotoInfo as
+    // above. False when the profile could not be written.
     bool Save(ProfileStore &profile) const;
 
     // The message of the first failing check, or "" when a run may start.
@@ -58,3 +62,4 @@ struct ExportOptions
 };
 
 extern const char kExportSection[];
+extern const char kKeepPhotoInfoKey[];

@@ -5,6 +5,7 @@
 #include "export/export_picture.h"
 #include "export/format_ready.h"
 #include "export/output_path.h"
+#include "export/photo_info_export.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
 
@@ -122,6 +123,7 @@ ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
     }
 
     ZvImage picture;
+    picture.SetKeepPhotoInfo(mOptions.KeepPhotoInfo);
     const PictureWork work{mOptions, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
     const PictureOutcome outcome = preparePicture(work, row.path, row.rotation, picture);
     if (!outcome.ready) {
@@ -135,7 +137,12 @@ ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
         issue(row, std::string("not saved: ") + picture.GetLastError(), picture.GetErrorKind());
         return Step::Next;
     }
-    return save(row, picture, out, format);
+    const std::vector<std::string> infoNotes = fitPhotoInfo(picture, format.type, rotationTurns(row.rotation));
+    const int savedBefore = mResult.saved;
+    const Step next = save(row, picture, out, format);
+    for (std::size_t i = 0; mResult.saved > savedBefore && i < infoNotes.size(); ++i)
+        issue(row, infoNotes[i]);
+    return next;
 }
 
 bool ExportRunner::chooseOutput(const ExportRow &row, const OutputFormat &format, OutputPath &out)

@@ -113,6 +113,7 @@ void ZvImage::Startup(std::uint32_t imagetype)
     mSelection = nullptr;
     mAlpha = nullptr;
     mLayers = nullptr;
+    mPhotoInfo.reset();
     mHead = BITMAPINFOHEADER();
     mOrigHead = BITMAPINFOHEADER();
     mInfo = ZvImageInfo();
@@ -211,6 +212,7 @@ void ZvImage::Copy(const ZvImage &src, bool copypixels, bool copyselection, bool
     mInfo.pParent = nullptr;
     mInfo.nNumLayers = 0;
     mInfo.pImage = nullptr;
+    mPhotoInfo = src.mPhotoInfo;
     if (!src.IsValid()) {
         Destroy();
         return;
@@ -248,6 +250,7 @@ bool ZvImage::Transfer(ZvImage &from)
     mSelection = from.mSelection;
     mAlpha = from.mAlpha;
     mLayers = from.mLayers;
+    mPhotoInfo = std::move(from.mPhotoInfo);
 
     from.mHead = BITMAPINFOHEADER();
     std::memset(static_cast<void *>(&from.mInfo), 0, sizeof(from.mInfo));
@@ -268,14 +271,17 @@ bool ZvImage::Ghost(const ZvImage *src)
     mSelection = src->mSelection;
     mAlpha = src->mAlpha;
     mLayers = src->mLayers;
+    mPhotoInfo = src->mPhotoInfo;
     mInfo.pGhost = src;
     return true;
 }
 
 void ZvImage::CopyInfo(const ZvImage &src)
 {
-    if (mDib == nullptr)
+    if (mDib == nullptr) {
         mInfo = src.mInfo;
+        mPhotoInfo = src.mPhotoInfo;
+    }
 }
 
 std::uint8_t *ZvImage::GetBits(std::uint32_t row) const

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -17,6 +18,7 @@ class QImage;
 class QPainter;
 class QRect;
 class ZvFile;
+struct ZvPhotoInfo;
 
 // What kind of failure the last error reports, beside its message, so that
 // callers explain a failure without reading errno.
@@ -63,6 +65,7 @@ struct ZvImageInfo
     bool last_c_isvalid = false;
     std::int32_t nNumLayers = 0;
     std::uint32_t dwFlags = 0;
+    bool bKeepPhotoInfo = false;         // decoders keep, encoders write the photo information
 };
 
 // Thrown by ReadFromArchive; what() is the message for the last error.
@@ -166,6 +169,16 @@ public:
     std::int32_t GetNumLayers() const { return mInfo.nNumLayers; }
     std::uint32_t GetFlags() const { return mInfo.dwFlags; }
     void SetFlags(std::uint32_t flags, bool lockReservedFlags = true);
+    // Photo information (EXIF, XMP, ICC profile; imagelib/core/photo_info.h).
+    // While the picture keeps it, decoders that read it store what the file
+    // holds (a successful decode always replaces the record) and encoders
+    // that can carry it write the record as it is: whoever changes the
+    // pixels makes the record true of them first. Off by default, and then
+    // nothing is read or written.
+    bool GetKeepPhotoInfo() const { return mInfo.bKeepPhotoInfo; }
+    void SetKeepPhotoInfo(bool keep) { mInfo.bKeepPhotoInfo = keep; }
+    const ZvPhotoInfo *GetPhotoInfo() const { return mPhotoInfo.get(); }
+    void SetPhotoInfo(std::shared_ptr<const ZvPhotoInfo> info) { mPhotoInfo = std::move(info); }
     ZvImage *GetParent() const { return static_cast<ZvImage *>(const_cast<void *>(mInfo.pParent)); }
 
     // Palette
@@ -248,6 +261,7 @@ protected:
     std::uint8_t *mSelection = nullptr;
     std::uint8_t *mAlpha = nullptr;
     ZvImage **mLayers = nullptr;
+    std::shared_ptr<const ZvPhotoInfo> mPhotoInfo;   // null when none
 
 private:
     bool DecodeTyped(ZvFile *stream, std::uint32_t imagetype);

@@ -282,6 +282,7 @@ bool ZvImage::DecodeTyped(ZvFile *stream, std::uint32_t imagetype)
         return false;
     }
     codec->CopyInfo(*this);
+    codec->SetPhotoInfo(nullptr);
     if (codec->Decode(stream)) {
         mOrigHead = codec->mHead;
         Transfer(*codec);
@@ -301,6 +302,7 @@ bool ZvImage::DecodeSniffing(ZvFile *stream)
         if (!codec)
             continue;
         codec->CopyInfo(*this);
+        codec->SetPhotoInfo(nullptr);
         if (codec->Decode(stream)) {
             Transfer(*codec);
             return true;

@@ -149,7 +149,12 @@ bool ZvImageJPG::Decode(ZvFile *stream)
 // lives in these frames.
 bool ZvImageJPG::DecodeFromHeader(jpeg_decompress_struct &cinfo, bool exif)
 {
+    const bool keepInfo = GetKeepPhotoInfo() && GetEscape() != -1;
+    if (keepInfo)
+        SavePhotoMarkers(cinfo);
     jpeg_read_header(&cinfo, TRUE);
+    if (keepInfo)
+        StorePhotoInfo(cinfo);
     if (cinfo.jpeg_color_space == JCS_UNKNOWN) {
         SetLastError("Unsupported JPEG colour space");
         return false;
@@ -287,6 +292,8 @@ bool ZvImageJPG::Encode(ZvFile *stream)
     zvJpegDestinationInit(&frame.cinfo, frame.dst, stream);
     SetupCompress(frame.cinfo, grey);
     jpeg_start_compress(&frame.cinfo, TRUE);
+    if (GetKeepPhotoInfo())
+        WritePhotoInfo(frame.cinfo);
     WriteRows(frame.cinfo, grey);
     jpeg_finish_compress(&frame.cinfo);
     jpeg_destroy_compress(&frame.cinfo);

@@ -51,6 +51,11 @@ private:
     bool ReadRows(jpeg_decompress_struct &cinfo);
     void SetupCompress(jpeg_compress_struct &cinfo, bool grey) const;
     void WriteRows(jpeg_compress_struct &cinfo, bool grey);
+    // Photo information (jpeg_photo_info.cpp): APP1 and APP2 segments kept
+    // while decoding, written back after the frame header.
+    static void SavePhotoMarkers(jpeg_decompress_struct &cinfo);
+    void StorePhotoInfo(jpeg_decompress_struct &cinfo);
+    void WritePhotoInfo(jpeg_compress_struct &cinfo) const;
 
     ZvExifInfo mExifInfo;
     int mSmoothing = 0;

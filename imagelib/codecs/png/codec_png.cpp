@@ -1,6 +1,7 @@
 // imagelib/codecs/png/codec_png.cpp
 // PNG decoding; the encoder is in codec_png_encode.cpp.
 #include "imagelib/codecs/png/codec_png.h"
+#include "imagelib/codecs/png/png_icc.h"
 #include "imagelib/codecs/png/png_io.h"
 #include "imagelib/streams/file.h"
 
@@ -198,6 +199,8 @@ void ZvImagePNG::ApplyHeader(ReadJob &job)
     if (job.store == ReadJob::Store::SplitAlpha && !AlphaCreate())
         png_error(png, "Can't allocate memory");
     ReadResolution(job);
+    if (GetKeepPhotoInfo())
+        SetPhotoInfo(zvPngReadProfile(png, job.info));
 }
 
 void ZvImagePNG::ReadPalette(ReadJob &job)

@@ -3,6 +3,7 @@
 // background-entry swap and the alpha rows are made in a row buffer; the
 // caller's palette and pixels are never touched.
 #include "imagelib/codecs/png/codec_png.h"
+#include "imagelib/codecs/png/png_icc.h"
 #include "imagelib/streams/file.h"
 #include "imagelib/codecs/png/png_io.h"
 
@@ -186,6 +187,8 @@ void ZvImagePNG::WriteHeader(WriteJob &job)
     if (mHead.biXPelsPerMeter > 0 && mHead.biYPelsPerMeter > 0)
         png_set_pHYs(png, info, png_uint_32(mHead.biXPelsPerMeter), png_uint_32(mHead.biYPelsPerMeter),
                      PNG_RESOLUTION_METER);
+    if (GetKeepPhotoInfo() && GetPhotoInfo())
+        zvPngSetProfile(png, info, colorType, *GetPhotoInfo());
     png_write_info(png, info);
     if (!indexed)
         png_set_bgr(png);

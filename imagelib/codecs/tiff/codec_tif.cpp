@@ -3,6 +3,7 @@
 #include "imagelib/codecs/tiff/codec_tif.h"
 #include "imagelib/codecs/tiff/tiff_client.h"
 #include "imagelib/codecs/tiff/tiff_colour_map.h"
+#include "imagelib/codecs/tiff/tiff_icc.h"
 #include "imagelib/codecs/tiff/tiff_rows.h"
 #include "imagelib/codecs/tiff/tiff_samples.h"
 
@@ -122,6 +123,8 @@ void ZvImageTIF::DecodePage(TIFF *tif, std::int64_t available)
     if (!Create(page.width, page.height, page.bpp, ZV_TYPE_TIF))
         throw ZvCodecError((std::string("ZvImageTIF can't create image: ") + GetLastError()).c_str());
     ReadResolution(tif);
+    if (GetKeepPhotoInfo())
+        SetPhotoInfo(zvTiffReadProfile(tif));
     switch (page.path) {
     case Path::Indexed:
         ReadPalette(tif, page);

@@ -5,6 +5,7 @@
 #include "imagelib/codecs/tiff/codec_tif.h"
 #include "imagelib/streams/file.h"
 #include "imagelib/codecs/tiff/tiff_client.h"
+#include "imagelib/codecs/tiff/tiff_icc.h"
 #include "imagelib/codecs/tiff/tiff_samples.h"
 
 #include <new>
@@ -161,6 +162,8 @@ void ZvImageTIF::WriteTags(TIFF *tif, Plan &plan)
         TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(GetYDPI()));
     if (plan.photometric == PHOTOMETRIC_PALETTE)
         WriteColourMap(tif);
+    if (GetKeepPhotoInfo() && GetPhotoInfo())
+        zvTiffSetProfile(tif, *GetPhotoInfo());
     PlanCompression(tif, plan);
 }
 
