@@ -1,16 +1,25 @@
 // app/main_dialog.cpp
 #include "app/main_dialog.h"
 
+#include "acquire/acquire_action.h"
+#include "acquire/wiz_property_sheet.h"
 #include "app/about_dialog.h"
+#include "app/copy_progress.h"
+#include "app/picture_sequences.h"
+#include "caption/settings_page.h"
+#include "collection/folder_tree.h"
+#include "collection/select_page.h"
+#include "collection/thumb_list.h"
+#include "collection/viewer/full_screen_view.h"
 #include "controls/markup_tip.h"
 #include "export/export_dialog.h"
 #include "platform/message_box.h"
+#include "platform/volume_watcher.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
@@ -58,6 +67,8 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
     createTree();
     createPages();
     createButtons();
+    connectPages();
+    createAcquisition();
 
     mTip->Create(this);
     mTip->AddTool(mExport, QString::fromLatin1(kExportTip));
@@ -68,25 +79,100 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
 
 CMainDialog::~CMainDialog() = default;
 
-// The area of the folder tree. The tree itself is created here as it
-// arrives; until then the area stays an empty frame.
+// The folder tree under "Select Folder:"; it fills itself and reports the
+// folder the user picks.
 void CMainDialog::createTree()
 {
-    auto *area = new QFrame(this);
-    area->setFrameShape(QFrame::StyledPanel);
-    mTree = area;
-    mTree->setObjectName(QStringLiteral("folderTreeArea"));
+    mFolderTree = new CFolderTree(this);
+    mFolderTree->setObjectName(QStringLiteral("folderTree"));
+    mTree = mFolderTree;
 }
 
 // Tab 0 "Select Images" and tab 1 "Batch Settings".
 void CMainDialog::createPages()
 {
     mTabs = new QTabWidget(this);
-    mSelectPage = new QWidget;
-    mSettingsPage = new QWidget;
+    mSelect = new CSelectPage;
+    mSettings = new CSettingsPage;
+    mSelectPage = mSelect;
+    mSettingsPage = mSettings;
     mTabs->addTab(mSelectPage, QStringLiteral("Select Images"));
     mTabs->addTab(mSettingsPage, QStringLiteral("Batch Settings"));
     mTabs->setCurrentIndex(kSelectTab);
+    SetExportSources(mSelect, mSettings);
+}
+
+// The pages never see one another: the selected list's current row shows on
+// the Batch Settings page, whose Previous, Next and rotation buttons act on
+// the list; either page's View opens the full-screen viewer.
+void CMainDialog::connectPages()
+{
+    connect(mFolderTree, &CFolderTree::folderSelected, this, &CMainDialog::OnFolderSelected);
+    connect(this, &CMainDialog::folderChanged, mSelect, &CSelectPage::SetFolder);
+    connect(mSelect, &CSelectPage::currentImageChanged, mSettings, &CSettingsPage::ShowImage);
+    connect(mSelect, &CSelectPage::switchToSettingsRequested, this,
+            [this] { mTabs->setCurrentIndex(kSettingsTab); });
+    connect(mSelect, &CSelectPage::viewRequested, this,
+            [this](const QString &, int browserIndex) { viewBrowser(browserIndex); });
+    connect(mSelect, &CSelectPage::acquireRequested, this, [this] { runAcquire(0, QString()); });
+    connect(mSettings, &CSettingsPage::previousRequested, mSelect, &CSelectPage::SelectPreviousImage);
+    connect(mSettings, &CSettingsPage::nextRequested, mSelect, &CSelectPage::SelectNextImage);
+    connect(mSettings, &CSettingsPage::rotationChanged, mSelect, &CSelectPage::SetCurrentRotation);
+    connect(mSettings, &CSettingsPage::viewRequested, this, &CMainDialog::viewSelected);
+}
+
+// The Acquire action of the Select Images page, and the volume watcher that
+// offers an inserted memory card to it.
+void CMainDialog::createAcquisition()
+{
+    mAcquire = new CAcquireAction(this, mProfile, {}, this);
+    mAcquire->SetProgressFactory([](QWidget *owner, const QString &title) -> std::unique_ptr<ImportProgress> {
+        return std::make_unique<CopyProgress>(owner, title);
+    });
+    connect(mAcquire, &CAcquireAction::saveFolderChosen, this, &CMainDialog::onSaveFolderChosen);
+    connect(this, &CMainDialog::acquireRequested, this, &CMainDialog::runAcquire);
+
+    mVolumes = new CVolumeWatcher({}, 0, this);
+    connect(mVolumes, &CVolumeWatcher::volumeArrived, this,
+            [this](const QString &mountPoint) { OnDeviceChange(VolumeEvent{true, mountPoint}); });
+    connect(mVolumes, &CVolumeWatcher::volumeRemoved, this,
+            [this](const QString &mountPoint) { OnDeviceChange(VolumeEvent{false, mountPoint}); });
+    mVolumes->Start();
+}
+
+void CMainDialog::runAcquire(int mode, const QString &mountPoint)
+{
+    mAcquire->SetBrowseFolder(mCurrentFolder);
+    mAcquire->Acquire(mode, mountPoint);
+}
+
+// The folder that received the pictures becomes the tree's selection, and
+// through it the browser's folder.
+void CMainDialog::onSaveFolderChosen(const QString &folder)
+{
+    if (!mFolderTree->SelectPath(folder))
+        OnFolderSelected(folder);
+}
+
+void CMainDialog::viewBrowser(int browserIndex)
+{
+    CThumbList *browser = mSelect->Browser();
+    if (!browser || browser->Count() == 0)
+        return;
+    BrowserSequence pictures(*browser);
+    if (browserIndex >= 0)
+        pictures.SetCurrent(browserIndex);
+    CFullScreenView view(pictures, nullptr, this);
+    view.exec();
+}
+
+void CMainDialog::viewSelected()
+{
+    if (mSelect->RowCount() == 0)
+        return;
+    SelectedListSequence pictures(*mSelect);
+    CFullScreenView view(pictures, mSettings, this);
+    view.exec();
 }
 
 void CMainDialog::createButtons()

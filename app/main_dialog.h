@@ -9,8 +9,13 @@
 
 #include <memory>
 
+class CAcquireAction;
 class CExportDialog;
+class CFolderTree;
 class CMarkupTip;
+class CSelectPage;
+class CSettingsPage;
+class CVolumeWatcher;
 class CaptionSource;
 class ExportRowSource;
 class ProfileStore;
@@ -83,6 +88,12 @@ class CMainDialog : public QDialog
   private:
     void createTree();
     void createPages();
+    void connectPages();
+    void createAcquisition();
+    void runAcquire(int mode, const QString &mountPoint);
+    void onSaveFolderChosen(const QString &folder);
+    void viewBrowser(int browserIndex);
+    void viewSelected();
     void createButtons();
     void layoutControls();
 
@@ -91,9 +102,14 @@ class CMainDialog : public QDialog
     QString mCurrentFolder;
     QLabel *mFolderLabel = nullptr;
     QWidget *mTree = nullptr;
+    CFolderTree *mFolderTree = nullptr;
     QTabWidget *mTabs = nullptr;
     QWidget *mSelectPage = nullptr;
     QWidget *mSettingsPage = nullptr;
+    CSelectPage *mSelect = nullptr;
+    CSettingsPage *mSettings = nullptr;
+    CAcquireAction *mAcquire = nullptr;
+    CVolumeWatcher *mVolumes = nullptr;
     ExportRowSource *mRows = nullptr;
     CaptionSource *mCaption = nullptr;
     std::unique_ptr<CMarkupTip> mTip;
