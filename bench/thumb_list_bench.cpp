@@ -12,7 +12,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -40,8 +42,15 @@ int runPass(CThumbList &list, const QString &folder, bool firstScreenOnly)
     if (firstScreenOnly) {
         list.viewport()->repaint();
     } else {
-        while (list.PassRunning() || !list.AddEnabled())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        // The event loop sleeps between deliveries, as the program's does.
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (!list.PassRunning() && list.AddEnabled())
+                loop.quit();
+        });
+        check.start(1);
+        loop.exec();
     }
     const qint64 ms = clock.elapsed();
     std::printf("%s: %lld ms for %d pictures (%.1f ms each), peak RSS %ld KiB\n", firstScreenOnly ? "first screen" : "pass",

@@ -1,6 +1,7 @@
 // tests/collection/select_page_screenshot_test.cpp
 // Draws the page with real pictures into a PNG for a look by eye, and
 // checks that the cells were painted as thumbnails.
+#include "collection/folder_tree.h"
 #include "collection/select_page.h"
 #include "collection/thumb_list.h"
 #include "tests/collection/collection_test_support.h"
@@ -43,4 +44,19 @@ TEST(SelectPageScreenshot, PageWithRealPictures)
     for (int y = 95; y < cell.height() && !found; ++y)
         found = shot.pixel(inBrowser.x() + 14, inBrowser.y() + y) == qRgb(231, 231, 255);
     EXPECT_TRUE(found);
+}
+
+TEST(FolderTreeScreenshot, TreeOpenedToAFolder)
+{
+    const QString base = freshFolder("tree-shot");
+    for (const char *dir : {"desk/Projects", "home/Pictures/2004/July", "home/Pictures/2005", "home/Music"})
+        QDir().mkpath(base + dir);
+    CFolderTree tree;
+    tree.SetRoots(base + "desk", base + "home", {"/", "/media/card"});
+    tree.resize(260, 420);
+    ASSERT_TRUE(tree.SelectPath(base + "home/Pictures/2004"));
+    const QString out = QStringLiteral(ZV_BINARY_DIR "/screenshots/");
+    QDir().mkpath(out);
+    EXPECT_TRUE(tree.grab().toImage().save(out + "folder_tree.png"));
+    EXPECT_EQ(tree.currentItem()->text(0), "2004");
 }

@@ -113,6 +113,17 @@ TEST(SelectPage, AddSelectedRemoveAndTheDeleteKey)
     EXPECT_EQ(p.page.RowCount(), 0);
 }
 
+TEST(SelectPage, DoubleClickInTheBrowserAddsTheClickedPicture)
+{
+    Page p("page-dclick");
+    CThumbList *browser = p.page.Browser();
+    const QRect cell = browser->visualRect(browser->model()->index(2, 0));
+    QTest::mouseClick(browser->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QTest::mouseDClick(browser->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    ASSERT_EQ(p.page.RowCount(), 1);
+    EXPECT_EQ(p.page.RowPath(0), p.folder + "c.bmp");
+}
+
 TEST(SelectPage, SignalsForTheOtherPages)
 {
     Page p("page-signals");
