@@ -31,6 +31,8 @@ test=(
     clang libclang-rt-14-dev
     # screenshots on a virtual display
     xvfb xauth xdotool bc
+    # a terminal for the progress-bar test of zelventa-batch (script)
+    bsdutils
 )
 bench=(
     # Google Benchmark, and the peers measured against
