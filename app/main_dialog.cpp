@@ -119,6 +119,9 @@ void CMainDialog::connectPages()
     connect(mSettings, &CSettingsPage::nextRequested, mSelect, &CSelectPage::SelectNextImage);
     connect(mSettings, &CSettingsPage::rotationChanged, mSelect, &CSelectPage::SetCurrentRotation);
     connect(mSettings, &CSettingsPage::viewRequested, this, &CMainDialog::viewSelected);
+    // The tree fills itself and selects the desktop folder: connected first,
+    // the browser opens on it.
+    mFolderTree->Populate();
 }
 
 // The Acquire action of the Select Images page, and the volume watcher that
@@ -133,10 +136,14 @@ void CMainDialog::createAcquisition()
     connect(this, &CMainDialog::acquireRequested, this, &CMainDialog::runAcquire);
 
     mVolumes = new CVolumeWatcher({}, 0, this);
-    connect(mVolumes, &CVolumeWatcher::volumeArrived, this,
-            [this](const QString &mountPoint) { OnDeviceChange(VolumeEvent{true, mountPoint}); });
-    connect(mVolumes, &CVolumeWatcher::volumeRemoved, this,
-            [this](const QString &mountPoint) { OnDeviceChange(VolumeEvent{false, mountPoint}); });
+    connect(mVolumes, &CVolumeWatcher::volumeArrived, this, [this](const QString &mountPoint) {
+        mFolderTree->RefreshVolumes(CFolderTree::MountedVolumes());
+        OnDeviceChange(VolumeEvent{true, mountPoint});
+    });
+    connect(mVolumes, &CVolumeWatcher::volumeRemoved, this, [this](const QString &mountPoint) {
+        mFolderTree->RefreshVolumes(CFolderTree::MountedVolumes());
+        OnDeviceChange(VolumeEvent{false, mountPoint});
+    });
     mVolumes->Start();
 }
 

@@ -57,6 +57,8 @@ class CMainDialog : public QDialog
     CMarkupTip *tip() const { return mTip.get(); }
     // The export dialog while it is open (for closing and tests).
     CExportDialog *exportDialog() const { return mExportDialog; }
+    // The Acquire action that volume events and the Acquire button run.
+    CAcquireAction *acquireAction() const { return mAcquire; }
 
     // Where the export dialog reads the selected rows and the caption.
     void SetExportSources(ExportRowSource *rows, CaptionSource *caption);

@@ -143,14 +143,19 @@ QWidget *CExportDialog::createNameGroup()
 QWidget *CExportDialog::createFormatGroup()
 {
     auto *group = new QGroupBox(QStringLiteral("Save Format:"), this);
-    auto *row = new QHBoxLayout(group);
+    auto *grid = new QGridLayout(group);
     mFormatList = new QComboBox(group);
     for (int i = 0; i < kExportFormatCount; ++i)
         mFormatList->addItem(QString::fromLatin1(exportFormat(i).listText));
     mOption = new QPushButton(QStringLiteral("Option"), group);
     mOption->setAutoDefault(false);
-    row->addWidget(mFormatList, 1);
-    row->addWidget(mOption);
+    // Camera, date taken, exposure, GPS and colour profile go into the
+    // exported files; off by default, so older settings export as before.
+    mKeepPhotoInfo = new QCheckBox(QStringLiteral("Keep photo information"), group);
+    grid->addWidget(mFormatList, 0, 0);
+    grid->addWidget(mOption, 0, 1);
+    grid->addWidget(mKeepPhotoInfo, 1, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
     connect(mFormatList, &QComboBox::activated, this, &CExportDialog::updateExample);
     connect(mOption, &QPushButton::clicked, this, &CExportDialog::onOption);
     return group;
@@ -240,6 +245,7 @@ void CExportDialog::readControls(ExportOptions &o) const
     o.RestrictWidth = mRestrictWidth->isChecked();
     o.RestrictHeight = mRestrictHeight->isChecked();
     o.Quality = std::max(0, mQualityList->currentIndex());
+    o.KeepPhotoInfo = mKeepPhotoInfo->isChecked();
 }
 
 void CExportDialog::fillControls()
@@ -259,6 +265,7 @@ void CExportDialog::fillControls()
     mRestrictWidth->setChecked(o.RestrictWidth);
     mRestrictHeight->setChecked(o.RestrictHeight);
     mQualityList->setCurrentIndex(o.Quality);
+    mKeepPhotoInfo->setChecked(o.KeepPhotoInfo);
 }
 
 void CExportDialog::applyEnabled()

@@ -64,6 +64,7 @@ class CExportDialog : public QDialog
     QCheckBox *aspectCheck() const { return mAspect; }
     QCheckBox *restrictWidthCheck() const { return mRestrictWidth; }
     QCheckBox *restrictHeightCheck() const { return mRestrictHeight; }
+    QCheckBox *keepPhotoInfoCheck() const { return mKeepPhotoInfo; }
     QComboBox *qualityList() const { return mQualityList; }
     QPushButton *startButton() const { return mStart; }
     QPushButton *cancelButton() const { return mCancel; }
@@ -124,6 +125,7 @@ class CExportDialog : public QDialog
     QCheckBox *mAspect = nullptr;
     QCheckBox *mRestrictWidth = nullptr;
     QCheckBox *mRestrictHeight = nullptr;
+    QCheckBox *mKeepPhotoInfo = nullptr;
     QLabel *mQualityLabel = nullptr;
     QComboBox *mQualityList = nullptr;
     QPushButton *mStart = nullptr;

@@ -1,5 +1,7 @@
 // tests/app/main_dialog_test.cpp
 #include "app/about_dialog.h"
+#include "acquire/acquire_action.h"
+#include "acquire/wiz_property_sheet.h"
 #include "app/main_dialog.h"
 #include "controls/markup_tip.h"
 #include "platform/profile_store.h"
@@ -109,6 +111,12 @@ TEST(MainDialog, FolderSelectionAndVolumesBringTheSelectPageForward)
     EXPECT_EQ(folders[0][0].toString(), QStringLiteral("/home/user/Pictures/"));
     EXPECT_EQ(folders[2][0].toString(), QString());
 
+    // Each event runs the acquisition wizard; a user who closes it at once.
+    int wizards = 0;
+    QObject::connect(w.acquireAction(), &CAcquireAction::wizardShown, &w, [&wizards](CWizPropertySheet *sheet) {
+        ++wizards;
+        QTimer::singleShot(0, sheet, &QDialog::reject);
+    });
     w.tabs()->setCurrentIndex(CMainDialog::kSettingsTab);
     w.OnDeviceChange({true, QStringLiteral("/media/card")});
     EXPECT_EQ(w.tabs()->currentIndex(), CMainDialog::kSelectTab);
@@ -117,6 +125,8 @@ TEST(MainDialog, FolderSelectionAndVolumesBringTheSelectPageForward)
     EXPECT_EQ(acquire[0][0].toInt(), 1);
     EXPECT_EQ(acquire[0][1].toString(), QStringLiteral("/media/card"));
     EXPECT_EQ(acquire[1][0].toInt(), 2);
+    // The arrival opens the wizard; a removal with no wizard open has none to re-target.
+    EXPECT_EQ(wizards, 1);
 }
 
 // Receives the URLs the desktop would open.

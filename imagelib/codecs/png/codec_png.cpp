@@ -30,6 +30,9 @@ constexpr png_alloc_size_t kChunkMax = 65536;
 // million pixels a side would refuse long strips that fit.
 constexpr png_uint_32 kSideMax = PNG_UINT_31_MAX;
 constexpr png_byte kKeptChunks[] = {'p', 'H', 'Y', 's', '\0'};
+// Asked to keep the photograph's information, the colour profile is read too
+// (within the same chunk limit).
+constexpr png_byte kProfileChunk[] = {'i', 'C', 'C', 'P', '\0'};
 
 std::int32_t dpiFromPixelsPerMetre(png_uint_32 ppm)
 {
@@ -120,6 +123,8 @@ void ZvImagePNG::SetReadLimits(ReadJob &job)
     png_set_chunk_malloc_max(job.png, kChunkMax);
     png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_AS_DEFAULT, kKeptChunks, 1);
+    if (GetKeepPhotoInfo())
+        png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_AS_DEFAULT, kProfileChunk, 1);
 }
 
 void ZvImagePNG::ChooseReadLayout(ReadJob &job)
