@@ -95,8 +95,13 @@ CTwainConnection::~CTwainConnection()
 QStringList CTwainConnection::DefaultManagerLibraries()
 {
     QStringList names = {QStringLiteral("libtwaindsm.so.2"), QStringLiteral("libtwaindsm.so")};
-    if (QCoreApplication::instance())
-        names << QCoreApplication::applicationDirPath() + QStringLiteral("/libzvtwaindsm.so");
+    if (QCoreApplication::instance()) {
+        // Our own manager: beside the program in the build tree, in
+        // lib/zelventa of the prefix once installed.
+        const QString dir = QCoreApplication::applicationDirPath();
+        names << dir + QStringLiteral("/libzvtwaindsm.so")
+              << dir + QStringLiteral("/../lib/zelventa/libzvtwaindsm.so");
+    }
     return names;
 }
 
