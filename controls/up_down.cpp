@@ -76,7 +76,9 @@ void CUpDown::Step(int delta)
 
 bool CUpDown::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == mBuddy && event->type() == QEvent::KeyPress && isEnabled()) {
+    // The type first: while the field is being destroyed, comparing it with
+    // the guarded pointer would cast an object that is no longer a QLineEdit.
+    if (event->type() == QEvent::KeyPress && watched == mBuddy && isEnabled()) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             Step(key == Qt::Key_Up ? 1 : -1);

@@ -68,6 +68,7 @@ TEST(TransferPicture, ADibIsMeasuredFromItsHeaderAndPalette)
 TEST(TransferPicture, IndexedPicturesBecomeGreyOrTrueColourForJpeg)
 {
     ZvImage bw(8, 2, 1);
+    std::memset(bw.GetBits(), 0, std::size_t(bw.GetEffWidth()) * bw.GetHeight());
     RGBQUAD pal[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
     bw.SetPalette(pal, 2);
     bw.SetPixelIndex(3, 1, 1);
@@ -78,6 +79,7 @@ TEST(TransferPicture, IndexedPicturesBecomeGreyOrTrueColourForJpeg)
     EXPECT_EQ(bw.GetPixelIndex(2, 1), 0);
 
     ZvImage coloured(4, 1, 4);
+    std::memset(coloured.GetBits(), 0, std::size_t(coloured.GetEffWidth()) * coloured.GetHeight());
     RGBQUAD colours[16] = {};
     colours[2] = {10, 20, 200, 0};
     coloured.SetPalette(colours, 16);
