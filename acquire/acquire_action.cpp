@@ -2,8 +2,8 @@
 #include "acquire/acquire_action.h"
 
 #include "acquire/acquire_twain.h"
+#include "acquire/copy_progress.h"
 #include "acquire/media_import.h"
-#include "acquire/qt_import_progress.h"
 #include "acquire/wiz_acquire_dlg.h"
 #include "acquire/wiz_property_sheet.h"
 #include "acquire/wizard_rules.h"
@@ -17,7 +17,7 @@ CAcquireAction::CAcquireAction(QWidget *window, ProfileStore &profile, QStringLi
     , mWindow(window)
     , mProfile(profile)
     , mProgressFactory([](QWidget *owner, const QString &title) {
-        return std::unique_ptr<ImportProgress>(new QtImportProgress(owner, title));
+        return std::unique_ptr<ImportProgress>(new CopyProgress(owner, title));
     })
 {
     if (managerLibraries.isEmpty())

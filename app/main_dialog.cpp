@@ -4,7 +4,6 @@
 #include "acquire/acquire_action.h"
 #include "acquire/wiz_property_sheet.h"
 #include "app/about_dialog.h"
-#include "app/copy_progress.h"
 #include "app/picture_sequences.h"
 #include "caption/settings_page.h"
 #include "collection/folder_tree.h"
@@ -129,9 +128,6 @@ void CMainDialog::connectPages()
 void CMainDialog::createAcquisition()
 {
     mAcquire = new CAcquireAction(this, mProfile, {}, this);
-    mAcquire->SetProgressFactory([](QWidget *owner, const QString &title) -> std::unique_ptr<ImportProgress> {
-        return std::make_unique<CopyProgress>(owner, title);
-    });
     connect(mAcquire, &CAcquireAction::saveFolderChosen, this, &CMainDialog::onSaveFolderChosen);
     connect(this, &CMainDialog::acquireRequested, this, &CMainDialog::runAcquire);
 

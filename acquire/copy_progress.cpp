@@ -1,5 +1,5 @@
-// app/copy_progress.cpp
-#include "app/copy_progress.h"
+// acquire/copy_progress.cpp
+#include "acquire/copy_progress.h"
 
 #include "export/progress_dialog.h"
 

@@ -1,4 +1,4 @@
-// app/copy_progress.h
+// acquire/copy_progress.h
 #pragma once
 
 #include "acquire/import_progress.h"
