@@ -17,33 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome
+ToolRun zvimage(const std::vector<std::string> &args)
 {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string &arg)
-{
-    std::string q = "'";
-    for (char c : arg)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-Outcome zvimage(const std::vector<std::string> &args)
-{
-    static int counter = 0;
-    const std::string err = scratchDir() + "/zvimage-" + std::to_string(counter++) + ".err";
-    std::string command = quoted(std::string(ZV_BINARY_DIR) + "/app/zvimage");
-    for (const std::string &a : args)
-        command += " " + quoted(a);
-    command += " </dev/null 2>" + quoted(err);
-    Outcome r;
-    r.status = runCommand(command, &r.out);
-    r.err = readFile(err);
-    return r;
+    return runBuiltTool("zvimage", args);
 }
 
 std::string path(const std::string &name)
@@ -84,14 +60,14 @@ TEST(ZvimageCli, InfoDescribesEachFileOnItsOwnLine)
 {
     const std::string bmp = input("info.bmp", 40, 30);
     const std::string png = input("info.png", 17, 9);
-    const Outcome r = zvimage({"info", bmp, png});
+    const ToolRun r = zvimage({"info", bmp, png});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, bmp + ": type=1 size=40x30 bpp=24 dpi=72,72 loaded=40x30x24\n" + png +
                          ": type=4 size=17x9 bpp=24 dpi=72,72 loaded=17x9x24\n");
 
     // A bad file among good ones: its own line says why, and the status is 1.
     const std::string missing = path("nowhere.png");
-    const Outcome mixed = zvimage({"info", missing, bmp});
+    const ToolRun mixed = zvimage({"info", missing, bmp});
     EXPECT_EQ(mixed.status, 1);
     EXPECT_EQ(
         mixed.out.rfind(missing + ": error: cannot open " + missing + ": No such file or directory\n", 0), 0u)
@@ -102,7 +78,7 @@ TEST(ZvimageCli, InfoDescribesEachFileOnItsOwnLine)
 TEST(ZvimageCli, ConvertTakesTheTypeFromTheNameAndAppliesTheOptions)
 {
     const std::string source = input("convert.bmp");
-    const Outcome plain = zvimage({"convert", source, path("plain.tga")});
+    const ToolRun plain = zvimage({"convert", source, path("plain.tga")});
     ASSERT_EQ(plain.status, 0) << plain.err;
     EXPECT_EQ(plain.out, "");
     const ZvImage tga = loaded(path("plain.tga"));
@@ -162,7 +138,7 @@ TEST(ZvimageCli, ResampleAndRotateWriteTheTurnedOrScaledPicture)
 TEST(ZvimageCli, DumpWritesTheDecodedPixelsAsPpm)
 {
     const std::string source = input("dump.png", 5, 3);
-    const Outcome r = zvimage({"dump", source});
+    const ToolRun r = zvimage({"dump", source});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("P6\n5 3\n255\n", 0), 0u);
     EXPECT_EQ(parsePpm(r.out), toRgb(loaded(source)));
@@ -202,7 +178,7 @@ TEST(ZvimageCli, AFailedCommandSaysWhyAndLeavesNoFile)
         {{"dump", path("text.bin")}, "", "error: Decode: Unknown or wrong format\n"},
     };
     for (const Case &c : cases) {
-        const Outcome r = zvimage(c.args);
+        const ToolRun r = zvimage(c.args);
         EXPECT_EQ(r.status, 1) << c.args[0] << " " << c.output;
         EXPECT_EQ(r.err.rfind(c.error, 0), 0u) << r.err;
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
@@ -241,12 +217,12 @@ TEST(ZvimageCli, UsageErrorsExitTwoAndNameTheFault)
         {{"resample", source, path("u.png"), "ten", "10"}, "zvimage: bad number for W: ten"},
     };
     for (const Case &c : cases) {
-        const Outcome r = zvimage(c.args);
+        const ToolRun r = zvimage(c.args);
         EXPECT_EQ(r.status, 2) << c.says;
         EXPECT_EQ(r.err.rfind(c.says, 0), 0u) << r.err;
         EXPECT_FALSE(fs::exists(path("u.png")));
     }
-    const Outcome help = zvimage({"--help"});
+    const ToolRun help = zvimage({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: zvimage info FILE...", 0), 0u);
 }

@@ -18,35 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome
+ToolRun batch(const std::vector<std::string> &args, const std::string &input = {})
 {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string &arg)
-{
-    std::string q = "'";
-    for (char c : arg)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs the built tool with stdin from input (or /dev/null).
-Outcome batch(const std::vector<std::string> &args, const std::string &input = {})
-{
-    static int counter = 0;
-    const std::string base = scratchDir() + "/cli-" + std::to_string(counter++);
-    std::string command = quoted(std::string(ZV_BINARY_DIR) + "/app/zelventa-batch");
-    for (const std::string &a : args)
-        command += " " + quoted(a);
-    writeFile(base + ".in", input);
-    command += " <" + quoted(base + ".in") + " 2>" + quoted(base + ".err");
-    Outcome r;
-    r.status = runCommand(command, &r.out);
-    r.err = readFile(base + ".err");
-    return r;
+    return runBuiltTool("zelventa-batch", args, input);
 }
 
 bool contains(const std::string &text, const std::string &part)
@@ -88,7 +62,7 @@ TEST(BatchCli, UsageErrorsNameTheOption)
         {{"--same-folder", "--prefix", "P", "a.png"}, "--prefix: counter names need --folder, not --same-folder"},
     };
     for (const auto &c : cases) {
-        const Outcome r = batch(c.args);
+        const ToolRun r = batch(c.args);
         EXPECT_EQ(r.status, 2) << c.message;
         EXPECT_TRUE(contains(r.err, std::string("zelventa-batch: ") + c.message)) << r.err;
         EXPECT_EQ(r.out, "");
@@ -99,7 +73,7 @@ TEST(BatchCli, ValidationMessagesExitWithTwoAndWriteNothing)
 {
     const std::string dir = freshFolder("cli-valid");
     const std::string picture = writePicture(dir + "/a.png", 8, 8, ZV_TYPE_PNG);
-    Outcome r = batch({"--save-profile", dir + "/p.ini", picture});
+    ToolRun r = batch({"--save-profile", dir + "/p.ini", picture});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "You must specify output folder!\n");
     EXPECT_FALSE(fs::exists(dir + "/p.ini"));
@@ -120,7 +94,7 @@ TEST(BatchCli, TheDefaultBoxIsStampedWhereTheHelpSays)
 {
     const std::string src = freshFolder("cli-default-src"), out = freshFolder("cli-default-out");
     ASSERT_TRUE(solidPicture(400, 200, RGB(255, 255, 255)).Save((src + "/white.png").c_str(), ZV_TYPE_PNG));
-    const Outcome r = batch({"--folder", out, "--text", "Hello", "--back-color", "ffff00", src + "/white.png"});
+    const ToolRun r = batch({"--folder", out, "--text", "Hello", "--back-color", "ffff00", src + "/white.png"});
     EXPECT_EQ(r.status, 0) << r.err;
     const ZvImage result = loaded(out + "/white.png");
     constexpr COLORREF kYellow = RGB(255, 255, 0), kWhite = RGB(255, 255, 255);
@@ -143,7 +117,7 @@ TEST(BatchCli, ARunPrintsProgressAndTheSummaryAndStampsTheCaption)
     writePicture(src + "/a.png", 64, 48, ZV_TYPE_PNG);
     writePicture(src + "/b.png", 64, 48, ZV_TYPE_PNG);
     writeFile(src + "/list.txt", src + "/b.png\t90\r\n\r\n");
-    const Outcome r = batch({"--folder", out, "--prefix", "Trip", "--format", "bmp", "--text", "", "--back-color",
+    const ToolRun r = batch({"--folder", out, "--prefix", "Trip", "--format", "bmp", "--text", "", "--back-color",
                          "#FF0000", "--anchor", "bottom-right", "--offsets", "30,20,10,5", src + "/a.png", "--list",
                          src + "/list.txt", src + "/missing.png"});
     EXPECT_EQ(r.status, 3) << r.err;   // one picture was not saved
@@ -163,7 +137,7 @@ TEST(BatchCli, ProfilesAreWrittenAfterValidationAndReadWithOverrides)
 {
     const std::string src = freshFolder("cli-prof-src"), out = freshFolder("cli-prof-out");
     const std::string picture = writePicture(src + "/a.png", 40, 20, ZV_TYPE_PNG);
-    Outcome r = batch({"--folder", out, "--quality", "high", "--resize", "50,x", "--unit", "percent", "--keep-aspect",
+    ToolRun r = batch({"--folder", out, "--quality", "high", "--resize", "50,x", "--unit", "percent", "--keep-aspect",
                    "by-width", "--format", "tga", "--dpi", "150,120", "--save-profile", src + "/p.ini", "--no-caption", picture});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readFile(src + "/p.ini"),
@@ -189,7 +163,7 @@ TEST(BatchCli, OverwriteAnswers)
         extra.insert(extra.end(), common.begin(), common.end());
         return extra;
     };
-    Outcome r = batch(common);   // no terminal: the answer is no
+    ToolRun r = batch(common);   // no terminal: the answer is no
     EXPECT_EQ(r.out, "0 files saved to [" + src + "/]!\n");
     EXPECT_EQ(readFile(picture), before);
     r = batch(with({"--overwrite", "cancel"}));
@@ -207,7 +181,7 @@ TEST(BatchCli, AnOutputFolderThatCannotBeUsedExitsWithOne)
 {
     const std::string src = freshFolder("cli-nofolder");
     const std::string picture = writePicture(src + "/a.png", 8, 8, ZV_TYPE_PNG);
-    const Outcome r = batch({"--folder", src + "/absent", "--prefix", "P", picture});
+    const ToolRun r = batch({"--folder", src + "/absent", "--prefix", "P", picture});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(contains(r.err, "Cannot write into the output folder [" + src + "/absent]: No such file or directory\n"));
@@ -221,11 +195,11 @@ TEST(BatchCli, OnATerminalTheProgressIsABarRedrawnInPlace)
     const std::string src = freshFolder("cli-bar-src"), out = freshFolder("cli-bar-out");
     writePicture(src + "/a.png", 8, 8, ZV_TYPE_PNG);
     writePicture(src + "/b.png", 8, 8, ZV_TYPE_PNG);
-    const std::string command = quoted(std::string(ZV_BINARY_DIR) + "/app/zelventa-batch") + " --folder " +
-                                quoted(out) + " --no-caption --format bmp " + quoted(src + "/a.png") + " " +
-                                quoted(src + "/b.png");
+    const std::string command = shellQuoted(std::string(ZV_BINARY_DIR) + "/app/zelventa-batch") + " --folder " +
+                                shellQuoted(out) + " --no-caption --format bmp " + shellQuoted(src + "/a.png") + " " +
+                                shellQuoted(src + "/b.png");
     std::string shown;
-    ASSERT_EQ(runCommand("script -qec " + quoted(command) + " /dev/null </dev/null", &shown), 0) << shown;
+    ASSERT_EQ(runCommand("script -qec " + shellQuoted(command) + " /dev/null </dev/null", &shown), 0) << shown;
     const std::string bar0 = "\r[------------------------]   0% [a.png] as [a.BMP]\x1b[K";
     const std::string bar50 = "\r[############------------]  50% [b.png] as [b.BMP]\x1b[K";
     const std::string bar100 = "\r[########################] 100% [b.png] as [b.BMP]\x1b[K";

@@ -1,5 +1,6 @@
 // tests/support/corpora.cpp
 #include "tests/support/corpora.h"
+#include "tests/support/pictures.h"
 
 #include <algorithm>
 #include <array>
@@ -76,4 +77,27 @@ std::string scratchDir()
         std::atexit([] { std::error_code ec; fs::remove_all(dir, ec); });
     }
     return dir;
+}
+
+std::string shellQuoted(const std::string &arg)
+{
+    std::string q = "'";
+    for (char c : arg)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+ToolRun runBuiltTool(const std::string &tool, const std::vector<std::string> &args, const std::string &input)
+{
+    static int counter = 0;
+    const std::string base = scratchDir() + "/" + tool + "-" + std::to_string(counter++);
+    std::string command = shellQuoted(std::string(ZV_BINARY_DIR) + "/app/" + tool);
+    for (const std::string &a : args)
+        command += " " + shellQuoted(a);
+    writeFile(base + ".in", input);
+    command += " <" + shellQuoted(base + ".in") + " 2>" + shellQuoted(base + ".err");
+    ToolRun r;
+    r.status = runCommand(command, &r.out);
+    r.err = readFile(base + ".err");
+    return r;
 }

@@ -24,3 +24,16 @@ bool haveImageMagick();
 int runCommand(const std::string &command, std::string *out = nullptr);
 // A fresh private folder for the test's files, removed at exit.
 std::string scratchDir();
+
+// The argument as one single-quoted shell word.
+std::string shellQuoted(const std::string &arg);
+
+// What a built executable printed and how it ended.
+struct ToolRun
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+// Runs build/app/<tool> with args, stdin from input (empty: nothing).
+ToolRun runBuiltTool(const std::string &tool, const std::vector<std::string> &args, const std::string &input = {});
