@@ -86,6 +86,8 @@ const char kBatchHelp[] =
     "                       answer to \"File already exists,overwrite?\": ask prompts\n"
     "                       for each file, cancel ends the run at the first such file\n"
     "                       (ask when stdin is a terminal, otherwise no)\n"
+    "  --jobs N             pictures made at once on worker threads, 1 to 64; 1 makes\n"
+    "                       one after the other (one per core)\n"
     "  --help               show this text\n"
     "\n"
     "An interrupt (Ctrl-C) ends the run after the current picture, with the summary;\n"
@@ -115,6 +117,9 @@ struct Option
 // The box a new caption starts with: 300 x 40 pixels, 40 pixels in from the
 // top-left corner.
 constexpr CaptionOffsets kNewBoxOffsets{40, 40, 340, 80};
+
+// More threads than this only hold more pictures in memory.
+constexpr long kMaxJobs = 64;
 
 std::optional<long> wholeNumber(const std::string &text, long low, long high)
 {
@@ -249,6 +254,15 @@ std::string setJpegQuality(BatchArguments &a, const std::string &v)
     return {};
 }
 
+std::string setJobs(BatchArguments &a, const std::string &v)
+{
+    const std::optional<long> n = wholeNumber(v, 1, kMaxJobs);
+    if (!n)
+        return "a number of jobs from 1 to " + std::to_string(kMaxJobs) + " is needed, not '" + v + "'";
+    a.job.jobs = int(*n);
+    return {};
+}
+
 std::string setDpi(BatchArguments &a, const std::string &v)
 {
     const std::vector<std::string> parts = splitCommas(v);
@@ -342,6 +356,7 @@ const std::vector<Option> &optionTable()
                 })},
         {"--keep-metadata", false,
          [](A &a, const std::string &) { a.job.options.KeepPhotoInfo = true; return std::string(); }},
+        {"--jobs", true, setJobs},
         {"--help", false, [](A &a, const std::string &) { a.help = true; return std::string(); }},
     };
     return table;

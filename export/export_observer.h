@@ -11,7 +11,7 @@ enum class OverwriteAnswer { Yes, No, Cancel };
 // What a batch export shows and asks while it runs: the progress window and
 // message boxes of the export dialog, the terminal of zelventa-batch, or a
 // test's script. Called on the thread that runs the export, in this order:
-// setRange once, then per picture setText (and askOverwrite when needed),
+// setRange once, then per picture setText (and idle, askOverwrite when needed),
 // isCancelled and step; showMessage once at the end.
 class ExportObserver
 {
@@ -31,4 +31,8 @@ public:
     // Before each picture: lets the dialog put the fields changed during the
     // run into options, so that they take effect on later pictures.
     virtual void updateOptions(ExportOptions &) {}
+    // Now and then while the run waits for a picture made on another
+    // thread: the place to keep a window painted. Cancelling here still
+    // takes effect after the current picture.
+    virtual void idle() {}
 };

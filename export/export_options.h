@@ -48,6 +48,8 @@ struct ExportOptions
     // the profile already holds it, so an old profile stays as it was.
     bool KeepPhotoInfo = false;
 
+    bool operator==(const ExportOptions &) const = default;
+
     void Load(const ProfileStore &profile);
     // Writes all fifteen keys, in their fixed order, then KeepPhotoInfo as
     // above. False when the profile could not be written.

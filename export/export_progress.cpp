@@ -67,3 +67,9 @@ void ExportProgress::updateOptions(ExportOptions &options)
     if (mUpdate)
         mUpdate(options);
 }
+
+void ExportProgress::idle()
+{
+    if (mProgress)
+        mProgress->PumpMessages(true);
+}

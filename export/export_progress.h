@@ -13,8 +13,8 @@ class QWidget;
 
 // The export dialog's side of a run: the modal progress window "Export
 // Progress" owned by the main window, the overwrite question and the
-// summary as message boxes. Pumps events once before the first picture and
-// after each one; Cancel, Escape or RequestCancel end the run after the
+// summary as message boxes. Pumps events once before the first picture,
+// after each one and while the run waits for a picture; Cancel, Escape or RequestCancel end the run after the
 // current picture. UI thread only.
 class ExportProgress : public ExportObserver
 {
@@ -31,6 +31,7 @@ class ExportProgress : public ExportObserver
     OverwriteAnswer askOverwrite(const std::string &path) override;
     void showMessage(const std::string &text) override;
     void updateOptions(ExportOptions &options) override;
+    void idle() override;
 
     // Ends the run after the current picture, as Cancel does.
     void RequestCancel() { mCancelRequested = true; }

@@ -2,10 +2,9 @@
 #include "export/export_run.h"
 
 #include "export/export_observer.h"
-#include "export/export_picture.h"
-#include "export/format_ready.h"
+#include "export/encoded_picture.h"
 #include "export/output_path.h"
-#include "export/photo_info_export.h"
+#include "export/picture_pipeline.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
 
@@ -59,10 +58,10 @@ public:
 private:
     enum class Step { Next, Stop };
 
-    Step exportOne(const ExportRow &row);
+    Step exportOne(std::size_t row, PicturePipeline &pipeline);
     bool chooseOutput(const ExportRow &row, const OutputFormat &format, OutputPath &out);
-    Step save(const ExportRow &row, ZvImage &picture, const OutputPath &out, const OutputFormat &format);
-    void applyFormatSettings(ZvImage &picture, const OutputFormat &format) const;
+    Step save(const ExportRow &row, const EncodedPicture &picture, const OutputPath &out);
+    EncodedPicture make(const ExportOptions &options, std::size_t row) const;
     void endWith(ExportEnd end, std::string headline);
     void issue(const ExportRow &row, std::string text, ZvErrorKind kind = ZvErrorKind::None)
     {
@@ -89,14 +88,18 @@ ExportResult ExportRunner::run()
         mResult.profileNotWritten = !mOptions.Save(*mJob.profile);
     mObserver.setRange(int(mJob.rows.size()));
     mObserver.setText("Export image file:");
-    for (const ExportRow &row : mJob.rows) {
-        if (exportOne(row) == Step::Stop)
-            break;
-        if (mObserver.isCancelled()) {
-            mResult.end = ExportEnd::Cancelled;
-            break;
+    {
+        PicturePipeline pipeline(mJob.rows.size(), mJob.jobs > 0 ? mJob.jobs : PicturePipeline::defaultJobs(),
+                                 mOptions, [this](const ExportOptions &o, std::size_t row) { return make(o, row); });
+        for (std::size_t row = 0; row < mJob.rows.size(); ++row) {
+            if (exportOne(row, pipeline) == Step::Stop)
+                break;
+            if (mObserver.isCancelled()) {
+                mResult.end = ExportEnd::Cancelled;
+                break;
+            }
+            mObserver.step();
         }
-        mObserver.step();
     }
     if (mResult.end == ExportEnd::Finished || mResult.end == ExportEnd::Cancelled)
         mResult.headline = exportSummary(mResult.saved, mResult.outputFolder);
@@ -104,8 +107,17 @@ ExportResult ExportRunner::run()
     return mResult;
 }
 
-ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
+// On a worker thread: reads only the job and the options it is given.
+EncodedPicture ExportRunner::make(const ExportOptions &options, std::size_t row) const
 {
+    const ExportRow &r = mJob.rows[row];
+    const PictureWork work{options, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
+    return encodePicture(work, r.path, r.rotation, outputFormatFor(options.Format, r.name, r.path));
+}
+
+ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &pipeline)
+{
+    const ExportRow &row = mJob.rows[index];
     mObserver.updateOptions(mOptions);
     mObserver.setText("Export image file:\r\n[" + row.name + "]");
     const OutputFormat format = outputFormatFor(mOptions.Format, row.name, row.path);
@@ -118,30 +130,27 @@ ExportRunner::Step ExportRunner::exportOne(const ExportRow &row)
     // first stays, the second would replace it.
     const auto earlier = mWritten.find(pathKey(out.path));
     if (earlier != mWritten.end()) {
+        pipeline.pass(index);
         issue(row, "not saved: [" + out.shown + "] was already saved from [" + earlier->second + "] in this run");
         return Step::Next;
     }
 
-    ZvImage picture;
-    picture.SetKeepPhotoInfo(mOptions.KeepPhotoInfo);
-    const PictureWork work{mOptions, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
-    const PictureOutcome outcome = preparePicture(work, row.path, row.rotation, picture);
-    if (!outcome.ready) {
-        issue(row, "not saved: " + outcome.problem, outcome.kind);
+    const EncodedPicture picture = pipeline.take(index, mOptions, [this] { mObserver.idle(); });
+    if (!picture.note.empty())
+        issue(row, picture.note);
+    if (picture.stage == EncodedPicture::Stage::Refused) {
+        issue(row, "not saved: " + picture.problem, picture.kind);
         return Step::Next;
     }
-    if (!outcome.note.empty())
-        issue(row, outcome.note);
-    applyFormatSettings(picture, format);
-    if (!makeReadyFor(picture, format.type)) {
-        issue(row, std::string("not saved: ") + picture.GetLastError(), picture.GetErrorKind());
-        return Step::Next;
-    }
-    const std::vector<std::string> infoNotes = fitPhotoInfo(picture, format.type, rotationTurns(row.rotation));
     const int savedBefore = mResult.saved;
-    const Step next = save(row, picture, out, format);
-    for (std::size_t i = 0; mResult.saved > savedBefore && i < infoNotes.size(); ++i)
-        issue(row, infoNotes[i]);
+    const Step next = save(row, picture, out);
+    if (mResult.saved > savedBefore) {
+        for (const std::string &note : picture.infoNotes)
+            issue(row, note);
+        // A later row read from the file just written must see the new one.
+        const std::string written = pathKey(out.path);
+        pipeline.remake([&](std::size_t later) { return pathKey(mJob.rows[later].path) == written; });
+    }
     return next;
 }
 
@@ -163,21 +172,7 @@ bool ExportRunner::chooseOutput(const ExportRow &row, const OutputFormat &format
     return out.status == OutputPath::Status::Ok;
 }
 
-void ExportRunner::applyFormatSettings(ZvImage &picture, const OutputFormat &format) const
-{
-    if (mOptions.Format == kFormatJpeg) {
-        picture.SetJpegQuality(std::uint8_t(std::clamp(mOptions.JpegQuality, 0, 100)));
-        picture.SetXDPI(mOptions.XResolution);
-        picture.SetYDPI(mOptions.YResolution);
-    }
-    // A codec option means something else to every codec: a TIFF's
-    // compression scheme would pick a GIF coder or JPEG option bits.
-    if (picture.GetType() != format.type)
-        picture.SetCodecOption(0);
-}
-
-ExportRunner::Step ExportRunner::save(const ExportRow &row, ZvImage &picture, const OutputPath &out,
-                                      const OutputFormat &format)
+ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture &picture, const OutputPath &out)
 {
     if (fileExists(out.path)) {
         const OverwriteAnswer answer = mObserver.askOverwrite(out.path);
@@ -190,15 +185,19 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, ZvImage &picture, co
             return Step::Stop;
         }
     }
-    picture.SetLastError("");
-    if (picture.Save(out.path.c_str(), format.type)) {
+    if (picture.stage == EncodedPicture::Stage::EncodeFailed) {
+        issue(row, "not saved: " + picture.problem, picture.kind);
+        return Step::Next;
+    }
+    std::string problem;
+    ZvErrorKind kind = ZvErrorKind::Io;
+    if (ZvWriteFile(out.path.c_str(), picture.file.data(), picture.file.size(), problem, kind)) {
         ++mResult.saved;
         mWritten.emplace(pathKey(out.path), row.name);
         return Step::Next;
     }
-    const char *reason = picture.GetLastError();
-    issue(row, std::string("not saved: ") + (*reason ? reason : "cannot write " + out.path),
-          picture.GetErrorKind() == ZvErrorKind::None ? ZvErrorKind::Io : picture.GetErrorKind());
+    issue(row, "not saved: " + (problem.empty() ? "cannot write " + out.path : problem),
+          kind == ZvErrorKind::None ? ZvErrorKind::Io : kind);
     return Step::Next;
 }
 

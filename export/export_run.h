@@ -27,6 +27,9 @@ struct ExportJob
     std::optional<CaptionSettings> caption;   // none: the pictures go on without one
     ProfileStore *profile = nullptr;          // receives the options once they are valid
     bool reducedJpegDecode = true;            // see export/reduced_decode.h
+    // Pictures made at once on worker threads ahead of the run; 0: one per
+    // core; 1: one picture after the other on the run's own thread.
+    int jobs = 0;
 };
 
 enum class ExportEnd {
@@ -60,8 +63,13 @@ struct ExportResult
 // The batch export behind Start: validates the options against the rows
 // (a failure is shown and nothing else happens), stores them in the
 // profile, then loads, turns, captions, resizes and saves every row in
-// order, one picture in memory at a time, asking before replacing a file.
-// Ends with observer.showMessage(exportMessage(result)).
+// order, asking before replacing a file. Ends with
+// observer.showMessage(exportMessage(result)).
+//
+// With more than one job the pictures are loaded, captioned and encoded
+// ahead on worker threads (at most jobs + 1 in memory), while this thread
+// names, asks, reports and writes them in row order: the names, questions,
+// files and summary are those of a run with one job.
 //
 // A source file is only ever written when the overwrite question for it was
 // answered Yes; saves go through a temporary file renamed into place.

@@ -269,6 +269,13 @@ private:
     void MoveFrom(ZvImage &src) noexcept;
 };
 
+// Writes size bytes of data as the file filename the way Save writes a
+// picture: into a temporary file beside it that is synced and renamed over
+// it, keeping a replaced file's permissions and writing through a symbolic
+// link. On failure the file is as it was, and problem and kind say why.
+bool ZvWriteFile(const char *filename, const std::uint8_t *data, std::size_t size, std::string &problem,
+                 ZvErrorKind &kind);
+
 // Removes the temporary files of the saves in progress. Async-signal-safe:
 // for a handler of a signal that ends the program.
 void ZvRemovePendingSaves();

@@ -348,6 +348,25 @@ bool ZvImage::Save(const char *filename, std::uint32_t imagetype)
     return false;
 }
 
+bool ZvWriteFile(const char *filename, const std::uint8_t *data, std::size_t size, std::string &problem,
+                 ZvErrorKind &kind)
+{
+    if (!filename || !*filename) {
+        problem = "no file name";
+        kind = ZvErrorKind::NotFound;
+        return false;
+    }
+    TempSibling temp(filename);
+    std::FILE *fp = temp.Stream();
+    if (fp && (size == 0 || std::fwrite(data, 1, size, fp) == size) && temp.Commit())
+        return true;
+    if (fp && temp.Problem().empty())
+        (void)temp.Commit();   // a short write: the flush names the error and removes the file
+    problem = temp.Problem();
+    kind = temp.Kind();
+    return false;
+}
+
 bool ZvImage::Encode(ZvFile *stream, std::uint32_t imagetype)
 {
     std::unique_ptr<ZvCodec> codec;

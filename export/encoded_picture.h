@@ -1,0 +1,34 @@
+// export/encoded_picture.h
+#pragma once
+
+#include "export/export_picture.h"
+#include "export/output_path.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One picture made ready for its output file, before the run decides where
+// the file goes: everything the export does to a picture that needs no
+// look at the output folder, so it may run on any thread.
+struct EncodedPicture
+{
+    enum class Stage {
+        Refused,        // could not be read, turned, captioned or made ready for the format
+        EncodeFailed,   // the format's encoder refused it
+        Encoded,        // file holds the output file's bytes
+    };
+    Stage stage = Stage::Refused;
+    std::string problem;                    // why not, for Refused and EncodeFailed
+    ZvErrorKind kind = ZvErrorKind::None;   // the kind of that failure
+    std::string note;                       // saved all the same, but not resized, and why
+    std::vector<std::string> infoNotes;     // photo information left out; told once the file is written
+    std::vector<std::uint8_t> file;
+};
+
+// Loads, turns, captions and resizes the picture at path (see
+// preparePicture), applies the JPEG settings, converts it to what the
+// format can hold, fits its photo information to the output and encodes it.
+// The decoded picture is gone when this returns; only the bytes stay.
+EncodedPicture encodePicture(const PictureWork &work, const std::string &path, const std::string &rotation,
+                             const OutputFormat &format);

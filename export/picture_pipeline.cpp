@@ -1,0 +1,146 @@
+// export/picture_pipeline.cpp
+#include "export/picture_pipeline.h"
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+
+namespace {
+
+constexpr auto kIdleInterval = std::chrono::milliseconds(50);
+
+// A picture too large for the memory left is refused like any other.
+EncodedPicture makeSafely(const PicturePipeline::Make &make, const ExportOptions &options, std::size_t row)
+{
+    try {
+        return make(options, row);
+    } catch (const std::bad_alloc &) {
+        EncodedPicture refused;
+        refused.problem = "not enough memory for the picture";
+        refused.kind = ZvErrorKind::TooLarge;
+        return refused;
+    }
+}
+
+} // namespace
+
+PicturePipeline::PicturePipeline(std::size_t rows, int jobs, const ExportOptions &options, Make make)
+    : mJobs(std::max(jobs, 1))
+    , mMake(std::move(make))
+    , mOptions(std::make_shared<const ExportOptions>(options))
+{
+    if (mJobs == 1)
+        return;
+    mSlots.resize(rows);
+    for (int i = 0; i < mJobs && std::size_t(i) < rows; ++i)
+        mWorkers.emplace_back([this] { work(); });
+}
+
+PicturePipeline::~PicturePipeline()
+{
+    {
+        std::lock_guard lock(mMutex);
+        mStopping = true;
+    }
+    mWorkReady.notify_all();
+    for (std::thread &worker : mWorkers)
+        worker.join();
+}
+
+int PicturePipeline::defaultJobs()
+{
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+EncodedPicture PicturePipeline::take(std::size_t row, const ExportOptions &options,
+                                     const std::function<void()> &idle)
+{
+    if (mWorkers.empty())
+        return makeSafely(mMake, options, row);
+    std::unique_lock lock(mMutex);
+    if (!(options == *mOptions)) {
+        mOptions = std::make_shared<const ExportOptions>(options);
+        for (std::size_t r = row; r < mSlots.size() && r <= row + std::size_t(mJobs); ++r)
+            reset(mSlots[r]);
+    }
+    moveTo(row);
+    Slot &slot = mSlots[row];
+    while (slot.state != State::Done) {
+        if (mPictureReady.wait_for(lock, kIdleInterval) == std::cv_status::timeout && idle) {
+            lock.unlock();
+            idle();
+            lock.lock();
+        }
+    }
+    slot.state = State::Taken;
+    return std::move(slot.picture);
+}
+
+void PicturePipeline::pass(std::size_t row)
+{
+    if (mWorkers.empty())
+        return;
+    std::lock_guard lock(mMutex);
+    moveTo(row);
+    reset(mSlots[row]);
+    mSlots[row].state = State::Taken;
+}
+
+void PicturePipeline::remake(const std::function<bool(std::size_t row)> &matches)
+{
+    if (mWorkers.empty())
+        return;
+    std::lock_guard lock(mMutex);
+    for (std::size_t r = mNext + 1; r < mSlots.size() && r <= mNext + std::size_t(mJobs); ++r) {
+        if (mSlots[r].state != State::Waiting && matches(r))
+            reset(mSlots[r]);
+    }
+    mWorkReady.notify_all();
+}
+
+void PicturePipeline::moveTo(std::size_t row)
+{
+    mNext = row;
+    mWorkReady.notify_all();
+}
+
+void PicturePipeline::reset(Slot &slot)
+{
+    slot.state = State::Waiting;
+    ++slot.generation;
+    slot.picture = EncodedPicture();
+}
+
+// The first row of the window [mNext, mNext + jobs] that nobody makes yet.
+bool PicturePipeline::nextJob(std::size_t &row)
+{
+    const std::size_t end = std::min(mSlots.size(), mNext + std::size_t(mJobs) + 1);
+    for (row = mNext; row < end; ++row) {
+        if (mSlots[row].state == State::Waiting)
+            return true;
+    }
+    return false;
+}
+
+void PicturePipeline::work()
+{
+    std::unique_lock lock(mMutex);
+    for (;;) {
+        std::size_t row = 0;
+        mWorkReady.wait(lock, [&] { return mStopping || nextJob(row); });
+        if (mStopping)
+            return;
+        Slot &slot = mSlots[row];
+        slot.state = State::Making;
+        const unsigned generation = slot.generation;
+        const std::shared_ptr<const ExportOptions> options = mOptions;
+        lock.unlock();
+        EncodedPicture picture = makeSafely(mMake, *options, row);
+        lock.lock();
+        if (slot.generation == generation && slot.state == State::Making) {
+            slot.picture = std::move(picture);
+            slot.state = State::Done;
+            mPictureReady.notify_all();
+        }
+    }
+}
