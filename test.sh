@@ -2,6 +2,8 @@
 # Installs what is missing, builds and runs every test.
 #   ./test.sh          normal build in build/, then the fuzz smoke runs in build-fuzz/
 #   ./test.sh --asan   the same tests with AddressSanitizer and UBSan in build-asan/
+#   ./test.sh --tsan   the tests of the export, whose pictures are made on
+#                      worker threads, with ThreadSanitizer in build-tsan/
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +15,15 @@ if [ "${1:-}" = "--asan" ]; then
     cmake --build build-asan -j "$jobs"
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir build-asan --output-on-failure -j "$jobs"
+    exit 0
+fi
+
+if [ "${1:-}" = "--tsan" ]; then
+    cmake -S . -B build-tsan -G Ninja -DZV_TSAN=ON -DZV_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    tests="parallel_export_test export_run_test reduced_decode_test photo_info_export_test batch_cli_test"
+    cmake --build build-tsan -j "$jobs" --target $tests zelventa-batch
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+        ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R "^(${tests// /|})\$"
     exit 0
 fi
 
