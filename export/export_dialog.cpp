@@ -6,6 +6,7 @@
 #include "export/export_progress.h"
 #include "export/export_run.h"
 #include "export/export_sources.h"
+#include "export/picture_pipeline.h"
 #include "export/quality_dialog.h"
 #include "platform/message_box.h"
 #include "platform/profile_store.h"
@@ -24,6 +25,8 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -348,6 +351,9 @@ void CExportDialog::RunExport()
     job.options = mOptions;
     job.caption = mCaption ? mCaption->ExportCaption() : std::nullopt;
     job.profile = &mProfile;
+    // Pictures are made on worker threads even on one core, so that the
+    // progress window is painted and answers while a large one is made.
+    job.jobs = std::max(2, PicturePipeline::defaultJobs());
     ExportProgress progress(mOwner, [this](ExportOptions &o) { optionsDuringRun(o); });
     QPointer<CExportDialog> alive(this);
     mRun = &progress;

@@ -168,6 +168,8 @@ public:
         syncFolder(folderOfPath(mTarget));
         return true;
     }
+    // Gives up after a failed write: the file goes with the object.
+    void Abandon(int error) { fail(error); }
     const std::string &Problem() const { return mProblem; }
     ZvErrorKind Kind() const { return mKind; }
 
@@ -357,11 +359,15 @@ bool ZvWriteFile(const char *filename, const std::uint8_t *data, std::size_t siz
         return false;
     }
     TempSibling temp(filename);
-    std::FILE *fp = temp.Stream();
-    if (fp && (size == 0 || std::fwrite(data, 1, size, fp) == size) && temp.Commit())
-        return true;
-    if (fp && temp.Problem().empty())
-        (void)temp.Commit();   // a short write: the flush names the error and removes the file
+    if (std::FILE *fp = temp.Stream()) {
+        errno = 0;
+        if (size == 0 || std::fwrite(data, 1, size, fp) == size) {
+            if (temp.Commit())
+                return true;
+        } else {
+            temp.Abandon(errno);
+        }
+    }
     problem = temp.Problem();
     kind = temp.Kind();
     return false;

@@ -10,6 +10,7 @@
 #include "tests/export/export_test_support.h"
 #include "tests/support/corpora.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/pictures.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -366,6 +367,27 @@ TEST(ExportDialog, OverwriteQuestionAndEscapeDuringTheRun)
     click(d.startButton());
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + src + "/]!"));
     EXPECT_FALSE(d.IsRunning());
+}
+
+// A picture that takes long to make does not freeze the progress window.
+TEST(ExportDialog, TheWindowAnswersWhileALargePictureIsMade)
+{
+    ProfileStore profile(freshProfile("large"));
+    const std::string src = freshFolder("large-src"), out = freshFolder("large-out");
+    ASSERT_TRUE(makeNoise(2000, 2000, 24, 3).Save((src + "/noise.png").c_str(), ZV_TYPE_PNG));
+    StandInRows rows;
+    rows.rows = {rowFor(src + "/noise.png")};
+    CExportDialog d(profile, &rows, nullptr, nullptr);
+    d.SetFolderChooser([&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+    click(d.selectFolderButton());
+    MessageRecorder boxes;
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ticks += d.IsRunning(); });
+    timer.start(10);
+    click(d.startButton());
+    EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + out + "]!"));
+    EXPECT_GE(ticks, 4);   // one picture alone pumps twice: before it and after it
 }
 
 // From the main window's Export button to the files on disk.
