@@ -306,6 +306,7 @@ bool ZvImage::DecodeSniffing(ZvFile *stream)
         codec->CopyInfo(*this);
         codec->SetPhotoInfo(nullptr);
         if (codec->Decode(stream)) {
+            mOrigHead = codec->mHead;
             Transfer(*codec);
             return true;
         }

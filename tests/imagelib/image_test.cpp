@@ -281,7 +281,9 @@ TEST(Load, ATypedFailureFallsBackToTheContentAndKeepsTheTypedMessage)
     ASSERT_TRUE(image.Load(named.c_str(), ZV_TYPE_GIF)) << image.GetLastError();
     EXPECT_EQ(image.GetType(), std::uint32_t(ZV_TYPE_BMP));
     EXPECT_EQ(image.GetWidth(), 6u);
-    EXPECT_EQ(image.GetOrignWidth(), 3u);   // content sniffing leaves the as-loaded header
+    EXPECT_EQ(image.GetOrignWidth(), 6u);
+    EXPECT_EQ(image.GetOrignHeight(), 5u);
+    EXPECT_EQ(image.GetOrignBpp(), 24u);
 
     const std::string junk = dir + "/junk.gif";
     writeFile(junk, std::string(64, '\x7f'));
@@ -290,6 +292,41 @@ TEST(Load, ATypedFailureFallsBackToTheContentAndKeepsTheTypedMessage)
     EXPECT_STRNE(other.GetLastError(), "Decode: Unknown or wrong format");
     EXPECT_FALSE(other.Load(junk.c_str(), ZV_TYPE_UNKNOWN));
     EXPECT_STREQ(other.GetLastError(), "Decode: Unknown or wrong format");
+}
+
+// A picture found by its content reports the size and depth it was stored
+// with, whichever way the load reached the content.
+TEST(Load, AMisnamedPictureKeepsItsAsLoadedHeader)
+{
+    const std::string dir = scratchDir();
+    const std::string png = dir + "/really-a-png.jpg";
+    ASSERT_TRUE(makePatternIndexed(7, 4, 8).Save(png.c_str(), ZV_TYPE_PNG));
+    const std::string bmp = dir + "/no-extension";
+    ASSERT_TRUE(makePatternIndexed(9, 2, 4).Save(bmp.c_str(), ZV_TYPE_BMP));
+
+    struct Case
+    {
+        std::string path;
+        std::uint32_t type, width, height, bpp;
+    };
+    const std::uint32_t byName = ImageTypeFromName(png);   // JPEG, which fails and falls back
+    ASSERT_EQ(byName, std::uint32_t(ZV_TYPE_JPG));
+    for (const Case &c : {Case{png, byName, 7, 4, 8}, Case{png, ZV_TYPE_UNKNOWN, 7, 4, 8},
+                          Case{bmp, ZV_TYPE_UNKNOWN, 9, 2, 4}}) {
+        ZvImage image;
+        ASSERT_TRUE(image.Load(c.path.c_str(), c.type)) << c.path << ": " << image.GetLastError();
+        EXPECT_EQ(image.GetOrignWidth(), c.width) << c.path;
+        EXPECT_EQ(image.GetOrignHeight(), c.height) << c.path;
+        EXPECT_EQ(image.GetOrignBpp(), c.bpp) << c.path;
+    }
+
+    // Decoding bytes of unknown type takes the same path.
+    std::string bytes = readFile(png);
+    ZvImage image;
+    ASSERT_TRUE(image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()), std::uint32_t(bytes.size()),
+                             ZV_TYPE_UNKNOWN));
+    EXPECT_EQ(image.GetOrignWidth(), 7u);
+    EXPECT_EQ(image.GetOrignHeight(), 4u);
 }
 
 TEST(Interchange, StretchDrawsTheBottomRowAtTheBottom)
