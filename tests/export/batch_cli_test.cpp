@@ -263,7 +263,7 @@ TEST(BatchCli, ASecondInterruptDuringASaveLeavesNoTemporaryFile)
         ::close(pipeFds[0]);
         ::kill(pid, SIGINT);
         bool sawTemporary = false;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (!sawTemporary && std::chrono::steady_clock::now() < deadline) {
             for (const auto &e : fs::directory_iterator(out))
                 sawTemporary = sawTemporary || e.path().filename().string().find(".zvtmp") != std::string::npos;

@@ -94,7 +94,7 @@ TEST(PicturePipeline, HandsRowsOutInOrderMadeWithTheirOptionsAndNeverMoreThanJob
     for (int jobs : {1, 3}) {
         SCOPED_TRACE(jobs);
         constexpr std::size_t kRows = 24;
-        std::atomic<long> taken{-1};
+        std::atomic<long> taken{0};
         std::atomic<long> farthest{0};
         std::vector<std::string> version(kRows, "old");
         std::mutex versionLock;
