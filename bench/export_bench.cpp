@@ -78,6 +78,7 @@ void BM_CaptionJob(benchmark::State &state)
     fs::create_directories(out);
     ExportJob job = captionJob(out);
     job.reducedJpegDecode = state.range(0) != 0;
+    job.jobs = 1;   // one picture per run: the time of one picture, without threads
     Quiet quiet;
     std::size_t next = 0;
     for (auto _ : state) {

@@ -4,21 +4,31 @@
 #include <algorithm>
 #include <chrono>
 #include <new>
+#include <string>
+#include <system_error>
 
 namespace {
 
 constexpr auto kIdleInterval = std::chrono::milliseconds(50);
 
-// A picture too large for the memory left is refused like any other.
+EncodedPicture refused(std::string problem, ZvErrorKind kind)
+{
+    EncodedPicture picture;
+    picture.problem = std::move(problem);
+    picture.kind = kind;
+    return picture;
+}
+
+// A picture too large for the memory left, or that fails in any other way,
+// is refused like any other; the run goes on.
 EncodedPicture makeSafely(const PicturePipeline::Make &make, const ExportOptions &options, std::size_t row)
 {
     try {
         return make(options, row);
     } catch (const std::bad_alloc &) {
-        EncodedPicture refused;
-        refused.problem = "not enough memory for the picture";
-        refused.kind = ZvErrorKind::TooLarge;
-        return refused;
+        return refused("not enough memory for the picture", ZvErrorKind::TooLarge);
+    } catch (const std::exception &e) {
+        return refused(std::string("cannot make the picture: ") + e.what(), ZvErrorKind::BadData);
     }
 }
 
@@ -32,8 +42,12 @@ PicturePipeline::PicturePipeline(std::size_t rows, int jobs, const ExportOptions
     if (mJobs == 1)
         return;
     mSlots.resize(rows);
-    for (int i = 0; i < mJobs && std::size_t(i) < rows; ++i)
-        mWorkers.emplace_back([this] { work(); });
+    try {
+        for (int i = 0; i < mJobs && std::size_t(i) < rows; ++i)
+            mWorkers.emplace_back([this] { work(); });
+    } catch (const std::system_error &) {
+        // Fewer threads than asked for; with none, take makes every picture.
+    }
 }
 
 PicturePipeline::~PicturePipeline()
