@@ -100,6 +100,8 @@ ExportResult ExportRunner::run()
             }
             mObserver.step();
         }
+        // Pictures made ahead of a run that ended early are waited for, not written.
+        pipeline.stop([this] { mObserver.idle(); });
     }
     if (mResult.end == ExportEnd::Finished || mResult.end == ExportEnd::Cancelled)
         mResult.headline = exportSummary(mResult.saved, mResult.outputFolder);

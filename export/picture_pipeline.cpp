@@ -52,13 +52,26 @@ PicturePipeline::PicturePipeline(std::size_t rows, int jobs, const ExportOptions
 
 PicturePipeline::~PicturePipeline()
 {
+    stop({});
+}
+
+void PicturePipeline::stop(const std::function<void()> &idle)
+{
     {
-        std::lock_guard lock(mMutex);
+        std::unique_lock lock(mMutex);
         mStopping = true;
+        mWorkReady.notify_all();
+        while (mBusy > 0) {
+            if (mPictureReady.wait_for(lock, kIdleInterval) == std::cv_status::timeout && idle) {
+                lock.unlock();
+                idle();
+                lock.lock();
+            }
+        }
     }
-    mWorkReady.notify_all();
     for (std::thread &worker : mWorkers)
         worker.join();
+    mWorkers.clear();
 }
 
 int PicturePipeline::defaultJobs()
@@ -148,13 +161,15 @@ void PicturePipeline::work()
         slot.state = State::Making;
         const unsigned generation = slot.generation;
         const std::shared_ptr<const ExportOptions> options = mOptions;
+        ++mBusy;
         lock.unlock();
         EncodedPicture picture = makeSafely(mMake, *options, row);
         lock.lock();
+        --mBusy;
         if (slot.generation == generation && slot.state == State::Making) {
             slot.picture = std::move(picture);
             slot.state = State::Done;
-            mPictureReady.notify_all();
         }
+        mPictureReady.notify_all();
     }
 }

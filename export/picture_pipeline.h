@@ -41,6 +41,10 @@ public:
     // source file has just been written.
     void remake(const std::function<bool(std::size_t row)> &matches);
 
+    // Makes no more pictures and waits for those being made, calling idle
+    // about every 50 ms meanwhile.
+    void stop(const std::function<void()> &idle);
+
     // One job per core.
     static int defaultJobs();
 
@@ -64,6 +68,7 @@ private:
     std::vector<Slot> mSlots;
     std::size_t mNext = 0;   // the row the run takes next, or is writing
     bool mStopping = false;
+    int mBusy = 0;           // workers making a picture
     std::mutex mMutex;
     std::condition_variable mWorkReady;
     std::condition_variable mPictureReady;

@@ -143,6 +143,21 @@ TEST(PicturePipeline, HandsRowsOutInOrderMadeWithTheirOptionsAndNeverMoreThanJob
     }
 }
 
+TEST(PicturePipeline, StoppingEarlyWaitsForThePicturesBeingMadeAndMakesNoMore)
+{
+    std::atomic<int> made{0};
+    PicturePipeline pipeline(10, 2, ExportOptions(), [&](const ExportOptions &, std::size_t) {
+        ++made;
+        std::this_thread::sleep_for(150ms);
+        return EncodedPicture();
+    });
+    pipeline.take(0, ExportOptions(), {});
+    int idles = 0;
+    pipeline.stop([&] { ++idles; });
+    EXPECT_GT(idles, 0);   // rows 1 and 2 were being made
+    EXPECT_EQ(made.load(), 3);
+}
+
 // Every format, with a caption, a resize, a turn, an unreadable file, a
 // file kept and one replaced, two pictures aimed at one name and an option
 // changed on the way: three jobs write what one job writes, byte for byte,
