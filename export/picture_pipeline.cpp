@@ -32,6 +32,21 @@ EncodedPicture makeSafely(const PicturePipeline::Make &make, const ExportOptions
     }
 }
 
+// Waits on ready until done() holds, calling idle (without the lock)
+// whenever the wait runs for kIdleInterval without news.
+template <class Done>
+void waitCallingIdle(std::unique_lock<std::mutex> &lock, std::condition_variable &ready, Done done,
+                     const std::function<void()> &idle)
+{
+    while (!done()) {
+        if (ready.wait_for(lock, kIdleInterval) == std::cv_status::timeout && idle) {
+            lock.unlock();
+            idle();
+            lock.lock();
+        }
+    }
+}
+
 } // namespace
 
 PicturePipeline::PicturePipeline(std::size_t rows, int jobs, const ExportOptions &options, Make make)
@@ -61,13 +76,7 @@ void PicturePipeline::stop(const std::function<void()> &idle)
         std::unique_lock lock(mMutex);
         mStopping = true;
         mWorkReady.notify_all();
-        while (mBusy > 0) {
-            if (mPictureReady.wait_for(lock, kIdleInterval) == std::cv_status::timeout && idle) {
-                lock.unlock();
-                idle();
-                lock.lock();
-            }
-        }
+        waitCallingIdle(lock, mPictureReady, [this] { return mBusy == 0; }, idle);
     }
     for (std::thread &worker : mWorkers)
         worker.join();
@@ -92,13 +101,7 @@ EncodedPicture PicturePipeline::take(std::size_t row, const ExportOptions &optio
     }
     moveTo(row);
     Slot &slot = mSlots[row];
-    while (slot.state != State::Done) {
-        if (mPictureReady.wait_for(lock, kIdleInterval) == std::cv_status::timeout && idle) {
-            lock.unlock();
-            idle();
-            lock.lock();
-        }
-    }
+    waitCallingIdle(lock, mPictureReady, [&] { return slot.state == State::Done; }, idle);
     slot.state = State::Taken;
     return std::move(slot.picture);
 }
