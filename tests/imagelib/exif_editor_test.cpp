@@ -5,6 +5,7 @@
 #include "imagelib/core/photo_info.h"
 #include "imagelib/streams/io_file.h"
 #include "tests/support/corpora.h"
+#include "tests/support/tiff_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,88 +17,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// A TIFF structure in either byte order; offsets count from its header.
-class Tiff
-{
-public:
-    explicit Tiff(bool motorola)
-        : mMotorola(motorola)
-    {
-        mData = motorola ? Bytes{'M', 'M'} : Bytes{'I', 'I'};
-        Put16(42);
-        Put32(0);
-    }
-    struct Field
-    {
-        std::uint16_t tag, type;
-        std::uint32_t count, value;
-    };
-    std::uint32_t Dir(const std::vector<Field> &fields, std::uint32_t next = 0)
-    {
-        const std::uint32_t at = Size();
-        Put16(std::uint16_t(fields.size()));
-        for (const Field &f : fields) {
-            Put16(f.tag);
-            Put16(f.type);
-            Put32(f.count);
-            if (f.type == 3 && f.count == 1) {
-                Put16(std::uint16_t(f.value));
-                Put16(0);
-            } else {
-                Put32(f.value);
-            }
-        }
-        Put32(next);
-        return at;
-    }
-    std::uint32_t Raw(const Bytes &bytes)
-    {
-        const std::uint32_t at = Size();
-        mData.insert(mData.end(), bytes.begin(), bytes.end());
-        return at;
-    }
-    std::uint32_t Rational(std::uint32_t n, std::uint32_t d)
-    {
-        const std::uint32_t at = Size();
-        Put32(n);
-        Put32(d);
-        return at;
-    }
-    std::uint32_t Text(const std::string &s)
-    {
-        Bytes b(s.begin(), s.end());
-        b.push_back(0);
-        return Raw(b);
-    }
-    void Patch32(std::uint32_t at, std::uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            mData[at + i] = std::uint8_t(mMotorola ? v >> (24 - 8 * i) : v >> (8 * i));
-    }
-    std::uint32_t Size() const { return std::uint32_t(mData.size()); }
-    Bytes Payload() const
-    {
-        Bytes p = {'E', 'x', 'i', 'f', 0, 0};
-        p.insert(p.end(), mData.begin(), mData.end());
-        return p;
-    }
-
-private:
-    void Put16(std::uint16_t v)
-    {
-        mData.push_back(std::uint8_t(mMotorola ? v >> 8 : v));
-        mData.push_back(std::uint8_t(mMotorola ? v : v >> 8));
-    }
-    void Put32(std::uint32_t v)
-    {
-        mData.resize(mData.size() + 4);
-        Patch32(Size() - 4, v);
-    }
-
-    bool mMotorola;
-    Bytes mData;
-};
 
 const Bytes kMakerNote = {'Z', 'V', 'N', 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
 const Bytes kThumbnail = {0xFF, 0xD8, 'T', 'H', 'U', 'M', 'B', 0xFF, 0xD9};
@@ -113,7 +32,7 @@ struct Camera
 // GPS; a thumbnail directory with its JPEG at the end, as cameras write it.
 Camera camera(bool motorola, bool pixelSize = true, std::uint16_t orientation = 6)
 {
-    Tiff t(motorola);
+    TiffBuilder t(motorola);
     Camera c;
     const std::uint32_t make = t.Text("Zelcam Optics");
     const std::uint32_t model = t.Text("ZX-100");
@@ -123,15 +42,15 @@ Camera camera(bool motorola, bool pixelSize = true, std::uint16_t orientation = 
     const std::uint32_t exposure = t.Rational(1, 250);
     c.makerNoteAt = t.Raw(kMakerNote);
     const std::uint32_t lat = t.Raw(Bytes(24, 7));
-    std::vector<Tiff::Field> exifFields = {{0x829A, 5, 1, exposure}, {0x9003, 2, 20, date},
+    std::vector<TiffBuilder::Field> exifFields = {{0x829A, 5, 1, exposure}, {0x9003, 2, 20, date},
                                            {0x927C, 7, std::uint32_t(kMakerNote.size()), c.makerNoteAt}};
     if (pixelSize) {
         exifFields.push_back({0xA002, 3, 1, 3000});
         exifFields.push_back({0xA003, 3, 1, 2000});
     }
-    const std::uint32_t exif = t.Dir(exifFields);
-    const std::uint32_t gps = t.Dir({{0x0001, 2, 2, 'N'}, {0x0002, 5, 3, lat}});
-    const std::uint32_t ifd0 = t.Dir({{0x010F, 2, 14, make},
+    const std::uint32_t exif = t.Directory(exifFields);
+    const std::uint32_t gps = t.Directory({{0x0001, 2, 2, 'N'}, {0x0002, 5, 3, lat}});
+    const std::uint32_t ifd0 = t.Directory({{0x010F, 2, 14, make},
                                       {0x0110, 2, 7, model},
                                       {0x0112, 3, 1, orientation},
                                       {0x011A, 5, 1, xres},
@@ -141,7 +60,7 @@ Camera camera(bool motorola, bool pixelSize = true, std::uint16_t orientation = 
                                       {0x8825, 4, 1, gps}});
     t.Patch32(4, ifd0);
     const std::uint32_t thumbX = t.Rational(72, 1);
-    const std::uint32_t ifd1 = t.Dir({{0x011A, 5, 1, thumbX}, {0x0201, 4, 1, 0}, {0x0202, 4, 1, 9}});
+    const std::uint32_t ifd1 = t.Directory({{0x011A, 5, 1, thumbX}, {0x0201, 4, 1, 0}, {0x0202, 4, 1, 9}});
     const std::uint32_t thumb = t.Raw(kThumbnail);
     t.Patch32(ifd1 + 2 + 12 * 1 + 8, thumb);
     t.Patch32(ifd0 + 2 + 12 * 8, ifd1);
@@ -225,11 +144,11 @@ TEST_P(ExifEditorOrder, UnturnedKeepsOrientationAndMissingSizeIsAdded)
 // the first appended value for one, and the block would overlap itself.
 TEST_P(ExifEditorOrder, LastDirectoryWithoutLinkStaysSound)
 {
-    Tiff t(GetParam());
+    TiffBuilder t(GetParam());
     const std::uint32_t exposure = t.Rational(1, 60);
-    const std::uint32_t ifd0 = t.Dir({{0x0112, 3, 1, 3}, {0x8769, 4, 1, 0}});
+    const std::uint32_t ifd0 = t.Directory({{0x0112, 3, 1, 3}, {0x8769, 4, 1, 0}});
     t.Patch32(4, ifd0);
-    const std::uint32_t exif = t.Dir({{0x829A, 5, 1, exposure}, {0xA002, 3, 1, 9}, {0xA003, 3, 1, 9}});
+    const std::uint32_t exif = t.Directory({{0x829A, 5, 1, exposure}, {0xA002, 3, 1, 9}, {0xA003, 3, 1, 9}});
     t.Patch32(ifd0 + 2 + 12 + 8, exif);
     Bytes payload = t.Payload();
     payload.resize(payload.size() - 2);   // half of the EXIF directory's link
@@ -251,12 +170,12 @@ INSTANTIATE_TEST_SUITE_P(ByteOrders, ExifEditorOrder, ::testing::Values(false, t
 // bytes are cleared instead, and the values around it stay.
 TEST(ExifEditor, ThumbnailStripInTheMiddleIsCleared)
 {
-    Tiff t(false);
+    TiffBuilder t(false);
     const Bytes strip = {'S', 'T', 'R', 'I', 'P', '!', '!', '!'};
     const std::uint32_t stripAt = t.Raw(strip);
-    const std::uint32_t ifd1 = t.Dir({{0x0111, 4, 1, stripAt}, {0x0117, 4, 1, 8}});
+    const std::uint32_t ifd1 = t.Directory({{0x0111, 4, 1, stripAt}, {0x0117, 4, 1, 8}});
     const std::uint32_t make = t.Text("Zelcam");
-    const std::uint32_t ifd0 = t.Dir({{0x010F, 2, 7, make}}, ifd1);
+    const std::uint32_t ifd0 = t.Directory({{0x010F, 2, 7, make}}, ifd1);
     t.Patch32(4, ifd0);
     const Bytes in = t.Payload();
     ASSERT_TRUE(contains(in, strip));

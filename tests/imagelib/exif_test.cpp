@@ -5,6 +5,7 @@
 #include "imagelib/streams/mem_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
+#include "tests/support/tiff_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,92 +19,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// Builds the TIFF structure of an EXIF block in either byte order. Offsets
-// are relative to the TIFF header, as in the file.
-class TiffBuilder
-{
-public:
-    explicit TiffBuilder(bool motorola)
-        : mMotorola(motorola)
-    {
-        mData = motorola ? Bytes{'M', 'M'} : Bytes{'I', 'I'};
-        Put16(42);
-        Put32(8);
-    }
-
-    struct Field
-    {
-        std::uint16_t tag, format;
-        std::uint32_t count, value;   // value: inline number or offset
-    };
-
-    // A directory at the current end; returns its offset.
-    std::uint32_t Directory(const std::vector<Field> &fields, std::uint32_t next = 0)
-    {
-        const std::uint32_t at = Size();
-        Put16(std::uint16_t(fields.size()));
-        for (const Field &f : fields) {
-            Put16(f.tag);
-            Put16(f.format);
-            Put32(f.count);
-            if (f.format == 3 && f.count == 1) {
-                Put16(std::uint16_t(f.value));
-                Put16(0);
-            } else {
-                Put32(f.value);
-            }
-        }
-        Put32(next);
-        return at;
-    }
-    std::uint32_t Rational(std::uint32_t num, std::uint32_t den)
-    {
-        const std::uint32_t at = Size();
-        Put32(num);
-        Put32(den);
-        return at;
-    }
-    std::uint32_t Text(const std::string &s)
-    {
-        const std::uint32_t at = Size();
-        mData.insert(mData.end(), s.begin(), s.end());
-        mData.push_back(0);
-        return at;
-    }
-    void Patch32(std::uint32_t at, std::uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            mData[at + i] = std::uint8_t(mMotorola ? v >> (24 - 8 * i) : v >> (8 * i));
-    }
-    std::uint32_t Size() const { return std::uint32_t(mData.size()); }
-    // The APP1 payload: "Exif\0\0" and the structure.
-    Bytes Payload() const
-    {
-        Bytes p = {'E', 'x', 'i', 'f', 0, 0};
-        p.insert(p.end(), mData.begin(), mData.end());
-        return p;
-    }
-    Bytes &Data() { return mData; }
-
-private:
-    void Put16(std::uint16_t v)
-    {
-        if (mMotorola)
-            mData.insert(mData.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
-        else
-            mData.insert(mData.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
-    }
-    void Put32(std::uint32_t v)
-    {
-        const std::size_t at = mData.size();
-        mData.resize(at + 4);
-        Patch32(std::uint32_t(at), v);
-    }
-
-    bool mMotorola;
-    Bytes mData;
-};
 
 // A camera-like block: make, model, orientation, resolution in directory 0,
 // exposure data in the EXIF directory, and a thumbnail directory whose own
