@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -19,12 +23,69 @@ std::string freshProfile(const std::string &name)
     return path;
 }
 
+// Sets (or with nullopt removes) an environment variable for one scope.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char *name, std::optional<std::string> value)
+        : mName(name)
+    {
+        if (const char *old = std::getenv(name))
+            mOld = old;
+        set(value);
+    }
+    ~ScopedEnv() { set(mOld); }
+
+private:
+    void set(const std::optional<std::string> &value)
+    {
+        if (value)
+            ::setenv(mName, value->c_str(), 1);
+        else
+            ::unsetenv(mName);
+    }
+    const char *mName;
+    std::optional<std::string> mOld;
+};
+
 } // namespace
 
 TEST(ProfileStore, AMissingFileReadsEmpty)
 {
     ProfileStore store(freshProfile("missing"));
     EXPECT_EQ(store.GetProfileString("Export Option", "SaveFolder"), "");
+}
+
+TEST(ProfileStore, TheDefaultFileLivesInTheUsersConfigFolder)
+{
+    {
+        ScopedEnv xdg("XDG_CONFIG_HOME", "/x/cfg");
+        EXPECT_EQ(ProfileStore::defaultPath(), "/x/cfg/zelventa/zelventa.ini");
+        EXPECT_EQ(ProfileStore().path(), "/x/cfg/zelventa/zelventa.ini");
+    }
+    ScopedEnv home("HOME", "/home/u");
+    {
+        ScopedEnv xdg("XDG_CONFIG_HOME", "");
+        EXPECT_EQ(ProfileStore::defaultPath(), "/home/u/.config/zelventa/zelventa.ini");
+    }
+    ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt);
+    EXPECT_EQ(ProfileStore::defaultPath(), "/home/u/.config/zelventa/zelventa.ini");
+}
+
+TEST(ProfileStore, AKeyIsReadFromItsOwnSectionOnly)
+{
+    const std::string path = freshProfile("sections");
+    writeFile(path, "Loose=top\n[A]\nFolder = \"/home/u/My Pictures\"\nEmpty=\"\"\nSingle='x'\n"
+                    "Command=tool --size=2\n[B]\nOnly=b\n");
+    const ProfileStore store(path);
+    EXPECT_EQ(store.GetProfileString("A", "Folder"), "/home/u/My Pictures");   // quotes dropped
+    EXPECT_EQ(store.GetProfileString("A", "Empty"), "");
+    EXPECT_EQ(store.GetProfileString("A", "Single"), "x");
+    EXPECT_EQ(store.GetProfileString("A", "Command"), "tool --size=2");       // split at the first '='
+    EXPECT_EQ(store.GetProfileString("A", "Only"), "");                      // that one is in [B]
+    EXPECT_EQ(store.GetProfileString("B", "Only"), "b");
+    EXPECT_EQ(store.GetProfileString("A", "Loose"), "");                     // before any section
+    EXPECT_EQ(store.GetProfileString("B", "Folder"), "");
 }
 
 TEST(ProfileStore, WritesCreateTheFolderFileSectionAndKey)
@@ -51,22 +112,35 @@ TEST(ProfileStore, AWriteKeepsEveryOtherLineAsItWas)
     ASSERT_TRUE(store.WriteProfileString("Export Option", "Unit", "1"));
     EXPECT_EQ(readFile(path), "; written by hand\r\n[Other]\r\nA = 1\r\n\r\n[Export Option]\r\n"
                               "JpegQuality=75\nmystery line\r\nUnit=1\n\r\n[Tail]\r\nB=2\r\n");
+
+    // A key for a section that has no lines yet goes right under its heading.
+    writeFile(path, "[Empty]\n[Next]\nX=1\n");
+    ASSERT_TRUE(store.WriteProfileString("Empty", "K", "v"));
+    EXPECT_EQ(readFile(path), "[Empty]\nK=v\n[Next]\nX=1\n");
+    EXPECT_EQ(store.GetProfileString("Next", "K"), "");
 }
 
-TEST(ProfileStore, AFailedWriteLeavesTheFile)
+// A disk that fills up halfway through the new text; the file size limit
+// holds for every user, root included.
+TEST(ProfileStore, AWriteCutShortLeavesTheOldFile)
 {
-    const std::string dir = scratchDir() + "/ro";
+    const std::string dir = scratchDir() + "/full";
     fs::create_directories(dir);
     const std::string path = dir + "/z.ini";
     writeFile(path, "[S]\nK=old\n");
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
     ProfileStore store(path);
-    const bool wrote = store.WriteProfileString("S", "K", "new");
-    fs::permissions(dir, fs::perms::owner_all);
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool wrote = store.WriteProfileString("S", "K", std::string(200, 'n'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(wrote);
     EXPECT_EQ(readFile(path), "[S]\nK=old\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 TEST(ProfileStore, AnUnreplaceableTargetFailsWithoutDebris)
