@@ -85,6 +85,15 @@ TEST(DrawObj, DraggingASideHandlePastTheOtherSideInverts)
     EXPECT_EQ(obj.GetPosition(), (RECT{1, 150, 60, 2}));
     obj.DragHandleTo(0, POINT{5, 6}, nullptr);   // unknown handles act as handle 1
     EXPECT_EQ(obj.GetPosition(), (RECT{5, 6, 60, 2}));
+    // Each handle moves its own edges and no other.
+    const RECT start{100, 100, 200, 140};
+    const RECT moved[8] = {{7, 9, 200, 140}, {100, 9, 200, 140}, {100, 9, 7, 140}, {100, 100, 7, 140},
+                           {100, 100, 7, 9},  {100, 100, 200, 9}, {7, 100, 200, 9}, {7, 100, 200, 140}};
+    for (int n = 1; n <= 8; ++n) {
+        CDrawObj one(start, nullptr);
+        one.DragHandleTo(n, POINT{7, 9}, nullptr);
+        EXPECT_EQ(one.GetPosition(), moved[n - 1]) << "handle " << n;
+    }
     EXPECT_TRUE(obj.IntersectsRect(RECT{0, 0, 10, 10}));
     EXPECT_FALSE(obj.IntersectsRect(RECT{61, 0, 70, 10}));
 }

@@ -184,6 +184,34 @@ TEST_F(DrawTools, ShiftAddsToTheSelection)
     EXPECT_EQ(page.Selection(), (std::vector<CDrawObj *>{second}));
 }
 
+TEST_F(DrawTools, HandlesWorkOnlyForOneSelectedBoxUnderThePointerTool)
+{
+    CDrawObj *first = page.AddObject(std::make_unique<CDrawText>(RECT{20, 20, 100, 50}, &page));
+    page.AddObject(std::make_unique<CDrawText>(RECT{20, 100, 100, 150}, &page));
+    page.Press(POINT{30, 30});
+    page.Release(POINT{30, 30});
+    page.Press(POINT{30, 120}, MK_LBUTTON | MK_SHIFT);
+    page.Release(POINT{30, 120});
+    // Two selected: just outside the first box's corner is an empty spot.
+    page.Move(POINT{101, 51}, 0);
+    EXPECT_EQ(page.cursor, Qt::ArrowCursor);
+    page.Press(POINT{101, 51});
+    EXPECT_EQ(CBoxTool::State().dragMode, DragMode::None);
+    EXPECT_TRUE(page.Selection().empty());
+    page.Move(POINT{120, 70});
+    page.Release(POINT{120, 70});
+    EXPECT_EQ(first->GetPosition(), (RECT{20, 20, 100, 50}));
+    // One selected: the same spot is its handle 5, but not while a new box is being drawn.
+    page.Press(POINT{30, 30});
+    page.Release(POINT{30, 30});
+    CBoxTool::State().shapeKey = kTextBoxToolKey;
+    page.Move(POINT{101, 51}, 0);
+    EXPECT_EQ(page.cursor, Qt::CrossCursor);
+    CBoxTool::State().shapeKey = kPointerToolKey;
+    page.Move(POINT{101, 51}, 0);
+    EXPECT_EQ(page.cursor, Qt::SizeFDiagCursor);
+}
+
 TEST_F(DrawTools, TopmostObjectWinsAndSelectionRepaintsWithHandleRoom)
 {
     CDrawObj *lower = page.AddObject(std::make_unique<CDrawText>(RECT{20, 20, 100, 50}, &page));
