@@ -44,22 +44,24 @@ TEST(Scan, ListsPicturesOnlySortedByNameIgnoringCase)
     savePicture(folder + "b.jpg", 20, 20);
     savePicture(folder + "A.png", 20, 20);
     savePicture(folder + "c.BMP", 20, 20);
+    savePicture(folder + "Dolomites.png", 20, 20);
     savePicture(folder + ".hidden.png", 20, 20);
     writeFile((folder + "notes.txt").toStdString(), "text");
     writeFile((folder + "still.j2k").toStdString(), "j2k");
     QDir().mkpath(folder + "sub.jpg");
     ThumbListModel model;
-    EXPECT_EQ(model.Scan(folder, kFilter, true), 4);
-    EXPECT_EQ(names(model), (QStringList{"A.png", "b.jpg", "c.BMP", "still.j2k"}));
+    EXPECT_EQ(model.Scan(folder, kFilter, true), 5);
+    EXPECT_EQ(names(model), (QStringList{"A.png", "b.jpg", "c.BMP", "Dolomites.png", "still.j2k"}));
     EXPECT_EQ(model.Item(0)->entry.path, folder + "A.png");
     EXPECT_EQ(model.Item(0)->entry.extension, ".png");
     EXPECT_TRUE(model.PassState().changed);
-    EXPECT_EQ(model.PassState().newPaths.size(), 4);
+    EXPECT_EQ(model.PassState().newPaths.size(), 5);
     EXPECT_EQ(model.data(model.index(1), Qt::DisplayRole).toString(), "b.jpg");
+    EXPECT_EQ(model.data(model.index(3), Qt::DisplayRole).toString(), "Dolomite");   // the first 8 characters
 
     ThumbListModel all;
     all.Scan(folder, "*", true);
-    EXPECT_EQ(all.Count(), 5);   // the text file too, never folders or hidden files
+    EXPECT_EQ(all.Count(), 6);   // the text file too, never folders or hidden files
 }
 
 TEST(Scan, FilterTokensMatchWholeExtensionsIgnoringCase)
@@ -67,6 +69,8 @@ TEST(Scan, FilterTokensMatchWholeExtensionsIgnoringCase)
     EXPECT_TRUE(ThumbListModel::PassesFilter("a.JPG", "bmp;jpg"));
     EXPECT_FALSE(ThumbListModel::PassesFilter("a.jpgx", "bmp;jpg"));
     EXPECT_FALSE(ThumbListModel::PassesFilter("jpg", "bmp;jpg"));
+    EXPECT_TRUE(ThumbListModel::PassesFilter("trip.2024.jpg", "bmp;jpg"));   // the last dot counts
+    EXPECT_FALSE(ThumbListModel::PassesFilter("a.jpg.txt", "bmp;jpg"));
     EXPECT_TRUE(ThumbListModel::PassesFilter("anything", "bmp;*"));
 }
 

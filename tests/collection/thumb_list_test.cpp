@@ -196,13 +196,18 @@ TEST(ThumbList, F5KeepsChangedItemsInSortedOrder)
     savePicture(folder + "pic01.png", 64, 64, 7);
     setModified(folder + "pic01.png", 1000000000);   // times are kept to the second
     savePicture(folder + "aa-new.png", 10, 10);
+    savePicture(folder + "zz-new.png", 10, 10);
+    b.list.SetCurrentIndex(1);   // pic01 stays picked while the items move around it
     QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
     QApplication::sendEvent(&b.list, &f5);
     ASSERT_TRUE(b.WaitForPass());
-    ASSERT_EQ(b.list.Count(), 4);
+    ASSERT_EQ(b.list.Count(), 5);
     EXPECT_EQ(b.list.PathAt(0), folder + "aa-new.png");
     EXPECT_EQ(b.list.PathAt(2), folder + "pic01.png");
+    EXPECT_EQ(b.list.PathAt(4), folder + "zz-new.png");
     EXPECT_EQ(b.list.ItemAt(2)->thumb->Picture()->GetOrignWidth(), 64u);
+    EXPECT_EQ(b.list.CurrentIndex(), 2);
+    EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{2}));
 }
 
 TEST(ThumbList, CtrlASelectsEverything)
@@ -213,6 +218,42 @@ TEST(ThumbList, CtrlASelectsEverything)
     ASSERT_TRUE(b.WaitForPass());
     QTest::keyClick(&b.list, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{0, 1, 2, 3, 4}));
+}
+
+namespace {
+
+// A click on the middle of cell row with these keys held.
+void clickCell(CThumbList &list, int row, Qt::KeyboardModifiers keys = Qt::NoModifier)
+{
+    const QPoint at = list.visualRect(list.model()->index(row, 0)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, keys, at);
+}
+
+} // namespace
+
+TEST(ThumbList, ClicksPickOneCtrlAddsShiftTakesARange)
+{
+    const QString folder = makeFolder("list-clicks", 6);
+    Browser b;
+    b.list.SetFolder(folder);
+    ASSERT_TRUE(b.WaitForPass());
+    QSignalSpy add(&b.list, &CThumbList::addSelectedRequested);
+    clickCell(b.list, 3);
+    clickCell(b.list, 1);
+    EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{1}));
+    clickCell(b.list, 3, Qt::ShiftModifier);
+    EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{1, 2, 3}));
+    clickCell(b.list, 5, Qt::ControlModifier);
+    clickCell(b.list, 0, Qt::ControlModifier);
+    EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{0, 1, 2, 3, 5}));   // in the browser's order
+    clickCell(b.list, 2, Qt::ControlModifier);
+    EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{0, 1, 3, 5}));
+    EXPECT_EQ(add.count(), 0);
+    // A double click picks its cell and asks for the pick to be added.
+    const QPoint at = b.list.visualRect(b.list.model()->index(4, 0)).center();
+    QTest::mouseDClick(b.list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{4}));
+    EXPECT_EQ(add.count(), 1);
 }
 
 TEST(ThumbList, FolderChangesAndShutdownDuringAPassNeverHang)
