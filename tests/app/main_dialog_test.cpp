@@ -54,8 +54,7 @@ void expectButtonsLinedUp(const CMainDialog &w)
     EXPECT_EQ(w.tree()->geometry().bottom() + 2, client.height() - 35);
 }
 
-template <typename T>
-T *child(QWidget *parent, const QString &text)
+template <typename T> T *child(QWidget *parent, const QString &text)
 {
     for (T *w : parent->findChildren<T *>()) {
         if (w->text() == text)
@@ -212,8 +211,9 @@ TEST(MainDialog, PagesControlsShowTheirMarkupThroughTheWindowsTip)
     EXPECT_EQ(tip->ToolText(addAll), QStringLiteral("<b><ct=0x0000FF><al_c>Add All</b><br>") + kTipHead +
                                          QStringLiteral("Add all images <br>from the above image list to the "
                                                         "below image list."));
-    EXPECT_TRUE(tip->ToolText(child<QPushButton>(w.selectPage(), QStringLiteral("Acquire")))
-                    .contains(QStringLiteral("Retrieve photos from digital camera(TWAIN device compatible)")));
+    EXPECT_TRUE(
+        tip->ToolText(child<QPushButton>(w.selectPage(), QStringLiteral("Acquire")))
+            .contains(QStringLiteral("Retrieve photos from digital camera(TWAIN device compatible)")));
 
     // The pointer resting on the button brings the tip up.
     const QPoint centre = addAll->rect().center();
@@ -229,10 +229,11 @@ TEST(MainDialog, PagesControlsShowTheirMarkupThroughTheWindowsTip)
     for (QComboBox *combo : settings->findChildren<QComboBox *>())
         anchor = combo->itemText(0) == QStringLiteral("Top left corner") ? combo : anchor;
     ASSERT_NE(anchor, nullptr);
-    EXPECT_EQ(tip->ToolText(anchor),
-              QStringLiteral("<b><ct=0x0000FF><al_c>Base on the image</b><br>") + kTipHead +
-                  QStringLiteral("Because size of each image may not be different,<br>but we hope that textbox "
-                                 "fixed relative to image.<br>With the option,you can perform above request."));
+    EXPECT_EQ(
+        tip->ToolText(anchor),
+        QStringLiteral("<b><ct=0x0000FF><al_c>Base on the image</b><br>") + kTipHead +
+            QStringLiteral("Because size of each image may not be different,<br>but we hope that textbox "
+                           "fixed relative to image.<br>With the option,you can perform above request."));
     EXPECT_EQ(tip->ToolText(child<QRadioButton>(settings, QStringLiteral("-90\""))),
               QStringLiteral("<b><ct=0x0000FF><al_c>Rotate Image</b><br>") + kTipHead +
                   QStringLiteral("Rotate image counterclockwise."));
