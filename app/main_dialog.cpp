@@ -69,9 +69,7 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
     connectPages();
     createAcquisition();
 
-    mTip->Create(this);
-    mTip->AddTool(mExport, QString::fromLatin1(kExportTip));
-    mTip->ConfigureAsPage();
+    createTips();
     resize(kMainMinimumSize.width() + 10, kMainMinimumSize.height() + 35);
     layoutControls();
 }
@@ -121,6 +119,20 @@ void CMainDialog::connectPages()
     // The tree fills itself and selects the desktop folder: connected first,
     // the browser opens on it.
     mFolderTree->Populate();
+}
+
+// One tooltip for the window: the Export button and the pages' controls,
+// whose tips the pages hand over; the Font button's tip follows the caption.
+void CMainDialog::createTips()
+{
+    mTip->Create(this);
+    mTip->AddTool(mExport, QString::fromLatin1(kExportTip));
+    for (const auto &[control, markup] : mSelect->MarkupTips())
+        mTip->AddTool(control, markup);
+    for (const auto &[control, markup] : mSettings->MarkupTips())
+        mTip->AddTool(control, markup);
+    connect(mSettings, &CSettingsPage::markupTipChanged, mTip.get(), &CMarkupTip::AddTool);
+    mTip->ConfigureAsPage();
 }
 
 // The Acquire action of the Select Images page, and the volume watcher that

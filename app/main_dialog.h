@@ -92,6 +92,7 @@ class CMainDialog : public QDialog
     void createPages();
     void connectPages();
     void createAcquisition();
+    void createTips();
     void runAcquire(int mode, const QString &mountPoint);
     void onSaveFolderChosen(const QString &folder);
     void viewBrowser(int browserIndex);

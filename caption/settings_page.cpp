@@ -87,8 +87,8 @@ CSettingsPage::CSettingsPage(QWidget *parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    mFontTip = SettingsTooltipMarkup(SettingsPageIds::Font);
     createControls();
-    setTooltips();
     connect(mLoader, &PreviewLoader::loaded, this, &CSettingsPage::onLoaded);
     applyLayout();
     createCaptionBox();
@@ -144,9 +144,9 @@ void CSettingsPage::connectControls()
     connect(mAnchor, &QComboBox::activated, this, &CSettingsPage::onAnchor);
 }
 
-void CSettingsPage::setTooltips()
+std::vector<std::pair<QWidget *, QString>> CSettingsPage::MarkupTips() const
 {
-    const std::pair<QWidget *, int> tips[] = {
+    const std::pair<QWidget *, int> controls[] = {
         {mAlign, SettingsPageIds::AlignList},    {mAnchor, SettingsPageIds::AnchorList},
         {mRotate[0], SettingsPageIds::Rotate0},  {mRotate[1], SettingsPageIds::RotateMinus90},
         {mRotate[2], SettingsPageIds::Rotate90}, {mRotate[3], SettingsPageIds::Rotate180},
@@ -154,8 +154,10 @@ void CSettingsPage::setTooltips()
         {mPrevious, SettingsPageIds::Previous},  {mNext, SettingsPageIds::Next},
         {mView, SettingsPageIds::View},
     };
-    for (const auto &[widget, id] : tips)
-        widget->setToolTip(MarkupToRichText(SettingsTooltipMarkup(id)));
+    std::vector<std::pair<QWidget *, QString>> tips;
+    for (const auto &[widget, id] : controls)
+        tips.emplace_back(widget, widget == mFont ? mFontTip : SettingsTooltipMarkup(id));
+    return tips;
 }
 
 // The box is made as a user would make it: the creation tool pressed at
@@ -205,17 +207,23 @@ void CSettingsPage::InvalidateArea(const RECT &area)
     update(toQRect(area).intersected(mPreview));
 }
 
-// The Font button's tooltip names the caption's font, and the face that
-// really draws it when the one asked for is not installed.
+// The Font button's tip names the caption's font, and the face that really
+// draws it when the one asked for is not installed. A "<" in a face name is
+// doubled so that the tooltip shows it instead of reading a tag.
 void CSettingsPage::showFontInButton(const LOGFONT &font)
 {
     const QString face = LogFontFaceName(font);
     const QString drawn = QFontInfo(FontFromLogFont(font)).family();
-    QString line = tr("%1, %2 pixels").arg(face).arg(std::abs(font.lfHeight));
+    const auto literal = [](QString text) { return text.replace(QStringLiteral("<"), QStringLiteral("<<")); };
+    QString line = tr("%1, %2 pixels").arg(literal(face)).arg(std::abs(font.lfHeight));
     if (drawn.compare(face, Qt::CaseInsensitive) != 0)
-        line += tr("<br>%1 is not installed: drawn with %2").arg(face, drawn);
-    mFont->setToolTip(MarkupToRichText(SettingsTooltipMarkup(SettingsPageIds::Font) +
-                                       QStringLiteral("<br><i>") + line + QStringLiteral("</i>")));
+        line += tr("<br>%1 is not installed: drawn with %2").arg(literal(face), literal(drawn));
+    const QString tip = SettingsTooltipMarkup(SettingsPageIds::Font) + QStringLiteral("<br><i>") + line +
+                        QStringLiteral("</i>");
+    if (tip == mFontTip)
+        return;
+    mFontTip = tip;
+    emit markupTipChanged(mFont, mFontTip);
 }
 
 void CSettingsPage::ShowCaptionInControls(const CDrawText &box)

@@ -8,6 +8,9 @@
 #include <QImage>
 #include <QWidget>
 
+#include <utility>
+#include <vector>
+
 class CColorPicker;
 class PreviewLoader;
 class QComboBox;
@@ -62,6 +65,10 @@ class CSettingsPage : public QWidget, public CDrawPage, public CaptionSource
     QString LoadError() const { return mPicture.error; }
     // Draws the preview area (page coordinates) as the screen shows it.
     void PaintPreview(QPainter &painter);
+    // The controls and their tips in the markup of the program's tooltip,
+    // which the window holding the page shows. The Font button's tip also
+    // names the caption's font; markupTipChanged reports each new one.
+    std::vector<std::pair<QWidget *, QString>> MarkupTips() const;
 
   public slots:
     // Shows the picture of row (of count rows; -1 and an empty path: none
@@ -73,6 +80,7 @@ class CSettingsPage : public QWidget, public CDrawPage, public CaptionSource
     void nextRequested();
     void rotationChanged(int degrees);
     void viewRequested();
+    void markupTipChanged(QWidget *control, const QString &markup);
 
   protected:
     void paintEvent(QPaintEvent *event) override;
@@ -87,7 +95,6 @@ class CSettingsPage : public QWidget, public CDrawPage, public CaptionSource
     void connectControls();
     void createCaptionBox();
     void applyLayout();
-    void setTooltips();
     CDrawText *selectedBox() const;
     void captionChanged();
     void showFontInButton(const LOGFONT &font);
@@ -144,4 +151,5 @@ class CSettingsPage : public QWidget, public CDrawPage, public CaptionSource
     QImage mBase;              // frame, hatch and picture: what each repaint starts from
     QImage mFrame;             // the off-screen preview, reused between paints
     COLORREF mHolderColor = 0; // text colour the font dialog starts with
+    QString mFontTip;          // the Font button's tip with the caption's font
 };

@@ -1,8 +1,6 @@
 // caption/settings_page_rules.cpp
 #include "caption/settings_page_rules.h"
 
-#include <QRegularExpression>
-
 namespace {
 
 struct Tooltip
@@ -39,16 +37,6 @@ const Tooltip kTooltips[] = {
 
 #undef ZV_TIP_HEAD
 
-// 0x00BBGGRR as #RRGGBB.
-QString htmlColor(const QString &colorref)
-{
-    const unsigned v = colorref.toUInt(nullptr, 16);
-    return QStringLiteral("#%1%2%3")
-        .arg(v & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg((v >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg((v >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
-}
-
 } // namespace
 
 int RotationButtonIndex(int degrees)
@@ -77,38 +65,6 @@ QString SettingsTooltipMarkup(int controlId)
             return QString::fromLatin1(tip.markup);
     }
     return QString();
-}
-
-QString MarkupToRichText(const QString &markup)
-{
-    QString html = markup;
-    // A centred first line becomes a centred paragraph of its own.
-    const qsizetype lineEnd = html.indexOf(QStringLiteral("<br>"));
-    const qsizetype centre = html.indexOf(QStringLiteral("<al_c>"));
-    if (centre >= 0 && (lineEnd < 0 || centre < lineEnd)) {
-        const qsizetype end = lineEnd < 0 ? html.size() : lineEnd;
-        QString first = html.left(end);
-        first.remove(QStringLiteral("<al_c>"));
-        html = QStringLiteral("<p align=\"center\">") + first + QStringLiteral("</ct></p>") +
-               html.mid(lineEnd < 0 ? end : end + 4);
-    }
-    html.remove(QStringLiteral("<al_c>"));
-    static const QRegularExpression color(QStringLiteral("<ct=0x([0-9A-Fa-f]{1,8})>"));
-    QRegularExpressionMatch m;
-    while ((m = color.match(html)).hasMatch())
-        html.replace(m.capturedStart(), m.capturedLength(),
-                     QStringLiteral("<font color=\"%1\">").arg(htmlColor(m.captured(1))));
-    html.replace(QStringLiteral("</ct>"), QStringLiteral("</font>"));
-    // A rule breaks the lines by itself.
-    static const QRegularExpression rule(QStringLiteral("(<br>)?(<font[^>]*>)?<hr=[^>]*>(</font>)?(<br>)?"));
-    // The lines after the title are kept whole: a tooltip must not wrap
-    // lines that the markup breaks itself.
-    const QString keep = QStringLiteral("<p style=\"white-space:pre\">");
-    if (html.contains(rule))
-        html.replace(rule, QStringLiteral("<hr>") + keep);
-    else
-        html.prepend(keep);
-    return QStringLiteral("<qt>") + html + QStringLiteral("</p></qt>");
 }
 
 QString PropertiesText(std::int64_t width, std::int64_t height, int bitsPerPixel)

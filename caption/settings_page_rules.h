@@ -36,9 +36,6 @@ bool CanShowNext(int row, int count);
 // The tooltip text of a control in the markup of the page's tooltip, or an
 // empty string for a control without one.
 QString SettingsTooltipMarkup(int controlId);
-// The same text as Qt rich text, for a plain tooltip: colours (given as
-// 0x00BBGGRR), bold, line breaks and the rule are kept.
-QString MarkupToRichText(const QString &markup);
 
 // "%dx%dx%s": width, height and the colour count of a picture with that many
 // bits per pixel (below 1024 as is, from 2^20 on in "M", otherwise in "K").

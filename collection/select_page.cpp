@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTableWidget>
 
 namespace {
@@ -32,23 +31,6 @@ constexpr const char *kRemoveTip = "<b><ct=0x0000FF><al_c>Remove</b><br><ct=0x00
 constexpr const char *kRemoveAllTip = "<b><ct=0x0000FF><al_c>Remove All</b><br><ct=0x00AA00><hr=100%></ct><br>"
                                       "Remove all images from the below image list.";
 
-// The tip as plain text, until the markup tooltip shows these: line breaks
-// kept, every other tag dropped.
-QString plainTip(const char *markup)
-{
-    QString text = QString::fromUtf8(markup);
-    text.replace(QStringLiteral("<br>"), QStringLiteral("\n"));
-    text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
-    return text.split(u'\n', Qt::SkipEmptyParts).join(u'\n');
-}
-
-QPushButton *makeButton(const QString &text, const char *tip, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setToolTip(plainTip(tip));
-    return button;
-}
-
 // Room around a cell's text, as the list's style draws it.
 constexpr int kCellPadding = 12;
 
@@ -66,10 +48,17 @@ CSelectPage::CSelectPage(QWidget *parent)
 
 CSelectPage::~CSelectPage() = default;
 
+std::vector<std::pair<QWidget *, QString>> CSelectPage::MarkupTips() const
+{
+    return {{mAcquire, QString::fromLatin1(kAcquireTip)}, {mView, QString::fromLatin1(kViewTip)},
+            {mAdd, QString::fromLatin1(kAddTip)},         {mAddAll, QString::fromLatin1(kAddAllTip)},
+            {mRemove, QString::fromLatin1(kRemoveTip)},   {mRemoveAll, QString::fromLatin1(kRemoveAllTip)}};
+}
+
 void CSelectPage::CreateControls()
 {
-    mAcquire = makeButton(QStringLiteral("Acquire"), kAcquireTip, this);
-    mView = makeButton(QStringLiteral("View"), kViewTip, this);
+    mAcquire = new QPushButton(QStringLiteral("Acquire"), this);
+    mView = new QPushButton(QStringLiteral("View"), this);
     mFolderLabel = new QLabel(QStringLiteral("Folder:"), this);
     mFolder = new QLineEdit(this);
     mFolder->setReadOnly(true);
@@ -77,10 +66,10 @@ void CSelectPage::CreateControls()
     mBrowser->SetIconSpacing(130, 119);
     mBrowser->SetThumbnailMode(true);
     mStatus = new QLabel(this);
-    mAdd = makeButton(QStringLiteral("Add"), kAddTip, this);
-    mAddAll = makeButton(QStringLiteral("Add All"), kAddAllTip, this);
-    mRemove = makeButton(QStringLiteral("Remove"), kRemoveTip, this);
-    mRemoveAll = makeButton(QStringLiteral("Remove All"), kRemoveAllTip, this);
+    mAdd = new QPushButton(QStringLiteral("Add"), this);
+    mAddAll = new QPushButton(QStringLiteral("Add All"), this);
+    mRemove = new QPushButton(QStringLiteral("Remove"), this);
+    mRemoveAll = new QPushButton(QStringLiteral("Remove All"), this);
     mAdd->setEnabled(false);
     mAddAll->setEnabled(false);
     mCount = new QLabel(this);

@@ -6,6 +6,9 @@
 
 #include <QWidget>
 
+#include <utility>
+#include <vector>
+
 class CThumbList;
 class QLabel;
 class QLineEdit;
@@ -26,6 +29,10 @@ public:
     ~CSelectPage() override;
 
     CThumbList *Browser() const { return mBrowser; }
+
+    // The buttons and their tips in the markup of the program's tooltip,
+    // which the window holding the page shows.
+    std::vector<std::pair<QWidget *, QString>> MarkupTips() const;
 
     // Points the browser and its watcher at folder; empty empties the browser.
     void SetFolder(const QString &folder);

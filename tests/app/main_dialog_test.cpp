@@ -3,15 +3,20 @@
 #include "acquire/acquire_action.h"
 #include "acquire/wiz_property_sheet.h"
 #include "app/main_dialog.h"
+#include "caption/font_color_dialog.h"
 #include "controls/markup_tip.h"
+#include "platform/font_map.h"
 #include "platform/profile_store.h"
 #include "tests/support/corpora.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -48,6 +53,17 @@ void expectButtonsLinedUp(const CMainDialog &w)
     // The tree lies 1 pixel inside its area, which ends 35 pixels above the bottom.
     EXPECT_EQ(w.tree()->geometry().bottom() + 2, client.height() - 35);
 }
+
+template <typename T> T *child(QWidget *parent, const QString &text)
+{
+    for (T *w : parent->findChildren<T *>()) {
+        if (w->text() == text)
+            return w;
+    }
+    return nullptr;
+}
+
+const QString kTipHead = QStringLiteral("<ct=0x00AA00><hr=100%></ct><br>");
 
 } // namespace
 
@@ -179,6 +195,69 @@ TEST(MainDialog, AboutShowsTheVersionLineAndTheExportButtonItsTip)
                   "<b><ct=0x0000FF><al_c>Export</b><br><ct=0x00AA00><hr=100%></ct><br>Set file format,size "
                   "and path for saving selected images."));
     EXPECT_EQ(w.tip()->GetDelayTime(CMarkupTip::InitialDelay), 50);
+}
+
+// The window's one tooltip carries the pages' controls with their markup as
+// it stands, finds them under the pointer, and follows the caption's font.
+TEST(MainDialog, PagesControlsShowTheirMarkupThroughTheWindowsTip)
+{
+    ProfileStore profile = scratchProfile();
+    CMainDialog w(profile);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    CMarkupTip *tip = w.tip();
+    auto *addAll = child<QPushButton>(w.selectPage(), QStringLiteral("Add All"));
+    ASSERT_NE(addAll, nullptr);
+    EXPECT_EQ(tip->ToolText(addAll), QStringLiteral("<b><ct=0x0000FF><al_c>Add All</b><br>") + kTipHead +
+                                         QStringLiteral("Add all images <br>from the above image list to the "
+                                                        "below image list."));
+    EXPECT_TRUE(
+        tip->ToolText(child<QPushButton>(w.selectPage(), QStringLiteral("Acquire")))
+            .contains(QStringLiteral("Retrieve photos from digital camera(TWAIN device compatible)")));
+
+    // The pointer resting on the button brings the tip up.
+    const QPoint centre = addAll->rect().center();
+    QCursor::setPos(addAll->mapToGlobal(centre));
+    QTest::mouseMove(addAll, centre);
+    for (int i = 0; i < 50 && tip->ShownControl() != addAll; ++i)
+        QTest::qWait(20);
+    EXPECT_EQ(tip->ShownControl(), addAll);
+    tip->HideTip();
+
+    QWidget *settings = w.settingsPage();
+    QComboBox *anchor = nullptr;
+    for (QComboBox *combo : settings->findChildren<QComboBox *>())
+        anchor = combo->itemText(0) == QStringLiteral("Top left corner") ? combo : anchor;
+    ASSERT_NE(anchor, nullptr);
+    EXPECT_EQ(
+        tip->ToolText(anchor),
+        QStringLiteral("<b><ct=0x0000FF><al_c>Base on the image</b><br>") + kTipHead +
+            QStringLiteral("Because size of each image may not be different,<br>but we hope that textbox "
+                           "fixed relative to image.<br>With the option,you can perform above request."));
+    EXPECT_EQ(tip->ToolText(child<QRadioButton>(settings, QStringLiteral("-90\""))),
+              QStringLiteral("<b><ct=0x0000FF><al_c>Rotate Image</b><br>") + kTipHead +
+                  QStringLiteral("Rotate image counterclockwise."));
+
+    // The Font button's tip names the caption's font; a "<" in a face is
+    // doubled so the tip shows it.
+    const QString fontHead = QStringLiteral("<b><ct=0x0000FF><al_c>Font</b><br>") + kTipHead +
+                             QStringLiteral("Set font type,font size and forecolor for text.<br><i>");
+    auto *font = child<QPushButton>(settings, QStringLiteral("Font"));
+    EXPECT_TRUE(tip->ToolText(font).startsWith(fontHead + QStringLiteral("Arial, 26 pixels")));
+    QString face = QStringLiteral("DejaVu Serif");
+    CFontColorDialog::SetHandler([&face](const LOGFONT &, COLORREF, QWidget *) {
+        FontChoice choice;
+        SetLogFontFaceName(choice.font, face);
+        choice.font.lfHeight = -40;
+        return std::optional<FontChoice>(choice);
+    });
+    font->click();
+    EXPECT_EQ(tip->ToolText(font), fontHead + QStringLiteral("DejaVu Serif, 40 pixels</i>"));
+    face = QStringLiteral("Zv<Mono");
+    font->click();
+    CFontColorDialog::SetHandler(nullptr);
+    EXPECT_TRUE(tip->ToolText(font).startsWith(
+        fontHead + QStringLiteral("Zv<<Mono, 40 pixels<br>Zv<<Mono is not installed: drawn with ")));
 }
 
 #include "main_dialog_test.moc"

@@ -9,13 +9,13 @@
 #include "caption/settings_page.h"
 #include "collection/viewer/full_screen_view.h"
 #include "collection/viewer/picture_sequence.h"
+#include "controls/markup_tip.h"
 #include "platform/headless.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
 #include <QTabWidget>
-#include <QToolTip>
 
 #include <cstdio>
 
@@ -74,18 +74,20 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     save(tabs.grab().toImage(), out, "settings_page.png");
 
-    // The anchor list's tooltip, as the pointer resting on it shows it.
-    for (QWidget *w : page->findChildren<QWidget *>()) {
-        if (w->toolTip().contains(QStringLiteral("Base on the image"))) {
-            QToolTip::showText(w->mapToGlobal(QPoint(10, 10)), w->toolTip(), w);
+    // The anchor list's tip, as the pointer resting on it shows it.
+    CMarkupTip tip;
+    tip.Create(&tabs);
+    for (const auto &[control, markup] : page->MarkupTips())
+        tip.AddTool(control, markup);
+    tip.ConfigureAsPage();
+    for (const auto &[control, markup] : page->MarkupTips()) {
+        if (markup.contains(QStringLiteral("Base on the image"))) {
+            tip.ShowTip(control, control->mapToGlobal(QPoint(10, 10)));
             QApplication::processEvents();
+            save(tip.grab().toImage(), out, "tooltip.png");
         }
     }
-    for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (top->inherits("QTipLabel") && top->isVisible())
-            save(top->grab().toImage(), out, "tooltip.png");
-    }
-    QToolTip::hideText();
+    tip.HideTip();
 
     auto *picker = page->findChild<CColorPicker *>();
     picker->click();
