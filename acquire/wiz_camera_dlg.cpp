@@ -3,6 +3,7 @@
 
 #include "acquire/wiz_acquire_dlg.h"
 #include "acquire/wizard_rules.h"
+#include "controls/markup_tip.h"
 #include "platform/message_box.h"
 #include "platform/profile_store.h"
 
@@ -20,12 +21,9 @@
 
 namespace {
 
-// The markup of the media list's tooltip, and the same in Qt's rich text.
+// The markup of the media list's tooltip.
 const char *const kMediaTipMarkup =
     "<b><ct=0x0000FF><al_c>Removable Media</b><br><ct=0x00AA00><hr=100%></ct><br>"
-    "Acquire Photos from Removable Media(Memory Card) for digital camera.";
-const char *const kMediaTipRich =
-    "<p align=center style='color:#FF0000'><b>Removable Media</b></p><hr style='color:#00AA00'>"
     "Acquire Photos from Removable Media(Memory Card) for digital camera.";
 
 QString mediaEntry(const RemovableVolume &volume)
@@ -43,7 +41,13 @@ CWizCameraDlg::CWizCameraDlg(CWizAcquireDlg *first, ProfileStore &profile, QWidg
 {
     setTitle(QStringLiteral("Acquire Photos"));
     buildControls();
+    mTip = std::make_unique<CMarkupTip>();
+    mTip->Create(this);
+    mTip->AddTool(mMediaList, QString::fromLatin1(kMediaTipMarkup));
+    mTip->ConfigureAsPage();
 }
+
+CWizCameraDlg::~CWizCameraDlg() = default;
 
 void CWizCameraDlg::buildControls()
 {
@@ -65,8 +69,6 @@ QWidget *CWizCameraDlg::buildSourceGroup()
     mTwain = new QRadioButton(QStringLiteral("Acquire Direct from Camera(via TWAIN)"));
     mMedia = new QRadioButton(QStringLiteral("Acquire Photos from Removable Media(Memory Card)"));
     mMediaList = new QComboBox;
-    mMediaList->setToolTip(QString::fromLatin1(kMediaTipRich));
-    mMediaList->setProperty("markupTip", QString::fromLatin1(kMediaTipMarkup));
     auto *buttons = new QButtonGroup(this);
     buttons->addButton(mTwain, kSourceTwain);
     buttons->addButton(mMedia, kSourceMedia);

@@ -5,8 +5,10 @@
 #include "platform/volumes.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
+class CMarkupTip;
 class CWizAcquireDlg;
 class ProfileStore;
 class QComboBox;
@@ -30,6 +32,7 @@ public:
 
     // first: the first page, whose choice decides what this page offers.
     CWizCameraDlg(CWizAcquireDlg *first, ProfileStore &profile, QWidget *parent = nullptr);
+    ~CWizCameraDlg() override;
 
     // Before the wizard runs.
     void SetFolder(const QString &folder);
@@ -52,6 +55,8 @@ public:
 
     QWidget *Control(int id) const;
     QComboBox *MediaList() const { return mMediaList; }
+    // The page's markup tooltip; it explains the memory card list.
+    CMarkupTip *Tip() const { return mTip.get(); }
 
     void initializePage() override;
 
@@ -92,4 +97,5 @@ private:
     QPushButton *mSelectFolder;
     QLabel *mExample;
     QLabel *mMediaLabel;
+    std::unique_ptr<CMarkupTip> mTip;
 };

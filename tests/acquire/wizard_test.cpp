@@ -6,6 +6,7 @@
 #include "acquire/wiz_camera_dlg.h"
 #include "acquire/wiz_property_sheet.h"
 #include "acquire/wizard_rules.h"
+#include "controls/markup_tip.h"
 #include "platform/message_box.h"
 #include "platform/profile_store.h"
 #include "tests/acquire/acquire_test_support.h"
@@ -151,6 +152,8 @@ TEST_F(Wizard, ADriveThatIsNotReadyIsDeselected)
     sheet.show();
     sheet.next();
     QComboBox *list = sheet.CameraPage()->MediaList();
+    EXPECT_TRUE(sheet.CameraPage()->Tip()->ToolText(list).startsWith(
+        "<b><ct=0x0000FF><al_c>Removable Media</b><br><ct=0x00AA00><hr=100%></ct><br>Acquire Photos"));
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->itemText(0), "CARD (" + tree.path() + "/gone)");
     emit list->activated(0);
