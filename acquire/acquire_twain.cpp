@@ -5,6 +5,7 @@
 #include "acquire/numbered_name.h"
 #include "acquire/transfer_picture.h"
 #include "acquire/wizard_rules.h"
+#include "export/format_ready.h"
 #include "imagelib/core/image.h"
 #include "platform/message_box.h"
 
@@ -48,7 +49,7 @@ void CAcquireTwain::OnImageTransferred(const std::uint8_t *data, std::size_t siz
     if (!data || !LoadTransferred(data, size, image))
         return;
     const int type = WizardFormatType(mSettings.format);
-    if (type == ZV_TYPE_JPG && !PrepareForJpeg(image))
+    if (!makeReadyFor(image, std::uint32_t(type)))
         return;
     const QString path = folder.endsWith('/') ? folder + name : folder + '/' + name;
     if (image.Save(QFile::encodeName(path).constData(), std::uint32_t(type)) && mSaved)

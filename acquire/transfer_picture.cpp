@@ -100,26 +100,6 @@ std::size_t dibExtent(const std::uint8_t *data, std::size_t limit)
     return colours <= 256 && end <= limit ? std::size_t(end) : 0;
 }
 
-// Index of pixel x in a row of 1, 4 or 8 bits per pixel.
-std::uint8_t indexAt(const std::uint8_t *row, std::uint32_t x, std::uint32_t bpp)
-{
-    if (bpp == 8)
-        return row[x];
-    if (bpp == 4)
-        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
-    return (row[x >> 3] >> (7 - (x & 7))) & 1;
-}
-
-bool paletteIsGrey(const ZvImage &image)
-{
-    const RGBQUAD *pal = image.GetPalette();
-    for (std::uint32_t i = 0; i < image.GetNumColors(); ++i) {
-        if (pal[i].rgbRed != pal[i].rgbGreen || pal[i].rgbGreen != pal[i].rgbBlue)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 TransferKind TransferKindOf(const std::uint8_t *data, std::size_t available)
@@ -156,36 +136,4 @@ bool LoadTransferred(const std::uint8_t *data, std::size_t size, ZvImage &image)
         image.SetLastError("Decode: Unknown or wrong format");
         return false;
     }
-}
-
-bool PrepareForJpeg(ZvImage &image)
-{
-    if (!image.IsIndexed() || image.IsGrayScale())
-        return true;
-    const bool grey = paletteIsGrey(image);
-    const std::uint32_t w = image.GetWidth(), h = image.GetHeight(), bpp = image.GetBpp();
-    ZvImage out;
-    if (!out.Create(w, h, grey ? 8 : 24, image.GetType())) {
-        image.SetLastError(out.GetLastError());
-        return false;
-    }
-    if (grey)
-        out.SetGrayPalette();
-    out.SetXDPI(image.GetXDPI());
-    out.SetYDPI(image.GetYDPI());
-    const RGBQUAD *pal = image.GetPalette();
-    for (std::uint32_t y = 0; y < h; ++y) {
-        const std::uint8_t *src = image.GetBits(y);
-        std::uint8_t *dst = out.GetBits(y);
-        for (std::uint32_t x = 0; x < w; ++x) {
-            const RGBQUAD c = pal[indexAt(src, x, bpp)];
-            if (grey) {
-                dst[x] = c.rgbRed;
-            } else {
-                dst[3 * x] = c.rgbBlue, dst[3 * x + 1] = c.rgbGreen, dst[3 * x + 2] = c.rgbRed;
-            }
-        }
-    }
-    image.Transfer(out);
-    return true;
 }

@@ -23,6 +23,3 @@ std::size_t TransferExtent(const std::uint8_t *data, std::size_t limit);
 // last error set when the bytes are no picture.
 bool LoadTransferred(const std::uint8_t *data, std::size_t size, ZvImage &image);
 
-// JPEG holds only true colour and grey: an indexed picture becomes 8-bit
-// grey when its colours are all grey, 24-bit otherwise.
-bool PrepareForJpeg(ZvImage &image);

@@ -3,7 +3,7 @@
 // iteration, with the reduced-scale JPEG decode on and off: what the
 // reduced decode saves, without process start-up in the figures.
 // ZV_BENCH_CORPUS names the corpus folder (default /work/benchcorpus).
-#include "export/export_observer.h"
+#include "bench/quiet_observer.h"
 #include "export/export_run.h"
 #include "platform/headless.h"
 
@@ -17,17 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class Quiet : public ExportObserver
-{
-public:
-    void setRange(int) override {}
-    void setText(const std::string &) override {}
-    void step() override {}
-    bool isCancelled() override { return false; }
-    OverwriteAnswer askOverwrite(const std::string &) override { return OverwriteAnswer::Yes; }
-    void showMessage(const std::string &) override {}
-};
 
 std::vector<ExportRow> corpusRows()
 {
@@ -79,7 +68,7 @@ void BM_CaptionJob(benchmark::State &state)
     ExportJob job = captionJob(out);
     job.reducedJpegDecode = state.range(0) != 0;
     job.jobs = 1;   // one picture per run: the time of one picture, without threads
-    Quiet quiet;
+    QuietObserver quiet;
     std::size_t next = 0;
     for (auto _ : state) {
         job.rows = {rows[next++ % rows.size()]};

@@ -3,8 +3,8 @@
 // rows, Start pressed, the progress window pumping, message boxes answered.
 // Prints the wall time per picture. Run by bench/window_bench.sh.
 //   export_dialog_bench PROFILE OUTPUT_FOLDER PICTURE...
+#include "bench/quiet_observer.h"
 #include "export/export_dialog.h"
-#include "export/export_observer.h"
 #include "export/export_run.h"
 #include "export/export_sources.h"
 #include "platform/headless.h"
@@ -86,16 +86,7 @@ int main(int argc, char **argv)
     dialog.selectFolderButton()->click();
     dialog.show();
     // The same job through the core alone, as a yardstick inside this process.
-    class Quiet : public ExportObserver
-    {
-    public:
-        void setRange(int) override {}
-        void setText(const std::string &) override {}
-        void step() override {}
-        bool isCancelled() override { return false; }
-        OverwriteAnswer askOverwrite(const std::string &) override { return OverwriteAnswer::Yes; }
-        void showMessage(const std::string &) override {}
-    } quiet;
+    QuietObserver quiet;
     ExportJob job;
     job.rows = rows.rows;
     job.options.Load(profile);

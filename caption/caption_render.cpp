@@ -14,15 +14,6 @@
 
 namespace {
 
-std::uint8_t indexAt(const std::uint8_t *row, std::uint32_t x, std::uint32_t bpp)
-{
-    switch (bpp) {
-    case 8: return row[x];
-    case 4: return std::uint8_t((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F);
-    default: return std::uint8_t((row[x >> 3] >> (7 - (x & 7))) & 0x01);
-    }
-}
-
 // The alpha of palette entry i of picture: 0 for the transparent index,
 // the entry's own alpha when the palette carries alpha, else opaque.
 std::uint8_t entryAlpha(const ZvImage &picture, std::uint8_t i, const RGBQUAD &c)
@@ -62,7 +53,7 @@ bool expandTo24(ZvImage &picture)
         std::uint8_t *alpha = out.AlphaGetPointer(0, std::int32_t(y));
         const std::uint8_t *given = picture.AlphaGetPointer(0, std::int32_t(y));
         for (std::uint32_t x = 0; x < w; ++x, dst += 3) {
-            const std::uint8_t i = indexAt(src, x, bpp);
+            const std::uint8_t i = ZvImage::BlindGetPixelIndex(src, std::int32_t(x), bpp);
             const RGBQUAD c = pal && i < colors ? pal[i] : RGBQUAD{};
             dst[0] = c.rgbBlue;
             dst[1] = c.rgbGreen;

@@ -7,15 +7,6 @@
 
 namespace {
 
-std::uint8_t indexAt(const std::uint8_t *row, std::uint32_t x, std::uint32_t bpp)
-{
-    switch (bpp) {
-    case 8: return row[x];
-    case 4: return std::uint8_t((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F);
-    default: return std::uint8_t((row[x >> 3] >> (7 - (x & 7))) & 0x01);
-    }
-}
-
 bool allGrey(const ZvImage &picture)
 {
     const RGBQUAD *pal = picture.GetPalette();
@@ -47,7 +38,7 @@ bool expand(ZvImage &picture, std::uint32_t bpp)
         const std::uint8_t *src = picture.GetBits(y);
         std::uint8_t *dst = out.GetBits(y);
         for (std::uint32_t x = 0; x < w; ++x) {
-            const std::uint8_t i = indexAt(src, x, from);
+            const std::uint8_t i = ZvImage::BlindGetPixelIndex(src, std::int32_t(x), from);
             const RGBQUAD c = i < colours ? pal[i] : RGBQUAD{};
             if (bpp == 8) {
                 *dst++ = c.rgbRed;

@@ -1,6 +1,7 @@
 // fuzz/fuzz_transfer.cpp
 // A TWAIN transfer block: measured from its own structure, then decoded.
 #include "acquire/transfer_picture.h"
+#include "export/format_ready.h"
 #include "imagelib/core/image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -10,6 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         __builtin_trap();
     ZvImage image;
     if (LoadTransferred(data, extent ? extent : size, image) && image.IsIndexed())
-        PrepareForJpeg(image);
+        makeJpegColours(image);
     return 0;
 }

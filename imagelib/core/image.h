@@ -247,12 +247,15 @@ public:
     bool RotateRight(ZvImage *iDst = nullptr);
     bool Rotate180(ZvImage *iDst = nullptr);
 
+    // The palette index of pixel x in a row of 1, 4 or 8 bits per pixel,
+    // without any check; 0 for other depths.
+    static std::uint8_t BlindGetPixelIndex(const std::uint8_t *row, std::int32_t x, std::uint32_t bpp);
+
 protected:
     void Startup(std::uint32_t imagetype);
     void RefreshHeaderCopy();   // the header into the first 40 bytes of the DIB block
     void Flip();                // swaps rows top to bottom (and the alpha plane)
     static std::uint32_t NormalizeBpp(std::uint32_t bpp);
-    static std::uint8_t BlindGetPixelIndex(const std::uint8_t *row, std::int32_t x, std::uint32_t bpp);
 
     void *mDib = nullptr;
     BITMAPINFOHEADER mHead;

@@ -1,6 +1,7 @@
 // tests/acquire/transfer_picture_test.cpp
 #include "acquire/dsm/tiff_page.h"
 #include "acquire/transfer_picture.h"
+#include "export/format_ready.h"
 #include "imagelib/core/image.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +73,7 @@ TEST(TransferPicture, IndexedPicturesBecomeGreyOrTrueColourForJpeg)
     RGBQUAD pal[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
     bw.SetPalette(pal, 2);
     bw.SetPixelIndex(3, 1, 1);
-    ASSERT_TRUE(PrepareForJpeg(bw));
+    ASSERT_TRUE(makeJpegColours(bw));
     EXPECT_EQ(bw.GetBpp(), 8u);
     EXPECT_TRUE(bw.IsGrayScale());
     EXPECT_EQ(bw.GetPixelIndex(3, 1), 255);
@@ -84,7 +85,7 @@ TEST(TransferPicture, IndexedPicturesBecomeGreyOrTrueColourForJpeg)
     colours[2] = {10, 20, 200, 0};
     coloured.SetPalette(colours, 16);
     coloured.SetPixelIndex(1, 0, 2);
-    ASSERT_TRUE(PrepareForJpeg(coloured));
+    ASSERT_TRUE(makeJpegColours(coloured));
     EXPECT_EQ(coloured.GetBpp(), 24u);
     EXPECT_EQ(coloured.GetPixelColor(1, 0).rgbRed, 200);
     EXPECT_EQ(coloured.GetPixelColor(1, 0).rgbBlue, 10);
