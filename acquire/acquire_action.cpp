@@ -12,7 +12,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
-CAcquireAction::CAcquireAction(QWidget *window, ProfileStore &profile, QStringList managerLibraries, QObject *parent)
+CAcquireAction::CAcquireAction(QWidget *window, ProfileStore &profile, QStringList managerLibraries,
+                               QObject *parent)
     : QObject(parent)
     , mWindow(window)
     , mProfile(profile)
@@ -23,8 +24,8 @@ CAcquireAction::CAcquireAction(QWidget *window, ProfileStore &profile, QStringLi
     if (managerLibraries.isEmpty())
         managerLibraries = CTwainConnection::DefaultManagerLibraries();
     mTwain = std::make_unique<CAcquireTwain>(
-        mSettings, [this] { return defaultFolder(); }, [this](const QString &path) { emit pictureSaved(path); },
-        managerLibraries);
+        mSettings, [this] { return defaultFolder(); },
+        [this](const QString &path) { emit pictureSaved(path); }, managerLibraries);
 }
 
 CAcquireAction::~CAcquireAction() = default;
@@ -112,8 +113,10 @@ QString CAcquireAction::importMedia(const QString &root)
 QString CAcquireAction::startTwain()
 {
     if (defaultFolder().isEmpty()) {
-        MessageBox(QStringLiteral("To acquire image,please click \"Browse Image\" button in toolbar and select a folder."),
-                   MB_OK, MB_ICONINFORMATION);
+        MessageBox(
+            QStringLiteral(
+                "To acquire image,please click \"Browse Image\" button in toolbar and select a folder."),
+            MB_OK, MB_ICONINFORMATION);
         return {};
     }
     if (!mTwain->OpenManager(mWindow) || !mTwain->ManagerLoaded()) {
@@ -121,7 +124,7 @@ QString CAcquireAction::startTwain()
         return {};
     }
     if (mTwain->IsSourceOpen())
-        mTwain->CloseDataSource();   // a source left open by the last acquisition
+        mTwain->CloseDataSource(); // a source left open by the last acquisition
     const bool prompt = mWizard->CameraPage()->PromptChoice() == 1;
     const bool selected = prompt ? mTwain->ChooseSource() : mTwain->UseDefaultSource();
     if (selected)

@@ -24,9 +24,10 @@ class CAcquireAction : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     enum Mode { kNormal = 0, kVolumeArrived = 1, kVolumeRemoved = 2 };
-    using ProgressFactory = std::function<std::unique_ptr<ImportProgress>(QWidget *owner, const QString &title)>;
+    using ProgressFactory =
+        std::function<std::unique_ptr<ImportProgress>(QWidget *owner, const QString &title)>;
 
     CAcquireAction(QWidget *window, ProfileStore &profile, QStringList managerLibraries = {},
                    QObject *parent = nullptr);
@@ -48,7 +49,7 @@ public:
     // Called again while the wizard is open, it re-targets the wizard and returns "".
     QString Acquire(int mode = kNormal, const QString &mountPoint = {});
 
-signals:
+  signals:
     // The save folder is settled: the browser, its watcher and the tree move there.
     void saveFolderChosen(const QString &folder);
     // A TWAIN picture was written.
@@ -56,7 +57,7 @@ signals:
     // The wizard is about to run modally (tests drive it from here).
     void wizardShown(CWizPropertySheet *sheet);
 
-private:
+  private:
     QString defaultFolder() const;
     void prepareWizard(int mode, const QString &mountPoint);
     QString finish();

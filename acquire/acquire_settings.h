@@ -8,6 +8,6 @@
 struct AcquireSettings
 {
     QString saveFolder;
-    int format = 0;     // 0 JPEG, 1 BMP, 2 TIFF, 3 PNG
-    QString prefix;     // empty: the wizard offers "Photo"
+    int format = 0; // 0 JPEG, 1 BMP, 2 TIFF, 3 PNG
+    QString prefix; // empty: the wizard offers "Photo"
 };

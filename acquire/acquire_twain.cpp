@@ -38,7 +38,8 @@ void CAcquireTwain::OnImageTransferred(const std::uint8_t *data, std::size_t siz
         mSettings.saveFolder = mDefaultFolder();
     const QString folder = mSettings.saveFolder;
     bool listed = false;
-    const QString name = NextFreeNumberedName(folder, mSettings.prefix, WizardFormatExtension(mSettings.format), listed);
+    const QString name =
+        NextFreeNumberedName(folder, mSettings.prefix, WizardFormatExtension(mSettings.format), listed);
     if (!listed)
         return;
     if (name.isEmpty()) {

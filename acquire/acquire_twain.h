@@ -12,7 +12,7 @@ struct AcquireSettings;
 // under the next free numbered name in the chosen format.
 class CAcquireTwain : public CTwainConnection
 {
-public:
+  public:
     // defaultFolder: the browse folder, or the documents folder, used when
     // no save folder is set. saved is told each file written.
     CAcquireTwain(AcquireSettings &settings, std::function<QString()> defaultFolder,
@@ -23,7 +23,7 @@ public:
     bool MayCloseOnRequest() override;
     void OnImageTransferred(const std::uint8_t *data, std::size_t size, const TW_IMAGEINFO &info) override;
 
-private:
+  private:
     AcquireSettings &mSettings;
     std::function<QString()> mDefaultFolder;
     std::function<void(const QString &)> mSaved;

@@ -12,7 +12,7 @@ class QWidget;
 // ("Copying Progress"), modal over the main window while the copy runs.
 class CopyProgress : public ImportProgress
 {
-public:
+  public:
     CopyProgress(QWidget *owner, const QString &title);
     ~CopyProgress() override;
 
@@ -23,6 +23,6 @@ public:
     void SetPos(int position) override;
     void StepIt() override;
 
-private:
+  private:
     std::unique_ptr<CProgressDialog> mDialog;
 };

@@ -8,7 +8,7 @@
 // progress dialog's own, so an adapter over it is a line per call.
 class ImportProgress
 {
-public:
+  public:
     virtual ~ImportProgress() = default;
 
     // Lines separated by "\r\n".

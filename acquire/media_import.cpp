@@ -128,18 +128,20 @@ bool CMediaImport::copyFile(const QString &path)
     const QString target = mTarget + '/' + name;
     bool overwrite = false;
     if (VolumePathExists(localPath(target))) {
-        const int answer = MessageBox(QStringLiteral("File already exists,overwrite?"), MB_YESNOCANCEL, MB_ICONQUESTION);
+        const int answer =
+            MessageBox(QStringLiteral("File already exists,overwrite?"), MB_YESNOCANCEL, MB_ICONQUESTION);
         if (answer == IDCANCEL) {
             mStop = true;
             return false;
         }
         if (answer != IDYES) {
-            advance(name);   // the user keeps the file already there
+            advance(name); // the user keeps the file already there
             return true;
         }
         overwrite = true;
     }
-    const CopyResult result = CopyVolumeFile(localPath(path), localPath(target), overwrite, mFault ? &*mFault : nullptr);
+    const CopyResult result =
+        CopyVolumeFile(localPath(path), localPath(target), overwrite, mFault ? &*mFault : nullptr);
     if (!result.ok) {
         MessageBox(QString::fromLocal8Bit(result.error.c_str()), MB_OK, MB_ICONINFORMATION);
         stopIfUnrecoverable(result.errorCode);

@@ -17,7 +17,7 @@ class ImportProgress;
 // only when complete. Questions and errors go through MessageBox.
 class CMediaImport
 {
-public:
+  public:
     CMediaImport(ImportProgress &progress, QString targetFolder);
 
     // Both passes over the volume, then "%d files saved to [%s]!".
@@ -36,7 +36,7 @@ public:
     // Tests make one file's copy fail part-way.
     void SetCopyFault(std::optional<CopyFault> fault) { mFault = std::move(fault); }
 
-private:
+  private:
     enum class Pass { Count, Copy };
 
     void startPass();
@@ -48,10 +48,10 @@ private:
     void stopIfUnrecoverable(int errorCode);
 
     ImportProgress &mProgress;
-    QString mTarget;          // no trailing "/"
+    QString mTarget; // no trailing "/"
     QString mSourceRoot;
     int mCounter = 0;
     bool mStop = false;
-    std::set<FolderId> mVisited;   // folders met in this pass: no link loop is followed twice
+    std::set<FolderId> mVisited; // folders met in this pass: no link loop is followed twice
     std::optional<CopyFault> mFault;
 };

@@ -7,7 +7,8 @@
 
 #include <set>
 
-QString NextFreeNumberedName(const QString &folder, const QString &prefix, const QString &extension, bool &listed)
+QString NextFreeNumberedName(const QString &folder, const QString &prefix, const QString &extension,
+                             bool &listed)
 {
     std::vector<VolumeEntry> entries;
     std::string error;

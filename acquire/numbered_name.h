@@ -8,4 +8,5 @@
 // never reused on a case-insensitive card (a sub-folder holds its name too).
 // Empty when every number is taken; listed is false when the folder cannot
 // be read at all.
-QString NextFreeNumberedName(const QString &folder, const QString &prefix, const QString &extension, bool &listed);
+QString NextFreeNumberedName(const QString &folder, const QString &prefix, const QString &extension,
+                             bool &listed);

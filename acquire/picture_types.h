@@ -14,7 +14,7 @@ struct PictureFormatRow
     const char *patterns;
 };
 
-const PictureFormatRow &PictureFormatAt(int row);   // row 0..15
+const PictureFormatRow &PictureFormatAt(int row); // row 0..15
 constexpr int kPictureFormatRows = 16;
 
 // The type id of the first row from 1 on whose pattern list contains the

@@ -41,7 +41,7 @@ unsigned tiffTypeSize(std::uint32_t type)
 struct TiffEntry
 {
     std::uint32_t tag, type, count;
-    std::uint64_t valueAt;   // where the values lie
+    std::uint64_t valueAt; // where the values lie
 };
 
 // The end of the values of an array of offsets paired with an array of byte counts.
@@ -52,8 +52,9 @@ std::uint64_t pairedEnd(TiffReader &in, const TiffEntry &offsets, const TiffEntr
     if (offsets.count != counts.count || (os != 2 && os != 4) || (cs != 2 && cs != 4))
         return in.ok = false, 0;
     for (std::uint32_t i = 0; i < offsets.count && in.ok; ++i)
-        end = std::max<std::uint64_t>(end, std::uint64_t(in.read(offsets.valueAt + std::uint64_t(i) * os, os)) +
-                                               in.read(counts.valueAt + std::uint64_t(i) * cs, cs));
+        end =
+            std::max<std::uint64_t>(end, std::uint64_t(in.read(offsets.valueAt + std::uint64_t(i) * os, os)) +
+                                             in.read(counts.valueAt + std::uint64_t(i) * cs, cs));
     return end;
 }
 
@@ -71,10 +72,14 @@ std::size_t tiffExtent(const std::uint8_t *data, std::size_t limit)
         if (bytes > 4)
             e.valueAt = in.read(at + 8, 4);
         end = std::max(end, e.valueAt + bytes);
-        if (e.tag == 273) strips = e;
-        if (e.tag == 279) stripCounts = e;
-        if (e.tag == 324) tiles = e;
-        if (e.tag == 325) tileCounts = e;
+        if (e.tag == 273)
+            strips = e;
+        if (e.tag == 279)
+            stripCounts = e;
+        if (e.tag == 324)
+            tiles = e;
+        if (e.tag == 325)
+            tileCounts = e;
     }
     if (in.ok && strips.tag)
         end = std::max(end, pairedEnd(in, strips, stripCounts));
@@ -89,13 +94,15 @@ std::size_t dibExtent(const std::uint8_t *data, std::size_t limit)
     std::memcpy(&head, data, sizeof head);
     if (head.biWidth <= 0 || head.biHeight == 0 || head.biHeight == INT32_MIN)
         return 0;
-    const std::uint64_t height = std::uint64_t(head.biHeight < 0 ? -std::int64_t(head.biHeight) : head.biHeight);
+    const std::uint64_t height =
+        std::uint64_t(head.biHeight < 0 ? -std::int64_t(head.biHeight) : head.biHeight);
     const std::uint64_t row = ((std::uint64_t(head.biWidth) * head.biBitCount + 31) / 32) * 4;
     std::uint64_t colours = head.biClrUsed;
     if (colours == 0 && head.biBitCount <= 8)
         colours = 1ull << head.biBitCount;
     const std::uint64_t masks = head.biCompression == 3 ? 12 : 0;
-    const std::uint64_t pixels = head.biCompression == 0 || head.biCompression == 3 ? row * height : head.biSizeImage;
+    const std::uint64_t pixels =
+        head.biCompression == 0 || head.biCompression == 3 ? row * height : head.biSizeImage;
     const std::uint64_t end = head.biSize + masks + colours * 4 + pixels;
     return colours <= 256 && end <= limit ? std::size_t(end) : 0;
 }
@@ -132,8 +139,6 @@ bool LoadTransferred(const std::uint8_t *data, std::size_t size, ZvImage &image)
         return image.Decode(const_cast<std::uint8_t *>(data), std::uint32_t(size), ZV_TYPE_TIF);
     case TransferKind::Dib:
         return image.CreateFromHANDLE(GlobalBlock(std::vector<std::uint8_t>(data, data + size)));
-    default:
-        image.SetLastError("Decode: Unknown or wrong format");
-        return false;
+    default: image.SetLastError("Decode: Unknown or wrong format"); return false;
     }
 }

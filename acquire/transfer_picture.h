@@ -22,4 +22,3 @@ std::size_t TransferExtent(const std::uint8_t *data, std::size_t limit);
 // Decodes the block through the image library. False with the image's
 // last error set when the bytes are no picture.
 bool LoadTransferred(const std::uint8_t *data, std::size_t size, ZvImage &image);
-

@@ -38,8 +38,9 @@ extern "C" TW_UINT16 zvTwainCallback(TW_IDENTITY *, TW_IDENTITY *, TW_UINT32, TW
         return TWRC_FAILURE;
     CTwainConnection *connection = sConnections[id];
     // Never handled here: the manager may still be inside the call that raised it.
-    QMetaObject::invokeMethod(mailbox->second, [connection, message] { connection->HandleSourceMessage(message); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        mailbox->second, [connection, message] { connection->HandleSourceMessage(message); },
+        Qt::QueuedConnection);
     return TWRC_SUCCESS;
 }
 
@@ -52,7 +53,7 @@ void copyText(char *field, const char *text)
 // Offers every event of the application to the connection while a source is enabled.
 class SourceEventFilter : public QObject
 {
-public:
+  public:
     explicit SourceEventFilter(CTwainConnection &connection)
         : mConnection(connection)
     {
@@ -66,7 +67,7 @@ public:
         return false;
     }
 
-private:
+  private:
     CTwainConnection &mConnection;
 };
 
@@ -251,8 +252,8 @@ int CTwainConnection::PickSource(const std::vector<TW_IDENTITY> &sources)
     for (const TW_IDENTITY &source : sources)
         names << QString::fromLocal8Bit(source.ProductName);
     bool ok = false;
-    const QString name = QInputDialog::getItem(mWindow, QStringLiteral("Select Source"), QStringLiteral("Sources:"),
-                                               names, 0, false, &ok);
+    const QString name = QInputDialog::getItem(mWindow, QStringLiteral("Select Source"),
+                                               QStringLiteral("Sources:"), names, 0, false, &ok);
     return ok ? int(names.indexOf(name)) : -1;
 }
 
@@ -324,7 +325,8 @@ void CTwainConnection::setFiltering(bool on)
 
 bool CTwainConnection::SetCapValue(TW_UINT16 capability, int value, bool isSigned)
 {
-    return SetCapOneValue(capability, TW_ONEVALUE{TW_UINT16(isSigned ? TWTY_INT16 : TWTY_UINT16), std::uint16_t(value)});
+    return SetCapOneValue(capability,
+                          TW_ONEVALUE{TW_UINT16(isSigned ? TWTY_INT16 : TWTY_UINT16), std::uint16_t(value)});
 }
 
 bool CTwainConnection::SetCapOneValue(TW_UINT16 capability, const TW_ONEVALUE &value)
@@ -348,8 +350,8 @@ bool CTwainConnection::GetCapValue(TW_UINT16 capability, TW_ONEVALUE &value)
     TW_CAPABILITY cap{capability, TWON_DONTCARE16, nullptr};
     if (call(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &cap, true) != TWRC_SUCCESS || !cap.hContainer)
         return false;
-    const auto *one = static_cast<const TW_ONEVALUE *>(mMemory.DSM_MemLock ? mMemory.DSM_MemLock(cap.hContainer)
-                                                                           : cap.hContainer);
+    const auto *one = static_cast<const TW_ONEVALUE *>(
+        mMemory.DSM_MemLock ? mMemory.DSM_MemLock(cap.hContainer) : cap.hContainer);
     const bool ok = cap.ConType == TWON_ONEVALUE;
     if (ok)
         value = *one;
@@ -460,5 +462,6 @@ bool CTwainConnection::transferOne(const TW_IMAGEINFO &info)
 bool CTwainConnection::endTransfer()
 {
     TW_PENDINGXFERS pending{};
-    return call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending, true) == TWRC_SUCCESS && pending.Count != 0;
+    return call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending, true) == TWRC_SUCCESS &&
+           pending.Count != 0;
 }

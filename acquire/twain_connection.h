@@ -23,7 +23,7 @@ class QWidget;
 // from the callback, which only posts.
 class CTwainConnection
 {
-public:
+  public:
     // Tried in order; the first that loads and has DSM_Entry is the manager.
     explicit CTwainConnection(QStringList managerLibraries = DefaultManagerLibraries());
     virtual ~CTwainConnection();
@@ -76,11 +76,11 @@ public:
     // block could not be measured); the block itself is freed afterwards.
     virtual void OnImageTransferred(const std::uint8_t *data, std::size_t size, const TW_IMAGEINFO &info) = 0;
 
-protected:
+  protected:
     // Without a manager window to pick a source in: index into sources, or -1.
     virtual int PickSource(const std::vector<TW_IDENTITY> &sources);
 
-private:
+  private:
     TW_UINT16 call(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, void *data, bool toSource);
     bool loadLibrary();
     void unloadLibrary();
@@ -111,6 +111,6 @@ private:
     int mTransferCount = -1;
     std::int32_t mModalValue = 1;
     std::uint32_t mCallbackId = 0;
-    std::unique_ptr<QObject> mFilter;   // offers the application's events while enabled
-    std::unique_ptr<QObject> mMailbox;  // receives what the callback posts
+    std::unique_ptr<QObject> mFilter;  // offers the application's events while enabled
+    std::unique_ptr<QObject> mMailbox; // receives what the callback posts
 };

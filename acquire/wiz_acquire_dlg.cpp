@@ -16,8 +16,8 @@ CWizAcquireDlg::CWizAcquireDlg(QWidget *parent)
 {
     setTitle(QStringLiteral("Acquire Images"));
     auto *description = new QGroupBox(QStringLiteral("Description"));
-    auto *text = new QLabel(
-        QStringLiteral("Make sure your Digital Camera or Scanner is connected to your computer and turned on."));
+    auto *text = new QLabel(QStringLiteral(
+        "Make sure your Digital Camera or Scanner is connected to your computer and turned on."));
     text->setWordWrap(true);
     (new QVBoxLayout(description))->addWidget(text);
 

@@ -10,7 +10,7 @@ class CWizAcquireDlg : public CWizPropertyPage
 {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int kIdCamera = 1298;
     static constexpr int kIdScanner = 1299;
 
@@ -23,7 +23,7 @@ public:
     QRadioButton *CameraRadio() const { return mCamera; }
     QRadioButton *ScannerRadio() const { return mScanner; }
 
-private:
+  private:
     QRadioButton *mCamera;
     QRadioButton *mScanner;
 };

@@ -4,6 +4,7 @@
 #include "acquire/wiz_acquire_dlg.h"
 #include "acquire/wizard_rules.h"
 #include "controls/markup_tip.h"
+#include "controls/tip_markup.h"
 #include "platform/message_box.h"
 #include "platform/profile_store.h"
 
@@ -20,11 +21,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// The markup of the media list's tooltip.
-const char *const kMediaTipMarkup =
-    "<b><ct=0x0000FF><al_c>Removable Media</b><br><ct=0x00AA00><hr=100%></ct><br>"
-    "Acquire Photos from Removable Media(Memory Card) for digital camera.";
 
 QString mediaEntry(const RemovableVolume &volume)
 {
@@ -43,7 +39,9 @@ CWizCameraDlg::CWizCameraDlg(CWizAcquireDlg *first, ProfileStore &profile, QWidg
     buildControls();
     mTip = std::make_unique<CMarkupTip>();
     mTip->Create(this);
-    mTip->AddTool(mMediaList, QString::fromLatin1(kMediaTipMarkup));
+    mTip->AddTool(
+        mMediaList,
+        tipMarkup("Removable Media", "Acquire Photos from Removable Media(Memory Card) for digital camera."));
     mTip->ConfigureAsPage();
 }
 
@@ -152,7 +150,8 @@ int CWizCameraDlg::Format() const
 
 QString CWizCameraDlg::SelectedMediaRoot() const
 {
-    return mChosenMedia >= 0 && mChosenMedia < int(mRoots.size()) ? mRoots[std::size_t(mChosenMedia)] : QString();
+    return mChosenMedia >= 0 && mChosenMedia < int(mRoots.size()) ? mRoots[std::size_t(mChosenMedia)]
+                                                                  : QString();
 }
 
 QWidget *CWizCameraDlg::Control(int id) const
@@ -259,7 +258,8 @@ void CWizCameraDlg::onSelectFolder()
     QString start = mFolderEdit->text();
     if (start.isEmpty())
         start = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Select folder for images."), start);
+    const QString chosen =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Select folder for images."), start);
     if (chosen.isEmpty())
         return;
     mFolder = mFolder2 = chosen;

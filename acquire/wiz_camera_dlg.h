@@ -23,10 +23,18 @@ class CWizCameraDlg : public CWizPropertyPage
 {
     Q_OBJECT
 
-public:
+  public:
     enum ControlId {
-        kIdTwain = 1300, kIdMedia = 1301, kIdMediaList = 1302, kIdFolder = 1295, kIdSelectFolder = 1296,
-        kIdPrefix = 1297, kIdFormat = 1303, kIdExample = 1304, kIdDefaultSource = 1314, kIdPromptSource = 1315,
+        kIdTwain = 1300,
+        kIdMedia = 1301,
+        kIdMediaList = 1302,
+        kIdFolder = 1295,
+        kIdSelectFolder = 1296,
+        kIdPrefix = 1297,
+        kIdFormat = 1303,
+        kIdExample = 1304,
+        kIdDefaultSource = 1314,
+        kIdPromptSource = 1315,
     };
     using VolumeSource = std::function<std::vector<RemovableVolume>()>;
 
@@ -48,7 +56,7 @@ public:
     QString Folder() const { return mFolder2; }
     int Format() const;
     int PromptChoice() const { return mPrompt; }
-    QString SelectedMediaRoot() const;   // the mount point chosen at Finish, or ""
+    QString SelectedMediaRoot() const; // the mount point chosen at Finish, or ""
 
     // What becoming active does; also run when a volume re-targets the open wizard.
     void Activate();
@@ -60,10 +68,10 @@ public:
 
     void initializePage() override;
 
-protected:
+  protected:
     bool OnWizardFinishCheck() override;
 
-private:
+  private:
     void buildControls();
     QWidget *buildSourceGroup();
     QWidget *buildTwainGroup();
@@ -85,7 +93,7 @@ private:
     int mPrompt = -1;
     int mFormat = 0;
     int mStartMode = 0;
-    QString mDriveMask;   // mount point of the volume that arrived
+    QString mDriveMask; // mount point of the volume that arrived
     int mMediaIndex = -1;
     int mChosenMedia = -1;
     QString mFolder, mFolder2, mPrefix;

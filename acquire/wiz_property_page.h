@@ -9,7 +9,7 @@ class CWizPropertyPage : public QWizardPage
 {
     Q_OBJECT
 
-public:
+  public:
     enum Position { kOnly = 0, kFirst = 1, kMiddle = 2, kLast = 3 };
 
     explicit CWizPropertyPage(Position position, QWidget *parent = nullptr);
@@ -20,10 +20,10 @@ public:
     bool isComplete() const override { return true; }
     bool validatePage() override;
 
-protected:
+  protected:
     // The page's check before Finish; false keeps the wizard open.
     virtual bool OnWizardFinishCheck() { return true; }
 
-private:
+  private:
     Position mPosition;
 };

@@ -12,7 +12,7 @@ class CWizPropertySheet : public QWizard
 {
     Q_OBJECT
 
-public:
+  public:
     enum PageId { kPageAcquire = 0, kPageCamera = 1 };
 
     CWizPropertySheet(ProfileStore &profile, QWidget *parent = nullptr);
@@ -24,7 +24,7 @@ public:
     // freshens it when it is already showing.
     void ShowCameraPage();
 
-private:
+  private:
     CWizAcquireDlg *mAcquire;
     CWizCameraDlg *mCamera;
 };

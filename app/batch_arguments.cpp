@@ -99,9 +99,8 @@ const char kBatchHelp[] =
     "are taken; 2 a usage error or a validation message; 130 the run was\n"
     "interrupted.\n";
 
-const char kBatchUsage[] =
-    "usage: zelventa-batch [OPTIONS] PICTURE...\n"
-    "Try 'zelventa-batch --help' for the options.\n";
+const char kBatchUsage[] = "usage: zelventa-batch [OPTIONS] PICTURE...\n"
+                           "Try 'zelventa-batch --help' for the options.\n";
 
 namespace {
 
@@ -111,7 +110,7 @@ struct Option
 {
     const char *name;
     bool takesValue;
-    Handler apply;   // returns "" or what is wrong with the value
+    Handler apply; // returns "" or what is wrong with the value
 };
 
 // The box a new caption starts with: 300 x 40 pixels, 40 pixels in from the
@@ -310,7 +309,11 @@ const std::vector<Option> &optionTable()
         {"--no-caption", false, nothing},
         {"--font", true, setFont},
         {"--font-height", true, setFontHeight},
-        {"--bold", false, [](A &a, const std::string &) { caption(a).font.lfWeight = FW_BOLD; return std::string(); }},
+        {"--bold", false,
+         [](A &a, const std::string &) {
+             caption(a).font.lfWeight = FW_BOLD;
+             return std::string();
+         }},
         {"--italic", false, [](A &a, const std::string &) { return setFlag(a, &LOGFONT::lfItalic); }},
         {"--underline", false, [](A &a, const std::string &) { return setFlag(a, &LOGFONT::lfUnderline); }},
         {"--strikeout", false, [](A &a, const std::string &) { return setFlag(a, &LOGFONT::lfStrikeOut); }},
@@ -318,26 +321,39 @@ const std::vector<Option> &optionTable()
         {"--back-color", true, setBackColour},
         {"--align", true, choice({"left", "middle", "right"}, [](A &a, int i) { caption(a).align = i; })},
         {"--anchor", true,
-         choice({"top-left", "top-right", "bottom-left", "bottom-right"}, [](A &a, int i) { caption(a).anchor = i; })},
+         choice({"top-left", "top-right", "bottom-left", "bottom-right"},
+                [](A &a, int i) { caption(a).anchor = i; })},
         {"--offsets", true, setOffsets},
         {"--rotate", true, choice({"0", "90", "-90", "180"}, [](A &, int) {})},
         {"--list", true, nothing},
         {"--profile", true, nothing},
-        {"--save-profile", true, [](A &a, const std::string &v) { a.saveProfile = v; return std::string(); }},
+        {"--save-profile", true,
+         [](A &a, const std::string &v) {
+             a.saveProfile = v;
+             return std::string();
+         }},
         {"--folder", true,
          [](A &a, const std::string &v) {
              a.job.options.FolderMode = 1;
              a.job.options.OutputFolder = v;
              return std::string();
          }},
-        {"--same-folder", false, [](A &a, const std::string &) { a.job.options.FolderMode = 0; return std::string(); }},
+        {"--same-folder", false,
+         [](A &a, const std::string &) {
+             a.job.options.FolderMode = 0;
+             return std::string();
+         }},
         {"--prefix", true,
          [](A &a, const std::string &v) {
              a.job.options.NameMode = 1;
              a.job.options.Prefix = v;
              return std::string();
          }},
-        {"--keep-names", false, [](A &a, const std::string &) { a.job.options.NameMode = 0; return std::string(); }},
+        {"--keep-names", false,
+         [](A &a, const std::string &) {
+             a.job.options.NameMode = 0;
+             return std::string();
+         }},
         {"--format", true,
          choice({"original", "jpeg", "gif", "bmp", "tiff", "png", "pcx", "tga"},
                 [](A &a, int i) { a.job.options.Format = i; })},
@@ -347,7 +363,8 @@ const std::vector<Option> &optionTable()
         {"--unit", true, choice({"pixel", "percent"}, [](A &a, int i) { a.job.options.Unit = i; })},
         {"--stretch", true, choice({"yes", "no"}, [](A &a, int i) { a.job.options.AllowStretch = i == 0; })},
         {"--keep-aspect", true, choice({"by-height", "by-width", "off"}, setKeepAspect)},
-        {"--quality", true, choice({"low", "middle", "high"}, [](A &a, int i) { a.job.options.Quality = i; })},
+        {"--quality", true,
+         choice({"low", "middle", "high"}, [](A &a, int i) { a.job.options.Quality = i; })},
         {"--overwrite", true,
          choice({"ask", "yes", "no", "cancel"},
                 [](A &a, int i) {
@@ -355,9 +372,16 @@ const std::vector<Option> &optionTable()
                     a.overwriteGiven = true;
                 })},
         {"--keep-metadata", false,
-         [](A &a, const std::string &) { a.job.options.KeepPhotoInfo = true; return std::string(); }},
+         [](A &a, const std::string &) {
+             a.job.options.KeepPhotoInfo = true;
+             return std::string();
+         }},
         {"--jobs", true, setJobs},
-        {"--help", false, [](A &a, const std::string &) { a.help = true; return std::string(); }},
+        {"--help", false,
+         [](A &a, const std::string &) {
+             a.help = true;
+             return std::string();
+         }},
     };
     return table;
 }
@@ -373,7 +397,7 @@ const Option *findOption(const std::string &name)
 
 struct Given
 {
-    const Option *option;   // null: a picture
+    const Option *option; // null: a picture
     std::string value;
 };
 
@@ -406,7 +430,7 @@ bool tokenize(const std::vector<std::string> &args, std::vector<Given> &given, s
             error = name + " needs a value";
             return false;
         }
-        given.push_back({option, !option->takesValue ? std::string()
+        given.push_back({option, !option->takesValue       ? std::string()
                                  : eq != std::string::npos ? arg.substr(eq + 1)
                                                            : args[++i]});
     }

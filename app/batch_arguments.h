@@ -14,8 +14,8 @@ enum class OverwritePolicy { Ask, Yes, No, Cancel };
 // as given, in their order.
 struct BatchArguments
 {
-    ExportJob job;                    // rows, options and caption
-    std::string saveProfile;          // --save-profile, "" for none
+    ExportJob job;           // rows, options and caption
+    std::string saveProfile; // --save-profile, "" for none
     OverwritePolicy overwrite = OverwritePolicy::No;
     bool overwriteGiven = false;
     bool help = false;

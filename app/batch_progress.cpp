@@ -57,7 +57,9 @@ std::string fitWidth(const std::string &text, std::size_t width)
 } // namespace
 
 BatchProgress::BatchProgress(OverwritePolicy policy, bool terminal, int columns)
-    : mPolicy(policy), mTerminal(terminal), mColumns(columns < 20 ? 80 : columns)
+    : mPolicy(policy)
+    , mTerminal(terminal)
+    , mColumns(columns < 20 ? 80 : columns)
 {
     mOldHandler = std::signal(SIGINT, onInterrupt);
     mOldTerminate = std::signal(SIGTERM, onTerminate);

@@ -15,7 +15,7 @@
 // Main thread only.
 class BatchProgress : public ExportObserver
 {
-public:
+  public:
     BatchProgress(OverwritePolicy policy, bool terminal, int columns);
     ~BatchProgress() override;
 
@@ -29,7 +29,7 @@ public:
     // Whether the run was cancelled by an interrupt.
     static bool interrupted();
 
-private:
+  private:
     void drawBar();
     void clearBar();
 
@@ -38,7 +38,7 @@ private:
     int mColumns;
     int mTotal = 0;
     int mDone = 0;
-    std::string mCurrent;   // "[name] as [output]"
+    std::string mCurrent; // "[name] as [output]"
     bool mBarShown = false;
     void (*mOldHandler)(int) = SIG_DFL;
     void (*mOldTerminate)(int) = SIG_DFL;

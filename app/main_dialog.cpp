@@ -11,6 +11,7 @@
 #include "collection/thumb_list.h"
 #include "collection/viewer/full_screen_view.h"
 #include "controls/markup_tip.h"
+#include "controls/tip_markup.h"
 #include "export/export_dialog.h"
 #include "platform/message_box.h"
 #include "platform/volume_watcher.h"
@@ -33,9 +34,6 @@ void initResources()
 }
 
 namespace {
-
-const char kExportTip[] = "<b><ct=0x0000FF><al_c>Export</b><br><ct=0x00AA00><hr=100%></ct><br>"
-                          "Set file format,size and path for saving selected images.";
 
 // Where the controls sit in a window of the minimum size.
 constexpr int kLeft = 8;
@@ -126,7 +124,7 @@ void CMainDialog::connectPages()
 void CMainDialog::createTips()
 {
     mTip->Create(this);
-    mTip->AddTool(mExport, QString::fromLatin1(kExportTip));
+    mTip->AddTool(mExport, tipMarkup("Export", "Set file format,size and path for saving selected images."));
     for (const auto &[control, markup] : mSelect->MarkupTips())
         mTip->AddTool(control, markup);
     for (const auto &[control, markup] : mSettings->MarkupTips())

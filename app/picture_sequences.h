@@ -10,8 +10,11 @@ class CThumbList;
 // of the folder, unturned)...
 class BrowserSequence : public PictureSequence
 {
-public:
-    explicit BrowserSequence(CThumbList &browser) : mBrowser(browser) {}
+  public:
+    explicit BrowserSequence(CThumbList &browser)
+        : mBrowser(browser)
+    {
+    }
 
     int Count() const override;
     QString PathAt(int index) const override;
@@ -19,15 +22,18 @@ public:
     int Current() const override;
     void SetCurrent(int index) override;
 
-private:
+  private:
     CThumbList &mBrowser;
 };
 
 // ...or through the selected-image list, each picture turned as its row says.
 class SelectedListSequence : public PictureSequence
 {
-public:
-    explicit SelectedListSequence(CSelectPage &page) : mPage(page) {}
+  public:
+    explicit SelectedListSequence(CSelectPage &page)
+        : mPage(page)
+    {
+    }
 
     int Count() const override;
     QString PathAt(int index) const override;
@@ -35,6 +41,6 @@ public:
     int Current() const override;
     void SetCurrent(int index) override;
 
-private:
+  private:
     CSelectPage &mPage;
 };

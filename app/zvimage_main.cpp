@@ -30,7 +30,7 @@ const char kUsage[] =
 
 struct SaveOptions
 {
-    long type = -1;   // -1: from the output name
+    long type = -1; // -1: from the output name
     long quality = -1;
     long xdpi = -1;
     long ydpi = -1;
@@ -191,7 +191,9 @@ int cmdRotate(std::vector<std::string> args)
     std::string message;
     if (!loadPicture(args[0], image, message))
         return fail(message);
-    const bool ok = how == "left" ? image.RotateLeft() : how == "right" ? image.RotateRight() : image.Rotate180();
+    const bool ok = how == "left"    ? image.RotateLeft()
+                    : how == "right" ? image.RotateRight()
+                                     : image.Rotate180();
     if (!ok)
         return fail(*image.GetLastError() ? image.GetLastError() : "cannot rotate");
     return savePicture(image, args[1], o);

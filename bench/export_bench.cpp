@@ -29,7 +29,8 @@ std::vector<ExportRow> corpusRows()
         if (e.path().extension() == ".jpg")
             rows.push_back({name, e.path().string(), name.rfind("port-", 0) == 0 ? "90" : "0"});
     }
-    std::sort(rows.begin(), rows.end(), [](const ExportRow &a, const ExportRow &b) { return a.path < b.path; });
+    std::sort(rows.begin(), rows.end(),
+              [](const ExportRow &a, const ExportRow &b) { return a.path < b.path; });
     return rows;
 }
 
@@ -67,7 +68,7 @@ void BM_CaptionJob(benchmark::State &state)
     fs::create_directories(out);
     ExportJob job = captionJob(out);
     job.reducedJpegDecode = state.range(0) != 0;
-    job.jobs = 1;   // one picture per run: the time of one picture, without threads
+    job.jobs = 1; // one picture per run: the time of one picture, without threads
     QuietObserver quiet;
     std::size_t next = 0;
     for (auto _ : state) {

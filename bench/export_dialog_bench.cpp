@@ -4,9 +4,10 @@
 // Prints the wall time per picture. Run by bench/window_bench.sh.
 //   export_dialog_bench PROFILE OUTPUT_FOLDER PICTURE...
 #include "bench/quiet_observer.h"
+#include "caption/caption_source.h"
 #include "export/export_dialog.h"
+#include "export/export_row_source.h"
 #include "export/export_run.h"
-#include "export/export_sources.h"
 #include "platform/headless.h"
 #include "platform/message_box.h"
 #include "platform/profile_store.h"
@@ -15,8 +16,8 @@
 #include <QPushButton>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 
 namespace {

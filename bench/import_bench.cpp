@@ -27,7 +27,7 @@ namespace {
 
 class QuietProgress : public ImportProgress
 {
-public:
+  public:
     void SetText(const QString &) override {}
     void PumpMessages() override {}
     bool IsCancelled() override { return false; }
@@ -45,8 +45,9 @@ void makeTree(const QString &root, int files, int megabytes)
         QDir().mkpath(folder);
         for (std::size_t k = 0; k < block.size(); k += 4096)
             block[k] = char(random());
-        std::ofstream(QFile::encodeName(folder + QString("/IMG_%1.JPG").arg(i, 4, 10, QChar('0'))).toStdString(),
-                      std::ios::binary)
+        std::ofstream(
+            QFile::encodeName(folder + QString("/IMG_%1.JPG").arg(i, 4, 10, QChar('0'))).toStdString(),
+            std::ios::binary)
             .write(block.data(), std::streamsize(block.size()));
     }
 }
@@ -79,7 +80,8 @@ int main(int argc, char **argv)
         QDir(work + "/cp").removeRecursively();
         QDir(work + "/flat").removeRecursively();
         QDir().mkpath(work + "/flat");
-        const std::string command = "cp -r '" + (work + "/card").toStdString() + "' '" + (work + "/cp").toStdString() + "'";
+        const std::string command =
+            "cp -r '" + (work + "/card").toStdString() + "' '" + (work + "/cp").toStdString() + "'";
         // Each side starts with no dirty pages of the other's to write back,
         // and the sides take turns going first.
         const auto runCp = [&] {
@@ -110,8 +112,8 @@ int main(int argc, char **argv)
         }
     }
     const double mine = median(ours), theirs = median(cp);
-    std::printf("%d files of %d MB: import %.3f s, cp -r %.3f s, ratio %.2f\n", files, megabytes, mine, theirs,
-                mine / theirs);
+    std::printf("%d files of %d MB: import %.3f s, cp -r %.3f s, ratio %.2f\n", files, megabytes, mine,
+                theirs, mine / theirs);
     QDir(work).removeRecursively();
     return 0;
 }

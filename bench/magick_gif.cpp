@@ -3,7 +3,8 @@
 
 #include <wand/MagickWand.h>
 
-MagickGif::MagickGif(const std::vector<std::uint8_t> &rgb, std::size_t width, std::size_t height, bool palette)
+MagickGif::MagickGif(const std::vector<std::uint8_t> &rgb, std::size_t width, std::size_t height,
+                     bool palette)
 {
     MagickWandGenesis();
     // Our encoder runs on one thread; so does ImageMagick here.

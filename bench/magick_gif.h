@@ -9,7 +9,7 @@
 // our headers: both name an enumeration ImageType.
 class MagickGif
 {
-public:
+  public:
     // rgb: top-down red, green, blue. With palette the picture is made a
     // palette picture once here, as an 8-bit picture of ours already is.
     MagickGif(const std::vector<std::uint8_t> &rgb, std::size_t width, std::size_t height, bool palette);
@@ -23,7 +23,7 @@ public:
     // Encodes the copy to a GIF blob and returns its size, 0 on failure.
     std::size_t Encode();
 
-private:
+  private:
     void *mWand = nullptr;
     void *mCopy = nullptr;
 };

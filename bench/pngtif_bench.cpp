@@ -31,9 +31,9 @@ struct Case
 {
     const char *label;
     std::uint32_t type;
-    std::uint32_t option;      // TIFF compression, 0 = by bit count (JPEG for 24 bits)
+    std::uint32_t option; // TIFF compression, 0 = by bit count (JPEG for 24 bits)
     const char *file;
-    const char *magickArgs;    // ImageMagick's options for the same encoding
+    const char *magickArgs; // ImageMagick's options for the same encoding
 };
 
 const Case kCases[] = {

@@ -6,7 +6,7 @@
 // An export observer that shows nothing and answers Yes: the run's own cost.
 class QuietObserver : public ExportObserver
 {
-public:
+  public:
     void setRange(int) override {}
     void setText(const std::string &) override {}
     void step() override {}

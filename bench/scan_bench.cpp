@@ -36,11 +36,13 @@ int main(int argc, char **argv)
     QTemporaryDir folder;
     std::ofstream((folder.path() + "/dll.conf").toStdString()) << "test\n";
     ::setenv("SANE_CONFIG_DIR", folder.path().toLocal8Bit().constData(), 1);
-    const QString manager = argc > 1 ? argv[1] : QCoreApplication::applicationDirPath() + "/../app/libzvtwaindsm.so";
+    const QString manager =
+        argc > 1 ? argv[1] : QCoreApplication::applicationDirPath() + "/../app/libzvtwaindsm.so";
 
     AcquireSettings settings{folder.path(), 0, "Scan"};
     QString saved;
-    CAcquireTwain twain(settings, [] { return QString(); }, [&](const QString &p) { saved = p; }, {manager});
+    CAcquireTwain twain(
+        settings, [] { return QString(); }, [&](const QString &p) { saved = p; }, {manager});
     QWidget window;
     if (!twain.OpenManager(&window) || !twain.UseDefaultSource() || !twain.OpenDataSource()) {
         std::fprintf(stderr, "no manager or source at %s\n", qPrintable(manager));
@@ -56,9 +58,10 @@ int main(int argc, char **argv)
         app.processEvents(QEventLoop::WaitForMoreEvents, 50);
     const double elapsed = timer.elapsed() / 1000.0;
     QFileInfo file(saved);
-    std::printf("600 dpi colour page (%s, %.1f MB JPEG): %.2f s; peak memory %.0f MB (%.0f MB before the scan)\n",
-                qPrintable(file.fileName()), file.size() / 1048576.0, elapsed, peakKilobytes() / 1024.0,
-                before / 1024.0);
+    std::printf(
+        "600 dpi colour page (%s, %.1f MB JPEG): %.2f s; peak memory %.0f MB (%.0f MB before the scan)\n",
+        qPrintable(file.fileName()), file.size() / 1048576.0, elapsed, peakKilobytes() / 1024.0,
+        before / 1024.0);
     twain.CloseManager();
     return saved.isEmpty() ? 1 : 0;
 }

@@ -116,7 +116,8 @@ void BM_MagickSave(benchmark::State &state)
 {
     prepare();
     const bool tga = state.range(0) == 7;
-    const std::string cmd = "convert '" + pathOf("src.mpc") + "' '" + pathOf(tga ? "im-out.tga" : "im-out.pcx") + "'";
+    const std::string cmd =
+        "convert '" + pathOf("src.mpc") + "' '" + pathOf(tga ? "im-out.tga" : "im-out.pcx") + "'";
     for (auto _ : state)
         runOrFail(state, cmd);
     state.SetLabel(tga ? "TGA" : "PCX");

@@ -53,8 +53,9 @@ int runPass(CThumbList &list, const QString &folder, bool firstScreenOnly)
         loop.exec();
     }
     const qint64 ms = clock.elapsed();
-    std::printf("%s: %lld ms for %d pictures (%.1f ms each), peak RSS %ld KiB\n", firstScreenOnly ? "first screen" : "pass",
-                static_cast<long long>(ms), list.Count(), list.Count() ? double(ms) / list.Count() : 0.0, peakKiB());
+    std::printf("%s: %lld ms for %d pictures (%.1f ms each), peak RSS %ld KiB\n",
+                firstScreenOnly ? "first screen" : "pass", static_cast<long long>(ms), list.Count(),
+                list.Count() ? double(ms) / list.Count() : 0.0, peakKiB());
     return 0;
 }
 

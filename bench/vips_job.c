@@ -13,7 +13,7 @@
 
 static VipsImage *caption_box(VipsObject *scope)
 {
-    VipsImage **t = (VipsImage **) vips_object_local_array(scope, 6);
+    VipsImage **t = (VipsImage **)vips_object_local_array(scope, 6);
     double one[3] = {1, 1, 1}, back[3] = {32, 32, 32}, white[3] = {255, 255, 255};
     /* The text mask blends white over the box. */
     if (vips_black(&t[0], 300, 40, "bands", 3, NULL) || vips_linear(t[0], &t[1], one, back, 3, NULL) ||
@@ -28,7 +28,7 @@ static VipsImage *caption_box(VipsObject *scope)
 static int one(const char *in, const char *outdir, int turn, VipsImage *box)
 {
     VipsObject *scope = VIPS_OBJECT(vips_image_new());
-    VipsImage **t = (VipsImage **) vips_object_local_array(scope, 6);
+    VipsImage **t = (VipsImage **)vips_object_local_array(scope, 6);
     char out[4096];
     const char *slash = strrchr(in, '/');
     snprintf(out, sizeof(out), "%s/%s", outdir, slash ? slash + 1 : in);

@@ -23,13 +23,13 @@ enum class DragMode { None = 0, Net = 1, Move = 2, Size = 3 };
 // used on the UI thread only. Points are page client pixels.
 struct DrawToolState
 {
-    int shapeKey = kPointerToolKey;   // the current tool
+    int shapeKey = kPointerToolKey; // the current tool
     DragMode dragMode = DragMode::None;
-    int dragHandle = 0;               // handle being dragged in Size mode
-    POINT last;                       // point of the previous drag step
-    POINT down;                       // point of the last button press
-    unsigned downFlags = 0;           // mouse flags of the last button press
-    POINT lastMouse;                  // point of the last mouse event
+    int dragHandle = 0;     // handle being dragged in Size mode
+    POINT last;             // point of the previous drag step
+    POINT down;             // point of the last button press
+    unsigned downFlags = 0; // mouse flags of the last button press
+    POINT lastMouse;        // point of the last mouse event
 };
 
 // A mouse tool of the Batch Settings page. The page calls the current
@@ -38,7 +38,7 @@ struct DrawToolState
 // preview leaves a drag going until the next release inside it.
 class CBoxTool
 {
-public:
+  public:
     explicit CBoxTool(int key);
     virtual ~CBoxTool();
 
@@ -55,7 +55,7 @@ public:
     // The process-wide interaction state.
     static DrawToolState &State();
 
-private:
+  private:
     int mKey;
     bool mPressed = false;
 };

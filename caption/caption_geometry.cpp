@@ -56,10 +56,12 @@ RECT PreviewBox(const CaptionOffsets &o, std::int32_t anchor, const RECT &shown,
     const bool right = rightAnchor(anchor), bottom = bottomAnchor(anchor);
     auto x = [&](float d) { return right ? shown.right - s * d : shown.left + s * d; };
     auto y = [&](float d) { return bottom ? shown.bottom - s * d : shown.top + s * d; };
-    return RECT{roundHalfUp(x(o.left)), roundHalfUp(y(o.top)), roundHalfUp(x(o.right)), roundHalfUp(y(o.bottom))};
+    return RECT{roundHalfUp(x(o.left)), roundHalfUp(y(o.top)), roundHalfUp(x(o.right)),
+                roundHalfUp(y(o.bottom))};
 }
 
-RECT CaptionBoxInPicture(const CaptionOffsets &o, std::int32_t anchor, std::int64_t width, std::int64_t height)
+RECT CaptionBoxInPicture(const CaptionOffsets &o, std::int32_t anchor, std::int64_t width,
+                         std::int64_t height)
 {
     const bool right = rightAnchor(anchor), bottom = bottomAnchor(anchor);
     auto x = [&](float d) { return saturate(right ? width - truncate(d) : truncate(d)); };

@@ -54,8 +54,8 @@ float SaneScale(float scale);
 
 // Small RECT helpers with the Windows meanings.
 RECT NormalizeRect(const RECT &r);
-bool PtInRect(const RECT &r, POINT p);   // left/top inclusive, right/bottom exclusive
-bool IsRectEmpty(const RECT &r);         // width or height <= 0
-RECT IntersectRect(const RECT &a, const RECT &b);   // of the normalised rectangles; {} when empty
+bool PtInRect(const RECT &r, POINT p);            // left/top inclusive, right/bottom exclusive
+bool IsRectEmpty(const RECT &r);                  // width or height <= 0
+RECT IntersectRect(const RECT &a, const RECT &b); // of the normalised rectangles; {} when empty
 RECT OffsetRect(const RECT &r, std::int64_t dx, std::int64_t dy);
 RECT InflateRect(const RECT &r, std::int32_t dx, std::int32_t dy);

@@ -205,6 +205,7 @@ bool DrawCaptionOnPicture(ZvImage &picture, const RECT &box, const CaptionSettin
 
 bool StampCaption(ZvImage &picture, const CaptionSettings &caption)
 {
-    const RECT box = CaptionBoxInPicture(caption.offsets, caption.anchor, picture.GetWidth(), picture.GetHeight());
+    const RECT box =
+        CaptionBoxInPicture(caption.offsets, caption.anchor, picture.GetWidth(), picture.GetHeight());
     return DrawCaptionOnPicture(picture, box, caption);
 }

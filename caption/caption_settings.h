@@ -49,7 +49,7 @@ LOGFONT DefaultCaptionFont();
 // (0x00BBGGRR). The font height is in picture pixels.
 struct CaptionSettings
 {
-    QString text = kDefaultCaptionText;   // lines separated by CR LF (LF alone works too)
+    QString text = kDefaultCaptionText; // lines separated by CR LF (LF alone works too)
     LOGFONT font = DefaultCaptionFont();
     COLORREF backColor = kNoBackColor;
     COLORREF textColor = 0;

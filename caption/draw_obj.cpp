@@ -60,8 +60,8 @@ bool CDrawObj::Serialize(ArchiveReader &in)
     std::uint16_t penOn = 0, brushOn = 0;
     LOGPEN pen;
     LOGBRUSH brush;
-    if (!in.ReadExact(&position, sizeof(position)) || !in.ReadU16(penOn) || !in.ReadExact(&pen, sizeof(pen)) ||
-        !in.ReadU16(brushOn) || !in.ReadExact(&brush, sizeof(brush)))
+    if (!in.ReadExact(&position, sizeof(position)) || !in.ReadU16(penOn) ||
+        !in.ReadExact(&pen, sizeof(pen)) || !in.ReadU16(brushOn) || !in.ReadExact(&brush, sizeof(brush)))
         return false;
     mPosition = position;
     mPenOn = penOn != 0;
@@ -82,7 +82,7 @@ POINT CDrawObj::HandlePoint(int handle) const
     // Halving in 64 bits: an extreme rectangle must not overflow.
     const auto xc = std::int32_t(r.left + (std::int64_t(r.right) - r.left) / 2);
     const auto yc = std::int32_t(r.top + (std::int64_t(r.bottom) - r.top) / 2);
-    const POINT points[8] = {{r.left, r.top},   {xc, r.top},     {r.right, r.top},   {r.right, yc},
+    const POINT points[8] = {{r.left, r.top},     {xc, r.top},    {r.right, r.top},   {r.right, yc},
                              {r.right, r.bottom}, {xc, r.bottom}, {r.left, r.bottom}, {r.left, yc}};
     return points[validHandle(handle) - 1];
 }
@@ -102,9 +102,7 @@ void CDrawObj::SetBrushColor(COLORREF color)
     mBrush.lbColor = color;
 }
 
-void CDrawObj::Paint(QPainter &) const
-{
-}
+void CDrawObj::Paint(QPainter &) const {}
 
 void CDrawObj::PaintHandles(QPainter &painter, int state) const
 {
@@ -116,8 +114,8 @@ void CDrawObj::PaintHandles(QPainter &painter, int state) const
         const POINT p = HandlePoint(n);
         if (p.x < -kFarAway || p.x > kFarAway || p.y < -kFarAway || p.y > kFarAway)
             continue;
-        painter.fillRect(QRect(p.x - kHandleDrawHalf, p.y - kHandleDrawHalf, kHandleDrawSize, kHandleDrawSize),
-                         Qt::black);
+        painter.fillRect(
+            QRect(p.x - kHandleDrawHalf, p.y - kHandleDrawHalf, kHandleDrawSize, kHandleDrawSize), Qt::black);
     }
     painter.restore();
 }

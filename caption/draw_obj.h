@@ -29,7 +29,7 @@ constexpr int Active = 2;
 // never normalised and may be inverted after a resize. UI thread only.
 class CDrawObj
 {
-public:
+  public:
     // position = rect, anchor top-left, offsets as Place(rect, page) computes
     // them (page may be null: the offsets stay 0). Pen: inside-frame,
     // width 1, black; brush: solid, 0xC0C0C0; both on.
@@ -97,7 +97,7 @@ public:
     const LOGBRUSH &GetBrush() const { return mBrush; }
     void SetBrush(const LOGBRUSH &brush) { mBrush = brush; }
 
-private:
+  private:
     RECT mPosition;
     CaptionOffsets mOffsets;
     std::int32_t mAnchor = CaptionAnchor::TopLeft;

@@ -21,17 +21,17 @@ class CDrawText;
 // client pixels.
 class CDrawPage
 {
-public:
+  public:
     CDrawPage();
     virtual ~CDrawPage();
     CDrawPage(const CDrawPage &) = delete;
     CDrawPage &operator=(const CDrawPage &) = delete;
 
     // Geometry the page reports.
-    virtual RECT PreviewRect() const = 0;     // P: the preview area
-    virtual float DisplayScale() const = 0;   // s: preview pixels per picture pixel; 1 before any picture
-    virtual RECT PictureRect() const = 0;     // I: where the picture was last drawn
-    virtual bool HasPicture() const = 0;      // whether a picture is shown
+    virtual RECT PreviewRect() const = 0;   // P: the preview area
+    virtual float DisplayScale() const = 0; // s: preview pixels per picture pixel; 1 before any picture
+    virtual RECT PictureRect() const = 0;   // I: where the picture was last drawn
+    virtual bool HasPicture() const = 0;    // whether a picture is shown
 
     // Hooks the page answers.
     virtual void SetCursor(Qt::CursorShape shape) = 0;
@@ -70,7 +70,7 @@ public:
     // dangling pointer stays behind) and hands it back; null if absent.
     std::unique_ptr<CDrawObj> RemoveObject(CDrawObj *obj);
 
-private:
+  private:
     std::vector<std::unique_ptr<CDrawObj>> mObjects;
     std::vector<CDrawObj *> mSelection;
 };

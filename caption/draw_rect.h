@@ -17,7 +17,7 @@ constexpr std::int32_t Line = 3;
 // A drawing object with a shape kind and a corner roundness.
 class CDrawRect : public CDrawObj
 {
-public:
+  public:
     // Shape rectangle, roundness (16, 16).
     CDrawRect(const RECT &rect, const CDrawPage *page);
 
@@ -35,7 +35,7 @@ public:
     const POINT &GetRoundness() const { return mRoundness; }
     void SetRoundness(const POINT &roundness) { mRoundness = roundness; }
 
-private:
+  private:
     std::int32_t mShape = DrawShape::Rectangle;
     POINT mRoundness{16, 16};
 };

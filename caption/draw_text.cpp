@@ -68,7 +68,8 @@ void CDrawText::PaintCaption(QPainter &painter, const CDrawPage &page)
     SetPosition(box);
     painter.save();
     if (mBackColor != kNoBackColor) {
-        painter.fillRect(fillRectOf(box), QColor(GetRValue(mBackColor), GetGValue(mBackColor), GetBValue(mBackColor)));
+        painter.fillRect(fillRectOf(box),
+                         QColor(GetRValue(mBackColor), GetGValue(mBackColor), GetBValue(mBackColor)));
     }
     painter.setFont(FontFromLogFont(PreviewFont(mFont, s)));
     painter.setPen(QColor(GetRValue(mTextColor), GetGValue(mTextColor), GetBValue(mTextColor)));

@@ -13,7 +13,7 @@ class QPainter;
 // that the export stamps on every picture. UI thread only.
 class CDrawText : public CDrawRect
 {
-public:
+  public:
     // A box on rect anchored top-left, with the caption defaults, pen and
     // brush off and a null outline pen (nothing is outlined).
     CDrawText(const RECT &rect, const CDrawPage *page);
@@ -30,7 +30,7 @@ public:
     const LOGFONT &GetFont() const { return mFont; }
     void SetFont(const LOGFONT &font) { mFont = font; }
     COLORREF GetBackColor() const { return mBackColor; }
-    void SetBackColor(COLORREF color) { mBackColor = color; }   // kNoBackColor: transparent
+    void SetBackColor(COLORREF color) { mBackColor = color; } // kNoBackColor: transparent
     COLORREF GetTextColor() const { return mTextColor; }
     void SetTextColor(COLORREF color) { mTextColor = color; }
     std::int32_t GetAlign() const { return mAlign; }
@@ -44,7 +44,7 @@ public:
     // The painter's state is restored on return.
     virtual void PaintCaption(QPainter &painter, const CDrawPage &page);
 
-private:
+  private:
     QString mText = kDefaultCaptionText;
     LOGFONT mFont = DefaultCaptionFont();
     COLORREF mBackColor = kNoBackColor;

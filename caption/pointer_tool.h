@@ -6,7 +6,7 @@
 // Selects, moves and resizes drawing objects (shape key 0).
 class CPointerTool : public CBoxTool
 {
-public:
+  public:
     CPointerTool();
 
     // On a handle of the one selected object: start resizing. On an object:
@@ -20,6 +20,6 @@ public:
     // the step, or drags the handle of each to the point.
     void OnMouseMove(CDrawPage &page, unsigned flags, POINT point) override;
 
-private:
+  private:
     void Drag(CDrawPage &page, POINT point);
 };

@@ -2,7 +2,7 @@
 #include "caption/preview_picture.h"
 
 #include "caption/caption_geometry.h"
-#include "export/reduced_decode.h"
+#include "imagelib/codecs/jpeg/jpeg_scale.h"
 #include "imagelib/core/image.h"
 #include "imagelib/streams/io_file.h"
 

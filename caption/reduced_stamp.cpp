@@ -79,8 +79,8 @@ bool stampCaptionReduced(ZvImage &picture, const CaptionSettings &caption, std::
         return false;
     }
     blowUp(picture, area, d, patch);
-    if (!DrawCaptionOnPicture(patch, OffsetRect(box, -std::int64_t(area.left) * d, -std::int64_t(area.top) * d),
-                              caption)) {
+    if (!DrawCaptionOnPicture(
+            patch, OffsetRect(box, -std::int64_t(area.left) * d, -std::int64_t(area.top) * d), caption)) {
         picture.SetLastError(patch.GetLastError());
         return false;
     }

@@ -1,9 +1,9 @@
 // caption/settings_page.h
 #pragma once
 
+#include "caption/caption_source.h"
 #include "caption/draw_page.h"
 #include "caption/preview_picture.h"
-#include "export/export_sources.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,41 +1,36 @@
 // caption/settings_page_rules.cpp
 #include "caption/settings_page_rules.h"
 
+#include "controls/tip_markup.h"
+
 namespace {
 
 struct Tooltip
 {
     int id;
-    const char *markup;
+    const char *title;
+    const char *body;
 };
-
-#define ZV_TIP_HEAD(title) "<b><ct=0x0000FF><al_c>" title "</b><br><ct=0x00AA00><hr=100%></ct><br>"
 
 const Tooltip kTooltips[] = {
-    {SettingsPageIds::AlignList, ZV_TIP_HEAD("Text align") "Align text in the textbox"},
-    {SettingsPageIds::AnchorList,
-     ZV_TIP_HEAD(
-         "Base on the image") "Because size of each image may not be different,<br>but we hope that "
-                              "textbox fixed relative to image.<br>With the option,you can perform above "
-                              "request."},
-    {SettingsPageIds::Rotate0, ZV_TIP_HEAD("Rotate Image") "Restore original image."},
-    {SettingsPageIds::RotateMinus90, ZV_TIP_HEAD("Rotate Image") "Rotate image counterclockwise."},
-    {SettingsPageIds::Rotate90, ZV_TIP_HEAD("Rotate Image") "Rotate image clockwise."},
-    {SettingsPageIds::Rotate180, ZV_TIP_HEAD("Rotate Image") "Rotate image by 180 degree."},
-    {SettingsPageIds::Font, ZV_TIP_HEAD("Font") "Set font type,font size and forecolor for text."},
-    {SettingsPageIds::BackColor, ZV_TIP_HEAD("BackColor") "Set back color for text."},
-    {SettingsPageIds::Previous,
-     ZV_TIP_HEAD("Previous image") "Display previous image in selected image list,<br>so easy to see textbox "
-                                   "position relative to the image."},
-    {SettingsPageIds::Next,
-     ZV_TIP_HEAD(
-         "Next image") "Display next image in selected image list,<br>so easy to see textbox position "
-                       "relative to the image."},
-    {SettingsPageIds::View,
-     ZV_TIP_HEAD("View image") "View the image with full screen mode in the image list."},
+    {SettingsPageIds::AlignList, "Text align", "Align text in the textbox"},
+    {SettingsPageIds::AnchorList, "Base on the image",
+     "Because size of each image may not be different,<br>but we hope that textbox fixed relative to "
+     "image.<br>With the option,you can perform above request."},
+    {SettingsPageIds::Rotate0, "Rotate Image", "Restore original image."},
+    {SettingsPageIds::RotateMinus90, "Rotate Image", "Rotate image counterclockwise."},
+    {SettingsPageIds::Rotate90, "Rotate Image", "Rotate image clockwise."},
+    {SettingsPageIds::Rotate180, "Rotate Image", "Rotate image by 180 degree."},
+    {SettingsPageIds::Font, "Font", "Set font type,font size and forecolor for text."},
+    {SettingsPageIds::BackColor, "BackColor", "Set back color for text."},
+    {SettingsPageIds::Previous, "Previous image",
+     "Display previous image in selected image list,<br>so easy to see textbox position relative to the "
+     "image."},
+    {SettingsPageIds::Next, "Next image",
+     "Display next image in selected image list,<br>so easy to see textbox position relative to the "
+     "image."},
+    {SettingsPageIds::View, "View image", "View the image with full screen mode in the image list."},
 };
-
-#undef ZV_TIP_HEAD
 
 } // namespace
 
@@ -62,7 +57,7 @@ QString SettingsTooltipMarkup(int controlId)
 {
     for (const Tooltip &tip : kTooltips) {
         if (tip.id == controlId)
-            return QString::fromLatin1(tip.markup);
+            return tipMarkup(tip.title, tip.body);
     }
     return QString();
 }

@@ -9,7 +9,7 @@
 // pointer-tool press. Either way the pointer tool is current afterwards.
 class CTextBoxTool : public CBoxTool
 {
-public:
+  public:
     CTextBoxTool();
 
     void OnButtonDown(CDrawPage &page, unsigned flags, POINT point) override;

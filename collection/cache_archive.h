@@ -16,7 +16,7 @@ class ArchiveWriter;
 // A cache file whose bytes break the format; what() says how.
 class CacheFormatError : public std::runtime_error
 {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

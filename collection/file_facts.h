@@ -32,7 +32,7 @@ struct TooltipFacts
     std::uint64_t size = 0;
     QString typeName;
     QDateTime modified;
-    std::uint32_t width = 0;     // as loaded
+    std::uint32_t width = 0; // as loaded
     std::uint32_t height = 0;
     std::uint32_t bpp = 0;
     std::int32_t resolution = 0;

@@ -29,9 +29,9 @@ QString trimmed(QString path)
 bool isUserVolume(const QStorageInfo &volume)
 {
     static const QStringList kSystemTypes = {
-        "proc", "sysfs", "tmpfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "securityfs", "pstore", "bpf",
-        "debugfs", "tracefs", "mqueue", "hugetlbfs", "configfs", "fusectl", "autofs", "squashfs", "nsfs",
-        "binfmt_misc", "ramfs", "efivarfs", "rpc_pipefs", "overlay"};
+        "proc",   "sysfs",    "tmpfs",   "devtmpfs",    "devpts", "cgroup",    "cgroup2",    "securityfs",
+        "pstore", "bpf",      "debugfs", "tracefs",     "mqueue", "hugetlbfs", "configfs",   "fusectl",
+        "autofs", "squashfs", "nsfs",    "binfmt_misc", "ramfs",  "efivarfs",  "rpc_pipefs", "overlay"};
     static const QStringList kSystemPlaces = {"/proc", "/sys", "/dev", "/run", "/snap", "/boot", "/var/lib"};
     const QString root = volume.rootPath();
     if (!volume.isValid() || !volume.isReady() || root == u"/" ||

@@ -12,7 +12,7 @@ class CFolderTree : public QTreeWidget
 {
     Q_OBJECT
 
-public:
+  public:
     explicit CFolderTree(QWidget *parent = nullptr);
 
     // Builds the tree anew from the desktop and selects the desktop.
@@ -32,15 +32,15 @@ public:
     static QString PathOf(const QTreeWidgetItem *item);
     static bool IsComputer(const QTreeWidgetItem *item);
 
-public slots:
+  public slots:
     // Re-reads the volumes under "Computer" (after one arrived or left).
     void RefreshVolumes(const QStringList &volumes);
 
-signals:
+  signals:
     // The selection moved; the path is empty for "Computer".
     void folderSelected(const QString &path);
 
-private:
+  private:
     QTreeWidgetItem *AddFolder(QTreeWidgetItem *parent, const QString &path, const QString &text);
     void FillChildren(QTreeWidgetItem *item);
     void FillComputer(QTreeWidgetItem *computer);

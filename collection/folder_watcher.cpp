@@ -96,7 +96,8 @@ void CFolderWatcher::RemovePath(const QString &path)
         return;
     const QString folder = found->second.folder;
     mPaths.erase(found);
-    auto entry = std::find_if(mFolders.begin(), mFolders.end(), [&](const auto &f) { return f.first == folder; });
+    auto entry =
+        std::find_if(mFolders.begin(), mFolders.end(), [&](const auto &f) { return f.first == folder; });
     if (entry != mFolders.end() && --entry->second <= 0)
         mFolders.erase(entry);
 }
@@ -139,9 +140,7 @@ std::vector<std::pair<QString, int>> CFolderWatcher::Folders() const
     return mFolders;
 }
 
-void CFolderWatcher::OnFolderChanged(std::uintptr_t, int, const QString &)
-{
-}
+void CFolderWatcher::OnFolderChanged(std::uintptr_t, int, const QString &) {}
 
 bool CFolderWatcher::WaitForStop(int ms) const
 {

@@ -15,7 +15,7 @@
 // Add, remove, start and stop are called from one thread (the UI thread).
 class CFolderWatcher
 {
-public:
+  public:
     CFolderWatcher();
     // Stops a running thread and waits for it.
     virtual ~CFolderWatcher();
@@ -39,7 +39,7 @@ public:
     // The folders being watched, each with its number of registered paths.
     std::vector<std::pair<QString, int>> Folders() const;
 
-protected:
+  protected:
     // Runs on the watch thread once per registered path in a changed folder
     // (kind 2, empty text). The base does nothing. Must not touch the
     // owner's data.
@@ -48,7 +48,7 @@ protected:
     // stop event came first.
     bool WaitForStop(int ms) const;
 
-private:
+  private:
     struct Entry
     {
         QString path;
@@ -65,7 +65,7 @@ private:
     mutable std::mutex mMutex;
     std::map<QString, Entry> mPaths;
     std::vector<std::pair<QString, int>> mFolders;
-    int mStopFd = -1;   // eventfd, the stop event
+    int mStopFd = -1; // eventfd, the stop event
     bool mRunning = false;
     std::thread mThread;
     std::uintptr_t mOwner = 0;

@@ -5,6 +5,7 @@
 #include "collection/thumb_cell_painter.h"
 #include "collection/thumb_item.h"
 #include "collection/thumb_list.h"
+#include "controls/tip_markup.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -16,20 +17,17 @@
 
 namespace {
 
-// The buttons' tips in the markup of the program's tooltip.
-constexpr const char *kAcquireTip =
-    "<b><ct=0x0000FF><al_c>Acquire</b><br><ct=0x00AA00><hr=100%></ct><br>Retrieve photos from digital "
-    "camera(TWAIN device compatible),<br> scanners or removable media for your Digital Camera.";
-constexpr const char *kViewTip = "<b><ct=0x0000FF><al_c>View image</b><br><ct=0x00AA00><hr=100%></ct><br>View the "
-                                 "image with full screen mode in the image list.";
-constexpr const char *kAddTip = "<b><ct=0x0000FF><al_c>Add</b><br><ct=0x00AA00><hr=100%></ct><br>Add one or more "
-                                "images <br>from the above image list to the below image list.";
-constexpr const char *kAddAllTip = "<b><ct=0x0000FF><al_c>Add All</b><br><ct=0x00AA00><hr=100%></ct><br>Add all "
-                                   "images <br>from the above image list to the below image list.";
-constexpr const char *kRemoveTip = "<b><ct=0x0000FF><al_c>Remove</b><br><ct=0x00AA00><hr=100%></ct><br>Remove one "
-                                   "or more images from the below image list.";
-constexpr const char *kRemoveAllTip = "<b><ct=0x0000FF><al_c>Remove All</b><br><ct=0x00AA00><hr=100%></ct><br>"
-                                      "Remove all images from the below image list.";
+// The buttons' tips: title and body.
+constexpr const char *kAcquireTip[] = {"Acquire", "Retrieve photos from digital camera(TWAIN device "
+                                                  "compatible),<br> scanners or removable media for your "
+                                                  "Digital Camera."};
+constexpr const char *kViewTip[] = {"View image", "View the image with full screen mode in the image list."};
+constexpr const char *kAddTip[] = {"Add", "Add one or more images <br>from the above image list to the "
+                                          "below image list."};
+constexpr const char *kAddAllTip[] = {"Add All", "Add all images <br>from the above image list to the below "
+                                                 "image list."};
+constexpr const char *kRemoveTip[] = {"Remove", "Remove one or more images from the below image list."};
+constexpr const char *kRemoveAllTip[] = {"Remove All", "Remove all images from the below image list."};
 
 // Room around a cell's text, as the list's style draws it.
 constexpr int kCellPadding = 12;
@@ -50,9 +48,12 @@ CSelectPage::~CSelectPage() = default;
 
 std::vector<std::pair<QWidget *, QString>> CSelectPage::MarkupTips() const
 {
-    return {{mAcquire, QString::fromLatin1(kAcquireTip)}, {mView, QString::fromLatin1(kViewTip)},
-            {mAdd, QString::fromLatin1(kAddTip)},         {mAddAll, QString::fromLatin1(kAddAllTip)},
-            {mRemove, QString::fromLatin1(kRemoveTip)},   {mRemoveAll, QString::fromLatin1(kRemoveAllTip)}};
+    return {{mAcquire, tipMarkup(kAcquireTip[0], kAcquireTip[1])},
+            {mView, tipMarkup(kViewTip[0], kViewTip[1])},
+            {mAdd, tipMarkup(kAddTip[0], kAddTip[1])},
+            {mAddAll, tipMarkup(kAddAllTip[0], kAddAllTip[1])},
+            {mRemove, tipMarkup(kRemoveTip[0], kRemoveTip[1])},
+            {mRemoveAll, tipMarkup(kRemoveAllTip[0], kRemoveAllTip[1])}};
 }
 
 void CSelectPage::CreateControls()
@@ -213,7 +214,8 @@ void CSelectPage::AppendRow(const SelectedImage &image)
     mList->insertRow(row);
     for (int c = 0; c < SelectedImage::ColumnCount; ++c) {
         auto *cell = new QTableWidgetItem(image.cells[c]);
-        cell->setTextAlignment(Qt::AlignVCenter | (kSelectedColumns[c].alignRight ? Qt::AlignRight : Qt::AlignLeft));
+        cell->setTextAlignment(Qt::AlignVCenter |
+                               (kSelectedColumns[c].alignRight ? Qt::AlignRight : Qt::AlignLeft));
         mList->setItem(row, c, cell);
     }
     // The columns keep their widths unless a text needs more.

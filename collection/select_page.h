@@ -2,7 +2,7 @@
 #pragma once
 
 #include "collection/select_page_layout.h"
-#include "export/export_sources.h"
+#include "export/export_row_source.h"
 
 #include <QWidget>
 
@@ -24,7 +24,7 @@ class CSelectPage : public QWidget, public ExportRowSource
 {
     Q_OBJECT
 
-public:
+  public:
     explicit CSelectPage(QWidget *parent = nullptr);
     ~CSelectPage() override;
 
@@ -57,14 +57,14 @@ public:
 
     std::vector<ExportRow> ExportRows() const override;
 
-public slots:
+  public slots:
     void SelectPreviousImage();
     void SelectNextImage();
     void SelectFirstImage();
     void SelectLastImage();
     void SetCurrentRotation(int degrees);
 
-signals:
+  signals:
     // A row was selected (empty path when none is).
     void currentImageChanged(const QString &path, int rotation, int row, int count);
     // A double click on a row.
@@ -73,12 +73,12 @@ signals:
     void viewRequested(const QString &path, int browserIndex);
     void acquireRequested();
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     void CreateControls();
     void CreateList();
     void ApplyLayout(const SelectPageLayout &layout);

@@ -6,7 +6,7 @@
 namespace {
 
 constexpr int kRightMargin = 3;
-constexpr int kBelowBrowser = 70;   // from the browser's bottom to the client's, less the list
+constexpr int kBelowBrowser = 70; // from the browser's bottom to the client's, less the list
 constexpr int kListBelowBrowser = 80;
 constexpr int kButtonGap = 24;
 constexpr int kAboveList = 10;
@@ -36,12 +36,13 @@ SelectPageLayout SelectPageLayout::Initial()
 SelectPageLayout SelectPageLayout::Resized(const QSize &client) const
 {
     SelectPageLayout l = *this;
-    const int right = client.width();    // exclusive, as the client rectangle's right
+    const int right = client.width(); // exclusive, as the client rectangle's right
     const int bottom = client.height();
     const int browserBottom = std::max(browser.top() + 1, bottom - list.height() - kBelowBrowser);
     l.browser = QRect(browser.left(), browser.top(), std::max(1, right - kRightMargin - browser.left()),
                       browserBottom - browser.top());
-    l.list = QRect(l.browser.left(), l.browser.height() + kListBelowBrowser, l.browser.width(), list.height());
+    l.list =
+        QRect(l.browser.left(), l.browser.height() + kListBelowBrowser, l.browser.width(), list.height());
 
     const int buttonTop = l.list.top() - removeAll.height() - kAboveList;
     l.removeAll.moveTo(right - removeAll.width() - kButtonRightMargin, buttonTop);

@@ -11,7 +11,7 @@ struct SelectPageLayout
     QRect view;
     QRect folderLabel;
     QRect folderEdit;
-    QRect browser;      // the browser's frame; the browser sits 1 pixel inside
+    QRect browser; // the browser's frame; the browser sits 1 pixel inside
     QRect status;
     QRect add;
     QRect addAll;

@@ -5,8 +5,8 @@
 #include "collection/thumb_item.h"
 
 const SelectedColumn kSelectedColumns[SelectedImage::ColumnCount] = {
-    {"Name", 150, false},     {"Size", 80, true},       {"Type", 125, false},         {"Modified", 130, false},
-    {"Properties", 90, false}, {"Path", 260, false},    {"Rotated(\")", 80, false},
+    {"Name", 150, false},      {"Size", 80, true},   {"Type", 125, false},       {"Modified", 130, false},
+    {"Properties", 90, false}, {"Path", 260, false}, {"Rotated(\")", 80, false},
 };
 
 SelectedImage SelectedImage::FromItem(const ThumbItem &item)

@@ -40,7 +40,8 @@ QString ThumbCachePath(const QString &folder)
     return folder + QLatin1String(kCacheFileName);
 }
 
-std::vector<std::uint8_t> ThumbCacheBytes(const QString &folder, const std::vector<const CThumbObj *> &objects)
+std::vector<std::uint8_t> ThumbCacheBytes(const QString &folder,
+                                          const std::vector<const CThumbObj *> &objects)
 {
     ArchiveWriter out;
     WriteArchiveString(out, QByteArray(kCacheTitle));
@@ -113,7 +114,8 @@ bool WriteThumbCacheFile(const QString &folder, const std::vector<std::uint8_t> 
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()) ||
+        file.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size())) !=
+            qint64(bytes.size()) ||
         !file.commit()) {
         error = QStringLiteral("The thumbnail cache %1 cannot be written: %2").arg(path, file.errorString());
         file.cancelWriting();

@@ -23,18 +23,19 @@ using ThumbObjList = std::vector<std::unique_ptr<CThumbObj>>;
 QString ThumbCachePath(const QString &folder);
 
 // The whole file for these objects.
-std::vector<std::uint8_t> ThumbCacheBytes(const QString &folder, const std::vector<const CThumbObj *> &objects);
+std::vector<std::uint8_t> ThumbCacheBytes(const QString &folder,
+                                          const std::vector<const CThumbObj *> &objects);
 
 enum class CacheRead {
-    Read,      // the objects were read
-    Ignored,   // too short, another title or another folder: nothing read
-    Damaged,   // an error while the objects were read; error says which
+    Read,    // the objects were read
+    Ignored, // too short, another title or another folder: nothing read
+    Damaged, // an error while the objects were read; error says which
 };
 
 struct CacheReadResult
 {
     CacheRead status = CacheRead::Ignored;
-    ThumbObjList objects;   // empty unless Read
+    ThumbObjList objects; // empty unless Read
     QString error;
 };
 

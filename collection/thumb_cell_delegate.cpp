@@ -15,7 +15,8 @@ ThumbCellDelegate::ThumbCellDelegate(ThumbListModel *model, IconLookup icons, QO
 {
 }
 
-void ThumbCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void ThumbCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const
 {
     ThumbItem *item = mModel->Item(index.row());
     if (!mThumbnailMode || !item) {

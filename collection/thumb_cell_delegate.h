@@ -12,7 +12,7 @@ class ThumbListModel;
 // mode the default drawing is used.
 class ThumbCellDelegate : public QStyledItemDelegate
 {
-public:
+  public:
     using IconLookup = std::function<QIcon(const QString &path)>;
 
     ThumbCellDelegate(ThumbListModel *model, IconLookup icons, QObject *parent);
@@ -20,10 +20,11 @@ public:
     void SetThumbnailMode(bool on) { mThumbnailMode = on; }
     void SetGridSize(const QSize &size) { mGridSize = size; }
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
-private:
+  private:
     ThumbListModel *mModel;
     IconLookup mIcons;
     bool mThumbnailMode = false;

@@ -14,14 +14,14 @@ class QPainter;
 // How one browser cell is drawn; works on any QPainter (widget or QImage).
 struct ThumbCellLook
 {
-    QRect icon;            // the picture area
-    QRect label;           // the name line below it
-    QString name;          // the whole file name
-    QString extension;     // with its dot, for the label colour
+    QRect icon;        // the picture area
+    QRect label;       // the name line below it
+    QString name;      // the whole file name
+    QString extension; // with its dot, for the label colour
     bool selected = false;
-    bool focused = false;  // the item has the focus
+    bool focused = false; // the item has the focus
     bool listHasFocus = false;
-    QColor menuColour;     // the list's background, which the shadow darkens
+    QColor menuColour; // the list's background, which the shadow darkens
 };
 
 inline constexpr QRgb kSelectedFocusColour = qRgb(119, 152, 234);

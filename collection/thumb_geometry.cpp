@@ -56,8 +56,8 @@ QSize ThumbGridSize(int textHeight)
 
 ThumbCellRects ThumbCellLayout(const QRect &cell, int textHeight)
 {
-    const QRect icon(cell.x() + (cell.width() - kIconAreaWidth) / 2, cell.y() + kCellTopMargin, kIconAreaWidth,
-                     kIconAreaHeight);
+    const QRect icon(cell.x() + (cell.width() - kIconAreaWidth) / 2, cell.y() + kCellTopMargin,
+                     kIconAreaWidth, kIconAreaHeight);
     const QRect label(icon.x(), icon.y() + icon.height(), icon.width(), ThumbLabelHeight(textHeight));
     return {icon, label};
 }

@@ -12,7 +12,7 @@ struct ThumbItem
 {
     FileEntry entry;
     std::unique_ptr<CThumbObj> thumb;
-    bool vanished = false;   // a refresh did not find the file again
+    bool vanished = false; // a refresh did not find the file again
 
     // Has a thumbnail to show (attached by the list).
     bool HasThumb() const { return thumb && thumb->Attached(); }

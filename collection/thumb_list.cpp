@@ -30,25 +30,23 @@ QString withSlash(const QString &folder)
 // thread, through a queued call; it never touches the list's data.
 class CThumbList::Watcher : public CFolderWatcher
 {
-public:
+  public:
     explicit Watcher(CThumbList *list)
         : mList(list)
     {
     }
-    ~Watcher() override
-    {
-        Stop();
-    }
+    ~Watcher() override { Stop(); }
 
-protected:
+  protected:
     void OnFolderChanged(std::uintptr_t, int, const QString &) override
     {
         if (WaitForStop(kWatcherDelayMs))
             return;
-        QMetaObject::invokeMethod(mList, [list = mList] { list->Refresh(true); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            mList, [list = mList] { list->Refresh(true); }, Qt::QueuedConnection);
     }
 
-private:
+  private:
     CThumbList *mList;
 };
 
@@ -56,11 +54,15 @@ CThumbList::CThumbList(QWidget *parent)
     : QListView(parent)
     , mModel(new ThumbListModel(this))
     , mFilter(DefaultFilter())
-    , mLoader([this] { QMetaObject::invokeMethod(this, [this] { OnResultReady(); }, Qt::QueuedConnection); })
+    , mLoader([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { OnResultReady(); }, Qt::QueuedConnection);
+    })
     , mWatcher(std::make_unique<Watcher>(this))
 {
     setModel(mModel);
-    mDelegate = new ThumbCellDelegate(mModel, [this](const QString &path) { return FileIcon(path); }, this);
+    mDelegate = new ThumbCellDelegate(
+        mModel, [this](const QString &path) { return FileIcon(path); }, this);
     setItemDelegate(mDelegate);
     setViewMode(QListView::IconMode);
     setMovement(QListView::Static);
@@ -389,7 +391,8 @@ bool CThumbList::ShowTooltip(QEvent *event)
     if (index.isValid()) {
         const ThumbCellRects rects = ThumbCellLayout(visualRect(index), fontMetrics().height());
         if (rects.icon.contains(help->pos()) || rects.label.contains(help->pos()))
-            text = index.data(Qt::ToolTipRole).toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            text =
+                index.data(Qt::ToolTipRole).toString().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     }
     if (text.isEmpty())
         QToolTip::hideText();

@@ -26,7 +26,7 @@ class CThumbList : public QListView
 {
     Q_OBJECT
 
-public:
+  public:
     explicit CThumbList(QWidget *parent = nullptr);
     ~CThumbList() override;
 
@@ -62,12 +62,12 @@ public:
     // A thumbnail is being made or waited for.
     bool PassRunning() const { return mPassRunning; }
 
-public slots:
+  public slots:
     // A new pass over the folder. The user's refresh keeps changed items and
     // sorts; the watcher's drops changed items and adds them anew first.
     void Refresh(bool fromWatcher = false);
 
-signals:
+  signals:
     void statusTextChanged(const QString &text);
     void addEnabledChanged(bool enabled);
     // A double click: the page adds the selected items.
@@ -75,12 +75,12 @@ signals:
     // A thumbnail arrived for the item with this path.
     void thumbnailDelivered(const QString &path);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 
-private:
+  private:
     class Watcher;
 
     void RunScan();
@@ -104,13 +104,13 @@ private:
     QString mFilter;
     bool mUseCache = true;
     bool mThumbnailMode = false;
-    bool mPaused = false;       // the horizontal scroll thumb is being dragged
+    bool mPaused = false; // the horizontal scroll thumb is being dragged
     bool mKeepOnRefresh = true;
     bool mAddEnabled = false;
     bool mPassRunning = false;
     QString mStatus;
     QColor mSavedBackground;
-    QHash<QString, QIcon> mIcons;   // by extension
+    QHash<QString, QIcon> mIcons; // by extension
     QSet<QString> mReportedErrors;
     QStringList mPendingErrors;
     ThumbLoader mLoader;

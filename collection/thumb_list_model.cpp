@@ -50,14 +50,10 @@ QVariant ThumbListModel::data(const QModelIndex &index, int role) const
     if (!item || index.column() != 0)
         return QVariant();
     switch (role) {
-    case Qt::DisplayRole:
-        return item->entry.name.left(kShortNameLength);
-    case Qt::ToolTipRole:
-        return item->HasThumb() ? QVariant(tooltipOf(*item)) : QVariant();
-    case PathRole:
-        return item->entry.path;
-    default:
-        return QVariant();
+    case Qt::DisplayRole: return item->entry.name.left(kShortNameLength);
+    case Qt::ToolTipRole: return item->HasThumb() ? QVariant(tooltipOf(*item)) : QVariant();
+    case PathRole: return item->entry.path;
+    default: return QVariant();
     }
 }
 
@@ -154,7 +150,8 @@ int ThumbListModel::Scan(const QString &folder, const QString &filter, bool keep
     if (!added.empty()) {
         mPass.changed = true;
         beginInsertRows(QModelIndex(), 0, int(added.size()) - 1);
-        mItems.insert(mItems.begin(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+        mItems.insert(mItems.begin(), std::make_move_iterator(added.begin()),
+                      std::make_move_iterator(added.end()));
         endInsertRows();
     }
     for (ThumbItem *gone : std::as_const(known)) {
@@ -217,8 +214,8 @@ int ThumbListModel::FindRow(int index, const QString &path) const
     return RowOf(path);
 }
 
-ThumbListModel::Delivery ThumbListModel::Deliver(int index, const QString &path, std::unique_ptr<CThumbObj> thumb,
-                                                 int *rowOut)
+ThumbListModel::Delivery ThumbListModel::Deliver(int index, const QString &path,
+                                                 std::unique_ptr<CThumbObj> thumb, int *rowOut)
 {
     const int row = FindRow(index, path);
     if (rowOut)

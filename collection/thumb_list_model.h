@@ -18,7 +18,7 @@ class ThumbListModel : public QAbstractListModel
 {
     Q_OBJECT
 
-public:
+  public:
     enum Role { PathRole = Qt::UserRole + 1 };
 
     explicit ThumbListModel(QObject *parent = nullptr);
@@ -40,7 +40,7 @@ public:
     {
         bool changed = false;
         QSet<QString> newPaths;
-        int done = 0;   // thumbnails delivered
+        int done = 0; // thumbnails delivered
     };
     Pass &PassState() { return mPass; }
 
@@ -69,7 +69,7 @@ public:
 
     static bool PassesFilter(const QString &name, const QString &filter);
 
-private:
+  private:
     void RemoveRow(int row);
     int FindRow(int index, const QString &path) const;
     void CheckKnownItems(bool keepOnRefresh, QHash<QString, ThumbItem *> &known);

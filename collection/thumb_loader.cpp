@@ -157,7 +157,7 @@ void ThumbLoader::RunSave(std::unique_lock<std::mutex> &lock)
     QString error;
     if (save.bytes.empty())
         RemoveSmallThumbCache(save.folder);
-    else if (QFileInfo(save.folder).isDir())   // a folder that went away keeps no cache
+    else if (QFileInfo(save.folder).isDir()) // a folder that went away keeps no cache
         WriteThumbCacheFile(save.folder, save.bytes, error);
     if (!QFileInfo(save.folder).isDir())
         error.clear();

@@ -44,7 +44,7 @@ struct ThumbResult
 // it is told to stop. Stop therefore never deadlocks.
 class ThumbLoader
 {
-public:
+  public:
     // notify runs on the loader thread after a result was placed.
     explicit ThumbLoader(std::function<void()> notify);
     // Stops the thread and waits for it (it finishes the picture in hand
@@ -80,7 +80,7 @@ public:
     // result with an error and no thumbnail. Empty bytes remove a small cache.
     void PostCacheSave(const QString &folder, std::vector<std::uint8_t> bytes);
 
-private:
+  private:
     struct CacheSave
     {
         QString folder;

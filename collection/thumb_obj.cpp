@@ -3,7 +3,7 @@
 
 #include "collection/cache_archive.h"
 #include "collection/thumb_geometry.h"
-#include "export/reduced_decode.h"
+#include "imagelib/codecs/jpeg/jpeg_scale.h"
 #include "imagelib/streams/io_file.h"
 #include "platform/archive.h"
 
@@ -19,9 +19,9 @@ std::uint32_t thumbType(const QString &extension)
         const char *extension;
         std::uint32_t type;
     } kTypes[] = {
-        {"bmp", ZV_TYPE_BMP}, {"jpg", ZV_TYPE_JPG},  {"jpeg", ZV_TYPE_JPG}, {"jpe", ZV_TYPE_JPG},
-        {"gif", ZV_TYPE_GIF}, {"png", ZV_TYPE_PNG},  {"ico", ZV_TYPE_ICO},  {"tiff", ZV_TYPE_TIF},
-        {"tif", ZV_TYPE_TIF}, {"tga", ZV_TYPE_TGA},  {"pcx", ZV_TYPE_PCX},  {"wbmp", ZV_TYPE_WBMP},
+        {"bmp", ZV_TYPE_BMP}, {"jpg", ZV_TYPE_JPG}, {"jpeg", ZV_TYPE_JPG}, {"jpe", ZV_TYPE_JPG},
+        {"gif", ZV_TYPE_GIF}, {"png", ZV_TYPE_PNG}, {"ico", ZV_TYPE_ICO},  {"tiff", ZV_TYPE_TIF},
+        {"tif", ZV_TYPE_TIF}, {"tga", ZV_TYPE_TGA}, {"pcx", ZV_TYPE_PCX},  {"wbmp", ZV_TYPE_WBMP},
         {"wmf", ZV_TYPE_WMF}, {"emf", ZV_TYPE_WMF},
     };
     for (const auto &t : kTypes) {

@@ -19,7 +19,7 @@ class QPainter;
 // cache; never used by two threads at once.
 class CThumbObj
 {
-public:
+  public:
     // Takes the file name from the path and the modification time from the
     // file's status; the picture starts empty.
     explicit CThumbObj(const QString &path);
@@ -56,7 +56,7 @@ public:
     // when the file cannot be read.
     static std::uint32_t FileModified(const QString &path);
 
-private:
+  private:
     bool Decode(std::uint32_t type);
 
     RECT mDrawn;

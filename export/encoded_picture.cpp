@@ -38,8 +38,10 @@ bool encode(ZvImage &picture, const OutputFormat &format, EncodedPicture &out)
     picture.SetLastError("");
     if (!picture.Encode(&file, format.type)) {
         const char *reason = picture.GetLastError();
-        const ZvErrorKind kind = picture.GetErrorKind() == ZvErrorKind::None ? ZvErrorKind::Io : picture.GetErrorKind();
-        return refuse(out, EncodedPicture::Stage::EncodeFailed, *reason ? reason : "cannot encode the picture", kind);
+        const ZvErrorKind kind =
+            picture.GetErrorKind() == ZvErrorKind::None ? ZvErrorKind::Io : picture.GetErrorKind();
+        return refuse(out, EncodedPicture::Stage::EncodeFailed,
+                      *reason ? reason : "cannot encode the picture", kind);
     }
     const std::uint8_t *bytes = file.GetBuffer(false);
     out.file.assign(bytes, bytes + file.Size());

@@ -14,15 +14,15 @@
 struct EncodedPicture
 {
     enum class Stage {
-        Refused,        // could not be read, turned, captioned or made ready for the format
-        EncodeFailed,   // the format's encoder refused it
-        Encoded,        // file holds the output file's bytes
+        Refused,      // could not be read, turned, captioned or made ready for the format
+        EncodeFailed, // the format's encoder refused it
+        Encoded,      // file holds the output file's bytes
     };
     Stage stage = Stage::Refused;
-    std::string problem;                    // why not, for Refused and EncodeFailed
-    ZvErrorKind kind = ZvErrorKind::None;   // the kind of that failure
-    std::string note;                       // saved all the same, but not resized, and why
-    std::vector<std::string> infoNotes;     // photo information left out; told once the file is written
+    std::string problem;                  // why not, for Refused and EncodeFailed
+    ZvErrorKind kind = ZvErrorKind::None; // the kind of that failure
+    std::string note;                     // saved all the same, but not resized, and why
+    std::vector<std::string> infoNotes;   // photo information left out; told once the file is written
     std::vector<std::uint8_t> file;
 };
 

@@ -1,11 +1,13 @@
 // export/export_dialog.cpp
 #include "export/export_dialog.h"
 
+#include "caption/caption_source.h"
 #include "controls/markup_tip.h"
+#include "controls/tip_markup.h"
 #include "export/export_dialog_rules.h"
 #include "export/export_progress.h"
+#include "export/export_row_source.h"
 #include "export/export_run.h"
-#include "export/export_sources.h"
 #include "export/picture_pipeline.h"
 #include "export/quality_dialog.h"
 #include "platform/message_box.h"
@@ -29,11 +31,6 @@
 #include <algorithm>
 
 namespace {
-
-const char kRestrictWidthTip[] =
-    "<b><ct=0x0000FF><al_c>Restrict Width</b><br><ct=0x00AA00><hr=100%></ct><br>Ignore image width.";
-const char kRestrictHeightTip[] =
-    "<b><ct=0x0000FF><al_c>Restrict Height</b><br><ct=0x00AA00><hr=100%></ct><br>Ignore image height.";
 
 QString systemFolderBrowser(QWidget *parent, const QString &caption, const QString &start)
 {
@@ -81,8 +78,8 @@ CExportDialog::CExportDialog(ProfileStore &profile, ExportRowSource *rows, Capti
     updateExample();
 
     mTip->Create(this);
-    mTip->AddTool(mRestrictWidth, QString::fromLatin1(kRestrictWidthTip));
-    mTip->AddTool(mRestrictHeight, QString::fromLatin1(kRestrictHeightTip));
+    mTip->AddTool(mRestrictWidth, tipMarkup("Restrict Width", "Ignore image width."));
+    mTip->AddTool(mRestrictHeight, tipMarkup("Restrict Height", "Ignore image height."));
     mTip->ConfigureAsPage();
     if (owner && owner->window()->isVisible())
         move(owner->window()->frameGeometry().center() -

@@ -15,7 +15,7 @@ enum class OverwriteAnswer { Yes, No, Cancel };
 // isCancelled and step; showMessage once at the end.
 class ExportObserver
 {
-public:
+  public:
     virtual ~ExportObserver() = default;
 
     // Steps to come: one per picture.

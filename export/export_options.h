@@ -10,9 +10,9 @@ class ProfileStore;
 // One row of the output format list.
 struct ExportFormat
 {
-    const char *listText;   // as the format list shows it
-    const char *extension;  // with the dot; empty for "Original Format"
-    ImageType type;         // ZV_TYPE_UNKNOWN: the source's own type
+    const char *listText;  // as the format list shows it
+    const char *extension; // with the dot; empty for "Original Format"
+    ImageType type;        // ZV_TYPE_UNKNOWN: the source's own type
     const char *examplePattern;
 };
 
@@ -26,23 +26,23 @@ const ExportFormat &exportFormat(int index);
 // "Export Option" section of the profile.
 struct ExportOptions
 {
-    int FolderMode = 1;             // 0: each picture's own folder; 1: OutputFolder
+    int FolderMode = 1; // 0: each picture's own folder; 1: OutputFolder
     std::string OutputFolder;
-    int NameMode = 0;               // 0: keep names; 1: Prefix + four-digit counter
+    int NameMode = 0; // 0: keep names; 1: Prefix + four-digit counter
     std::string Prefix = "Photo";
-    int Format = 0;                 // index into the format table
+    int Format = 0; // index into the format table
     int JpegQuality = 90;
     int XResolution = 72;
     int YResolution = 72;
     bool ResizeImage = false;
-    std::string ResizeWidth = "800";    // as typed
+    std::string ResizeWidth = "800"; // as typed
     std::string ResizeHeight = "600";
-    int Unit = 0;                   // 0 pixels, 1 percent
+    int Unit = 0; // 0 pixels, 1 percent
     bool AllowStretch = true;
     bool AspectRatio = false;
-    bool RestrictWidth = true;      // with AspectRatio: the height entry governs
-    bool RestrictHeight = false;    // with AspectRatio: the width entry governs
-    int Quality = 1;                // 0 low (nearest), 1 middle, 2 high (bicubic)
+    bool RestrictWidth = true;   // with AspectRatio: the height entry governs
+    bool RestrictHeight = false; // with AspectRatio: the width entry governs
+    int Quality = 1;             // 0 low (nearest), 1 middle, 2 high (bicubic)
     // Photo information (EXIF, XMP, colour profile) carried into JPEG, PNG
     // and TIFF outputs; key "KeepPhotoInfo", written only when on or when
     // the profile already holds it, so an old profile stays as it was.

@@ -4,8 +4,8 @@
 #include "caption/caption_render.h"
 #include "caption/reduced_stamp.h"
 #include "export/export_options.h"
-#include "export/reduced_decode.h"
 #include "export/target_size.h"
+#include "imagelib/codecs/jpeg/jpeg_scale.h"
 #include "imagelib/core/image.h"
 #include "imagelib/streams/io_file.h"
 #include "platform/profile_store.h"
@@ -35,10 +35,10 @@ struct Plan
 {
     std::int64_t shownWidth = 0;
     std::int64_t shownHeight = 0;
-    bool sized = false;         // the sizes above are known
+    bool sized = false; // the sizes above are known
     TargetSize target;
-    std::string targetProblem;  // why the picture cannot be resized to target
-    int denominator = 1;        // decoded at 1/denominator of its size
+    std::string targetProblem; // why the picture cannot be resized to target
+    int denominator = 1;       // decoded at 1/denominator of its size
 };
 
 void setShownSize(const PictureWork &work, std::int64_t width, std::int64_t height, int degrees, Plan &plan)
@@ -106,9 +106,9 @@ bool stamp(const PictureWork &work, const Plan &plan, ZvImage &picture, PictureO
     if (!work.caption)
         return true;
     picture.SetLastError("");
-    const bool ok = plan.denominator > 1
-                        ? stampCaptionReduced(picture, *work.caption, plan.shownWidth, plan.shownHeight, plan.denominator)
-                        : StampCaption(picture, *work.caption);
+    const bool ok = plan.denominator > 1 ? stampCaptionReduced(picture, *work.caption, plan.shownWidth,
+                                                               plan.shownHeight, plan.denominator)
+                                         : StampCaption(picture, *work.caption);
     return ok || fail(out, picture, "cannot draw the caption");
 }
 
@@ -117,8 +117,8 @@ std::string resize(const PictureWork &work, const Plan &plan, ZvImage &picture)
 {
     std::string problem = plan.targetProblem;
     picture.SetLastError("");
-    if (problem.empty() && !picture.Resample(std::int32_t(plan.target.width), std::int32_t(plan.target.height),
-                                             work.options.ResampleMode())) {
+    if (problem.empty() && !picture.Resample(std::int32_t(plan.target.width),
+                                             std::int32_t(plan.target.height), work.options.ResampleMode())) {
         const char *text = picture.GetLastError();
         problem = *text ? text : "cannot resize the picture";
     }

@@ -12,16 +12,16 @@ struct ExportOptions;
 struct PictureWork
 {
     const ExportOptions &options;
-    const CaptionSettings *caption = nullptr;   // null: no caption box
-    bool reducedJpegDecode = true;              // see export/reduced_decode.h
+    const CaptionSettings *caption = nullptr; // null: no caption box
+    bool reducedJpegDecode = true;            // see imagelib/codecs/jpeg/jpeg_scale.h
 };
 
 struct PictureOutcome
 {
-    bool ready = false;     // the picture may be saved
-    std::string problem;    // why it may not
-    ZvErrorKind kind = ZvErrorKind::None;   // the kind of that failure
-    std::string note;       // saved all the same, but not resized, and why
+    bool ready = false;                   // the picture may be saved
+    std::string problem;                  // why it may not
+    ZvErrorKind kind = ZvErrorKind::None; // the kind of that failure
+    std::string note;                     // saved all the same, but not resized, and why
 };
 
 // Loads path with the type its name stands for (the content decides when

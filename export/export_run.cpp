@@ -1,8 +1,8 @@
 // export/export_run.cpp
 #include "export/export_run.h"
 
-#include "export/export_observer.h"
 #include "export/encoded_picture.h"
+#include "export/export_observer.h"
 #include "export/output_path.h"
 #include "export/picture_pipeline.h"
 #include "imagelib/core/image.h"
@@ -46,16 +46,18 @@ std::string pathKey(const std::string &path)
 
 class ExportRunner
 {
-public:
+  public:
     ExportRunner(const ExportJob &job, ExportObserver &observer)
-        : mJob(job), mObserver(observer), mOptions(job.options)
+        : mJob(job)
+        , mObserver(observer)
+        , mOptions(job.options)
     {
         mResult.outputFolder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : std::string();
     }
 
     ExportResult run();
 
-private:
+  private:
     enum class Step { Next, Stop };
 
     Step exportOne(std::size_t row, PicturePipeline &pipeline);
@@ -72,7 +74,7 @@ private:
     ExportObserver &mObserver;
     ExportOptions mOptions;
     ExportResult mResult;
-    std::map<std::string, std::string> mWritten;   // path key -> the name of the picture saved there
+    std::map<std::string, std::string> mWritten; // path key -> the name of the picture saved there
 };
 
 ExportResult ExportRunner::run()
@@ -90,7 +92,8 @@ ExportResult ExportRunner::run()
     mObserver.setText("Export image file:");
     {
         PicturePipeline pipeline(mJob.rows.size(), mJob.jobs > 0 ? mJob.jobs : PicturePipeline::defaultJobs(),
-                                 mOptions, [this](const ExportOptions &o, std::size_t row) { return make(o, row); });
+                                 mOptions,
+                                 [this](const ExportOptions &o, std::size_t row) { return make(o, row); });
         for (std::size_t row = 0; row < mJob.rows.size(); ++row) {
             if (exportOne(row, pipeline) == Step::Stop)
                 break;
@@ -133,7 +136,8 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     const auto earlier = mWritten.find(pathKey(out.path));
     if (earlier != mWritten.end()) {
         pipeline.pass(index);
-        issue(row, "not saved: [" + out.shown + "] was already saved from [" + earlier->second + "] in this run");
+        issue(row,
+              "not saved: [" + out.shown + "] was already saved from [" + earlier->second + "] in this run");
         return Step::Next;
     }
 
@@ -162,19 +166,22 @@ bool ExportRunner::chooseOutput(const ExportRow &row, const OutputFormat &format
     if (mOptions.FolderMode == 1) {
         const std::string problem = folderProblem(folder);
         if (!problem.empty()) {
-            endWith(ExportEnd::FolderUnavailable, "Cannot write into the output folder [" + folder + "]: " + problem);
+            endWith(ExportEnd::FolderUnavailable,
+                    "Cannot write into the output folder [" + folder + "]: " + problem);
             return false;
         }
     }
     out = MakeOutputPath(mOptions, folder, row.name, row.path, format);
     if (out.status == OutputPath::Status::FolderUnlistable)
-        endWith(ExportEnd::FolderUnavailable, "Cannot list the output folder [" + folder + "]: " + out.problem);
+        endWith(ExportEnd::FolderUnavailable,
+                "Cannot list the output folder [" + folder + "]: " + out.problem);
     else if (out.status == OutputPath::Status::NamesExhausted)
         endWith(ExportEnd::NamesExhausted, "Could't save image file!");
     return out.status == OutputPath::Status::Ok;
 }
 
-ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture &picture, const OutputPath &out)
+ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture &picture,
+                                      const OutputPath &out)
 {
     if (fileExists(out.path)) {
         const OverwriteAnswer answer = mObserver.askOverwrite(out.path);

@@ -15,36 +15,36 @@ class ProfileStore;
 // One row of the selected-image list as the export reads it.
 struct ExportRow
 {
-    std::string name;       // the file name as listed, with its extension
-    std::string path;       // the source file
-    std::string rotation;   // degrees as text: "0", "90", "-90" or "180"
+    std::string name;     // the file name as listed, with its extension
+    std::string path;     // the source file
+    std::string rotation; // degrees as text: "0", "90", "-90" or "180"
 };
 
 struct ExportJob
 {
     std::vector<ExportRow> rows;
     ExportOptions options;
-    std::optional<CaptionSettings> caption;   // none: the pictures go on without one
-    ProfileStore *profile = nullptr;          // receives the options once they are valid
-    bool reducedJpegDecode = true;            // see export/reduced_decode.h
+    std::optional<CaptionSettings> caption; // none: the pictures go on without one
+    ProfileStore *profile = nullptr;        // receives the options once they are valid
+    bool reducedJpegDecode = true;          // see imagelib/codecs/jpeg/jpeg_scale.h
     // Pictures made at once on worker threads ahead of the run; 0: one per
     // core; 1: one picture after the other on the run's own thread.
     int jobs = 0;
 };
 
 enum class ExportEnd {
-    Finished,           // every picture handled; the summary was shown
-    Cancelled,          // at the overwrite question or from the progress; summary shown
-    Invalid,            // validation failed; nothing stored, nothing written
-    FolderUnavailable,  // the output folder could not be listed or written into
-    NamesExhausted,     // "Could't save image file!"
+    Finished,          // every picture handled; the summary was shown
+    Cancelled,         // at the overwrite question or from the progress; summary shown
+    Invalid,           // validation failed; nothing stored, nothing written
+    FolderUnavailable, // the output folder could not be listed or written into
+    NamesExhausted,    // "Could't save image file!"
 };
 
 // A picture that was not saved, or was saved other than asked.
 struct ExportIssue
 {
     std::string name;
-    std::string text;   // "not saved: ..." or "saved at W x H, not resized: ..."
+    std::string text; // "not saved: ..." or "saved at W x H, not resized: ..."
     // What failed when the library could not read, draw or write the picture;
     // None for notes and for pictures left alone by choice or by name clash.
     ZvErrorKind kind = ZvErrorKind::None;
@@ -54,10 +54,10 @@ struct ExportResult
 {
     ExportEnd end = ExportEnd::Finished;
     int saved = 0;
-    std::string outputFolder;           // as the summary reports it
-    std::string headline;               // the summary line or the message that ended the run
-    std::vector<ExportIssue> issues;    // in the order of the pictures
-    bool profileNotWritten = false;     // the job's profile could not be written
+    std::string outputFolder;        // as the summary reports it
+    std::string headline;            // the summary line or the message that ended the run
+    std::vector<ExportIssue> issues; // in the order of the pictures
+    bool profileNotWritten = false;  // the job's profile could not be written
 };
 
 // The batch export behind Start: validates the options against the rows

@@ -94,7 +94,8 @@ OutputFormat outputFormatFor(int format, std::string_view sourceName, std::strin
     if (row.type != ZV_TYPE_UNKNOWN)
         return {row.extension, row.type};
     const std::size_t dot = sourceName.rfind('.');
-    const std::string_view ext = dot == std::string_view::npos ? std::string_view() : sourceName.substr(dot + 1);
+    const std::string_view ext =
+        dot == std::string_view::npos ? std::string_view() : sourceName.substr(dot + 1);
     return {"." + std::string(ext), ImageTypeFromName(nameOf(sourcePath))};
 }
 

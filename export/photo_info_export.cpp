@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kMaxDensity = 65535;   // what the JPEG writer's density fields hold
+constexpr int kMaxDensity = 65535; // what the JPEG writer's density fields hold
 
 bool carriesProfile(std::uint32_t type)
 {

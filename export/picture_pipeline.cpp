@@ -76,7 +76,8 @@ void PicturePipeline::stop(const std::function<void()> &idle)
         std::unique_lock lock(mMutex);
         mStopping = true;
         mWorkReady.notify_all();
-        waitCallingIdle(lock, mPictureReady, [this] { return mBusy == 0; }, idle);
+        waitCallingIdle(
+            lock, mPictureReady, [this] { return mBusy == 0; }, idle);
     }
     for (std::thread &worker : mWorkers)
         worker.join();
@@ -101,7 +102,8 @@ EncodedPicture PicturePipeline::take(std::size_t row, const ExportOptions &optio
     }
     moveTo(row);
     Slot &slot = mSlots[row];
-    waitCallingIdle(lock, mPictureReady, [&] { return slot.state == State::Done; }, idle);
+    waitCallingIdle(
+        lock, mPictureReady, [&] { return slot.state == State::Done; }, idle);
     slot.state = State::Taken;
     return std::move(slot.picture);
 }

@@ -21,7 +21,7 @@
 // and then, and nothing is made that the run does not take.
 class PicturePipeline
 {
-public:
+  public:
     using Make = std::function<EncodedPicture(const ExportOptions &options, std::size_t row)>;
 
     PicturePipeline(std::size_t rows, int jobs, const ExportOptions &options, Make make);
@@ -48,27 +48,27 @@ public:
     // One job per core.
     static int defaultJobs();
 
-private:
+  private:
     enum class State { Waiting, Making, Done, Taken };
     struct Slot
     {
         State state = State::Waiting;
-        unsigned generation = 0;   // a picture made for an older generation is dropped
+        unsigned generation = 0; // a picture made for an older generation is dropped
         EncodedPicture picture;
     };
 
     void work();
-    bool nextJob(std::size_t &row);   // with mMutex held
+    bool nextJob(std::size_t &row); // with mMutex held
     void reset(Slot &slot);
-    void moveTo(std::size_t row);     // with mMutex held
+    void moveTo(std::size_t row); // with mMutex held
 
     const int mJobs;
     const Make mMake;
     std::shared_ptr<const ExportOptions> mOptions;
     std::vector<Slot> mSlots;
-    std::size_t mNext = 0;   // the row the run takes next, or is writing
+    std::size_t mNext = 0; // the row the run takes next, or is writing
     bool mStopping = false;
-    int mBusy = 0;           // workers making a picture
+    int mBusy = 0; // workers making a picture
     std::mutex mMutex;
     std::condition_variable mWorkReady;
     std::condition_variable mPictureReady;

@@ -9,15 +9,15 @@ namespace {
 
 struct Request
 {
-    std::int64_t w;   // the entries as numbers
+    std::int64_t w; // the entries as numbers
     std::int64_t h;
     bool percent;
 };
 
 // The governing entry n applied to both sides, keeping the aspect ratio.
 // governed/governing are the picture's sides across and along the entry.
-TargetSize keepAspect(const Request &r, std::int64_t n, bool heightGoverns, bool stretch,
-                      std::int64_t iw, std::int64_t ih)
+TargetSize keepAspect(const Request &r, std::int64_t n, bool heightGoverns, bool stretch, std::int64_t iw,
+                      std::int64_t ih)
 {
     const std::int64_t along = heightGoverns ? ih : iw;
     if (!stretch && !(r.percent ? n < 100 : n < along))

@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static const std::uint32_t kBpp[] = {1, 4, 8, 24};
     ZvImage picture(1u + h.width % 64, 1u + h.height % 64, kBpp[h.bpp % 4]);
     CaptionSettings caption;
-    caption.text = QString::fromUtf8(reinterpret_cast<const char *>(data + sizeof(h)),
-                                     qsizetype(size - sizeof(h)));
+    caption.text =
+        QString::fromUtf8(reinterpret_cast<const char *>(data + sizeof(h)), qsizetype(size - sizeof(h)));
     caption.align = h.align % 4;
     caption.font.lfHeight = h.fontHeight;
     caption.font.lfItalic = h.flags & 1;

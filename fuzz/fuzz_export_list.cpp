@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     std::vector<ExportRow> rows;
     std::string problem;
-    const bool ok = parseExportList(std::string_view(reinterpret_cast<const char *>(data), size), rows, problem);
+    const bool ok =
+        parseExportList(std::string_view(reinterpret_cast<const char *>(data), size), rows, problem);
     if (ok == !problem.empty())
         __builtin_trap();
     for (const ExportRow &row : rows) {

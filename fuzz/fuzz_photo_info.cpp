@@ -29,7 +29,8 @@ const Bytes &baseJpeg()
         ZvImage picture(16, 8, 24);
         for (std::uint32_t y = 0; y < 8; ++y)
             for (std::uint32_t x = 0; x < 16; ++x)
-                picture.SetPixelColor(std::int32_t(x), std::int32_t(y), RGBQUAD{std::uint8_t(x * 16), 40, std::uint8_t(y * 30), 0});
+                picture.SetPixelColor(std::int32_t(x), std::int32_t(y),
+                                      RGBQUAD{std::uint8_t(x * 16), 40, std::uint8_t(y * 30), 0});
         std::uint8_t *buffer = nullptr;
         std::int32_t size = 0;
         picture.Encode(buffer, size, ZV_TYPE_JPG);

@@ -10,20 +10,20 @@
 // the reader walks a byte range it does not own.
 class ArchiveWriter
 {
-public:
+  public:
     void Write(const void *data, std::size_t size);
     void WriteU16(std::uint16_t v);
     void WriteU32(std::uint32_t v);
 
     const std::vector<std::uint8_t> &bytes() const { return mBytes; }
 
-private:
+  private:
     std::vector<std::uint8_t> mBytes;
 };
 
 class ArchiveReader
 {
-public:
+  public:
     ArchiveReader(const std::uint8_t *data, std::size_t size)
         : mData(data)
         , mSize(size)
@@ -39,7 +39,7 @@ public:
     std::size_t Remaining() const { return mSize - mPos; }
     std::size_t Position() const { return mPos; }
 
-private:
+  private:
     const std::uint8_t *mData;
     std::size_t mSize;
     std::size_t mPos = 0;

@@ -22,10 +22,8 @@ struct GenericFamily
 
 // Family bits of lfPitchAndFamily to fontconfig's generic names.
 constexpr GenericFamily kGenericFamilies[] = {
-    {FF_ROMAN, "serif", QFont::Serif},
-    {FF_SWISS, "sans-serif", QFont::SansSerif},
-    {FF_MODERN, "monospace", QFont::Monospace},
-    {FF_SCRIPT, "cursive", QFont::Cursive},
+    {FF_ROMAN, "serif", QFont::Serif},          {FF_SWISS, "sans-serif", QFont::SansSerif},
+    {FF_MODERN, "monospace", QFont::Monospace}, {FF_SCRIPT, "cursive", QFont::Cursive},
     {FF_DECORATIVE, "fantasy", QFont::Fantasy},
 };
 
@@ -123,8 +121,8 @@ LOGFONT LogFontFromFont(const QFont &font)
 QString LogFontFaceName(const LOGFONT &lf)
 {
     const void *nul = std::memchr(lf.lfFaceName, 0, sizeof(lf.lfFaceName));
-    const std::size_t n = nul ? std::size_t(static_cast<const char *>(nul) - lf.lfFaceName)
-                              : sizeof(lf.lfFaceName);
+    const std::size_t n =
+        nul ? std::size_t(static_cast<const char *>(nul) - lf.lfFaceName) : sizeof(lf.lfFaceName);
     return QString::fromUtf8(lf.lfFaceName, qsizetype(n));
 }
 

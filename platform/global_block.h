@@ -9,7 +9,7 @@
 // holding a packed DIB would be passed (scanner transfers, clipboard).
 class GlobalBlock
 {
-public:
+  public:
     GlobalBlock() = default;
     explicit GlobalBlock(std::vector<std::uint8_t> bytes)
         : mBytes(std::move(bytes))
@@ -20,6 +20,6 @@ public:
     std::size_t size() const { return mBytes.size(); }
     std::vector<std::uint8_t> &bytes() { return mBytes; }
 
-private:
+  private:
     std::vector<std::uint8_t> mBytes;
 };

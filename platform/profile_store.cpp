@@ -127,7 +127,8 @@ std::string ProfileStore::GetProfileString(std::string_view section, std::string
         if (sectionName(line, name)) {
             inSection = sameText(name, section);
         } else if (inSection && keyLine(line, k, v) && sameText(k, key)) {
-            if (v.size() >= 2 && ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\'')))
+            if (v.size() >= 2 &&
+                ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\'')))
                 v = v.substr(1, v.size() - 2);
             return std::string(v);
         }
@@ -140,7 +141,7 @@ bool ProfileStore::WriteProfileString(std::string_view section, std::string_view
     std::vector<std::string> lines = readLines(mPath);
     const std::string entry = std::string(key) + "=" + std::string(value);
     bool inSection = false;
-    std::ptrdiff_t sectionEnd = -1;   // index after the section's last non-blank line
+    std::ptrdiff_t sectionEnd = -1; // index after the section's last non-blank line
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string_view name, k, v;
         if (sectionName(lines[i], name)) {

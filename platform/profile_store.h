@@ -11,7 +11,7 @@
 // completely on disk. UI thread only.
 class ProfileStore
 {
-public:
+  public:
     // The default file: $XDG_CONFIG_HOME/zelventa/zelventa.ini (~/.config/...).
     ProfileStore();
     explicit ProfileStore(std::string path);
@@ -26,7 +26,7 @@ public:
 
     static std::string defaultPath();
 
-private:
+  private:
     std::string mPath;
 };
 

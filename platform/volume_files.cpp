@@ -156,7 +156,9 @@ bool ListVolumeFolder(const std::string &path, std::vector<VolumeEntry> &entries
             continue;
         unsigned char type = e->d_type;
         if (type == DT_LNK || type == DT_UNKNOWN) {
-            struct stat facts {};
+            struct stat facts
+            {
+            };
             if (::fstatat(dirFd, e->d_name, &facts, 0) != 0)
                 continue;
             type = S_ISDIR(facts.st_mode) ? DT_DIR : S_ISREG(facts.st_mode) ? DT_REG : DT_UNKNOWN;
@@ -170,7 +172,9 @@ bool ListVolumeFolder(const std::string &path, std::vector<VolumeEntry> &entries
 
 bool VolumeFolderId(const std::string &path, FolderId &id)
 {
-    struct stat facts {};
+    struct stat facts
+    {
+    };
     if (::stat(path.c_str(), &facts) != 0)
         return false;
     id = {std::uint64_t(facts.st_dev), std::uint64_t(facts.st_ino)};
@@ -179,7 +183,9 @@ bool VolumeFolderId(const std::string &path, FolderId &id)
 
 bool VolumePathExists(const std::string &path)
 {
-    struct stat facts {};
+    struct stat facts
+    {
+    };
     return ::lstat(path.c_str(), &facts) == 0;
 }
 
@@ -189,7 +195,9 @@ CopyResult CopyVolumeFile(const std::string &source, const std::string &target, 
     FdCloser in{openSource(source)};
     if (in.fd < 0)
         return failure(errno);
-    struct stat facts {};
+    struct stat facts
+    {
+    };
     if (::fstat(in.fd, &facts) != 0)
         return failure(errno);
     if (!S_ISREG(facts.st_mode))

@@ -35,9 +35,9 @@ bool VolumePathExists(const std::string &path);
 // failAfter bytes.
 struct CopyFault
 {
-    std::string sourceName;   // file name only
+    std::string sourceName; // file name only
     std::int64_t failAfter = 0;
-    int error = 5;            // EIO
+    int error = 5; // EIO
 };
 
 // Copies source to target through a temporary file beside the target that

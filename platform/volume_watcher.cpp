@@ -90,7 +90,8 @@ void CVolumeWatcher::run(int tableFd)
         if (now == mThreadView)
             continue;
         mThreadView = now;
-        QMetaObject::invokeMethod(this, [this, now] { deliver(now); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, now] { deliver(now); }, Qt::QueuedConnection);
     }
     ::close(tableFd);
 }

@@ -17,7 +17,7 @@ class CVolumeWatcher : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     // rescanMs > 0 also looks again after that much quiet time (fake tables
     // in tests cannot raise POLLPRI); 0 waits for the kernel only.
     explicit CVolumeWatcher(VolumeRoots roots = {}, int rescanMs = 0, QObject *parent = nullptr);
@@ -33,11 +33,11 @@ public:
     // The volumes last seen (UI thread).
     const std::vector<RemovableVolume> &Volumes() const { return mKnown; }
 
-signals:
+  signals:
     void volumeArrived(const QString &mountPoint);
     void volumeRemoved(const QString &mountPoint);
 
-private:
+  private:
     void run(int tableFd);
     void deliver(const std::vector<RemovableVolume> &now);
 
@@ -45,6 +45,6 @@ private:
     int mRescanMs;
     int mStopFd = -1;
     std::thread mThread;
-    std::vector<RemovableVolume> mKnown;        // UI thread
-    std::vector<RemovableVolume> mThreadView;   // watcher thread
+    std::vector<RemovableVolume> mKnown;      // UI thread
+    std::vector<RemovableVolume> mThreadView; // watcher thread
 };

@@ -21,7 +21,8 @@ QString unescapeOctal(const std::string &field)
     std::string out;
     out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && std::isdigit(static_cast<unsigned char>(field[i + 1])) &&
+        if (field[i] == '\\' && i + 3 < field.size() &&
+            std::isdigit(static_cast<unsigned char>(field[i + 1])) &&
             std::isdigit(static_cast<unsigned char>(field[i + 2])) &&
             std::isdigit(static_cast<unsigned char>(field[i + 3]))) {
             out += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
@@ -114,11 +115,12 @@ std::vector<RemovableVolume> VolumeTable::RemovableVolumes() const
     std::stringstream text;
     text << file.rdbuf();
     std::vector<RemovableVolume> volumes;
-    std::set<QString> seen;   // a device mounted twice is offered once
+    std::set<QString> seen; // a device mounted twice is offered once
     for (const MountEntry &entry : ParseMountInfo(text.str())) {
         if (entry.major == 0 || entry.root != QLatin1String("/"))
             continue;
-        const QString link = QStringLiteral("%1/dev/block/%2:%3").arg(mRoots.sys).arg(entry.major).arg(entry.minor);
+        const QString link =
+            QStringLiteral("%1/dev/block/%2:%3").arg(mRoots.sys).arg(entry.major).arg(entry.minor);
         const QString node = QFileInfo(link).canonicalFilePath();
         if (node.isEmpty() || !isRemovableUsb(node))
             continue;
@@ -158,7 +160,9 @@ QString VolumeTable::labelOf(const QString &device) const
 
 bool VolumeFreeSpace(const QString &path, std::uint64_t &freeBytes)
 {
-    struct statvfs facts {};
+    struct statvfs facts
+    {
+    };
     if (::statvfs(QFile::encodeName(path).constData(), &facts) != 0)
         return false;
     freeBytes = std::uint64_t(facts.f_bavail) * facts.f_frsize;

@@ -12,8 +12,8 @@ struct MountEntry
 {
     unsigned major = 0;
     unsigned minor = 0;
-    QString root;         // the part of the file system mounted here; "/" for a whole one
-    QString mountPoint;   // octal escapes (\040 for a blank) already undone
+    QString root;       // the part of the file system mounted here; "/" for a whole one
+    QString mountPoint; // octal escapes (\040 for a blank) already undone
     QString fsType;
     QString source;
 };
@@ -24,9 +24,9 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text);
 // A mounted removable USB volume: what the program calls a drive.
 struct RemovableVolume
 {
-    QString mountPoint;   // no trailing "/" unless it is "/"
-    QString device;       // the block device's kernel name, "sdb1"
-    QString label;        // the file system's label; empty when it has none
+    QString mountPoint; // no trailing "/" unless it is "/"
+    QString device;     // the block device's kernel name, "sdb1"
+    QString label;      // the file system's label; empty when it has none
 
     bool operator==(const RemovableVolume &) const = default;
 };
@@ -45,13 +45,13 @@ struct VolumeRoots
 // node. Reads files only; any thread.
 class VolumeTable
 {
-public:
+  public:
     explicit VolumeTable(VolumeRoots roots = {});
 
     std::vector<RemovableVolume> RemovableVolumes() const;
     const VolumeRoots &roots() const { return mRoots; }
 
-private:
+  private:
     bool isRemovableUsb(const QString &node) const;
     QString labelOf(const QString &device) const;
 

@@ -27,8 +27,8 @@ run=(
 test=(
     # unit tests, and independent decoders to compare with (and ImageMagick, above)
     libgtest-dev googletest libjpeg-turbo-progs libopenjp2-tools
-    # fuzzing
-    clang libclang-rt-14-dev
+    # fuzzing, and the layout check (scripts/check-format.sh)
+    clang libclang-rt-14-dev clang-format-14
     # screenshots on a virtual display
     xvfb xauth xdotool bc
     # a terminal for the progress-bar test of zelventa-batch (script)

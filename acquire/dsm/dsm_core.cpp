@@ -107,7 +107,8 @@ TW_UINT16 DsmCore::managerCall(TW_IDENTITY *origin, TW_UINT16 dat, TW_UINT16 mes
         return fail(TWCC_BADPROTOCOL);
     case DAT_ENTRYPOINT: {
         auto *entry = static_cast<TW_ENTRYPOINT *>(data);
-        if (message != MSG_GET || !entry || entry->Size != sizeof(TW_ENTRYPOINT) || !(origin->SupportedGroups & DF_APP2))
+        if (message != MSG_GET || !entry || entry->Size != sizeof(TW_ENTRYPOINT) ||
+            !(origin->SupportedGroups & DF_APP2))
             return fail(TWCC_BADPROTOCOL);
         entry->DSM_Entry = nullptr;
         entry->DSM_MemAllocate = &DsmAllocate;
@@ -122,10 +123,8 @@ TW_UINT16 DsmCore::managerCall(TW_IDENTITY *origin, TW_UINT16 dat, TW_UINT16 mes
         static_cast<TW_STATUS *>(data)->ConditionCode = mCondition;
         mCondition = TWCC_SUCCESS;
         return TWRC_SUCCESS;
-    case DAT_IDENTITY:
-        return identityCall(message, static_cast<TW_IDENTITY *>(data));
-    default:
-        return fail(TWCC_BADPROTOCOL);
+    case DAT_IDENTITY: return identityCall(message, static_cast<TW_IDENTITY *>(data));
+    default: return fail(TWCC_BADPROTOCOL);
     }
 }
 
@@ -134,9 +133,7 @@ TW_UINT16 DsmCore::identityCall(TW_UINT16 message, TW_IDENTITY *id)
     if (!id)
         return fail(TWCC_BADVALUE);
     switch (message) {
-    case MSG_GETFIRST:
-        mNext = 0;
-        [[fallthrough]];
+    case MSG_GETFIRST: mNext = 0; [[fallthrough]];
     case MSG_GETNEXT:
         if (mNext >= mSources.size())
             return TWRC_ENDOFLIST;
@@ -148,17 +145,15 @@ TW_UINT16 DsmCore::identityCall(TW_UINT16 message, TW_IDENTITY *id)
         *id = identityOf(0);
         return TWRC_SUCCESS;
     case MSG_USERSELECT:
-        id->Id = 0;   // no selection window of the manager's own
+        id->Id = 0; // no selection window of the manager's own
         return fail(TWCC_BADPROTOCOL);
-    case MSG_OPENDS:
-        return openSource(id);
+    case MSG_OPENDS: return openSource(id);
     case MSG_CLOSEDS:
         if (mOpenSource < 0 || mState != 4)
             return fail(TWCC_SEQERROR);
         closeSource();
         return TWRC_SUCCESS;
-    default:
-        return fail(TWCC_BADPROTOCOL);
+    default: return fail(TWCC_BADPROTOCOL);
     }
 }
 
@@ -211,7 +206,8 @@ TW_UINT16 DsmCore::sourceCall(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message,
         mCondition = TWCC_SUCCESS;
         return TWRC_SUCCESS;
     }
-    if (group == DG_CONTROL && (dat == DAT_CALLBACK || dat == DAT_CALLBACK2) && message == MSG_REGISTER_CALLBACK) {
+    if (group == DG_CONTROL && (dat == DAT_CALLBACK || dat == DAT_CALLBACK2) &&
+        message == MSG_REGISTER_CALLBACK) {
         if (mState != 4 || !data)
             return fail(TWCC_SEQERROR);
         if (!source.AcceptsCallback())
@@ -328,13 +324,13 @@ TW_UINT16 DsmCore::pending(TW_UINT16 message, TW_PENDINGXFERS *pending)
         if (mState != 7)
             return fail(TWCC_SEQERROR);
         ++mDone;
-        const DsmSource::More more = mTransferCount >= 0 && mDone >= mTransferCount ? DsmSource::More::No
-                                                                                     : source.HasMore();
+        const DsmSource::More more =
+            mTransferCount >= 0 && mDone >= mTransferCount ? DsmSource::More::No : source.HasMore();
         const bool ready = more == DsmSource::More::Ready;
         pending->Count = !ready ? 0 : mTransferCount < 0 ? 0xFFFF : TW_UINT16(mTransferCount - mDone);
         mState = ready ? 6 : 5;
         if (more == DsmSource::More::Later)
-            return TWRC_SUCCESS;   // the next page is announced when scanned
+            return TWRC_SUCCESS; // the next page is announced when scanned
     } else if (message == MSG_RESET) {
         if (mState != 6)
             return fail(TWCC_SEQERROR);

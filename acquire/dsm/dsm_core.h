@@ -14,7 +14,7 @@
 // source's own, which then calls DsmCore::Announce.
 class DsmSource
 {
-public:
+  public:
     virtual ~DsmSource() = default;
 
     virtual std::string Name() const = 0;
@@ -37,7 +37,10 @@ public:
     // False for a source that only queues its notices for MSG_PROCESSEVENT.
     virtual bool AcceptsCallback() const { return true; }
     // CAP_XFERCOUNT as asked; CHECKSTATUS when the source puts its own in count.
-    virtual TW_UINT16 CheckTransferCount(int &, TW_UINT16 &condition) { return condition = TWCC_SUCCESS, TWRC_SUCCESS; }
+    virtual TW_UINT16 CheckTransferCount(int &, TW_UINT16 &condition)
+    {
+        return condition = TWCC_SUCCESS, TWRC_SUCCESS;
+    }
     virtual TW_UINT16 SetCap(TW_UINT16, const TW_ONEVALUE &, TW_UINT16 &condition)
     {
         return condition = TWCC_CAPUNSUPPORTED, TWRC_FAILURE;
@@ -54,7 +57,7 @@ long DsmOutstandingBlocks();
 // states 4 to 7. The library's DSM_Entry hands every call to Entry.
 class DsmCore
 {
-public:
+  public:
     using SourceFactory = std::vector<std::unique_ptr<DsmSource>> (*)();
 
     explicit DsmCore(SourceFactory factory);
@@ -70,7 +73,7 @@ public:
     // the manager is busy, and the thread tries again.
     bool TryAnnounce(TW_UINT16 message);
 
-private:
+  private:
     TW_UINT16 managerCall(TW_IDENTITY *origin, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
     TW_UINT16 identityCall(TW_UINT16 message, TW_IDENTITY *id);
     TW_UINT16 sourceCall(TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message, TW_MEMREF data);
@@ -88,9 +91,9 @@ private:
     bool mOpen = false;
     TW_IDENTITY mApp{};
     std::vector<std::unique_ptr<DsmSource>> mSources;
-    std::size_t mNext = 0;   // GETNEXT position
+    std::size_t mNext = 0; // GETNEXT position
     int mOpenSource = -1;
-    int mState = 3;          // of the open source: 4..7
+    int mState = 3; // of the open source: 4..7
     int mTransferCount = -1;
     int mDone = 0;
     TW_UINT16 mCondition = TWCC_SUCCESS;

@@ -38,9 +38,10 @@ DsmCore &core()
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(TW_IDENTITY *origin, TW_IDENTITY *destination,
-                                                                       TW_UINT32 group, TW_UINT16 dat,
-                                                                       TW_UINT16 message, TW_MEMREF data)
+extern "C" __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(TW_IDENTITY *origin,
+                                                                      TW_IDENTITY *destination,
+                                                                      TW_UINT32 group, TW_UINT16 dat,
+                                                                      TW_UINT16 message, TW_MEMREF data)
 {
     return core().Entry(origin, destination, group, dat, message, data);
 }

@@ -39,7 +39,8 @@ SaneSession::~SaneSession()
         sane_exit();
 }
 
-SaneSource::SaneSource(std::shared_ptr<SaneSession> session, std::string device, std::string name, Announcer announce)
+SaneSource::SaneSource(std::shared_ptr<SaneSession> session, std::string device, std::string name,
+                       Announcer announce)
     : mSession(std::move(session))
     , mDevice(std::move(device))
     , mName(std::move(name))
@@ -82,7 +83,7 @@ TW_UINT16 SaneSource::SetCap(TW_UINT16 cap, const TW_ONEVALUE &value, TW_UINT16 
         mPixelType = int(value.Item);
         return TWRC_SUCCESS;
     }
-    if (cap == ICAP_XFERMECH && value.Item == 0)   // native is the one mechanism
+    if (cap == ICAP_XFERMECH && value.Item == 0) // native is the one mechanism
         return TWRC_SUCCESS;
     return condition = TWCC_CAPUNSUPPORTED, TWRC_FAILURE;
 }
@@ -154,7 +155,8 @@ bool SaneSource::feeder()
     if (sane_control_option(mHandle, index, SANE_ACTION_GET_VALUE, text.data(), nullptr) != SANE_STATUS_GOOD)
         return false;
     std::string value(text.data());
-    std::transform(value.begin(), value.end(), value.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(value.begin(), value.end(), value.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     return value.find("adf") != std::string::npos || value.find("feeder") != std::string::npos;
 }
 
@@ -186,7 +188,7 @@ void SaneSource::run(int count)
         }
         const SANE_Status started = sane_start(mHandle);
         if (started != SANE_STATUS_GOOD && n > 0)
-            break;   // the feeder is empty
+            break; // the feeder is empty
         Page page;
         if (started != SANE_STATUS_GOOD)
             page.condition = started == SANE_STATUS_NO_DOCS ? TW_UINT16(29) : TWCC_OPERATIONERROR;
@@ -198,7 +200,7 @@ void SaneSource::run(int count)
             mScanning = false;
         }
         mChanged.notify_all();
-        announce(MSG_XFERREADY);   // heard only while the application waits for it
+        announce(MSG_XFERREADY); // heard only while the application waits for it
         if (page.condition != TWCC_SUCCESS)
             break;
     }
@@ -243,7 +245,8 @@ SaneSource::Page SaneSource::scanPage()
         SANE_Int index = 0;
         const SANE_Option_Descriptor *d = option(SANE_NAME_SCAN_RESOLUTION, index);
         SANE_Word word = 0;
-        if (d && sane_control_option(mHandle, index, SANE_ACTION_GET_VALUE, &word, nullptr) == SANE_STATUS_GOOD)
+        if (d &&
+            sane_control_option(mHandle, index, SANE_ACTION_GET_VALUE, &word, nullptr) == SANE_STATUS_GOOD)
             page.format.dpi = std::uint32_t(d->type == SANE_TYPE_FIXED ? SANE_UNFIX(word) + 0.5 : word);
     }
     if (!readRows(p, page) && page.block) {
@@ -310,7 +313,8 @@ bool SaneSource::readRows(const SANE_Parameters &p, Page &page)
         page.block = DsmAllocate(TW_UINT32(TiffHeaderBytes() + gathered.size()));
         if (!page.block)
             return page.condition = TWCC_LOWMEMORY, false;
-        std::memcpy(static_cast<std::uint8_t *>(page.block) + TiffHeaderBytes(), gathered.data(), gathered.size());
+        std::memcpy(static_cast<std::uint8_t *>(page.block) + TiffHeaderBytes(), gathered.data(),
+                    gathered.size());
     }
     if (page.format.height == 0)
         return page.condition = TWCC_OPERATIONERROR, false;
@@ -371,7 +375,7 @@ void SaneSource::End()
         mStop = true;
     }
     mChanged.notify_all();
-    sane_cancel(mHandle);   // ends a read in progress
+    sane_cancel(mHandle); // ends a read in progress
     mThread.join();
     for (Page &page : mPages)
         DsmFree(page.block);

@@ -16,12 +16,12 @@
 // SANE initialised for as long as any source uses it.
 class SaneSession
 {
-public:
+  public:
     SaneSession();
     ~SaneSession();
     bool ok() const { return mOk; }
 
-private:
+  private:
     bool mOk = false;
 };
 
@@ -31,10 +31,11 @@ private:
 // is a TIFF file in a block from the manager's allocator.
 class SaneSource : public DsmSource
 {
-public:
-    using Announcer = std::function<bool(TW_UINT16)>;   // false: busy, try again
+  public:
+    using Announcer = std::function<bool(TW_UINT16)>; // false: busy, try again
 
-    SaneSource(std::shared_ptr<SaneSession> session, std::string device, std::string name, Announcer announce);
+    SaneSource(std::shared_ptr<SaneSession> session, std::string device, std::string name,
+               Announcer announce);
     ~SaneSource() override;
 
     std::string Name() const override { return mName; }
@@ -47,12 +48,12 @@ public:
     void End() override;
     TW_UINT16 SetCap(TW_UINT16 cap, const TW_ONEVALUE &value, TW_UINT16 &condition) override;
 
-private:
+  private:
     struct Page
     {
         TW_HANDLE block = nullptr;
         TiffPageFormat format;
-        TW_UINT16 condition = TWCC_SUCCESS;   // not success: the page failed
+        TW_UINT16 condition = TWCC_SUCCESS; // not success: the page failed
     };
 
     void run(int count);
@@ -71,14 +72,14 @@ private:
     std::string mName;
     Announcer mAnnounce;
     SANE_Handle mHandle = nullptr;
-    double mDpi = 0;          // 0: the device's own
-    int mPixelType = -1;      // -1: the device's own
+    double mDpi = 0;     // 0: the device's own
+    int mPixelType = -1; // -1: the device's own
 
     std::thread mThread;
     std::mutex mMutex;
     std::condition_variable mChanged;
-    std::deque<Page> mPages;   // scanned, not yet taken
-    bool mScanning = false;    // a page has been started and is being read
+    std::deque<Page> mPages; // scanned, not yet taken
+    bool mScanning = false;  // a page has been started and is being read
     bool mFinished = true;
     bool mStop = false;
 };

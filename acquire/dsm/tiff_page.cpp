@@ -8,7 +8,7 @@ namespace {
 constexpr int kEntries = 13;
 constexpr std::size_t kIfd = 8;
 constexpr std::size_t kIfdBytes = 2 + kEntries * 12 + 4;
-constexpr std::size_t kBitsAt = kIfd + kIfdBytes;   // three shorts, padded to 8
+constexpr std::size_t kBitsAt = kIfd + kIfdBytes; // three shorts, padded to 8
 constexpr std::size_t kXResAt = kBitsAt + 8;
 constexpr std::size_t kYResAt = kXResAt + 8;
 constexpr std::size_t kHeader = kYResAt + 8;
@@ -56,23 +56,23 @@ void WriteTiffHeader(std::uint8_t *out, const TiffPageFormat &f)
     put16(at, kEntries);
     at += 2;
     const std::uint64_t strip = TiffRowBytes(f) * f.height;
-    entry(at, 254, 4, 1, 0);                                  // NewSubfileType
-    entry(at, 256, 4, 1, f.width);                            // ImageWidth
-    entry(at, 257, 4, 1, f.height);                           // ImageLength
+    entry(at, 254, 4, 1, 0);        // NewSubfileType
+    entry(at, 256, 4, 1, f.width);  // ImageWidth
+    entry(at, 257, 4, 1, f.height); // ImageLength
     if (f.samples == 3)
-        entry(at, 258, 3, 3, kBitsAt);                        // BitsPerSample
+        entry(at, 258, 3, 3, kBitsAt); // BitsPerSample
     else
         entry(at, 258, 3, 1, f.bits);
-    entry(at, 259, 3, 1, 1);                                  // no compression
-    entry(at, 262, 3, 1, f.samples == 3 ? 2 : f.bits == 1 ? 0 : 1);   // RGB, WhiteIsZero, BlackIsZero
-    entry(at, 273, 4, 1, std::uint32_t(kHeader));             // StripOffsets
-    entry(at, 277, 3, 1, f.samples);                          // SamplesPerPixel
-    entry(at, 278, 4, 1, f.height);                           // RowsPerStrip
-    entry(at, 279, 4, 1, std::uint32_t(strip));               // StripByteCounts
-    entry(at, 282, 5, 1, kXResAt);                            // XResolution
-    entry(at, 283, 5, 1, kYResAt);                            // YResolution
-    entry(at, 296, 3, 1, 2);                                  // inches
-    put32(at, 0);                                             // no next directory
+    entry(at, 259, 3, 1, 1);                                        // no compression
+    entry(at, 262, 3, 1, f.samples == 3 ? 2 : f.bits == 1 ? 0 : 1); // RGB, WhiteIsZero, BlackIsZero
+    entry(at, 273, 4, 1, std::uint32_t(kHeader));                   // StripOffsets
+    entry(at, 277, 3, 1, f.samples);                                // SamplesPerPixel
+    entry(at, 278, 4, 1, f.height);                                 // RowsPerStrip
+    entry(at, 279, 4, 1, std::uint32_t(strip));                     // StripByteCounts
+    entry(at, 282, 5, 1, kXResAt);                                  // XResolution
+    entry(at, 283, 5, 1, kYResAt);                                  // YResolution
+    entry(at, 296, 3, 1, 2);                                        // inches
+    put32(at, 0);                                                   // no next directory
     for (int i = 0; i < 3; ++i)
         put16(out + kBitsAt + 2 * i, f.bits);
     put32(out + kXResAt, f.dpi), put32(out + kXResAt + 4, 1);

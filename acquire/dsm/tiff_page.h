@@ -12,8 +12,8 @@ struct TiffPageFormat
 {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::uint16_t samples = 1;   // 1 grey or line art, 3 RGB
-    std::uint16_t bits = 8;      // 1 (a set bit is black) or 8
+    std::uint16_t samples = 1; // 1 grey or line art, 3 RGB
+    std::uint16_t bits = 8;    // 1 (a set bit is black) or 8
     std::uint32_t dpi = 300;
 };
 

@@ -3,9 +3,9 @@
 
 #include "caption/caption_geometry.h"
 #include "caption/caption_preview.h"
+#include "caption/caption_source.h"
 #include "caption/preview_loader.h"
 #include "collection/viewer/picture_sequence.h"
-#include "export/export_sources.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

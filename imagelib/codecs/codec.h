@@ -11,7 +11,7 @@
 // Both report failure as false with a message in the last error.
 class ZvCodec : public ZvImage
 {
-public:
+  public:
     explicit ZvCodec(std::uint32_t imagetype)
         : ZvImage(imagetype)
     {
@@ -20,7 +20,7 @@ public:
     virtual bool Decode(ZvFile *stream) = 0;
     virtual bool Encode(ZvFile *stream) = 0;
 
-protected:
+  protected:
     // The check every encoder makes first: a stream and pixels to write.
     bool EncodeSafeCheck(ZvFile *stream);
 
@@ -38,7 +38,8 @@ template <class Body> bool ZvCodec::RunGuarded(Step step, const char *outOfMemor
         body();
         return true;
     } catch (const ZvCodecError &e) {
-        SetLastError(e.what(), GetEscape() != 0 && GetEscape() != -1 ? ZvErrorKind::Cancelled : ZvErrorKind::BadData);
+        SetLastError(e.what(),
+                     GetEscape() != 0 && GetEscape() != -1 ? ZvErrorKind::Cancelled : ZvErrorKind::BadData);
     } catch (const std::bad_alloc &) {
         SetLastError(outOfMemory, ZvErrorKind::TooLarge);
     }
@@ -46,4 +47,3 @@ template <class Body> bool ZvCodec::RunGuarded(Step step, const char *outOfMemor
         Destroy();
     return false;
 }
-

@@ -8,6 +8,6 @@
 // stores it as the last error. Nothing escapes the library.
 class ZvCodecError : public std::runtime_error
 {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };

@@ -23,31 +23,31 @@ struct ZvPhotoInfo;
 // What kind of failure the last error reports, beside its message, so that
 // callers explain a failure without reading errno.
 enum class ZvErrorKind : std::uint8_t {
-    None,          // no failure recorded
-    NotFound,      // the file or its folder does not exist
-    Io,            // reading or writing the file failed (permissions, full disk, ...)
-    Unsupported,   // no codec for the type, or the codec cannot write this picture
-    BadData,       // the stream is not a well-formed picture of the type
-    TooLarge,      // beyond the memory limit, or memory ran out
-    Cancelled,     // stopped by the escape flag
+    None,        // no failure recorded
+    NotFound,    // the file or its folder does not exist
+    Io,          // reading or writing the file failed (permissions, full disk, ...)
+    Unsupported, // no codec for the type, or the codec cannot write this picture
+    BadData,     // the stream is not a well-formed picture of the type
+    TooLarge,    // beyond the memory limit, or memory ran out
+    Cancelled,   // stopped by the escape flag
 };
 
 // Settings and state that travel with a picture and that codecs read and write.
 struct ZvImageInfo
 {
-    std::uint32_t dwEffWidth = 0;        // bytes per pixel row, padding included
-    std::uint8_t *pImage = nullptr;      // first byte of the pixel rows in the DIB block
-    const void *pGhost = nullptr;        // the image whose buffers a ghost borrows
-    const void *pParent = nullptr;       // the owner of a layer
-    std::uint32_t dwType = 0;            // ImageType
+    std::uint32_t dwEffWidth = 0;   // bytes per pixel row, padding included
+    std::uint8_t *pImage = nullptr; // first byte of the pixel rows in the DIB block
+    const void *pGhost = nullptr;   // the image whose buffers a ghost borrows
+    const void *pParent = nullptr;  // the owner of a layer
+    std::uint32_t dwType = 0;       // ImageType
     char szLastError[256] = {};
     ZvErrorKind nErrorKind = ZvErrorKind::None;
-    std::int32_t nProgress = 0;          // 0..100
-    std::int32_t nEscape = 0;            // non-zero stops long operations; -1 = header only
-    std::int32_t nBkgndIndex = -1;       // transparent palette index, -1 none
-    RGBQUAD nBkgndColor;                 // transparent colour of true-colour pictures
-    std::uint8_t nQuality = 90;          // JPEG quality 0..100
-    std::uint8_t nJpegScale = 0;         // JPEG decode scale denominator
+    std::int32_t nProgress = 0;    // 0..100
+    std::int32_t nEscape = 0;      // non-zero stops long operations; -1 = header only
+    std::int32_t nBkgndIndex = -1; // transparent palette index, -1 none
+    RGBQUAD nBkgndColor;           // transparent colour of true-colour pictures
+    std::uint8_t nQuality = 90;    // JPEG quality 0..100
+    std::uint8_t nJpegScale = 0;   // JPEG decode scale denominator
     std::int32_t nFrame = 0;
     std::int32_t nNumFrames = 0;
     std::uint32_t dwFrameDelay = 0;
@@ -60,18 +60,18 @@ struct ZvImageInfo
     std::int32_t xOffset = 0;
     std::int32_t yOffset = 0;
     std::uint32_t dwCodecOption = 0;
-    RGBQUAD last_c;                      // nearest-colour cache: colour, answer, valid
+    RGBQUAD last_c; // nearest-colour cache: colour, answer, valid
     std::uint8_t last_c_index = 0;
     bool last_c_isvalid = false;
     std::int32_t nNumLayers = 0;
     std::uint32_t dwFlags = 0;
-    bool bKeepPhotoInfo = false;         // decoders keep, encoders write the photo information
+    bool bKeepPhotoInfo = false; // decoders keep, encoders write the photo information
 };
 
 // Thrown by ReadFromArchive; what() is the message for the last error.
 class ZvArchiveError : public std::runtime_error
 {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -82,7 +82,7 @@ public:
 // Used by one thread at a time. Movable; copies are made with Copy.
 class ZvImage
 {
-public:
+  public:
     explicit ZvImage(std::uint32_t imagetype = 0);
     ZvImage(std::uint32_t width, std::uint32_t height, std::uint32_t bpp, std::uint32_t imagetype = 0);
     ZvImage(const char *filename, std::uint32_t imagetype);
@@ -233,13 +233,13 @@ public:
     // Interchange
     bool CreateFromHANDLE(const GlobalBlock &hMem);
     bool CreateFromHBITMAP(const QImage &bitmap);
-    long Stretch(QPainter &painter, std::int32_t xoffset, std::int32_t yoffset,
-                 std::int32_t xsize, std::int32_t ysize) const;
+    long Stretch(QPainter &painter, std::int32_t xoffset, std::int32_t yoffset, std::int32_t xsize,
+                 std::int32_t ysize) const;
     long Stretch(QPainter &painter, const QRect &rect) const;
 
     // Thumbnail cache record
     void WriteToArchive(ArchiveWriter &ar);
-    void ReadFromArchive(ArchiveReader &ar);   // throws ZvArchiveError
+    void ReadFromArchive(ArchiveReader &ar); // throws ZvArchiveError
 
     // Geometry; dst null replaces this image's own pixels.
     bool Resample(std::int32_t newx, std::int32_t newy, int mode = 1, ZvImage *iDst = nullptr);
@@ -251,10 +251,10 @@ public:
     // without any check; 0 for other depths.
     static std::uint8_t BlindGetPixelIndex(const std::uint8_t *row, std::int32_t x, std::uint32_t bpp);
 
-protected:
+  protected:
     void Startup(std::uint32_t imagetype);
-    void RefreshHeaderCopy();   // the header into the first 40 bytes of the DIB block
-    void Flip();                // swaps rows top to bottom (and the alpha plane)
+    void RefreshHeaderCopy(); // the header into the first 40 bytes of the DIB block
+    void Flip();              // swaps rows top to bottom (and the alpha plane)
     static std::uint32_t NormalizeBpp(std::uint32_t bpp);
 
     void *mDib = nullptr;
@@ -264,9 +264,9 @@ protected:
     std::uint8_t *mSelection = nullptr;
     std::uint8_t *mAlpha = nullptr;
     ZvImage **mLayers = nullptr;
-    std::shared_ptr<const ZvPhotoInfo> mPhotoInfo;   // null when none
+    std::shared_ptr<const ZvPhotoInfo> mPhotoInfo; // null when none
 
-private:
+  private:
     bool DecodeTyped(ZvFile *stream, std::uint32_t imagetype);
     bool DecodeSniffing(ZvFile *stream);
     void MoveFrom(ZvImage &src) noexcept;

@@ -107,16 +107,13 @@ bool ZvImage::IsInside(std::int32_t x, std::int32_t y) const
 std::uint8_t ZvImage::BlindGetPixelIndex(const std::uint8_t *row, std::int32_t x, std::uint32_t bpp)
 {
     switch (bpp) {
-    case 8:
-        return row[x];
+    case 8: return row[x];
     case 4: {
         const std::uint8_t b = row[x >> 1];
         return (x & 1) ? (b & 0x0F) : (b >> 4);
     }
-    case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    default:
-        return 0;
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    default: return 0;
     }
 }
 
@@ -133,9 +130,7 @@ void ZvImage::SetPixelIndex(std::int32_t x, std::int32_t y, std::uint8_t i)
         return;
     std::uint8_t *row = mInfo.pImage + std::size_t(y) * mInfo.dwEffWidth;
     switch (mHead.biBitCount) {
-    case 8:
-        row[x] = i;
-        break;
+    case 8: row[x] = i; break;
     case 4: {
         std::uint8_t &b = row[x >> 1];
         if (x & 1)
@@ -150,8 +145,7 @@ void ZvImage::SetPixelIndex(std::int32_t x, std::int32_t y, std::uint8_t i)
         b = (i & 1) ? std::uint8_t(b | mask) : std::uint8_t(b & ~mask);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

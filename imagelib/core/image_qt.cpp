@@ -33,9 +33,7 @@ long ZvImage::Stretch(QPainter &painter, std::int32_t xoffset, std::int32_t yoff
     // Wrap the bottom-up rows as they are; the flip happens while drawing.
     QImage rows;
     switch (mHead.biBitCount) {
-    case 24:
-        rows = QImage(bits, w, h, stride, QImage::Format_BGR888);
-        break;
+    case 24: rows = QImage(bits, w, h, stride, QImage::Format_BGR888); break;
     case 8:
         rows = QImage(bits, w, h, stride, QImage::Format_Indexed8);
         rows.setColorTable(colorTable(GetPalette(), 256));
@@ -56,8 +54,7 @@ long ZvImage::Stretch(QPainter &painter, std::int32_t xoffset, std::int32_t yoff
         rows.setColorTable(colorTable(GetPalette(), 16));
         break;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 
     painter.save();
@@ -86,8 +83,8 @@ bool ZvImage::CreateFromHBITMAP(const QImage &bitmap)
     }
     const int w = bitmap.width();
     const int h = bitmap.height();
-    const bool indexed = bitmap.format() == QImage::Format_Indexed8 || bitmap.format() == QImage::Format_Mono ||
-                         bitmap.format() == QImage::Format_MonoLSB;
+    const bool indexed = bitmap.format() == QImage::Format_Indexed8 ||
+                         bitmap.format() == QImage::Format_Mono || bitmap.format() == QImage::Format_MonoLSB;
     if (indexed) {
         const QImage src = bitmap.format() == QImage::Format_Indexed8
                                ? bitmap

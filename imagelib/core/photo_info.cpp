@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr char kExifPrefix[] = "Exif\0";   // with the terminator: six bytes
+constexpr char kExifPrefix[] = "Exif\0"; // with the terminator: six bytes
 constexpr char kXmpMain[] = "http://ns.adobe.com/xap/1.0/";
 constexpr char kXmpExtension[] = "http://ns.adobe.com/xmp/extension/";
 constexpr std::size_t kIccHeaderSize = 128;

@@ -247,7 +247,7 @@ template <class Acc> std::int32_t AreaAverager<Acc>::run(const ZvRowProgress &pr
         addSplitRow(s, Acc((float(y) - endY) * kAccuracy), mDst.row(v));
         nextResultRow();
         ++v;
-        endY = float(v + 1) * mYScale - 1;   // formed afresh, as the column ends are
+        endY = float(v + 1) * mYScale - 1; // formed afresh, as the column ends are
     }
     spreadColumnSums();
     if (v < mDst.height)

@@ -102,13 +102,13 @@ const EmfPlayer::Entry EmfPlayer::kEntries[] = {
 namespace {
 
 constexpr std::uint32_t kEndRecord = 14;
-constexpr std::uint32_t kEmfPlusTag = 0x2B464D45;   // "EMF+"
+constexpr std::uint32_t kEmfPlusTag = 0x2B464D45; // "EMF+"
 constexpr std::uint64_t kTickEvery = 256;
 
 // Record types that put marks on the picture (sorted).
-constexpr std::uint32_t kDrawingTypes[] = {2,  3,  4,  5,  6,  7,  8,  15, 41, 42, 43, 44, 45, 46, 47,  53,  54,
-                                           55, 56, 62, 63, 64, 71, 72, 73, 74, 76, 77, 78, 79, 80,  81,  83,
-                                           84, 85, 86, 87, 88, 89, 90, 91, 92, 96, 97, 108, 114, 116, 118};
+constexpr std::uint32_t kDrawingTypes[] = {
+    2,  3,  4,  5,  6,  7,  8,  15, 41, 42, 43, 44, 45, 46, 47, 53, 54, 55, 56, 62, 63,  64,  71,  72,
+    73, 74, 76, 77, 78, 79, 80, 81, 83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 96, 97, 108, 114, 116, 118};
 
 constexpr std::uint32_t MWT_IDENTITY = 1;
 constexpr std::uint32_t MWT_LEFTMULTIPLY = 2;
@@ -124,13 +124,14 @@ constexpr std::uint8_t PT_MOVETO = 0x06;
 // eDy: row vectors times the matrix, as QTransform takes them).
 QTransform xformAt(const MetaBytes &r, std::uint64_t at)
 {
-    return QTransform(r.f32(at), r.f32(at + 4), r.f32(at + 8), r.f32(at + 12), r.f32(at + 16), r.f32(at + 20));
+    return QTransform(r.f32(at), r.f32(at + 4), r.f32(at + 8), r.f32(at + 12), r.f32(at + 16),
+                      r.f32(at + 20));
 }
 
 bool finiteTransform(const QTransform &t)
 {
-    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) && std::isfinite(t.m22()) &&
-           std::isfinite(t.dx()) && std::isfinite(t.dy());
+    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) &&
+           std::isfinite(t.m22()) && std::isfinite(t.dx()) && std::isfinite(t.dy());
 }
 
 } // namespace

@@ -17,7 +17,7 @@ struct MetaBitmap;
 // records that accompany them.
 class EmfPlayer : public MetaPlayer
 {
-public:
+  public:
     EmfPlayer(MetaCanvas &canvas, const QTransform &deviceToPicture);
     ~EmfPlayer() override;
 
@@ -31,7 +31,7 @@ public:
 
     static constexpr std::uint64_t kMaxRecords = 1 << 24;
 
-private:
+  private:
     // Each handler gets its whole record, type and size included, so the
     // offsets below are those of the record layouts.
     using Handler = void (EmfPlayer::*)(const MetaBytes &r);
@@ -150,8 +150,8 @@ private:
     void extTextOut(const MetaBytes &r, bool wide);
     // Region data (header and rectangles in device units) in picture pixels.
     QRegion regionAt(const MetaBytes &r, std::uint64_t at, std::uint64_t bytes);
-    bool bitmapAt(const MetaBytes &r, std::uint64_t fields, std::uint32_t usage, bool withAlpha, MetaBitmap &out,
-                  std::uint32_t bandRows = 0);
+    bool bitmapAt(const MetaBytes &r, std::uint64_t fields, std::uint32_t usage, bool withAlpha,
+                  MetaBitmap &out, std::uint32_t bandRows = 0);
     enum class BlitKind { Bit, Stretch, Alpha, Transparent };
     void stretchBlt(const MetaBytes &r, BlitKind kind);
     void brushFromBitmap(const MetaBytes &r, bool monochrome);

@@ -30,8 +30,9 @@ struct StockBrush
     QRgb colour;
 };
 constexpr StockBrush kStockBrushes[] = {
-    {0, BS_SOLID, 0xFFFFFFFF}, {1, BS_SOLID, 0xFFC0C0C0}, {2, BS_SOLID, 0xFF808080}, {3, BS_SOLID, 0xFF404040},
-    {4, BS_SOLID, 0xFF000000}, {5, BS_NULL, 0xFF000000},  {18, BS_SOLID, 0xFFFFFFFF},
+    {0, BS_SOLID, 0xFFFFFFFF},  {1, BS_SOLID, 0xFFC0C0C0}, {2, BS_SOLID, 0xFF808080},
+    {3, BS_SOLID, 0xFF404040},  {4, BS_SOLID, 0xFF000000}, {5, BS_NULL, 0xFF000000},
+    {18, BS_SOLID, 0xFFFFFFFF},
 };
 
 struct StockPen
@@ -40,8 +41,10 @@ struct StockPen
     std::uint32_t style;
     QRgb colour;
 };
-constexpr StockPen kStockPens[] = {
-    {6, PS_SOLID, 0xFFFFFFFF}, {7, PS_SOLID, 0xFF000000}, {8, PS_NULL, 0xFF000000}, {19, PS_SOLID, 0xFF000000}};
+constexpr StockPen kStockPens[] = {{6, PS_SOLID, 0xFFFFFFFF},
+                                   {7, PS_SOLID, 0xFF000000},
+                                   {8, PS_NULL, 0xFF000000},
+                                   {19, PS_SOLID, 0xFF000000}};
 
 struct StockFont
 {
@@ -166,8 +169,8 @@ void EmfPlayer::brushFromBitmap(const MetaBytes &r, bool monochrome)
         brush.pattern = bitmap.image;
         // A monochrome brush takes the text and background colours, not the
         // colours of its bitmap.
-        brush.monochrome = monochrome && bitmap.image.format() == QImage::Format_Indexed8 &&
-                           bitmap.image.colorCount() == 2;
+        brush.monochrome =
+            monochrome && bitmap.image.format() == QImage::Format_Indexed8 && bitmap.image.colorCount() == 2;
     } else {
         brush.color = Qt::gray;
     }
@@ -246,8 +249,9 @@ QRegion EmfPlayer::regionAt(const MetaBytes &r, std::uint64_t at, std::uint64_t 
         const QRectF device = rectAt(data, kRegionHeader + 16 * i).normalized();
         const QRectF pic = deviceToPicture().mapRect(device).intersected(limit);
         if (!pic.isEmpty())
-            rects.append(QRect(QPoint(int(std::lround(pic.left())), int(std::lround(pic.top()))),
-                               QPoint(int(std::lround(pic.right())) - 1, int(std::lround(pic.bottom())) - 1)));
+            rects.append(
+                QRect(QPoint(int(std::lround(pic.left())), int(std::lround(pic.top()))),
+                      QPoint(int(std::lround(pic.right())) - 1, int(std::lround(pic.bottom())) - 1)));
     }
     return regionFromRects(rects);
 }
@@ -480,9 +484,11 @@ void EmfPlayer::onGradientFill(const MetaBytes &r)
         if (a >= vertices || b >= vertices || c >= vertices)
             continue;
         if (mode == GRADIENT_FILL_TRIANGLE)
-            gradientTriangle(r, 36 + 16 * std::uint64_t(a), 36 + 16 * std::uint64_t(b), 36 + 16 * std::uint64_t(c));
+            gradientTriangle(r, 36 + 16 * std::uint64_t(a), 36 + 16 * std::uint64_t(b),
+                             36 + 16 * std::uint64_t(c));
         else
-            gradientRect(r, 36 + 16 * std::uint64_t(a), 36 + 16 * std::uint64_t(b), mode == GRADIENT_FILL_RECT_H);
+            gradientRect(r, 36 + 16 * std::uint64_t(a), 36 + 16 * std::uint64_t(b),
+                         mode == GRADIENT_FILL_RECT_H);
     }
 }
 

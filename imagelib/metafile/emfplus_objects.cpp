@@ -3,9 +3,9 @@
 // possibly arriving in several records.
 #include "imagelib/core/image.h"
 #include "imagelib/metafile/emfplus_player.h"
-#include "imagelib/streams/mem_file.h"
 #include "imagelib/metafile/metafile_canvas.h"
 #include "imagelib/metafile/metafile_dib.h"
+#include "imagelib/streams/mem_file.h"
 
 #include <QLinearGradient>
 
@@ -55,7 +55,8 @@ Qt::PenStyle styleOf(std::int32_t style)
 
 QTransform matrixAt(const MetaBytes &d, std::uint64_t at)
 {
-    return QTransform(d.f32(at), d.f32(at + 4), d.f32(at + 8), d.f32(at + 12), d.f32(at + 16), d.f32(at + 20));
+    return QTransform(d.f32(at), d.f32(at + 4), d.f32(at + 8), d.f32(at + 12), d.f32(at + 16),
+                      d.f32(at + 20));
 }
 
 // The size a compressed picture says it has, read from its header alone,
@@ -66,7 +67,8 @@ bool probeCompressed(std::vector<std::uint8_t> &bytes, std::uint32_t &type, std:
     if (b.has(0, 24) && std::memcmp(bytes.data(), "\x89PNG", 4) == 0) {
         type = ZV_TYPE_PNG;
         const auto be32 = [&](std::uint64_t at) {
-            return (std::uint64_t(b.u8(at)) << 24) | (b.u8(at + 1) << 16) | (b.u8(at + 2) << 8) | b.u8(at + 3);
+            return (std::uint64_t(b.u8(at)) << 24) | (b.u8(at + 1) << 16) | (b.u8(at + 2) << 8) |
+                   b.u8(at + 3);
         };
         pixels = be32(16) * be32(20);
         return true;
@@ -84,7 +86,8 @@ bool probeCompressed(std::vector<std::uint8_t> &bytes, std::uint32_t &type, std:
     ZvMemFile file(bytes.data(), bytes.size());
     probe.SetEscape(-1);
     probe.Decode(&file, type);
-    pixels = std::uint64_t(std::uint32_t(probe.GetHeader().biWidth)) * std::uint32_t(probe.GetHeader().biHeight);
+    pixels =
+        std::uint64_t(std::uint32_t(probe.GetHeader().biWidth)) * std::uint32_t(probe.GetHeader().biHeight);
     return pixels > 0;
 }
 
@@ -232,7 +235,7 @@ PlusPen EmfPlusPlayer::readPen(const MetaBytes &d)
 // limit, dashes); the others are stepped over. Returns where they end.
 std::uint64_t EmfPlusPlayer::readPenOptions(const MetaBytes &d, std::uint32_t flags, PlusPen &pen)
 {
-    std::uint64_t at = 20 + ((flags & 0x0001) ? 24 : 0);   // transform
+    std::uint64_t at = 20 + ((flags & 0x0001) ? 24 : 0); // transform
     const auto take = [&](std::uint32_t bit) {
         const bool present = flags & bit;
         at += present ? 4 : 0;
@@ -348,7 +351,9 @@ QImage EmfPlusPlayer::readImage(const MetaBytes &d)
         ZvImage z;
         return !mCanvas.exhausted() && z.Decode(&file, type) ? toQImage(z) : QImage();
     }
-    const int bytesPerPixel = format == kRgb24 ? 3 : (format == kRgb32 || format == kArgb32 || format == kPargb32) ? 4 : 0;
+    const int bytesPerPixel = format == kRgb24                                                ? 3
+                              : (format == kRgb32 || format == kArgb32 || format == kPargb32) ? 4
+                                                                                              : 0;
     if (!bytesPerPixel || w <= 0 || h <= 0 || std::uint64_t(w) * std::uint64_t(h) > kMetaMaxBitmapPixels ||
         stride < w * bytesPerPixel || !data.has(0, std::uint64_t(stride) * std::uint64_t(h)))
         return QImage();
@@ -359,7 +364,9 @@ QImage EmfPlusPlayer::readImage(const MetaBytes &d)
         QRgb *line = reinterpret_cast<QRgb *>(out.scanLine(y));
         for (int x = 0; x < w; ++x, src += bytesPerPixel) {
             const int a = bytesPerPixel == 4 && format != kRgb32 ? src[3] : 255;
-            const auto straight = [&](int v) { return format == kPargb32 && a ? std::min(255, v * 255 / a) : v; };
+            const auto straight = [&](int v) {
+                return format == kPargb32 && a ? std::min(255, v * 255 / a) : v;
+            };
             line[x] = qRgba(straight(src[2]), straight(src[1]), straight(src[0]), a);
         }
     }

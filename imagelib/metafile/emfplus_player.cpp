@@ -52,10 +52,10 @@ namespace {
 
 constexpr std::uint16_t kHeader = 0x4001;
 constexpr std::uint16_t kDualFlag = 0x0001;
-constexpr std::uint16_t kCompressedFlag = 0x4000;   // C: 16-bit integer coordinates
-constexpr std::uint16_t kRelativeFlag = 0x0800;     // P: relative points of 7 or 15 bits
-constexpr std::uint16_t kClosedFlag = 0x2000;       // L: lines back to the start
-constexpr std::uint16_t kWindingFlag = 0x2000;      // W: winding fill
+constexpr std::uint16_t kCompressedFlag = 0x4000; // C: 16-bit integer coordinates
+constexpr std::uint16_t kRelativeFlag = 0x0800;   // P: relative points of 7 or 15 bits
+constexpr std::uint16_t kClosedFlag = 0x2000;     // L: lines back to the start
+constexpr std::uint16_t kWindingFlag = 0x2000;    // W: winding fill
 constexpr double kMaxPenWidth = 1 << 14;
 
 // Device units per page unit: world, display, pixel, point, inch,
@@ -67,7 +67,7 @@ double unitPerInch(std::uint32_t unit)
     case 4: return 1;
     case 5: return 300;
     case 6: return 25.4;
-    default: return 0;   // pixels
+    default: return 0; // pixels
     }
 }
 
@@ -80,8 +80,8 @@ QPointF clamped(QPointF p)
 
 bool finiteTransform(const QTransform &t)
 {
-    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) && std::isfinite(t.m22()) &&
-           std::isfinite(t.dx()) && std::isfinite(t.dy());
+    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) &&
+           std::isfinite(t.m22()) && std::isfinite(t.dx()) && std::isfinite(t.dy());
 }
 
 QPainterPath mapped(const QPainterPath &world, const QTransform &t)
@@ -109,19 +109,22 @@ double relativeAt(const MetaBytes &d, std::uint64_t &at)
 
 // A cardinal spline through the points as Bezier segments; tension 0 makes
 // straight lines.
-QPainterPath cardinal(const QPolygonF &p, double tension, bool closed, std::uint32_t first, std::uint32_t segments)
+QPainterPath cardinal(const QPolygonF &p, double tension, bool closed, std::uint32_t first,
+                      std::uint32_t segments)
 {
     const qsizetype n = p.size();
     QPainterPath path;
     if (n < 2 || !std::isfinite(tension))
         return path;
-    const auto point = [&](qsizetype i) { return closed ? p[(i % n + n) % n] : p[std::clamp<qsizetype>(i, 0, n - 1)]; };
+    const auto point = [&](qsizetype i) {
+        return closed ? p[(i % n + n) % n] : p[std::clamp<qsizetype>(i, 0, n - 1)];
+    };
     const double k = tension / 3;
     const qsizetype last = closed ? n : std::min<qsizetype>(n - 1, qsizetype(first) + segments);
     path.moveTo(point(first));
     for (qsizetype i = first; i < last; ++i)
-        path.cubicTo(point(i) + k * (point(i + 1) - point(i - 1)), point(i + 1) - k * (point(i + 2) - point(i)),
-                     point(i + 1));
+        path.cubicTo(point(i) + k * (point(i + 1) - point(i - 1)),
+                     point(i + 1) - k * (point(i + 2) - point(i)), point(i + 1));
     if (closed)
         path.closeSubpath();
     return path;
@@ -194,7 +197,8 @@ double EmfPlusPlayer::unitToWorld(std::uint32_t unit) const
     return mDpiX / perInch * worldPerPixel;
 }
 
-QPolygonF EmfPlusPlayer::pointsAt(const MetaBytes &d, std::uint64_t at, std::uint32_t count, std::uint16_t flags)
+QPolygonF EmfPlusPlayer::pointsAt(const MetaBytes &d, std::uint64_t at, std::uint32_t count,
+                                  std::uint16_t flags)
 {
     QPolygonF points;
     if (flags & kRelativeFlag) {

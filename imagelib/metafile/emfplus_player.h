@@ -21,35 +21,36 @@ class MetaCanvas;
 // EMF+ objects as the records draw with them.
 struct PlusBrush
 {
-    QBrush brush;   // gradients in world units
+    QBrush brush; // gradients in world units
 };
 
 struct PlusPen
 {
-    double width = 0;   // world units; 0 draws one pixel
+    double width = 0; // world units; 0 draws one pixel
     Qt::PenCapStyle cap = Qt::FlatCap;
     Qt::PenJoinStyle join = Qt::MiterJoin;
     double miterLimit = 10;
     Qt::PenStyle style = Qt::SolidLine;
-    QList<qreal> dashes;   // in pen widths
+    QList<qreal> dashes; // in pen widths
     QBrush brush;
 };
 
 struct PlusFont
 {
-    double emSize = 12;        // in unit
-    std::uint32_t unit = 3;    // points
-    std::int32_t style = 0;    // bold 1, italic 2, underline 4, strike-out 8
+    double emSize = 12;     // in unit
+    std::uint32_t unit = 3; // points
+    std::int32_t style = 0; // bold 1, italic 2, underline 4, strike-out 8
     QString family;
 };
 
 struct PlusFormat
 {
-    std::uint32_t alignment = 0;       // near, centre, far
+    std::uint32_t alignment = 0; // near, centre, far
     std::uint32_t lineAlignment = 0;
 };
 
-using PlusObject = std::variant<std::monostate, PlusBrush, PlusPen, QPainterPath, PlusFont, QImage, PlusFormat>;
+using PlusObject =
+    std::variant<std::monostate, PlusBrush, PlusPen, QPainterPath, PlusFont, QImage, PlusFormat>;
 
 // Plays the records of EMF+ (the drawing records a metafile carries in its
 // comments, in world units of floating point) onto the canvas of the EMF
@@ -57,7 +58,7 @@ using PlusObject = std::variant<std::monostate, PlusBrush, PlusPen, QPainterPath
 // metafiles, effects) and records too short for what they claim are skipped.
 class EmfPlusPlayer
 {
-public:
+  public:
     // plainDrawing: whether the metafile's plain records draw anything. A
     // dual metafile (one that says it draws the same with both kinds of
     // records) is then drawn by its plain records alone.
@@ -66,7 +67,7 @@ public:
     // The records of one comment (after its "EMF+" tag).
     void play(const MetaBytes &records);
 
-private:
+  private:
     using Handler = void (EmfPlusPlayer::*)(std::uint16_t flags, const MetaBytes &data);
     struct Entry
     {
@@ -78,10 +79,10 @@ private:
     struct State
     {
         QTransform world;
-        std::uint32_t pageUnit = 2;   // pixels
+        std::uint32_t pageUnit = 2; // pixels
         double pageScale = 1;
         bool clipped = false;
-        QRegion clip;   // picture pixels
+        QRegion clip; // picture pixels
         std::uint64_t clipSerial = 0;
     };
 
@@ -162,7 +163,7 @@ private:
     double mDpiX = 96;
     double mDpiY = 96;
     bool mPlainDrawing = false;
-    bool mEnabled = false;   // set by the header
+    bool mEnabled = false; // set by the header
     State mState;
     std::map<std::uint32_t, State> mSaved;
     std::vector<PlusObject> mObjects;

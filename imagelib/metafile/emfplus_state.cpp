@@ -15,8 +15,8 @@ namespace {
 
 constexpr std::uint16_t kColourFlag = 0x8000;
 constexpr std::uint16_t kCompressedFlag = 0x4000;
-constexpr std::uint16_t kAppendFlag = 0x2000;   // A: the new transform applies after the old
-constexpr std::uint32_t kCmapLookup = 0x0001;   // driver strings hold characters, not glyphs
+constexpr std::uint16_t kAppendFlag = 0x2000; // A: the new transform applies after the old
+constexpr std::uint32_t kCmapLookup = 0x0001; // driver strings hold characters, not glyphs
 constexpr std::size_t kMaxSavedStates = 4096;
 constexpr std::uint32_t kMaxRunLength = 1 << 14;
 constexpr double kGlyphCost = 64;
@@ -27,8 +27,8 @@ enum CombineMode : std::uint32_t { Replace, Intersect, Union, Xor, Exclude, Comp
 
 bool finiteTransform(const QTransform &t)
 {
-    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) && std::isfinite(t.m22()) &&
-           std::isfinite(t.dx()) && std::isfinite(t.dy());
+    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) &&
+           std::isfinite(t.m22()) && std::isfinite(t.dx()) && std::isfinite(t.dy());
 }
 
 QString wideAt(const MetaBytes &d, std::uint64_t at, std::uint32_t count)
@@ -43,7 +43,9 @@ QString wideAt(const MetaBytes &d, std::uint64_t at, std::uint32_t count)
 
 Qt::Alignment alignmentOf(std::uint32_t horizontal, std::uint32_t vertical)
 {
-    const Qt::Alignment h = horizontal == 1 ? Qt::AlignHCenter : horizontal == 2 ? Qt::AlignRight : Qt::AlignLeft;
+    const Qt::Alignment h = horizontal == 1   ? Qt::AlignHCenter
+                            : horizontal == 2 ? Qt::AlignRight
+                                              : Qt::AlignLeft;
     const Qt::Alignment v = vertical == 1 ? Qt::AlignVCenter : vertical == 2 ? Qt::AlignBottom : Qt::AlignTop;
     return h | v;
 }
@@ -129,7 +131,8 @@ QFont EmfPlusPlayer::pictureFont(const PlusFont &font, double pixels)
 // the top of its em square at the point (no box). Turned and scaled with
 // the world transform.
 void EmfPlusPlayer::drawRun(const QString &textIn, const QPointF &worldAt, const QBrush &brush,
-                            const PlusFont &font, const QRectF *box, const PlusFormat *format, bool atBaseline)
+                            const PlusFont &font, const QRectF *box, const PlusFormat *format,
+                            bool atBaseline)
 {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()) || textIn.isEmpty())
         return;
@@ -146,9 +149,10 @@ void EmfPlusPlayer::drawRun(const QString &textIn, const QPointF &worldAt, const
     QTransform place;
     place.translate(origin.x(), origin.y());
     place.rotate(angle);
-    const QRectF area = box && box->width() > 0 && box->height() > 0
-                            ? QRectF(0, 0, box->width() * sx, box->height() * sy)
-                            : QRectF(0, atBaseline ? -fm.ascent() : 0, fm.horizontalAdvance(text), fm.height());
+    const QRectF area =
+        box && box->width() > 0 && box->height() > 0
+            ? QRectF(0, 0, box->width() * sx, box->height() * sy)
+            : QRectF(0, atBaseline ? -fm.ascent() : 0, fm.horizontalAdvance(text), fm.height());
     const QRectF bounds = place.mapRect(area.adjusted(-fm.height(), -fm.height(), fm.height(), fm.height()));
     QPainter *painter = mCanvas.begin(bounds, clipState(), double(text.size()) * kGlyphCost);
     if (!painter)
@@ -156,7 +160,8 @@ void EmfPlusPlayer::drawRun(const QString &textIn, const QPointF &worldAt, const
     painter->setTransform(place);
     painter->setFont(qfont);
     painter->setPen(QPen(brush.style() == Qt::NoBrush ? QBrush(Qt::black) : brush, 1));
-    const Qt::Alignment align = format ? alignmentOf(format->alignment, format->lineAlignment) : Qt::AlignLeft | Qt::AlignTop;
+    const Qt::Alignment align =
+        format ? alignmentOf(format->alignment, format->lineAlignment) : Qt::AlignLeft | Qt::AlignTop;
     painter->drawText(area, int(align | Qt::TextDontClip), text);
 }
 
@@ -303,9 +308,10 @@ void EmfPlusPlayer::onOffsetClip(std::uint16_t, const MetaBytes &d)
         return;
     const QRect all = mCanvas.rect().toAlignedRect();
     const double limit = 2.0 * std::max(all.width(), all.height()) + 2;
-    mState.clip = mState.clip
-                      .translated(int(std::clamp(delta.x(), -limit, limit)), int(std::clamp(delta.y(), -limit, limit)))
-                      .intersected(all);
+    mState.clip =
+        mState.clip
+            .translated(int(std::clamp(delta.x(), -limit, limit)), int(std::clamp(delta.y(), -limit, limit)))
+            .intersected(all);
     mState.clipSerial = mCanvas.newClipSerial();
 }
 

@@ -58,8 +58,8 @@ QPainter::CompositionMode sourceMode(std::uint32_t rop)
 
 bool finite(const QTransform &t)
 {
-    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) && std::isfinite(t.m22()) &&
-           std::isfinite(t.dx()) && std::isfinite(t.dy());
+    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) &&
+           std::isfinite(t.m22()) && std::isfinite(t.dx()) && std::isfinite(t.dy());
 }
 
 // The image with the key colour made transparent (TransparentBlt).
@@ -97,8 +97,10 @@ void MetaPlayer::blit(const MetaBlit &b)
     if (!finite(full))
         return;
     const QRectF bounds = full.mapRect(src);
-    if (std::fabs(bounds.left()) > MetaCanvas::kCoordLimit || std::fabs(bounds.right()) > MetaCanvas::kCoordLimit ||
-        std::fabs(bounds.top()) > MetaCanvas::kCoordLimit || std::fabs(bounds.bottom()) > MetaCanvas::kCoordLimit)
+    if (std::fabs(bounds.left()) > MetaCanvas::kCoordLimit ||
+        std::fabs(bounds.right()) > MetaCanvas::kCoordLimit ||
+        std::fabs(bounds.top()) > MetaCanvas::kCoordLimit ||
+        std::fabs(bounds.bottom()) > MetaCanvas::kCoordLimit)
         return;
     QPainter *painter = mCanvas.begin(bounds, mState, src.width() * src.height());
     if (!painter)
@@ -142,8 +144,8 @@ void MetaPlayer::patBlt(const QRectF &dest, std::uint32_t rop)
             painter->setBackgroundMode(Qt::OpaqueMode);
             painter->setBackground(QBrush(mState.bkColor));
         }
-        painter->setRenderHint(QPainter::Antialiasing, painter->compositionMode() ==
-                                                            QPainter::CompositionMode_SourceOver);
+        painter->setRenderHint(QPainter::Antialiasing,
+                               painter->compositionMode() == QPainter::CompositionMode_SourceOver);
         painter->fillPath(path, brush);
     }
 }

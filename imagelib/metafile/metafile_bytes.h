@@ -16,7 +16,7 @@ struct MetaShortRecord
 // its contents can never make a reader leave it.
 class MetaBytes
 {
-public:
+  public:
     MetaBytes() = default;
     MetaBytes(const std::uint8_t *data, std::size_t size)
         : mData(data)
@@ -78,7 +78,7 @@ public:
         return MetaBytes(mData + offset, std::size_t(mSize - offset));
     }
 
-private:
+  private:
     const std::uint8_t *mData = nullptr;
     std::size_t mSize = 0;
 };

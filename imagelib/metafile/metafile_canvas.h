@@ -18,7 +18,7 @@ struct MetaDcState;
 // points it has, and once the budget is spent nothing more is drawn.
 class MetaCanvas
 {
-public:
+  public:
     // Painting onto a white picture of this size; isNull() of image() when
     // the memory could not be had.
     explicit MetaCanvas(QSize size);
@@ -52,7 +52,7 @@ public:
     // beyond are pulled back, far enough away that nothing visible changes.
     static constexpr double kCoordLimit = 1 << 22;
 
-private:
+  private:
     void applyClip(const MetaDcState &state);
 
     QImage mImage;
@@ -60,6 +60,6 @@ private:
     QRectF mMeasured;
     double mWork = 0;
     double mBudget = 0;
-    std::uint64_t mClipSerial = ~std::uint64_t(0);   // the clip the painter has
+    std::uint64_t mClipSerial = ~std::uint64_t(0); // the clip the painter has
     std::uint64_t mClipSerials = 0;
 };

@@ -16,8 +16,8 @@ constexpr std::uint64_t kMaxTableEntries = 4096;
 struct DibHeader
 {
     BmpLayout layout;
-    std::uint64_t afterHeader = 0;   // header and bit-field masks
-    std::uint64_t entries = 0;       // colour table entries
+    std::uint64_t afterHeader = 0; // header and bit-field masks
+    std::uint64_t entries = 0;     // colour table entries
 };
 
 bool readHeader(const MetaBytes &info, DibHeader &h)
@@ -134,8 +134,8 @@ std::uint64_t MetaDibPixels(const MetaBytes &info)
     return readHeader(info, h) ? std::uint64_t(h.layout.width) * h.layout.height : 0;
 }
 
-bool MetaReadDib(const MetaBytes &infoIn, const MetaBytes &bits, std::uint32_t usage, const QList<QRgb> &palette,
-                 bool withAlpha, MetaBitmap &out, std::uint32_t bandRows)
+bool MetaReadDib(const MetaBytes &infoIn, const MetaBytes &bits, std::uint32_t usage,
+                 const QList<QRgb> &palette, bool withAlpha, MetaBitmap &out, std::uint32_t bandRows)
 {
     DibHeader h;
     if (!readHeader(infoIn, h))
@@ -198,7 +198,8 @@ bool MetaReadBitmap16(const MetaBytes &bitmap, std::uint32_t bitsOffset, MetaBit
                 line[x] = (src[x / 8] >> (7 - (x & 7))) & 1;
             } else if (bpp == 16) {
                 const unsigned v = unsigned(src[2 * x] | (src[2 * x + 1] << 8));
-                rgb[x] = qRgb(int((v >> 10) & 31) * 255 / 31, int((v >> 5) & 31) * 255 / 31, int(v & 31) * 255 / 31);
+                rgb[x] = qRgb(int((v >> 10) & 31) * 255 / 31, int((v >> 5) & 31) * 255 / 31,
+                              int(v & 31) * 255 / 31);
             } else {
                 const std::uint8_t *p = src + x * (bpp / 8);
                 rgb[x] = qRgb(p[2], p[1], p[0]);

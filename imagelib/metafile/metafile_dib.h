@@ -11,9 +11,9 @@
 // A bitmap carried by a metafile record, as a top-down picture.
 struct MetaBitmap
 {
-    QImage image;           // RGB32; ARGB32_Premultiplied with alpha; Indexed8 for one-bit sources
-    bool bottomUp = true;   // the rows were stored bottom row first
-    bool monochrome = false;   // one-bit device-dependent: drawn in the text and background colours
+    QImage image;            // RGB32; ARGB32_Premultiplied with alpha; Indexed8 for one-bit sources
+    bool bottomUp = true;    // the rows were stored bottom row first
+    bool monochrome = false; // one-bit device-dependent: drawn in the text and background colours
 };
 
 // Largest bitmap a record may carry, in pixels.
@@ -31,8 +31,8 @@ std::uint64_t MetaDibPixels(const MetaBytes &info);
 // not a readable bitmap within kMetaMaxBitmapPixels.
 // bandRows, when non-zero and smaller than the header's height, says that
 // bits hold only that many rows (a band of SetDIBitsToDevice).
-bool MetaReadDib(const MetaBytes &info, const MetaBytes &bits, std::uint32_t usage, const QList<QRgb> &palette,
-                 bool withAlpha, MetaBitmap &out, std::uint32_t bandRows = 0);
+bool MetaReadDib(const MetaBytes &info, const MetaBytes &bits, std::uint32_t usage,
+                 const QList<QRgb> &palette, bool withAlpha, MetaBitmap &out, std::uint32_t bandRows = 0);
 
 // A packed device-independent bitmap: header, colour table and pixels in
 // one block, as WMF records carry them.

@@ -101,9 +101,13 @@ QPen MetaPlayer::makePen(const QTransform &t) const
         width = 1;
     QPen pen(p.color, width);
     const std::uint32_t cap = p.style & PS_ENDCAP_MASK;
-    pen.setCapStyle(cap == PS_ENDCAP_SQUARE ? Qt::SquareCap : cap == PS_ENDCAP_FLAT ? Qt::FlatCap : Qt::RoundCap);
+    pen.setCapStyle(cap == PS_ENDCAP_SQUARE ? Qt::SquareCap
+                    : cap == PS_ENDCAP_FLAT ? Qt::FlatCap
+                                            : Qt::RoundCap);
     const std::uint32_t join = p.style & PS_JOIN_MASK;
-    pen.setJoinStyle(join == PS_JOIN_BEVEL ? Qt::BevelJoin : join == PS_JOIN_MITER ? Qt::MiterJoin : Qt::RoundJoin);
+    pen.setJoinStyle(join == PS_JOIN_BEVEL   ? Qt::BevelJoin
+                     : join == PS_JOIN_MITER ? Qt::MiterJoin
+                                             : Qt::RoundJoin);
     pen.setMiterLimit(std::clamp(mState.miterLimit, 1.0, 100.0));
     switch (style) {
     case PS_DASH: pen.setStyle(Qt::DashLine); break;
@@ -285,8 +289,7 @@ void MetaPlayer::polyBezier(const QPolygonF &points, bool fromCurrent)
             mState.position = path.currentPosition();
         if (mInPath) {
             for (int k = 1; k + 2 < path.elementCount(); k += 3)
-                mPath.cubicTo(mapPoint(path.elementAt(k)),
-                              mapPoint(path.elementAt(k + 1)),
+                mPath.cubicTo(mapPoint(path.elementAt(k)), mapPoint(path.elementAt(k + 1)),
                               mapPoint(path.elementAt(k + 2)));
             return;
         }

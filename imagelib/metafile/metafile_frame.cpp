@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr std::uint32_t kEmfHeaderType = 1;
-constexpr std::uint32_t kEmfSignature = 0x464D4520;   // " EMF"
+constexpr std::uint32_t kEmfSignature = 0x464D4520; // " EMF"
 constexpr std::uint16_t kWmfHeaderWords = 9;
 constexpr double kPictureDpi = 96;
 

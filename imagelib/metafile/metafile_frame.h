@@ -23,7 +23,7 @@ MetaKind MetaSniff(const MetaBytes &head);
 // units are: the frame the picture shows.
 struct MetaFrame
 {
-    QRectF frame;                 // device units
+    QRectF frame; // device units
     double unitsPerInchX = 96;
     double unitsPerInchY = 96;
 };

@@ -4,7 +4,7 @@
 // The numbers the drawing records of WMF and EMF files carry: modes, styles,
 // flags and raster operations, with the values the files store.
 
-#include "platform/win_types.h"   // PS_SOLID, PS_NULL, PS_INSIDEFRAME, BS_SOLID
+#include "platform/win_types.h" // PS_SOLID, PS_NULL, PS_INSIDEFRAME, BS_SOLID
 
 #include <cstdint>
 

@@ -64,7 +64,7 @@ QSizeF MetaMapping::scale() const
         return QSizeF(1, 1);
     if (mMode < MM_ISOTROPIC) {
         const double mm = kMmPerUnit[mMode];
-        return QSizeF(mm * mPerMmX, -mm * mPerMmY);   // these modes count y upwards
+        return QSizeF(mm * mPerMmX, -mm * mPerMmY); // these modes count y upwards
     }
     double sx = mViewportExt.width() / mWindowExt.width();
     double sy = mViewportExt.height() / mWindowExt.height();

@@ -12,7 +12,7 @@
 // Part of the saved drawing state.
 class MetaMapping
 {
-public:
+  public:
     // Device units per millimetre, used by the metric and English modes.
     void setDeviceResolution(double perMmX, double perMmY);
 
@@ -41,7 +41,7 @@ public:
     // World coordinates to device units: world, then page.
     QTransform toDevice() const { return mWorld * page(); }
 
-private:
+  private:
     QSizeF scale() const;
 
     std::uint32_t mMode = 1;

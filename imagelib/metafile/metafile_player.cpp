@@ -133,7 +133,8 @@ QColor MetaPlayer::colour(std::uint32_t colorref) const
 {
     if ((colorref & 0xFF000000u) == PALETTEINDEX_FLAG) {
         const std::uint32_t i = colorref & 0xFFFF;
-        return i < std::uint32_t(mState.palette.size()) ? QColor(mState.palette[qsizetype(i)]) : QColor(Qt::black);
+        return i < std::uint32_t(mState.palette.size()) ? QColor(mState.palette[qsizetype(i)])
+                                                        : QColor(Qt::black);
     }
     return QColor(int(colorref & 0xFF), int((colorref >> 8) & 0xFF), int((colorref >> 16) & 0xFF));
 }

@@ -19,7 +19,7 @@ class QPainter;
 // One run of text of TextOut, ExtTextOut and their EMF forms.
 struct MetaTextRun
 {
-    QPointF reference;         // logical
+    QPointF reference; // logical
     QString text;
     std::vector<double> dx;    // logical advance after each character, or empty
     std::uint32_t options = 0; // ETO_ flags
@@ -30,13 +30,13 @@ struct MetaTextRun
 // operations) stretched onto a logical rectangle with a raster operation.
 struct MetaBlit
 {
-    QRectF dest;            // logical x, y, width, height; negative sizes mirror
-    QRectF source;          // source pixels, from the top-left of image
-    QImage image;           // top-down; null when the operation takes no source
+    QRectF dest;   // logical x, y, width, height; negative sizes mirror
+    QRectF source; // source pixels, from the top-left of image
+    QImage image;  // top-down; null when the operation takes no source
     std::uint32_t rop = 0x00CC0020;
-    bool monochrome = false;        // a one-bit source drawn in text and background colours
-    double constantAlpha = 1.0;     // AlphaBlend
-    bool transparentKey = false;    // TransparentBlt
+    bool monochrome = false;     // a one-bit source drawn in text and background colours
+    double constantAlpha = 1.0;  // AlphaBlend
+    bool transparentKey = false; // TransparentBlt
     QRgb key = 0;
 };
 
@@ -46,7 +46,7 @@ struct MetaBlit
 // EMF players turn records into calls of these operations.
 class MetaPlayer
 {
-public:
+  public:
     // deviceToPicture maps the metafile's device units onto the canvas.
     MetaPlayer(MetaCanvas &canvas, const QTransform &deviceToPicture);
     virtual ~MetaPlayer() = default;
@@ -141,10 +141,10 @@ public:
     static constexpr std::size_t kMaxSavedStates = 1024;
     static constexpr std::uint32_t kMaxObjects = 65536;
 
-protected:
+  protected:
     MetaCanvas &mCanvas;
 
-private:
+  private:
     // Drawing helpers (metafile_draw.cpp)
     QPainterPath mapPath(const QPainterPath &logical, const QTransform &t) const;
     QPointF mapPoint(QPointF logical) const;
@@ -172,6 +172,6 @@ private:
     std::uint64_t mPatternBytes = 0;
     QTransform mDeviceToPicture;
     bool mInPath = false;
-    QPainterPath mPath;   // picture pixels
+    QPainterPath mPath; // picture pixels
     QHash<QByteArray, QFont> mFonts;
 };

@@ -21,11 +21,11 @@
 
 struct MetaPen
 {
-    std::uint32_t style = PS_SOLID;   // style, end cap and join bits
-    double width = 0;                           // logical units; 0 draws one pixel
-    bool geometric = true;                      // false: one pixel whatever the width
+    std::uint32_t style = PS_SOLID; // style, end cap and join bits
+    double width = 0;               // logical units; 0 draws one pixel
+    bool geometric = true;          // false: one pixel whatever the width
     QColor color = Qt::black;
-    std::vector<double> dashes;                 // user style, in pen widths
+    std::vector<double> dashes; // user style, in pen widths
 };
 
 struct MetaBrush
@@ -71,10 +71,10 @@ struct MetaDcState
     std::uint32_t rop2 = metagdi::R2_COPYPEN;
     std::uint32_t stretchMode = 1;
     std::uint32_t arcDirection = metagdi::AD_COUNTERCLOCKWISE;
-    double charExtra = 0;     // logical units added after every character
+    double charExtra = 0; // logical units added after every character
     double miterLimit = 10;
-    QPointF position;         // current position, logical units
+    QPointF position; // current position, logical units
     bool clipped = false;
-    QRegion clip;             // picture pixels, when clipped
-    std::uint64_t clipSerial = 0;   // changes whenever clip does
+    QRegion clip;                 // picture pixels, when clipped
+    std::uint64_t clipSerial = 0; // changes whenever clip does
 };

@@ -64,7 +64,7 @@ QPointF alignmentOffset(std::uint32_t align, double advance, const QFontMetricsF
 struct RunLayout
 {
     std::vector<double> advances;
-    bool perCharacter = false;   // placed one by one rather than as a string
+    bool perCharacter = false; // placed one by one rather than as a string
     double total = 0;
 };
 
@@ -120,7 +120,8 @@ QFont MetaPlayer::fontFor(const LOGFONT &lf)
 QString MetaPlayer::textFromBytes(const std::uint8_t *bytes, std::size_t count) const
 {
     if (MetaIsSymbolFont(mState.font.lf))
-        return MetaSymbolToUnicode(QString::fromLatin1(reinterpret_cast<const char *>(bytes), qsizetype(count)));
+        return MetaSymbolToUnicode(
+            QString::fromLatin1(reinterpret_cast<const char *>(bytes), qsizetype(count)));
     return MetaDecodeAnsi(bytes, count, std::uint8_t(mState.font.lf.lfCharSet));
 }
 
@@ -141,7 +142,8 @@ QFont MetaPlayer::pictureFont(const QTransform &t)
     const double limit = std::max(16.0, 4 * std::max(mCanvas.rect().width(), mCanvas.rect().height()));
     const double sy = std::hypot(t.m21(), t.m22());
     const double sx = std::hypot(t.m11(), t.m12());
-    lf.lfHeight = scaledHeight(lf.lfHeight, std::isfinite(sy) ? sy : 1, std::min(limit, double(kMaxFontPixels)));
+    lf.lfHeight =
+        scaledHeight(lf.lfHeight, std::isfinite(sy) ? sy : 1, std::min(limit, double(kMaxFontPixels)));
     if (lf.lfWidth != 0)
         lf.lfWidth = std::int32_t(std::clamp(std::round(std::fabs(lf.lfWidth * sx)), 1.0, limit));
     return fontFor(lf);

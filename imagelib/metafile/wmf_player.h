@@ -14,7 +14,7 @@ struct MetaBitmap;
 // records too short for what they claim, are skipped.
 class WmfPlayer : public MetaPlayer
 {
-public:
+  public:
     using MetaPlayer::MetaPlayer;
 
     // Called every few hundred records with the share of the file played
@@ -32,7 +32,7 @@ public:
     // Largest number of records played from one file.
     static constexpr std::uint64_t kMaxRecords = 1 << 24;
 
-private:
+  private:
     using Handler = void (WmfPlayer::*)(const MetaBytes &params);
     struct Entry
     {

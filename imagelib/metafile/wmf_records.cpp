@@ -124,7 +124,8 @@ void WmfPlayer::onCreateRegion(const MetaBytes &p)
         const double bottom = p.i16(at + 4);
         p.need(at + 6, 2 * std::uint64_t(edges) + 2);
         for (std::uint32_t k = 0; k + 1 < edges; k += 2)
-            region.rects.append(QRectF(QPointF(p.i16(at + 6 + 2 * k), top), QPointF(p.i16(at + 8 + 2 * k), bottom)));
+            region.rects.append(
+                QRectF(QPointF(p.i16(at + 6 + 2 * k), top), QPointF(p.i16(at + 8 + 2 * k), bottom)));
         at += 8 + 2 * std::uint64_t(edges);
     }
     if (scans == 0)
@@ -158,7 +159,8 @@ bool WmfPlayer::readDib(const MetaBytes &dib, std::uint32_t usage, MetaBitmap &o
 // Width and height are the second and third words of the header.
 bool WmfPlayer::readBitmap16(const MetaBytes &bitmap, std::uint32_t bitsOffset, MetaBitmap &out)
 {
-    const std::uint64_t pixels = std::uint64_t(std::max(0, int(bitmap.i16(2)))) * std::max(0, int(bitmap.i16(4)));
+    const std::uint64_t pixels =
+        std::uint64_t(std::max(0, int(bitmap.i16(2)))) * std::max(0, int(bitmap.i16(4)));
     return affordBitmap(pixels) && MetaReadBitmap16(bitmap, bitsOffset, out);
 }
 

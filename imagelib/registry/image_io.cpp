@@ -17,7 +17,7 @@
 namespace {
 
 constexpr std::uint32_t kSniffOrder[] = {
-    ZV_TYPE_BMP, ZV_TYPE_JPG, ZV_TYPE_ICO, ZV_TYPE_GIF, ZV_TYPE_PNG, ZV_TYPE_TIF,
+    ZV_TYPE_BMP, ZV_TYPE_JPG, ZV_TYPE_ICO,  ZV_TYPE_GIF, ZV_TYPE_PNG, ZV_TYPE_TIF,
     ZV_TYPE_TGA, ZV_TYPE_PCX, ZV_TYPE_WBMP, ZV_TYPE_WMF, ZV_TYPE_JP2,
 };
 
@@ -97,7 +97,7 @@ void syncFolder(const std::string &folder)
 // browsers ignore it while it exists. Failures leave their text in mProblem.
 class TempSibling
 {
-public:
+  public:
     explicit TempSibling(const std::string &target)
         : mTarget(resolveLinks(target))
     {
@@ -111,7 +111,8 @@ public:
             return;
         }
         for (int attempt = 0; attempt < 100 && mFd < 0; ++attempt) {
-            mPath = dir + "." + base + ".zvtmp" + std::to_string(::getpid()) + "-" + std::to_string(sCounter++);
+            mPath =
+                dir + "." + base + ".zvtmp" + std::to_string(::getpid()) + "-" + std::to_string(sCounter++);
             mSlot = claimSlot(mPath);
             mFd = ::open(mPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (mFd < 0) {
@@ -173,7 +174,7 @@ public:
     const std::string &Problem() const { return mProblem; }
     ZvErrorKind Kind() const { return mKind; }
 
-private:
+  private:
     void fail(int error)
     {
         mKind = error == ENOENT || error == ENOTDIR ? ZvErrorKind::NotFound : ZvErrorKind::Io;

@@ -12,7 +12,7 @@ class ZvFile;
 // consumed, so a caller that seeks afterwards must seek absolutely.
 class ZvByteReader
 {
-public:
+  public:
     explicit ZvByteReader(ZvFile *stream, std::size_t capacity = 1 << 16);
 
     // The next byte, or -1 at the end of the stream.
@@ -30,13 +30,13 @@ public:
     // they allocate a picture the file could never fill.
     std::int64_t Left() const;
 
-private:
+  private:
     bool Refill();
 
     ZvFile *mStream;
     std::vector<std::uint8_t> mBuffer;
     std::size_t mPos = 0;
     std::size_t mEnd = 0;
-    std::int64_t mSize = -1;    // bytes from the starting position to the end
-    std::int64_t mTaken = 0;    // bytes taken from the stream so far
+    std::int64_t mSize = -1; // bytes from the starting position to the end
+    std::int64_t mTaken = 0; // bytes taken from the stream so far
 };

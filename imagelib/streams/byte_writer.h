@@ -12,7 +12,7 @@ class ZvFile;
 // reached the stream. Nothing is flushed on destruction.
 class ZvByteWriter
 {
-public:
+  public:
     explicit ZvByteWriter(ZvFile *stream, std::size_t capacity = 1 << 16);
 
     void Put(std::uint8_t byte)
@@ -34,7 +34,7 @@ public:
     void Write(const void *data, std::size_t count);
     bool Flush();
 
-private:
+  private:
     void Drain();
 
     ZvFile *mStream;

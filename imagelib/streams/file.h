@@ -8,7 +8,7 @@
 // are in bytes; Read and Write count whole elements of `size` bytes.
 class ZvFile
 {
-public:
+  public:
     virtual ~ZvFile() = default;
 
     virtual bool Close() = 0;
@@ -22,7 +22,7 @@ public:
     virtual bool Eof() = 0;
     virtual long Error() = 0;
     virtual bool PutC(std::uint8_t c) { return Write(&c, 1, 1) == 1; }
-    virtual long GetC() = 0;   // the byte, or -1 at the end
+    virtual long GetC() = 0; // the byte, or -1 at the end
 };
 
 constexpr int SEEK_FROM_START = 0;

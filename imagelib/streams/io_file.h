@@ -9,7 +9,7 @@
 // one opened with Open is closed by Close or the destructor.
 class ZvIOFile : public ZvFile
 {
-public:
+  public:
     explicit ZvIOFile(std::FILE *fp = nullptr);
     ~ZvIOFile() override;
     ZvIOFile(const ZvIOFile &) = delete;
@@ -31,7 +31,7 @@ public:
 
     std::FILE *GetFile() const { return mFp; }
 
-private:
+  private:
     std::FILE *mFp;
     bool mCloseFile = false;
 };

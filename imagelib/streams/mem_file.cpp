@@ -54,8 +54,7 @@ bool ZvMemFile::Close()
 
 std::size_t ZvMemFile::Read(void *buffer, std::size_t size, std::size_t count)
 {
-    if (!buffer || !mBuffer || size == 0 || mPosition < 0 ||
-        std::uint64_t(mPosition) >= mSize)
+    if (!buffer || !mBuffer || size == 0 || mPosition < 0 || std::uint64_t(mPosition) >= mSize)
         return 0;
     const std::size_t left = mSize - std::size_t(mPosition);
     std::size_t whole = count;

@@ -10,7 +10,7 @@
 // that grows in whole 4096-byte steps. Released with free().
 class ZvMemFile : public ZvFile
 {
-public:
+  public:
     ZvMemFile(std::uint8_t *buffer = nullptr, std::size_t size = 0);
     ~ZvMemFile() override;
     ZvMemFile(const ZvMemFile &) = delete;
@@ -32,12 +32,12 @@ public:
     long Error() override;
     long GetC() override;
 
-private:
+  private:
     bool Alloc(std::size_t needed);
 
     std::uint8_t *mBuffer;
     std::size_t mSize;
     bool mFreeOnClose = false;
     std::int64_t mPosition = 0;
-    std::size_t mEdge;   // allocated capacity
+    std::size_t mEdge; // allocated capacity
 };

@@ -19,13 +19,13 @@ inline void PrintTo(const QString &text, std::ostream *out)
 // Records what the import shows and cancels when told to.
 class ScriptedProgress : public ImportProgress
 {
-public:
+  public:
     int pumps = 0;
-    int cancelAtPump = -1;          // the pump at which the user presses Cancel (1-based)
+    int cancelAtPump = -1; // the pump at which the user presses Cancel (1-based)
     int lower = -1, upper = -1, stepSize = -1;
     int position = 0;
     QStringList texts;
-    std::function<void()> onSetRange;   // runs between the passes
+    std::function<void()> onSetRange; // runs between the passes
 
     void SetText(const QString &text) override { texts << text; }
     void PumpMessages() override { ++pumps; }
@@ -43,7 +43,7 @@ public:
 // Answers message boxes from a script and keeps their texts.
 class MessageRecorder
 {
-public:
+  public:
     struct Shown
     {
         QString text;
@@ -55,7 +55,7 @@ public:
     ~MessageRecorder();
 
     std::vector<Shown> shown;
-    std::vector<int> answers;   // taken in order; IDOK once they run out
+    std::vector<int> answers; // taken in order; IDOK once they run out
 
     QStringList texts() const;
 };
@@ -63,16 +63,16 @@ public:
 // A temporary folder removed with the object.
 class TempTree
 {
-public:
+  public:
     TempTree();
     ~TempTree();
     QString path() const { return mPath; }
     QString file(const QString &relative, const std::string &content, long long mtime = 1500000000) const;
     QString folder(const QString &relative) const;
 
-private:
+  private:
     QString mPath;
 };
 
 std::string readAll(const QString &path);
-QStringList entriesOf(const QString &folder);   // names, sorted, hidden ones included
+QStringList entriesOf(const QString &folder); // names, sorted, hidden ones included

@@ -36,7 +36,7 @@ TEST(PictureTypeOf, ExtensionsFoundInThePatternLists)
     EXPECT_EQ(PictureTypeOf(".Tiff"), 6);
     EXPECT_EQ(PictureTypeOf(".emf"), 10);
     EXPECT_EQ(PictureTypeOf(".wbmp"), 9);
-    EXPECT_EQ(PictureTypeOf(""), 1);   // the empty text occurs in the first list
+    EXPECT_EQ(PictureTypeOf(""), 1); // the empty text occurs in the first list
     EXPECT_EQ(PictureTypeOf(".THM"), -1);
     EXPECT_EQ(PictureTypeOf(".txt"), -1);
     EXPECT_EQ(ExtensionOf("DCIM/x.y/IMG_1.JPG"), ".JPG");
@@ -104,7 +104,7 @@ TEST(MediaImport, ClashingNamesAskAndFollowTheAnswer)
         EXPECT_EQ(messages.shown[0].buttons, unsigned(MB_YESNOCANCEL));
         EXPECT_EQ(messages.shown[0].icon, unsigned(MB_ICONQUESTION));
         EXPECT_EQ(import.Copied(), 2);
-        EXPECT_EQ(progress.position, 3);   // the file kept still moves the bar
+        EXPECT_EQ(progress.position, 3); // the file kept still moves the bar
         EXPECT_FALSE(kept.isEmpty());
     }
     QFile::remove(c.target + "/IMG2.JPG");
@@ -125,7 +125,7 @@ TEST(MediaImport, ClashingNamesAskAndFollowTheAnswer)
         EXPECT_EQ(import.Run(c.card), 0);
         EXPECT_TRUE(import.Stopped());
         EXPECT_EQ(messages.texts().last(), "0 files saved to [" + c.target + "]!");
-        EXPECT_EQ(messages.shown.size(), 2u);   // one question, then the summary
+        EXPECT_EQ(messages.shown.size(), 2u); // one question, then the summary
     }
     EXPECT_EQ(entriesOf(c.target), QStringList({"IMG.JPG", "IMG2.JPG"}));
 }
@@ -140,7 +140,7 @@ TEST(MediaImport, CancelWhileCountingStopsTheCopyingAtItsFirstFile)
     MessageRecorder messages;
     CMediaImport import(progress, c.target);
     EXPECT_EQ(import.Run(c.card), 0);
-    EXPECT_EQ(progress.upper, 2);   // counted before the cancel was seen
+    EXPECT_EQ(progress.upper, 2); // counted before the cancel was seen
     EXPECT_TRUE(entriesOf(c.target).isEmpty());
     EXPECT_EQ(messages.texts(), QStringList({"0 files saved to [" + c.target + "]!"}));
 }
@@ -151,7 +151,7 @@ TEST(MediaImport, CancelWhileCopyingKeepsWhatWasCopied)
     for (int i = 0; i < 4; ++i)
         c.tree.file(QString("card/D%1/P%1.JPG").arg(i), "x");
     ScriptedProgress progress;
-    progress.cancelAtPump = 4 + 3;   // four counting pumps, then the third copy
+    progress.cancelAtPump = 4 + 3; // four counting pumps, then the third copy
     MessageRecorder messages;
     CMediaImport import(progress, c.target);
     EXPECT_EQ(import.Run(c.card), 2);
@@ -210,7 +210,7 @@ TEST(MediaImport, AReadErrorLeavesNoHalfFileUnderAnyName)
     CMediaImport import(progress, c.target);
     import.SetCopyFault(CopyFault{"big.jpg", 2 << 20, EIO});
     EXPECT_EQ(import.Run(c.card), 1);
-    EXPECT_EQ(entriesOf(c.target), QStringList({"big.jpg", "ok.jpg"}));   // no temporary left
+    EXPECT_EQ(entriesOf(c.target), QStringList({"big.jpg", "ok.jpg"})); // no temporary left
     EXPECT_EQ(readAll(c.target + "/big.jpg"), "earlier copy");
     EXPECT_TRUE(messages.texts().contains("Input/output error"));
 }
@@ -219,8 +219,11 @@ TEST(MediaImport, LinkLoopsAndATargetInsideTheCardAreWalkedOnce)
 {
     Card c;
     c.tree.file("card/DCIM/a.jpg", "a");
-    ASSERT_EQ(::symlink((c.card).toLocal8Bit().constData(), (c.card + "/DCIM/loop").toLocal8Bit().constData()), 0);
-    ASSERT_EQ(::symlink((c.card + "/DCIM").toLocal8Bit().constData(), (c.card + "/again").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(
+        ::symlink((c.card).toLocal8Bit().constData(), (c.card + "/DCIM/loop").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::symlink((c.card + "/DCIM").toLocal8Bit().constData(),
+                        (c.card + "/again").toLocal8Bit().constData()),
+              0);
     const QString inside = c.tree.folder("card/out");
     ScriptedProgress progress;
     MessageRecorder messages;

@@ -38,7 +38,7 @@ bool prepareSane()
 
 class SaneScan : public ::testing::Test
 {
-protected:
+  protected:
     TempTree tree;
     QString folder = tree.folder("scans");
     AcquireSettings settings{folder, 3, "Scan"};
@@ -56,7 +56,7 @@ protected:
         ASSERT_TRUE(twain.UseDefaultSource());
         ASSERT_TRUE(twain.OpenDataSource());
         EXPECT_TRUE(twain.SetCapValue(ICAP_PIXELTYPE, pixelType, false));
-        TW_ONEVALUE dpi{TWTY_FIX32, 75};   // 75.0 dots per inch
+        TW_ONEVALUE dpi{TWTY_FIX32, 75}; // 75.0 dots per inch
         EXPECT_TRUE(twain.SetCapOneValue(ICAP_XRESOLUTION, dpi));
         ASSERT_TRUE(twain.StartAcquisition(pages));
         EXPECT_TRUE(QTest::qWaitFor([&] { return !twain.IsSourceOpen(); }, 60000));
@@ -79,7 +79,7 @@ TEST_F(SaneScan, FivePagesGiveFiveNumberedPictures)
         EXPECT_EQ(page.GetXDPI(), 75);
         EXPECT_EQ(page.GetBpp(), 8u);
         EXPECT_TRUE(page.IsGrayScale());
-        EXPECT_EQ(page.GetPixelIndex(295, 295), 0);   // the backend's page is solid black
+        EXPECT_EQ(page.GetPixelIndex(295, 295), 0); // the backend's page is solid black
     }
     EXPECT_TRUE(twain.IsManagerOpen());
     EXPECT_FALSE(twain.IsSourceOpen());

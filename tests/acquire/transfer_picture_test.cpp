@@ -36,7 +36,7 @@ TEST(TransferPicture, ATiffPageIsMeasuredFromItsDirectoryAndStrip)
     const auto rgb = tiffPage({33, 7, 3, 8, 200}, 0x80);
     EXPECT_EQ(TransferKindOf(rgb.data(), rgb.size()), TransferKind::Tiff);
     EXPECT_EQ(TransferExtent(rgb.data(), std::size_t(1) << 30), rgb.size());
-    EXPECT_EQ(TransferExtent(rgb.data(), rgb.size() - 1), 0u);   // a strip past the block
+    EXPECT_EQ(TransferExtent(rgb.data(), rgb.size() - 1), 0u); // a strip past the block
 
     ZvImage image;
     ASSERT_TRUE(LoadTransferred(rgb.data(), rgb.size(), image)) << image.GetLastError();
@@ -47,9 +47,9 @@ TEST(TransferPicture, ATiffPageIsMeasuredFromItsDirectoryAndStrip)
 
     // Line art: a set bit is black.
     auto bw = tiffPage({16, 2, 1, 1, 300}, 0x00);
-    bw[TiffHeaderBytes()] = 0x80;   // top row, first pixel
+    bw[TiffHeaderBytes()] = 0x80; // top row, first pixel
     ASSERT_TRUE(LoadTransferred(bw.data(), bw.size(), image)) << image.GetLastError();
-    EXPECT_EQ(image.GetPixelColor(0, 1).rgbRed, 0);     // y counts from the bottom
+    EXPECT_EQ(image.GetPixelColor(0, 1).rgbRed, 0); // y counts from the bottom
     EXPECT_EQ(image.GetPixelColor(1, 1).rgbRed, 255);
 }
 

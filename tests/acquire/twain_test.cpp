@@ -33,7 +33,10 @@ struct TestManager
     {
         reinterpret_cast<void (*)(const ZvTestScript *)>(library.resolve("zvTestDsmScript"))(&s);
     }
-    long outstanding() { return reinterpret_cast<long (*)()>(library.resolve("zvTestDsmOutstandingBlocks"))(); }
+    long outstanding()
+    {
+        return reinterpret_cast<long (*)()>(library.resolve("zvTestDsmOutstandingBlocks"))();
+    }
     std::vector<int> countsAsked()
     {
         int out[16];
@@ -45,12 +48,12 @@ struct TestManager
 
 class PickingTwain : public CAcquireTwain
 {
-public:
+  public:
     using CAcquireTwain::CAcquireTwain;
     int pick = -1;
     std::vector<std::string> offered;
 
-protected:
+  protected:
     int PickSource(const std::vector<TW_IDENTITY> &sources) override
     {
         for (const TW_IDENTITY &s : sources)
@@ -61,7 +64,7 @@ protected:
 
 class Twain : public ::testing::Test
 {
-protected:
+  protected:
     TempTree tree;
     QString folder = tree.folder("scans");
     AcquireSettings settings{folder, 0, "Photo"};
@@ -135,7 +138,7 @@ TEST_F(Twain, TakenNumbersAreSkippedWithoutRegardToCase)
 {
     tree.file("scans/photo0000.png", "x");
     tree.file("scans/PHOTO0001.PNG", "x");
-    tree.file("scans/Photo0003.JPG", "x");   // another format takes no number
+    tree.file("scans/Photo0003.JPG", "x"); // another format takes no number
     tree.folder("scans/Photo0002.PNG");
     settings.format = 3;
     acquire({1});
@@ -180,7 +183,7 @@ TEST_F(Twain, AVanishingSourceEndsTheLoopAndClosesCleanly)
     script.vanishAfter = 1;
     manager.script(script);
     ASSERT_TRUE(twain.OpenManager(&window));
-    ASSERT_TRUE(twain.StartAcquisition(-1));   // opens the default source itself
+    ASSERT_TRUE(twain.StartAcquisition(-1)); // opens the default source itself
     QTest::qWait(200);
     EXPECT_EQ(saved.size(), 1);
     EXPECT_NE(twain.ConditionCode(), TWCC_SUCCESS);
@@ -201,7 +204,7 @@ TEST_F(Twain, ADibInsteadOfATiffIsTakenAndAPaletteBecomesTrueColourForJpeg)
     EXPECT_EQ(image.GetBpp(), 24u);
     expectColour(centre(saved[1]), 40, 100, 170);
 
-    settings.format = 1;   // BMP keeps the palette
+    settings.format = 1; // BMP keeps the palette
     acquire(script);
     ASSERT_TRUE(image.Load(QFile::encodeName(saved.last()).constData(), 0));
     EXPECT_EQ(saved.last(), folder + "/Photo0001.BMP");
@@ -229,7 +232,7 @@ TEST_F(Twain, PromptingListsTheSourcesAndOpensTheOneChosen)
     EXPECT_EQ(manager.opened(), 2);
     EXPECT_EQ(saved.size(), 1);
 
-    twain.pick = -1;   // the user cancels the choice
+    twain.pick = -1; // the user cancels the choice
     EXPECT_FALSE(twain.ChooseSource());
 }
 

@@ -21,15 +21,17 @@ namespace {
 // a USB disk that is not removable (sdc1), an internal disk (nvme0n1p2).
 class FakeMachine
 {
-public:
+  public:
     FakeMachine()
     {
         roots.proc = tree.folder("proc");
         roots.sys = tree.folder("sys");
         roots.dev = tree.folder("dev");
         tree.folder("proc/self");
-        disk("8:17", "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdb", "sdb1", "1");
-        disk("8:33", "pci0000:00/0000:00:14.0/usb2/2-2/2-2:1.0/host7/target7:0:0/7:0:0:0/block/sdc", "sdc1", "0");
+        disk("8:17", "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdb", "sdb1",
+             "1");
+        disk("8:33", "pci0000:00/0000:00:14.0/usb2/2-2/2-2:1.0/host7/target7:0:0/7:0:0:0/block/sdc", "sdc1",
+             "0");
         disk("259:2", "pci0000:00/0000:00:1d.0/nvme/nvme0/nvme0n1", "nvme0n1p2", "0");
         tree.folder("dev/disk/by-label");
         link("../../sdb1", "dev/disk/by-label/MY\\x20CARD");
@@ -37,7 +39,8 @@ public:
         setTable({});
     }
 
-    void disk(const QString &majMin, const QString &diskPath, const QString &partition, const QString &removable)
+    void disk(const QString &majMin, const QString &diskPath, const QString &partition,
+              const QString &removable)
     {
         const QString devices = "sys/devices/" + diskPath;
         tree.file(devices + "/removable", removable.toStdString() + "\n");
@@ -48,7 +51,8 @@ public:
 
     void link(const QString &target, const QString &name)
     {
-        ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(tree.path() + "/" + name).constData());
+        ::symlink(QFile::encodeName(target).constData(),
+                  QFile::encodeName(tree.path() + "/" + name).constData());
     }
 
     void setTable(const QStringList &extra)
@@ -80,10 +84,11 @@ public:
 
 TEST(MountInfo, FieldsOptionalTagsEscapesAndBadLines)
 {
-    const auto entries = ParseMountInfo("36 35 98:0 /mnt1 /mnt/a\\040b rw,noatime master:1 shared:2 - ext3 /dev/root rw\n"
-                                        "garbage line\n"
-                                        "37 35 8:1 / /x rw - vfat\n"
-                                        "38 35 8:x / /y rw - vfat /dev/sda1 rw\n");
+    const auto entries =
+        ParseMountInfo("36 35 98:0 /mnt1 /mnt/a\\040b rw,noatime master:1 shared:2 - ext3 /dev/root rw\n"
+                       "garbage line\n"
+                       "37 35 8:1 / /x rw - vfat\n"
+                       "38 35 8:x / /y rw - vfat /dev/sda1 rw\n");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].major, 98u);
     EXPECT_EQ(entries[0].minor, 0u);
@@ -121,7 +126,8 @@ TEST(VolumeWatcher, ArrivalAndRemovalReachTheUiThread)
     ASSERT_TRUE(watcher.Start());
     const Qt::HANDLE uiThread = QThread::currentThreadId();
     Qt::HANDLE deliveredOn = nullptr;
-    QObject::connect(&watcher, &CVolumeWatcher::volumeArrived, [&] { deliveredOn = QThread::currentThreadId(); });
+    QObject::connect(&watcher, &CVolumeWatcher::volumeArrived,
+                     [&] { deliveredOn = QThread::currentThreadId(); });
 
     machine.setTable({machine.cardLine()});
     ASSERT_TRUE(QTest::qWaitFor([&] { return arrived.size() == 1; }, 5000));

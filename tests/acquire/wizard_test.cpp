@@ -40,13 +40,16 @@ struct Wizard : public ::testing::Test
 // unless body finished it.
 void whileShown(CAcquireAction &action, std::function<void(CWizPropertySheet *)> body)
 {
-    QObject::connect(&action, &CAcquireAction::wizardShown, &action, [body](CWizPropertySheet *sheet) {
-        QTimer::singleShot(0, sheet, [sheet, body] {
-            body(sheet);
-            if (sheet->isVisible())
-                sheet->reject();
-        });
-    }, Qt::SingleShotConnection);
+    QObject::connect(
+        &action, &CAcquireAction::wizardShown, &action,
+        [body](CWizPropertySheet *sheet) {
+            QTimer::singleShot(0, sheet, [sheet, body] {
+                body(sheet);
+                if (sheet->isVisible())
+                    sheet->reject();
+            });
+        },
+        Qt::SingleShotConnection);
 }
 
 void finish(CWizPropertySheet *sheet)
@@ -107,7 +110,7 @@ TEST_F(Wizard, CameraPageFollowsTheClicks)
     sheet.back();
     sheet.AcquirePage()->CameraRadio()->click();
     sheet.next();
-    EXPECT_TRUE(page->Control(CWizCameraDlg::kIdMediaList)->isEnabled());   // no radio yet: the card
+    EXPECT_TRUE(page->Control(CWizCameraDlg::kIdMediaList)->isEnabled()); // no radio yet: the card
     EXPECT_FALSE(page->Control(CWizCameraDlg::kIdPrefix)->isEnabled());
     static_cast<QRadioButton *>(page->Control(CWizCameraDlg::kIdTwain))->click();
     EXPECT_FALSE(page->Control(CWizCameraDlg::kIdMediaList)->isEnabled());
@@ -170,7 +173,8 @@ TEST_F(Wizard, AnArrivingCardOpensTheCameraPageWithThatCardAndIsCopied)
     CAcquireAction action(nullptr, profile);
     action.SetVolumeSource(volumeSource());
     action.SetBrowseFolder(tree.path());
-    action.SetProgressFactory([](QWidget *, const QString &) { return std::make_unique<ScriptedProgress>(); });
+    action.SetProgressFactory(
+        [](QWidget *, const QString &) { return std::make_unique<ScriptedProgress>(); });
     QStringList chosen;
     QObject::connect(&action, &CAcquireAction::saveFolderChosen, [&](const QString &f) { chosen << f; });
     messages.answers = {IDYES};
@@ -211,7 +215,8 @@ TEST_F(Wizard, DecliningANewFolderFailsAndKeepsTheDefault)
         finish(sheet);
     });
     EXPECT_EQ(action.Acquire(), "");
-    EXPECT_EQ(messages.texts(), QStringList({"Folder not exists,create or not?", "Failure to acquire image file!"}));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Folder not exists,create or not?", "Failure to acquire image file!"}));
     EXPECT_EQ(action.Settings().saveFolder, tree.path());
 }
 
@@ -239,7 +244,7 @@ TEST_F(Wizard, VolumesComingAndGoingRetargetTheOpenWizard)
     CAcquireAction action(nullptr, profile);
     action.SetVolumeSource(volumeSource());
     whileShown(action, [&](CWizPropertySheet *sheet) {
-        EXPECT_EQ(action.Acquire(CAcquireAction::kVolumeRemoved, card), "");   // first page: nothing
+        EXPECT_EQ(action.Acquire(CAcquireAction::kVolumeRemoved, card), ""); // first page: nothing
         EXPECT_EQ(sheet->currentId(), int(CWizPropertySheet::kPageAcquire));
         sheet->AcquirePage()->ScannerRadio()->click();
         volumes = {{card, "sdb1", "CARD"}};

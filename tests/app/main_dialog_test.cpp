@@ -1,7 +1,7 @@
 // tests/app/main_dialog_test.cpp
-#include "app/about_dialog.h"
 #include "acquire/acquire_action.h"
 #include "acquire/wiz_property_sheet.h"
+#include "app/about_dialog.h"
 #include "app/main_dialog.h"
 #include "caption/font_color_dialog.h"
 #include "controls/markup_tip.h"
@@ -129,10 +129,11 @@ TEST(MainDialog, FolderSelectionAndVolumesBringTheSelectPageForward)
 
     // Each event runs the acquisition wizard; a user who closes it at once.
     int wizards = 0;
-    QObject::connect(w.acquireAction(), &CAcquireAction::wizardShown, &w, [&wizards](CWizPropertySheet *sheet) {
-        ++wizards;
-        QTimer::singleShot(0, sheet, &QDialog::reject);
-    });
+    QObject::connect(w.acquireAction(), &CAcquireAction::wizardShown, &w,
+                     [&wizards](CWizPropertySheet *sheet) {
+                         ++wizards;
+                         QTimer::singleShot(0, sheet, &QDialog::reject);
+                     });
     w.tabs()->setCurrentIndex(CMainDialog::kSettingsTab);
     w.OnDeviceChange({true, QStringLiteral("/media/card")});
     EXPECT_EQ(w.tabs()->currentIndex(), CMainDialog::kSelectTab);

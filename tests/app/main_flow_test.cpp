@@ -243,7 +243,7 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     EXPECT_LT(at.right, 30.0f);
     EXPECT_LT(at.bottom, 30.0f);
     EXPECT_LT(at.left, float(kHigh) - 20); // fits across the turned picture too
-    EXPECT_GT(at.top - at.bottom, 50.0f);   // room for both lines
+    EXPECT_GT(at.top - at.bottom, 50.0f);  // room for both lines
 
     // The second row turned by 90 degrees from the page's radio button.
     clickTab(w, CMainDialog::kSelectTab);

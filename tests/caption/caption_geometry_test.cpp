@@ -97,7 +97,8 @@ TEST(CaptionGeometry, HostileOffsetsSaturateInsteadOfWrapping)
     EXPECT_EQ(r.top, std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(r.right, 640);
     EXPECT_EQ(r.bottom, std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(PreviewBox({1e30f, 0, 0, 0}, 0, kPicture, 1e10f).left, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(PreviewBox({1e30f, 0, 0, 0}, 0, kPicture, 1e10f).left,
+              std::numeric_limits<std::int32_t>::max());
     // A broken scale does not turn offsets into infinities.
     const CaptionOffsets o = OffsetsFromPreview(kBox, 0, kPicture, 0.0f);
     EXPECT_TRUE(std::isfinite(o.left));
@@ -108,7 +109,7 @@ TEST(CaptionGeometry, PreviewFontScalesHeightTowardZero)
 {
     const LOGFONT lf = DefaultCaptionFont();
     const LOGFONT quarter = PreviewFont(lf, 0.25f);
-    EXPECT_EQ(quarter.lfHeight, -6);   // -6.5 truncated toward zero
+    EXPECT_EQ(quarter.lfHeight, -6); // -6.5 truncated toward zero
     EXPECT_EQ(quarter.lfQuality, 1);
     EXPECT_EQ(quarter.lfOutPrecision, 7);
     EXPECT_EQ(quarter.lfPitchAndFamily, 1);
@@ -140,11 +141,11 @@ TEST_P(FitTable, CentresAndShrinksOnlyWhatDoesNotFit)
 }
 
 INSTANTIATE_TEST_SUITE_P(Caption, FitTable,
-                         ::testing::Values(FitCase{200, 100, {150, 150, 350, 250}},   // own size, centred
-                                           FitCase{2000, 1000, {1, 75, 499, 324}},   // wide: 498 wide
-                                           FitCase{1000, 2000, {150, 1, 349, 399}},  // tall: 398 high
-                                           FitCase{498, 100, {1, 150, 499, 250}},    // exactly as wide
-                                           FitCase{0, 100, {1, 1, 1, 1}}));           // no pixels
+                         ::testing::Values(FitCase{200, 100, {150, 150, 350, 250}}, // own size, centred
+                                           FitCase{2000, 1000, {1, 75, 499, 324}},  // wide: 498 wide
+                                           FitCase{1000, 2000, {150, 1, 349, 399}}, // tall: 398 high
+                                           FitCase{498, 100, {1, 150, 499, 250}},   // exactly as wide
+                                           FitCase{0, 100, {1, 1, 1, 1}}));         // no pixels
 
 TEST(CaptionGeometry, FitTakesAnInvertedBoundByItsSmallerEdges)
 {
@@ -158,7 +159,7 @@ TEST(CaptionGeometry, RectHelpersFollowTheWindowsRules)
     const RECT r{10, 10, 20, 20};
     EXPECT_TRUE(PtInRect(r, POINT{10, 10}));
     EXPECT_FALSE(PtInRect(r, POINT{20, 15}));
-    EXPECT_FALSE(PtInRect(RECT{20, 20, 10, 10}, POINT{15, 15}));   // inverted holds nothing
+    EXPECT_FALSE(PtInRect(RECT{20, 20, 10, 10}, POINT{15, 15})); // inverted holds nothing
     EXPECT_EQ(NormalizeRect(RECT{20, 5, 10, 1}), (RECT{10, 1, 20, 5}));
     EXPECT_EQ(IntersectRect(RECT{-50, -50, 30, 30}, RECT{0, 0, 640, 480}), (RECT{0, 0, 30, 30}));
     EXPECT_TRUE(IsRectEmpty(IntersectRect(RECT{700, 0, 800, 40}, RECT{0, 0, 640, 480})));

@@ -68,7 +68,7 @@ TEST(CaptionRender, BackgroundFillsTheBoxAndTextLandsInsideIt)
     const RECT box{20, 30, 140, 70};
     ASSERT_TRUE(DrawCaptionOnPicture(picture, box, caption("HHHH", kRed, kBlue)));
     EXPECT_EQ(checkOutsideAndCount(picture, before, box, kRed) > 0, true);
-    EXPECT_GT(checkOutsideAndCount(picture, before, box, kBlue), 20);   // solid stems of the H's
+    EXPECT_GT(checkOutsideAndCount(picture, before, box, kBlue), 20); // solid stems of the H's
     EXPECT_EQ(at(picture, 20, 30), kRed);
     EXPECT_EQ(at(picture, 139, 69), kRed);
     EXPECT_EQ(at(picture, 140, 70), at(before, 140, 70));
@@ -89,7 +89,7 @@ TEST(CaptionRender, TransparentBoxLeavesThePictureBehindTheText)
     for (int y = 10; y < 60; ++y)
         for (int x = 10; x < 190; ++x)
             unchanged += at(picture, x, y) == at(before, x, y);
-    EXPECT_GT(unchanged, 180 * 50 * 9 / 10);   // the text covers only a little of the box
+    EXPECT_GT(unchanged, 180 * 50 * 9 / 10); // the text covers only a little of the box
 }
 
 TEST(CaptionRender, BlackIsABackgroundNotNone)
@@ -107,14 +107,15 @@ TEST(CaptionRender, BoxPartlyOutsideIsClippedAndWhollyOutsideIsNothing)
     ASSERT_TRUE(DrawCaptionOnPicture(picture, RECT{-30, -20, 10, 5}, caption("", kRed, kBlue)));
     EXPECT_EQ(checkOutsideAndCount(picture, before, RECT{0, 0, 10, 5}, kRed), 50);
     ZvImage texted = makePattern24(50, 40);
-    ASSERT_TRUE(DrawCaptionOnPicture(texted, RECT{-30, -20, 10, 5}, caption("Clipped text", kNoBackColor, kBlue)));
+    ASSERT_TRUE(
+        DrawCaptionOnPicture(texted, RECT{-30, -20, 10, 5}, caption("Clipped text", kNoBackColor, kBlue)));
     EXPECT_GE(checkOutsideAndCount(texted, before, RECT{0, 0, 10, 5}, kBlue), 0);
 
     ZvImage other = makePattern24(50, 40);
     for (const RECT &box : {RECT{40, 30, 90, 80}, RECT{60, 0, 100, 40}, RECT{0, -40, 50, 0},
                             RECT{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}})
         ASSERT_TRUE(DrawCaptionOnPicture(other, box, caption("Wide text\nmore", kBlue, kRed)));
-    EXPECT_EQ(at(other, 0, 0), kBlue);   // the huge box covers everything
+    EXPECT_EQ(at(other, 0, 0), kBlue); // the huge box covers everything
     EXPECT_EQ(at(other, 49, 39), kBlue);
 }
 
@@ -255,7 +256,7 @@ TEST(CaptionRender, TurnedPictureIsMeasuredAtItsTurnedSize)
     settings.anchor = CaptionAnchor::BottomRight;
     settings.offsets = {310, 50, 10, 10};
     ASSERT_TRUE(StampCaption(picture, settings));
-    EXPECT_EQ(at(picture, 469, 629), kRed);   // box (170, 590, 470, 630)
+    EXPECT_EQ(at(picture, 469, 629), kRed); // box (170, 590, 470, 630)
     EXPECT_EQ(at(picture, 170, 590), kRed);
     EXPECT_EQ(at(picture, 169, 590), RGB(255, 255, 255));
     EXPECT_EQ(at(picture, 470, 629), RGB(255, 255, 255));

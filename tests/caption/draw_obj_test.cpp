@@ -38,7 +38,8 @@ TEST(DrawObj, CaptionBoxStartsWithItsDefaults)
 TEST(DrawObj, HandlesGoClockwiseFromTopLeftWithHalvesTruncated)
 {
     CDrawObj obj(RECT{10, 20, 111, 61}, nullptr);
-    const POINT expected[8] = {{10, 20}, {60, 20}, {111, 20}, {111, 40}, {111, 61}, {60, 61}, {10, 61}, {10, 40}};
+    const POINT expected[8] = {{10, 20},  {60, 20}, {111, 20}, {111, 40},
+                               {111, 61}, {60, 61}, {10, 61},  {10, 40}};
     for (int n = 1; n <= 8; ++n)
         EXPECT_EQ(obj.HandlePoint(n), expected[n - 1]) << n;
     EXPECT_EQ(obj.HandlePoint(0), expected[0]);
@@ -69,9 +70,9 @@ TEST(DrawObj, HandleHitSquareIsSixPixelsAroundThePoint)
     EXPECT_EQ(obj.HitTest(POINT{197, 137}, nullptr, true), 5);
     EXPECT_EQ(obj.HitTest(POINT{202, 142}, nullptr, true), 5);
     EXPECT_EQ(obj.HitTest(POINT{203, 140}, nullptr, true), 0);
-    EXPECT_EQ(obj.HitTest(POINT{150, 120}, nullptr, true), 0);   // inside, but no handle
+    EXPECT_EQ(obj.HitTest(POINT{150, 120}, nullptr, true), 0); // inside, but no handle
     EXPECT_EQ(obj.HitTest(POINT{150, 120}, nullptr, false), 1);
-    EXPECT_EQ(obj.HitTest(POINT{200, 120}, nullptr, false), 0);  // right edge is outside
+    EXPECT_EQ(obj.HitTest(POINT{200, 120}, nullptr, false), 0); // right edge is outside
 }
 
 TEST(DrawObj, DraggingASideHandlePastTheOtherSideInverts)
@@ -83,12 +84,12 @@ TEST(DrawObj, DraggingASideHandlePastTheOtherSideInverts)
     EXPECT_EQ(obj.GetPosition(), (RECT{100, 150, 60, 140}));
     obj.DragHandleTo(7, POINT{1, 2}, nullptr);
     EXPECT_EQ(obj.GetPosition(), (RECT{1, 150, 60, 2}));
-    obj.DragHandleTo(0, POINT{5, 6}, nullptr);   // unknown handles act as handle 1
+    obj.DragHandleTo(0, POINT{5, 6}, nullptr); // unknown handles act as handle 1
     EXPECT_EQ(obj.GetPosition(), (RECT{5, 6, 60, 2}));
     // Each handle moves its own edges and no other.
     const RECT start{100, 100, 200, 140};
     const RECT moved[8] = {{7, 9, 200, 140}, {100, 9, 200, 140}, {100, 9, 7, 140}, {100, 100, 7, 140},
-                           {100, 100, 7, 9},  {100, 100, 200, 9}, {7, 100, 200, 9}, {7, 100, 200, 140}};
+                           {100, 100, 7, 9}, {100, 100, 200, 9}, {7, 100, 200, 9}, {7, 100, 200, 140}};
     for (int n = 1; n <= 8; ++n) {
         CDrawObj one(start, nullptr);
         one.DragHandleTo(n, POINT{7, 9}, nullptr);
@@ -121,12 +122,12 @@ TEST(DrawObj, PaintHandlesInvertsSevenPixelSquares)
     EXPECT_EQ(img.pixel(7, 7), qRgb(0, 0, 0));
     EXPECT_EQ(img.pixel(13, 13), qRgb(0, 0, 0));
     EXPECT_EQ(img.pixel(14, 10), qRgb(255, 255, 255));
-    EXPECT_EQ(img.pixel(30, 30), qRgb(0, 0, 0));   // handle 6 at (30, 30)
+    EXPECT_EQ(img.pixel(30, 30), qRgb(0, 0, 0)); // handle 6 at (30, 30)
     EXPECT_EQ(img.pixel(30, 20), qRgb(255, 255, 255));
     QPainter again(&img);
     obj.PaintHandles(again, TrackerState::Active);
     again.end();
-    EXPECT_EQ(img.pixel(7, 7), qRgb(255, 255, 255));   // inverting twice restores
+    EXPECT_EQ(img.pixel(7, 7), qRgb(255, 255, 255)); // inverting twice restores
 }
 
 std::vector<std::uint8_t> streamOf(const CDrawObj &obj)
@@ -143,16 +144,16 @@ TEST(DrawObj, StreamFormIsPositionPenBrushShapeRoundness)
     const std::vector<std::uint8_t> bytes = streamOf(box);
     ASSERT_EQ(bytes.size(), 16u + 2 + 16 + 2 + 12 + 2 + 8);
     EXPECT_EQ(bytes[0], 1);
-    EXPECT_EQ(bytes[4], 0xFE);                              // -2, little-endian
+    EXPECT_EQ(bytes[4], 0xFE); // -2, little-endian
     EXPECT_EQ(bytes[8], 0x04);
     EXPECT_EQ(bytes[11], 0x01);
-    EXPECT_EQ(bytes[16], 0);                                // pen off as a word
+    EXPECT_EQ(bytes[16], 0); // pen off as a word
     EXPECT_EQ(bytes[18], PS_NULL);
-    EXPECT_EQ(bytes[22], 1);                                // pen width (1, 1)
-    EXPECT_EQ(bytes[34], 0);                                // brush off
-    EXPECT_EQ(bytes[40], 0xC0);                             // brush colour
-    EXPECT_EQ(bytes[48], 0);                                // shape word
-    EXPECT_EQ(bytes[50], 16);                               // roundness x
+    EXPECT_EQ(bytes[22], 1);    // pen width (1, 1)
+    EXPECT_EQ(bytes[34], 0);    // brush off
+    EXPECT_EQ(bytes[40], 0xC0); // brush colour
+    EXPECT_EQ(bytes[48], 0);    // shape word
+    EXPECT_EQ(bytes[50], 16);   // roundness x
 }
 
 TEST(DrawObj, StreamRoundTripsThroughTheClassName)

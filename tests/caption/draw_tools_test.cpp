@@ -11,7 +11,7 @@ namespace {
 
 class DrawTools : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override { CBoxTool::State() = DrawToolState(); }
 
     TestPage page;
@@ -41,7 +41,7 @@ TEST_F(DrawTools, StartCreatesOneSelectedBoxAndReturnsToThePointer)
     EXPECT_EQ(CBoxTool::State().shapeKey, kPointerToolKey);
     EXPECT_EQ(CBoxTool::State().dragMode, DragMode::None);
     // A second start finds (40, 40) taken.
-    EXPECT_EQ(page.CreateCaptionBox(), box);   // the first object stays the caption box
+    EXPECT_EQ(page.CreateCaptionBox(), box); // the first object stays the caption box
     EXPECT_EQ(page.Objects().back()->GetPosition(), (RECT{50, 50, 350, 90}));
 }
 
@@ -91,7 +91,7 @@ TEST_F(DrawTools, RightAndBottomAnchorsCountBackwards)
     box->SetAnchor(CaptionAnchor::BottomRight);
     box->Place(box->GetPosition(), &page);
     const CaptionOffsets before = box->GetOffsets();
-    EXPECT_EQ(box->GetPosition(), (RECT{40, 40, 340, 80}));   // re-expressed, not moved
+    EXPECT_EQ(box->GetPosition(), (RECT{40, 40, 340, 80})); // re-expressed, not moved
     EXPECT_EQ(before, (CaptionOffsets{370, 270, 70, 230}));
     page.Press(POINT{100, 60});
     page.Move(POINT{110, 65});
@@ -116,15 +116,15 @@ TEST_F(DrawTools, OffsetsFollowTheDisplayScale)
 
 TEST_F(DrawTools, PressNearAHandleResizesEvenOutsideTheBox)
 {
-    CDrawText *box = page.CreateCaptionBox();   // (40, 40, 340, 80)
-    page.Press(POINT{342, 82});                  // 2 right and below handle 5
+    CDrawText *box = page.CreateCaptionBox(); // (40, 40, 340, 80)
+    page.Press(POINT{342, 82});               // 2 right and below handle 5
     EXPECT_EQ(CBoxTool::State().dragMode, DragMode::Size);
     EXPECT_EQ(CBoxTool::State().dragHandle, 5);
     page.Move(POINT{400, 100});
     EXPECT_EQ(box->GetPosition(), (RECT{40, 40, 400, 100}));
     EXPECT_EQ(page.cursor, Qt::SizeFDiagCursor);
     page.Release(POINT{400, 100});
-    page.Press(POINT{37, 57});                   // left of the box, no handle within reach
+    page.Press(POINT{37, 57}); // left of the box, no handle within reach
     EXPECT_EQ(CBoxTool::State().dragMode, DragMode::None);
     EXPECT_TRUE(page.Selection().empty());
 }
@@ -132,17 +132,17 @@ TEST_F(DrawTools, PressNearAHandleResizesEvenOutsideTheBox)
 TEST_F(DrawTools, SideHandleDraggedPastTheOtherSideStaysInverted)
 {
     CDrawText *box = page.CreateCaptionBox();
-    page.Press(POINT{340, 60});   // handle 4
+    page.Press(POINT{340, 60}); // handle 4
     page.Move(POINT{20, 60});
     page.Release(POINT{20, 60});
     EXPECT_EQ(box->GetPosition(), (RECT{40, 40, 20, 80}));
-    EXPECT_EQ(box->GetOffsets().right, 10);   // 20 - preview left 10
+    EXPECT_EQ(box->GetOffsets().right, 10); // 20 - preview left 10
 }
 
 TEST_F(DrawTools, HoverOverAHandleShowsItsCursor)
 {
     page.CreateCaptionBox();
-    page.Move(POINT{190, 40}, 0);   // handle 2 at (190, 40)
+    page.Move(POINT{190, 40}, 0); // handle 2 at (190, 40)
     EXPECT_EQ(page.cursor, Qt::SizeVerCursor);
     page.Move(POINT{100, 60}, 0);
     EXPECT_EQ(page.cursor, Qt::ArrowCursor);

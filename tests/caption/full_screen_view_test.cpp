@@ -3,9 +3,9 @@
 // over a stand-in sequence of real picture files, the help's timeout, and
 // the caption drawn at the picture's scale.
 #include "caption/caption_geometry.h"
+#include "caption/caption_source.h"
 #include "collection/viewer/full_screen_view.h"
 #include "collection/viewer/picture_sequence.h"
-#include "export/export_sources.h"
 #include "tests/caption/picture_files.h"
 
 #include <QPainter>

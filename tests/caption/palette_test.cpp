@@ -276,7 +276,7 @@ TEST_F(PickerWidget, ClosedFromOutsideCancels)
     QSignalSpy ok(&picker, &CColorPicker::selEndOk);
     QSignalSpy cancel(&picker, &CColorPicker::selEndCancel);
     CPaletteDropDown *down = open();
-    EXPECT_EQ(down->ChosenEntry(), 25);   // "Gold"
+    EXPECT_EQ(down->ChosenEntry(), 25); // "Gold"
     key(down, Qt::Key_Down);
     down->close();
     settle();

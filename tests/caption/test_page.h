@@ -11,14 +11,14 @@
 // what the objects and tools ask of it.
 class TestPage : public CDrawPage
 {
-public:
+  public:
     RECT preview{10, 10, 510, 410};
     RECT picture{};
     bool hasPicture = false;
     float scale = 1.0f;
 
     Qt::CursorShape cursor = Qt::BlankCursor;
-    int controlsEnabled = -1;   // -1 never set, else 0 or 1
+    int controlsEnabled = -1; // -1 never set, else 0 or 1
     const CDrawText *shownInControls = nullptr;
     std::vector<RECT> invalidated;
 
@@ -54,6 +54,6 @@ public:
         return CaptionBox();
     }
 
-private:
+  private:
     CBoxTool *tool() { return FindTool(CBoxTool::State().shapeKey); }
 };

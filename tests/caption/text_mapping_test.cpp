@@ -95,7 +95,7 @@ TEST(FontMap, FaceNameWinsOverPitchBits)
 TEST(FontMap, WeightAndStyles)
 {
     LOGFONT lf = face("Arial", -20);
-    EXPECT_EQ(FontFromLogFont(lf).weight(), QFont::Normal);   // 0 is "don't care"
+    EXPECT_EQ(FontFromLogFont(lf).weight(), QFont::Normal); // 0 is "don't care"
     lf.lfWeight = FW_BOLD;
     lf.lfItalic = 1;
     lf.lfUnderline = 1;
@@ -149,7 +149,7 @@ TEST(TextDraw, AlignsEachLineHorizontallyFromTheTop)
     EXPECT_LE(std::abs(left.left() - 20), 3);
     EXPECT_LE(std::abs(right.right() - 279), 3);
     EXPECT_LE(std::abs((centre.left() + centre.right()) / 2 - 150), 2);
-    EXPECT_LT(left.top(), 30 + 8);   // top-aligned, not centred vertically
+    EXPECT_LT(left.top(), 30 + 8); // top-aligned, not centred vertically
     EXPECT_EQ(left.top(), right.top());
 }
 
@@ -169,7 +169,7 @@ TEST(TextDraw, ClipsToTheRectangleWithoutWrapping)
     const QRect ink = inkBox(img);
     ASSERT_FALSE(ink.isEmpty());
     EXPECT_TRUE(QRect(50, 50, 70, 12).contains(ink)) << ink.x() << "," << ink.y() << " " << ink.width();
-    EXPECT_EQ(ink.left(), 50);   // cut at the left edge as well
+    EXPECT_EQ(ink.left(), 50); // cut at the left edge as well
 }
 
 TEST(TextDraw, InvertedRectangleIsTakenNormalised)
@@ -197,7 +197,7 @@ TEST(TextDraw, ExtentHoldsAllTheInk)
         const RECT ext = DrawTextExtent(FontFromLogFont(lf), "fjord Wy\nQuay", rect, format);
         const QRect box(ext.left, ext.top, ext.right - ext.left, ext.bottom - ext.top);
         EXPECT_TRUE(box.contains(inkBox(img))) << format;
-        EXPECT_LT(box.height(), 150);   // not simply the whole rectangle
+        EXPECT_LT(box.height(), 150); // not simply the whole rectangle
     }
     EXPECT_TRUE(DrawTextExtent(FontFromLogFont(face("Arial", -20)), "", RECT{0, 0, 100, 100}, 0).right == 0);
 }

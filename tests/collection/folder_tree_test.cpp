@@ -16,8 +16,8 @@ struct Tree
     Tree()
     {
         base = freshFolder("tree");
-        for (const char *dir : {"desk/Projects", "desk/.secret", "home/Pictures/2004/July", "home/Pictures/.thumbs",
-                                "home/music", "vol/DCIM"})
+        for (const char *dir : {"desk/Projects", "desk/.secret", "home/Pictures/2004/July",
+                                "home/Pictures/.thumbs", "home/music", "vol/DCIM"})
             QDir().mkpath(base + dir);
         tree.SetRoots(base + "desk/", base + "home", {"/", base + "vol"});
     }
@@ -42,7 +42,7 @@ TEST(FolderTree, DesktopHoldsHomeComputerAndItsFolders)
     QTreeWidgetItem *desktop = t.tree.topLevelItem(0);
     EXPECT_EQ(desktop->text(0), "Desktop");
     EXPECT_EQ(CFolderTree::PathOf(desktop), t.base + "desk");
-    ASSERT_EQ(desktop->childCount(), 3);   // hidden folders are not listed
+    ASSERT_EQ(desktop->childCount(), 3); // hidden folders are not listed
     EXPECT_EQ(desktop->child(0)->text(0), "Home");
     EXPECT_EQ(CFolderTree::PathOf(desktop->child(0)), t.base + "home");
     EXPECT_TRUE(CFolderTree::IsComputer(desktop->child(1)));
@@ -74,7 +74,7 @@ TEST(FolderTree, ChildrenAreReadWhenAFolderIsOpened)
     EXPECT_EQ(home->child(1)->text(0), "Pictures");
     home->setExpanded(false);
     home->setExpanded(true);
-    EXPECT_EQ(home->childCount(), 2);   // read once
+    EXPECT_EQ(home->childCount(), 2); // read once
     QTreeWidgetItem *music = home->child(0);
     EXPECT_NE(music->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
 }

@@ -18,15 +18,17 @@ TEST(SelectPageScreenshot, PageWithRealPictures)
     ZV_REQUIRE_CORPUS("libjpeg-turbo-testimages");
     const QString folder = freshFolder("screenshot");
     for (const char *name : {"testorig.jpg", "monkey16.png", "shira_bird8.bmp", "vgl_6548_0026a.bmp"})
-        QFile::copy(QString::fromStdString(corporaDir() + "/libjpeg-turbo-testimages/") + name, folder + name);
+        QFile::copy(QString::fromStdString(corporaDir() + "/libjpeg-turbo-testimages/") + name,
+                    folder + name);
     savePicture(folder + "generated.tif", 300, 200);
     savePicture(folder + "portrait.pcx", 200, 300);
     CSelectPage page;
     page.resize(800, 560);
     page.SetFolder(folder);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page.Browser()->AddEnabled() && !page.Browser()->PassRunning(); },
-                                20000));
-    page.Browser()->selectionModel()->select(page.Browser()->model()->index(1, 0), QItemSelectionModel::Select);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return page.Browser()->AddEnabled() && !page.Browser()->PassRunning(); }, 20000));
+    page.Browser()->selectionModel()->select(page.Browser()->model()->index(1, 0),
+                                             QItemSelectionModel::Select);
     page.AddAll();
     page.SelectRow(1);
     const QImage shot = page.grab().toImage();

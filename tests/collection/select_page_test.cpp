@@ -143,7 +143,7 @@ TEST(SelectPage, SignalsForTheOtherPages)
     EXPECT_EQ(current.last().at(0).toString(), p.folder + "b.jpg");
     p.page.SelectNextImage();
     EXPECT_EQ(current.last().at(1).toInt(), -90);
-    p.page.SelectNextImage();   // already the last
+    p.page.SelectNextImage(); // already the last
     EXPECT_EQ(p.page.CurrentRow(), 2);
 
     auto *list = p.page.findChild<QTableWidget *>();
@@ -153,8 +153,9 @@ TEST(SelectPage, SignalsForTheOtherPages)
     EXPECT_EQ(settings.count(), 1);
 
     QTest::mouseClick(p.button("View"), Qt::LeftButton);
-    EXPECT_EQ(view.count(), 0);   // nothing selected in the browser
-    p.page.Browser()->selectionModel()->select(p.page.Browser()->model()->index(2, 0), QItemSelectionModel::Select);
+    EXPECT_EQ(view.count(), 0); // nothing selected in the browser
+    p.page.Browser()->selectionModel()->select(p.page.Browser()->model()->index(2, 0),
+                                               QItemSelectionModel::Select);
     QTest::mouseClick(p.button("View"), Qt::LeftButton);
     ASSERT_EQ(view.count(), 1);
     EXPECT_EQ(view.first().at(0).toString(), p.folder + "c.bmp");

@@ -206,7 +206,7 @@ TEST(CacheFile, WrittenThroughATemporaryFileAndReadBack)
     const CacheReadResult read = ReadThumbCacheFile(folder);
     EXPECT_EQ(read.status, CacheRead::Read);
     EXPECT_EQ(read.objects.size(), 2u);
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3);   // a.bmp, b.png, the cache
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3); // a.bmp, b.png, the cache
 
     // Where the cache cannot be written the error says so and nothing is left behind.
     const QString blocked = freshFolder("cache-blocked");
@@ -235,8 +235,8 @@ TEST(CacheRead, FilesOfAnotherWriter)
     for (const auto &seed : seeds) {
         const std::string bytes = readFile(dir + seed.name);
         ASSERT_FALSE(bytes.empty()) << seed.name;
-        const CacheReadResult read = ReadThumbCacheBytes(reinterpret_cast<const std::uint8_t *>(bytes.data()),
-                                                         bytes.size(), "/fuzz/");
+        const CacheReadResult read =
+            ReadThumbCacheBytes(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), "/fuzz/");
         ASSERT_EQ(read.status, CacheRead::Read) << seed.name << ": " << read.error.toStdString();
         EXPECT_EQ(read.objects.size(), seed.objects) << seed.name;
     }

@@ -57,11 +57,11 @@ TEST(Scan, ListsPicturesOnlySortedByNameIgnoringCase)
     EXPECT_TRUE(model.PassState().changed);
     EXPECT_EQ(model.PassState().newPaths.size(), 5);
     EXPECT_EQ(model.data(model.index(1), Qt::DisplayRole).toString(), "b.jpg");
-    EXPECT_EQ(model.data(model.index(3), Qt::DisplayRole).toString(), "Dolomite");   // the first 8 characters
+    EXPECT_EQ(model.data(model.index(3), Qt::DisplayRole).toString(), "Dolomite"); // the first 8 characters
 
     ThumbListModel all;
     all.Scan(folder, "*", true);
-    EXPECT_EQ(all.Count(), 6);   // the text file too, never folders or hidden files
+    EXPECT_EQ(all.Count(), 6); // the text file too, never folders or hidden files
 }
 
 TEST(Scan, FilterTokensMatchWholeExtensionsIgnoringCase)
@@ -69,7 +69,7 @@ TEST(Scan, FilterTokensMatchWholeExtensionsIgnoringCase)
     EXPECT_TRUE(ThumbListModel::PassesFilter("a.JPG", "bmp;jpg"));
     EXPECT_FALSE(ThumbListModel::PassesFilter("a.jpgx", "bmp;jpg"));
     EXPECT_FALSE(ThumbListModel::PassesFilter("jpg", "bmp;jpg"));
-    EXPECT_TRUE(ThumbListModel::PassesFilter("trip.2024.jpg", "bmp;jpg"));   // the last dot counts
+    EXPECT_TRUE(ThumbListModel::PassesFilter("trip.2024.jpg", "bmp;jpg")); // the last dot counts
     EXPECT_FALSE(ThumbListModel::PassesFilter("a.jpg.txt", "bmp;jpg"));
     EXPECT_TRUE(ThumbListModel::PassesFilter("anything", "bmp;*"));
 }
@@ -150,7 +150,7 @@ TEST(Delivery, ResultsGoToTheirPathAndUndecodableFilesLeave)
     savePicture(folder + "b.png", 8, 8);
     writeFile((folder + "broken.png").toStdString(), "not a png");
     ThumbListModel model;
-    model.Scan(folder, kFilter, true);   // a, b, broken
+    model.Scan(folder, kFilter, true); // a, b, broken
     int row = -1;
     // The list changed since the job was given: the result finds its item by path.
     EXPECT_EQ(model.Deliver(0, folder + "b.png", madeThumb(folder + "b.png"), &row),
@@ -159,7 +159,8 @@ TEST(Delivery, ResultsGoToTheirPathAndUndecodableFilesLeave)
     EXPECT_TRUE(model.Item(1)->HasThumb());
     EXPECT_FALSE(model.Item(0)->HasThumb());
     // A result for a file no longer listed is dropped.
-    EXPECT_EQ(model.Deliver(0, folder + "gone.png", madeThumb(folder + "a.png")), ThumbListModel::Delivery::Dropped);
+    EXPECT_EQ(model.Deliver(0, folder + "gone.png", madeThumb(folder + "a.png")),
+              ThumbListModel::Delivery::Dropped);
     EXPECT_FALSE(model.Item(0)->HasThumb());
     // A file that does not decode leaves the list.
     EXPECT_EQ(model.Deliver(2, folder + "broken.png", madeThumb(folder + "broken.png")),

@@ -21,7 +21,8 @@ QString makeFolder(const std::string &name, int pictures, int size = 40)
 {
     const QString folder = freshFolder(name);
     for (int i = 0; i < pictures; ++i)
-        savePicture(folder + QStringLiteral("pic%1.png").arg(i, 2, 10, QChar('0')), size, size * 3 / 4, unsigned(i + 1));
+        savePicture(folder + QStringLiteral("pic%1.png").arg(i, 2, 10, QChar('0')), size, size * 3 / 4,
+                    unsigned(i + 1));
     return folder;
 }
 
@@ -77,9 +78,9 @@ TEST(ThumbList, APassFillsEveryCellAndWritesTheCache)
     QSignalSpy enabled(&b.list, &CThumbList::addEnabledChanged);
     b.list.SetFolder(folder);
     EXPECT_FALSE(b.list.AddEnabled());
-    EXPECT_EQ(b.list.Count(), 14);   // listed at once, before any thumbnail
+    EXPECT_EQ(b.list.Count(), 14); // listed at once, before any thumbnail
     ASSERT_TRUE(b.WaitForPass());
-    EXPECT_EQ(b.list.Count(), 13);   // the file that does not decode left
+    EXPECT_EQ(b.list.Count(), 13); // the file that does not decode left
     EXPECT_EQ(b.WithThumbs(), 13);
     EXPECT_EQ(b.list.StatusText(), "Total:[13] Images");
     bool sawLoading = false;
@@ -127,7 +128,7 @@ TEST(ThumbList, ADamagedCacheIsReportedOnceAndRewritten)
     const QString folder = makeFolder("list-damaged", 4);
     std::vector<const CThumbObj *> none;
     auto bytes = ThumbCacheBytes(folder, none);
-    bytes[bytes.size() - 2] = 5;   // five objects that are not there
+    bytes[bytes.size() - 2] = 5; // five objects that are not there
     QString error;
     ASSERT_TRUE(WriteThumbCacheFile(folder, bytes, error));
     MessageRecorder messages;
@@ -151,14 +152,14 @@ TEST(ThumbList, WatcherRefreshesAboutHalfASecondLater)
     b.list.SetFolder(folder);
     b.list.WatchFolder(folder);
     ASSERT_TRUE(b.WaitForPass());
-    QTest::qWait(1500);   // the refreshes for the cache file's own arrival are over
+    QTest::qWait(1500); // the refreshes for the cache file's own arrival are over
 
     QElapsedTimer clock;
     clock.start();
     savePicture(folder + "zz-new.png", 30, 20);
     ASSERT_TRUE(QTest::qWaitFor([&] { return b.list.Count() == 4; }, 5000));
     EXPECT_GE(clock.elapsed(), 400);
-    EXPECT_EQ(b.list.PathAt(0), folder + "zz-new.png");   // new first, not sorted
+    EXPECT_EQ(b.list.PathAt(0), folder + "zz-new.png"); // new first, not sorted
     ASSERT_TRUE(b.WaitForPass());
 
     // A rename shows up under the new name; the old one leaves.
@@ -171,7 +172,7 @@ TEST(ThumbList, WatcherRefreshesAboutHalfASecondLater)
 
     // A rewritten file is dropped and added anew at the front.
     savePicture(folder + "pic02.png", 50, 50, 99);
-    setModified(folder + "pic02.png", 1000000000);   // times are kept to the second
+    setModified(folder + "pic02.png", 1000000000); // times are kept to the second
     ASSERT_TRUE(QTest::qWaitFor([&] { return b.list.PathAt(0) == folder + "pic02.png"; }, 5000));
     ASSERT_TRUE(b.WaitForPass());
     EXPECT_EQ(b.list.ItemAt(0)->thumb->Picture()->GetOrignWidth(), 50u);
@@ -194,10 +195,10 @@ TEST(ThumbList, F5KeepsChangedItemsInSortedOrder)
     b.list.SetFolder(folder);
     ASSERT_TRUE(b.WaitForPass());
     savePicture(folder + "pic01.png", 64, 64, 7);
-    setModified(folder + "pic01.png", 1000000000);   // times are kept to the second
+    setModified(folder + "pic01.png", 1000000000); // times are kept to the second
     savePicture(folder + "aa-new.png", 10, 10);
     savePicture(folder + "zz-new.png", 10, 10);
-    b.list.SetCurrentIndex(1);   // pic01 stays picked while the items move around it
+    b.list.SetCurrentIndex(1); // pic01 stays picked while the items move around it
     QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
     QApplication::sendEvent(&b.list, &f5);
     ASSERT_TRUE(b.WaitForPass());
@@ -245,7 +246,7 @@ TEST(ThumbList, ClicksPickOneCtrlAddsShiftTakesARange)
     EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{1, 2, 3}));
     clickCell(b.list, 5, Qt::ControlModifier);
     clickCell(b.list, 0, Qt::ControlModifier);
-    EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{0, 1, 2, 3, 5}));   // in the browser's order
+    EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{0, 1, 2, 3, 5})); // in the browser's order
     clickCell(b.list, 2, Qt::ControlModifier);
     EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{0, 1, 3, 5}));
     EXPECT_EQ(add.count(), 0);

@@ -28,10 +28,12 @@ TEST_P(Reduction, FitsTheLimitsAlongTheTighterAxis)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Reduction,
-                         ::testing::Values(ReductionCase{640, 480, {95, 71}}, ReductionCase{480, 640, {71, 95}},
-                                           ReductionCase{90, 60, {90, 60}}, ReductionCase{95, 95, {95, 95}},
-                                           ReductionCase{96, 96, {95, 95}}, ReductionCase{96, 95, {95, 94}},
-                                           ReductionCase{4000, 3000, {95, 71}}, ReductionCase{3000, 4000, {71, 95}},
+                         ::testing::Values(ReductionCase{640, 480, {95, 71}},
+                                           ReductionCase{480, 640, {71, 95}}, ReductionCase{90, 60, {90, 60}},
+                                           ReductionCase{95, 95, {95, 95}}, ReductionCase{96, 96, {95, 95}},
+                                           ReductionCase{96, 95, {95, 94}},
+                                           ReductionCase{4000, 3000, {95, 71}},
+                                           ReductionCase{3000, 4000, {71, 95}},
                                            ReductionCase{100, 20, {95, 19}}, ReductionCase{5000, 1, {95, 1}},
                                            ReductionCase{1, 5000, {1, 95}}));
 
@@ -100,7 +102,7 @@ TEST(MakeThumbnail, UnknownTypesAndBrokenFiles)
         QFile(folder + name).open(QIODevice::WriteOnly);
         CThumbObj thumb(folder + name);
         EXPECT_FALSE(thumb.MakeThumbnail()) << name;
-        ASSERT_NE(thumb.Picture(), nullptr);   // the empty picture stays
+        ASSERT_NE(thumb.Picture(), nullptr); // the empty picture stays
         EXPECT_FALSE(thumb.Picture()->IsValid());
     }
     writeFile((folder + "broken.jpg").toStdString(), "\xFF\xD8\xFF\xE0 not really a jpeg");

@@ -75,8 +75,10 @@ TEST(CellPainting, LabelColourByTypeFrameAndEdge)
     const int labelY = jpg.look.label.y() + 1;
     // Label background from the type table, inside the 3-D edge.
     EXPECT_EQ(at(jpg, jpg.look.icon.x() + 3, labelY), rgb(qRgb(239, 235, 206)));
-    EXPECT_EQ(at(paintCell("shot.png", false, true), jpg.look.icon.x() + 3, labelY), rgb(qRgb(231, 223, 214)));
-    EXPECT_EQ(at(paintCell("scan.xyz", false, true), jpg.look.icon.x() + 3, labelY), rgb(qRgb(255, 255, 255)));
+    EXPECT_EQ(at(paintCell("shot.png", false, true), jpg.look.icon.x() + 3, labelY),
+              rgb(qRgb(231, 223, 214)));
+    EXPECT_EQ(at(paintCell("scan.xyz", false, true), jpg.look.icon.x() + 3, labelY),
+              rgb(qRgb(255, 255, 255)));
     // 3-D edge: grey top-left, white bottom-right.
     EXPECT_EQ(at(jpg, jpg.look.icon.x(), jpg.look.label.y() + 2), rgb(kEdgeShadowColour));
     EXPECT_EQ(at(jpg, jpg.look.icon.x() + 5, jpg.look.label.y() - 1), rgb(kEdgeShadowColour));

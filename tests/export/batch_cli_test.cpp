@@ -49,7 +49,8 @@ TEST(BatchCli, UsageErrorsNameTheOption)
     } cases[] = {
         {{"--colour", "red", "a.png"}, "unknown option --colour"},
         {{"a.png", "--folder"}, "--folder needs a value"},
-        {{"--format", "jpg", "a.png"}, "--format: unknown value 'jpg' (original|jpeg|gif|bmp|tiff|png|pcx|tga)"},
+        {{"--format", "jpg", "a.png"},
+         "--format: unknown value 'jpg' (original|jpeg|gif|bmp|tiff|png|pcx|tga)"},
         {{"--offsets", "1,2,3", "a.png"}, "--offsets: four numbers L,T,R,B are needed"},
         {{"--jpeg-quality", "101", "a.png"}, "--jpeg-quality: a quality from 0 to 100 is needed"},
         {{"--dpi", "72,x", "a.png"}, "--dpi:"},
@@ -58,10 +59,13 @@ TEST(BatchCli, UsageErrorsNameTheOption)
         {{"--bold=yes", "a.png"}, "--bold takes no value"},
         {{"--jobs", "0", "a.png"}, "--jobs: a number of jobs from 1 to 64 is needed, not '0'"},
         {{"--text", "x", "--no-caption", "a.png"}, "--no-caption: cannot be combined with --text"},
-        {{"--list", dir + "/list.txt"}, "--list: " + dir + "/list.txt: line 2: rotation must be 0, 90, -90 or 180"},
+        {{"--list", dir + "/list.txt"},
+         "--list: " + dir + "/list.txt: line 2: rotation must be 0, 90, -90 or 180"},
         {{"--profile", dir + "/none.ini", "a.png"}, "--profile: cannot read " + dir + "/none.ini"},
-        {{"--prefix", "P", "--same-folder", "a.png"}, "--prefix: counter names need --folder, not --same-folder"},
-        {{"--same-folder", "--prefix", "P", "a.png"}, "--prefix: counter names need --folder, not --same-folder"},
+        {{"--prefix", "P", "--same-folder", "a.png"},
+         "--prefix: counter names need --folder, not --same-folder"},
+        {{"--same-folder", "--prefix", "P", "a.png"},
+         "--prefix: counter names need --folder, not --same-folder"},
     };
     for (const auto &c : cases) {
         const ToolRun r = batch(c.args);
@@ -88,7 +92,8 @@ TEST(BatchCli, ValidationMessagesExitWithTwoAndWriteNothing)
     EXPECT_EQ(r.err, "Invalid filename prefix [trip/]: it cannot contain \"/\"!\n");
     r = batch({});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "usage: zelventa-batch [OPTIONS] PICTURE...\nTry 'zelventa-batch --help' for the options.\n");
+    EXPECT_EQ(r.err,
+              "usage: zelventa-batch [OPTIONS] PICTURE...\nTry 'zelventa-batch --help' for the options.\n");
 }
 
 // The first command line a user types: a text and a colour, nothing else.
@@ -96,7 +101,8 @@ TEST(BatchCli, TheDefaultBoxIsStampedWhereTheHelpSays)
 {
     const std::string src = freshFolder("cli-default-src"), out = freshFolder("cli-default-out");
     ASSERT_TRUE(solidPicture(400, 200, RGB(255, 255, 255)).Save((src + "/white.png").c_str(), ZV_TYPE_PNG));
-    const ToolRun r = batch({"--folder", out, "--text", "Hello", "--back-color", "ffff00", src + "/white.png"});
+    const ToolRun r =
+        batch({"--folder", out, "--text", "Hello", "--back-color", "ffff00", src + "/white.png"});
     EXPECT_EQ(r.status, 0) << r.err;
     const ZvImage result = loaded(out + "/white.png");
     constexpr COLORREF kYellow = RGB(255, 255, 0), kWhite = RGB(255, 255, 255);
@@ -106,7 +112,7 @@ TEST(BatchCli, TheDefaultBoxIsStampedWhereTheHelpSays)
     EXPECT_EQ(colourAt(result, 200, 39), kWhite);
     EXPECT_EQ(colourAt(result, 340, 60), kWhite);
     EXPECT_EQ(colourAt(result, 200, 80), kWhite);
-    int dark = 0;   // the text, black on the box
+    int dark = 0; // the text, black on the box
     for (int y = 40; y < 80; ++y)
         for (int x = 40; x < 340; ++x)
             dark += GetRValue(colourAt(result, x, y)) < 100;
@@ -119,13 +125,18 @@ TEST(BatchCli, ARunPrintsProgressAndTheSummaryAndStampsTheCaption)
     writePicture(src + "/a.png", 64, 48, ZV_TYPE_PNG);
     writePicture(src + "/b.png", 64, 48, ZV_TYPE_PNG);
     writeFile(src + "/list.txt", src + "/b.png\t90\r\n\r\n");
-    const std::vector<std::string> args = {"--prefix", "Trip", "--format", "bmp", "--text", "", "--back-color",
-                                           "#FF0000", "--anchor", "bottom-right", "--offsets", "30,20,10,5",
-                                           src + "/a.png", "--list", src + "/list.txt", src + "/missing.png"};
+    const std::vector<std::string> args = {"--prefix",        "Trip",
+                                           "--format",        "bmp",
+                                           "--text",          "",
+                                           "--back-color",    "#FF0000",
+                                           "--anchor",        "bottom-right",
+                                           "--offsets",       "30,20,10,5",
+                                           src + "/a.png",    "--list",
+                                           src + "/list.txt", src + "/missing.png"};
     std::vector<std::string> withFolder = {"--folder", out};
     withFolder.insert(withFolder.end(), args.begin(), args.end());
     const ToolRun r = batch(withFolder);
-    EXPECT_EQ(r.status, 3) << r.err;   // one picture was not saved
+    EXPECT_EQ(r.status, 3) << r.err; // one picture was not saved
     EXPECT_EQ(r.out, "2 files saved to [" + out + "]!\n");
     EXPECT_TRUE(contains(r.err, "Export image file: [a.png] as [Trip0000.BMP]\n"));
     EXPECT_TRUE(contains(r.err, "Export image file: [b.png] as [Trip0001.BMP]\n"));
@@ -150,13 +161,15 @@ TEST(BatchCli, ProfilesAreWrittenAfterValidationAndReadWithOverrides)
 {
     const std::string src = freshFolder("cli-prof-src"), out = freshFolder("cli-prof-out");
     const std::string picture = writePicture(src + "/a.png", 40, 20, ZV_TYPE_PNG);
-    ToolRun r = batch({"--folder", out, "--quality", "high", "--resize", "50,x", "--unit", "percent", "--keep-aspect",
-                   "by-width", "--format", "tga", "--dpi", "150,120", "--save-profile", src + "/p.ini", "--no-caption", picture});
+    ToolRun r = batch({"--folder", out, "--quality", "high", "--resize", "50,x", "--unit", "percent",
+                       "--keep-aspect", "by-width", "--format", "tga", "--dpi", "150,120", "--save-profile",
+                       src + "/p.ini", "--no-caption", picture});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readFile(src + "/p.ini"),
-              "[Export Option]\nSaveFolder=" + out + "\nSavePrifix=-1\nSaveFormat=7\nJpegQuality=90\n"
-              "XResolution=150\nYResolution=120\nResizeImage=1\nResizeWidth=50\nResizeHeight=x\nUnit=1\n"
-              "AllowStretch=1\nAspectRatio=1\nRestrictWidth=0\nRestrictHeight=1\nQuality=2\n");
+              "[Export Option]\nSaveFolder=" + out +
+                  "\nSavePrifix=-1\nSaveFormat=7\nJpegQuality=90\n"
+                  "XResolution=150\nYResolution=120\nResizeImage=1\nResizeWidth=50\nResizeHeight=x\nUnit=1\n"
+                  "AllowStretch=1\nAspectRatio=1\nRestrictWidth=0\nRestrictHeight=1\nQuality=2\n");
     EXPECT_EQ(loaded(out + "/a.TGA").GetWidth(), 20u);
 
     r = batch({"--profile", src + "/p.ini", "--format", "png", "--no-caption", picture});
@@ -171,12 +184,13 @@ TEST(BatchCli, OverwriteAnswers)
     const std::string src = freshFolder("cli-over");
     const std::string picture = writePicture(src + "/a.png", 16, 16, ZV_TYPE_PNG);
     const std::string before = readFile(picture);
-    const std::vector<std::string> common = {"--same-folder", "--back-color", "00ff00", "--offsets", "0,0,8,8", picture};
+    const std::vector<std::string> common = {"--same-folder", "--back-color", "00ff00",
+                                             "--offsets",     "0,0,8,8",      picture};
     auto with = [&](std::vector<std::string> extra) {
         extra.insert(extra.end(), common.begin(), common.end());
         return extra;
     };
-    ToolRun r = batch(common);   // no terminal: the answer is no
+    ToolRun r = batch(common); // no terminal: the answer is no
     EXPECT_EQ(r.out, "0 files saved to [" + src + "/]!\n");
     EXPECT_EQ(readFile(picture), before);
     r = batch(with({"--overwrite", "cancel"}));
@@ -197,7 +211,8 @@ TEST(BatchCli, AnOutputFolderThatCannotBeUsedExitsWithOne)
     const ToolRun r = batch({"--folder", src + "/absent", "--prefix", "P", picture});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(contains(r.err, "Cannot write into the output folder [" + src + "/absent]: No such file or directory\n"));
+    EXPECT_TRUE(contains(r.err, "Cannot write into the output folder [" + src +
+                                    "/absent]: No such file or directory\n"));
     EXPECT_FALSE(fs::exists(src + "/absent"));
 }
 
@@ -208,11 +223,12 @@ TEST(BatchCli, OnATerminalTheProgressIsABarRedrawnInPlace)
     const std::string src = freshFolder("cli-bar-src"), out = freshFolder("cli-bar-out");
     writePicture(src + "/a.png", 8, 8, ZV_TYPE_PNG);
     writePicture(src + "/b.png", 8, 8, ZV_TYPE_PNG);
-    const std::string command = shellQuoted(std::string(ZV_BINARY_DIR) + "/app/zelventa-batch") + " --folder " +
-                                shellQuoted(out) + " --no-caption --format bmp " + shellQuoted(src + "/a.png") + " " +
-                                shellQuoted(src + "/b.png");
+    const std::string command = shellQuoted(std::string(ZV_BINARY_DIR) + "/app/zelventa-batch") +
+                                " --folder " + shellQuoted(out) + " --no-caption --format bmp " +
+                                shellQuoted(src + "/a.png") + " " + shellQuoted(src + "/b.png");
     std::string shown;
-    ASSERT_EQ(runCommand("script -qec " + shellQuoted(command) + " /dev/null </dev/null", &shown), 0) << shown;
+    ASSERT_EQ(runCommand("script -qec " + shellQuoted(command) + " /dev/null </dev/null", &shown), 0)
+        << shown;
     const std::string bar0 = "\r[------------------------]   0% [a.png] as [a.BMP]\x1b[K";
     const std::string bar50 = "\r[############------------]  50% [b.png] as [b.BMP]\x1b[K";
     const std::string bar100 = "\r[########################] 100% [b.png] as [b.BMP]\x1b[K";
@@ -223,7 +239,7 @@ TEST(BatchCli, OnATerminalTheProgressIsABarRedrawnInPlace)
     EXPECT_LT(at0, at50);
     EXPECT_LT(at50, at100);
     EXPECT_NE(shown.find("\r\x1b[K2 files saved to [" + out + "]!"), std::string::npos) << shown;
-    EXPECT_EQ(shown.find("Export image file"), std::string::npos);   // no log lines on a terminal
+    EXPECT_EQ(shown.find("Export image file"), std::string::npos); // no log lines on a terminal
 }
 
 // A second Ctrl-C ends the program at once, in the middle of a save, and
@@ -236,7 +252,8 @@ TEST(BatchCli, ASecondInterruptDuringASaveLeavesNoTemporaryFile)
     const std::string src = freshFolder("cli-int-src"), out = freshFolder("cli-int-out");
     ASSERT_TRUE(makeNoise(3000, 3000, 24, 7).Save((src + "/big.bmp").c_str(), ZV_TYPE_BMP));
     const std::string tool = std::string(ZV_BINARY_DIR) + "/app/zelventa-batch";
-    std::vector<std::string> args = {tool, "--folder", out, "--no-caption", "--format", "png", src + "/big.bmp"};
+    std::vector<std::string> args = {tool,  "--folder",      out, "--no-caption", "--format",
+                                     "png", src + "/big.bmp"};
     std::vector<char *> argv;
     for (std::string &a : args)
         argv.push_back(a.data());
@@ -266,7 +283,8 @@ TEST(BatchCli, ASecondInterruptDuringASaveLeavesNoTemporaryFile)
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (!sawTemporary && std::chrono::steady_clock::now() < deadline) {
             for (const auto &e : fs::directory_iterator(out))
-                sawTemporary = sawTemporary || e.path().filename().string().find(".zvtmp") != std::string::npos;
+                sawTemporary =
+                    sawTemporary || e.path().filename().string().find(".zvtmp") != std::string::npos;
         }
         ::kill(pid, SIGINT);
         int status = 0;

@@ -1,8 +1,9 @@
 // tests/export/export_dialog_test.cpp
 #include "app/main_dialog.h"
+#include "caption/caption_source.h"
 #include "controls/up_down.h"
 #include "export/export_dialog.h"
-#include "export/export_sources.h"
+#include "export/export_row_source.h"
 #include "export/progress_dialog.h"
 #include "export/quality_dialog.h"
 #include "imagelib/core/image.h"
@@ -378,7 +379,8 @@ TEST(ExportDialog, TheWindowAnswersWhileALargePictureIsMade)
     StandInRows rows;
     rows.rows = {rowFor(src + "/noise.png")};
     CExportDialog d(profile, &rows, nullptr, nullptr);
-    d.SetFolderChooser([&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+    d.SetFolderChooser(
+        [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
     click(d.selectFolderButton());
     MessageRecorder boxes;
     int ticks = 0;
@@ -387,7 +389,7 @@ TEST(ExportDialog, TheWindowAnswersWhileALargePictureIsMade)
     timer.start(10);
     click(d.startButton());
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + out + "]!"));
-    EXPECT_GE(ticks, 4);   // one picture alone pumps twice: before it and after it
+    EXPECT_GE(ticks, 4); // one picture alone pumps twice: before it and after it
 }
 
 // From the main window's Export button to the files on disk.
@@ -476,7 +478,8 @@ TEST(ExportDialog, UnreadablePicturesAndAMissingFolderReachTheUser)
     rows.rows = {rowFor(src + "/missing.jpg"), rowFor(writePicture(src + "/good.bmp", 8, 8, ZV_TYPE_BMP))};
     CExportDialog d(profile, &rows, nullptr, nullptr);
     d.show();
-    d.SetFolderChooser([&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+    d.SetFolderChooser(
+        [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
     click(d.selectFolderButton());
     MessageRecorder boxes;
     click(d.startButton());
@@ -488,7 +491,8 @@ TEST(ExportDialog, UnreadablePicturesAndAMissingFolderReachTheUser)
     // The folder goes away before the next run: a message, nothing written, the dialog usable.
     std::filesystem::remove_all(out);
     click(d.startButton());
-    EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("Cannot write into the output folder"))) << boxes.last().toStdString();
+    EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("Cannot write into the output folder")))
+        << boxes.last().toStdString();
     EXPECT_TRUE(d.isVisible());
     EXPECT_TRUE(d.startButton()->isEnabled());
     EXPECT_FALSE(std::filesystem::exists(out));

@@ -116,7 +116,7 @@ TEST(ExportOptions, StoredTextIsReadLikeTheDialogReadsIt)
     EXPECT_EQ(o.NameMode, 0);
     EXPECT_EQ(o.Prefix, "Photo");
     EXPECT_EQ(o.Format, 0);
-    EXPECT_FALSE(o.ResizeImage);   // only exactly "1" turns resizing on
+    EXPECT_FALSE(o.ResizeImage); // only exactly "1" turns resizing on
     EXPECT_FALSE(o.AllowStretch);
     EXPECT_TRUE(o.AspectRatio);
     EXPECT_EQ(o.JpegQuality, 75);
@@ -135,7 +135,7 @@ TEST(ExportOptions, ValidationRunsInItsOrder)
     EXPECT_EQ(o.Validate(1), "");
     o.Prefix = "trip/";
     EXPECT_EQ(o.Validate(1), "Invalid filename prefix [trip/]: it cannot contain \"/\"!");
-    o.NameMode = 0;   // names kept: the prefix is not used
+    o.NameMode = 0; // names kept: the prefix is not used
     EXPECT_EQ(o.Validate(1), "");
     o.FolderMode = 0;
     o.OutputFolder.clear();

@@ -70,8 +70,8 @@ template <class Pixel> ZvImage indexedPicture(int w, int h, const std::vector<CO
 {
     ZvImage picture(std::uint32_t(w), std::uint32_t(h), 8, ZV_TYPE_GIF);
     for (std::size_t i = 0; i < palette.size(); ++i)
-        picture.SetPaletteColor(std::uint8_t(i), RGBQUAD{GetBValue(palette[i]), GetGValue(palette[i]),
-                                                         GetRValue(palette[i]), 0});
+        picture.SetPaletteColor(
+            std::uint8_t(i), RGBQUAD{GetBValue(palette[i]), GetGValue(palette[i]), GetRValue(palette[i]), 0});
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             picture.SetPixelIndex(x, h - 1 - y, std::uint8_t(pixel(x, y)));
@@ -125,9 +125,10 @@ TEST(ExportRun, OriginalFormatInTheSourceFolderAsksAndAnswersAreKept)
     ExportResult r = RunExport(job, no);
     EXPECT_EQ(no.asked, (std::vector<std::string>{rows[0].path, rows[1].path, rows[2].path}));
     EXPECT_EQ(r.saved, 0);
-    EXPECT_EQ(no.messages.back(), "0 files saved to [" + src + "/]!\n[a.png] not saved: [a.png] already exists and was kept"
-                                  "\n[b.png] not saved: [b.png] already exists and was kept"
-                                  "\n[c.png] not saved: [c.png] already exists and was kept");
+    EXPECT_EQ(no.messages.back(), "0 files saved to [" + src +
+                                      "/]!\n[a.png] not saved: [a.png] already exists and was kept"
+                                      "\n[b.png] not saved: [b.png] already exists and was kept"
+                                      "\n[c.png] not saved: [c.png] already exists and was kept");
     EXPECT_EQ(readFile(rows[1].path), before);
 
     ScriptObserver mixed;
@@ -135,7 +136,7 @@ TEST(ExportRun, OriginalFormatInTheSourceFolderAsksAndAnswersAreKept)
     r = RunExport(job, mixed);
     EXPECT_EQ(r.end, ExportEnd::Cancelled);
     EXPECT_EQ(r.saved, 1);
-    EXPECT_EQ(mixed.asked.size(), 2u);   // the third picture is never reached
+    EXPECT_EQ(mixed.asked.size(), 2u); // the third picture is never reached
     EXPECT_EQ(colourAt(loaded(rows[0].path), 10, 10), kRed);
     EXPECT_EQ(readFile(rows[1].path), before);
     EXPECT_EQ(mixed.messages.back(), "1 files saved to [" + src + "/]!");
@@ -162,8 +163,14 @@ TEST(ExportRun, CancelFromTheProgressEndsAfterTheCurrentPicture)
 TEST(ExportRun, CaptionBoxLandsOnTheTurnedPictureAndNowhereElse)
 {
     const std::string src = freshFolder("box-src"), out = freshFolder("box-out");
-    struct Shape { int w, h; const char *rotation; int ow, oh; };
-    const Shape shapes[] = {{60, 40, "90", 40, 60}, {64, 48, "0", 64, 48}, {33, 80, "-90", 80, 33}, {50, 50, "180", 50, 50}};
+    struct Shape
+    {
+        int w, h;
+        const char *rotation;
+        int ow, oh;
+    };
+    const Shape shapes[] = {
+        {60, 40, "90", 40, 60}, {64, 48, "0", 64, 48}, {33, 80, "-90", 80, 33}, {50, 50, "180", 50, 50}};
     for (const Shape &s : shapes) {
         const std::string path = writePicture(src + "/p.bmp", s.w, s.h, ZV_TYPE_BMP);
         ExportJob job;
@@ -198,7 +205,7 @@ TEST(ExportRun, UnreadableAndUnwritablePicturesAreReportedAndTheRunGoesOn)
 {
     const std::string src = freshFolder("bad-src"), out = freshFolder("bad-out");
     writeFile(src + "/broken.jpg", "not a picture at all");
-    fs::create_directory(out + "/good.BMP");   // a folder where the output would go
+    fs::create_directory(out + "/good.BMP"); // a folder where the output would go
     const ExportRow rows[] = {rowFor(src + "/missing.jpg"), rowFor(src + "/broken.jpg"),
                               rowFor(writePicture(src + "/good.png", 8, 8, ZV_TYPE_PNG)),
                               rowFor(writePicture(src + "/fine.png", 8, 8, ZV_TYPE_PNG))};
@@ -232,12 +239,18 @@ TEST(ExportRun, AnImpossibleResizeSavesThePictureAtItsSize)
 {
     const std::string src = freshFolder("size-src"), out = freshFolder("size-out");
     const std::string path = writePicture(src + "/p.png", 64, 48, ZV_TYPE_PNG);
-    struct Case { const char *w, *h; bool aspect; const char *note; };
+    struct Case
+    {
+        const char *w, *h;
+        bool aspect;
+        const char *note;
+    };
     const Case cases[] = {
         {"wide", "600", false, "saved at 64 x 48, not resized: cannot resize to 0 x 600"},
         {"wide", "600", true, "saved at 64 x 48, not resized: cannot resize to 0 x 0"},
         {"-5", "10", false, "saved at 64 x 48, not resized: cannot resize to -5 x 10"},
-        {"100000", "100000", false, "saved at 64 x 48, not resized: resize to 100000 x 100000 exceeds the memory limit"},
+        {"100000", "100000", false,
+         "saved at 64 x 48, not resized: resize to 100000 x 100000 exceeds the memory limit"},
     };
     for (const Case &c : cases) {
         ExportJob job;
@@ -272,12 +285,16 @@ TEST(ExportRun, AVanishedOutputFolderEndsTheRunWithAMessage)
         ExportJob job = counterJob(out, rows);
         job.options.NameMode = nameMode;
         ScriptObserver obs;
-        obs.cancelWhen = [&](int) { fs::remove_all(out); return false; };
+        obs.cancelWhen = [&](int) {
+            fs::remove_all(out);
+            return false;
+        };
         const ExportResult r = RunExport(job, obs);
         EXPECT_EQ(r.end, ExportEnd::FolderUnavailable);
         EXPECT_EQ(r.saved, 1);
-        EXPECT_EQ(obs.messages.back(), "Cannot write into the output folder [" + out + "]: No such file or directory");
-        EXPECT_FALSE(fs::exists(out));   // never created
+        EXPECT_EQ(obs.messages.back(),
+                  "Cannot write into the output folder [" + out + "]: No such file or directory");
+        EXPECT_FALSE(fs::exists(out)); // never created
     }
 }
 
@@ -290,7 +307,8 @@ TEST(ExportRun, AllCounterNamesTakenEndsTheRunWithoutASummary)
         writeFile(out + name, "");
     }
     ScriptObserver obs;
-    const ExportResult r = RunExport(counterJob(out, {rowFor(writePicture(src + "/a.bmp", 8, 8, ZV_TYPE_BMP))}), obs);
+    const ExportResult r =
+        RunExport(counterJob(out, {rowFor(writePicture(src + "/a.bmp", 8, 8, ZV_TYPE_BMP))}), obs);
     EXPECT_EQ(r.end, ExportEnd::NamesExhausted);
     EXPECT_EQ(obs.messages, std::vector<std::string>{"Could't save image file!"});
 }
@@ -391,7 +409,8 @@ TEST(ExportRun, TransparencySurvivesTheCaptionInEveryFormatThatHoldsIt)
     std::vector<COLORREF> palette = {kRed, RGB(0, 0, 0)};
     for (int i = 2; i < 256; ++i)
         palette.push_back(RGB(0, i, 255 - i));
-    ZvImage source = indexedPicture(40, 30, palette, [](int x, int y) { return x < 20 ? 0 : 1 + (x + y) % 50; });
+    ZvImage source =
+        indexedPicture(40, 30, palette, [](int x, int y) { return x < 20 ? 0 : 1 + (x + y) % 50; });
     source.SetTransIndex(0);
     ASSERT_TRUE(source.Save((src + "/a.gif").c_str(), ZV_TYPE_GIF));
     CaptionSettings box = redBox();
@@ -407,7 +426,7 @@ TEST(ExportRun, TransparencySurvivesTheCaptionInEveryFormatThatHoldsIt)
         ASSERT_EQ(RunExport(job, obs).saved, 1) << format;
         const ZvImage result = loaded(out + "/a" + exportFormat(format).extension);
         EXPECT_TRUE(clearAt(result, 2, 20)) << format;
-        EXPECT_TRUE(clearAt(result, 15, 7)) << format;   // just right of the box
+        EXPECT_TRUE(clearAt(result, 15, 7)) << format; // just right of the box
         EXPECT_FALSE(clearAt(result, 14, 7)) << format;
         EXPECT_EQ(colourAt(result, 14, 9), kRed) << format;
         EXPECT_FALSE(clearAt(result, 5, 5)) << format;
@@ -432,12 +451,18 @@ TEST(ExportRun, IndexedPicturesAreSavedAsJpegInColourOrGrey)
     ASSERT_TRUE(colour.Save((src + "/colour.gif").c_str(), ZV_TYPE_GIF));
     ASSERT_TRUE(scan.Save((src + "/scan.bmp").c_str(), ZV_TYPE_BMP));
     ASSERT_TRUE(grey.Save((src + "/grey.png").c_str(), ZV_TYPE_PNG));
-    ExportJob job = counterJob(out, {rowFor(src + "/colour.gif"), rowFor(src + "/scan.bmp"), rowFor(src + "/grey.png")});
+    ExportJob job =
+        counterJob(out, {rowFor(src + "/colour.gif"), rowFor(src + "/scan.bmp"), rowFor(src + "/grey.png")});
     job.options.NameMode = 0;
     ScriptObserver obs;
     const ExportResult r = RunExport(job, obs);
     ASSERT_EQ(r.saved, 3) << exportMessage(r);
-    const struct { const char *name; std::uint32_t bpp; COLORREF dark, light; } expected[] = {
+    const struct
+    {
+        const char *name;
+        std::uint32_t bpp;
+        COLORREF dark, light;
+    } expected[] = {
         {"colour.JPG", 24, RGB(200, 30, 30), RGB(20, 40, 220)},
         {"scan.JPG", 8, RGB(0, 0, 0), RGB(255, 255, 255)},
         {"grey.JPG", 8, RGB(60, 60, 60), RGB(180, 180, 180)},
@@ -480,7 +505,8 @@ TEST(ExportRun, ReplacingALinkedPictureWritesThroughTheLink)
     const std::string src = freshFolder("link-src"), out = freshFolder("link-out");
     fs::create_directory(out + "/photos");
     writeFile(out + "/photos/kept.BMP", "old");
-    fs::permissions(out + "/photos/kept.BMP", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions(out + "/photos/kept.BMP",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink("photos/kept.BMP", out + "/a.BMP");
     ExportJob job = counterJob(out, {rowFor(writePicture(src + "/a.png", 12, 10, ZV_TYPE_PNG))});
     job.options.NameMode = 0;
@@ -496,5 +522,5 @@ TEST(ExportRun, ReplacingALinkedPictureWritesThroughTheLink)
     for (const char *dir : {"", "/photos"})
         for ([[maybe_unused]] const auto &e : fs::directory_iterator(out + dir))
             ++entries;
-    EXPECT_EQ(entries, 3);   // a.BMP, photos, photos/kept.BMP
+    EXPECT_EQ(entries, 3); // a.BMP, photos, photos/kept.BMP
 }

@@ -14,7 +14,7 @@
 // in order (No once they run out), cancelling when cancelWhen says so.
 class ScriptObserver : public ExportObserver
 {
-public:
+  public:
     void setRange(int count) override { range = count; }
     void setText(const std::string &text) override { texts.push_back(text); }
     void step() override { ++steps; }
@@ -39,7 +39,7 @@ public:
 
     int range = -1;
     int steps = 0;
-    int pictures = 0;   // pictures done so far, as isCancelled counts them
+    int pictures = 0; // pictures done so far, as isCancelled counts them
     std::vector<std::string> texts;
     std::vector<std::string> asked;
     std::vector<std::string> messages;

@@ -34,7 +34,8 @@ ExportOptions counterOptions(const std::string &folder, const std::string &prefi
 
 OutputPath next(const ExportOptions &o, const std::string &source = "/src/a.png")
 {
-    return MakeOutputPath(o, o.OutputFolder, nameOf(source), source, outputFormatFor(o.Format, nameOf(source), source));
+    return MakeOutputPath(o, o.OutputFolder, nameOf(source), source,
+                          outputFormatFor(o.Format, nameOf(source), source));
 }
 
 } // namespace
@@ -56,12 +57,12 @@ TEST(OutputPath, FormatTableAndOriginalFormat)
     EXPECT_EQ(bmp.extension, ".BMP");
     EXPECT_EQ(bmp.type, ZV_TYPE_BMP);
     const OutputFormat same = outputFormatFor(0, "scan.Tif", "/s/scan.Tif");
-    EXPECT_EQ(same.extension, ".Tif");   // letters as in the source name
+    EXPECT_EQ(same.extension, ".Tif"); // letters as in the source name
     EXPECT_EQ(same.type, ZV_TYPE_TIF);
     const OutputFormat none = outputFormatFor(0, "photo", "/a.b/photo");
     EXPECT_EQ(none.extension, ".");
     EXPECT_EQ(none.type, ZV_TYPE_UNKNOWN);
-    EXPECT_EQ(outputFormatFor(42, "a.png", "/s/a.png").extension, ".png");   // out of range: original
+    EXPECT_EQ(outputFormatFor(42, "a.png", "/s/a.png").extension, ".png"); // out of range: original
 }
 
 TEST(OutputPath, KeptNamesAndSourceFolders)
@@ -69,17 +70,19 @@ TEST(OutputPath, KeptNamesAndSourceFolders)
     ExportOptions o;
     o.OutputFolder = "/out/";
     o.Format = 3;
-    OutputPath p = MakeOutputPath(o, "/out/", "IMG_1.jpeg", "/s/IMG_1.jpeg", outputFormatFor(3, "IMG_1.jpeg", ""));
+    OutputPath p =
+        MakeOutputPath(o, "/out/", "IMG_1.jpeg", "/s/IMG_1.jpeg", outputFormatFor(3, "IMG_1.jpeg", ""));
     EXPECT_EQ(p.path, "/out/IMG_1.BMP");
     EXPECT_EQ(p.shown, "IMG_1.BMP");
 
     o.FolderMode = 0;
     o.Format = 0;
-    p = MakeOutputPath(o, "/s/", "IMG_1.jpeg", "/s/IMG_1.jpeg", outputFormatFor(0, "IMG_1.jpeg", "/s/IMG_1.jpeg"));
-    EXPECT_EQ(p.path, "/s/IMG_1.jpeg");   // the source itself: the overwrite question follows
+    p = MakeOutputPath(o, "/s/", "IMG_1.jpeg", "/s/IMG_1.jpeg",
+                       outputFormatFor(0, "IMG_1.jpeg", "/s/IMG_1.jpeg"));
+    EXPECT_EQ(p.path, "/s/IMG_1.jpeg"); // the source itself: the overwrite question follows
     EXPECT_EQ(p.shown, "IMG_1.jpeg");
 
-    o.NameMode = 1;   // the prefix plays no part in the source folder
+    o.NameMode = 1; // the prefix plays no part in the source folder
     const OutputFormat png = outputFormatFor(5, "x", "");
     p = MakeOutputPath(o, "/a.b/", "photo", "/a.b/photo", png);
     EXPECT_EQ(p.path, "/a.b/photo.PNG");
@@ -98,7 +101,7 @@ TEST(OutputPath, CounterTakesTheLowestFreeNumberWhateverTheCase)
     EXPECT_EQ(p.path, dir + "/Photo0002.JPG");
     writeFile(p.path, "x");
     EXPECT_EQ(next(o).shown, "Photo0004.JPG");
-    fs::remove(dir + "/PHOTO0001.JPG");   // a gap is filled first
+    fs::remove(dir + "/PHOTO0001.JPG"); // a gap is filled first
     EXPECT_EQ(next(o).shown, "Photo0001.JPG");
     // Another extension does not take a number; a folder of that name does.
     fs::create_directory(dir + "/Photo0001.jpg");

@@ -154,7 +154,7 @@ TEST(PicturePipeline, StoppingEarlyWaitsForThePicturesBeingMadeAndMakesNoMore)
     pipeline.take(0, ExportOptions(), {});
     int idles = 0;
     pipeline.stop([&] { ++idles; });
-    EXPECT_GT(idles, 0);   // rows 1 and 2 were being made
+    EXPECT_GT(idles, 0); // rows 1 and 2 were being made
     EXPECT_EQ(made.load(), 3);
 }
 
@@ -166,8 +166,8 @@ TEST(ParallelExport, SameFilesMessagesAndQuestionsAsOneJobInEveryFormat)
 {
     const std::string src = freshFolder("par-src"), out = scratchDir() + "/par-out";
     const std::vector<std::tuple<const char *, int, int, ImageType, const char *>> pictures = {
-        {"a.png", 64, 48, ZV_TYPE_PNG, "0"},  {"b.jpg", 50, 70, ZV_TYPE_JPG, "90"},
-        {"c.gif", 33, 21, ZV_TYPE_GIF, "0"},  {"d.bmp", 40, 40, ZV_TYPE_BMP, "180"},
+        {"a.png", 64, 48, ZV_TYPE_PNG, "0"},   {"b.jpg", 50, 70, ZV_TYPE_JPG, "90"},
+        {"c.gif", 33, 21, ZV_TYPE_GIF, "0"},   {"d.bmp", 40, 40, ZV_TYPE_BMP, "180"},
         {"f.tif", 45, 30, ZV_TYPE_TIF, "-90"}, {"g.bmp", 20, 30, ZV_TYPE_BMP, "0"},
         {"g.png", 30, 20, ZV_TYPE_PNG, "0"},
     };
@@ -189,7 +189,8 @@ TEST(ParallelExport, SameFilesMessagesAndQuestionsAsOneJobInEveryFormat)
         const auto existing = [&] {
             for (std::size_t row : {0u, 3u}) {
                 const ExportRow &r = job.rows[row];
-                writeFile(joinFolder(out, stemOf(r.name) + outputFormatFor(format, r.name, r.path).extension), "old");
+                writeFile(joinFolder(out, stemOf(r.name) + outputFormatFor(format, r.name, r.path).extension),
+                          "old");
             }
         };
         const RunRecord one = runWith(job, 1, out, existing);
@@ -227,11 +228,12 @@ TEST(ParallelExport, CancelVanishedFolderAndFullDiskEndTheRunAsWithOneJob)
     for (int i = 0; i < 6; ++i) {
         const std::string name = std::string(1, char('a' + i)) + ".bmp";
         // Odd rows are ten times as large as the file size limit below.
-        job.rows.push_back({name, writePicture(src + "/" + name, i % 2 ? 90 : 8, i % 2 ? 90 : 8, ZV_TYPE_BMP), "0"});
+        job.rows.push_back(
+            {name, writePicture(src + "/" + name, i % 2 ? 90 : 8, i % 2 ? 90 : 8, ZV_TYPE_BMP), "0"});
     }
     job.options.OutputFolder = out;
     job.options.NameMode = 1;
-    job.options.Format = 3;   // BMP: its size is known
+    job.options.Format = 3; // BMP: its size is known
 
     for (int jobs : {1, 3}) {
         SCOPED_TRACE(jobs);
@@ -270,7 +272,7 @@ TEST(ParallelExport, CancelVanishedFolderAndFullDiskEndTheRunAsWithOneJob)
         ASSERT_EQ(r.issues.size(), 3u);
         EXPECT_EQ(r.issues[1].name, "d.bmp");
         EXPECT_NE(r.issues[1].text.find("File too large"), std::string::npos) << r.issues[1].text;
-        EXPECT_EQ(filesIn(out).size(), 3u);   // no temporary file stays behind
+        EXPECT_EQ(filesIn(out).size(), 3u); // no temporary file stays behind
         EXPECT_TRUE(fs::exists(out + "/Photo0002.BMP"));
     }
 }

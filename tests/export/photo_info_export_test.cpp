@@ -63,8 +63,8 @@ struct Exported
 };
 
 // Exports one corpus picture turned by rotation into a fresh folder.
-Exported exportOne(const std::string &source, const std::string &rotation, bool keep, int format = kFormatJpeg,
-              const std::string &folderName = "meta")
+Exported exportOne(const std::string &source, const std::string &rotation, bool keep,
+                   int format = kFormatJpeg, const std::string &folderName = "meta")
 {
     static int counter = 0;
     ExportJob job;
@@ -105,7 +105,7 @@ TEST(ExportPhotoInfo, JpegKeepsCameraFactsAndTellsTheOutputsTruth)
     ASSERT_EQ(run.result.saved, 1) << run.message;
     EXPECT_TRUE(run.result.issues.empty()) << run.message;
     const ZvImage out = loadKeeping(run.output);
-    ASSERT_EQ(out.GetWidth(), 34u);   // 100 x 68 turned, then halved
+    ASSERT_EQ(out.GetWidth(), 34u); // 100 x 68 turned, then halved
     ASSERT_EQ(out.GetHeight(), 50u);
 
     const ZvExifInfo before = exifOf(source), after = exifOf(run.output);
@@ -200,7 +200,7 @@ TEST(ExportPhotoInfo, ProfileSurvivesIntoJpegPngAndTiff)
               0);
     const std::string profile = readFile(icc);
     ASSERT_TRUE(magickProfile(source) == profile);
-    for (int format : {kFormatJpeg, 5, 4}) {   // JPEG, PNG, TIFF
+    for (int format : {kFormatJpeg, 5, 4}) { // JPEG, PNG, TIFF
         const Exported run = exportOne(source, "90", true, format);
         ASSERT_EQ(run.result.saved, 1) << run.message;
         EXPECT_TRUE(run.result.issues.empty()) << run.message;
@@ -232,7 +232,8 @@ std::string damagedCopy(const std::string &source, const std::string &path)
         return motorola ? b0 << 8 | b1 : b1 << 8 | b0;
     };
     auto u32 = [&](std::size_t at) {
-        return motorola ? std::uint32_t(u16(at)) << 16 | u16(at + 2) : std::uint32_t(u16(at + 2)) << 16 | u16(at);
+        return motorola ? std::uint32_t(u16(at)) << 16 | u16(at + 2)
+                        : std::uint32_t(u16(at + 2)) << 16 | u16(at);
     };
     const std::size_t ifd0 = tiff + u32(tiff + 4);
     for (int i = 0; i < u16(ifd0); ++i) {
@@ -253,12 +254,13 @@ TEST(ExportPhotoInfo, DamagedExifIsNeverCopiedAndTheSummarySaysSo)
     const Exported run = exportOne(source, "0", true);
     ASSERT_EQ(run.result.saved, 1) << run.message;
     ASSERT_EQ(run.result.issues.size(), 1u) << run.message;
-    EXPECT_EQ(run.result.issues[0].text.rfind("saved without its EXIF information: damaged EXIF block (", 0), 0u)
+    EXPECT_EQ(run.result.issues[0].text.rfind("saved without its EXIF information: damaged EXIF block (", 0),
+              0u)
         << run.result.issues[0].text;
     EXPECT_NE(run.message.find("\n[broken.jpg] saved without its EXIF information"), std::string::npos);
     EXPECT_FALSE(exifOf(run.output).isExif);
     EXPECT_EQ(magickTag(run.output, "Make"), "");
-    EXPECT_TRUE(magickProfile(run.output) == magickProfile(sample("Canon_40D.jpg")));   // the profile is sound
+    EXPECT_TRUE(magickProfile(run.output) == magickProfile(sample("Canon_40D.jpg"))); // the profile is sound
 
     // Without the option the same picture goes out without a word.
     EXPECT_TRUE(exportOne(source, "0", false).result.issues.empty());
@@ -299,8 +301,8 @@ TEST(ExportPhotoInfo, ProfilesMustFitTheOutputsColours)
         bool kept;
     };
     const Case cases[] = {
-        {"RGB ", false, ZV_TYPE_JPG, true}, {"GRAY", true, ZV_TYPE_JPG, true},
-        {"RGB ", true, ZV_TYPE_JPG, false}, {"GRAY", false, ZV_TYPE_TIF, false},
+        {"RGB ", false, ZV_TYPE_JPG, true},  {"GRAY", true, ZV_TYPE_JPG, true},
+        {"RGB ", true, ZV_TYPE_JPG, false},  {"GRAY", false, ZV_TYPE_TIF, false},
         {"CMYK", false, ZV_TYPE_JPG, false}, {"RGB ", false, ZV_TYPE_BMP, false},
     };
     for (const Case &c : cases) {
@@ -321,16 +323,17 @@ TEST(ExportPhotoInfo, ProfilesMustFitTheOutputsColours)
     auto info = std::make_shared<ZvPhotoInfo>();
     info->icc = profileFor("CMYK");
     picture.SetPhotoInfo(info);
-    EXPECT_EQ(fitPhotoInfo(picture, ZV_TYPE_JPG, false),
-              std::vector<std::string>{"saved without its colour profile: its colour space CMYK does not fit a "
-                                       "colour picture"});
+    EXPECT_EQ(
+        fitPhotoInfo(picture, ZV_TYPE_JPG, false),
+        std::vector<std::string>{"saved without its colour profile: its colour space CMYK does not fit a "
+                                 "colour picture"});
     picture.SetPhotoInfo(info);
     picture.SetKeepPhotoInfo(false);
-    EXPECT_TRUE(fitPhotoInfo(picture, ZV_TYPE_JPG, false).empty());   // not kept: not looked at
+    EXPECT_TRUE(fitPhotoInfo(picture, ZV_TYPE_JPG, false).empty()); // not kept: not looked at
     picture.SetKeepPhotoInfo(true);
     info = std::make_shared<ZvPhotoInfo>();
     info->icc = profileFor("RGB ");
-    info->icc[3] = 133;   // the size field disagrees with the length
+    info->icc[3] = 133; // the size field disagrees with the length
     picture.SetPhotoInfo(info);
     EXPECT_EQ(fitPhotoInfo(picture, ZV_TYPE_PNG, false),
               std::vector<std::string>{"saved without its colour profile: damaged profile"});
@@ -338,8 +341,9 @@ TEST(ExportPhotoInfo, ProfilesMustFitTheOutputsColours)
 
 TEST(ExportPhotoInfo, XmpOrientationFollowsTheTurn)
 {
-    const std::string text = "<x tiff:Orientation=\"6\" exif:Other=\"6\"/><tiff:Orientation>8</tiff:Orientation>"
-                             "tiff:Orientation = '3'";
+    const std::string text =
+        "<x tiff:Orientation=\"6\" exif:Other=\"6\"/><tiff:Orientation>8</tiff:Orientation>"
+        "tiff:Orientation = '3'";
     Bytes packet(text.begin(), text.end());
     xmpSetOrientationUpright(packet);
     EXPECT_EQ(std::string(packet.begin(), packet.end()),
@@ -358,7 +362,7 @@ TEST(ExportPhotoInfo, OptionIsStoredOnlyOnceUsed)
     ExportOptions options;
     EXPECT_FALSE(options.KeepPhotoInfo);
     ASSERT_TRUE(options.Save(store));
-    EXPECT_EQ(readFile(path).find("KeepPhotoInfo"), std::string::npos);   // an old profile stays as it was
+    EXPECT_EQ(readFile(path).find("KeepPhotoInfo"), std::string::npos); // an old profile stays as it was
     options.KeepPhotoInfo = true;
     ASSERT_TRUE(options.Save(store));
     ExportOptions back;
@@ -380,8 +384,9 @@ TEST(ExportPhotoInfo, BatchFlagKeepsTheInformation)
     std::string ignored;
     const std::string tool = std::string(ZV_BINARY_DIR) + "/app/zelventa-batch";
     const std::string source = sample("Canon_40D.jpg");
-    EXPECT_EQ(runCommand("'" + tool + "' --folder '" + out + "' --no-caption --format jpeg --keep-metadata '" +
-                             source + "' </dev/null 2>/dev/null",
+    EXPECT_EQ(runCommand("'" + tool + "' --folder '" + out +
+                             "' --no-caption --format jpeg --keep-metadata '" + source +
+                             "' </dev/null 2>/dev/null",
                          &ignored),
               0);
     EXPECT_EQ(exifOf(out + "/Canon_40D.JPG").cameraMake, "Canon");

@@ -1,10 +1,10 @@
 // tests/export/reduced_decode_test.cpp
 // JPEGs decoded at a reduced scale: the caption keeps its place and size
 // relative to the picture, and the output matches a full decode closely.
-#include "export/export_run.h"
 #include "caption/caption_render.h"
 #include "caption/reduced_stamp.h"
-#include "export/reduced_decode.h"
+#include "export/export_run.h"
+#include "imagelib/codecs/jpeg/jpeg_scale.h"
 #include "tests/export/export_test_support.h"
 #include "tests/support/pictures.h"
 
@@ -23,8 +23,9 @@ ZvImage scene(int w, int h)
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const bool block = (x / 200 + y / 150) % 3 == 0;
-            picture.SetPixelColor(x, y, RGB(std::uint8_t(x * 255 / w), std::uint8_t(100 + y * 155 / h),
-                                            std::uint8_t(block ? 40 : 200)));
+            picture.SetPixelColor(x, y,
+                                  RGB(std::uint8_t(x * 255 / w), std::uint8_t(100 + y * 155 / h),
+                                      std::uint8_t(block ? 40 : 200)));
         }
     }
     return picture;
@@ -51,7 +52,7 @@ TEST(ReducedDecode, ScaleIsTheLargestThatStillCoversTheTarget)
     EXPECT_EQ(chooseJpegScale(4000, 3000, 500, 375), 8);
     EXPECT_EQ(chooseJpegScale(4000, 3000, 1001, 600), 2);
     EXPECT_EQ(chooseJpegScale(4000, 3000, 2001, 1500), 1);
-    EXPECT_EQ(chooseJpegScale(4001, 3001, 501, 376), 8);   // libjpeg rounds the sides up
+    EXPECT_EQ(chooseJpegScale(4001, 3001, 501, 376), 8); // libjpeg rounds the sides up
     EXPECT_EQ(chooseJpegScale(640, 480, 800, 600), 1);
 }
 
@@ -78,7 +79,7 @@ TEST(ReducedDecode, TheCaptionLandsAsOnAFullDecodeAtEveryTurn)
     caption.textColor = RGB(255, 255, 255);
     caption.backColor = kRed;
     caption.anchor = CaptionAnchor::BottomRight;
-    caption.offsets = {400, 120, 40, 40};   // 360 x 80, 40 in from the bottom-right corner
+    caption.offsets = {400, 120, 40, 40}; // 360 x 80, 40 in from the bottom-right corner
 
     for (const char *rotation : {"0", "-90", "180"}) {
         const bool sideways = std::string(rotation) == "-90";
@@ -115,7 +116,7 @@ TEST(ReducedDecode, TheCaptionLandsAsOnAFullDecodeAtEveryTurn)
             }
             results[reduced] = toRgb(result);
         }
-        EXPECT_NE(results[0], results[1]) << rotation;   // the scaled decode did take place
+        EXPECT_NE(results[0], results[1]) << rotation; // the scaled decode did take place
         EXPECT_LT(meanDifference(results[0], results[1]), 1.5) << rotation;
     }
 
@@ -147,10 +148,10 @@ TEST(ReducedDecode, TheReducedStampIsTheFullStampAveragedDown)
         COLORREF back;
         const char *text;
     } cases[] = {
-        {2, {13, 7, 101, 33}, CaptionAnchor::TopLeft, kRed, ""},        // odd edges
-        {4, {30, 21, 33, 26}, CaptionAnchor::TopLeft, kRed, ""},        // narrower than a block
-        {8, {61, 45, 3, 2}, CaptionAnchor::BottomRight, kRed, ""},     // at the far corner
-        {4, {-10, -6, 22, 13}, CaptionAnchor::TopLeft, RGB(0, 0, 255), ""},   // partly outside
+        {2, {13, 7, 101, 33}, CaptionAnchor::TopLeft, kRed, ""},            // odd edges
+        {4, {30, 21, 33, 26}, CaptionAnchor::TopLeft, kRed, ""},            // narrower than a block
+        {8, {61, 45, 3, 2}, CaptionAnchor::BottomRight, kRed, ""},          // at the far corner
+        {4, {-10, -6, 22, 13}, CaptionAnchor::TopLeft, RGB(0, 0, 255), ""}, // partly outside
         {8, {5, 9, 150, 70}, CaptionAnchor::TopLeft, kNoBackColor, "Hi"},
         {2, {150, 60, 9, 5}, CaptionAnchor::BottomRight, RGB(0, 200, 0), "Hi"},
     };
@@ -173,7 +174,8 @@ TEST(ReducedDecode, TheReducedStampIsTheFullStampAveragedDown)
                     int sum = 0;
                     for (int dy = 0; dy < c.d; ++dy)
                         for (int dx = 0; dx < c.d; ++dx)
-                            sum += f.rgb[(std::size_t(y * c.d + dy) * 160 + std::size_t(x * c.d + dx)) * 3 + k];
+                            sum +=
+                                f.rgb[(std::size_t(y * c.d + dy) * 160 + std::size_t(x * c.d + dx)) * 3 + k];
                     ASSERT_EQ(r.rgb[(std::size_t(y) * r.width + x) * 3 + k], (sum + cells / 2) / cells)
                         << "d " << c.d << " offsets " << c.offsets.left << " at " << x << "," << y;
                 }

@@ -118,6 +118,6 @@ TEST(TargetSize, ProblemsAreNamedBeforeAnythingIsAllocated)
     EXPECT_EQ(targetSizeProblem({0, 600}), "cannot resize to 0 x 600");
     EXPECT_EQ(targetSizeProblem({800, -1}), "cannot resize to 800 x -1");
     EXPECT_EQ(targetSizeProblem({100000, 100000}), "resize to 100000 x 100000 exceeds the memory limit");
-    EXPECT_EQ(targetSizeProblem({40000, 40000}), "");   // within the limit of ZvImage::Create
+    EXPECT_EQ(targetSizeProblem({40000, 40000}), ""); // within the limit of ZvImage::Create
     EXPECT_NE(targetSizeProblem({std::int64_t(1) << 32, 1}), "");
 }

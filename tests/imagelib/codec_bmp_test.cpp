@@ -2,9 +2,9 @@
 #include "imagelib/codecs/bmp/codec_bmp.h"
 #include "imagelib/streams/mem_file.h"
 #include "tests/imagelib/bmp_bytes.h"
-#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
+#include "tests/support/short_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "imagelib/codecs/gif/codec_gif.h"
 #include "imagelib/streams/mem_file.h"
-#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
+#include "tests/support/short_file.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +144,8 @@ TEST(GifSuite, DecodesEveryListedFrame)
             ASSERT_TRUE(decodeGif(data, frame, int(f) + extra))
                 << conf << " frame " << f << ": " << frame.GetLastError();
             const std::string pixels = readConf(conf, frames[f])["pixels"];
-            EXPECT_EQ(rgbaMismatches(toRgba(frame), toBytes(readFile(dir + pixels))), 0) << conf << " frame " << f;
+            EXPECT_EQ(rgbaMismatches(toRgba(frame), toBytes(readFile(dir + pixels))), 0)
+                << conf << " frame " << f;
         }
     }
     EXPECT_GT(files, 80);
@@ -204,11 +205,11 @@ namespace {
 // The blocks of a GIF file as a test reads them back.
 struct ParsedImage
 {
-    Bytes control;   // the graphic control extension before it, or empty
+    Bytes control; // the graphic control extension before it, or empty
     int left = 0, top = 0, width = 0, height = 0, packed = 0;
     Bytes table;
     int minCodeSize = 0;
-    Bytes data;      // the data sub-blocks joined
+    Bytes data; // the data sub-blocks joined
 };
 
 struct ParsedGif
@@ -336,7 +337,8 @@ std::string scratchFile(const std::string &name, const Bytes &data)
 Rgb8 magickFlatten(const std::string &path)
 {
     std::string out;
-    if (runCommand("convert '" + path + "' -background black -layers flatten -depth 8 ppm:- 2>/dev/null", &out) != 0)
+    if (runCommand("convert '" + path + "' -background black -layers flatten -depth 8 ppm:- 2>/dev/null",
+                   &out) != 0)
         return Rgb8();
     return parsePpm(out);
 }
@@ -345,8 +347,8 @@ ZvImage makeIndexed(int width, int height, int bpp, const std::vector<int> &valu
 {
     ZvImage image{std::uint32_t(width), std::uint32_t(height), std::uint32_t(bpp)};
     for (std::uint32_t i = 0; i < image.GetNumColors(); ++i)
-        image.SetPaletteColor(std::uint8_t(i), RGBQUAD{std::uint8_t(i * 3), std::uint8_t(i * 5 + 1),
-                                                       std::uint8_t(255 - i), 0});
+        image.SetPaletteColor(
+            std::uint8_t(i), RGBQUAD{std::uint8_t(i * 3), std::uint8_t(i * 5 + 1), std::uint8_t(255 - i), 0});
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             image.SetPixelIndex(x, height - 1 - y, std::uint8_t(values[std::size_t(y * width + x)]));
@@ -370,9 +372,10 @@ TEST(GifEncode, IndexedHeaderControlCommentAndDescriptorBytes)
     ASSERT_GT(gif.size(), 13u + 768u + 30u);
     EXPECT_EQ(Bytes(gif.begin(), gif.begin() + 13), head);
     const RGBQUAD c = picture.GetPaletteColor(200);
-    EXPECT_EQ(Bytes(gif.begin() + 13 + 600, gif.begin() + 13 + 603), (Bytes{c.rgbRed, c.rgbGreen, c.rgbBlue}));
-    const Bytes rest = {0x21, 0xF9, 4, 0x09, 0x34, 0x12, 5, 0, 0x21, 0xFE, 2, 'h', 'i', 0,
-                        0x2C, 7, 0, 9, 0, 3, 0, 2, 0, 0, 8};
+    EXPECT_EQ(Bytes(gif.begin() + 13 + 600, gif.begin() + 13 + 603),
+              (Bytes{c.rgbRed, c.rgbGreen, c.rgbBlue}));
+    const Bytes rest = {0x21, 0xF9, 4, 0x09, 0x34, 0x12, 5, 0, 0x21, 0xFE, 2, 'h', 'i',
+                        0,    0x2C, 7, 0,    9,    0,    3, 0, 2,    0,    0, 8};
     EXPECT_EQ(Bytes(gif.begin() + 13 + 768, gif.begin() + 13 + 768 + long(rest.size())), rest);
     EXPECT_EQ(gif.back(), 0x3B);
     EXPECT_TRUE(parseGif(gif).trailer);
@@ -433,8 +436,8 @@ TEST(GifEncode, RunLengthCoderClearsBeforeTheTableGrows)
     std::vector<int> alternating(600);
     for (std::size_t i = 0; i < alternating.size(); ++i)
         alternating[i] = int(i % 2);
-    const std::vector<int> codes8 = codesOf(parseGif(encodeGif(*std::make_unique<ZvImage>(
-        makeIndexed(600, 1, 8, alternating)))).images.at(0));
+    const std::vector<int> codes8 = codesOf(
+        parseGif(encodeGif(*std::make_unique<ZvImage>(makeIndexed(600, 1, 8, alternating)))).images.at(0));
     ASSERT_EQ(codes8.size(), 1u + 254 + 1 + 254 + 1 + 92 + 1);
     EXPECT_EQ(codes8[255], 256);
     EXPECT_EQ(codes8[510], 256);
@@ -498,7 +501,8 @@ TEST(GifEncode, EveryCoderDecodesExactlyHereAndInImageMagick)
             EXPECT_EQ(toRgb(back), toRgb(picture)) << name << " option " << option;
             if (magick) {
                 const std::string path = scratchFile(name + std::to_string(option) + ".gif", gif);
-                EXPECT_EQ(maxDifference(magickDecode(path), toRgb(picture)), 0) << name << " option " << option;
+                EXPECT_EQ(maxDifference(magickDecode(path), toRgb(picture)), 0)
+                    << name << " option " << option;
             }
         }
     }
@@ -548,7 +552,7 @@ TEST(GifEncode, RunLengthCoderClearsInsideAVeryLongRun)
 TEST(GifEncode, TrueColourBecomesTilesWithExactLocalTables)
 {
     ZvImage picture = makePattern24(40, 32);
-    picture.SetPixelColor(3, 31, RGBQUAD{1, 2, 3, 0});   // top-left, twice in the first tile
+    picture.SetPixelColor(3, 31, RGBQUAD{1, 2, 3, 0}); // top-left, twice in the first tile
     picture.SetPixelColor(5, 30, RGBQUAD{1, 2, 3, 0});
     const ParsedGif gif = parseGif(encodeGif(picture, 1));
     EXPECT_EQ(gif.packed, 0x11);
@@ -598,7 +602,8 @@ TEST(GifEncode, TrueColourBecomesTilesWithExactLocalTables)
     EXPECT_EQ(toRgb(back), toRgb(picture));
     if (haveImageMagick()) {
         for (std::uint32_t option : {0u, 1u, 2u}) {
-            const std::string path = scratchFile("tiles" + std::to_string(option) + ".gif", encodeGif(picture, option));
+            const std::string path =
+                scratchFile("tiles" + std::to_string(option) + ".gif", encodeGif(picture, option));
             EXPECT_EQ(maxDifference(magickFlatten(path), toRgb(picture)), 0) << option;
         }
     }
@@ -684,7 +689,7 @@ Bytes packCodes(int minCodeSize, const std::vector<int> &codes)
 struct TestImage
 {
     int left = 0, top = 0, width = 1, height = 1;
-    int tableEntries = 0;   // local table of grey entries when non-zero
+    int tableEntries = 0; // local table of grey entries when non-zero
     int transparent = -1;
     int delay = 0;
     int minCodeSize = 2;
@@ -784,7 +789,7 @@ TEST(GifDecode, RefusalsCarryTheirReason)
     wide.minCodeSize = 12;
     EXPECT_EQ(decodeError(buildGif(2, 1, 2, {wide})), "GIF: bad LZW code size");
     TestImage ahead = solid(2, 1, 1);
-    ahead.codes = {4, 1, 7, 5};   // 7 is two entries past the table
+    ahead.codes = {4, 1, 7, 5}; // 7 is two entries past the table
     EXPECT_EQ(decodeError(buildGif(2, 1, 2, {ahead})), "GIF: corrupted image data");
     EXPECT_EQ(decodeError(buildGif(2, 1, 2, {solid(2, 1, 3)})), "GIF: corrupted image data");
     EXPECT_EQ(decodeError(buildGif(2, 1, 0, {solid(2, 1, 0)})), "GIF: image without colour table");
@@ -819,8 +824,8 @@ TEST(GifDecode, UndrawnPixelsGetAnIndexOrAlpha)
     TestImage corner8 = solid(1, 1, 1, 8);
     corner8.left = 1;
     const std::vector<Case> cases = {
-        {2, solid(2, 2, 1), 1, -1, false}, {2, corner, 4, 2, true},   {2, keyed, 1, 0, false},
-        {16, corner, 8, 16, true},         {4, corner, 4, 4, true},    {256, solid(2, 2, 1, 8), 8, -1, false},
+        {2, solid(2, 2, 1), 1, -1, false}, {2, corner, 4, 2, true}, {2, keyed, 1, 0, false},
+        {16, corner, 8, 16, true},         {4, corner, 4, 4, true}, {256, solid(2, 2, 1, 8), 8, -1, false},
         {256, corner8, 24, -1, true},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -831,7 +836,8 @@ TEST(GifDecode, UndrawnPixelsGetAnIndexOrAlpha)
         EXPECT_EQ(gif.GetTransIndex(), c.transIndex) << i;
         const Bytes rgba = toRgba(gif);
         EXPECT_EQ(rgba[3], c.cornerUndrawn ? 0 : 255) << i;
-        EXPECT_EQ(std::vector<std::uint8_t>(rgba.begin() + 4, rgba.begin() + 8), (Bytes{1, 254, 1, 255})) << i;
+        EXPECT_EQ(std::vector<std::uint8_t>(rgba.begin() + 4, rgba.begin() + 8), (Bytes{1, 254, 1, 255}))
+            << i;
     }
 }
 
@@ -852,7 +858,8 @@ TEST(GifDecode, DifferentColourTablesComposeInTrueColour)
 TEST(GifDecode, KeepsDelayAndDisposalOfTheChosenFrame)
 {
     ZV_REQUIRE_CORPUS("gif-test-suite-ancell");
-    const Bytes data = toBytes(readFile(corporaDir() + "/gif-test-suite-ancell/dispose-restore-background.gif"));
+    const Bytes data =
+        toBytes(readFile(corporaDir() + "/gif-test-suite-ancell/dispose-restore-background.gif"));
     ZvImageGIF gif;
     ASSERT_TRUE(decodeGif(data, gif, 2));
     EXPECT_EQ(gif.GetFrameDelay(), 50u);
@@ -886,7 +893,7 @@ TEST(GifDecode, DamagedFilesFailCleanly)
     ZvImageGIF cut;
     const Bytes whole = encodeGif(picture);
     ASSERT_TRUE(decodeGif(Bytes(whole.begin(), whole.begin() + long(whole.size() / 2)), cut));
-    EXPECT_EQ(cut.GetTransIndex(), -1);   // the picture's full table has no spare entry
+    EXPECT_EQ(cut.GetTransIndex(), -1); // the picture's full table has no spare entry
 }
 
 TEST(GifEncode, RefusedWritesAreReported)

@@ -25,9 +25,9 @@ bool loadFrame(const std::string &path, int frame, ZvImage &image)
 bool isPngEntry(const std::string &path)
 {
     const std::string bytes = readFile(path);
-    const std::size_t at = bytes.size() >= 22 ? std::size_t(std::uint8_t(bytes[18])) |
-                                                     std::size_t(std::uint8_t(bytes[19])) << 8
-                                              : 0;
+    const std::size_t at =
+        bytes.size() >= 22 ? std::size_t(std::uint8_t(bytes[18])) | std::size_t(std::uint8_t(bytes[19])) << 8
+                           : 0;
     return at + 4 <= bytes.size() && bytes.compare(at, 4, "\x89PNG") == 0;
 }
 
@@ -62,14 +62,15 @@ TEST(IcoDecode, ImageRsSuiteMatchesReferences)
     if (!haveImageMagick())
         GTEST_SKIP() << "ImageMagick missing";
     int skippedPng = 0;
-    for (const std::string &reference : listFiles(corporaDir() + "/image-rs-tests/reference/ico/images", ".png")) {
-        const std::string name = fs::path(reference).stem().string();   // "x.ico"
+    for (const std::string &reference :
+         listFiles(corporaDir() + "/image-rs-tests/reference/ico/images", ".png")) {
+        const std::string name = fs::path(reference).stem().string(); // "x.ico"
         const std::string path = icoDir() + name;
         const Rgb8 expect = magickDecode(reference);
         const std::vector<std::uint8_t> alpha = magickAlpha(reference);
         ZvImage image;
         if (!loadFrame(path, 0, image) && isPngEntry(path)) {
-            ++skippedPng;   // PNG entries need the PNG codec
+            ++skippedPng; // PNG entries need the PNG codec
             continue;
         }
         ASSERT_TRUE(image.IsValid()) << name << ": " << image.GetLastError();
@@ -77,7 +78,8 @@ TEST(IcoDecode, ImageRsSuiteMatchesReferences)
         // asked for, so one of the entries must match.
         int best = 256;
         for (int frame = 0; frame < image.GetNumFrames() && best > 0; ++frame) {
-            ASSERT_TRUE(loadFrame(path, frame, image)) << name << " " << frame << ": " << image.GetLastError();
+            ASSERT_TRUE(loadFrame(path, frame, image))
+                << name << " " << frame << ": " << image.GetLastError();
             EXPECT_EQ(image.GetType(), std::uint32_t(ZV_TYPE_ICO));
             if (alphaTopDown(image) == alpha)
                 best = std::min(best, maxDifference(visible(toRgb(image), alpha), visible(expect, alpha)));
@@ -123,7 +125,8 @@ TEST(IcoDecode, LenientAndDamagedEntries)
 
     // The directory gives the colour rows less room than they take.
     ZvImage bad;
-    EXPECT_FALSE(loadFrame(corporaDir() + "/image-rs-tests/bad/ico/Bad_smile-incorrect-image-length.ico", 0, bad));
+    EXPECT_FALSE(
+        loadFrame(corporaDir() + "/image-rs-tests/bad/ico/Bad_smile-incorrect-image-length.ico", 0, bad));
     EXPECT_STREQ(bad.GetLastError(), "corrupted ICO");
     for (const std::string &path : listFiles(corporaDir() + "/image-rs-tests/regression/ico")) {
         ZvImage any;
@@ -154,7 +157,7 @@ TEST(IcoDecode, RefusesDamagedDirectoriesAndHonoursEscape)
     EXPECT_FALSE(decodeBytes(std::string("\0\0\x03\0\x01\0", 6), ZV_TYPE_ICO, image));
     EXPECT_STREQ(image.GetLastError(), "Not an ICO");
     std::string pastEnd = smallIcon("");
-    pastEnd[18] = char(0xF0);   // the entry's offset beyond the file
+    pastEnd[18] = char(0xF0); // the entry's offset beyond the file
     EXPECT_FALSE(decodeBytes(pastEnd, ZV_TYPE_ICO, image));
     EXPECT_STREQ(image.GetLastError(), "corrupted ICO");
 
@@ -174,7 +177,8 @@ TEST(IcoEncode, DirectoryAndBitmapHeader)
     ZvImage image = makePatternIndexed(20, 10, 4);
     const std::string bytes = encodeBytes(image, ZV_TYPE_ICO);
     // 40 + 64 palette + 10 rows of 12 colour bytes + 10 rows of 4 mask bytes = 264.
-    const std::string entry = std::string("\x14\x0A\x10\0\x01\0\x04\0", 8) + std::string("\x08\x01\0\0\x16\0\0\0", 8);
+    const std::string entry =
+        std::string("\x14\x0A\x10\0\x01\0\x04\0", 8) + std::string("\x08\x01\0\0\x16\0\0\0", 8);
     EXPECT_EQ(bytes.substr(0, 22), std::string("\0\0\x01\0\x01\0", 6) + entry);
     EXPECT_EQ(bytes.size(), 22u + 264u);
     EXPECT_EQ(bytes.substr(22, 16), std::string("\x28\0\0\0\x14\0\0\0\x14\0\0\0\x01\0\x04\0", 16));
@@ -201,8 +205,8 @@ TEST(IcoEncode, OutputDecodesAlikeHereAndInImageMagick)
         withAlpha.AlphaSet(x, x % 17, std::uint8_t(x * 7));
     ZvImage transparentIndex = makePatternIndexed(33, 17, 8);
     transparentIndex.SetTransIndex(3);
-    ZvImage pictures[] = {makePatternIndexed(33, 17, 1), makePatternIndexed(33, 17, 4), std::move(transparentIndex),
-                          makePattern24(33, 17), std::move(withAlpha)};
+    ZvImage pictures[] = {makePatternIndexed(33, 17, 1), makePatternIndexed(33, 17, 4),
+                          std::move(transparentIndex), makePattern24(33, 17), std::move(withAlpha)};
     for (ZvImage &picture : pictures) {
         const std::string path = scratchFile("out.ico", encodeBytes(picture, ZV_TYPE_ICO));
         ZvImage back;

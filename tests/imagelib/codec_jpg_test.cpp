@@ -3,9 +3,9 @@
 #include "imagelib/streams/io_file.h"
 #include "imagelib/streams/mem_file.h"
 #include "tests/imagelib/peak_memory.h"
-#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
+#include "tests/support/short_file.h"
 
 #include <gtest/gtest.h>
 
@@ -28,10 +28,10 @@ bool haveDjpeg()
     return have;
 }
 
-#define ZV_REQUIRE_LIBJPEG_TOOLS()                                                                 \
-    do {                                                                                           \
-        if (!haveDjpeg())                                                                          \
-            GTEST_SKIP() << "djpeg/cjpeg missing";                                                 \
+#define ZV_REQUIRE_LIBJPEG_TOOLS()                                                                           \
+    do {                                                                                                     \
+        if (!haveDjpeg())                                                                                    \
+            GTEST_SKIP() << "djpeg/cjpeg missing";                                                           \
     } while (0)
 
 // libjpeg-turbo's own decoder, RGB out unless the switches ask for grey.
@@ -125,8 +125,9 @@ ZvImage makeSmooth24(int w, int h)
         for (int x = 0; x < w; ++x) {
             const int d = (x - w / 2) * (x - w / 2) + (y - h / 2) * (y - h / 2);
             const int disc = d < (w * w) / 16 ? 60 : 0;
-            image.SetPixelColor(x, y, RGBQUAD{std::uint8_t(x * 200 / w + 20), std::uint8_t(y * 180 / h + disc),
-                                              std::uint8_t(230 - x * 100 / w), 0});
+            image.SetPixelColor(x, y,
+                                RGBQUAD{std::uint8_t(x * 200 / w + 20), std::uint8_t(y * 180 / h + disc),
+                                        std::uint8_t(230 - x * 100 / w), 0});
         }
     }
     return image;
@@ -144,7 +145,8 @@ ZvImage makeGreyRamp(int w, int h)
 
 std::string netpbm(const Rgb8 &rgb, bool grey)
 {
-    std::string out = (grey ? "P5\n" : "P6\n") + std::to_string(rgb.width) + " " + std::to_string(rgb.height) + "\n255\n";
+    std::string out =
+        (grey ? "P5\n" : "P6\n") + std::to_string(rgb.width) + " " + std::to_string(rgb.height) + "\n255\n";
     for (std::size_t i = 0; i < rgb.rgb.size(); i += grey ? 3 : 1)
         out.push_back(char(rgb.rgb[i]));
     return out;
@@ -171,7 +173,8 @@ Bytes exifResolution(std::uint32_t num, std::uint32_t den, int unit)
     const std::uint32_t values = 8 + 2 + 12 * entries + 4;
     Bytes t = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, std::uint8_t(entries)};
     auto put32 = [&](std::uint32_t v) {
-        t.insert(t.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
+        t.insert(t.end(),
+                 {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
     };
     t.insert(t.end(), {0x01, 0x1A, 0, 5, 0, 0, 0, 1});
     put32(values);
@@ -183,7 +186,7 @@ Bytes exifResolution(std::uint32_t num, std::uint32_t den, int unit)
     put32(num);
     put32(den);
     Bytes app1 = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-    for (std::uint8_t b : t)   // not insert(): GCC 12 warns wrongly about it here
+    for (std::uint8_t b : t) // not insert(): GCC 12 warns wrongly about it here
         app1.push_back(b);
     app1[2] = std::uint8_t((app1.size() - 2) >> 8);
     app1[3] = std::uint8_t(app1.size() - 2);
@@ -247,8 +250,9 @@ TEST(JpegDecode, EncoderVariantsMatchDjpeg)
     ZV_REQUIRE_LIBJPEG_TOOLS();
     const std::string ppm = scratchDir() + "/variant.ppm";
     writeFile(ppm, netpbm(toRgb(makePattern24(61, 37)), false));
-    const char *variants[] = {"-progressive", "-grayscale", "-restart 1", "-sample 1x1", "-sample 2x1",
-                              "-arithmetic", "-optimize -quality 30", "-rgb"};
+    const char *variants[] = {"-progressive",          "-grayscale",  "-restart 1",
+                              "-sample 1x1",           "-sample 2x1", "-arithmetic",
+                              "-optimize -quality 30", "-rgb"};
     for (const char *v : variants) {
         SCOPED_TRACE(v);
         const std::string jpg = scratchDir() + "/variant.jpg";
@@ -284,7 +288,11 @@ TEST(JpegDecode, ScaledSizesAndPixels)
     ZV_REQUIRE_CORPUS("libjpeg-turbo-testimages");
     ZV_REQUIRE_LIBJPEG_TOOLS();
     const std::string path = corporaDir() + "/libjpeg-turbo-testimages/testorig.jpg";
-    struct Case { std::uint8_t scale; std::uint32_t w, h; };
+    struct Case
+    {
+        std::uint8_t scale;
+        std::uint32_t w, h;
+    };
     for (const Case c : {Case{0, 227, 149}, Case{1, 227, 149}, Case{2, 114, 75}, Case{3, 86, 56},
                          Case{4, 57, 38}, Case{8, 29, 19}, Case{200, 29, 19}}) {
         SCOPED_TRACE(int(c.scale));
@@ -325,10 +333,19 @@ TEST(JpegDecode, OptionBitsMatchDjpegSwitches)
     ZV_REQUIRE_CORPUS("libjpeg-turbo-testimages");
     ZV_REQUIRE_LIBJPEG_TOOLS();
     const std::string path = corporaDir() + "/libjpeg-turbo-testimages/testorig.jpg";
-    struct Case { std::uint32_t option; int dither; const char *switches; std::uint32_t bpp; };
-    const Case cases[] = {{0x80, 0, "-grayscale", 8},           {0x800, 0, "-nosmooth", 24},
-                          {0x100, 0, "-colors 64", 8},          {0x500, 0, "-colors 64 -onepass", 8},
-                          {0x300, 0, "-colors 64 -dither none", 8}, {0x300, 1, "-colors 64 -dither ordered", 8}};
+    struct Case
+    {
+        std::uint32_t option;
+        int dither;
+        const char *switches;
+        std::uint32_t bpp;
+    };
+    const Case cases[] = {{0x80, 0, "-grayscale", 8},
+                          {0x800, 0, "-nosmooth", 24},
+                          {0x100, 0, "-colors 64", 8},
+                          {0x500, 0, "-colors 64 -onepass", 8},
+                          {0x300, 0, "-colors 64 -dither none", 8},
+                          {0x300, 1, "-colors 64 -dither ordered", 8}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.switches);
         Decoded d;
@@ -433,7 +450,8 @@ TEST(JpegDecode, HostileProgressiveFilesAreStopped)
     // The first scan repeated hundreds of times.
     const auto scan = std::search(progressive.begin(), progressive.end(), kSos.begin(), kSos.end());
     auto next = scan + 2;
-    while (next + 1 < progressive.end() && !(next[0] == 0xFF && next[1] != 0 && (next[1] < 0xD0 || next[1] > 0xD7)))
+    while (next + 1 < progressive.end() &&
+           !(next[0] == 0xFF && next[1] != 0 && (next[1] < 0xD0 || next[1] > 0xD7)))
         ++next;
     Bytes many(progressive.begin(), next);
     for (int i = 0; i < 600; ++i)
@@ -447,7 +465,12 @@ TEST(JpegDecode, HostileProgressiveFilesAreStopped)
 
 TEST(JpegDecode, ResolutionFromExifElseJfif)
 {
-    struct Case { const char *what; Bytes file; int xdpi, ydpi; };
+    struct Case
+    {
+        const char *what;
+        Bytes file;
+        int xdpi, ydpi;
+    };
     const Case cases[] = {
         {"JFIF per inch", withHeader(1, 300, 150), 300, 150},
         {"JFIF 118 per cm", withHeader(2, 118, 118), 300, 300},
@@ -501,10 +524,20 @@ TEST(JpegEncode, RoundTripThroughBothDecoders)
 TEST(JpegEncode, SameBytesAsCjpeg)
 {
     ZV_REQUIRE_LIBJPEG_TOOLS();
-    struct Case { bool grey; std::uint32_t option; int quality; int smoothing; const char *switches; };
-    const Case cases[] = {{false, 0, 75, 0, "-quality 75"},          {false, 0x1, 10, 0, "-quality 10 -baseline"},
-                          {false, 0, 10, 0, "-quality 10"},          {false, 0x4, 90, 0, "-quality 90 -grayscale"},
-                          {false, 0x40, 80, 30, "-quality 80 -smooth 30"}, {true, 0, 60, 0, "-quality 60"}};
+    struct Case
+    {
+        bool grey;
+        std::uint32_t option;
+        int quality;
+        int smoothing;
+        const char *switches;
+    };
+    const Case cases[] = {{false, 0, 75, 0, "-quality 75"},
+                          {false, 0x1, 10, 0, "-quality 10 -baseline"},
+                          {false, 0, 10, 0, "-quality 10"},
+                          {false, 0x4, 90, 0, "-quality 90 -grayscale"},
+                          {false, 0x40, 80, 30, "-quality 80 -smooth 30"},
+                          {true, 0, 60, 0, "-quality 60"}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.switches);
         ZvImage picture = c.grey ? makeGreyRamp(45, 33) : makePattern24(45, 33);

@@ -76,7 +76,9 @@ TEST(PcxDecode, ZigimgSuiteMatchesImageMagick)
     if (!haveImageMagick())
         GTEST_SKIP() << "ImageMagick missing";
     const std::string dir = corporaDir() + "/zigimg-test-suite/pcx/";
-    for (auto [name, bpp] : {std::pair{"test-bpp1.pcx", 1u}, {"test-bpp4.pcx", 4u}, {"test-bpp8.pcx", 8u},
+    for (auto [name, bpp] : {std::pair{"test-bpp1.pcx", 1u},
+                             {"test-bpp4.pcx", 4u},
+                             {"test-bpp8.pcx", 8u},
                              {"test-bpp24.pcx", 24u}}) {
         ZvImage image;
         const std::string path = dir + name;
@@ -104,13 +106,14 @@ TEST(PcxDecode, PlaneLayouts)
     l = PcxLayout{.bpp = 2, .planes = 1, .width = 5, .height = 2, .bytesPerLine = 2};
     file = pcxHeader(l, std::string("\0\0\0\xFF\0\0\0\xFF\0\0\0\xFF", 12)) + "\x1B\xC2\xE4\x39";
     ASSERT_TRUE(decodeBytes(file, ZV_TYPE_PCX, image)) << image.GetLastError();
-    EXPECT_EQ(toRgb(image).rgb, std::vector<std::uint8_t>({0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 255,
-                                                            0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(toRgb(image).rgb,
+              std::vector<std::uint8_t>({0, 0, 0,   255, 0,   0, 0,   255, 0, 0, 0, 255, 0, 0, 255,
+                                         0, 0, 255, 0,   255, 0, 255, 0,   0, 0, 0, 0,   0, 0, 0}));
 
     // 8 bits x 4 planes: red, green, blue, alpha.
     l = PcxLayout{.bpp = 8, .planes = 4, .width = 2, .bytesPerLine = 2, .encoding = 0};
-    ASSERT_TRUE(decodeBytes(pcxHeader(l) + std::string("\x10\x11\x20\x21\x30\x31\x00\x80", 8), ZV_TYPE_PCX,
-                            image));
+    ASSERT_TRUE(
+        decodeBytes(pcxHeader(l) + std::string("\x10\x11\x20\x21\x30\x31\x00\x80", 8), ZV_TYPE_PCX, image));
     EXPECT_EQ(image.GetPixelColor(1, 0), (RGBQUAD{0x31, 0x21, 0x11, 0x80}));
     EXPECT_EQ(image.GetPixelColor(0, 0), (RGBQUAD{0x30, 0x20, 0x10, 0x00}));
 }
@@ -135,7 +138,8 @@ TEST(PcxDecode, RefusesWithTheListedMessages)
     EXPECT_EQ(decodeError(header({.encoding = 2})), "PCX file has unknown encoding scheme");
     EXPECT_EQ(decodeError(header({.bpp = 8, .planes = 5})), "Can't handle image with more than 4 planes");
     EXPECT_EQ(decodeError(header({.bpp = 1, .planes = 5})), "Can't handle more than 4 planes");
-    EXPECT_EQ(decodeError(header({.bpp = 4, .planes = 2})), "Can't handle packed pixels with more than 1 plane.");
+    EXPECT_EQ(decodeError(header({.bpp = 4, .planes = 2})),
+              "Can't handle packed pixels with more than 1 plane.");
     EXPECT_EQ(decodeError(header({.bpp = 16})), "Can't handle more than 1 bit per pixel");
     EXPECT_EQ(decodeError(header({.bpp = 8, .width = 9, .bytesPerLine = 8})), "corrupted PCX");
     EXPECT_EQ(decodeError(header({.bpp = 8, .width = 4, .height = 2, .bytesPerLine = 4}) + "\xC4\x01"),
@@ -146,7 +150,8 @@ TEST(PcxDecode, RefusesWithTheListedMessages)
               "bad color map signature");
     // A picture the file cannot fill, or past the size limit, is refused
     // before its pixels are allocated.
-    const std::string huge = header({.bpp = 8, .planes = 3, .width = 65535, .height = 65536, .bytesPerLine = 65535});
+    const std::string huge =
+        header({.bpp = 8, .planes = 3, .width = 65535, .height = 65536, .bytesPerLine = 65535});
     EXPECT_EQ(decodeError(huge + std::string(5000, '\xFF')), "Can't read PCX image");
     ZvImage image;
     EXPECT_FALSE(decodeUnsized(huge, ZV_TYPE_PCX, image));
@@ -194,8 +199,13 @@ TEST(PcxEncode, HeadersByteForByte)
         } else if (c.bpp == 1) {
             map = std::string("\0\0\0\xFF\xFF\xFF", 6);
         }
-        std::string expect = pcxHeader({.bpp = c.bitsField, .planes = c.planes, .width = 9, .height = 7,
-                                        .bytesPerLine = c.bytesPerLine, .dpi = 300}, map);
+        std::string expect = pcxHeader({.bpp = c.bitsField,
+                                        .planes = c.planes,
+                                        .width = 9,
+                                        .height = 7,
+                                        .bytesPerLine = c.bytesPerLine,
+                                        .dpi = 300},
+                                       map);
         expect[14] = 72;
         expect[15] = 0;
         const std::string bytes = encodeBytes(image, ZV_TYPE_PCX);
@@ -233,7 +243,7 @@ TEST(PcxEncode, OutputDecodesAlikeHereAndInImageMagick)
     ZvImage blackWhite = makePatternIndexed(45, 13, 1);
     blackWhite.SetPaletteColor(0, RGBQUAD{0, 0, 0, 0});
     blackWhite.SetPaletteColor(1, RGBQUAD{255, 255, 255, 0});
-    ZvImage pictures[] = {std::move(blackWhite), std::move(inverted), makePatternIndexed(45, 13, 4),
+    ZvImage pictures[] = {std::move(blackWhite),         std::move(inverted),   makePatternIndexed(45, 13, 4),
                           makePatternIndexed(45, 13, 8), makePattern24(45, 13), std::move(withAlpha)};
     for (ZvImage &picture : pictures) {
         const std::string path = scratchFile("out.pcx", encodeBytes(picture, ZV_TYPE_PCX));

@@ -5,9 +5,9 @@
 #include "tests/imagelib/codec_roundtrip.h"
 #include "tests/imagelib/magick_stored.h"
 #include "tests/imagelib/peak_memory.h"
-#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
+#include "tests/support/short_file.h"
 
 #include <gtest/gtest.h>
 
@@ -174,12 +174,11 @@ TEST(PngDecode, ColourTypesMapOntoTheDibLayouts)
         std::uint32_t bpp;
         bool alpha;
     };
-    for (const Case &c : {Case{"basn0g01.png", 1, false}, Case{"basn0g02.png", 4, false},
-                          Case{"basn0g04.png", 4, false}, Case{"basn0g16.png", 8, false},
-                          Case{"basn3p02.png", 4, false}, Case{"basn3p08.png", 8, false},
-                          Case{"basn2c16.png", 24, false}, Case{"basn4a08.png", 24, true},
-                          Case{"basn6a16.png", 24, true}, Case{"basi0g02.png", 4, false},
-                          Case{"tbwn0g16.png", 24, true}, Case{"tbrn2c08.png", 24, false}}) {
+    for (const Case &c :
+         {Case{"basn0g01.png", 1, false}, Case{"basn0g02.png", 4, false}, Case{"basn0g04.png", 4, false},
+          Case{"basn0g16.png", 8, false}, Case{"basn3p02.png", 4, false}, Case{"basn3p08.png", 8, false},
+          Case{"basn2c16.png", 24, false}, Case{"basn4a08.png", 24, true}, Case{"basn6a16.png", 24, true},
+          Case{"basi0g02.png", 4, false}, Case{"tbwn0g16.png", 24, true}, Case{"tbrn2c08.png", 24, false}}) {
         SCOPED_TRACE(c.file);
         const ZvImage image = loadPng(c.file);
         ASSERT_TRUE(image.IsValid()) << image.GetLastError();
@@ -224,10 +223,10 @@ TEST(PngDecode, TransparencyBecomesTheTransparentIndexOrColour)
 TEST(PngDecode, PixelsPerMetreBecomeDpi)
 {
     ZV_REQUIRE_CORPUS("pngsuite/png");
-    const ZvImage metric = loadPng("cdun2c08.png");   // 1000 pixels per metre
+    const ZvImage metric = loadPng("cdun2c08.png"); // 1000 pixels per metre
     EXPECT_EQ(metric.GetXDPI(), 25);
     EXPECT_EQ(metric.GetYDPI(), 25);
-    const ZvImage aspect = loadPng("cdfn2c08.png");   // unit unknown: an aspect ratio only
+    const ZvImage aspect = loadPng("cdfn2c08.png"); // unit unknown: an aspect ratio only
     EXPECT_EQ(aspect.GetXDPI(), 96);
 }
 
@@ -287,10 +286,10 @@ TEST(PngDecode, AStripWiderThanAMillionPixelsDecodes)
     const std::size_t rowBytes = width / 8;
     QByteArray rows;
     for (int y = 0; y < 2; ++y) {
-        rows.append('\0');   // filter: none
+        rows.append('\0'); // filter: none
         rows.append(QByteArray(qsizetype(rowBytes), y == 0 ? '\xF0' : '\x0F'));
     }
-    const QByteArray zlib = qCompress(rows).mid(4);   // without Qt's length prefix
+    const QByteArray zlib = qCompress(rows).mid(4); // without Qt's length prefix
     const std::string file = pngSignature() + ihdr(width, 2, 1, 0) +
                              chunk("IDAT", std::string(zlib.constData(), std::size_t(zlib.size()))) +
                              chunk("IEND", "");
@@ -298,7 +297,7 @@ TEST(PngDecode, AStripWiderThanAMillionPixelsDecodes)
     ASSERT_TRUE(decodeBytes(file, ZV_TYPE_PNG, image)) << image.GetLastError();
     EXPECT_EQ(image.GetWidth(), width);
     EXPECT_EQ(image.GetBpp(), 1u);
-    EXPECT_EQ(image.GetBits(1)[0], 0xF0);   // the top row is the last DIB row
+    EXPECT_EQ(image.GetBits(1)[0], 0xF0); // the top row is the last DIB row
     EXPECT_EQ(image.GetBits(0)[rowBytes - 1], 0x0F);
 }
 
@@ -313,9 +312,9 @@ TEST(PngEncode, TrueColourRoundTripsWithPhysAndBackground)
     const std::string &ihdr = chunks.at("IHDR");
     EXPECT_EQ(be32(ihdr, 0), 67u);
     EXPECT_EQ(be32(ihdr, 4), 41u);
-    EXPECT_EQ(ihdr[8], 8);   // bit depth
-    EXPECT_EQ(ihdr[9], 2);   // RGB
-    EXPECT_EQ(ihdr[12], 0);  // not interlaced
+    EXPECT_EQ(ihdr[8], 8);  // bit depth
+    EXPECT_EQ(ihdr[9], 2);  // RGB
+    EXPECT_EQ(ihdr[12], 0); // not interlaced
     const std::string &phys = chunks.at("pHYs");
     EXPECT_EQ(be32(phys, 0), 11811u);
     EXPECT_EQ(be32(phys, 4), 2835u);
@@ -434,7 +433,7 @@ TEST(PngEncode, AKeyedTrueColourPictureIsWrittenWithAlpha)
     const std::string png = encodeBytes(source, ZV_TYPE_PNG);
     const auto chunks = chunkMap(png);
     EXPECT_EQ(chunks.at("IHDR")[9], 6);
-    const std::string &bkgd = chunks.at("bKGD");   // 16-bit red, green, blue
+    const std::string &bkgd = chunks.at("bKGD"); // 16-bit red, green, blue
     EXPECT_EQ(bkgd, std::string("\0\x1e\0\x14\0\x0a", 6));
     ZvImage back;
     ASSERT_TRUE(decodeBytes(png, ZV_TYPE_PNG, back));

@@ -36,7 +36,7 @@ inline bool decodeBytes(const std::string &bytes, std::uint32_t type, ZvImage &i
 // the pixel data a header promises with what the file holds.
 class UnsizedMemFile : public ZvMemFile
 {
-public:
+  public:
     using ZvMemFile::ZvMemFile;
     std::int64_t Size() override { return -1; }
 };
@@ -72,7 +72,8 @@ inline Rgb8 magickDecodeOriented(const std::string &path)
 inline std::vector<std::uint8_t> magickAlpha(const std::string &path)
 {
     std::string out;
-    if (runCommand("convert '" + path + "[0]' -auto-orient -alpha extract -depth 8 -type TrueColor ppm:- 2>/dev/null",
+    if (runCommand("convert '" + path +
+                       "[0]' -auto-orient -alpha extract -depth 8 -type TrueColor ppm:- 2>/dev/null",
                    &out) != 0)
         return {};
     const Rgb8 rgb = parsePpm(out);

@@ -10,14 +10,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string tgaHeader(int imageType, int width, int height, int depth, int descriptor = 0,
-                      int mapLength = 0, int mapDepth = 0, int mapFirst = 0)
+std::string tgaHeader(int imageType, int width, int height, int depth, int descriptor = 0, int mapLength = 0,
+                      int mapDepth = 0, int mapFirst = 0)
 {
     const int mapType = mapLength > 0 ? 1 : 0;
-    std::string h = {0, char(mapType), char(imageType), char(mapFirst & 0xFF), char(mapFirst >> 8),
-                     char(mapLength & 0xFF), char(mapLength >> 8), char(mapDepth), 0, 0, 0, 0,
-                     char(width & 0xFF), char(width >> 8), char(height & 0xFF), char(height >> 8),
-                     char(depth), char(descriptor)};
+    std::string h = {0,
+                     char(mapType),
+                     char(imageType),
+                     char(mapFirst & 0xFF),
+                     char(mapFirst >> 8),
+                     char(mapLength & 0xFF),
+                     char(mapLength >> 8),
+                     char(mapDepth),
+                     0,
+                     0,
+                     0,
+                     0,
+                     char(width & 0xFF),
+                     char(width >> 8),
+                     char(height & 0xFF),
+                     char(height >> 8),
+                     char(depth),
+                     char(descriptor)};
     return h;
 }
 
@@ -93,7 +107,7 @@ TEST(TgaDecode, RefusesWithTheListedMessages)
     EXPECT_EQ(decodeError(tgaHeader(4, 2, 2, 24)), "Unknown TGA image type");
     EXPECT_EQ(decodeError(tgaHeader(2, 0, 2, 24)), "bad TGA header");
     EXPECT_EQ(decodeError(tgaHeader(2, 2, 2, 12)), "bad TGA header");
-    EXPECT_EQ(decodeError(tgaHeader(1, 2, 2, 8)), "bad TGA header");   // colour-mapped without a map
+    EXPECT_EQ(decodeError(tgaHeader(1, 2, 2, 8)), "bad TGA header"); // colour-mapped without a map
     EXPECT_EQ(decodeError(tgaHeader(2, 2, 2, 24) + std::string(11, '\x40')), "corrupted TGA");
     EXPECT_EQ(decodeError(tgaHeader(10, 2, 2, 24) + "\x81\x01\x02\x03"), "corrupted TGA");
     // A header promising more pixels than the file holds is refused before
@@ -173,7 +187,7 @@ TEST(TgaEncode, TrueColourWithAndWithoutAlpha)
     bytes = encodeBytes(image, ZV_TYPE_TGA);
     ASSERT_EQ(bytes.size(), 18u + 24u);
     EXPECT_EQ(bytes.substr(0, 18), tgaHeader(2, 3, 2, 32));
-    EXPECT_EQ(std::uint8_t(bytes[18 + 3]), 128);        // 255 * 128 / 255
+    EXPECT_EQ(std::uint8_t(bytes[18 + 3]), 128); // 255 * 128 / 255
     EXPECT_EQ(std::uint8_t(bytes[18 + 7]), 100 * 128 / 255);
 }
 

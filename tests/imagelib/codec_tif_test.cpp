@@ -5,9 +5,9 @@
 #include "imagelib/streams/mem_file.h"
 #include "tests/imagelib/codec_roundtrip.h"
 #include "tests/imagelib/magick_stored.h"
-#include "tests/support/short_file.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
+#include "tests/support/short_file.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ std::string baseName(const std::string &path)
 // values as numbers, rationals as numerator then denominator).
 class TiffTags
 {
-public:
+  public:
     explicit TiffTags(const std::string &bytes)
         : mBytes(bytes)
         , mLittle(bytes.size() > 8 && bytes[0] == 'I')
@@ -78,7 +78,7 @@ public:
         return v;
     }
 
-private:
+  private:
     std::string mBytes;
     bool mLittle;
     std::map<std::uint32_t, std::vector<std::uint32_t>> mTags;
@@ -147,8 +147,14 @@ TEST(TiffPictures, EveryPictureDecodesLikeImageMagick)
     // reads 24-bit samples and uncompressed subsampled YCbCr as noise, gives
     // old-style JPEG false colours and flattens LogL.
     const std::set<std::string> misread = {
-        "dscf0013.tif", "ycbcr-cat.tif", "smallliz.tif", "zackthecat.tif", "off_l16.tif",
-        "flower-minisblack-24.tif", "flower-rgb-contig-24.tif", "flower-rgb-planar-24.tif",
+        "dscf0013.tif",
+        "ycbcr-cat.tif",
+        "smallliz.tif",
+        "zackthecat.tif",
+        "off_l16.tif",
+        "flower-minisblack-24.tif",
+        "flower-rgb-contig-24.tif",
+        "flower-rgb-planar-24.tif",
     };
     // A corrupt picture in the set: its Thunderscan data ends early.
     const std::string truncated = "text.tif";
@@ -226,7 +232,7 @@ TEST(TiffPictures, LayoutsFollowPhotometricAndDepth)
         EXPECT_EQ(image.GetType(), std::uint32_t(ZV_TYPE_TIF));
     }
     ZvImage grey;
-    ASSERT_TRUE(grey.Load((picsDir() + "/jim___dg.tif").c_str(), ZV_TYPE_TIF));   // min-is-white
+    ASSERT_TRUE(grey.Load((picsDir() + "/jim___dg.tif").c_str(), ZV_TYPE_TIF)); // min-is-white
     EXPECT_TRUE(grey.IsGrayScale());
     ZvImage alpha;
     ASSERT_TRUE(alpha.Load((picsDir() + "/strike.tif").c_str(), ZV_TYPE_TIF));
@@ -312,12 +318,12 @@ TEST(TiffDecode, LibraryMessagesStayOffStderrAndApartBetweenThreads)
     ZV_REQUIRE_CORPUS("libtiff-pics-3.8.0");
     ZvImage source = makePattern24(64, 64);
     const std::string good = encodeTiff(source, 5);
-    const std::string cut = good.substr(0, good.size() - 200);   // the directory is at the end
-    std::string scrambled = good;                                // LZW codes that make no sense
+    const std::string cut = good.substr(0, good.size() - 200); // the directory is at the end
+    std::string scrambled = good;                              // LZW codes that make no sense
     for (std::size_t i = 40; i < 400; ++i)
         scrambled[i] = char(0xFF);
     testing::internal::CaptureStderr();
-    ZvImage warned;   // old-style LZW and unknown tags draw warnings from libtiff
+    ZvImage warned; // old-style LZW and unknown tags draw warnings from libtiff
     EXPECT_TRUE(warned.Load((picsDir() + "/quad-lzw.tif").c_str(), ZV_TYPE_TIF));
     EXPECT_TRUE(warned.Load((picsDir() + "/pc260001.tif").c_str(), ZV_TYPE_TIF));
     // Each thread's decodes report their own library text, never the other's.
@@ -416,7 +422,7 @@ TEST(TiffEncode, PhotometricAndCompressionFollowThePicture)
     EXPECT_EQ(palette.All(kColorMap)[1], colour.GetPaletteColor(1).rgbRed * 257u);
 
     ZvImage greyFour(64, 16, 4);
-    greyFour.SetGrayPalette();   // steps of 17: the 4-bit grey ramp
+    greyFour.SetGrayPalette(); // steps of 17: the 4-bit grey ramp
     EXPECT_EQ(TiffTags(encodeTiff(greyFour))[kPhotometric], 1u);
 
     ZvImage four = makePatternIndexed(64, 16, 4);

@@ -27,7 +27,7 @@ TEST(WbmpDecode, BothSampleFilesMatchImageMagick)
         ZvImage image;
         ASSERT_TRUE(image.Load(files[i].c_str(), ZV_TYPE_WBMP)) << files[i] << ": " << image.GetLastError();
         EXPECT_EQ(image.GetWidth(), sizes[i].first);
-        EXPECT_EQ(image.GetHeight(), sizes[i].second);   // 640 and 426 take two header bytes each
+        EXPECT_EQ(image.GetHeight(), sizes[i].second); // 640 and 426 take two header bytes each
         EXPECT_EQ(image.GetBpp(), 1u);
         EXPECT_EQ(image.GetType(), std::uint32_t(ZV_TYPE_WBMP));
         EXPECT_EQ(maxDifference(toRgb(image), magickDecode(files[i])), 0) << files[i];
@@ -37,9 +37,9 @@ TEST(WbmpDecode, BothSampleFilesMatchImageMagick)
 TEST(WbmpDecode, RefusesWithTheListedMessages)
 {
     EXPECT_EQ(decodeError(""), "Not a WBMP");
-    EXPECT_EQ(decodeError(std::string("\x00\x00\x00\x05", 4)), "Not a WBMP");          // no width
-    EXPECT_EQ(decodeError(std::string("\x00\x80\x08\x01", 4)), "Not a WBMP");          // extension headers
-    EXPECT_EQ(decodeError(std::string("\x00\x00\xFF\xFF\xFF\xFF\xFF\x01", 8)), "Not a WBMP");   // > 32 bits
+    EXPECT_EQ(decodeError(std::string("\x00\x00\x00\x05", 4)), "Not a WBMP"); // no width
+    EXPECT_EQ(decodeError(std::string("\x00\x80\x08\x01", 4)), "Not a WBMP"); // extension headers
+    EXPECT_EQ(decodeError(std::string("\x00\x00\xFF\xFF\xFF\xFF\xFF\x01", 8)), "Not a WBMP"); // > 32 bits
     EXPECT_EQ(decodeError(std::string("\x02\x00\x08\x01\x00", 5)), "Unsupported WBMP type");
     EXPECT_EQ(decodeError(std::string("\x00\x00\x09\x02\x00\x00\x00", 7)), "Corrupted WBMP");
     // 2^28 - 1 square: more than the file holds, and past the size limit
@@ -55,10 +55,10 @@ TEST(WbmpDecode, RefusesWithTheListedMessages)
 // exactly; the same bytes named as WBMP still decode, trailing bytes and all.
 TEST(WbmpDecode, SniffingTakesOnlyAnExactFit)
 {
-    std::string fax("\x00\x00\x01\x4C", 4);   // EOL codes of a G3 fax: 1 x 76 as WBMP
+    std::string fax("\x00\x00\x01\x4C", 4); // EOL codes of a G3 fax: 1 x 76 as WBMP
     for (int i = 0; fax.size() < 1200; ++i)
         fax += i % 3 ? '\x00' : '\x01';
-    std::string table("\x00\x00\x01\x02", 4);   // an 8-bit lookup table 0..255: 1 x 2
+    std::string table("\x00\x00\x01\x02", 4); // an 8-bit lookup table 0..255: 1 x 2
     for (int i = 4; i < 256; ++i)
         table += char(i);
     const std::string text = std::string(2, '\0') + "alpha beta gamma delta " + std::string(2000, 'x');
@@ -81,7 +81,7 @@ TEST(WbmpDecode, SniffingTakesOnlyAnExactFit)
     ASSERT_TRUE(decodeBytes(head + rows, ZV_TYPE_UNKNOWN, exact)) << exact.GetLastError();
     EXPECT_EQ(exact.GetType(), std::uint32_t(ZV_TYPE_WBMP));
     EXPECT_EQ(exact.GetWidth(), 9u);
-    EXPECT_EQ(exact.GetBits(1)[0], 0xFF);   // the top row is the last DIB row
+    EXPECT_EQ(exact.GetBits(1)[0], 0xFF); // the top row is the last DIB row
     ZvImage withPadding, longer, shorter, padded;
     EXPECT_TRUE(decodeBytes(head + rows + '\0', ZV_TYPE_UNKNOWN, withPadding));
     EXPECT_EQ(withPadding.GetType(), std::uint32_t(ZV_TYPE_WBMP));
@@ -110,7 +110,7 @@ TEST(WbmpDecode, SniffingTellsSuiteFilesApart)
 
 TEST(WbmpDecode, HeaderOnlyAndCancel)
 {
-    const std::string file("\x00\x00\x81\x00\x03", 5);   // 128 x 3
+    const std::string file("\x00\x00\x81\x00\x03", 5); // 128 x 3
     ZvImage probe;
     probe.SetEscape(-1);
     ASSERT_TRUE(decodeBytes(file, ZV_TYPE_WBMP, probe));
@@ -128,8 +128,8 @@ TEST(WbmpEncode, BytesOfASmallPicture)
 {
     ZvImage image(10, 2, 1);
     image.SetPaletteColor(1, RGBQUAD{255, 255, 255, 0});
-    image.GetBits(1)[0] = 0xA5;   // top row
-    image.GetBits(1)[1] = 0xFF;   // only two of these bits are pixels
+    image.GetBits(1)[0] = 0xA5; // top row
+    image.GetBits(1)[1] = 0xFF; // only two of these bits are pixels
     image.GetBits(0)[0] = 0x0F;
     image.GetBits(0)[1] = 0x40;
     EXPECT_EQ(encodeBytes(image, ZV_TYPE_WBMP), std::string("\x00\x00\x0A\x02\xA5\xC0\x0F\x40", 8));

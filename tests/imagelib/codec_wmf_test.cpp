@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr std::uint32_t kRed = 0x0000FF;     // colour references: 0x00BBGGRR
+constexpr std::uint32_t kRed = 0x0000FF; // colour references: 0x00BBGGRR
 constexpr std::uint32_t kBlue = 0xFF0000;
 constexpr std::uint32_t kGreen = 0x00FF00;
 
@@ -129,10 +129,10 @@ std::string emfTextW(int x, int y, const std::u16string &text)
     putLe(r, std::uint32_t(x), 4);
     putLe(r, std::uint32_t(y), 4);
     putLe(r, text.size(), 4);
-    putLe(r, 76, 4);   // string offset from the record's start
-    putLe(r, 0, 4);    // options
+    putLe(r, 76, 4); // string offset from the record's start
+    putLe(r, 0, 4);  // options
     putLe(r, 0, 16);
-    putLe(r, 0, 4);    // no advances
+    putLe(r, 0, 4); // no advances
     for (char16_t c : text)
         putLe(r, c, 2);
     while (r.size() % 4)
@@ -168,9 +168,12 @@ TEST(WmfCorpus, EveryDrawingRendersToAPictureOfItsFrame)
     // Sizes at 96 dpi: placeable bounds, the first window of a plain WMF in
     // twips, an EMF frame.
     const std::map<std::string, std::pair<std::uint32_t, std::uint32_t>> sizes = {
-        {"2doorvan.wmf", {318, 116}},  {"fjftest.wmf", {794, 1123}},
-        {"formula1.wmf", {222, 41}},   {"p0000001.wmf", {320, 119}},
-        {"test_libuemf_ref.wmf", {1122, 794}}, {"test_libuemf_ref.emf", {1122, 794}},
+        {"2doorvan.wmf", {318, 116}},
+        {"fjftest.wmf", {794, 1123}},
+        {"formula1.wmf", {222, 41}},
+        {"p0000001.wmf", {320, 119}},
+        {"test_libuemf_ref.wmf", {1122, 794}},
+        {"test_libuemf_ref.emf", {1122, 794}},
         {"test_mm_lometric_ref.emf", {1122, 794}},
     };
     std::size_t checked = 0;
@@ -222,7 +225,8 @@ TEST(WmfCorpus, EveryMappingModeGivesTheSamePicture)
     const std::string dir = corporaDir() + "/wmf-emf/libuemf-ref/";
     ZvImage text;
     ASSERT_TRUE(text.Load((dir + "test_mm_text_ref.emf").c_str(), ZV_TYPE_WMF));
-    for (const char *mode : {"anisotropic", "hienglish", "himetric", "isotropic", "loenglish", "lometric", "twips"}) {
+    for (const char *mode :
+         {"anisotropic", "hienglish", "himetric", "isotropic", "loenglish", "lometric", "twips"}) {
         ZvImage image;
         ASSERT_TRUE(image.Load((dir + "test_mm_" + mode + "_ref.emf").c_str(), ZV_TYPE_WMF)) << mode;
         EXPECT_LT(meanDifference(toRgb(image), toRgb(text)), 0.5) << mode;
@@ -291,7 +295,7 @@ TEST(WmfRecords, SaveAndRestoreBringBackObjectsMappingAndClip)
     WmfBuilder b;
     b.solidBrush(kRed).solidBrush(kBlue).nullPen().select(2);
     b.select(0).saveDc().select(1).windowOrg(50, 0).intersectClip(0, 0, 1, 1).restoreDc(-1);
-    b.rectangle(10, 10, 30, 30);   // red, unshifted, unclipped
+    b.rectangle(10, 10, 30, 30); // red, unshifted, unclipped
     // Restoring to the first save by its number, and a restore beyond the
     // saves (refused, nothing changes).
     b.saveDc().select(1).saveDc().select(0).restoreDc(1).restoreDc(-5).rectangle(50, 10, 70, 30);
@@ -303,14 +307,18 @@ TEST(WmfRecords, SaveAndRestoreBringBackObjectsMappingAndClip)
 TEST(WmfRecords, ClipRectanglesLimitDrawing)
 {
     WmfBuilder b = redNoPen();
-    b.saveDc().intersectClip(10, 10, 50, 50).excludeClip(20, 20, 30, 30).rectangle(0, 0, 100, 100).restoreDc(-1);
-    b.solidBrush(kBlue).select(2).rectangle(60, 60, 80, 80);   // after the restore: unclipped
+    b.saveDc()
+        .intersectClip(10, 10, 50, 50)
+        .excludeClip(20, 20, 30, 30)
+        .rectangle(0, 0, 100, 100)
+        .restoreDc(-1);
+    b.solidBrush(kBlue).select(2).rectangle(60, 60, 80, 80); // after the restore: unclipped
     const ZvImage image = decodeOk(placeable100(b));
     EXPECT_EQ(at(image, 9, 30), 0xFFFFFFu);
     EXPECT_EQ(at(image, 10, 10), 0xFF0000u);
     EXPECT_EQ(at(image, 49, 49), 0xFF0000u);
     EXPECT_EQ(at(image, 50, 30), 0xFFFFFFu);
-    EXPECT_EQ(at(image, 25, 25), 0xFFFFFFu);   // excluded
+    EXPECT_EQ(at(image, 25, 25), 0xFFFFFFu); // excluded
     EXPECT_EQ(at(image, 31, 25), 0xFF0000u);
     expectFilledRect(image, 60, 60, 80, 80, 0x0000FF);
 }
@@ -318,10 +326,10 @@ TEST(WmfRecords, ClipRectanglesLimitDrawing)
 TEST(WmfRecords, ObjectsFillTheLowestFreeSlotAndBadIndicesAreIgnored)
 {
     WmfBuilder b;
-    b.solidBrush(kRed).solidBrush(kGreen).nullPen();   // 0, 1, 2
-    b.deleteObject(0).solidBrush(kBlue);                // takes slot 0
+    b.solidBrush(kRed).solidBrush(kGreen).nullPen(); // 0, 1, 2
+    b.deleteObject(0).solidBrush(kBlue);             // takes slot 0
     b.select(2).select(0).rectangle(10, 10, 30, 30);
-    b.select(999).deleteObject(999).select(-1).rectangle(50, 10, 70, 30);   // still blue
+    b.select(999).deleteObject(999).select(-1).rectangle(50, 10, 70, 30); // still blue
     const ZvImage image = decodeOk(placeable100(b));
     expectFilledRect(image, 10, 10, 30, 30, 0x0000FF);
     expectFilledRect(image, 50, 10, 70, 30, 0x0000FF);
@@ -350,8 +358,8 @@ TEST(WmfRecords, StretchedDibKeepsItsRowOrder)
     // A 2 x 2 bottom-up DIB stretched over (20, 20)-(60, 60): red and white
     // on top, blue and green below.
     std::string params;
-    putLe(params, 0x00CC0020, 4);   // SRCCOPY
-    for (int w : {0, 2, 2, 0, 0, 40, 40, 20, 20})   // usage, source h w y x, dest h w y x
+    putLe(params, 0x00CC0020, 4);                 // SRCCOPY
+    for (int w : {0, 2, 2, 0, 0, 40, 40, 20, 20}) // usage, source h w y x, dest h w y x
         putLe(params, std::uint16_t(w), 2);
     WmfBuilder b;
     b.raw(0x0F43, params + dib2x2());
@@ -376,8 +384,8 @@ TEST(WmfRecords, TextIsDrawnAtItsReferencePoint)
     putLe(text, 1, 2);
     text += "H";
     text.push_back('\0');
-    putLe(text, 10, 2);   // y
-    putLe(text, 10, 2);   // x
+    putLe(text, 10, 2); // y
+    putLe(text, 10, 2); // x
     b.raw(0x0521, text);
     const ZvImage image = decodeOk(placeable100(b));
     std::size_t blue = 0, outside = 0;
@@ -399,7 +407,7 @@ TEST(WmfRecords, RecordsThatLieAreSkippedOrEndThePicture)
     // them still happens.
     WmfBuilder b = redNoPen();
     b.record(0x0324, {1000, 1, 2, 3, 4}).record(0x041B, {10}).select(40000).record(0x0538, {3, 2000});
-    b.mapMode(8).windowExt(0, 0).windowExt(1, 32767).windowExt(100, 100);   // a zero extent is refused
+    b.mapMode(8).windowExt(0, 0).windowExt(1, 32767).windowExt(100, 100); // a zero extent is refused
     b.rectangle(10, 10, 30, 30);
     // Then a record claiming more words than the file has: the end.
     b.lying(0x041B, 0x7FFFFFFF, std::string(8, '\0'));
@@ -459,15 +467,15 @@ TEST(WmfRecords, RasterOperationsOfPensAndBlits)
     b.record(0x0104, {13});
     // Pattern operations (rop, height, width, y, x): the brush, an inverted
     // destination, black.
-    b.record(0x061D, {0x0021, 0x00F0, 20, 20, 50, 10});      // PATCOPY
-    b.record(0x061D, {0x0009, 0x0055, 10, 10, 55, 15});      // DSTINVERT
-    b.record(0x061D, {0x0042, 0x0000, 20, 20, 80, 50});      // BLACKNESS
+    b.record(0x061D, {0x0021, 0x00F0, 20, 20, 50, 10}); // PATCOPY
+    b.record(0x061D, {0x0009, 0x0055, 10, 10, 55, 15}); // DSTINVERT
+    b.record(0x061D, {0x0042, 0x0000, 20, 20, 80, 50}); // BLACKNESS
     const ZvImage image = decodeOk(placeable100(b));
     EXPECT_EQ(at(image, 20, 20), 0xFFFFFFu);
     EXPECT_EQ(at(image, 60, 20), 0x00FFFFu);
     EXPECT_EQ(at(image, 12, 55), 0xFF0000u);
-    EXPECT_EQ(at(image, 28, 67), 0xFF0000u);   // beside the inversion
-    EXPECT_EQ(at(image, 20, 57), 0x00FFFFu);   // red inverted
+    EXPECT_EQ(at(image, 28, 67), 0xFF0000u); // beside the inversion
+    EXPECT_EQ(at(image, 20, 57), 0x00FFFFu); // red inverted
     EXPECT_EQ(at(image, 60, 90), 0x000000u);
 
     // SRCAND of the 2 x 2 DIB over red: red and white keep red, blue and
@@ -489,15 +497,16 @@ TEST(WmfRecords, RegionsFillAndClip)
 {
     // A region of one scan (y 10..30) holding two spans: 10..20 and 40..50.
     std::string region;
-    for (int w : {0, 6, 0, 0, 0, 1, 0, 10, 10, 50, 30})   // next, type, count (2 words), size, scans, max, bounds
+    for (int w :
+         {0, 6, 0, 0, 0, 1, 0, 10, 10, 50, 30}) // next, type, count (2 words), size, scans, max, bounds
         putLe(region, std::uint16_t(w), 2);
     for (int w : {4, 10, 30, 10, 20, 40, 50, 4})
         putLe(region, std::uint16_t(w), 2);
     WmfBuilder b;
-    b.raw(0x06FF, region).solidBrush(kBlue).nullPen().select(2);   // region 0, brush 1
-    b.record(0x0228, {0, 1});                                        // fill region 0 with brush 1
-    b.solidBrush(kRed).select(3).select(0).rectangle(0, 50, 100, 80);   // clipped to the region: nothing
-    b.record(0x012C, {9}).rectangle(0, 85, 100, 95);                 // not a region: clipping ends
+    b.raw(0x06FF, region).solidBrush(kBlue).nullPen().select(2);      // region 0, brush 1
+    b.record(0x0228, {0, 1});                                         // fill region 0 with brush 1
+    b.solidBrush(kRed).select(3).select(0).rectangle(0, 50, 100, 80); // clipped to the region: nothing
+    b.record(0x012C, {9}).rectangle(0, 85, 100, 95);                  // not a region: clipping ends
     const ZvImage image = decodeOk(placeable100(b));
     expectFilledRect(image, 10, 10, 20, 30, 0x0000FF);
     expectFilledRect(image, 40, 10, 50, 30, 0x0000FF);
@@ -518,7 +527,7 @@ TEST(WmfRecords, RegionsFillAndClip)
     e.raw(71, fill + data);
     std::string clip;
     putLe(clip, data.size(), 4);
-    putLe(clip, 4, 4);   // RGN_DIFF
+    putLe(clip, 4, 4); // RGN_DIFF
     e.raw(75, clip + data).select(1).rectangle(0, 50, 96, 96).rectangle(0, 0, 96, 30);
     const ZvImage g = decodeOk(e.file(2540, 2540));
     EXPECT_EQ(at(g, 15, 15), 0x00FF00u);
@@ -561,7 +570,7 @@ TEST(WmfRecords, PaletteIndicesAndBitmapSourceRectangles)
     putLe(dib, 1, 2);
     putLe(dib, 1, 2);
     putLe(dib, 0, 24);
-    putLe(dib, 1, 2);   // colour table: palette indices 1, 1
+    putLe(dib, 1, 2); // colour table: palette indices 1, 1
     putLe(dib, 1, 2);
     dib += std::string("\x00\x00\x00\x00\x00\x00\x00\x00", 8);
     std::string params;
@@ -601,7 +610,7 @@ TEST(EmfRecords, TextAlignmentAndCurrentPosition)
     const ZvImage a = decodeOk(centred.file(2540, 2540));
     const auto [left, right] = inkColumns(a);
     EXPECT_NEAR((left + right) / 2.0, 48, 2);
-    const auto [in, out] = inkInBox(a, 0, 30, 96, 61);   // above the baseline (with its smoothed row)
+    const auto [in, out] = inkInBox(a, 0, 30, 96, 61); // above the baseline (with its smoothed row)
     EXPECT_GT(in, 100u);
     EXPECT_EQ(out, 0u);
 
@@ -633,7 +642,7 @@ TEST(EmfRecords, AlphaBlendWithConstantAlpha)
     putLe(r, 0, 16);
     for (std::uint32_t v : {10u, 10u, 40u, 40u})
         putLe(r, v, 4);
-    putLe(r, 0x00800000, 4);   // AC_SRC_OVER, constant alpha 128
+    putLe(r, 0x00800000, 4); // AC_SRC_OVER, constant alpha 128
     putLe(r, 0, 8);
     r += EmfPlusRecords::f32({1, 0, 0, 1, 0, 0});
     for (std::uint32_t v : {0u, 0u, 108u, 40u, 148u, std::uint32_t(dib.size() - 40), 2u, 2u})
@@ -646,21 +655,21 @@ TEST(EmfRecords, AlphaBlendWithConstantAlpha)
 TEST(MetafileMapping, ModesScaleAndTurnTheAxes)
 {
     MetaMapping m;
-    m.setDeviceResolution(10, 10);   // device units per millimetre
+    m.setDeviceResolution(10, 10); // device units per millimetre
     m.setWindowOrg(QPointF(5, 5));
     m.setViewportOrg(QPointF(100, 200));
-    EXPECT_EQ(m.toDevice().map(QPointF(15, 25)), QPointF(110, 220));   // text: units are device units
-    m.setMapMode(2);                                                  // tenths of millimetres, y up
+    EXPECT_EQ(m.toDevice().map(QPointF(15, 25)), QPointF(110, 220)); // text: units are device units
+    m.setMapMode(2);                                                 // tenths of millimetres, y up
     EXPECT_EQ(m.toDevice().map(QPointF(15, 25)), QPointF(110, 180));
     m.setMapMode(8);
     m.setWindowExt(QSizeF(10, 10));
     m.setViewportExt(QSizeF(30, -20));
     EXPECT_EQ(m.toDevice().map(QPointF(15, 25)), QPointF(130, 160));
-    m.setMapMode(7);                                                  // the smaller scale on both axes
+    m.setMapMode(7); // the smaller scale on both axes
     EXPECT_EQ(m.toDevice().map(QPointF(15, 25)), QPointF(120, 160));
-    m.setWindowExt(QSizeF(0, 10));                                    // refused
+    m.setWindowExt(QSizeF(0, 10)); // refused
     EXPECT_EQ(m.windowExt(), QSizeF(10, 10));
-    m.setWorld(QTransform::fromScale(2, 2));                          // before the mapping
+    m.setWorld(QTransform::fromScale(2, 2)); // before the mapping
     EXPECT_EQ(m.toDevice().map(QPointF(10, 15)), QPointF(130, 150));
 }
 
@@ -688,11 +697,12 @@ TEST(WmfDecode, RefusalsAndSize)
     EXPECT_EQ(decodeError(""), "empty WMF");
     EXPECT_EQ(decodeError("GIF89a and then some more bytes of a picture"), "corrupted WMF");
     EXPECT_EQ(decodeError(redNoPen().rectangle(0, 0, 10, 10).placeable(0, 0, 0, 100, 96)), "empty WMF");
-    EXPECT_EQ(decodeError(WmfBuilder().plain()), "empty WMF");                       // no records
+    EXPECT_EQ(decodeError(WmfBuilder().plain()), "empty WMF"); // no records
     EXPECT_EQ(decodeError(WmfBuilder().placeable(0, 0, 100, 100, 96).substr(0, 30)), "corrupted WMF");
 
     // Absurd bounds are capped on the long side, keeping the aspect.
-    const ZvImage big = decodeOk(redNoPen().rectangle(0, 0, 32767, 10000).placeable(-32768, 0, 32767, 16384, 1));
+    const ZvImage big =
+        decodeOk(redNoPen().rectangle(0, 0, 32767, 10000).placeable(-32768, 0, 32767, 16384, 1));
     EXPECT_EQ(big.GetWidth(), ZvImageWMF::GetMaxSide());
     EXPECT_EQ(big.GetHeight(), 1024u);
 
@@ -706,9 +716,9 @@ TEST(WmfDecode, RefusalsAndSize)
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 
     // Content sniffing finds each kind of metafile among the other formats.
-    for (const std::string &bytes : {placeable100(redNoPen().rectangle(0, 0, 10, 10)),
-                                     redNoPen().rectangle(0, 0, 10, 10).plain(),
-                                     EmfBuilder().rectangle(0, 0, 10, 10).file(2540, 2540)}) {
+    for (const std::string &bytes :
+         {placeable100(redNoPen().rectangle(0, 0, 10, 10)), redNoPen().rectangle(0, 0, 10, 10).plain(),
+          EmfBuilder().rectangle(0, 0, 10, 10).file(2540, 2540)}) {
         ZvImage sniffed;
         ASSERT_TRUE(decodeBytes(bytes, ZV_TYPE_UNKNOWN, sniffed));
         EXPECT_EQ(sniffed.GetType(), std::uint32_t(ZV_TYPE_WMF));
@@ -761,7 +771,7 @@ TEST(EmfRecords, MetricModeCountsUpwardsFromTheViewport)
     // sits at viewport (0, 96), so positive y goes up from the bottom.
     EmfBuilder b;
     b.record(17, {3}).record(12, {0, 96}).solidBrush(1, kGreen).select(1).nullPen();
-    b.rectangle(254 * 2, 254 * 2, 254 * 4, 254 * 4);   // x 19.2..38.4, y from bottom 19.2..38.4
+    b.rectangle(254 * 2, 254 * 2, 254 * 4, 254 * 4); // x 19.2..38.4, y from bottom 19.2..38.4
     const ZvImage image = decodeOk(b.file(2540, 2540));
     EXPECT_EQ(at(image, 25, 96 - 25), 0x00FF00u);
     EXPECT_EQ(at(image, 25, 25), 0xFFFFFFu);
@@ -774,15 +784,15 @@ TEST(EmfRecords, PathsClipRegionsAndBitmaps)
     b.solidBrush(1, kBlue).select(1).nullPen();
     // A path (a square) selected as the clip, then a large rectangle.
     b.record(59, {}).record(27, {10, 10}).record(54, {40, 10}).record(54, {40, 40}).record(54, {10, 40});
-    b.record(61, {}).record(60, {}).record(67, {5});   // RGN_COPY
+    b.record(61, {}).record(60, {}).record(67, {5}); // RGN_COPY
     b.rectangle(0, 0, 96, 96);
     // Clip region data replaced by nothing: clipping ends.
     b.record(75, {0, 5});
     // StretchDIBits of the 2 x 2 DIB over (50, 50)-(90, 90).
     const std::string dib = dib2x2();
     std::string blit;
-    putLe(blit, 0, 16);                       // bounds
-    for (int v : {50, 50, 0, 0, 2, 2})        // dest x y, source x y w h
+    putLe(blit, 0, 16);                // bounds
+    for (int v : {50, 50, 0, 0, 2, 2}) // dest x y, source x y w h
         putLe(blit, std::uint32_t(v), 4);
     const std::uint32_t offBmi = 80, cbBmi = 40, offBits = 120, cbBits = std::uint32_t(dib.size() - 40);
     for (std::uint32_t v : {offBmi, cbBmi, offBits, cbBits, 0u, 0x00CC0020u, 40u, 40u})
@@ -800,13 +810,13 @@ TEST(EmfRecords, HostileRecordsAreSkipped)
     b.solidBrush(1, kRed).select(1).nullPen();
     std::string poly;
     putLe(poly, 0, 16);
-    putLe(poly, 0xFFFFFFFF, 4);   // four thousand million points in a few bytes
+    putLe(poly, 0xFFFFFFFF, 4); // four thousand million points in a few bytes
     putLe(poly, 0, 8);
     b.raw(3, poly).raw(86, poly);
-    b.record(8, {0, 0, 0, 0, 0x40000000, 0x40000000, 3});   // poly-polygon with huge counts
+    b.record(8, {0, 0, 0, 0, 0x40000000, 0x40000000, 3}); // poly-polygon with huge counts
     b.select(0x7FFFFFFF).record(40, {0xFFFFFFFF}).record(39, {70000, 0, 0, 0});
-    b.record(34, {-100000}).record(34, {100000});   // restores beyond the saves
-    b.record(75, {0xFFFFFF00, 1});                  // region data past the record
+    b.record(34, {-100000}).record(34, {100000}); // restores beyond the saves
+    b.record(75, {0xFFFFFF00, 1});                // region data past the record
     b.rectangle(10, 10, 30, 30);
     const ZvImage image = decodeOk(b.file(2540, 2540));
     expectFilledRect(image, 10, 10, 30, 30, 0xFF0000);
@@ -821,21 +831,22 @@ TEST(EmfPlusRecords, PlayedWhenThePlainRecordsDoNotDraw)
     // lines; a path object (id 2) filled through a clip rectangle, moved
     // by a world translation.
     plus.record(0x400A, 0x8000, P::u32(0xFFFF0000) + P::u32(1) + P::f32({10, 10, 20, 20}));
-    plus.record(0x4008, 0x0201, P::u32(0xDBC01002) + P::u32(0) + P::u32(0) + P::u32(0) + P::f32({4}) +
-                                     P::u32(0xDBC01002) + P::u32(0) + P::u32(0xFF0000FF));
+    plus.record(0x4008, 0x0201,
+                P::u32(0xDBC01002) + P::u32(0) + P::u32(0) + P::u32(0) + P::f32({4}) + P::u32(0xDBC01002) +
+                    P::u32(0) + P::u32(0xFF0000FF));
     plus.record(0x400D, 0x0001, P::u32(2) + P::f32({50, 20, 90, 20}));
     std::string path = P::u32(0xDBC01002) + P::u32(4) + P::u32(0) + P::f32({0, 0, 40, 0, 40, 40, 0, 40});
     path += std::string("\x00\x01\x01\x81", 4);
     plus.record(0x4008, 0x0302, path);
     plus.record(0x402D, 0, P::f32({10, 50}));
-    plus.record(0x4032, 0x0100, P::f32({0, 0, 20, 40}));   // intersect
+    plus.record(0x4032, 0x0100, P::f32({0, 0, 20, 40})); // intersect
     plus.record(0x4014, 0x8002, P::u32(0xFF00FF00));
     const ZvImage image = decodeOk(EmfBuilder().bytes(plus.comment()).file(2540, 2540));
     expectFilledRect(image, 10, 10, 30, 30, 0xFF0000);
     EXPECT_EQ(at(image, 70, 20), 0x0000FFu);
     EXPECT_EQ(at(image, 70, 25), 0xFFFFFFu);
     EXPECT_EQ(at(image, 15, 70), 0x00FF00u);
-    EXPECT_EQ(at(image, 35, 70), 0xFFFFFFu);   // clipped away
+    EXPECT_EQ(at(image, 35, 70), 0xFFFFFFu); // clipped away
 
     // A dual metafile with plain drawing is drawn by its plain records.
     EmfPlusRecords dual;
@@ -853,8 +864,8 @@ TEST(EmfPlusRecords, ImagesAndStrings)
     P plus;
     plus.header(false);
     // A 2 x 2 bitmap of 32-bit pixels, top row first: red, green; blue, white.
-    std::string bitmap = P::u32(0xDBC01002) + P::u32(1) + P::u32(2) + P::u32(2) + P::u32(8) + P::u32(0x00022009) +
-                         P::u32(0);
+    std::string bitmap =
+        P::u32(0xDBC01002) + P::u32(1) + P::u32(2) + P::u32(2) + P::u32(8) + P::u32(0x00022009) + P::u32(0);
     bitmap += std::string("\x00\x00\xFF\x00\x00\xFF\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\x00", 16);
     plus.record(0x4008, 0x0503, bitmap);
     plus.record(0x401A, 0x0003, P::u32(0) + P::u32(2) + P::f32({0, 0, 2, 2, 10, 10, 40, 40}));
@@ -866,13 +877,13 @@ TEST(EmfPlusRecords, ImagesAndStrings)
             magenta.SetPixelColor(x, y, RGBQUAD{255, 0, 255, 0});
     const std::string png = encodeBytes(magenta, ZV_TYPE_PNG);
     ASSERT_FALSE(png.empty());
-    std::string compressed = P::u32(0xDBC01002) + P::u32(1) + P::u32(2) + P::u32(2) + P::u32(0) + P::u32(0) +
-                             P::u32(1) + png;
+    std::string compressed =
+        P::u32(0xDBC01002) + P::u32(1) + P::u32(2) + P::u32(2) + P::u32(0) + P::u32(0) + P::u32(1) + png;
     while (compressed.size() % 4)
         compressed.push_back('\0');
     plus.record(0x4008, 0x0504, compressed);
-    plus.record(0x401B, 0x0004, P::u32(0) + P::u32(2) + P::f32({0, 0, 2, 2}) + P::u32(3) +
-                                    P::f32({60, 10, 90, 10, 60, 40}));
+    plus.record(0x401B, 0x0004,
+                P::u32(0) + P::u32(2) + P::f32({0, 0, 2, 2}) + P::u32(3) + P::f32({60, 10, 90, 10, 60, 40}));
     // A font of 20 pixels and a string from the top-left of its em square.
     std::string font = P::u32(0xDBC01002) + P::f32({20}) + P::u32(2) + P::u32(0) + P::u32(0) + P::u32(5);
     for (char16_t c : std::u16string(u"Arial\0", 6))
@@ -900,12 +911,12 @@ TEST(EmfPlusRecords, HostileRecordsAreSkipped)
     P plus;
     plus.header(false);
     plus.record(0x400A, 0x8000, P::u32(0xFFFF0000) + P::u32(0xFFFFFFFF) + P::f32({0, 0, 96, 96}));
-    plus.record(0x4008, 0x0340, P::u32(0));                             // object id past the table
-    plus.record(0x4008, 0x8301, P::u32(0xF0000000) + P::u32(0));        // a piece of a vast object
-    plus.record(0x4008, 0x0302, P::u32(0xDBC01002) + P::u32(0x7FFFFFFF) + P::u32(0));   // path of 2^31 points
-    plus.record(0x4014, 0x8002, P::u32(0xFF00FF00));                    // fills the missing path
-    plus.record(0x402F, 0, P::f32({std::nanf("")}));                     // rotation by no angle
-    plus.record(0x4030, 0x0002, P::f32({-1}));                           // page scale below zero
+    plus.record(0x4008, 0x0340, P::u32(0));                      // object id past the table
+    plus.record(0x4008, 0x8301, P::u32(0xF0000000) + P::u32(0)); // a piece of a vast object
+    plus.record(0x4008, 0x0302, P::u32(0xDBC01002) + P::u32(0x7FFFFFFF) + P::u32(0)); // path of 2^31 points
+    plus.record(0x4014, 0x8002, P::u32(0xFF00FF00)); // fills the missing path
+    plus.record(0x402F, 0, P::f32({std::nanf("")})); // rotation by no angle
+    plus.record(0x4030, 0x0002, P::f32({-1}));       // page scale below zero
     plus.record(0x400A, 0x8000, P::u32(0xFFFF0000) + P::u32(1) + P::f32({10, 10, 20, 20}));
     const ZvImage image = decodeOk(EmfBuilder().bytes(plus.comment()).file(2540, 2540));
     expectFilledRect(image, 10, 10, 30, 30, 0xFF0000);
@@ -917,7 +928,8 @@ TEST(EmfPlusRecords, HostileRecordsAreSkipped)
     putLe(lying, 12, 4);
     putLe(lying, 1000, 4);
     P broken;
-    broken.header(false).raw(lying).record(0x400A, 0x8000, P::u32(0xFFFF0000) + P::u32(1) + P::f32({50, 50, 20, 20}));
+    broken.header(false).raw(lying).record(0x400A, 0x8000,
+                                           P::u32(0xFFFF0000) + P::u32(1) + P::f32({50, 50, 20, 20}));
     EXPECT_EQ(inked(decodeOk(EmfBuilder().bytes(broken.comment()).file(2540, 2540))), 0u);
 }
 
@@ -928,7 +940,7 @@ TEST(MetafileCharset, CodePagesAndTheSymbolFont)
     const std::uint8_t cyrillic[] = {0xC0, 0xE1};
     EXPECT_EQ(MetaDecodeAnsi(cyrillic, 2, 204), QString::fromUtf8("Аб"));
     EXPECT_EQ(MetaSymbolToUnicode(QStringLiteral("abD")), QString::fromUtf8("αβΔ"));
-    EXPECT_EQ(MetaSymbolToUnicode(QString(QChar(0xF0B4))), QString(QChar(0x00D7)));   // wide text's × sign
+    EXPECT_EQ(MetaSymbolToUnicode(QString(QChar(0xF0B4))), QString(QChar(0x00D7))); // wide text's × sign
     LOGFONT lf;
     SetLogFontFaceName(lf, QStringLiteral("symbol"));
     EXPECT_TRUE(MetaIsSymbolFont(lf));

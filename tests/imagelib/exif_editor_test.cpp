@@ -24,7 +24,7 @@ const Bytes kThumbnail = {0xFF, 0xD8, 'T', 'H', 'U', 'M', 'B', 0xFF, 0xD9};
 struct Camera
 {
     Bytes payload;
-    std::uint32_t makerNoteAt = 0;   // in the TIFF structure
+    std::uint32_t makerNoteAt = 0; // in the TIFF structure
 };
 
 // Make, model, orientation and resolution in directory 0; exposure, date,
@@ -42,8 +42,10 @@ Camera camera(bool motorola, bool pixelSize = true, std::uint16_t orientation = 
     const std::uint32_t exposure = t.Rational(1, 250);
     c.makerNoteAt = t.Raw(kMakerNote);
     const std::uint32_t lat = t.Raw(Bytes(24, 7));
-    std::vector<TiffBuilder::Field> exifFields = {{0x829A, 5, 1, exposure}, {0x9003, 2, 20, date},
-                                           {0x927C, 7, std::uint32_t(kMakerNote.size()), c.makerNoteAt}};
+    std::vector<TiffBuilder::Field> exifFields = {
+        {0x829A, 5, 1, exposure},
+        {0x9003, 2, 20, date},
+        {0x927C, 7, std::uint32_t(kMakerNote.size()), c.makerNoteAt}};
     if (pixelSize) {
         exifFields.push_back({0xA002, 3, 1, 3000});
         exifFields.push_back({0xA003, 3, 1, 2000});
@@ -51,13 +53,13 @@ Camera camera(bool motorola, bool pixelSize = true, std::uint16_t orientation = 
     const std::uint32_t exif = t.Directory(exifFields);
     const std::uint32_t gps = t.Directory({{0x0001, 2, 2, 'N'}, {0x0002, 5, 3, lat}});
     const std::uint32_t ifd0 = t.Directory({{0x010F, 2, 14, make},
-                                      {0x0110, 2, 7, model},
-                                      {0x0112, 3, 1, orientation},
-                                      {0x011A, 5, 1, xres},
-                                      {0x011B, 5, 1, yres},
-                                      {0x0128, 3, 1, 2},
-                                      {0x8769, 4, 1, exif},
-                                      {0x8825, 4, 1, gps}});
+                                            {0x0110, 2, 7, model},
+                                            {0x0112, 3, 1, orientation},
+                                            {0x011A, 5, 1, xres},
+                                            {0x011B, 5, 1, yres},
+                                            {0x0128, 3, 1, 2},
+                                            {0x8769, 4, 1, exif},
+                                            {0x8825, 4, 1, gps}});
     t.Patch32(4, ifd0);
     const std::uint32_t thumbX = t.Rational(72, 1);
     const std::uint32_t ifd1 = t.Directory({{0x011A, 5, 1, thumbX}, {0x0201, 4, 1, 0}, {0x0202, 4, 1, 9}});
@@ -80,7 +82,8 @@ bool contains(const Bytes &hay, const Bytes &needle)
     return std::search(hay.begin(), hay.end(), needle.begin(), needle.end()) != hay.end();
 }
 
-Bytes edit(const Bytes &in, bool turn, std::uint32_t w, std::uint32_t h, std::uint32_t xDpi, std::uint32_t yDpi)
+Bytes edit(const Bytes &in, bool turn, std::uint32_t w, std::uint32_t h, std::uint32_t xDpi,
+           std::uint32_t yDpi)
 {
     ZvExifEditor e;
     EXPECT_TRUE(e.Parse(in.data(), in.size())) << e.Problem();
@@ -109,7 +112,7 @@ TEST_P(ExifEditorOrder, EditsWhatTheExportChangedAndKeepsTheRest)
     EXPECT_EQ(info.exifHeight, 427);
     EXPECT_DOUBLE_EQ(info.xResolution, 300);
     EXPECT_DOUBLE_EQ(info.yResolution, 150);
-    EXPECT_DOUBLE_EQ(info.resolutionUnit, 1.0);   // inch
+    EXPECT_DOUBLE_EQ(info.resolutionUnit, 1.0); // inch
     EXPECT_EQ(info.thumbnailOffset, 0u);
     EXPECT_EQ(info.thumbnailSize, 0u);
     EXPECT_FALSE(contains(out, kThumbnail));
@@ -131,7 +134,7 @@ TEST_P(ExifEditorOrder, UnturnedKeepsOrientationAndMissingSizeIsAdded)
     const ZvExifInfo info = read(out);
     ASSERT_TRUE(info.isExif) << info.lastError;
     EXPECT_EQ(info.orientation, 8);
-    EXPECT_EQ(info.exifWidth, 70000);   // beyond a SHORT: written as LONG
+    EXPECT_EQ(info.exifWidth, 70000); // beyond a SHORT: written as LONG
     EXPECT_EQ(info.exifHeight, 50);
     EXPECT_DOUBLE_EQ(info.exposureTime, 1.0 / 250);
     EXPECT_TRUE(std::equal(kMakerNote.begin(), kMakerNote.end(), out.begin() + 6 + c.makerNoteAt));
@@ -151,7 +154,7 @@ TEST_P(ExifEditorOrder, LastDirectoryWithoutLinkStaysSound)
     const std::uint32_t exif = t.Directory({{0x829A, 5, 1, exposure}, {0xA002, 3, 1, 9}, {0xA003, 3, 1, 9}});
     t.Patch32(ifd0 + 2 + 12 + 8, exif);
     Bytes payload = t.Payload();
-    payload.resize(payload.size() - 2);   // half of the EXIF directory's link
+    payload.resize(payload.size() - 2); // half of the EXIF directory's link
     const Bytes out = edit(payload, true, 33, 22, 240, 120);
     ZvExifEditor again;
     EXPECT_TRUE(again.Parse(out.data(), out.size())) << again.Problem();

@@ -33,12 +33,11 @@ Bytes cameraBlock(bool motorola, std::uint16_t orientation = 6)
     const std::uint32_t date = b.Text("2021:06:30 12:34:56");
     const std::uint32_t exposure = b.Rational(1, 250);
     const std::uint32_t fnum = b.Rational(28, 10);
-    const std::uint32_t exif = b.Directory({{0x829A, 5, 1, exposure},
-                                            {0x829D, 5, 1, fnum},
-                                            {0x8827, 3, 1, 400},
-                                            {0x9003, 2, 20, date}});
+    const std::uint32_t exif = b.Directory(
+        {{0x829A, 5, 1, exposure}, {0x829D, 5, 1, fnum}, {0x8827, 3, 1, 400}, {0x9003, 2, 20, date}});
     const std::uint32_t thumbX = b.Rational(72, 1);
-    const std::uint32_t thumb = b.Directory({{0x011A, 5, 1, thumbX}, {0x0201, 4, 1, 1234}, {0x0202, 4, 1, 99}});
+    const std::uint32_t thumb =
+        b.Directory({{0x011A, 5, 1, thumbX}, {0x0201, 4, 1, 1234}, {0x0202, 4, 1, 99}});
     const std::uint32_t ifd0 = b.Directory({{0x010F, 2, 14, make},
                                             {0x0110, 2, 15, model},
                                             {0x0112, 3, 1, orientation},
@@ -133,7 +132,7 @@ TEST(ExifInfo, HeaderChecks)
     p[4] = 'x';
     EXPECT_EQ(parse(p).lastError, "Incorrect Exif header");
     p = cameraBlock(false);
-    p[10] = 4;   // first directory inside the header
+    p[10] = 4; // first directory inside the header
     p[11] = p[12] = p[13] = 0;
     EXPECT_EQ(parse(p).lastError, "Incorrect Exif header");
     p[10] = p[11] = p[12] = p[13] = 0xFF;
@@ -146,10 +145,10 @@ TEST(ExifInfo, BadEntriesAreSkippedAndTheRestKept)
 {
     TiffBuilder b(false);
     const std::uint32_t xres = b.Rational(72, 1);
-    const std::uint32_t ifd0 = b.Directory({{0x010F, 99, 1, 0},             // unknown format
-                                            {0x0110, 2, 1000, 8},            // text beyond the block
-                                            {0x8769, 4, 1, 0xFFFFFF00u},     // link beyond the block
-                                            {0x011A, 5, 0x20000000u, 8},     // count * 8 wraps 32 bits
+    const std::uint32_t ifd0 = b.Directory({{0x010F, 99, 1, 0},          // unknown format
+                                            {0x0110, 2, 1000, 8},        // text beyond the block
+                                            {0x8769, 4, 1, 0xFFFFFF00u}, // link beyond the block
+                                            {0x011A, 5, 0x20000000u, 8}, // count * 8 wraps 32 bits
                                             {0x011B, 5, 1, xres},
                                             {0x0128, 3, 1, 2}});
     b.Patch32(4, ifd0);
@@ -175,7 +174,7 @@ TEST(ExifInfo, DirectoryLargerThanTheBlockIsRefused)
     TiffBuilder b(false);
     const std::uint32_t ifd0 = b.Directory({{0x0112, 3, 1, 3}});
     b.Patch32(4, ifd0);
-    b.Data()[ifd0] = 200;   // entry count far beyond the data
+    b.Data()[ifd0] = 200; // entry count far beyond the data
     const ZvExifInfo info = parse(b.Payload());
     EXPECT_FALSE(info.isExif);
     EXPECT_EQ(info.orientation, 0);
@@ -273,8 +272,8 @@ struct MagickExif
 MagickExif magickExif(const std::string &path)
 {
     std::string out;
-    runCommand("identify -format '%[EXIF:Orientation]|%[EXIF:XResolution]|%[EXIF:ResolutionUnit]' '" +
-                   path + "[0]' 2>/dev/null",
+    runCommand("identify -format '%[EXIF:Orientation]|%[EXIF:XResolution]|%[EXIF:ResolutionUnit]' '" + path +
+                   "[0]' 2>/dev/null",
                &out);
     MagickExif m;
     std::stringstream ss(out);

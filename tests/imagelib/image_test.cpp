@@ -78,7 +78,7 @@ TEST(Palette, GreyRampsAndNearestColours)
     grey.SetGrayPalette();
     EXPECT_EQ(grey.GetPaletteColor(1).rgbRed, 17);
     EXPECT_EQ(grey.GetPaletteColor(15).rgbGreen, 255);
-    EXPECT_FALSE(grey.IsGrayScale());   // a 16-level ramp is not the identity ramp
+    EXPECT_FALSE(grey.IsGrayScale()); // a 16-level ramp is not the identity ramp
     ZvImage ramp(2, 2, 8);
     ramp.SetGrayPalette();
     EXPECT_TRUE(ramp.IsGrayScale());
@@ -99,10 +99,10 @@ TEST(Palette, GreyRampsAndNearestColours)
 TEST(Pixels, IndicesLandAtTheirBitPositions)
 {
     ZvImage one(9, 2, 1);
-    std::memset(one.GetBits(0), 0, one.GetEffWidth() * 2);   // new pixels are not initialised
+    std::memset(one.GetBits(0), 0, one.GetEffWidth() * 2); // new pixels are not initialised
     one.SetPixelIndex(0, 0, 1);
     one.SetPixelIndex(8, 1, 1);
-    one.SetPixelIndex(9, 0, 1);    // outside: ignored
+    one.SetPixelIndex(9, 0, 1); // outside: ignored
     one.SetPixelIndex(-1, 0, 1);
     EXPECT_EQ(one.GetBits(0)[0], 0x80);
     EXPECT_EQ(one.GetBits(1)[1], 0x80);
@@ -169,7 +169,7 @@ TEST(Ownership, CopyTransferAndGhost)
         EXPECT_FALSE(ghost.Destroy());
         EXPECT_EQ(ghost.Create(2, 2, 24), nullptr);
     }
-    EXPECT_EQ(toRgb(taken), toRgb(source));   // the ghost freed nothing
+    EXPECT_EQ(toRgb(taken), toRgb(source)); // the ghost freed nothing
 
     // A move carries the as-loaded header with the pixels; Transfer does not.
     EXPECT_EQ(taken.GetOrignWidth(), 0u);
@@ -200,7 +200,7 @@ TEST(Dispatch, UnknownTypesAreRefusedWithTheirMessages)
     ZvMemFile in(bytes, sizeof bytes);
     EXPECT_FALSE(image.Decode(&in, 16));
     EXPECT_STREQ(image.GetLastError(), "Decode: Unknown or wrong format");
-    EXPECT_TRUE(image.IsValid());   // a failed decode keeps the old pixels
+    EXPECT_TRUE(image.IsValid()); // a failed decode keeps the old pixels
 
     EXPECT_FALSE(image.Decode(&in, ZV_TYPE_UNKNOWN));
     EXPECT_STREQ(image.GetLastError(), "Decode: Unknown or wrong format");
@@ -309,7 +309,7 @@ TEST(Load, AMisnamedPictureKeepsItsAsLoadedHeader)
         std::string path;
         std::uint32_t type, width, height, bpp;
     };
-    const std::uint32_t byName = ImageTypeFromName(png);   // JPEG, which fails and falls back
+    const std::uint32_t byName = ImageTypeFromName(png); // JPEG, which fails and falls back
     ASSERT_EQ(byName, std::uint32_t(ZV_TYPE_JPG));
     for (const Case &c : {Case{png, byName, 7, 4, 8}, Case{png, ZV_TYPE_UNKNOWN, 7, 4, 8},
                           Case{bmp, ZV_TYPE_UNKNOWN, 9, 2, 4}}) {

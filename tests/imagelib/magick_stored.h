@@ -60,4 +60,3 @@ inline std::vector<std::uint8_t> magickStoredAlpha(const std::string &path, cons
         alpha.push_back(rgb.rgb[i]);
     return alpha;
 }
-

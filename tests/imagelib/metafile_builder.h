@@ -17,7 +17,7 @@ inline void putLe(std::string &out, std::uint64_t value, int bytes)
 // (most records keep their parameters last to first).
 class WmfBuilder
 {
-public:
+  public:
     WmfBuilder &record(std::uint16_t function, std::initializer_list<int> words)
     {
         std::string params;
@@ -80,7 +80,7 @@ public:
             putLe(out, std::uint16_t(v), 2);
         putLe(out, std::uint16_t(inch), 2);
         putLe(out, 0, 4);
-        putLe(out, 0, 2);   // checksum, not checked
+        putLe(out, 0, 2); // checksum, not checked
         return out + plain();
     }
     std::string plain() const
@@ -90,23 +90,23 @@ public:
         putLe(out, 9, 2);
         putLe(out, 0x0300, 2);
         putLe(out, (18 + mBody.size() + 6) / 2, 4);
-        putLe(out, 16, 2);   // objects
+        putLe(out, 16, 2); // objects
         putLe(out, 0, 4);
         putLe(out, 0, 2);
         out += mBody;
         putLe(out, 3, 4);
-        putLe(out, 0, 2);    // end record
+        putLe(out, 0, 2); // end record
         return out;
     }
 
-private:
+  private:
     std::string mBody;
 };
 
 // EMF records take 32-bit values after their type and size.
 class EmfBuilder
 {
-public:
+  public:
     EmfBuilder &record(std::uint32_t type, std::initializer_list<std::int64_t> values)
     {
         std::string data;
@@ -141,27 +141,27 @@ public:
         std::string head;
         putLe(head, 1, 4);
         putLe(head, 108, 4);
-        for (std::int64_t v : {0, 0, 0, 0})   // bounds
+        for (std::int64_t v : {0, 0, 0, 0}) // bounds
             putLe(head, std::uint64_t(v), 4);
         for (std::int64_t v : {0, 0, frameRight, frameBottom})
             putLe(head, std::uint64_t(v), 4);
         putLe(head, 0x464D4520, 4);
         putLe(head, 0x10000, 4);
         putLe(head, 108 + mBody.size() + 20, 4);
-        putLe(head, 0, 4);        // records, not checked
-        putLe(head, 16, 2);       // handles
+        putLe(head, 0, 4);  // records, not checked
+        putLe(head, 16, 2); // handles
         putLe(head, 0, 2);
         putLe(head, 0, 4);
         putLe(head, 0, 4);
         putLe(head, 0, 4);
-        putLe(head, 960, 4);      // device pixels
+        putLe(head, 960, 4); // device pixels
         putLe(head, 960, 4);
-        putLe(head, 254, 4);      // millimetres
+        putLe(head, 254, 4); // millimetres
         putLe(head, 254, 4);
         putLe(head, 0, 4);
         putLe(head, 0, 4);
         putLe(head, 0, 4);
-        putLe(head, 254000, 4);   // micrometres
+        putLe(head, 254000, 4); // micrometres
         putLe(head, 254000, 4);
         std::string out = head + mBody;
         putLe(out, 14, 4);
@@ -170,7 +170,7 @@ public:
         return out;
     }
 
-private:
+  private:
     std::string mBody;
 };
 
@@ -178,7 +178,7 @@ private:
 // of 32-bit values and floats.
 class EmfPlusRecords
 {
-public:
+  public:
     EmfPlusRecords &record(std::uint16_t type, std::uint16_t flags, const std::string &data)
     {
         putLe(mBytes, type, 2);
@@ -223,7 +223,7 @@ public:
         return out + data;
     }
 
-private:
+  private:
     std::string mBytes;
 };
 
@@ -240,7 +240,7 @@ inline std::string dib2x2()
     putLe(out, 0, 4);
     putLe(out, 16, 4);
     putLe(out, 0, 16);
-    out += std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00", 8);   // blue, green
-    out += std::string("\x00\x00\xFF\xFF\xFF\xFF\x00\x00", 8);   // red, white
+    out += std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00", 8); // blue, green
+    out += std::string("\x00\x00\xFF\xFF\xFF\xFF\x00\x00", 8); // red, white
     return out;
 }

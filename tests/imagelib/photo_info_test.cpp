@@ -58,11 +58,11 @@ TEST(PhotoInfo, JpegWritesAndReadsEverySegmentOnlyWhenAsked)
     ZvImage picture = makePattern24(24, 16);
     picture.SetPhotoInfo(fullRecord());
     const Bytes plain = encode(picture, ZV_TYPE_JPG);
-    EXPECT_EQ(decode(plain, ZV_TYPE_JPG, true).GetPhotoInfo(), nullptr);   // not asked to write
+    EXPECT_EQ(decode(plain, ZV_TYPE_JPG, true).GetPhotoInfo(), nullptr); // not asked to write
 
     picture.SetKeepPhotoInfo(true);
     const Bytes full = encode(picture, ZV_TYPE_JPG);
-    EXPECT_EQ(decode(full, ZV_TYPE_JPG, false).GetPhotoInfo(), nullptr);   // not asked to read
+    EXPECT_EQ(decode(full, ZV_TYPE_JPG, false).GetPhotoInfo(), nullptr); // not asked to read
     const ZvImage back = decode(full, ZV_TYPE_JPG, true);
     ASSERT_NE(back.GetPhotoInfo(), nullptr);
     const ZvPhotoInfo &got = *back.GetPhotoInfo(), &want = *picture.GetPhotoInfo();
@@ -132,7 +132,7 @@ TEST(PhotoInfo, ProfileHeaderCheck)
     EXPECT_EQ(zvIccColourSpace(icc), "GRAY");
     Bytes longer = icc;
     longer.push_back(0);
-    EXPECT_EQ(zvIccColourSpace(longer), "");   // size field says 132
+    EXPECT_EQ(zvIccColourSpace(longer), ""); // size field says 132
     Bytes unsigned_ = icc;
     unsigned_[36] = 'x';
     EXPECT_EQ(zvIccColourSpace(unsigned_), "");

@@ -14,14 +14,14 @@ TEST(MemFile, ReadsCallersBufferWithoutOwningIt)
     {
         ZvMemFile f(data, 5);
         std::uint16_t pairs[3] = {};
-        EXPECT_EQ(f.Read(pairs, 2, 3), 2u);   // only whole elements
+        EXPECT_EQ(f.Read(pairs, 2, 3), 2u); // only whole elements
         EXPECT_EQ(f.Tell(), 4);
         EXPECT_EQ(f.GetC(), 5);
         EXPECT_TRUE(f.Eof());
         EXPECT_EQ(f.GetC(), -1);
         EXPECT_EQ(f.Read(pairs, 1, 1), 0u);
     }
-    EXPECT_EQ(data[0], 1);   // still ours, not freed
+    EXPECT_EQ(data[0], 1); // still ours, not freed
 }
 
 TEST(MemFile, SeekMayPassTheEndButNotTheStart)
@@ -106,7 +106,7 @@ TEST(IOFile, ABorrowedStreamIsNotClosed)
         ZvIOFile f(fp);
         EXPECT_TRUE(f.PutC('z'));
     }
-    EXPECT_EQ(std::fseek(fp, 0, SEEK_SET), 0);   // still open
+    EXPECT_EQ(std::fseek(fp, 0, SEEK_SET), 0); // still open
     EXPECT_EQ(std::fgetc(fp), 'z');
     std::fclose(fp);
 }

@@ -26,7 +26,7 @@ std::string freshProfile(const std::string &name)
 // Sets (or with nullopt removes) an environment variable for one scope.
 class ScopedEnv
 {
-public:
+  public:
     ScopedEnv(const char *name, std::optional<std::string> value)
         : mName(name)
     {
@@ -36,7 +36,7 @@ public:
     }
     ~ScopedEnv() { set(mOld); }
 
-private:
+  private:
     void set(const std::optional<std::string> &value)
     {
         if (value)
@@ -78,13 +78,13 @@ TEST(ProfileStore, AKeyIsReadFromItsOwnSectionOnly)
     writeFile(path, "Loose=top\n[A]\nFolder = \"/home/u/My Pictures\"\nEmpty=\"\"\nSingle='x'\n"
                     "Command=tool --size=2\n[B]\nOnly=b\n");
     const ProfileStore store(path);
-    EXPECT_EQ(store.GetProfileString("A", "Folder"), "/home/u/My Pictures");   // quotes dropped
+    EXPECT_EQ(store.GetProfileString("A", "Folder"), "/home/u/My Pictures"); // quotes dropped
     EXPECT_EQ(store.GetProfileString("A", "Empty"), "");
     EXPECT_EQ(store.GetProfileString("A", "Single"), "x");
-    EXPECT_EQ(store.GetProfileString("A", "Command"), "tool --size=2");       // split at the first '='
-    EXPECT_EQ(store.GetProfileString("A", "Only"), "");                      // that one is in [B]
+    EXPECT_EQ(store.GetProfileString("A", "Command"), "tool --size=2"); // split at the first '='
+    EXPECT_EQ(store.GetProfileString("A", "Only"), "");                 // that one is in [B]
     EXPECT_EQ(store.GetProfileString("B", "Only"), "b");
-    EXPECT_EQ(store.GetProfileString("A", "Loose"), "");                     // before any section
+    EXPECT_EQ(store.GetProfileString("A", "Loose"), ""); // before any section
     EXPECT_EQ(store.GetProfileString("B", "Folder"), "");
 }
 

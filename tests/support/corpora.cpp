@@ -74,7 +74,10 @@ std::string scratchDir()
         std::string tmpl = (fs::temp_directory_path() / "zvtest-XXXXXX").string();
         if (::mkdtemp(tmpl.data()))
             dir = tmpl;
-        std::atexit([] { std::error_code ec; fs::remove_all(dir, ec); });
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(dir, ec);
+        });
     }
     return dir;
 }

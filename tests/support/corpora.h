@@ -12,10 +12,10 @@ bool corporaPresent(const std::string &sub);
 std::vector<std::string> listFiles(const std::string &dir, const std::string &extension = {},
                                    bool recursive = false);
 
-#define ZV_REQUIRE_CORPUS(sub)                                                                     \
-    do {                                                                                           \
-        if (!corporaPresent(sub))                                                                  \
-            GTEST_SKIP() << "corpus " << (sub) << " not found under " << corporaDir();             \
+#define ZV_REQUIRE_CORPUS(sub)                                                                               \
+    do {                                                                                                     \
+        if (!corporaPresent(sub))                                                                            \
+            GTEST_SKIP() << "corpus " << (sub) << " not found under " << corporaDir();                       \
     } while (0)
 
 // An independent decoder for comparisons; empty when ImageMagick is missing.
@@ -36,4 +36,5 @@ struct ToolRun
     std::string err;
 };
 // Runs build/app/<tool> with args, stdin from input (empty: nothing).
-ToolRun runBuiltTool(const std::string &tool, const std::vector<std::string> &args, const std::string &input = {});
+ToolRun runBuiltTool(const std::string &tool, const std::vector<std::string> &args,
+                     const std::string &input = {});

@@ -86,9 +86,9 @@ ZvImage makePattern24(int width, int height)
     ZvImage image{std::uint32_t(width), std::uint32_t(height), 24};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            image.SetPixelColor(x, y,
-                                RGBQUAD{std::uint8_t(x * 7 + y * 3), std::uint8_t(y * 11 + 5),
-                                        std::uint8_t(x * 13 + 17), 0});
+            image.SetPixelColor(
+                x, y,
+                RGBQUAD{std::uint8_t(x * 7 + y * 3), std::uint8_t(y * 11 + 5), std::uint8_t(x * 13 + 17), 0});
         }
     }
     return image;

@@ -12,7 +12,7 @@ struct Rgb8
 {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> rgb;   // width * height * 3, top row first
+    std::vector<std::uint8_t> rgb; // width * height * 3, top row first
     bool operator==(const Rgb8 &o) const = default;
 };
 

@@ -7,7 +7,7 @@
 // write, like a full disk. Room 0 refuses from the first byte on.
 class ShortFile : public ZvMemFile
 {
-public:
+  public:
     explicit ShortFile(std::size_t room)
         : mRoom(room)
     {
@@ -22,6 +22,6 @@ public:
         return ZvMemFile::Write(buffer, size, count);
     }
 
-private:
+  private:
     std::size_t mRoom;
 };

@@ -11,7 +11,7 @@
 
 class TiffBuilder
 {
-public:
+  public:
     using Bytes = std::vector<std::uint8_t>;
 
     explicit TiffBuilder(bool motorola)
@@ -25,7 +25,7 @@ public:
     struct Field
     {
         std::uint16_t tag, format;
-        std::uint32_t count, value;   // value: inline number or offset
+        std::uint32_t count, value; // value: inline number or offset
     };
 
     // A directory at the current end; returns its offset.
@@ -81,7 +81,7 @@ public:
     }
     Bytes &Data() { return mData; }
 
-private:
+  private:
     void Put16(std::uint16_t v)
     {
         mData.push_back(std::uint8_t(mMotorola ? v >> 8 : v));

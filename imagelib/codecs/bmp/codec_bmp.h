@@ -1,8 +1,8 @@
 // imagelib/codecs/bmp/codec_bmp.h
 #pragma once
 
-#include "imagelib/core/bmp_layout.h"
 #include "imagelib/codecs/codec.h"
+#include "imagelib/core/bmp_layout.h"
 
 class BmpPixels;
 

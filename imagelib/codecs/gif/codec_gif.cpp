@@ -2,11 +2,11 @@
 // The GIF encoder; the decoder is in codec_gif_decode.cpp.
 #include "imagelib/codecs/gif/codec_gif.h"
 
-#include "imagelib/streams/file.h"
 #include "imagelib/codecs/gif/gif_code_writer.h"
 #include "imagelib/codecs/gif/gif_literal_coder.h"
 #include "imagelib/codecs/gif/gif_lzw_coder.h"
 #include "imagelib/codecs/gif/gif_rle_coder.h"
+#include "imagelib/streams/file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -46,16 +46,16 @@ struct GifTile
     int top = 0;
     int width = 0;
     int height = 0;
-    std::uint32_t colours[256] = {};                      // 0xRRGGBB per entry
-    std::uint8_t table[256 * 3] = {};                     // the same as red, green, blue
-    std::uint8_t pixels[kTileWidth * kTileHeight] = {};   // top row first
+    std::uint32_t colours[256] = {};                    // 0xRRGGBB per entry
+    std::uint8_t table[256 * 3] = {};                   // the same as red, green, blue
+    std::uint8_t pixels[kTileWidth * kTileHeight] = {}; // top row first
 
     // A hash of the colours seen so far, with chains through the entries;
     // a bucket is valid only while its bit is set, so clearing is cheap.
     static constexpr std::uint32_t kBucketBits = 12;
     std::uint64_t used[(1u << kBucketBits) / 64] = {};
     std::uint8_t head[1u << kBucketBits] = {};
-    std::uint8_t next[256] = {};                          // itself at a chain's end
+    std::uint8_t next[256] = {}; // itself at a chain's end
 };
 
 namespace {
@@ -120,12 +120,9 @@ bool ZvImageGIF::Encode(ZvFile *stream)
 std::unique_ptr<GifCoder> ZvImageGIF::MakeCoder(GifCodeWriter &out) const
 {
     switch (GetCodecOption()) {
-    case 1:
-        return std::make_unique<GifLiteralCoder>(out);
-    case 2:
-        return std::make_unique<GifLzwCoder>(out);
-    default:
-        return std::make_unique<GifRleCoder>(out);
+    case 1: return std::make_unique<GifLiteralCoder>(out);
+    case 2: return std::make_unique<GifLzwCoder>(out);
+    default: return std::make_unique<GifRleCoder>(out);
     }
 }
 
@@ -135,8 +132,8 @@ void ZvImageGIF::PutScreen(GifCodeWriter &out, std::uint8_t packed) const
     out.PutWord(std::uint16_t(GetWidth()));
     out.PutWord(std::uint16_t(GetHeight()));
     out.PutByte(packed);
-    out.PutByte(0);   // background colour index
-    out.PutByte(0);   // aspect ratio
+    out.PutByte(0); // background colour index
+    out.PutByte(0); // aspect ratio
 }
 
 void ZvImageGIF::PutControl(GifCodeWriter &out, std::uint8_t transparentIndex, bool timed) const

@@ -23,7 +23,7 @@ struct GifTile;
 // 1 literal codes only, 2 classic LZW, anything else the run-length coder.
 class ZvImageGIF : public ZvCodec
 {
-public:
+  public:
     ZvImageGIF()
         : ZvCodec(ZV_TYPE_GIF)
     {
@@ -44,7 +44,7 @@ public:
     void SetComment(const char *text);
     const char *GetComment() const { return mComment.c_str(); }
 
-private:
+  private:
     struct Plan;
 
     void DecodeStream(ZvFile *stream);

@@ -3,10 +3,10 @@
 // the images up to the wanted frame are drawn onto the logical screen.
 #include "imagelib/codecs/gif/codec_gif.h"
 
-#include "imagelib/streams/file.h"
 #include "imagelib/codecs/gif/gif_canvas.h"
 #include "imagelib/codecs/gif/gif_lzw_decoder.h"
 #include "imagelib/codecs/gif/gif_reader.h"
+#include "imagelib/streams/file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -179,9 +179,9 @@ ZvImageGIF::Plan ZvImageGIF::MakePlan(const GifScreen &screen, const std::vector
 
     const int entries = entriesOf(*plan.table);
     const int t = images.empty() ? -1 : images.front().control.transparent;
-    const bool sharedTransparent =
-        t >= 0 && t < entries &&
-        std::all_of(images.begin(), images.end(), [t](const GifImage &i) { return i.control.transparent == t; });
+    const bool sharedTransparent = t >= 0 && t < entries &&
+                                   std::all_of(images.begin(), images.end(),
+                                               [t](const GifImage &i) { return i.control.transparent == t; });
     if (sharedTransparent) {
         plan.undrawn = plan.fill = t;
     } else if (entries < 256) {
@@ -192,8 +192,10 @@ ZvImageGIF::Plan ZvImageGIF::MakePlan(const GifScreen &screen, const std::vector
         // when nothing can stay undrawn.
         const bool mayShowThrough =
             images.empty() || !covers(images.front(), screen) ||
-            std::any_of(images.begin(), images.end(), [](const GifImage &i) { return i.control.transparent >= 0; }) ||
-            std::any_of(images.begin(), images.end() - 1, [](const GifImage &i) { return i.control.disposal >= 2; });
+            std::any_of(images.begin(), images.end(),
+                        [](const GifImage &i) { return i.control.transparent >= 0; }) ||
+            std::any_of(images.begin(), images.end() - 1,
+                        [](const GifImage &i) { return i.control.disposal >= 2; });
         if (mayShowThrough) {
             plan.trueColour = true;
             return plan;
@@ -206,7 +208,8 @@ ZvImageGIF::Plan ZvImageGIF::MakePlan(const GifScreen &screen, const std::vector
 void ZvImageGIF::Compose(ZvFile *stream, const GifScreen &screen, const std::vector<GifImage> &images)
 {
     const Plan plan = MakePlan(screen, images);
-    if (!Create(std::uint32_t(screen.width), std::uint32_t(screen.height), plan.trueColour ? 24 : 8, ZV_TYPE_GIF))
+    if (!Create(std::uint32_t(screen.width), std::uint32_t(screen.height), plan.trueColour ? 24 : 8,
+                ZV_TYPE_GIF))
         throw ZvCodecError(GetLastError());
     if (plan.trueColour) {
         if (!AlphaCreate())
@@ -272,7 +275,7 @@ void ZvImageGIF::DrawImage(ZvFile *stream, GifCanvas &canvas, const GifImage &im
         if (canvas.RowVisible(y))
             --rowsLeft;
         if (got < image.width)
-            break;   // the data ended early: the rest stays undrawn
+            break; // the data ended early: the rest stays undrawn
     }
 }
 

@@ -26,15 +26,15 @@ struct GifRect
 // or 24 bits with the alpha plane saying what was drawn.
 class GifCanvas
 {
-public:
+  public:
     // image: an 8- or 24-bit picture of the screen's size (24-bit with an
     // alpha plane). undrawnIndex and undrawnColour are what an undrawn
     // pixel holds in either form.
     GifCanvas(ZvImage &image, std::uint8_t undrawnIndex, RGBQUAD undrawnColour);
 
     GifRect Clip(const GifImage &image) const;
-    void Erase(const GifRect &r);          // back to undrawn
-    void Save(const GifRect &r);           // for a later Restore
+    void Erase(const GifRect &r); // back to undrawn
+    void Save(const GifRect &r);  // for a later Restore
     void Restore();
 
     // Sets the image whose rows DrawRow draws: its place, its colour table
@@ -50,8 +50,8 @@ public:
     // Pixels touched so far by drawing, erasing, saving and restoring.
     std::uint64_t Work() const { return mWork; }
 
-private:
-    std::uint8_t *Row(int y) const;        // y from the top
+  private:
+    std::uint8_t *Row(int y) const; // y from the top
     std::uint8_t *AlphaRow(int y) const;
 
     ZvImage &mImage;
@@ -64,9 +64,9 @@ private:
     int mLeft = 0;
     int mTop = 0;
     int mImageHeight = 0;
-    int mVisibleWidth = 0;                 // columns of the image on the screen
+    int mVisibleWidth = 0; // columns of the image on the screen
     int mTransparent = -1;
-    std::uint8_t mColours[256][3] = {};    // blue, green, red by pixel value
+    std::uint8_t mColours[256][3] = {}; // blue, green, red by pixel value
 
     std::uint64_t mWork = 0;
     GifRect mSavedRect;

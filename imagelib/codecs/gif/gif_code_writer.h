@@ -13,7 +13,7 @@ class ZvFile;
 // of at most 255 bytes. A refused write is remembered; Flush reports it.
 class GifCodeWriter
 {
-public:
+  public:
     explicit GifCodeWriter(ZvFile *stream);
 
     void PutByte(std::uint8_t b)
@@ -22,7 +22,7 @@ public:
             Drain();
         mBuffer[mLength++] = b;
     }
-    void PutWord(std::uint16_t w);   // little-endian
+    void PutWord(std::uint16_t w); // little-endian
     void PutBytes(const std::uint8_t *data, std::size_t n);
 
     // Appends one code of `width` bits (at most 12) to the code stream.
@@ -45,7 +45,7 @@ public:
     // Writes everything buffered; false when the stream took less.
     bool Flush();
 
-private:
+  private:
     // Large enough that a growing memory stream is rarely reallocated.
     static constexpr std::size_t kCapacity = std::size_t(1) << 20;
 

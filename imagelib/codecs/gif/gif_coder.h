@@ -12,7 +12,7 @@ class GifCodeWriter;
 // Pixel values must be below 2^(initBits - 1).
 class GifCoder
 {
-public:
+  public:
     explicit GifCoder(GifCodeWriter &out)
         : mOut(out)
     {
@@ -26,6 +26,6 @@ public:
     virtual void Feed(const std::uint8_t *pixels, std::size_t count) = 0;
     virtual void End() = 0;
 
-protected:
+  protected:
     GifCodeWriter &mOut;
 };

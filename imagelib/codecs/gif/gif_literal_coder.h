@@ -9,19 +9,19 @@
 // overflows match what any decoder expects.
 class GifLiteralCoder : public GifCoder
 {
-public:
+  public:
     using GifCoder::GifCoder;
 
     void Begin(int initBits) override;
     void Feed(const std::uint8_t *pixels, std::size_t count) override;
     void End() override;
 
-private:
+  private:
     void Reset();
 
     int mInitBits = 9;
     int mWidth = 9;
     std::uint32_t mClear = 256;
-    std::uint32_t mNextFree = 258;   // the entry a decoder adds next
-    bool mFirst = true;              // the next code adds no entry
+    std::uint32_t mNextFree = 258; // the entry a decoder adds next
+    bool mFirst = true;            // the next code adds no entry
 };

@@ -8,7 +8,7 @@
 namespace {
 constexpr int kMaxBits = 12;
 constexpr std::uint32_t kMaxMaxCode = 1u << kMaxBits;
-constexpr int kHashShift = 4;   // spreads the 8-bit pixel over the 5003 slots
+constexpr int kHashShift = 4; // spreads the 8-bit pixel over the 5003 slots
 } // namespace
 
 void GifLzwCoder::Begin(int initBits)

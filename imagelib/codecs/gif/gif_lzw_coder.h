@@ -10,14 +10,14 @@
 // table is cleared when it is full.
 class GifLzwCoder : public GifCoder
 {
-public:
+  public:
     using GifCoder::GifCoder;
 
     void Begin(int initBits) override;
     void Feed(const std::uint8_t *pixels, std::size_t count) override;
     void End() override;
 
-private:
+  private:
     static constexpr int kHashSize = 5003;
 
     void Output(std::uint32_t code);
@@ -26,12 +26,12 @@ private:
 
     int mInitBits = 9;
     int mBits = 9;
-    std::uint32_t mMaxCode = 511;      // largest code at the current width
+    std::uint32_t mMaxCode = 511; // largest code at the current width
     std::uint32_t mClearCode = 256;
-    std::uint32_t mFreeEntry = 258;    // next code to assign
+    std::uint32_t mFreeEntry = 258; // next code to assign
     bool mClearFlag = false;
-    bool mStarted = false;             // mPrefix holds the string so far
+    bool mStarted = false; // mPrefix holds the string so far
     std::uint32_t mPrefix = 0;
-    std::int32_t mHashKey[kHashSize] = {};   // (pixel << 12) + prefix, -1 when empty
+    std::int32_t mHashKey[kHashSize] = {}; // (pixel << 12) + prefix, -1 when empty
     std::uint16_t mHashCode[kHashSize] = {};
 };

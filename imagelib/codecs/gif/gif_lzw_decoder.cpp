@@ -50,7 +50,7 @@ bool GifLzwDecoder::FetchBlock()
     mBlockLength = int(mStream->Read(mBlock, 1, std::size_t(length)));
     mBlockPos = 0;
     if (mBlockLength < length)
-        mBlocksEnded = true;   // truncated: use what arrived
+        mBlocksEnded = true; // truncated: use what arrived
     return mBlockLength > 0;
 }
 

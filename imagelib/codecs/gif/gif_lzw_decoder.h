@@ -13,7 +13,7 @@ class ZvFile;
 // not a permitted pixel value, fails the image.
 class GifLzwDecoder
 {
-public:
+  public:
     explicit GifLzwDecoder(ZvFile *stream);
 
     // False for a minimum code size outside 1..11. allowed[v] says whether
@@ -26,7 +26,7 @@ public:
     // Skips what is left of the data sub-blocks, up to their terminator.
     void Finish();
 
-private:
+  private:
     static constexpr int kTableSize = 4096;
 
     void Reset();
@@ -38,8 +38,8 @@ private:
     std::uint8_t mBlock[256] = {};
     int mBlockLength = 0;
     int mBlockPos = 0;
-    bool mBlocksEnded = false;   // terminator or end of stream reached
-    bool mEnded = false;         // no more pixels will come
+    bool mBlocksEnded = false; // terminator or end of stream reached
+    bool mEnded = false;       // no more pixels will come
     bool mFailed = false;
     std::uint32_t mAccum = 0;
     int mAccumBits = 0;
@@ -47,8 +47,8 @@ private:
     int mMinCodeSize = 8;
     int mClear = 256;
     int mWidth = 9;
-    int mNext = 258;             // entry the next code creates
-    int mPrev = -1;              // previous code, -1 right after a clear
+    int mNext = 258; // entry the next code creates
+    int mPrev = -1;  // previous code, -1 right after a clear
     bool mAllowed[kTableSize] = {};
 
     std::uint16_t mPrefix[kTableSize] = {};

@@ -116,7 +116,7 @@ bool GifReader::ReadExtension()
     if (label == kControlLabel)
         TakeControl(block, int(length));
     else if (label == kPlainTextLabel)
-        mPending = GifControl();   // the control belonged to the text
+        mPending = GifControl(); // the control belonged to the text
     return SkipSubBlocks();
 }
 

@@ -12,16 +12,16 @@ struct GifScreen
 {
     int width = 0;
     int height = 0;
-    int background = 0;                 // index into the global table
-    std::vector<std::uint8_t> table;    // global colour table, red, green, blue per entry
+    int background = 0;              // index into the global table
+    std::vector<std::uint8_t> table; // global colour table, red, green, blue per entry
 };
 
 // The graphic control extension that applies to one image.
 struct GifControl
 {
     int disposal = 0;
-    int delay = 0;          // hundredths of a second
-    int transparent = -1;   // pixel value that is not drawn, -1 none
+    int delay = 0;        // hundredths of a second
+    int transparent = -1; // pixel value that is not drawn, -1 none
 };
 
 // One image descriptor with what comes with it.
@@ -32,9 +32,9 @@ struct GifImage
     int width = 0;
     int height = 0;
     bool interlaced = false;
-    std::vector<std::uint8_t> localTable;   // empty: the global table applies
+    std::vector<std::uint8_t> localTable; // empty: the global table applies
     GifControl control;
-    std::int64_t dataPos = 0;               // the LZW minimum code size byte
+    std::int64_t dataPos = 0; // the LZW minimum code size byte
 };
 
 // Walks the block structure of a GIF stream without decoding pixels.
@@ -44,7 +44,7 @@ struct GifImage
 // ZvCodecError; a stream cut short later simply ends the walk.
 class GifReader
 {
-public:
+  public:
     static constexpr std::size_t kMaxComment = 255;
 
     explicit GifReader(ZvFile *stream);
@@ -63,7 +63,7 @@ public:
     bool HasLoops() const { return mHasLoops; }
     int Loops() const { return mLoops; }
 
-private:
+  private:
     bool ReadExact(std::uint8_t *buffer, std::size_t n);
     bool ReadTable(int packed, std::vector<std::uint8_t> &table);
     bool ReadDescriptor(GifImage &image);

@@ -35,7 +35,7 @@ void GifRleCoder::Feed(const std::uint8_t *pixels, std::size_t count)
             ++end;
         if (c != mRunPixel) {
             if (mRunLength == 1)
-                OutputPlain(mRunPixel);   // most runs in busy pictures
+                OutputPlain(mRunPixel); // most runs in busy pictures
             else if (mRunLength > 1)
                 Flush();
             mRunPixel = c;

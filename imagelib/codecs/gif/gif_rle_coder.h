@@ -11,14 +11,14 @@
 // than repeating codes.
 class GifRleCoder : public GifCoder
 {
-public:
+  public:
     using GifCoder::GifCoder;
 
     void Begin(int initBits) override;
     void Feed(const std::uint8_t *pixels, std::size_t count) override;
     void End() override;
 
-private:
+  private:
     void OutputPlain(std::uint32_t code);
     void OutputClear();
     void DidClear();
@@ -33,21 +33,21 @@ private:
     // Constants of the current stream
     int mBitsInit = 9;
     std::uint32_t mCodeClear = 256;
-    std::uint32_t mBaseCode = 258;      // first code after end: the run "pp"
+    std::uint32_t mBaseCode = 258; // first code after end: the run "pp"
     std::uint32_t mBumpInit = 255;
     std::uint32_t mClearInit = 254;
-    std::uint32_t mMaxCodes = 3837;     // codes that fit between two clears
+    std::uint32_t mMaxCodes = 3837; // codes that fit between two clears
 
     // Run state
     std::uint32_t mRunPixel = 0;
     std::uint32_t mRunLength = 0;
-    std::uint32_t mTablePixel = 0;      // the value whose runs the table holds
-    std::uint32_t mTableMax = 0;        // longest run of it in the table
+    std::uint32_t mTablePixel = 0; // the value whose runs the table holds
+    std::uint32_t mTableMax = 0;   // longest run of it in the table
     bool mJustCleared = true;
 
     // Code state
     int mBits = 9;
-    std::uint32_t mOutCount = 0;        // codes since the last clear
-    std::uint32_t mOutBump = 255;       // code count at which the width grows
-    std::uint32_t mOutClear = 254;      // code count at which a clear is due
+    std::uint32_t mOutCount = 0;   // codes since the last clear
+    std::uint32_t mOutBump = 255;  // code count at which the width grows
+    std::uint32_t mOutClear = 254; // code count at which a clear is due
 };

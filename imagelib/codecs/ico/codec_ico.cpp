@@ -20,7 +20,7 @@ struct IcoBitmap
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint32_t bitCount = 0;
-    std::uint32_t colours = 0;        // colour table entries
+    std::uint32_t colours = 0; // colour table entries
     std::size_t tableAt = 0;
     std::size_t colourAt = 0;
     std::size_t colourStride = 0;
@@ -77,7 +77,12 @@ IcoBitmap parseBitmap(const std::vector<std::uint8_t> &data)
     if (headerSize < 40 || headerSize > data.size() || width <= 0 || height < 2 || used > 256)
         throw ZvCodecError("corrupted ICO");
     switch (b.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32: break;
     default: throw ZvCodecError("Unsupported icon bit depth");
     }
     // Bit fields only make sense as the standard layouts here.
@@ -252,17 +257,17 @@ void ZvImageICO::EncodeStream(ZvFile *stream)
     const std::uint32_t colours = GetNumColors();
     const std::size_t pixels = (strideOf(width, bitCount) + strideOf(width, 1)) * height;
     ZvByteWriter out(stream);
-    out.PutLe16(0);   // reserved
-    out.PutLe16(1);   // icon
-    out.PutLe16(1);   // one entry
+    out.PutLe16(0); // reserved
+    out.PutLe16(1); // icon
+    out.PutLe16(1); // one entry
     out.Put(std::uint8_t(width));
     out.Put(std::uint8_t(height));
     out.Put(std::uint8_t(colours < 256 ? colours : 0));
     out.Put(0);
-    out.PutLe16(1);   // planes
+    out.PutLe16(1); // planes
     out.PutLe16(std::uint16_t(bitCount));
     out.PutLe32(std::uint32_t(40 + colours * 4 + pixels));
-    out.PutLe32(22);  // the entry follows the directory
+    out.PutLe32(22); // the entry follows the directory
     WriteBitmap(out, bitCount);
     if (!out.Flush())
         throw ZvCodecError("cannot write icon file");
@@ -273,9 +278,12 @@ void ZvImageICO::WriteBitmap(ZvByteWriter &out, std::uint32_t bitCount) const
     const std::uint32_t width = GetWidth();
     const std::uint32_t height = GetHeight();
     const std::size_t maskStride = strideOf(width, 1);
-    const std::uint32_t header[10] = {40, width, 2 * height, 1u | (bitCount << 16), 0,
-                                      std::uint32_t((strideOf(width, bitCount) + maskStride) * height),
-                                      0, 0, 0, 0};
+    const std::uint32_t header[10] = {
+        40,         width,
+        2 * height, 1u | (bitCount << 16),
+        0,          std::uint32_t((strideOf(width, bitCount) + maskStride) * height),
+        0,          0,
+        0,          0};
     for (std::uint32_t v : header)
         out.PutLe32(v);
     for (std::uint32_t i = 0; i < GetNumColors(); ++i) {
@@ -298,8 +306,9 @@ void ZvImageICO::WriteBitmap(ZvByteWriter &out, std::uint32_t bitCount) const
     for (std::uint32_t y = 0; y < height; ++y) {
         std::fill(mask.begin(), mask.end(), 0);
         for (std::uint32_t x = 0; x < width; ++x) {
-            const bool clear = (mAlpha && AlphaGet(std::int32_t(x), std::int32_t(y)) * AlphaGetMax() / 255 < 128) ||
-                               (trans >= 0 && GetPixelIndex(std::int32_t(x), std::int32_t(y)) == trans);
+            const bool clear =
+                (mAlpha && AlphaGet(std::int32_t(x), std::int32_t(y)) * AlphaGetMax() / 255 < 128) ||
+                (trans >= 0 && GetPixelIndex(std::int32_t(x), std::int32_t(y)) == trans);
             if (clear)
                 mask[x / 8] |= std::uint8_t(0x80 >> (x & 7));
         }

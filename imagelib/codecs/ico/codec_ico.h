@@ -17,7 +17,7 @@ struct IcoBitmap;
 // 32 bits when a 24-bit picture has an alpha plane.
 class ZvImageICO : public ZvCodec
 {
-public:
+  public:
     ZvImageICO()
         : ZvCodec(ZV_TYPE_ICO)
     {
@@ -26,7 +26,7 @@ public:
     bool Decode(ZvFile *stream) override;
     bool Encode(ZvFile *stream) override;
 
-private:
+  private:
     void DecodeStream(ZvFile *stream);
     std::vector<std::uint8_t> ReadEntry(ZvFile *stream);
     void DecodePng(std::vector<std::uint8_t> &data);

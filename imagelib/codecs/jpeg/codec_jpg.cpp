@@ -1,8 +1,8 @@
 // imagelib/codecs/jpeg/codec_jpg.cpp
 #include "imagelib/codecs/jpeg/codec_jpg.h"
 
-#include "imagelib/streams/file.h"
 #include "imagelib/codecs/jpeg/jpeg_stream.h"
+#include "imagelib/streams/file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +21,7 @@ constexpr std::uint32_t kOptPlainUpsampling = 0x800;
 // Rows handed to libjpeg per call: it fills as many as one row group gives,
 // straight into the picture's own rows.
 constexpr JDIMENSION kRowBatch = 16;
-constexpr int kMaxDensity = 65535;   // what the JFIF density fields hold
+constexpr int kMaxDensity = 65535; // what the JFIF density fields hold
 
 // Everything libjpeg touches during one decode or encode. No member has a
 // destructor, so a longjmp out of the library leaves nothing behind.
@@ -174,7 +174,8 @@ bool ZvImageJPG::DecodeFromHeader(jpeg_decompress_struct &cinfo, bool exif)
     }
     // The picture is made before libjpeg allocates its own buffers, so that
     // the size limit of Create turns away absurd dimensions first.
-    if (!Create(cinfo.output_width, cinfo.output_height, 8 * std::uint32_t(cinfo.output_components), ZV_TYPE_JPG))
+    if (!Create(cinfo.output_width, cinfo.output_height, 8 * std::uint32_t(cinfo.output_components),
+                ZV_TYPE_JPG))
         return false;
     jpeg_start_decompress(&cinfo);
     ApplyResolution(cinfo, exif);

@@ -21,7 +21,7 @@ struct jpeg_decompress_struct;
 // option 0x1 forces baseline tables, 0x4 greyscale, 0x40 smoothing.
 class ZvImageJPG : public ZvCodec
 {
-public:
+  public:
     ZvImageJPG()
         : ZvCodec(ZV_TYPE_JPG)
     {
@@ -43,7 +43,7 @@ public:
     void SetDitherMode(int mode) { mDitherMode = mode < 0 ? 0 : mode > 2 ? 2 : mode; }
     int GetDitherMode() const { return mDitherMode; }
 
-private:
+  private:
     bool DecodeFromHeader(jpeg_decompress_struct &cinfo, bool exif);
     void ApplyDecodeOptions(jpeg_decompress_struct &cinfo) const;
     void ApplyResolution(const jpeg_decompress_struct &cinfo, bool exif);

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr std::size_t kPrefix = 6;        // "Exif\0\0" before the TIFF structure
+constexpr std::size_t kPrefix = 6; // "Exif\0\0" before the TIFF structure
 constexpr std::size_t kTiffHeader = 8;
 constexpr std::size_t kEntrySize = 12;
 constexpr std::size_t kMaxDirectories = 16;
@@ -50,20 +50,20 @@ struct ZvExifEditor::Entry
     std::uint16_t tag = 0;
     std::uint16_t type = 0;
     std::uint32_t count = 0;
-    std::uint8_t value[4] = {};   // as stored: inline value or offset
-    int blob = -1;                // a new value in mBlobs; the offset is set by Result
+    std::uint8_t value[4] = {}; // as stored: inline value or offset
+    int blob = -1;              // a new value in mBlobs; the offset is set by Result
 };
 
 struct ZvExifEditor::Directory
 {
     int kind = kMain;
     std::uint32_t offset = 0;
-    bool hasNext = false;         // the four-byte link after the entries lies inside the block
+    bool hasNext = false; // the four-byte link after the entries lies inside the block
     std::uint32_t next = 0;
-    int parent = -1;              // the directory whose entry links here; -1: the header or a chain
+    int parent = -1; // the directory whose entry links here; -1: the header or a chain
     std::uint16_t parentTag = 0;
-    bool grown = false;           // written anew at the end of the block
-    std::size_t storedSize = 0;   // the bytes it took where it was read
+    bool grown = false;         // written anew at the end of the block
+    std::size_t storedSize = 0; // the bytes it took where it was read
     std::vector<Entry> entries;
 
     std::size_t Size() const { return 2 + kEntrySize * entries.size() + (hasNext ? 4 : 0); }
@@ -266,7 +266,8 @@ bool ZvExifEditor::ReadThumbnail(int dir)
 
 std::uint16_t ZvExifEditor::ValueU16(const Entry &e) const
 {
-    return mMotorola ? std::uint16_t(e.value[0] << 8 | e.value[1]) : std::uint16_t(e.value[1] << 8 | e.value[0]);
+    return mMotorola ? std::uint16_t(e.value[0] << 8 | e.value[1])
+                     : std::uint16_t(e.value[1] << 8 | e.value[0]);
 }
 
 std::uint32_t ZvExifEditor::ValueU32(const Entry &e) const
@@ -356,7 +357,8 @@ void ZvExifEditor::SetInline(int dir, std::uint16_t tag, std::uint16_t type, std
 
 // An out-of-line value is always appended, never written over the old one:
 // another entry may share those bytes.
-void ZvExifEditor::SetAppended(int dir, std::uint16_t tag, std::uint16_t type, std::vector<std::uint8_t> bytes)
+void ZvExifEditor::SetAppended(int dir, std::uint16_t tag, std::uint16_t type,
+                               std::vector<std::uint8_t> bytes)
 {
     Entry &e = Upsert(dir, tag);
     e.type = type;
@@ -450,7 +452,8 @@ void ZvExifEditor::RemoveDropped()
     enum : std::uint8_t { kUnknown, kKept, kDropped };
     std::vector<std::uint8_t> mark(TiffSize(), kUnknown);
     auto paint = [&mark](std::size_t begin, std::size_t end, std::uint8_t how) {
-        std::fill(mark.begin() + std::ptrdiff_t(begin), mark.begin() + std::ptrdiff_t(std::min(end, mark.size())), how);
+        std::fill(mark.begin() + std::ptrdiff_t(begin),
+                  mark.begin() + std::ptrdiff_t(std::min(end, mark.size())), how);
     };
     for (int pass : {kDropped, kKept}) {
         for (const Directory &d : mDirs) {

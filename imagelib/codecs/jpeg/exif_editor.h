@@ -24,7 +24,7 @@
 // appended too. Pure logic; one thread at a time.
 class ZvExifEditor
 {
-public:
+  public:
     ZvExifEditor();
     ~ZvExifEditor();
     ZvExifEditor(const ZvExifEditor &) = delete;
@@ -50,13 +50,13 @@ public:
     // nothing valid was parsed or the result outgrows one JPEG marker segment.
     bool Result(std::vector<std::uint8_t> &out);
 
-private:
+  private:
     struct Entry;
     struct Directory;
     struct Range;
 
     bool Fail(const char *why);
-    int FailDirectory(const char *why);   // -1, for ReadDirectory
+    int FailDirectory(const char *why); // -1, for ReadDirectory
     std::uint16_t U16(std::size_t at) const;
     std::uint32_t U32(std::size_t at) const;
     void Put16(std::size_t at, std::uint16_t v);
@@ -84,12 +84,12 @@ private:
     void Relocate(std::size_t &end);
     void WriteDirectory(const Directory &d);
 
-    std::vector<std::uint8_t> mBytes;   // the whole payload; TIFF offsets count from byte 6
+    std::vector<std::uint8_t> mBytes; // the whole payload; TIFF offsets count from byte 6
     bool mMotorola = false;
     bool mParsed = false;
     bool mDropThumbnail = false;
     std::vector<Directory> mDirs;
-    std::vector<Range> mValues;         // out-of-line values and thumbnails, by directory
-    std::vector<std::vector<std::uint8_t>> mBlobs;   // new values, placed by Result
+    std::vector<Range> mValues;                    // out-of-line values and thumbnails, by directory
+    std::vector<std::vector<std::uint8_t>> mBlobs; // new values, placed by Result
     std::string mProblem;
 };

@@ -35,10 +35,10 @@ struct NumberTag
     double ZvExifInfo::*field;
 };
 constexpr NumberTag kNumberTags[] = {
-    {0x829A, &ZvExifInfo::exposureTime},     {0x829D, &ZvExifInfo::fNumber},
+    {0x829A, &ZvExifInfo::exposureTime},      {0x829D, &ZvExifInfo::fNumber},
     {0x9201, &ZvExifInfo::shutterSpeedValue}, {0x9202, &ZvExifInfo::apertureValue},
-    {0x9204, &ZvExifInfo::exposureBias},     {0x9206, &ZvExifInfo::subjectDistance},
-    {0x920A, &ZvExifInfo::focalLength},      {0x9102, &ZvExifInfo::compressionLevel},
+    {0x9204, &ZvExifInfo::exposureBias},      {0x9206, &ZvExifInfo::subjectDistance},
+    {0x920A, &ZvExifInfo::focalLength},       {0x9102, &ZvExifInfo::compressionLevel},
     {0xA20E, &ZvExifInfo::focalPlaneXRes},
 };
 
@@ -97,21 +97,24 @@ int saturatedInt(double v)
 // against the section length before it is read.
 class TiffReader
 {
-public:
+  public:
     TiffReader(const std::uint8_t *tiff, std::size_t length, bool motorola, ZvExifInfo &out)
-        : mTiff(tiff), mLength(length), mMotorola(motorola), mOut(out)
+        : mTiff(tiff)
+        , mLength(length)
+        , mMotorola(motorola)
+        , mOut(out)
     {
     }
 
     bool ReadDirectory(std::uint32_t offset, Dir kind, int depth);
 
-private:
+  private:
     struct Entry
     {
         std::uint16_t tag = 0;
         std::uint16_t format = 0;
         std::uint32_t count = 0;
-        std::size_t value = 0;       // position of the value bytes in the structure
+        std::size_t value = 0; // position of the value bytes in the structure
         std::size_t byteCount = 0;
     };
 

@@ -15,22 +15,22 @@ class ZvFile;
 // One thread at a time.
 struct ZvExifInfo
 {
-    bool isExif = false;            // a TIFF header was found and its first directory read
+    bool isExif = false; // a TIFF header was found and its first directory read
     std::string cameraMake;
     std::string cameraModel;
-    std::string dateTime;           // "YYYY:MM:DD HH:MM:SS" as stored: original, else modified
-    std::string comments;           // the user comment, without its character-code prefix
-    int orientation = 0;            // 1..8, or 0 when absent or out of range
-    int exifWidth = 0;              // pixel dimensions the EXIF directory claims
+    std::string dateTime; // "YYYY:MM:DD HH:MM:SS" as stored: original, else modified
+    std::string comments; // the user comment, without its character-code prefix
+    int orientation = 0;  // 1..8, or 0 when absent or out of range
+    int exifWidth = 0;    // pixel dimensions the EXIF directory claims
     int exifHeight = 0;
-    double exposureTime = 0;        // seconds
+    double exposureTime = 0; // seconds
     double fNumber = 0;
-    double apertureValue = 0;       // APEX
-    double shutterSpeedValue = 0;   // APEX
-    double focalLength = 0;         // millimetres
-    double subjectDistance = 0;     // metres
-    double exposureBias = 0;        // EV
-    double compressionLevel = 0;    // compressed bits per pixel
+    double apertureValue = 0;     // APEX
+    double shutterSpeedValue = 0; // APEX
+    double focalLength = 0;       // millimetres
+    double subjectDistance = 0;   // metres
+    double exposureBias = 0;      // EV
+    double compressionLevel = 0;  // compressed bits per pixel
     int flash = 0;
     int whiteBalance = 0;
     int meteringMode = 0;
@@ -43,7 +43,7 @@ struct ZvExifInfo
     double yResolution = 0;
     double resolutionUnit = 0;
     double focalPlaneXRes = 0;
-    double focalPlaneUnits = 0;     // same factors as resolutionUnit
+    double focalPlaneUnits = 0; // same factors as resolutionUnit
     // The embedded thumbnail, as an offset from the TIFF header.
     std::uint32_t thumbnailOffset = 0;
     std::uint32_t thumbnailSize = 0;
@@ -58,7 +58,7 @@ struct ZvExifInfo
     // with "Exif\0\0"). True when the TIFF header and directory 0 were read.
     bool ParseExif(const std::uint8_t *data, std::size_t length);
 
-private:
+  private:
     void DeriveExposure();
 };
 

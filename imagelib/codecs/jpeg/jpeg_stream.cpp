@@ -32,9 +32,7 @@ ZvJpegError *errorOf(j_common_ptr cinfo)
     std::longjmp(err->jump, 1);
 }
 
-void outputMessage(j_common_ptr)
-{
-}
+void outputMessage(j_common_ptr) {}
 
 void progressMonitor(j_common_ptr cinfo)
 {
@@ -90,9 +88,7 @@ void skipInputData(j_decompress_ptr cinfo, long count)
     src->file->Seek(count, SEEK_FROM_CURRENT);
 }
 
-void termSource(j_decompress_ptr)
-{
-}
+void termSource(j_decompress_ptr) {}
 
 ZvJpegDestination *destinationOf(j_compress_ptr cinfo)
 {

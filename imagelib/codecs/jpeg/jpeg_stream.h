@@ -6,7 +6,7 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>   // jpeglib.h needs FILE and size_t declared first
+#include <cstdio> // jpeglib.h needs FILE and size_t declared first
 
 #include <jpeglib.h>
 
@@ -35,7 +35,7 @@ struct ZvJpegSource
 {
     jpeg_source_mgr pub;
     ZvFile *file;
-    std::int64_t available;   // bytes from the start of the JPEG to the end of the stream, or -1
+    std::int64_t available; // bytes from the start of the JPEG to the end of the stream, or -1
     bool startOfFile;
     JOCTET buffer[kZvJpegBufferSize];
 };

@@ -1,8 +1,8 @@
 // imagelib/codecs/jpeg2000/codec_jas.cpp
 #include "imagelib/codecs/jpeg2000/codec_jas.h"
 
-#include "imagelib/streams/file.h"
 #include "imagelib/codecs/jpeg2000/jas_formats.h"
+#include "imagelib/streams/file.h"
 
 #include <cstring>
 #include <new>
@@ -13,15 +13,13 @@ namespace {
 struct JasFormat
 {
     std::uint32_t type;
-    const char *name;       // in "... can save only RGB or GrayScale images"
-    const char *notThis;    // a typed decode given another format
+    const char *name;    // in "... can save only RGB or GrayScale images"
+    const char *notThis; // a typed decode given another format
 };
 
 constexpr JasFormat kFormats[] = {
-    {ZV_TYPE_JP2, "JPEG 2000", "Not a JP2 file"},
-    {ZV_TYPE_JPC, "JPEG 2000", "Not a JPEG 2000 codestream"},
-    {ZV_TYPE_PGX, "PGX", "Not a PGX file"},
-    {ZV_TYPE_PNM, "PNM", "Not a PNM file"},
+    {ZV_TYPE_JP2, "JPEG 2000", "Not a JP2 file"}, {ZV_TYPE_JPC, "JPEG 2000", "Not a JPEG 2000 codestream"},
+    {ZV_TYPE_PGX, "PGX", "Not a PGX file"},       {ZV_TYPE_PNM, "PNM", "Not a PNM file"},
     {ZV_TYPE_RAS, "RAS", "Not a RAS file"},
 };
 

@@ -11,7 +11,7 @@
 // grey or RGB.
 class ZvImageJAS : public ZvCodec
 {
-public:
+  public:
     explicit ZvImageJAS(std::uint32_t imagetype = 0)
         : ZvCodec(0)
         , mJasType(imagetype)
@@ -21,7 +21,7 @@ public:
     bool Decode(ZvFile *stream) override;
     bool Encode(ZvFile *stream) override;
 
-private:
+  private:
     void DecodeAs(std::uint32_t type, ZvFile *stream);
     void CheckEncodable() const;
 

@@ -11,8 +11,8 @@ class ZvImage;
 // codec has already checked (24-bit, or indexed greyscale). All of them
 // throw ZvCodecError with the message for the last error.
 
-void jasReadPnm(ZvImage &image, ZvFile *stream);    // P1..P7
-void jasWritePnm(const ZvImage &image, ZvFile *stream);   // P5 or P6
+void jasReadPnm(ZvImage &image, ZvFile *stream);        // P1..P7
+void jasWritePnm(const ZvImage &image, ZvFile *stream); // P5 or P6
 void jasReadRas(ZvImage &image, ZvFile *stream);
 void jasWriteRas(const ZvImage &image, ZvFile *stream);
 void jasReadPgx(ZvImage &image, ZvFile *stream);

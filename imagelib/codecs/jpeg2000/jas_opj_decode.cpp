@@ -25,7 +25,7 @@ constexpr std::uint64_t kMaxSamples = std::uint64_t(1) << 28;
 // One component read at the pixel positions of the first component.
 class Channel
 {
-public:
+  public:
     Channel(const opj_image_comp_t &c, const opj_image_comp_t &base)
         : mComp(c)
         , mScale((std::uint32_t(1) << c.prec) - 1)
@@ -40,8 +40,9 @@ public:
     }
     void SelectRow(std::uint32_t y)
     {
-        mRow = mComp.data + std::size_t(Index((std::uint64_t(mBaseY0) + y) * mBaseDy, mComp.dy, mComp.y0,
-                                              mComp.h)) * mComp.w;
+        mRow =
+            mComp.data +
+            std::size_t(Index((std::uint64_t(mBaseY0) + y) * mBaseDy, mComp.dy, mComp.y0, mComp.h)) * mComp.w;
     }
     std::uint8_t operator()(std::uint32_t x) const
     {
@@ -49,7 +50,7 @@ public:
         return mScale(std::uint32_t(v < 0 ? 0 : (v > mMax ? mMax : v)));
     }
 
-private:
+  private:
     static std::uint32_t Index(std::uint64_t grid, std::uint32_t step, std::uint32_t origin,
                                std::uint32_t size)
     {

@@ -6,8 +6,8 @@
 #include "imagelib/codecs/jpeg2000/jas_opj_limits.h"
 
 #include "imagelib/codecs/codec.h"
-#include "imagelib/streams/file.h"
 #include "imagelib/codecs/jpeg2000/jas_formats.h"
+#include "imagelib/streams/file.h"
 
 #include <vector>
 
@@ -48,7 +48,7 @@ std::int64_t codestreamInJp2(ZvFile *file, std::int64_t start)
             length = bigEndian(head + 8, 8);
             header = 16;
         }
-        if (bigEndian(head + 4, 4) == 0x6A703263)   // 'jp2c'
+        if (bigEndian(head + 4, 4) == 0x6A703263) // 'jp2c'
             return at + header;
         if (length < std::uint64_t(header) || length > (std::uint64_t(1) << 62))
             return -1;
@@ -66,7 +66,7 @@ void checkSiz(ZvFile *file, std::int64_t at, std::uint64_t maxSamples)
 {
     std::uint8_t siz[42];
     if (!readAt(file, at, siz, sizeof(siz)) || bigEndian(siz, 4) != 0xFF4FFF51)
-        return;   // not ours to judge: the library reports it
+        return; // not ours to judge: the library reports it
     const std::uint64_t x1 = bigEndian(siz + 8, 4), y1 = bigEndian(siz + 12, 4);
     const std::uint64_t x0 = bigEndian(siz + 16, 4), y0 = bigEndian(siz + 20, 4);
     const std::uint64_t tw = bigEndian(siz + 24, 4), th = bigEndian(siz + 28, 4);

@@ -85,6 +85,4 @@ void ZvOpjSession::ErrorFn(const char *msg, void *data)
         self->mError.pop_back();
 }
 
-void ZvOpjSession::QuietFn(const char *, void *)
-{
-}
+void ZvOpjSession::QuietFn(const char *, void *) {}

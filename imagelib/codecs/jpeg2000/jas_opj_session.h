@@ -14,7 +14,7 @@ class ZvFile;
 // stderr: its first error is kept for the codec's last error.
 class ZvOpjSession
 {
-public:
+  public:
     ZvOpjSession(ZvFile *file, bool input);
     ~ZvOpjSession();
     ZvOpjSession(const ZvOpjSession &) = delete;
@@ -29,7 +29,7 @@ public:
     opj_codec_t *Codec() const { return mCodec; }
     opj_image_t *mImage = nullptr;
 
-private:
+  private:
     struct Position
     {
         ZvFile *file;

@@ -2,8 +2,8 @@
 #include "imagelib/codecs/jpeg2000/jas_pixels.h"
 
 #include "imagelib/codecs/codec.h"
-#include "imagelib/streams/file.h"
 #include "imagelib/codecs/jpeg2000/jas_formats.h"
+#include "imagelib/streams/file.h"
 
 void jasCreate(ZvImage &image, std::uint32_t width, std::uint32_t height, std::uint32_t bpp,
                std::uint32_t type)

@@ -26,14 +26,14 @@ void jasRgbRow(const ZvImage &image, std::uint32_t y, std::uint8_t *out);
 // caller's to reject or clamp first.
 class ZvSampleScale
 {
-public:
+  public:
     explicit ZvSampleScale(std::uint32_t max);
     std::uint8_t operator()(std::uint32_t v) const
     {
         return mTable.empty() ? std::uint8_t((std::uint64_t(v) * 255 + mMax / 2) / mMax) : mTable[v];
     }
 
-private:
+  private:
     std::uint64_t mMax;
-    std::vector<std::uint8_t> mTable;   // for max up to 65535
+    std::vector<std::uint8_t> mTable; // for max up to 65535
 };

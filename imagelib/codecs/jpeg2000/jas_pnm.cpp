@@ -22,12 +22,12 @@ constexpr std::uint32_t kMaxSide = 0x7FFFFFFF;
 
 struct PnmHeader
 {
-    int kind = 0;                 // the digit after 'P'
+    int kind = 0; // the digit after 'P'
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint32_t maxval = 1;
-    std::uint32_t depth = 1;      // samples per pixel
-    bool hasAlpha = false;        // PAM only; the last sample of each pixel
+    std::uint32_t depth = 1; // samples per pixel
+    bool hasAlpha = false;   // PAM only; the last sample of each pixel
     bool ascii() const { return kind <= 3; }
     bool bitmap() const { return kind == 1 || kind == 4; }
     std::uint32_t sampleBytes() const { return maxval > 255 ? 2 : 1; }
@@ -85,8 +85,11 @@ struct TupleType
 };
 
 constexpr TupleType kTupleTypes[] = {
-    {"BLACKANDWHITE", 1, false, true}, {"GRAYSCALE", 1, false, false}, {"RGB", 3, false, false},
-    {"BLACKANDWHITE_ALPHA", 2, true, true}, {"GRAYSCALE_ALPHA", 2, true, false},
+    {"BLACKANDWHITE", 1, false, true},
+    {"GRAYSCALE", 1, false, false},
+    {"RGB", 3, false, false},
+    {"BLACKANDWHITE_ALPHA", 2, true, true},
+    {"GRAYSCALE_ALPHA", 2, true, false},
     {"RGB_ALPHA", 4, true, false},
 };
 
@@ -278,8 +281,8 @@ void jasWritePnm(const ZvImage &image, ZvFile *stream)
     constexpr char kWriteError[] = "Write Error in PNM file";
     const bool grey = image.IsIndexed();
     char head[64];
-    const int n = std::snprintf(head, sizeof(head), "P%c\n%u %u\n255\n", grey ? '5' : '6',
-                                image.GetWidth(), image.GetHeight());
+    const int n = std::snprintf(head, sizeof(head), "P%c\n%u %u\n255\n", grey ? '5' : '6', image.GetWidth(),
+                                image.GetHeight());
     jasWriteBytes(stream, head, std::uint64_t(n), kWriteError);
     std::vector<std::uint8_t> row(std::size_t(image.GetWidth()) * (grey ? 1 : 3));
     for (std::uint32_t y = 0; y < image.GetHeight(); ++y) {

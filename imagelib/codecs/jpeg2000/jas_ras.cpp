@@ -16,7 +16,7 @@ constexpr char kTruncated[] = "RAS file is truncated";
 constexpr std::uint32_t kMagic = 0x59A66A95;
 constexpr std::uint32_t kTypeStandard = 1;
 constexpr std::uint32_t kTypeByteEncoded = 2;
-constexpr std::uint32_t kTypeRgb = 3;   // colour samples in red, green, blue order
+constexpr std::uint32_t kTypeRgb = 3; // colour samples in red, green, blue order
 constexpr std::uint32_t kMapNone = 0;
 constexpr std::uint32_t kMapRgb = 1;
 constexpr std::uint32_t kMapRaw = 2;
@@ -45,8 +45,8 @@ RasHeader readHeader(ZvJasReader &in)
     std::uint8_t raw[32];
     in.Read(raw, sizeof(raw));
     RasHeader h;
-    std::uint32_t *fields[] = {&h.magic, &h.width, &h.height, &h.depth,
-                               &h.length, &h.type, &h.maptype, &h.maplength};
+    std::uint32_t *fields[] = {&h.magic,  &h.width, &h.height,  &h.depth,
+                               &h.length, &h.type,  &h.maptype, &h.maplength};
     for (int i = 0; i < 8; ++i)
         *fields[i] = bigEndian32(raw + 4 * i);
     if (h.magic != kMagic)
@@ -82,7 +82,7 @@ std::uint32_t readColourMap(ZvJasReader &in, const RasHeader &h, RGBQUAD *pal)
 // times, 0x80 0 is a literal 0x80. A run may continue into the next row.
 class RowSource
 {
-public:
+  public:
     RowSource(ZvJasReader &in, bool encoded)
         : mIn(in)
         , mEncoded(encoded)
@@ -98,7 +98,7 @@ public:
             out[i] = Next();
     }
 
-private:
+  private:
     std::uint8_t Next()
     {
         if (mRun > 0) {
@@ -112,7 +112,7 @@ private:
         if (count == 0)
             return 0x80;
         mValue = std::uint8_t(Byte());
-        mRun = std::uint32_t(count);   // count + 1 copies, this one included
+        mRun = std::uint32_t(count); // count + 1 copies, this one included
         return mValue;
     }
     int Byte()
@@ -142,7 +142,7 @@ void storeRow(const RasHeader &h, const std::uint8_t *src, std::uint8_t *dst, bo
         return;
     }
     const std::uint32_t step = h.depth / 8;
-    const std::uint32_t skip = h.depth == 32 ? 1 : 0;   // the pad byte leads
+    const std::uint32_t skip = h.depth == 32 ? 1 : 0; // the pad byte leads
     const bool rgb = h.type == kTypeRgb;
     for (std::uint32_t x = 0; x < h.width; ++x, src += step, dst += 3) {
         const std::uint8_t *p = src + skip;

@@ -12,7 +12,7 @@ class ZvFile;
 // construction ("PNM file is truncated", ...), so format readers stay linear.
 class ZvJasReader
 {
-public:
+  public:
     ZvJasReader(ZvFile *stream, std::string truncated);
 
     // The next byte, or -1 at the end of the stream.
@@ -33,12 +33,12 @@ public:
     void SkipSpaceAndComments();
     std::uint32_t ReadDecimal(std::uint32_t max, const char *invalid);
 
-private:
+  private:
     bool Fill();
 
     ZvFile *mStream;
     std::string mTruncated;
-    std::int64_t mLeft = -1;   // unread bytes in the stream behind the buffer
+    std::int64_t mLeft = -1; // unread bytes in the stream behind the buffer
     std::size_t mPos = 0;
     std::size_t mLen = 0;
     std::uint8_t mBuf[4096];

@@ -79,17 +79,14 @@ PcxHeader parseHeader(const std::uint8_t *b)
 const char *checkLayout(const PcxHeader &h)
 {
     switch (h.bitsPerPixel) {
-    case 1:
-        return h.planes > 4 ? "Can't handle more than 4 planes" : nullptr;
+    case 1: return h.planes > 4 ? "Can't handle more than 4 planes" : nullptr;
     case 2:
-    case 4:
-        return h.planes > 1 ? "Can't handle packed pixels with more than 1 plane." : nullptr;
+    case 4: return h.planes > 1 ? "Can't handle packed pixels with more than 1 plane." : nullptr;
     case 8:
         if (h.planes > 4)
             return "Can't handle image with more than 4 planes";
         return h.planes == 2 ? "Can't handle more than 1 bit per pixel" : nullptr;
-    default:
-        return "Can't handle more than 1 bit per pixel";
+    default: return "Can't handle more than 1 bit per pixel";
     }
 }
 
@@ -114,7 +111,7 @@ const char *checkHeader(const PcxHeader &h)
 // line of the picture is an error.
 class PcxLineSource
 {
-public:
+  public:
     PcxLineSource(ZvByteReader &in, bool rle)
         : mIn(in)
         , mRle(rle)
@@ -149,7 +146,7 @@ public:
     }
     bool RunPending() const { return mLeft > 0; }
 
-private:
+  private:
     bool StartRun(int b)
     {
         const int v = mIn.Get();
@@ -279,7 +276,7 @@ void ZvImagePCX::ReadRows(ZvByteReader &in, const PcxHeader &head)
             throw ZvCodecError("Cancelled");
         if (!source.Fill(line.data(), head.LineBytes()))
             throw ZvCodecError("Can't read PCX image");
-        const std::uint32_t y = height - 1 - r;   // the file starts at the top row
+        const std::uint32_t y = height - 1 - r; // the file starts at the top row
         std::uint8_t *alpha = mAlpha ? mAlpha + std::size_t(y) * head.Width() : nullptr;
         convertLine(head, line.data(), GetBits(y), alpha);
     }
@@ -305,8 +302,8 @@ void ZvImagePCX::ReadPalette(ZvFile *stream, const PcxHeader &head)
     std::uint8_t tail[769];
     const std::int64_t size = stream->Size();
     const std::int64_t at = size - std::int64_t(sizeof(tail));
-    if (at < 128 || !stream->Seek(at, SEEK_FROM_START) || stream->Read(tail, 1, sizeof(tail)) != sizeof(tail) ||
-        tail[0] != kPaletteSignature)
+    if (at < 128 || !stream->Seek(at, SEEK_FROM_START) ||
+        stream->Read(tail, 1, sizeof(tail)) != sizeof(tail) || tail[0] != kPaletteSignature)
         throw ZvCodecError("bad color map signature");
     setPaletteFromRgb(*this, tail + 1, 256);
 }
@@ -356,7 +353,7 @@ struct PlaneSplit
 {
     std::uint32_t width = 0;
     std::uint32_t bytesPerLine = 0;
-    bool invert = false;           // 1-bit pictures whose entry 0 is the lighter colour
+    bool invert = false; // 1-bit pictures whose entry 0 is the lighter colour
     std::uint32_t alphaMax = 255;
 };
 
@@ -365,7 +362,7 @@ void splitOneBit(const PlaneSplit &s, const std::uint8_t *src, std::uint8_t *lin
     const std::uint32_t bytes = (s.width + 7) / 8;
     for (std::uint32_t i = 0; i < bytes; ++i)
         line[i] = s.invert ? std::uint8_t(~src[i]) : src[i];
-    if (s.width & 7)   // bits past the right edge are not pixels
+    if (s.width & 7) // bits past the right edge are not pixels
         line[bytes - 1] &= std::uint8_t(0xFF << (8 - (s.width & 7)));
 }
 
@@ -426,7 +423,7 @@ void ZvImagePCX::EncodeStream(ZvFile *stream)
             head[18 + 3 * i] = c.rgbBlue;
         }
     } else if (bpp == 1) {
-        std::memset(head + 19, 255, 3);   // black, then white
+        std::memset(head + 19, 255, 3); // black, then white
     }
     head[65] = std::uint8_t(planes);
     put16(head + 66, bytesPerLine);
@@ -468,7 +465,8 @@ void ZvImagePCX::WriteRows(ZvByteWriter &out, std::uint32_t bytesPerLine) const
         else if (bpp == 8)
             std::memcpy(line.data(), src, split.width);
         else
-            splitTrueColour(split, src, mAlpha ? mAlpha + std::size_t(r) * split.width : nullptr, line.data());
+            splitTrueColour(split, src, mAlpha ? mAlpha + std::size_t(r) * split.width : nullptr,
+                            line.data());
         for (std::uint32_t p = 0; p < planes; ++p)
             writeRle(out, line.data() + std::size_t(p) * bytesPerLine, bytesPerLine);
     }

@@ -16,7 +16,7 @@ struct PcxHeader;
 // an alpha plane as 4 planes), rows from the top down, runs per plane line.
 class ZvImagePCX : public ZvCodec
 {
-public:
+  public:
     ZvImagePCX()
         : ZvCodec(ZV_TYPE_PCX)
     {
@@ -25,7 +25,7 @@ public:
     bool Decode(ZvFile *stream) override;
     bool Encode(ZvFile *stream) override;
 
-private:
+  private:
     void DecodeStream(ZvFile *stream);
     void ReadRows(ZvByteReader &in, const PcxHeader &head);
     void ReadPalette(ZvFile *stream, const PcxHeader &head);

@@ -49,7 +49,7 @@ struct ZvImagePNG::ReadJob
     ZvPngIo io;
     png_structp png = nullptr;
     png_infop info = nullptr;
-    std::int64_t available = -1;   // bytes from the start of the PNG to the end of the stream
+    std::int64_t available = -1; // bytes from the start of the PNG to the end of the stream
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     int colorType = 0;
@@ -57,9 +57,9 @@ struct ZvImagePNG::ReadJob
     int passes = 1;
     Store store = Store::Direct;
     std::uint32_t bpp = 8;
-    std::uint8_t *work = nullptr;   // rows as libpng gives them when they need converting
+    std::uint8_t *work = nullptr; // rows as libpng gives them when they need converting
     std::size_t workRow = 0;
-    bool workWhole = false;         // interlaced: every row is kept until the last pass
+    bool workWhole = false; // interlaced: every row is kept until the last pass
 
     ReadJob() = default;
     ReadJob(const ReadJob &) = delete;
@@ -132,8 +132,8 @@ void ZvImagePNG::ChooseReadLayout(ReadJob &job)
     png_structp png = job.png;
     png_get_IHDR(png, job.info, &job.width, &job.height, &job.bitDepth, &job.colorType, nullptr, nullptr,
                  nullptr);
-    const std::uint64_t bits = std::uint64_t(job.width) * job.height * png_get_channels(png, job.info) *
-                               std::uint64_t(job.bitDepth);
+    const std::uint64_t bits =
+        std::uint64_t(job.width) * job.height * png_get_channels(png, job.info) * std::uint64_t(job.bitDepth);
     if (job.available >= 0 && bits / 8 > std::uint64_t(job.available) * kMaxInflateRatio + kInflateSlack)
         png_error(png, "Not enough image data");
     SetReadTransforms(job);
@@ -153,8 +153,7 @@ void ZvImagePNG::SetReadTransforms(ReadJob &job)
     job.store = job.bitDepth == 2 ? ReadJob::Store::Widen2 : ReadJob::Store::Direct;
     job.bpp = job.bitDepth == 2 ? 4 : (job.bitDepth > 8 ? 8 : std::uint32_t(job.bitDepth));
     switch (job.colorType) {
-    case PNG_COLOR_TYPE_PALETTE:
-        break;
+    case PNG_COLOR_TYPE_PALETTE: break;
     case PNG_COLOR_TYPE_GRAY:
         // A 16-bit transparent grey only matches at full precision.
         if (!(trns && job.bitDepth == 16))
@@ -174,11 +173,8 @@ void ZvImagePNG::SetReadTransforms(ReadJob &job)
             job.store = ReadJob::Store::SplitAlpha;
         }
         break;
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-        job.store = ReadJob::Store::SplitAlpha;
-        break;
-    default:
-        png_error(png, "Unknown PNG colour type");
+    case PNG_COLOR_TYPE_RGB_ALPHA: job.store = ReadJob::Store::SplitAlpha; break;
+    default: png_error(png, "Unknown PNG colour type");
     }
     const bool trueColour = job.colorType != PNG_COLOR_TYPE_PALETTE && (job.colorType & PNG_COLOR_MASK_COLOR);
     if (trueColour || job.store == ReadJob::Store::SplitAlpha) {
@@ -248,8 +244,7 @@ void ZvImagePNG::ReadTransparency(ReadJob &job)
     png_bytep alpha = nullptr;
     int count = 0;
     png_color_16p colour = nullptr;
-    if (job.store == ReadJob::Store::SplitAlpha ||
-        !png_get_tRNS(job.png, job.info, &alpha, &count, &colour))
+    if (job.store == ReadJob::Store::SplitAlpha || !png_get_tRNS(job.png, job.info, &alpha, &count, &colour))
         return;
     if (job.colorType == PNG_COLOR_TYPE_PALETTE && alpha) {
         const int n = count < int(GetNumColors()) ? count : int(GetNumColors());
@@ -272,8 +267,8 @@ void ZvImagePNG::ReadTransparency(ReadJob &job)
         if (colour->gray < (1u << job.bitDepth))
             SetTransIndex(colour->gray);
     } else if (job.colorType == PNG_COLOR_TYPE_RGB && colour) {
-        SetTransColor(RGBQUAD{std::uint8_t(colour->blue), std::uint8_t(colour->green),
-                              std::uint8_t(colour->red), 0});
+        SetTransColor(
+            RGBQUAD{std::uint8_t(colour->blue), std::uint8_t(colour->green), std::uint8_t(colour->red), 0});
         SetTransIndex(0);
     }
 }

@@ -19,7 +19,7 @@
 // destructors; the job records that own the buffers live one frame up.
 class ZvImagePNG : public ZvCodec
 {
-public:
+  public:
     ZvImagePNG()
         : ZvCodec(ZV_TYPE_PNG)
     {
@@ -28,7 +28,7 @@ public:
     bool Decode(ZvFile *stream) override;
     bool Encode(ZvFile *stream) override;
 
-private:
+  private:
     struct ReadJob;
     struct WriteJob;
 

@@ -4,8 +4,8 @@
 // caller's palette and pixels are never touched.
 #include "imagelib/codecs/png/codec_png.h"
 #include "imagelib/codecs/png/png_icc.h"
-#include "imagelib/streams/file.h"
 #include "imagelib/codecs/png/png_io.h"
+#include "imagelib/streams/file.h"
 
 #include <png.h>
 
@@ -35,13 +35,13 @@ struct ZvImagePNG::WriteJob
     png_structp png = nullptr;
     png_infop info = nullptr;
     Mode mode = Mode::Rgb;
-    int background = -1;            // palette entry moved to index 0, or -1
-    std::uint8_t byteMap[256];      // whole-byte remap of packed indices for that move
+    int background = -1;       // palette entry moved to index 0, or -1
+    std::uint8_t byteMap[256]; // whole-byte remap of packed indices for that move
     png_color palette[256];
     int paletteCount = 0;
     png_byte trans[256];
     int transCount = 0;
-    std::uint8_t *row = nullptr;    // one converted row
+    std::uint8_t *row = nullptr; // one converted row
 
     WriteJob() = default;
     WriteJob(const WriteJob &) = delete;
@@ -165,7 +165,7 @@ void ZvImagePNG::WriteHeader(WriteJob &job)
     png_structp png = job.png;
     png_infop info = job.info;
     const bool indexed = job.mode == WriteJob::Mode::Indexed;
-    const int colorType = indexed ? PNG_COLOR_TYPE_PALETTE
+    const int colorType = indexed                            ? PNG_COLOR_TYPE_PALETTE
                           : job.mode == WriteJob::Mode::Rgba ? PNG_COLOR_TYPE_RGB_ALPHA
                                                              : PNG_COLOR_TYPE_RGB;
     png_set_IHDR(png, info, GetWidth(), GetHeight(), indexed ? int(GetBpp()) : 8, colorType,

@@ -15,7 +15,7 @@ struct ZvPngIo
 {
     ZvFile *file = nullptr;
     char message[256] = {};
-    bool ours = false;   // the message came from a stream callback, not from libpng
+    bool ours = false; // the message came from a stream callback, not from libpng
 
     // Keeps the first message only: later ones are consequences of it.
     void Say(const char *text, bool fromStream = false);

@@ -22,7 +22,7 @@ struct TgaHeader
     std::uint8_t depth = 0;
     std::uint8_t descriptor = 0;
 
-    int Kind() const { return imageType & 7; }   // 1 colour-mapped, 2 true colour, 3 grey
+    int Kind() const { return imageType & 7; } // 1 colour-mapped, 2 true colour, 3 grey
     bool Rle() const { return (imageType & 8) != 0; }
     bool TopDown() const { return (descriptor & 0x20) != 0; }
     bool RightToLeft() const { return (descriptor & 0x10) != 0; }
@@ -72,8 +72,12 @@ bool isColourDepth(std::uint8_t depth)
 const char *checkHeader(const TgaHeader &h)
 {
     switch (h.imageType) {
-    case kColourMapped: case kTrueColour: case kGrey:
-    case kRleColourMapped: case kRleTrueColour: case kRleGrey: break;
+    case kColourMapped:
+    case kTrueColour:
+    case kGrey:
+    case kRleColourMapped:
+    case kRleTrueColour:
+    case kRleGrey: break;
     default: return h.mapType > 1 ? "bad TGA header" : "Unknown TGA image type";
     }
     // Interleaved rows (the top two descriptor bits) were never in use.
@@ -107,7 +111,7 @@ RGBQUAD colourOf(const std::uint8_t *p, std::uint32_t bytes)
 // pixel of the picture is never asked for.
 class TgaPixelSource
 {
-public:
+  public:
     TgaPixelSource(ZvByteReader &in, std::uint32_t pixelBytes, bool rle)
         : mIn(in)
         , mBytes(pixelBytes)
@@ -135,7 +139,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool StartPacket()
     {
         const int head = mIn.Get();
@@ -325,18 +329,18 @@ void ZvImageTGA::EncodeStream(ZvFile *stream)
         throw ZvCodecError("image too large for TGA");
     const bool mapped = bpp == 8;
     ZvByteWriter out(stream);
-    out.Put(0);                                   // no image id
-    out.Put(mapped ? 1 : 0);                      // colour map type
+    out.Put(0);              // no image id
+    out.Put(mapped ? 1 : 0); // colour map type
     out.Put(mapped ? kColourMapped : kTrueColour);
-    out.PutLe16(0);                               // first map entry
+    out.PutLe16(0); // first map entry
     out.PutLe16(mapped ? 256 : 0);
-    out.Put(mapped ? 24 : 0);                     // bits per map entry
-    out.PutLe16(0);                               // x and y origin
+    out.Put(mapped ? 24 : 0); // bits per map entry
+    out.PutLe16(0);           // x and y origin
     out.PutLe16(0);
     out.PutLe16(std::uint16_t(GetWidth()));
     out.PutLe16(std::uint16_t(GetHeight()));
     out.Put(std::uint8_t(bpp == 24 && mAlpha ? 32 : bpp));
-    out.Put(0);                                   // bottom row first, left to right
+    out.Put(0); // bottom row first, left to right
     if (mapped) {
         const RGBQUAD *pal = GetPalette();
         for (int i = 0; i < 256; ++i) {

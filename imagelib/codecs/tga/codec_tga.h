@@ -18,7 +18,7 @@ struct TgaHeader;
 // bits when an alpha plane exists), uncompressed and bottom row first.
 class ZvImageTGA : public ZvCodec
 {
-public:
+  public:
     ZvImageTGA()
         : ZvCodec(ZV_TYPE_TGA)
     {
@@ -27,7 +27,7 @@ public:
     bool Decode(ZvFile *stream) override;
     bool Encode(ZvFile *stream) override;
 
-private:
+  private:
     void DecodeStream(ZvFile *stream);
     void ReadColourMap(ZvByteReader &in, const TgaHeader &head, RGBQUAD *palette);
     void ReadRows(ZvByteReader &in, const TgaHeader &head);

@@ -58,13 +58,13 @@ struct ZvImageTIF::Page
     std::uint16_t format = SAMPLEFORMAT_UINT;
     std::uint16_t compression = COMPRESSION_NONE;
     std::uint16_t colourSamples = 1;
-    int alpha = -1;            // sample holding alpha, or -1
-    bool associated = false;   // colours premultiplied by alpha
+    int alpha = -1;          // sample holding alpha, or -1
+    bool associated = false; // colours premultiplied by alpha
     Path path = Path::Rgba;
     std::uint32_t bpp = 24;
     // Samples feeding red, green, blue, black (CMYK only) and alpha; -1 none.
     int channels[5] = {0, 0, 0, -1, -1};
-    ZvTiffColourMap colourMap;     // for palette pages read as 24 bits
+    ZvTiffColourMap colourMap; // for palette pages read as 24 bits
     bool MinIsWhite() const { return photometric == PHOTOMETRIC_MINISWHITE; }
     ZvTiffSampleFormat Samples() const { return {bps, format}; }
 };

@@ -19,7 +19,7 @@ class ZvTiffRows;
 // when the stream is empty there), top row first, red-green-blue order.
 class ZvImageTIF : public ZvCodec
 {
-public:
+  public:
     ZvImageTIF()
         : ZvCodec(ZV_TYPE_TIF)
     {
@@ -28,7 +28,7 @@ public:
     bool Decode(ZvFile *stream) override;
     bool Encode(ZvFile *stream) override;
 
-private:
+  private:
     struct Page;
     struct Plan;
 

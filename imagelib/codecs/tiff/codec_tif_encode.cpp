@@ -3,10 +3,10 @@
 // are converted in a buffer of their own (libtiff's predictor would
 // otherwise difference the caller's pixels in place).
 #include "imagelib/codecs/tiff/codec_tif.h"
-#include "imagelib/streams/file.h"
 #include "imagelib/codecs/tiff/tiff_client.h"
 #include "imagelib/codecs/tiff/tiff_icc.h"
 #include "imagelib/codecs/tiff/tiff_samples.h"
+#include "imagelib/streams/file.h"
 
 #include <new>
 #include <vector>
@@ -48,9 +48,9 @@ struct ZvImageTIF::Plan
     std::uint16_t spp = 1;
     std::uint16_t bps = 8;
     std::uint16_t photometric = PHOTOMETRIC_RGB;
-    bool alpha = false;    // the last sample comes from the alpha plane
-    bool expand = false;   // an indexed picture written as RGB
-    bool invert = false;   // 1-bit indices written inverted for min-is-white
+    bool alpha = false;  // the last sample comes from the alpha plane
+    bool expand = false; // an indexed picture written as RGB
+    bool invert = false; // 1-bit indices written inverted for min-is-white
     std::size_t rowBytes = 0;
 };
 
@@ -87,9 +87,7 @@ void ZvImageTIF::PlanPage(Plan &plan)
     const RGBQUAD *pal = GetPalette();
     plan.alpha = mAlpha != nullptr && GetBpp() >= 8;
     switch (GetBpp()) {
-    case 24:
-        plan.spp = plan.alpha ? 4 : 3;
-        break;
+    case 24: plan.spp = plan.alpha ? 4 : 3; break;
     case 8:
         plan.photometric = IsGrayScale() ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
         plan.spp = plan.alpha ? 2 : 1;
@@ -120,8 +118,8 @@ void ZvImageTIF::PlanPage(Plan &plan)
 void ZvImageTIF::PlanCompression(TIFF *tif, Plan &plan)
 {
     const std::uint32_t bits = std::uint32_t(plan.spp) * plan.bps;
-    std::uint16_t scheme = bits == 1   ? COMPRESSION_CCITTFAX4
-                           : bits == 4 ? COMPRESSION_NONE
+    std::uint16_t scheme = bits == 1    ? COMPRESSION_CCITTFAX4
+                           : bits == 4  ? COMPRESSION_NONE
                            : bits <= 16 ? COMPRESSION_PACKBITS
                                         : COMPRESSION_JPEG;
     // The option usually comes from a TIFF that was read; a scheme that does

@@ -162,7 +162,7 @@ toff_t ZvTiffClient::SeekProc(thandle_t h, toff_t off, int whence)
 
 int ZvTiffClient::CloseProc(thandle_t)
 {
-    return 0;   // the stream is the caller's
+    return 0; // the stream is the caller's
 }
 
 toff_t ZvTiffClient::SizeProc(thandle_t h)
@@ -179,9 +179,7 @@ int ZvTiffClient::MapProc(thandle_t, void **, toff_t *)
     return 0;
 }
 
-void ZvTiffClient::UnmapProc(thandle_t, void *, toff_t)
-{
-}
+void ZvTiffClient::UnmapProc(thandle_t, void *, toff_t) {}
 
 int ZvTiffClient::ErrorHandler(TIFF *, void *user, const char *, const char *fmt, va_list ap)
 {
@@ -195,5 +193,5 @@ int ZvTiffClient::ErrorHandler(TIFF *, void *user, const char *, const char *fmt
 
 int ZvTiffClient::WarningHandler(TIFF *, void *, const char *, const char *, va_list)
 {
-    return 1;   // warnings describe oddities libtiff has already worked around
+    return 1; // warnings describe oddities libtiff has already worked around
 }

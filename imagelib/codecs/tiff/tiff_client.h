@@ -19,7 +19,7 @@ class ZvFile;
 // time, and a stdio stream would pass most of them on as system calls.
 class ZvTiffClient
 {
-public:
+  public:
     explicit ZvTiffClient(ZvFile *file);
     ~ZvTiffClient();
     ZvTiffClient(const ZvTiffClient &) = delete;
@@ -35,7 +35,7 @@ public:
     // Bytes from the start of the TIFF to the end of the stream, or -1.
     std::int64_t Available() const;
 
-private:
+  private:
     static tmsize_t ReadProc(thandle_t h, void *buf, tmsize_t size);
     static tmsize_t WriteProc(thandle_t h, void *buf, tmsize_t size);
     static toff_t SeekProc(thandle_t h, toff_t off, int whence);
@@ -49,11 +49,11 @@ private:
 
     ZvFile *mFile;
     std::int64_t mBase = 0;
-    std::int64_t mPos = -1;   // the stream's position as far as we moved it; -1 unknown
-    std::int64_t mEnd = -1;   // the stream's length as far as we know it; -1 unknown
+    std::int64_t mPos = -1; // the stream's position as far as we moved it; -1 unknown
+    std::int64_t mEnd = -1; // the stream's length as far as we know it; -1 unknown
     TIFF *mTif = nullptr;
-    std::unique_ptr<std::uint8_t[]> mPending;   // written bytes not yet handed to the stream
+    std::unique_ptr<std::uint8_t[]> mPending; // written bytes not yet handed to the stream
     std::size_t mPendingBytes = 0;
     bool mWriteFailed = false;
-    char mError[200] = {};   // filled inside libtiff's callbacks: no allocation there
+    char mError[200] = {}; // filled inside libtiff's callbacks: no allocation there
 };

@@ -13,13 +13,13 @@
 // as 8-bit, as libtiff's own reader does.
 class ZvTiffColourMap
 {
-public:
+  public:
     // False when the page has no colour map for bps bits per sample.
     bool Load(TIFF *tif, std::uint16_t bps);
     std::size_t Size() const { return mColours.size(); }
     // Entries past the end read as black.
     RGBQUAD At(std::size_t i) const { return i < mColours.size() ? mColours[i] : RGBQUAD{}; }
 
-private:
+  private:
     std::vector<RGBQUAD> mColours;
 };

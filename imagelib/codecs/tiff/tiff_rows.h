@@ -14,7 +14,7 @@
 // Failures throw ZvCodecError with the decoder's message.
 class ZvTiffRows
 {
-public:
+  public:
     // planes: the sample planes that will be asked for (only plane 0 for
     // contiguous samples).
     ZvTiffRows(TIFF *tif, const std::vector<std::uint16_t> &planes);
@@ -26,7 +26,7 @@ public:
     const std::uint8_t *Row(std::uint32_t y, std::size_t slot);
     std::size_t RowBytes() const { return mRowBytes; }
 
-private:
+  private:
     void LoadStrip(std::uint32_t band, std::size_t slot);
     void LoadTiles(std::uint32_t band, std::size_t slot);
 
@@ -41,12 +41,12 @@ private:
     bool mTiled = false;
     std::uint32_t mWidth = 0;
     std::uint32_t mHeight = 0;
-    std::uint32_t mBandRows = 0;     // rows per strip, or tile length
+    std::uint32_t mBandRows = 0; // rows per strip, or tile length
     std::uint32_t mTileWidth = 0;
-    std::size_t mRowBytes = 0;       // bytes of one row in a band
+    std::size_t mRowBytes = 0; // bytes of one row in a band
     std::size_t mTileRowBytes = 0;
     std::size_t mBandBytes = 0;
-    std::unique_ptr<std::uint8_t[]> mTile;   // one decoded tile
+    std::unique_ptr<std::uint8_t[]> mTile; // one decoded tile
     std::size_t mTileBytes = 0;
     std::vector<Plane> mPlanes;
 };

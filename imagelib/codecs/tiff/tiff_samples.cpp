@@ -76,7 +76,7 @@ double ZvTiffSamples::Unit(const std::uint8_t *row, std::uint32_t x, int sample)
     } else {
         std::memcpy(&v, row + 8 * index, 8);
     }
-    if (!(v > 0))   // also NaN
+    if (!(v > 0)) // also NaN
         return 0;
     return v >= 1 ? 1 : v;
 }
@@ -129,7 +129,7 @@ namespace {
 // store. Reads and writes stay inside the 3 x width bytes, since the last
 // step is left to the plain loop while fewer than six pixels remain.
 __attribute__((target("ssse3"))) std::uint32_t swapRedBlueSsse3(const std::uint8_t *src, std::uint8_t *dst,
-                                                                 std::uint32_t width)
+                                                                std::uint32_t width)
 {
     const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
     std::uint32_t x = 0;

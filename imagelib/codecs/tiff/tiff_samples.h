@@ -6,8 +6,8 @@
 
 struct ZvTiffSampleFormat
 {
-    std::uint16_t bps = 8;      // bits per sample
-    std::uint16_t format = 1;   // SampleFormat tag: 1 unsigned, 3 floating point, 4 void
+    std::uint16_t bps = 8;    // bits per sample
+    std::uint16_t format = 1; // SampleFormat tag: 1 unsigned, 3 floating point, 4 void
 };
 
 // Reads samples out of decoded TIFF rows. libtiff has already put 16-, 24-,
@@ -15,7 +15,7 @@ struct ZvTiffSampleFormat
 // most significant bit first.
 class ZvTiffSamples
 {
-public:
+  public:
     // stride: samples per pixel in the rows read (1 for a separated plane).
     ZvTiffSamples(ZvTiffSampleFormat format, std::uint32_t stride);
 
@@ -43,10 +43,10 @@ public:
     // A colour premultiplied by alpha, back to a straight colour.
     static std::uint8_t Unpremultiply(std::uint8_t c, std::uint8_t a);
 
-private:
+  private:
     std::uint64_t Fetch(const std::uint8_t *row, std::size_t index) const;
 
     ZvTiffSampleFormat mFormat;
     std::uint32_t mStride;
-    std::uint64_t mMax;   // largest integer value
+    std::uint64_t mMax; // largest integer value
 };

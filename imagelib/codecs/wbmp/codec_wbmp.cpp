@@ -63,8 +63,7 @@ void ZvImageWBMP::DecodeStream(ZvFile *stream)
     // Type 0 has no extension headers, so its fixed header byte is zero.
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (in.Get() != 0 || !ReadInteger(in, width) || !ReadInteger(in, height) || width == 0 ||
-        height == 0)
+    if (in.Get() != 0 || !ReadInteger(in, width) || !ReadInteger(in, height) || width == 0 || height == 0)
         throw ZvCodecError("Not a WBMP");
     const std::int64_t left = in.Left();
     const std::uint64_t rowBytes = (std::uint64_t(width) + 7) / 8;
@@ -114,8 +113,8 @@ bool ZvImageWBMP::Encode(ZvFile *stream)
         return false;
     }
     ZvByteWriter out(stream, 4096);
-    out.Put(0);   // type 0
-    out.Put(0);   // fixed header: no extensions
+    out.Put(0); // type 0
+    out.Put(0); // fixed header: no extensions
     // Sizes of 128 and more need two bytes: a single byte with the top bit
     // set would announce a continuation.
     putMultiByte(out, width);
@@ -129,7 +128,7 @@ bool ZvImageWBMP::Encode(ZvFile *stream)
         const std::uint8_t *src = GetBits(r);
         for (std::size_t i = 0; i < bytes; ++i)
             row[i] = invert ? std::uint8_t(~src[i]) : src[i];
-        row[bytes - 1] &= edge;   // bits past the right edge are not pixels
+        row[bytes - 1] &= edge; // bits past the right edge are not pixels
         out.Write(row.data(), bytes);
     }
     if (!out.Flush()) {

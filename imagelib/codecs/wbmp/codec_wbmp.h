@@ -18,7 +18,7 @@ class ZvByteReader;
 // bytes after the rows.
 class ZvImageWBMP : public ZvCodec
 {
-public:
+  public:
     enum class Fit { Lenient, Exact };
 
     explicit ZvImageWBMP(Fit fit = Fit::Lenient)
@@ -30,7 +30,7 @@ public:
     bool Decode(ZvFile *stream) override;
     bool Encode(ZvFile *stream) override;
 
-private:
+  private:
     void DecodeStream(ZvFile *stream);
     void ReadRows(ZvByteReader &in);
     bool ReadInteger(ZvByteReader &in, std::uint32_t &value) const;

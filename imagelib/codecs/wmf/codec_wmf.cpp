@@ -1,10 +1,10 @@
 // imagelib/codecs/wmf/codec_wmf.cpp
 #include "imagelib/codecs/wmf/codec_wmf.h"
 #include "imagelib/metafile/emf_player.h"
-#include "imagelib/streams/file.h"
 #include "imagelib/metafile/metafile_canvas.h"
 #include "imagelib/metafile/metafile_frame.h"
 #include "imagelib/metafile/wmf_player.h"
+#include "imagelib/streams/file.h"
 
 #include <atomic>
 #include <cstring>
@@ -167,7 +167,8 @@ MetaFrame ZvImageWMF::WmfFrame(const MetaBytes &file, bool placeable, std::size_
 {
     MetaFrame frame;
     if (placeable) {
-        frame.frame = QRectF(QPointF(file.i16(6), file.i16(8)), QPointF(file.i16(10), file.i16(12))).normalized();
+        frame.frame =
+            QRectF(QPointF(file.i16(6), file.i16(8)), QPointF(file.i16(10), file.i16(12))).normalized();
         frame.unitsPerInchX = frame.unitsPerInchY = placeableUnits(file);
     } else if (const auto window = WmfPlayer::firstWindow(file, start)) {
         frame.frame = *window;

@@ -21,7 +21,7 @@ struct MetaFrame;
 // Text needs a QGuiApplication; without one a metafile plays without text.
 class ZvImageWMF : public ZvCodec
 {
-public:
+  public:
     ZvImageWMF()
         : ZvCodec(ZV_TYPE_WMF)
     {
@@ -35,7 +35,7 @@ public:
     static std::uint32_t GetMaxSide();
     static void SetMaxSide(std::uint32_t side);
 
-private:
+  private:
     void DecodeStream(ZvFile *stream);
     void DecodeWmf(const MetaBytes &file, bool placeable);
     MetaFrame WmfFrame(const MetaBytes &file, bool placeable, std::size_t start);

@@ -34,7 +34,8 @@ TW_HANDLE tiffPage(int n)
     std::uint8_t r, g, b;
     pageColour(n, r, g, b);
     for (std::size_t i = 0; i < rows; i += 3)
-        block[TiffHeaderBytes() + i] = r, block[TiffHeaderBytes() + i + 1] = g, block[TiffHeaderBytes() + i + 2] = b;
+        block[TiffHeaderBytes() + i] = r, block[TiffHeaderBytes() + i + 1] = g,
+                                  block[TiffHeaderBytes() + i + 2] = b;
     return block;
 }
 
@@ -45,20 +46,20 @@ TW_HANDLE dibPage(int n)
     auto *block = static_cast<std::uint8_t *>(DsmAllocate(TW_UINT32(size)));
     const std::int32_t head[] = {40, std::int32_t(kWidth), std::int32_t(kHeight)};
     std::memcpy(block, head, sizeof head);
-    block[12] = 1, block[14] = 8;          // planes, bits per pixel
-    block[24] = 0x13, block[25] = 0x0B;    // 2835 pixels per metre: 72 dpi
+    block[12] = 1, block[14] = 8;       // planes, bits per pixel
+    block[24] = 0x13, block[25] = 0x0B; // 2835 pixels per metre: 72 dpi
     block[28] = 0x13, block[29] = 0x0B;
     std::uint8_t r, g, b;
     pageColour(n, r, g, b);
     std::uint8_t *palette = block + 40;
-    palette[4] = b, palette[5] = g, palette[6] = r;   // entry 1 is the page's colour
+    palette[4] = b, palette[5] = g, palette[6] = r; // entry 1 is the page's colour
     std::memset(block + 40 + 1024, 1, rowBytes * kHeight);
     return block;
 }
 
 class ScriptedSource : public DsmSource
 {
-public:
+  public:
     explicit ScriptedSource(int number)
         : mNumber(number)
     {
@@ -119,7 +120,7 @@ public:
 
     More HasMore() override { return mPage < sScript.pages ? More::Ready : More::No; }
 
-private:
+  private:
     bool gone() const { return sScript.vanishAfter >= 0 && mPage >= sScript.vanishAfter; }
 
     int mNumber;
@@ -146,8 +147,8 @@ DsmCore &core()
 extern "C" {
 
 __attribute__((visibility("default"))) TW_UINT16 DSM_Entry(TW_IDENTITY *origin, TW_IDENTITY *destination,
-                                                            TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message,
-                                                            TW_MEMREF data)
+                                                           TW_UINT32 group, TW_UINT16 dat, TW_UINT16 message,
+                                                           TW_MEMREF data)
 {
     return core().Entry(origin, destination, group, dat, message, data);
 }

@@ -1,13 +1,12 @@
-// export/reduced_decode.h
+// imagelib/codecs/jpeg/jpeg_scale.h
 #pragma once
 
 #include <cstdint>
 
-// Decoding a JPEG at 1/2, 1/4 or 1/8 of its size when the export shrinks it
-// at least that much anyway: the DCT scaling does most of the shrinking at a
-// fraction of the cost and memory of a full decode.
-//
-// The caption is still drawn at full resolution: caption/reduced_stamp.h.
+// Decoding a JPEG at 1/2, 1/4 or 1/8 of its size when the picture is shown or
+// written at least that much smaller anyway (the export, the preview, the
+// thumbnails): the DCT scaling does most of the shrinking at a fraction of
+// the cost and memory of a full decode.
 
 // The largest denominator (8, 4 or 2) at which a picture of width x height,
 // shown as shownWidth x shownHeight after its turn, still decodes to at

@@ -1,5 +1,5 @@
-// export/reduced_decode.cpp
-#include "export/reduced_decode.h"
+// imagelib/codecs/jpeg/jpeg_scale.cpp
+#include "imagelib/codecs/jpeg/jpeg_scale.h"
 
 #include <initializer_list>
 
