@@ -27,6 +27,8 @@ run=(
 test=(
     # unit tests, and independent decoders to compare with (and ImageMagick, above)
     libgtest-dev googletest libjpeg-turbo-progs libopenjp2-tools
+    # ImageMagick's WMF reader, the reference the metafile tests compare with
+    libmagickcore-6.q16-6-extra
     # fuzzing, and the layout check (scripts/check-format.sh)
     clang libclang-rt-14-dev clang-format-14
     # screenshots on a virtual display
