@@ -100,7 +100,7 @@ int main(int argc, char **argv)
     auto *picker = page->findChild<CColorPicker *>();
     picker->click();
     QApplication::processEvents();
-    if (CPaletteDropDown *down = picker->DropDown())
+    if (CPaletteDropDown *down = picker->findChild<CPaletteDropDown *>())
         save(down->grab().toImage(), out, "palette.png");
 
     CFontColorDialog fonts(preview->CaptionBox()->GetFont(), preview->CaptionBox()->GetTextColor());
