@@ -66,6 +66,12 @@ QLayout *CSettingsPage::createNavigation()
     mPrevious = named(new QPushButton(tr("Previous")), "previous");
     mNext = named(new QPushButton(tr("Next")), "next");
     mView = named(new QPushButton(tr("View")), "view");
+    // The buttons share the column's width instead of each asking for a
+    // style's minimum: the column stays as narrow as the text group needs.
+    for (QPushButton *button : {mPrevious, mNext, mView}) {
+        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 12);
+    }
     mResolution = named(new QLineEdit, "resolution");
     mResolution->setReadOnly(true);
     auto *grid = new QGridLayout;
@@ -87,6 +93,7 @@ QGroupBox *CSettingsPage::createTextGroup()
     mText = named(new QPlainTextEdit, "text");
     mText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding); // as wide as the column
     mAlign = named(new QComboBox, "align");
     mAlign->addItems({tr("Left"), tr("Middle"), tr("Right")});
     mAlign->setCurrentIndex(CaptionAlign::Middle);
@@ -95,21 +102,19 @@ QGroupBox *CSettingsPage::createTextGroup()
         {tr("Top left corner"), tr("Top right corner"), tr("Down left corner"), tr("Down right coner")});
     mAnchor->setCurrentIndex(CaptionAnchor::TopLeft);
 
-    auto *grid = new QGridLayout;
-    grid->addWidget(mFont, 0, 0, 1, 2);
-    grid->addWidget(mBackColor, 0, 2);
-    grid->addWidget(mText, 1, 0, 1, 3);
-    grid->setRowStretch(1, 1);
-    grid->setColumnMinimumWidth(0, kListIndent);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(mFont);
+    buttons->addWidget(mBackColor);
     auto *lists = new QGridLayout;
     lists->setColumnMinimumWidth(0, kListIndent);
     addLabelledList(lists, 0, tr("Text Align:"), mAlign);
     addLabelledList(lists, 2, tr("Base On Image:"), mAnchor);
-    grid->addLayout(lists, 2, 0, 1, 3);
+    auto *inside = new QVBoxLayout;
+    inside->addLayout(buttons);
+    inside->addWidget(mText, 1);
+    inside->addLayout(lists);
     auto *group = new QGroupBox(tr("Text Properties"));
-    group->setLayout(grid);
+    group->setLayout(inside);
     return group;
 }
 
@@ -131,9 +136,18 @@ QGroupBox *CSettingsPage::createRotateGroup()
 
 void CSettingsPage::connectControls()
 {
-    connect(mPrevious, &QPushButton::clicked, this, &CSettingsPage::onPrevious);
-    connect(mNext, &QPushButton::clicked, this, &CSettingsPage::onNext);
-    connect(mView, &QPushButton::clicked, this, &CSettingsPage::onView);
+    connect(mPrevious, &QPushButton::clicked, this, [this] {
+        if (CanShowPrevious(mRow, mCount))
+            emit previousRequested();
+    });
+    connect(mNext, &QPushButton::clicked, this, [this] {
+        if (CanShowNext(mRow, mCount))
+            emit nextRequested();
+    });
+    connect(mView, &QPushButton::clicked, this, [this] {
+        if (mPreview->HasPicture())
+            emit viewRequested();
+    });
     connect(mFont, &QPushButton::clicked, this, &CSettingsPage::onFont);
     connect(mBackColor, &CColorPicker::selEndOk, this, &CSettingsPage::onBackColor);
     connect(mText, &QPlainTextEdit::textChanged, this, &CSettingsPage::onTextEdited);
@@ -283,24 +297,6 @@ void CSettingsPage::onRotate(int button)
         return;
     mPreview->SetRotation(degrees);
     emit rotationChanged(degrees);
-}
-
-void CSettingsPage::onPrevious()
-{
-    if (CanShowPrevious(mRow, mCount))
-        emit previousRequested();
-}
-
-void CSettingsPage::onNext()
-{
-    if (CanShowNext(mRow, mCount))
-        emit nextRequested();
-}
-
-void CSettingsPage::onView()
-{
-    if (mPreview->HasPicture())
-        emit viewRequested();
 }
 
 void CSettingsPage::ShowImage(const QString &path, int rotation, int row, int count)

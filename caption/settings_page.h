@@ -77,9 +77,6 @@ class CSettingsPage : public QWidget, public CaptionSource
     void onAlign(int index);
     void onAnchor(int index);
     void onRotate(int button);
-    void onPrevious();
-    void onNext();
-    void onView();
 
     CPreviewView *mPreview = nullptr;
     QPushButton *mPrevious = nullptr;

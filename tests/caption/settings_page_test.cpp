@@ -112,7 +112,14 @@ void expectNoOverlap(CSettingsPage &page)
     for (std::size_t i = 0; i < widgets.size(); ++i) {
         const QRect a(widgets[i]->mapTo(&page, QPoint()), widgets[i]->size());
         EXPECT_TRUE(page.rect().contains(a)) << widgets[i]->objectName().toStdString();
-        EXPECT_GE(widgets[i]->width(), widgets[i]->minimumSizeHint().width()) << "clipped";
+        QString text;
+        if (auto *button = qobject_cast<QAbstractButton *>(widgets[i]))
+            text = button->text();
+        else if (auto *label = qobject_cast<QLabel *>(widgets[i]))
+            text = label->text();
+        const int needed = text.isEmpty() ? widgets[i]->minimumSizeHint().width()
+                                          : widgets[i]->fontMetrics().horizontalAdvance(text);
+        EXPECT_GE(widgets[i]->width(), needed) << "clipped " << text.toStdString();
         for (std::size_t j = i + 1; j < widgets.size(); ++j) {
             const QRect b(widgets[j]->mapTo(&page, QPoint()), widgets[j]->size());
             EXPECT_FALSE(a.intersects(b))
