@@ -6,6 +6,7 @@
 #include "caption/box_tool.h"
 #include "caption/draw_text.h"
 #include "caption/preview_picture.h"
+#include "caption/preview_view.h"
 #include "caption/settings_page.h"
 #include "collection/viewer/full_screen_view.h"
 #include "collection/viewer/picture_sequence.h"
@@ -58,24 +59,24 @@ void BM_PreviewDragFrame(benchmark::State &state)
     page.show();
     page.ShowImage(bigJpeg(), 0, 0, 1);
     page.WaitForPicture();
-    const RECT b = page.CaptionBox()->GetPosition();
+    auto *preview = page.findChild<CPreviewView *>(QStringLiteral("preview"));
+    const RECT b = preview->CaptionBox()->GetPosition();
     QPoint at((b.left + b.right) / 2, (b.top + b.bottom) / 2);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), page.mapToGlobal(QPointF(at)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&page, &press);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), preview->mapToGlobal(QPointF(at)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(preview, &press);
     // What the paint handler does for every mouse move, into an off-screen
-    // frame of the page's size.
-    QImage frame(page.size(), QImage::Format_RGB32);
+    // frame of the preview's size.
+    QImage frame(preview->size(), QImage::Format_RGB32);
     int step = 1;
     for (auto _ : state) {
         at += QPoint(step, step);
         if (at.x() > 600 || at.x() < 200)
             step = -step;
-        sendMove(page, at);
-        QPainter p(&frame);
-        page.PaintPreview(p);
+        sendMove(*preview, at);
+        preview->render(&frame);
     }
-    state.counters["scale"] = page.DisplayScale();
+    state.counters["scale"] = preview->Geometry().scale;
 }
 BENCHMARK(BM_PreviewDragFrame)->Unit(benchmark::kMillisecond);
 

@@ -3,6 +3,20 @@
 
 #include "caption/draw_page.h"
 
+unsigned mouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+{
+    unsigned flags = 0;
+    if (buttons & Qt::LeftButton)
+        flags |= MK_LBUTTON;
+    if (buttons & Qt::RightButton)
+        flags |= MK_RBUTTON;
+    if (modifiers & Qt::ShiftModifier)
+        flags |= MK_SHIFT;
+    if (modifiers & Qt::ControlModifier)
+        flags |= MK_CONTROL;
+    return flags;
+}
+
 CBoxTool::CBoxTool(int key)
     : mKey(key)
 {

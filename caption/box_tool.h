@@ -3,6 +3,8 @@
 
 #include "platform/win_types.h"
 
+#include <Qt>
+
 #include <cstdint>
 
 class CDrawPage;
@@ -13,6 +15,9 @@ constexpr unsigned MK_RBUTTON = 0x0002;
 constexpr unsigned MK_SHIFT = 0x0004;
 constexpr unsigned MK_CONTROL = 0x0008;
 
+// The mouse flags of a Qt mouse event's buttons and modifiers.
+unsigned mouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+
 // Shape keys of the tools.
 constexpr int kPointerToolKey = 0;
 constexpr int kTextBoxToolKey = 3;
@@ -20,7 +25,7 @@ constexpr int kTextBoxToolKey = 3;
 enum class DragMode { None = 0, Net = 1, Move = 2, Size = 3 };
 
 // What a drag is doing, shared by all tools: one instance for the process,
-// used on the UI thread only. Points are page client pixels.
+// used on the UI thread only. Points are preview pixels.
 struct DrawToolState
 {
     int shapeKey = kPointerToolKey; // the current tool
@@ -32,10 +37,11 @@ struct DrawToolState
     POINT lastMouse;        // point of the last mouse event
 };
 
-// A mouse tool of the Batch Settings page. The page calls the current
-// tool's entry points (FindTool(State().shapeKey)) for events inside its
-// preview area. No tool captures the mouse: a button released outside the
-// preview leaves a drag going until the next release inside it.
+// A mouse tool of the Batch Settings page. The preview calls the current
+// tool's entry points (FindTool(State().shapeKey)) for presses and moves
+// inside its area, and for every release wherever it happens: the widget
+// that took the press receives the release, so a button let go outside the
+// preview ends the drag at once instead of leaving the box on the pointer.
 class CBoxTool
 {
   public:

@@ -152,3 +152,13 @@ RECT InflateRect(const RECT &r, std::int32_t dx, std::int32_t dy)
     return RECT{saturate(std::int64_t(r.left) - dx), saturate(std::int64_t(r.top) - dy),
                 saturate(std::int64_t(r.right) + dx), saturate(std::int64_t(r.bottom) + dy)};
 }
+
+QRect qRectOf(const RECT &r)
+{
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
+
+RECT rectOf(const QRect &r)
+{
+    return RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}

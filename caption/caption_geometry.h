@@ -4,6 +4,8 @@
 #include "caption/caption_settings.h"
 #include "platform/win_types.h"
 
+#include <QRect>
+
 #include <cstdint>
 
 // Pure arithmetic of the caption box: where the box lands on the preview and
@@ -15,7 +17,7 @@
 // Results that would leave the 32-bit range saturate at its ends. An anchor
 // outside 0..3 is taken as top-left.
 
-// The box in page client pixels: offsets scaled by s (preview pixels per
+// The box in preview pixels: offsets scaled by s (preview pixels per
 // picture pixel) from the anchor corner of shown, the rectangle where the
 // picture is drawn. Each edge is computed in floating point, 0.5 is added
 // and the sum truncated toward zero.
@@ -59,3 +61,7 @@ bool IsRectEmpty(const RECT &r);                  // width or height <= 0
 RECT IntersectRect(const RECT &a, const RECT &b); // of the normalised rectangles; {} when empty
 RECT OffsetRect(const RECT &r, std::int64_t dx, std::int64_t dy);
 RECT InflateRect(const RECT &r, std::int32_t dx, std::int32_t dy);
+
+// The same pixels as RECT (right and bottom exclusive) and as QRect (inclusive).
+QRect qRectOf(const RECT &r);
+RECT rectOf(const QRect &r);

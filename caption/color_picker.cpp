@@ -46,11 +46,6 @@ void CColorPicker::SetColor(COLORREF color)
     update();
 }
 
-CPaletteDropDown *CColorPicker::DropDown() const
-{
-    return mDropDown.data();
-}
-
 QSize CColorPicker::sizeHint() const
 {
     const QSize base = QPushButton::sizeHint();

@@ -9,7 +9,8 @@
 class CPaletteDropDown;
 
 // A push button showing a colour swatch under its caption, with a drop-down
-// arrow; a click drops down the palette (CPaletteDropDown). The picker's
+// arrow; a click drops down the palette (CPaletteDropDown, a child of the
+// picker while it is open). The picker's
 // colour is the background colour, or the text colour in text mode.
 // kNoBackColor (0xFF000000) is "no colour": the swatch shows the button
 // face, and as a text colour it means black.
@@ -29,10 +30,6 @@ class CColorPicker : public QPushButton
     // Texts of the palette's buttons; empty leaves that button out.
     void SetDefaultText(const QString &text) { mDefaultText = text; }
     void SetCustomText(const QString &text) { mCustomText = text; }
-
-    bool IsActive() const { return mActive; }
-    // The open palette, or null.
-    CPaletteDropDown *DropDown() const;
 
     QSize sizeHint() const override;
 

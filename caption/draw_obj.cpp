@@ -2,7 +2,6 @@
 #include "caption/draw_obj.h"
 
 #include "caption/caption_geometry.h"
-#include "caption/draw_page.h"
 #include "platform/archive.h"
 
 #include <QPainter>
@@ -30,7 +29,7 @@ int validHandle(int handle)
 
 } // namespace
 
-CDrawObj::CDrawObj(const RECT &rect, const CDrawPage *page)
+CDrawObj::CDrawObj(const RECT &rect, const PreviewGeometry *view)
     : mPosition(rect)
 {
     mPen.lopnStyle = PS_INSIDEFRAME;
@@ -39,8 +38,8 @@ CDrawObj::CDrawObj(const RECT &rect, const CDrawPage *page)
     mBrush.lbStyle = BS_SOLID;
     mBrush.lbColor = RGB(192, 192, 192);
     mBrush.lbHatch = 0;
-    if (page)
-        CDrawObj::Place(rect, page);
+    if (view)
+        CDrawObj::Place(rect, view);
 }
 
 CDrawObj::~CDrawObj() = default;
@@ -120,24 +119,23 @@ void CDrawObj::PaintHandles(QPainter &painter, int state) const
     painter.restore();
 }
 
-void CDrawObj::Place(const RECT &rect, const CDrawPage *page)
+void CDrawObj::Place(const RECT &rect, const PreviewGeometry *view)
 {
-    if (!page) {
+    if (!view) {
         mPosition = rect;
         return;
     }
-    const float s = SaneScale(page->DisplayScale());
-    if (page->HasPicture()) {
-        const RECT shown = page->PictureRect();
-        mOffsets = OffsetsFromPreview(rect, mAnchor, shown, s);
-        mPosition = PreviewBox(mOffsets, mAnchor, shown, s);
+    const float s = SaneScale(view->scale);
+    if (view->hasPicture) {
+        mOffsets = OffsetsFromPreview(rect, mAnchor, view->picture, s);
+        mPosition = PreviewBox(mOffsets, mAnchor, view->picture, s);
     } else {
-        mOffsets = OffsetsFromPreviewArea(rect, page->PreviewRect(), s);
+        mOffsets = OffsetsFromPreviewArea(rect, view->preview, s);
         mPosition = rect;
     }
 }
 
-int CDrawObj::HitTest(POINT point, const CDrawPage *, bool selected) const
+int CDrawObj::HitTest(POINT point, const PreviewGeometry *, bool selected) const
 {
     if (!selected)
         return PtInRect(mPosition, point) ? 1 : 0;
@@ -155,7 +153,7 @@ bool CDrawObj::IntersectsRect(const RECT &rect) const
     return !IsRectEmpty(IntersectRect(mPosition, rect));
 }
 
-void CDrawObj::DragHandleTo(int handle, POINT point, const CDrawPage *page)
+void CDrawObj::DragHandleTo(int handle, POINT point, const PreviewGeometry *view)
 {
     RECT r = mPosition;
     const int h = validHandle(handle);
@@ -167,5 +165,5 @@ void CDrawObj::DragHandleTo(int handle, POINT point, const CDrawPage *page)
         r.top = point.y;
     if (h == 5 || h == 6 || h == 7)
         r.bottom = point.y;
-    Place(r, page);
+    Place(r, view);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "caption/caption_settings.h"
+#include "caption/preview_geometry.h"
 #include "platform/win_types.h"
 
 #include <Qt>
@@ -11,7 +12,6 @@
 
 class ArchiveReader;
 class ArchiveWriter;
-class CDrawPage;
 class QPainter;
 
 // How a drawing object's handles are shown.
@@ -21,19 +21,19 @@ constexpr int Selected = 1;
 constexpr int Active = 2;
 } // namespace TrackerState
 
-// A drawing object on the Batch Settings page. It does not keep its place
+// A drawing object on the Batch Settings page's preview. It does not keep its place
 // in picture coordinates but as four offsets, in picture pixels, from one
 // corner of the picture (the anchor), so the same box sits at the same
 // distance from that corner on every picture of a batch. position is the
-// on-screen rectangle in page client pixels derived from the offsets; it is
+// on-screen rectangle in preview pixels derived from the offsets; it is
 // never normalised and may be inverted after a resize. UI thread only.
 class CDrawObj
 {
   public:
-    // position = rect, anchor top-left, offsets as Place(rect, page) computes
-    // them (page may be null: the offsets stay 0). Pen: inside-frame,
+    // position = rect, anchor top-left, offsets as Place(rect, view) computes
+    // them (view may be null: the offsets stay 0). Pen: inside-frame,
     // width 1, black; brush: solid, 0xC0C0C0; both on.
-    CDrawObj(const RECT &rect, const CDrawPage *page);
+    CDrawObj(const RECT &rect, const PreviewGeometry *view);
     virtual ~CDrawObj();
 
     virtual const char *GetRuntimeClassName() const { return "CDrawObj"; }
@@ -62,29 +62,29 @@ class CDrawObj
     // every handle point.
     virtual void PaintHandles(QPainter &painter, int state) const;
 
-    // Without a page: position = rect. With a page: the offsets become rect's
+    // Without a view: position = rect. With one: the offsets become rect's
     // distances from the anchor corner of the shown picture (from the
     // preview area's top-left corner while no picture is shown) divided by
     // the display scale, and position becomes what the next preview paint
     // derives from them, so that a drag keeps up with the pointer however
     // many mouse moves arrive between two paints.
-    virtual void Place(const RECT &rect, const CDrawPage *page);
+    virtual void Place(const RECT &rect, const PreviewGeometry *view);
     // selected: the number of the handle whose 6 x 6 hit square (handle point
     // -3 to +3, right and bottom exclusive) holds the point, else 0.
     // Otherwise 1 when position holds the point, else 0.
-    virtual int HitTest(POINT point, const CDrawPage *page, bool selected) const;
+    virtual int HitTest(POINT point, const PreviewGeometry *view, bool selected) const;
     // Whether the normalised position and the normalised rect overlap.
     virtual bool IntersectsRect(const RECT &rect) const;
     // Moves one handle to the point (edges of that handle only) and places
     // the result; the rectangle is not normalised.
-    virtual void DragHandleTo(int handle, POINT point, const CDrawPage *page);
+    virtual void DragHandleTo(int handle, POINT point, const PreviewGeometry *view);
 
     const RECT &GetPosition() const { return mPosition; }
     void SetPosition(const RECT &position) { mPosition = position; }
     const CaptionOffsets &GetOffsets() const { return mOffsets; }
     void SetOffsets(const CaptionOffsets &offsets) { mOffsets = offsets; }
     std::int32_t GetAnchor() const { return mAnchor; }
-    // Only changes the corner; call Place(GetPosition(), page) afterwards to
+    // Only changes the corner; call Place(GetPosition(), view) afterwards to
     // keep the box where it is on screen.
     void SetAnchor(std::int32_t anchor) { mAnchor = anchor; }
 
@@ -108,6 +108,6 @@ class CDrawObj
 };
 
 // Makes a drawing object from its run-time class name ("CDrawObj",
-// "CDrawRect", "CDrawText") with an empty rectangle and no page, ready to be
+// "CDrawRect", "CDrawText") with an empty rectangle and no view, ready to be
 // read from a stream; null for any other name.
 std::unique_ptr<CDrawObj> CreateDrawObject(const char *className);

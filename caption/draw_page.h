@@ -1,6 +1,7 @@
 // caption/draw_page.h
 #pragma once
 
+#include "caption/preview_geometry.h"
 #include "platform/win_types.h"
 
 #include <Qt>
@@ -11,14 +12,15 @@
 class CDrawObj;
 class CDrawText;
 
-// What the drawing objects and mouse tools need from the page that hosts
-// them (the Batch Settings page; a test page in tests). The page owns the
-// object list; the selection refers to objects of that list without owning
-// them. Everything here runs on the UI thread.
+// What the mouse tools need from the surface that hosts the drawing objects
+// (the Batch Settings page's preview; a test page in tests). The page owns
+// the object list; the selection refers to objects of that list without
+// owning them. Everything here runs on the UI thread.
 //
 // The list and selection logic is implemented here once; a page supplies
-// its geometry and reacts to the hooks below. All coordinates are page
-// client pixels.
+// its geometry and reacts to the hooks below. The drawing objects do not
+// know this class: they are handed the geometry alone. All coordinates are
+// preview pixels.
 class CDrawPage
 {
   public:
@@ -27,11 +29,8 @@ class CDrawPage
     CDrawPage(const CDrawPage &) = delete;
     CDrawPage &operator=(const CDrawPage &) = delete;
 
-    // Geometry the page reports.
-    virtual RECT PreviewRect() const = 0;   // P: the preview area
-    virtual float DisplayScale() const = 0; // s: preview pixels per picture pixel; 1 before any picture
-    virtual RECT PictureRect() const = 0;   // I: where the picture was last drawn
-    virtual bool HasPicture() const = 0;    // whether a picture is shown
+    // Where the preview shows the picture now.
+    virtual PreviewGeometry Geometry() const = 0;
 
     // Hooks the page answers.
     virtual void SetCursor(Qt::CursorShape shape) = 0;

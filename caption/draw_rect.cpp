@@ -3,8 +3,8 @@
 
 #include "platform/archive.h"
 
-CDrawRect::CDrawRect(const RECT &rect, const CDrawPage *page)
-    : CDrawObj(rect, page)
+CDrawRect::CDrawRect(const RECT &rect, const PreviewGeometry *view)
+    : CDrawObj(rect, view)
 {
 }
 

@@ -19,7 +19,7 @@ class CDrawRect : public CDrawObj
 {
   public:
     // Shape rectangle, roundness (16, 16).
-    CDrawRect(const RECT &rect, const CDrawPage *page);
+    CDrawRect(const RECT &rect, const PreviewGeometry *view);
 
     const char *GetRuntimeClassName() const override { return "CDrawRect"; }
 

@@ -2,7 +2,6 @@
 #include "caption/draw_text.h"
 
 #include "caption/caption_geometry.h"
-#include "caption/draw_page.h"
 #include "platform/font_map.h"
 #include "platform/text_draw.h"
 
@@ -25,8 +24,8 @@ QRect fillRectOf(const RECT &r)
 
 } // namespace
 
-CDrawText::CDrawText(const RECT &rect, const CDrawPage *page)
-    : CDrawRect(rect, page)
+CDrawText::CDrawText(const RECT &rect, const PreviewGeometry *view)
+    : CDrawRect(rect, view)
 {
     SetPenOn(false);
     SetBrushOn(false);
@@ -61,10 +60,10 @@ void CDrawText::SetCaption(const CaptionSettings &caption)
     SetOffsets(caption.offsets);
 }
 
-void CDrawText::PaintCaption(QPainter &painter, const CDrawPage &page)
+void CDrawText::PaintCaption(QPainter &painter, const PreviewGeometry &view)
 {
-    const float s = page.DisplayScale();
-    const RECT box = PreviewBox(GetOffsets(), GetAnchor(), page.PictureRect(), s);
+    const float s = view.scale;
+    const RECT box = PreviewBox(GetOffsets(), GetAnchor(), view.picture, s);
     SetPosition(box);
     painter.save();
     if (mBackColor != kNoBackColor) {

@@ -16,7 +16,7 @@ class CDrawText : public CDrawRect
   public:
     // A box on rect anchored top-left, with the caption defaults, pen and
     // brush off and a null outline pen (nothing is outlined).
-    CDrawText(const RECT &rect, const CDrawPage *page);
+    CDrawText(const RECT &rect, const PreviewGeometry *view);
 
     const char *GetRuntimeClassName() const override { return "CDrawText"; }
     // The stream form adds nothing to CDrawRect's: the caption is not kept.
@@ -37,12 +37,12 @@ class CDrawText : public CDrawRect
     void SetAlign(std::int32_t align) { mAlign = align; }
 
     // Draws the box on the preview: the box rectangle is derived from the
-    // offsets at the page's picture rectangle and display scale and stored as
+    // offsets at the view's picture rectangle and display scale and stored as
     // position; the back colour (unless transparent) fills it, and the text
     // is drawn in the preview copy of the font (PreviewFont) with the
     // alignment, clipped to the box. Nothing is clipped to the picture.
     // The painter's state is restored on return.
-    virtual void PaintCaption(QPainter &painter, const CDrawPage &page);
+    virtual void PaintCaption(QPainter &painter, const PreviewGeometry &view);
 
   private:
     QString mText = kDefaultCaptionText;

@@ -15,9 +15,10 @@ void CPointerTool::OnButtonDown(CDrawPage &page, unsigned flags, POINT point)
     DrawToolState &st = State();
     st.dragMode = DragMode::None;
     const auto &selection = page.Selection();
+    const PreviewGeometry view = page.Geometry();
     int handle = 0;
     if (selection.size() == 1)
-        handle = selection.front()->HitTest(point, &page, true);
+        handle = selection.front()->HitTest(point, &view, true);
     if (handle != 0) {
         st.dragMode = DragMode::Size;
         st.dragHandle = handle;
@@ -49,7 +50,8 @@ void CPointerTool::OnMouseMove(CDrawPage &page, unsigned flags, POINT point)
     if (st.dragMode == DragMode::None) {
         const auto &selection = page.Selection();
         if (st.shapeKey == kPointerToolKey && selection.size() == 1) {
-            if (const int handle = selection.front()->HitTest(point, &page, true)) {
+            const PreviewGeometry view = page.Geometry();
+            if (const int handle = selection.front()->HitTest(point, &view, true)) {
                 page.SetCursor(selection.front()->HandleCursor(handle));
                 return;
             }
@@ -58,7 +60,7 @@ void CPointerTool::OnMouseMove(CDrawPage &page, unsigned flags, POINT point)
             CBoxTool::OnMouseMove(page, flags, point);
         return;
     }
-    Drag(page, point);
+    drag(page, point);
     st.lastMouse = point;
     if (st.shapeKey != kPointerToolKey)
         return;
@@ -68,16 +70,17 @@ void CPointerTool::OnMouseMove(CDrawPage &page, unsigned flags, POINT point)
         page.SetCursor(Qt::ArrowCursor);
 }
 
-void CPointerTool::Drag(CDrawPage &page, POINT point)
+void CPointerTool::drag(CDrawPage &page, POINT point)
 {
     DrawToolState &st = State();
+    const PreviewGeometry view = page.Geometry();
     const std::int64_t dx = std::int64_t(point.x) - st.last.x;
     const std::int64_t dy = std::int64_t(point.y) - st.last.y;
     for (CDrawObj *obj : page.Selection()) {
         if (st.dragMode == DragMode::Move)
-            obj->Place(OffsetRect(obj->GetPosition(), dx, dy), &page);
+            obj->Place(OffsetRect(obj->GetPosition(), dx, dy), &view);
         else if (st.dragMode == DragMode::Size)
-            obj->DragHandleTo(st.dragHandle, point, &page);
+            obj->DragHandleTo(st.dragHandle, point, &view);
     }
     st.last = point;
 }

@@ -21,5 +21,5 @@ class CPointerTool : public CBoxTool
     void OnMouseMove(CDrawPage &page, unsigned flags, POINT point) override;
 
   private:
-    void Drag(CDrawPage &page, POINT point);
+    void drag(CDrawPage &page, POINT point);
 };

@@ -3,6 +3,8 @@
 
 #include "controls/tip_markup.h"
 
+#include <cstdlib>
+
 namespace {
 
 struct Tooltip
@@ -74,4 +76,27 @@ QString PropertiesText(std::int64_t width, std::int64_t height, int bitsPerPixel
     else
         colorText = QString::number(colors >> 10) + QLatin1Char('K');
     return QStringLiteral("%1x%2x%3").arg(width).arg(height).arg(colorText);
+}
+
+QString captionTextFromEdit(const QString &edited)
+{
+    QString text = edited;
+    return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+}
+
+QString editTextFromCaption(const QString &caption)
+{
+    QString text = caption;
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QString fontTipMarkup(const QString &face, const QString &drawnFace, int height)
+{
+    const auto literal = [](QString text) { return text.replace(QStringLiteral("<"), QStringLiteral("<<")); };
+    QString line = QStringLiteral("%1, %2 pixels").arg(literal(face)).arg(std::abs(height));
+    if (drawnFace.compare(face, Qt::CaseInsensitive) != 0)
+        line +=
+            QStringLiteral("<br>%1 is not installed: drawn with %2").arg(literal(face), literal(drawnFace));
+    return SettingsTooltipMarkup(SettingsPageIds::Font) + QStringLiteral("<br><i>") + line +
+           QStringLiteral("</i>");
 }

@@ -40,3 +40,14 @@ QString SettingsTooltipMarkup(int controlId);
 // "%dx%dx%s": width, height and the colour count of a picture with that many
 // bits per pixel (below 1024 as is, from 2^20 on in "M", otherwise in "K").
 QString PropertiesText(std::int64_t width, std::int64_t height, int bitsPerPixel);
+
+// The caption keeps its lines apart with CR LF, as typed on the page; the
+// text edit shows them with LF.
+QString captionTextFromEdit(const QString &edited);
+QString editTextFromCaption(const QString &caption);
+
+// The Font button's tip: its markup, then the caption's face and height in
+// pixels, and the face that really draws it when the one asked for is not
+// installed (faces compared without case). A "<" in a face name is doubled
+// so that the tooltip shows it instead of reading a tag.
+QString fontTipMarkup(const QString &face, const QString &drawnFace, int height);

@@ -13,7 +13,8 @@ void CTextBoxTool::OnButtonDown(CDrawPage &page, unsigned flags, POINT point)
 {
     CBoxTool::OnButtonDown(page, flags, point);
     const RECT rect{point.x, point.y, point.x + kNewCaptionBoxWidth, point.y + kNewCaptionBoxHeight};
-    auto box = std::make_unique<CDrawText>(rect, &page);
+    const PreviewGeometry view = page.Geometry();
+    auto box = std::make_unique<CDrawText>(rect, &view);
     box->SetShape(DrawShape::Rectangle);
     CDrawObj *added = page.AddObject(std::move(box));
     page.Select(added, false);

@@ -6,6 +6,7 @@
 #include "app/main_dialog.h"
 #include "caption/color_picker.h"
 #include "caption/draw_text.h"
+#include "caption/preview_view.h"
 #include "caption/settings_page.h"
 #include "collection/folder_tree.h"
 #include "collection/select_page.h"
@@ -132,6 +133,8 @@ int textLines(const ZvImage &picture, const QRect &box, COLORREF back, COLORREF 
 // corner and anchored there.
 void designCaption(CSettingsPage &page)
 {
+    auto *preview = page.findChild<CPreviewView *>(QStringLiteral("preview"));
+    ASSERT_NE(preview, nullptr);
     auto *text = page.findChild<QPlainTextEdit *>();
     ASSERT_TRUE(text && text->isEnabled());
     text->setFocus();
@@ -146,13 +149,13 @@ void designCaption(CSettingsPage &page)
     emit back->selEndOk(kBack);
 
     // Twice as high for the second line: the bottom handle dragged down.
-    const POINT handle = page.CaptionBox()->HandlePoint(6);
-    drag(page, QPoint(handle.x, handle.y), QPoint(handle.x, handle.y + 40));
-    const RECT box = page.CaptionBox()->GetPosition();
-    const RECT pic = page.PictureRect();
+    const POINT handle = preview->CaptionBox()->HandlePoint(6);
+    drag(*preview, QPoint(handle.x, handle.y), QPoint(handle.x, handle.y + 40));
+    const RECT box = preview->CaptionBox()->GetPosition();
+    const RECT pic = preview->Geometry().picture;
     const QPoint from((box.left + box.right) / 2, (box.top + box.bottom) / 2);
     const QPoint to = from + QPoint(pic.right - 6 - box.right, pic.bottom - 6 - box.bottom);
-    drag(page, from, to);
+    drag(*preview, from, to);
 
     QComboBox *anchor = nullptr;
     for (QComboBox *combo : page.findChildren<QComboBox *>())
@@ -232,7 +235,7 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     clickTab(w, CMainDialog::kSettingsTab);
     EXPECT_EQ(settings->CurrentPath(), select->RowPath(0));
     settings->WaitForPicture();
-    ASSERT_TRUE(settings->HasPicture());
+    ASSERT_TRUE(settings->findChild<CPreviewView *>()->HasPicture());
     designCaption(*settings);
     const std::optional<CaptionSettings> caption = settings->ExportCaption();
     ASSERT_TRUE(caption);
@@ -254,7 +257,7 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     EXPECT_EQ(select->RowRotation(1), 90);
     EXPECT_EQ(select->RowRotation(0), 0);
     settings->WaitForPicture();
-    EXPECT_EQ(settings->PictureSize(), QSize(kHigh, kWide));
+    EXPECT_EQ(settings->findChild<CPreviewView *>()->PictureSize(), QSize(kHigh, kWide));
 
     MessageRecorder boxes;
     bool ran = false;

@@ -277,7 +277,7 @@ TEST(CaptionRender, PreviewAtScaleOneMatchesTheExport)
     QImage preview(240, 120, QImage::Format_RGB32);
     QPainter painter(&preview);
     ASSERT_EQ(picture.Stretch(painter, 0, 0, 240, 120), 1);
-    box.PaintCaption(painter, page);
+    box.PaintCaption(painter, page.view);
     painter.end();
     EXPECT_EQ(box.GetPosition(), (RECT{40, 15, 220, 100}));
 
@@ -307,7 +307,7 @@ TEST(CaptionRender, PreviewScalesTheBoxAndFillsIt)
     QImage preview(200, 160, QImage::Format_RGB32);
     preview.fill(Qt::white);
     QPainter painter(&preview);
-    box.PaintCaption(painter, page);
+    box.PaintCaption(painter, page.view);
     painter.end();
     EXPECT_EQ(box.GetPosition(), (RECT{20, 90, 70, 130}));
     EXPECT_EQ(preview.pixel(20, 90), qRgb(255, 0, 0));

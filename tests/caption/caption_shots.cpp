@@ -6,6 +6,7 @@
 #include "caption/draw_text.h"
 #include "caption/font_color_dialog.h"
 #include "caption/palette_drop_down.h"
+#include "caption/preview_view.h"
 #include "caption/settings_page.h"
 #include "collection/viewer/full_screen_view.h"
 #include "collection/viewer/picture_sequence.h"
@@ -51,8 +52,10 @@ int main(int argc, char **argv)
     const QString picture = QString::fromLocal8Bit(argv[1]);
     const QDir out(QString::fromLocal8Bit(argv[2]));
 
+    // The page at the main window's usual size and at a large one.
     QTabWidget tabs;
     auto *page = new CSettingsPage;
+    auto *preview = page->findChild<CPreviewView *>(QStringLiteral("preview"));
     tabs.addTab(new QWidget, QStringLiteral("Select Images"));
     tabs.addTab(page, QStringLiteral("Batch Settings"));
     tabs.setCurrentIndex(1);
@@ -60,19 +63,24 @@ int main(int argc, char **argv)
     tabs.show();
     page->ShowImage(picture, 0, 0, 3);
     page->WaitForPicture();
-    CaptionSettings c = page->CaptionBox()->GetCaption();
+    CaptionSettings c = preview->CaptionBox()->GetCaption();
     c.text = QStringLiteral("Summer 2026\r\nwww.zelventa.example");
     c.backColor = RGB(255, 255, 224);
     c.textColor = RGB(139, 0, 0);
     c.anchor = CaptionAnchor::BottomRight;
     c.offsets = {c.offsets.right - c.offsets.left + 20, 80, 20, 20};
-    page->CaptionBox()->SetCaption(c);
-    page->Select(nullptr, false);
-    page->Select(page->CaptionBox(), false); // the controls show the caption
-    page->resize(page->size());
-    page->ShowImage(picture, 0, 0, 3);
+    preview->CaptionBox()->SetCaption(c);
+    preview->Select(nullptr, false);
+    preview->Select(preview->CaptionBox(), false); // the controls show the caption
     QApplication::processEvents();
     save(tabs.grab().toImage(), out, "settings_page.png");
+    tabs.resize(1800, 1100);
+    QApplication::processEvents();
+    page->WaitForPicture();
+    QApplication::processEvents();
+    save(tabs.grab().toImage(), out, "settings_page_large.png");
+    tabs.resize(1000, 640);
+    QApplication::processEvents();
 
     // The anchor list's tip, as the pointer resting on it shows it.
     CMarkupTip tip;
@@ -92,10 +100,10 @@ int main(int argc, char **argv)
     auto *picker = page->findChild<CColorPicker *>();
     picker->click();
     QApplication::processEvents();
-    if (CPaletteDropDown *down = picker->DropDown())
+    if (CPaletteDropDown *down = picker->findChild<CPaletteDropDown *>())
         save(down->grab().toImage(), out, "palette.png");
 
-    CFontColorDialog fonts(page->CaptionBox()->GetFont(), page->CaptionBox()->GetTextColor());
+    CFontColorDialog fonts(preview->CaptionBox()->GetFont(), preview->CaptionBox()->GetTextColor());
     fonts.show();
     QApplication::processEvents();
     save(fonts.grab().toImage(), out, "font_dialog.png");

@@ -158,18 +158,27 @@ TEST(DrawObj, StreamFormIsPositionPenBrushShapeRoundness)
 
 TEST(DrawObj, StreamRoundTripsThroughTheClassName)
 {
-    CDrawText box(RECT{5, 6, 7, 8}, nullptr);
-    box.SetBrushColor(0x123456);
-    box.SetOutlineColor(0x654321);
-    box.SetShape(DrawShape::Ellipse);
-    const std::vector<std::uint8_t> bytes = streamOf(box);
-    std::unique_ptr<CDrawObj> back = CreateDrawObject(box.GetRuntimeClassName());
-    ASSERT_TRUE(back);
-    ArchiveReader in(bytes.data(), bytes.size());
-    ASSERT_TRUE(back->Serialize(in));
-    EXPECT_EQ(in.Remaining(), 0u);
-    EXPECT_EQ(streamOf(*back), bytes);
-    EXPECT_EQ(static_cast<CDrawText &>(*back).GetShape(), DrawShape::Ellipse);
+    // The pen and brush flags differ, so that each is read back from its own word.
+    for (const bool penOn : {true, false}) {
+        CDrawText box(RECT{5, 6, 7, 8}, nullptr);
+        box.SetPenOn(penOn);
+        box.SetBrushOn(!penOn);
+        box.SetBrushColor(0x123456);
+        box.SetOutlineColor(0x654321);
+        box.SetShape(DrawShape::Ellipse);
+        const std::vector<std::uint8_t> bytes = streamOf(box);
+        std::unique_ptr<CDrawObj> back = CreateDrawObject(box.GetRuntimeClassName());
+        ASSERT_TRUE(back);
+        ArchiveReader in(bytes.data(), bytes.size());
+        ASSERT_TRUE(back->Serialize(in));
+        EXPECT_EQ(in.Remaining(), 0u);
+        EXPECT_EQ(streamOf(*back), bytes);
+        EXPECT_EQ(back->IsPenOn(), penOn);
+        EXPECT_EQ(back->IsBrushOn(), !penOn);
+        EXPECT_EQ(back->GetPen().lopnColor, 0x654321u);
+        EXPECT_EQ(back->GetBrush().lbColor, 0x123456u);
+        EXPECT_EQ(static_cast<CDrawText &>(*back).GetShape(), DrawShape::Ellipse);
+    }
     EXPECT_TRUE(CreateDrawObject("CDrawObj"));
     EXPECT_TRUE(CreateDrawObject("CDrawRect"));
     EXPECT_FALSE(CreateDrawObject("CDrawPoly"));

@@ -89,7 +89,7 @@ TEST_F(DrawTools, RightAndBottomAnchorsCountBackwards)
     page.ShowPicture(RECT{10, 10, 410, 310});
     CDrawText *box = page.CreateCaptionBox();
     box->SetAnchor(CaptionAnchor::BottomRight);
-    box->Place(box->GetPosition(), &page);
+    box->Place(box->GetPosition(), &page.view);
     const CaptionOffsets before = box->GetOffsets();
     EXPECT_EQ(box->GetPosition(), (RECT{40, 40, 340, 80})); // re-expressed, not moved
     EXPECT_EQ(before, (CaptionOffsets{370, 270, 70, 230}));
@@ -107,7 +107,7 @@ TEST_F(DrawTools, OffsetsFollowTheDisplayScale)
     page.ShowPicture(RECT{1, 75, 499, 324}, 0.249f);
     CDrawText *box = page.CreateCaptionBox();
     box->SetAnchor(CaptionAnchor::BottomLeft);
-    box->Place(RECT{51, 125, 126, 135}, &page);
+    box->Place(RECT{51, 125, 126, 135}, &page.view);
     const CaptionOffsets o = box->GetOffsets();
     EXPECT_NEAR(o.left, 50 / 0.249f, 1e-3);
     EXPECT_NEAR(o.top, (324 - 125) / 0.249f, 1e-3);
@@ -164,8 +164,8 @@ TEST_F(DrawTools, EmptySpotDeselectsAndBoxReselects)
 
 TEST_F(DrawTools, ShiftAddsToTheSelection)
 {
-    CDrawObj *first = page.AddObject(std::make_unique<CDrawText>(RECT{20, 20, 100, 50}, &page));
-    CDrawObj *second = page.AddObject(std::make_unique<CDrawText>(RECT{20, 100, 100, 150}, &page));
+    CDrawObj *first = page.AddObject(std::make_unique<CDrawText>(RECT{20, 20, 100, 50}, &page.view));
+    CDrawObj *second = page.AddObject(std::make_unique<CDrawText>(RECT{20, 100, 100, 150}, &page.view));
     page.Press(POINT{30, 30});
     page.Release(POINT{30, 30});
     page.Press(POINT{30, 120}, MK_LBUTTON | MK_SHIFT);
@@ -186,8 +186,8 @@ TEST_F(DrawTools, ShiftAddsToTheSelection)
 
 TEST_F(DrawTools, HandlesWorkOnlyForOneSelectedBoxUnderThePointerTool)
 {
-    CDrawObj *first = page.AddObject(std::make_unique<CDrawText>(RECT{20, 20, 100, 50}, &page));
-    page.AddObject(std::make_unique<CDrawText>(RECT{20, 100, 100, 150}, &page));
+    CDrawObj *first = page.AddObject(std::make_unique<CDrawText>(RECT{20, 20, 100, 50}, &page.view));
+    page.AddObject(std::make_unique<CDrawText>(RECT{20, 100, 100, 150}, &page.view));
     page.Press(POINT{30, 30});
     page.Release(POINT{30, 30});
     page.Press(POINT{30, 120}, MK_LBUTTON | MK_SHIFT);
@@ -214,8 +214,8 @@ TEST_F(DrawTools, HandlesWorkOnlyForOneSelectedBoxUnderThePointerTool)
 
 TEST_F(DrawTools, TopmostObjectWinsAndSelectionRepaintsWithHandleRoom)
 {
-    CDrawObj *lower = page.AddObject(std::make_unique<CDrawText>(RECT{20, 20, 100, 50}, &page));
-    CDrawObj *upper = page.AddObject(std::make_unique<CDrawText>(RECT{60, 30, 140, 70}, &page));
+    CDrawObj *lower = page.AddObject(std::make_unique<CDrawText>(RECT{20, 20, 100, 50}, &page.view));
+    CDrawObj *upper = page.AddObject(std::make_unique<CDrawText>(RECT{60, 30, 140, 70}, &page.view));
     EXPECT_EQ(page.ObjectAt(POINT{70, 40}), upper);
     EXPECT_EQ(page.ObjectAt(POINT{30, 25}), lower);
     EXPECT_EQ(page.ObjectAt(POINT{100, 25}), nullptr);

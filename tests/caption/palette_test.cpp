@@ -126,11 +126,12 @@ class PickerWidget : public ::testing::Test
     CPaletteDropDown *open()
     {
         picker.click();
-        CPaletteDropDown *down = picker.DropDown();
+        CPaletteDropDown *down = dropDown();
         EXPECT_NE(down, nullptr);
-        EXPECT_TRUE(picker.IsActive());
         return down;
     }
+    // The open palette, a child of the picker while it is open.
+    CPaletteDropDown *dropDown() { return picker.findChild<CPaletteDropDown *>(); }
     void key(CPaletteDropDown *down, Qt::Key k) { QTest::keyClick(down, k); }
     void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -161,8 +162,7 @@ TEST_F(PickerWidget, KeysWalkAndReturnChooses)
     EXPECT_EQ(ok.first().at(0).value<COLORREF>(), RGB(0, 147, 0));
     EXPECT_EQ(closed.count(), 1);
     EXPECT_EQ(picker.GetColor(), RGB(0, 147, 0));
-    EXPECT_FALSE(picker.IsActive());
-    EXPECT_EQ(picker.DropDown(), nullptr);
+    EXPECT_EQ(dropDown(), nullptr);
 }
 
 TEST_F(PickerWidget, NoneGivesNoColourAndEscapeKeepsTheOldOne)
@@ -262,7 +262,7 @@ TEST_F(PickerWidget, LosingActivationCancels)
     settle();
     ASSERT_EQ(cancel.count(), 1);
     EXPECT_EQ(picker.GetColor(), RGB(0, 0, 139));
-    EXPECT_EQ(picker.DropDown(), nullptr);
+    EXPECT_EQ(dropDown(), nullptr);
 }
 
 } // namespace
@@ -283,7 +283,7 @@ TEST_F(PickerWidget, ClosedFromOutsideCancels)
     EXPECT_EQ(ok.count(), 0);
     ASSERT_EQ(cancel.count(), 1);
     EXPECT_EQ(picker.GetColor(), RGB(255, 215, 0));
-    EXPECT_FALSE(picker.IsActive());
+    EXPECT_EQ(dropDown(), nullptr);
 }
 
 } // namespace

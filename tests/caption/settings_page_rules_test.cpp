@@ -1,6 +1,5 @@
 // tests/caption/settings_page_rules_test.cpp
-// The Batch Settings page's rules and layout without a window.
-#include "caption/settings_page_layout.h"
+// The Batch Settings page's rules without a window.
 #include "caption/settings_page_rules.h"
 
 #include <gtest/gtest.h>
@@ -44,33 +43,6 @@ TEST(SettingsPageRules, TooltipMarkupOfEachControl)
     EXPECT_TRUE(SettingsTooltipMarkup(1026).contains(
         QStringLiteral("With the option,you can perform above request.")));
     EXPECT_TRUE(SettingsTooltipMarkup(1010).isEmpty());
-}
-
-TEST(SettingsPageLayout, PreviewGrowsAndTheColumnStacks)
-{
-    const SettingsPageMetrics m;
-    const SettingsPageGeometry g = LayoutSettingsPage(QSize(900, 600), m);
-    EXPECT_EQ(g.preview.right() + 1, 900 - m.columnWidth - 6);
-    EXPECT_EQ(g.textGroup.left(), g.preview.right() + 1 + 5);
-    EXPECT_EQ(g.textGroup.width(), m.columnWidth);
-    EXPECT_EQ(g.rotateGroup.top(), g.textGroup.bottom() + 1 + 5);
-    EXPECT_LE(g.rotateGroup.bottom(), 599);
-    EXPECT_GT(g.textGroup.top(), g.resolution.bottom());
-    // Inside the text group from the top: buttons, text, align, anchor.
-    EXPECT_GT(g.text.top(), g.font.bottom());
-    EXPECT_LT(g.text.bottom(), g.alignLabel.top());
-    EXPECT_LT(g.alignLabel.bottom(), g.align.top());
-    EXPECT_LT(g.align.bottom(), g.anchorLabel.top());
-    EXPECT_LT(g.anchorLabel.bottom(), g.anchor.top());
-    EXPECT_LT(g.anchor.bottom(), g.textGroup.bottom());
-    EXPECT_EQ(g.backColor.left(), g.font.right() + 1 + 6);
-    for (const QRect &r : g.rotate)
-        EXPECT_TRUE(g.rotateGroup.contains(r)) << r.x() << "," << r.y();
-    // A taller page gives its height to the preview and the text edit.
-    const SettingsPageGeometry tall = LayoutSettingsPage(QSize(900, 800), m);
-    EXPECT_EQ(tall.preview.height(), g.preview.height() + 200);
-    EXPECT_EQ(tall.text.height(), g.text.height() + 200);
-    EXPECT_EQ(tall.rotateGroup.top(), g.rotateGroup.top() + 200);
 }
 
 } // namespace

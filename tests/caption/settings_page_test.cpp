@@ -8,11 +8,15 @@
 #include "caption/color_picker.h"
 #include "caption/draw_text.h"
 #include "caption/font_color_dialog.h"
+#include "caption/preview_loader.h"
+#include "caption/preview_view.h"
 #include "caption/settings_page.h"
 #include "platform/font_map.h"
 #include "tests/caption/picture_files.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -43,6 +47,7 @@ class SettingsPage : public ::testing::Test
         page.resize(900, 600);
         page.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+        ASSERT_NE(preview, nullptr);
     }
     void TearDown() override { CFontColorDialog::SetHandler({}); }
 
@@ -53,71 +58,116 @@ class SettingsPage : public ::testing::Test
         page.WaitForPicture();
     }
 
-    CDrawText &box() { return *page.CaptionBox(); }
+    CDrawText &box() { return *preview->CaptionBox(); }
+    RECT previewRect() const { return preview->Geometry().preview; }
+    RECT pictureRect() const { return preview->Geometry().picture; }
+    // The newest picture the preview's loader delivered.
+    PreviewPicture lastDecode() const { return decodes.last().at(0).value<PreviewPicture>(); }
 
     void drag(POINT from, POINT to, Qt::KeyboardModifiers mods = {})
     {
-        QTest::mousePress(&page, Qt::LeftButton, mods, qp(from));
-        QTest::mouseMove(&page, qp(to));
-        QTest::mouseRelease(&page, Qt::LeftButton, mods, qp(to));
+        QTest::mousePress(preview, Qt::LeftButton, mods, qp(from));
+        QTest::mouseMove(preview, qp(to));
+        QTest::mouseRelease(preview, Qt::LeftButton, mods, qp(to));
+    }
+    void click(POINT at, Qt::KeyboardModifiers mods = {})
+    {
+        QTest::mouseClick(preview, Qt::LeftButton, mods, qp(at));
     }
 
-    // The preview as the screen shows it, in page coordinates.
-    QImage grabPreview()
-    {
-        QImage out(page.size(), QImage::Format_RGB32);
-        out.fill(Qt::black);
-        QPainter p(&out);
-        page.PaintPreview(p);
-        return out;
-    }
+    // The preview as the screen shows it.
+    QImage grabPreview() { return preview->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-    template <class T> T *child(const QString &text)
+    template <class T> T *control(const char *name)
     {
-        for (T *w : page.findChildren<T *>()) {
-            if (w->text() == text)
-                return w;
-        }
-        ADD_FAILURE() << "no control " << text.toStdString();
-        return nullptr;
+        T *found = page.findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << "no control " << name;
+        return found;
     }
 
     PictureFiles files;
     CSettingsPage page;
+    CPreviewView *preview = page.findChild<CPreviewView *>(QStringLiteral("preview"));
+    QSignalSpy decodes{page.findChild<PreviewLoader *>(), &PreviewLoader::loaded};
 };
 
-TEST_F(SettingsPage, StartsWithTheSelectedDefaultBoxAndNoPicture)
+// The widgets of the page that must never cover one another.
+std::vector<QWidget *> laidOut(CSettingsPage &page)
 {
-    ASSERT_EQ(page.Objects().size(), 1u);
-    EXPECT_TRUE(page.IsSelected(&box()));
+    std::vector<QWidget *> out;
+    for (QWidget *w : page.findChildren<QWidget *>()) {
+        const bool leaf = qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w) ||
+                          qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w) ||
+                          qobject_cast<QLabel *>(w) || qobject_cast<CPreviewView *>(w);
+        if (leaf && w->isVisible() && w->parentWidget() && !qobject_cast<QComboBox *>(w->parentWidget()))
+            out.push_back(w);
+    }
+    return out;
+}
+
+void expectNoOverlap(CSettingsPage &page)
+{
+    const std::vector<QWidget *> widgets = laidOut(page);
+    EXPECT_EQ(widgets.size(), 17u);
+    for (std::size_t i = 0; i < widgets.size(); ++i) {
+        const QRect a(widgets[i]->mapTo(&page, QPoint()), widgets[i]->size());
+        EXPECT_TRUE(page.rect().contains(a)) << widgets[i]->objectName().toStdString();
+        QString text;
+        if (auto *button = qobject_cast<QAbstractButton *>(widgets[i]))
+            text = button->text();
+        else if (auto *label = qobject_cast<QLabel *>(widgets[i]))
+            text = label->text();
+        const int needed = text.isEmpty() ? widgets[i]->minimumSizeHint().width()
+                                          : widgets[i]->fontMetrics().horizontalAdvance(text);
+        EXPECT_GE(widgets[i]->width(), needed) << "clipped " << text.toStdString();
+        for (std::size_t j = i + 1; j < widgets.size(); ++j) {
+            const QRect b(widgets[j]->mapTo(&page, QPoint()), widgets[j]->size());
+            EXPECT_FALSE(a.intersects(b))
+                << widgets[i]->metaObject()->className() << " " << widgets[j]->metaObject()->className();
+        }
+    }
+}
+
+TEST_F(SettingsPage, StartsWithTheSelectedDefaultBoxAndNoPictureAndGrowsItsPreview)
+{
+    ASSERT_EQ(preview->Objects().size(), 1u);
+    EXPECT_TRUE(preview->IsSelected(&box()));
     EXPECT_EQ(box().GetText(), kDefaultCaptionText);
     EXPECT_EQ(box().GetAlign(), CaptionAlign::Middle);
-    // Made at (40, 40) on a preview whose corner is (6, 6): distances at scale 1.
-    const RECT p = page.PreviewRect();
+    // Made at (40, 40) of the preview: distances from its corner at scale 1.
+    const RECT p = previewRect();
     EXPECT_EQ(box().GetOffsets(), (CaptionOffsets{float(40 - p.left), float(40 - p.top), float(340 - p.left),
                                                   float(80 - p.top)}));
-    EXPECT_FALSE(page.HasPicture());
-    EXPECT_FLOAT_EQ(page.DisplayScale(), 1.0f);
-    EXPECT_TRUE(page.findChild<QPlainTextEdit *>()->isEnabled());
-    EXPECT_EQ(page.findChild<QPlainTextEdit *>()->toPlainText(), kDefaultCaptionText);
-    // The preview grows with the page, the column keeps its width.
-    page.resize(1100, 700);
-    EXPECT_EQ(page.PreviewRect().right - page.PreviewRect().left, 1100 - 900 + (p.right - p.left));
-    EXPECT_EQ(page.PreviewRect().bottom - page.PreviewRect().top, 100 + (p.bottom - p.top));
+    EXPECT_FALSE(preview->Geometry().hasPicture);
+    EXPECT_FLOAT_EQ(preview->Geometry().scale, 1.0f);
+    auto *text = control<QPlainTextEdit>("text");
+    EXPECT_TRUE(text->isEnabled());
+    EXPECT_EQ(text->toPlainText(), kDefaultCaptionText);
+    expectNoOverlap(page);
+    // The preview and the text grow with the page, the column keeps its width.
+    const int textHeight = text->height(), textWidth = text->width();
+    const int rotateTop = control<QRadioButton>("rotate0")->mapTo(&page, QPoint()).y();
+    page.resize(1300, 900);
+    EXPECT_EQ(previewRect().right - previewRect().left, 1300 - 900 + (p.right - p.left));
+    EXPECT_EQ(previewRect().bottom - previewRect().top, 300 + (p.bottom - p.top));
+    EXPECT_EQ(text->height(), textHeight + 300);
+    EXPECT_EQ(text->width(), textWidth);
+    EXPECT_EQ(control<QRadioButton>("rotate0")->mapTo(&page, QPoint()).y(), rotateTop + 300);
+    expectNoOverlap(page);
 }
 
 TEST_F(SettingsPage, SmallPictureIsShownAtItsOwnSizeWithTheBoxAtItsOffsets)
 {
     show(files.Write("small.bmp", 300, 200));
-    ASSERT_TRUE(page.HasPicture());
-    EXPECT_FLOAT_EQ(page.DisplayScale(), 1.0f);
-    const RECT i = page.PictureRect();
+    ASSERT_TRUE(preview->HasPicture());
+    EXPECT_FLOAT_EQ(preview->Geometry().scale, 1.0f);
+    const RECT i = pictureRect();
     EXPECT_EQ(i.right - i.left, 300);
     EXPECT_EQ(i.bottom - i.top, 200);
     const CaptionOffsets o = box().GetOffsets();
     EXPECT_EQ(box().GetPosition(),
               (RECT{i.left + int(o.left), i.top + int(o.top), i.left + int(o.right), i.top + int(o.bottom)}));
-    EXPECT_EQ(page.findChild<QLineEdit *>()->text(), QStringLiteral("300x200x16M"));
+    EXPECT_EQ(control<QLineEdit>("resolution")->text(), QStringLiteral("300x200x16M"));
 }
 
 TEST_F(SettingsPage, DraggingTheBoxMovesItsOffsets)
@@ -128,7 +178,13 @@ TEST_F(SettingsPage, DraggingTheBoxMovesItsOffsets)
     drag(c, POINT{c.x + 30, c.y - 20});
     EXPECT_EQ(box().GetOffsets(),
               (CaptionOffsets{before.left + 30, before.top - 20, before.right + 30, before.bottom - 20}));
-    EXPECT_TRUE(page.IsSelected(&box()));
+    EXPECT_TRUE(preview->IsSelected(&box()));
+    EXPECT_EQ(CBoxTool::State().dragMode, DragMode::None);
+    // Released outside the preview: the drag ends all the same.
+    const POINT from = center(box().GetPosition());
+    QTest::mousePress(preview, Qt::LeftButton, {}, qp(from));
+    QTest::mouseMove(preview, qp(POINT{from.x + 5, from.y}));
+    QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(-20, -20));
     EXPECT_EQ(CBoxTool::State().dragMode, DragMode::None);
 }
 
@@ -141,8 +197,8 @@ TEST_F(SettingsPage, EachHandleMovesOnlyItsOwnEdges)
                              {0, 0, 1, 1}, {0, 0, 0, 1}, {1, 0, 0, 1}, {1, 0, 0, 0}};
     for (int n = 1; n <= 8; ++n) {
         box().SetOffsets(start);
-        page.resize(page.size()); // the box takes its place from the offsets again
-        box().SetPosition(PreviewBox(start, box().GetAnchor(), page.PictureRect(), page.DisplayScale()));
+        const PreviewGeometry view = preview->Geometry();
+        box().SetPosition(PreviewBox(start, box().GetAnchor(), view.picture, view.scale));
         const RECT before = box().GetPosition();
         const POINT h = box().HandlePoint(n);
         drag(h, POINT{h.x + 9, h.y + 5});
@@ -158,47 +214,50 @@ TEST_F(SettingsPage, EachHandleMovesOnlyItsOwnEdges)
 TEST_F(SettingsPage, ClicksSelectDeselectAndShiftAddsToTheSelection)
 {
     show(files.Write("select.bmp", 300, 200));
-    const RECT p = page.PreviewRect();
-    auto *edit = page.findChild<QPlainTextEdit *>();
-    QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(p.left + 3, p.top + 3));
-    EXPECT_TRUE(page.Selection().empty());
-    EXPECT_FALSE(edit->isEnabled());
-    EXPECT_FALSE(page.findChild<QComboBox *>()->isEnabled());
-    QTest::mouseClick(&page, Qt::LeftButton, {}, qp(center(box().GetPosition())));
-    EXPECT_TRUE(page.IsSelected(&box()));
-    EXPECT_TRUE(edit->isEnabled());
+    const RECT p = previewRect();
+    auto *edit = control<QPlainTextEdit>("text");
+    const POINT corner{p.left + 3, p.top + 3};
+    click(corner);
+    EXPECT_TRUE(preview->Selection().empty());
+    for (const char *name : {"text", "font", "backColor", "align", "anchor"})
+        EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;
+    click(center(box().GetPosition()));
+    EXPECT_TRUE(preview->IsSelected(&box()));
+    for (const char *name : {"text", "font", "backColor", "align", "anchor"})
+        EXPECT_TRUE(control<QWidget>(name)->isEnabled()) << name;
 
     // A second box made with the creation tool: a press and a drag.
     CBoxTool::State().shapeKey = kTextBoxToolKey;
-    const RECT i = page.PictureRect();
+    const RECT i = pictureRect();
     drag(POINT{i.left + 20, i.bottom - 60}, POINT{i.left + 10, i.bottom - 70});
-    ASSERT_EQ(page.Objects().size(), 2u);
-    CDrawObj *second = page.Objects().back().get();
+    ASSERT_EQ(preview->Objects().size(), 2u);
+    CDrawObj *second = preview->Objects().back().get();
     EXPECT_EQ(second->GetPosition(),
               (RECT{i.left + 10, i.bottom - 70, i.left + 20 + 300, i.bottom - 60 + 40}));
     EXPECT_EQ(CBoxTool::State().shapeKey, kPointerToolKey);
-    ASSERT_EQ(page.Selection().size(), 1u);
-    EXPECT_EQ(page.Selection().front(), second);
+    ASSERT_EQ(preview->Selection().size(), 1u);
+    EXPECT_EQ(preview->Selection().front(), second);
+    EXPECT_TRUE(edit->isEnabled());
 
     // Without Shift a click replaces the selection, with Shift it adds.
     const POINT onFirst = POINT{box().GetPosition().left + 5, box().GetPosition().top + 5};
-    ASSERT_EQ(page.ObjectAt(onFirst), &box());
-    QTest::mouseClick(&page, Qt::LeftButton, Qt::ShiftModifier, qp(onFirst));
-    EXPECT_EQ(page.Selection().size(), 2u);
-    QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(p.left + 3, p.top + 3));
-    QTest::mouseClick(&page, Qt::LeftButton, {}, qp(onFirst));
-    QTest::mouseClick(&page, Qt::LeftButton, {}, qp(center(second->GetPosition())));
-    ASSERT_EQ(page.Selection().size(), 1u);
-    EXPECT_EQ(page.Selection().front(), second);
+    ASSERT_EQ(preview->ObjectAt(onFirst), &box());
+    click(onFirst, Qt::ShiftModifier);
+    EXPECT_EQ(preview->Selection().size(), 2u);
+    click(corner);
+    click(onFirst);
+    click(center(second->GetPosition()));
+    ASSERT_EQ(preview->Selection().size(), 1u);
+    EXPECT_EQ(preview->Selection().front(), second);
 }
 
 TEST_F(SettingsPage, DeleteKeyLeavesTheCaptionBox)
 {
     show(files.Write("delete.bmp", 300, 200));
-    QTest::mouseClick(&page, Qt::LeftButton, {}, qp(center(box().GetPosition())));
-    QTest::keyClick(&page, Qt::Key_Delete);
-    ASSERT_EQ(page.Objects().size(), 1u);
-    EXPECT_TRUE(page.IsSelected(&box()));
+    click(center(box().GetPosition()));
+    QTest::keyClick(preview, Qt::Key_Delete);
+    ASSERT_EQ(preview->Objects().size(), 1u);
+    EXPECT_TRUE(preview->IsSelected(&box()));
     EXPECT_TRUE(page.ExportCaption().has_value());
 }
 
@@ -207,7 +266,7 @@ TEST_F(SettingsPage, PreviewAtScaleOneShowsWhatTheExportWrites)
 {
     const QString path = files.Write("agree.bmp", 300, 200);
     show(path);
-    ASSERT_FLOAT_EQ(page.DisplayScale(), 1.0f);
+    ASSERT_FLOAT_EQ(preview->Geometry().scale, 1.0f);
     for (COLORREF back : {RGB(30, 60, 90), kNoBackColor}) {
         CaptionSettings c = box().GetCaption();
         c.text = QStringLiteral("Agree 123\r\nsecond line");
@@ -217,19 +276,19 @@ TEST_F(SettingsPage, PreviewAtScaleOneShowsWhatTheExportWrites)
         c.anchor = CaptionAnchor::BottomRight;
         c.offsets = {260, 120, 40, 30};
         box().SetCaption(c);
-        page.Select(nullptr, false); // no handles over the box
-        const QImage preview = grabPreview();
+        preview->Select(nullptr, false); // no handles over the box
+        const QImage shot = grabPreview();
 
         ZvImage picture;
         ASSERT_TRUE(picture.Load(path.toLocal8Bit().constData(), ZV_TYPE_BMP));
         ASSERT_TRUE(StampCaption(picture, c));
         const RECT inPicture = CaptionBoxInPicture(c.offsets, c.anchor, 300, 200);
-        const RECT i = page.PictureRect();
+        const RECT i = pictureRect();
         int differing = 0, yellow = 0;
         for (int y = inPicture.top; y < inPicture.bottom; ++y) {
             for (int x = inPicture.left; x < inPicture.right; ++x) {
                 const RGBQUAD e = picture.GetPixelColor(x, 199 - y, false);
-                const QRgb v = preview.pixel(i.left + x, i.top + y);
+                const QRgb v = shot.pixel(i.left + x, i.top + y);
                 if (qRed(v) != e.rgbRed || qGreen(v) != e.rgbGreen || qBlue(v) != e.rgbBlue)
                     ++differing;
                 if (qRed(v) > 200 && qGreen(v) > 200 && qBlue(v) < 80)
@@ -245,13 +304,13 @@ TEST_F(SettingsPage, PreviewAtScaleOneShowsWhatTheExportWrites)
 TEST_F(SettingsPage, SmallerScaleKeepsTheBoxAtTheSameRelativePlace)
 {
     show(files.Write("large.jpg", 2000, 1000));
-    ASSERT_TRUE(page.HasPicture());
-    EXPECT_EQ(page.PictureSize(), QSize(2000, 1000));
-    const RECT i = page.PictureRect();
+    ASSERT_TRUE(preview->HasPicture());
+    EXPECT_EQ(preview->PictureSize(), QSize(2000, 1000));
+    const RECT i = pictureRect();
     const int iw = i.right - i.left, ih = i.bottom - i.top;
-    EXPECT_EQ(iw, page.PreviewRect().right - page.PreviewRect().left - 2);
+    EXPECT_EQ(iw, previewRect().right - previewRect().left - 2);
     EXPECT_EQ(ih, 1000 * iw / 2000);
-    EXPECT_NEAR(page.DisplayScale(), iw / 2000.0, 1e-6);
+    EXPECT_NEAR(preview->Geometry().scale, iw / 2000.0, 1e-6);
 
     CaptionSettings c = box().GetCaption();
     c.anchor = CaptionAnchor::BottomRight;
@@ -269,18 +328,13 @@ TEST_F(SettingsPage, AnchorChangeKeepsTheBoxWhereItIs)
 {
     show(files.Write("anchor.bmp", 300, 200));
     const RECT before = box().GetPosition();
-    QComboBox *list = nullptr;
-    for (QComboBox *c : page.findChildren<QComboBox *>()) {
-        if (c->count() == 4)
-            list = c;
-    }
-    ASSERT_NE(list, nullptr);
+    auto *list = control<QComboBox>("anchor");
     list->setCurrentIndex(CaptionAnchor::BottomRight);
     emit list->activated(CaptionAnchor::BottomRight);
     EXPECT_EQ(box().GetAnchor(), CaptionAnchor::BottomRight);
     grabPreview();
     EXPECT_EQ(box().GetPosition(), before);
-    const RECT i = page.PictureRect();
+    const RECT i = pictureRect();
     EXPECT_EQ(box().GetOffsets().right, float(i.right - before.right));
     EXPECT_EQ(box().GetOffsets().bottom, float(i.bottom - before.bottom));
 }
@@ -288,22 +342,20 @@ TEST_F(SettingsPage, AnchorChangeKeepsTheBoxWhereItIs)
 TEST_F(SettingsPage, TextAlignAndFontReachTheBox)
 {
     show(files.Write("props.bmp", 300, 200));
-    auto *edit = page.findChild<QPlainTextEdit *>();
+    auto *edit = control<QPlainTextEdit>("text");
     edit->setPlainText(QStringLiteral("First\nSecond"));
     EXPECT_EQ(box().GetText(), QStringLiteral("First\r\nSecond"));
     edit->clear();
     EXPECT_TRUE(box().GetText().isEmpty());
 
-    for (QComboBox *c : page.findChildren<QComboBox *>()) {
-        if (c->count() == 3)
-            emit c->activated(CaptionAlign::Left);
-    }
+    emit control<QComboBox>("align")->activated(CaptionAlign::Left);
     EXPECT_EQ(box().GetAlign(), CaptionAlign::Left);
 
+    QPushButton *font = control<QPushButton>("font");
     const LOGFONT before = box().GetFont();
     CFontColorDialog::SetHandler(
         [](const LOGFONT &, COLORREF, QWidget *) { return std::optional<FontChoice>(); });
-    child<QPushButton>(QStringLiteral("Font"))->click();
+    font->click();
     EXPECT_EQ(LogFontFaceName(box().GetFont()), LogFontFaceName(before));
     EXPECT_EQ(box().GetFont().lfHeight, before.lfHeight);
     EXPECT_EQ(box().GetTextColor(), 0u);
@@ -317,31 +369,30 @@ TEST_F(SettingsPage, TextAlignAndFontReachTheBox)
         choice.color = RGB(200, 10, 20);
         return std::optional<FontChoice>(choice);
     });
-    child<QPushButton>(QStringLiteral("Font"))->click();
+    font->click();
     EXPECT_EQ(LogFontFaceName(seen), LogFontFaceName(before));
     EXPECT_EQ(LogFontFaceName(box().GetFont()), QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(box().GetFont().lfHeight, -40);
     EXPECT_EQ(box().GetTextColor(), RGB(200, 10, 20));
 
-    // A face that is not installed is named in the Font button with the one that draws it.
+    // A face that is not installed is named in the Font button's tip with the one that draws it.
+    QSignalSpy tips(&page, &CSettingsPage::markupTipChanged);
     CFontColorDialog::SetHandler([](const LOGFONT &, COLORREF, QWidget *) {
         FontChoice choice;
         SetLogFontFaceName(choice.font, QStringLiteral("No Such Face Zv"));
         return std::optional<FontChoice>(choice);
     });
-    QPushButton *font = child<QPushButton>(QStringLiteral("Font"));
     font->click();
-    QString fontTip;
-    for (const auto &[control, markup] : page.MarkupTips())
-        fontTip = control == font ? markup : fontTip;
-    EXPECT_TRUE(fontTip.contains(QStringLiteral("No Such Face Zv is not installed: drawn with")));
+    ASSERT_EQ(tips.count(), 1);
+    EXPECT_EQ(tips.at(0).at(0).value<QWidget *>(), font);
+    EXPECT_TRUE(
+        tips.at(0).at(1).toString().contains(QStringLiteral("No Such Face Zv is not installed: drawn with")));
 }
 
 TEST_F(SettingsPage, BackColorFromThePickerFillsTheBox)
 {
     show(files.Write("back.bmp", 300, 200));
-    auto *picker = page.findChild<CColorPicker *>();
-    ASSERT_NE(picker, nullptr);
+    auto *picker = control<CColorPicker>("backColor");
     EXPECT_EQ(picker->GetColor(), kNoBackColor);
     picker->SetColor(RGB(0, 128, 0));
     emit picker->selEndOk(RGB(0, 128, 0));
@@ -350,8 +401,8 @@ TEST_F(SettingsPage, BackColorFromThePickerFillsTheBox)
     const RECT b = box().GetPosition();
     EXPECT_EQ(shot.pixel(b.left + 10, b.top + 1), qRgb(0, 128, 0)); // clear of handles and text
     // Nothing selected: the picker is off and the box keeps its colour.
-    const RECT p = page.PreviewRect();
-    QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(p.left + 3, p.top + 3));
+    const RECT p = previewRect();
+    click(POINT{p.left + 3, p.top + 3});
     EXPECT_FALSE(picker->isEnabled());
 }
 
@@ -359,31 +410,33 @@ TEST_F(SettingsPage, RotationButtonsTurnThePictureAndReportIt)
 {
     QSignalSpy turned(&page, &CSettingsPage::rotationChanged);
     // Without a picture of the list there is nothing to turn.
-    child<QRadioButton>(QStringLiteral("90\""))->click();
+    control<QRadioButton>("rotate90")->click();
     EXPECT_EQ(turned.count(), 0);
-    EXPECT_TRUE(child<QRadioButton>(QStringLiteral("0\""))->isChecked());
+    EXPECT_TRUE(control<QRadioButton>("rotate0")->isChecked());
 
     const QString path = files.Write("turn.bmp", 300, 200);
     show(path);
-    child<QRadioButton>(QStringLiteral("90\""))->click();
+    control<QRadioButton>("rotate90")->click();
     ASSERT_EQ(turned.count(), 1);
     EXPECT_EQ(turned.takeFirst().at(0).toInt(), 90);
-    EXPECT_EQ(page.PictureSize(), QSize(200, 300));
+    EXPECT_EQ(preview->PictureSize(), QSize(200, 300));
     // Bottom-right box keeps its distance from the turned picture's corner.
     CaptionSettings c = box().GetCaption();
     c.anchor = CaptionAnchor::BottomRight;
     c.offsets = {110, 50, 10, 10};
     box().SetCaption(c);
     grabPreview();
-    const RECT i = page.PictureRect();
+    const RECT i = pictureRect();
     EXPECT_EQ(box().GetPosition(), (RECT{i.right - 110, i.bottom - 50, i.right - 10, i.bottom - 10}));
 
     // The list answering with the same file and the new rotation decodes nothing again.
+    const int decoded = decodes.count();
     page.ShowImage(path, 90, 0, 1);
-    EXPECT_FALSE(page.IsLoading());
     page.ShowImage(path, 180, 0, 1);
-    EXPECT_TRUE(child<QRadioButton>(QStringLiteral("180\""))->isChecked());
-    EXPECT_EQ(page.PictureSize(), QSize(300, 200));
+    page.WaitForPicture();
+    EXPECT_EQ(decodes.count(), decoded);
+    EXPECT_TRUE(control<QRadioButton>("rotate180")->isChecked());
+    EXPECT_EQ(preview->PictureSize(), QSize(300, 200));
     EXPECT_EQ(turned.count(), 0);
 }
 
@@ -412,8 +465,8 @@ TEST_F(SettingsPage, PreviousAndNextStopAtTheEndsOfTheList)
     QObject::connect(&page, &CSettingsPage::nextRequested, [&list] { list.select(list.row + 1); });
     QSignalSpy previous(&page, &CSettingsPage::previousRequested);
     QSignalSpy next(&page, &CSettingsPage::nextRequested);
-    QPushButton *prevButton = child<QPushButton>(QStringLiteral("Previous"));
-    QPushButton *nextButton = child<QPushButton>(QStringLiteral("Next"));
+    QPushButton *prevButton = control<QPushButton>("previous");
+    QPushButton *nextButton = control<QPushButton>("next");
 
     list.select(-1);
     prevButton->click(); // nothing selected: Previous does nothing
@@ -426,27 +479,28 @@ TEST_F(SettingsPage, PreviousAndNextStopAtTheEndsOfTheList)
     nextButton->click();
     nextButton->click();
     EXPECT_EQ(list.row, 2);
-    EXPECT_EQ(page.PictureSize(), QSize(100, 40));
+    EXPECT_EQ(preview->PictureSize(), QSize(100, 40));
     nextButton->click();
     EXPECT_EQ(next.count(), 3);
     EXPECT_EQ(list.row, 2);
     prevButton->click();
     EXPECT_EQ(list.row, 1);
-    EXPECT_EQ(page.PictureSize(), QSize(80, 40));
+    EXPECT_EQ(preview->PictureSize(), QSize(80, 40));
 }
 
 TEST_F(SettingsPage, BrokenOrMissingPictureShowsATextAndNoBox)
 {
     show(files.Write("good.bmp", 300, 200));
     QSignalSpy view(&page, &CSettingsPage::viewRequested);
-    child<QPushButton>(QStringLiteral("View"))->click();
+    control<QPushButton>("view")->click();
     EXPECT_EQ(view.count(), 1);
 
     show(files.WriteGarbage("broken.jpg"));
-    EXPECT_FALSE(page.HasPicture());
-    EXPECT_FALSE(page.LoadError().isEmpty());
-    EXPECT_FLOAT_EQ(page.DisplayScale(), 1.0f);
-    child<QPushButton>(QStringLiteral("View"))->click();
+    EXPECT_FALSE(preview->HasPicture());
+    EXPECT_FALSE(lastDecode().error.isEmpty());
+    EXPECT_TRUE(control<QLineEdit>("resolution")->text().isEmpty());
+    EXPECT_FLOAT_EQ(preview->Geometry().scale, 1.0f);
+    control<QPushButton>("view")->click();
     EXPECT_EQ(view.count(), 1);
     // The box is neither drawn nor moved by a press where it was.
     const CaptionOffsets offsets = box().GetOffsets();
@@ -459,20 +513,16 @@ TEST_F(SettingsPage, BrokenOrMissingPictureShowsATextAndNoBox)
     show(same);
     files.Write("same.bmp", 120, 80);
     show(same);
-    EXPECT_EQ(page.PictureSize(), QSize(120, 80));
+    EXPECT_EQ(preview->PictureSize(), QSize(120, 80));
 
     show(files.Path("gone.png"));
-    EXPECT_FALSE(page.HasPicture());
-    EXPECT_TRUE(page.LoadError().contains(QStringLiteral("missing")));
+    EXPECT_FALSE(preview->HasPicture());
+    EXPECT_TRUE(lastDecode().error.contains(QStringLiteral("missing")));
     // No row any more: nothing shown, nothing to turn.
     page.ShowImage(QString(), 0, -1, 0);
     EXPECT_TRUE(page.CurrentPath().isEmpty());
     EXPECT_TRUE(page.ExportCaption().has_value());
 }
-
-} // namespace
-
-namespace {
 
 // The font dialog opened and accepted without a change gives the font back as it was.
 TEST(FontColorDialog, UnchangedChoiceKeepsTheFont)
@@ -487,35 +537,27 @@ TEST(FontColorDialog, UnchangedChoiceKeepsTheFont)
     EXPECT_EQ(choice.color, RGB(1, 2, 3));
 }
 
-} // namespace
-
-namespace {
-
 // The pointer over a box that is not selected outlines it; leaving the
 // preview takes the outline away.
 TEST_F(SettingsPage, HoverOutlinesAnUnselectedBox)
 {
     show(files.Write("hover.bmp", 300, 200));
-    const RECT p = page.PreviewRect();
-    QTest::mouseClick(&page, Qt::LeftButton, {}, QPoint(p.left + 3, p.top + 3));
+    const RECT p = previewRect();
+    click(POINT{p.left + 3, p.top + 3});
     const RECT b = box().GetPosition();
     const QRgb outline = qRgb(0x77, 0x98, 0xEA); // COLORREF 0xEA9877
     EXPECT_NE(grabPreview().pixel(b.left, (b.top + b.bottom) / 2), outline);
-    QTest::mouseMove(&page, qp(center(b)));
+    QTest::mouseMove(preview, qp(center(b)));
     EXPECT_EQ(grabPreview().pixel(b.left, (b.top + b.bottom) / 2), outline);
     QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(&page, &leave);
+    QCoreApplication::sendEvent(preview, &leave);
     EXPECT_NE(grabPreview().pixel(b.left, (b.top + b.bottom) / 2), outline);
-    QTest::mouseMove(&page, qp(center(b)));
+    QTest::mouseMove(preview, qp(center(b)));
     // Selected boxes show handles instead.
-    QTest::mouseClick(&page, Qt::LeftButton, {}, qp(center(b)));
-    QTest::mouseMove(&page, QPoint(center(b).x + 1, center(b).y));
+    click(center(b));
+    QTest::mouseMove(preview, QPoint(center(b).x + 1, center(b).y));
     EXPECT_NE(grabPreview().pixel(b.left, (b.top + b.bottom) / 2 + 8), outline);
 }
-
-} // namespace
-
-namespace {
 
 // The preview holds a reduced picture no larger than it shows, and decodes
 // it again larger once when the page grows, not on every resize.
@@ -523,18 +565,34 @@ TEST_F(SettingsPage, ReducedPictureIsDecodedAgainWhenThePreviewGrows)
 {
     page.resize(700, 500);
     show(files.Write("grow.jpg", 2000, 1000));
-    const auto shownWidth = [this] { return page.PictureRect().right - page.PictureRect().left; };
-    EXPECT_LE(page.DecodedSize().width(), 1000);
-    EXPECT_GE(page.DecodedSize().width(), shownWidth() - 1);
+    const auto shownWidth = [this] { return pictureRect().right - pictureRect().left; };
+    EXPECT_LE(lastDecode().image.width(), 1000);
+    EXPECT_GE(lastDecode().image.width(), shownWidth() - 1);
     page.resize(1600, 1000);
-    EXPECT_TRUE(page.IsLoading());
     page.WaitForPicture();
-    EXPECT_GE(page.DecodedSize().width(), shownWidth() - 1);
-    EXPECT_GT(page.DecodedSize().width(), 1000 * 700 / 2000);
+    ASSERT_EQ(decodes.count(), 2);
+    EXPECT_GE(lastDecode().image.width(), shownWidth() - 1);
+    EXPECT_GT(lastDecode().image.width(), 1000 * 700 / 2000);
     page.resize(1601, 1000);
     page.resize(1600, 1000);
-    EXPECT_FALSE(page.IsLoading());
-    EXPECT_EQ(page.PictureSize(), QSize(2000, 1000));
+    page.WaitForPicture();
+    EXPECT_EQ(decodes.count(), 2);
+    EXPECT_EQ(preview->PictureSize(), QSize(2000, 1000));
+}
+
+// A quarter-turned picture is decoded for the turned fit: a tall picture in
+// a wide preview needs far fewer pixels across than the same picture unturned.
+TEST_F(SettingsPage, TurnedPictureIsDecodedAtTheTurnedFit)
+{
+    show(files.Write("tall.bmp", 1600, 1200), 90);
+    const RECT p = previewRect();
+    const QSize need = QSize(p.right - p.left - 2, p.bottom - p.top - 2) * 5 / 4;
+    ASSERT_LT(need.height(), 1600); // larger than the preview: reduced
+    const QSize turnedFit = QSize(1200, 1600).scaled(need, Qt::KeepAspectRatio);
+    EXPECT_EQ(lastDecode().image.size(), turnedFit.transposed());
+    EXPECT_EQ(preview->PictureSize(), QSize(1200, 1600));
+    const RECT i = pictureRect();
+    EXPECT_LE(i.bottom - i.top, turnedFit.height());
 }
 
 } // namespace

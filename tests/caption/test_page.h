@@ -12,20 +12,14 @@
 class TestPage : public CDrawPage
 {
   public:
-    RECT preview{10, 10, 510, 410};
-    RECT picture{};
-    bool hasPicture = false;
-    float scale = 1.0f;
+    PreviewGeometry view{RECT{10, 10, 510, 410}, 1.0f, RECT{}, false};
 
     Qt::CursorShape cursor = Qt::BlankCursor;
     int controlsEnabled = -1; // -1 never set, else 0 or 1
     const CDrawText *shownInControls = nullptr;
     std::vector<RECT> invalidated;
 
-    RECT PreviewRect() const override { return preview; }
-    float DisplayScale() const override { return scale; }
-    RECT PictureRect() const override { return picture; }
-    bool HasPicture() const override { return hasPicture; }
+    PreviewGeometry Geometry() const override { return view; }
     void SetCursor(Qt::CursorShape shape) override { cursor = shape; }
     void EnableCaptionControls(bool on) override { controlsEnabled = on ? 1 : 0; }
     void InvalidateArea(const RECT &area) override { invalidated.push_back(area); }
@@ -34,9 +28,9 @@ class TestPage : public CDrawPage
     // Shows a picture at shown (its displayed rectangle) with scale s.
     void ShowPicture(const RECT &shown, float s = 1.0f)
     {
-        hasPicture = true;
-        scale = s;
-        picture = shown;
+        view.hasPicture = true;
+        view.scale = s;
+        view.picture = shown;
     }
 
     // Mouse events through the current tool, as the page forwards them.

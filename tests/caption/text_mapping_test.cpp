@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -139,27 +140,45 @@ TEST(TextDraw, LinesBreakAtCrLfAndLfOnly)
     EXPECT_EQ(SplitTextLines("a\r\nb\nc\rd\r\n"), (QStringList{"a", "b", "cd", ""}));
 }
 
+// The ink of text drawn by Qt itself with its baseline origin at (x, y).
+QRect inkAt(const QString &text, int x, int y, std::int32_t height = -20)
+{
+    QImage img(300, 200, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    painter.setFont(FontFromLogFont(face("Arial", height)));
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(x, y), text);
+    return inkBox(img);
+}
+
+// Each line starts at the left edge, ends at the right edge or sits in the
+// middle to the pixel, its ascent below the top: no tolerance, so a line one
+// pixel off is caught.
 TEST(TextDraw, AlignsEachLineHorizontallyFromTheTop)
 {
     const RECT rect{20, 30, 280, 190};
-    const QRect left = inkBox(drawn("HHH", rect, DT_LEFT));
-    const QRect right = inkBox(drawn("HHH", rect, DT_RIGHT));
-    const QRect centre = inkBox(drawn("HHH", rect, DT_CENTER));
-    ASSERT_FALSE(left.isEmpty());
-    EXPECT_LE(std::abs(left.left() - 20), 3);
-    EXPECT_LE(std::abs(right.right() - 279), 3);
-    EXPECT_LE(std::abs((centre.left() + centre.right()) / 2 - 150), 2);
-    EXPECT_LT(left.top(), 30 + 8); // top-aligned, not centred vertically
-    EXPECT_EQ(left.top(), right.top());
+    const QFontMetrics fm(FontFromLogFont(face("Arial", -20)));
+    const int room = 260 - fm.horizontalAdvance(QStringLiteral("HHH"));
+    const QRect reference = inkAt(QStringLiteral("HHH"), 20, 30 + fm.ascent());
+    ASSERT_FALSE(reference.isEmpty());
+    EXPECT_EQ(inkBox(drawn("HHH", rect, DT_LEFT)), reference);
+    EXPECT_EQ(inkBox(drawn("HHH", rect, DT_RIGHT)), reference.translated(room, 0));
+    EXPECT_EQ(inkBox(drawn("HHH", rect, DT_CENTER)), reference.translated(room / 2, 0));
 }
 
+// Lines are one cell (ascent + descent) apart, without the font's leading:
+// at this size the leading is a whole pixel, so adding it would show.
 TEST(TextDraw, SecondLineIsOneCellLower)
 {
-    const RECT rect{20, 30, 280, 190};
-    const QRect one = inkBox(drawn("H", rect, DT_LEFT));
-    const QRect two = inkBox(drawn("H\r\nH", rect, DT_LEFT));
-    const QFontMetricsF fm(FontFromLogFont(face("Arial", -20)));
-    EXPECT_NEAR(two.bottom() - one.bottom(), fm.ascent() + fm.descent(), 1.0);
+    const RECT rect{20, 10, 280, 190};
+    const QFontMetrics fm(FontFromLogFont(face("Arial", -60)));
+    ASSERT_GE(fm.leading(), 1);
+    const int cell = fm.ascent() + fm.descent();
+    const QRect one = inkBox(drawn("H", rect, DT_LEFT, -60));
+    const QRect two = inkBox(drawn("H\r\nH", rect, DT_LEFT, -60));
+    ASSERT_EQ(one, inkAt(QStringLiteral("H"), 20, 10 + fm.ascent(), -60));
+    EXPECT_EQ(two, one.united(one.translated(0, cell)));
 }
 
 TEST(TextDraw, ClipsToTheRectangleWithoutWrapping)
