@@ -29,8 +29,7 @@ class QRadioButton;
 // nothing. The rows and the caption come from the pages through the two
 // sources (either may be null: no rows, no caption). The progress of a run
 // belongs to owner (the main window), which it disables while it runs.
-// The controls carry object names (nameControls) by which tests and
-// accessibility tools find them.
+// The controls carry object names (nameControls), by which tests find them.
 class CExportDialog : public QDialog
 {
     Q_OBJECT
