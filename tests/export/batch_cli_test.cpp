@@ -288,8 +288,9 @@ TEST(BatchCli, JobsSetTheWorkerThreadsOfTheRun)
              !ec && it != end; it.increment(ec))
             ++threads;
         // A run that ended without asking has nobody left to read the answer.
-        if (contains(shown, "[c]ancel: "))
+        if (contains(shown, "[c]ancel: ")) {
             EXPECT_EQ(::write(run.in, "c\n", 2), 2);
+        }
         ::close(run.in);
         shown += readUntil(run.err, {});
         ::close(run.err);
