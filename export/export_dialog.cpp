@@ -29,6 +29,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -69,6 +70,7 @@ CExportDialog::CExportDialog(ProfileStore &profile, ExportRowSource *rows, Capti
     layout->addWidget(createResizeGroup());
     layout->addStretch();
     layout->addWidget(createButtons());
+    nameControls();
 
     mOptions.Load(mProfile);
     normaliseForDialog(mOptions);
@@ -229,6 +231,36 @@ QWidget *CExportDialog::createButtons()
     return row;
 }
 
+void CExportDialog::nameControls()
+{
+    const std::pair<QWidget *, const char *> names[] = {
+        {mKeepFolder, "keepFolderRadio"},
+        {mSpecifyFolder, "specifyFolderRadio"},
+        {mFolderField, "folderField"},
+        {mSelectFolder, "selectFolderButton"},
+        {mKeepName, "keepNameRadio"},
+        {mSpecifyName, "specifyNameRadio"},
+        {mPrefixField, "prefixField"},
+        {mExample, "exampleLabel"},
+        {mFormatList, "formatList"},
+        {mOption, "optionButton"},
+        {mKeepPhotoInfo, "keepPhotoInfoCheck"},
+        {mResizeGroup, "resizeGroup"},
+        {mWidthField, "widthField"},
+        {mHeightField, "heightField"},
+        {mUnitList, "unitList"},
+        {mStretch, "stretchCheck"},
+        {mAspect, "aspectCheck"},
+        {mRestrictWidth, "restrictWidthCheck"},
+        {mRestrictHeight, "restrictHeightCheck"},
+        {mQualityList, "qualityList"},
+        {mStart, "startButton"},
+        {mCancel, "cancelButton"},
+    };
+    for (const auto &[widget, name] : names)
+        widget->setObjectName(QLatin1String(name));
+}
+
 void CExportDialog::readControls(ExportOptions &o) const
 {
     o.FolderMode = mSpecifyFolder->isChecked() ? 1 : 0;
@@ -290,11 +322,7 @@ void CExportDialog::onRestrictClicked(bool width)
     clickRestrict(mOptions, width);
     mRestrictWidth->setChecked(mOptions.RestrictWidth);
     mRestrictHeight->setChecked(mOptions.RestrictHeight);
-    const ExportControls c = enabledControls(mOptions);
-    mWidthLabel->setEnabled(c.width);
-    mWidthField->setEnabled(c.width);
-    mHeightLabel->setEnabled(c.height);
-    mHeightField->setEnabled(c.height);
+    applyEnabled();
 }
 
 void CExportDialog::updateExample()

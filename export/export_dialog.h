@@ -29,6 +29,7 @@ class QRadioButton;
 // nothing. The rows and the caption come from the pages through the two
 // sources (either may be null: no rows, no caption). The progress of a run
 // belongs to owner (the main window), which it disables while it runs.
+// The controls carry object names (nameControls), by which tests find them.
 class CExportDialog : public QDialog
 {
     Q_OBJECT
@@ -46,30 +47,6 @@ class CExportDialog : public QDialog
     const ExportOptions &Options() const { return mOptions; }
     bool IsRunning() const { return mRunning; }
 
-    QRadioButton *keepFolderRadio() const { return mKeepFolder; }
-    QRadioButton *specifyFolderRadio() const { return mSpecifyFolder; }
-    QLineEdit *folderField() const { return mFolderField; }
-    QPushButton *selectFolderButton() const { return mSelectFolder; }
-    QRadioButton *keepNameRadio() const { return mKeepName; }
-    QRadioButton *specifyNameRadio() const { return mSpecifyName; }
-    QLineEdit *prefixField() const { return mPrefixField; }
-    QLabel *exampleLabel() const { return mExample; }
-    QComboBox *formatList() const { return mFormatList; }
-    QPushButton *optionButton() const { return mOption; }
-    QGroupBox *resizeGroup() const { return mResizeGroup; }
-    QLineEdit *widthField() const { return mWidthField; }
-    QLineEdit *heightField() const { return mHeightField; }
-    QComboBox *unitList() const { return mUnitList; }
-    QCheckBox *stretchCheck() const { return mStretch; }
-    QCheckBox *aspectCheck() const { return mAspect; }
-    QCheckBox *restrictWidthCheck() const { return mRestrictWidth; }
-    QCheckBox *restrictHeightCheck() const { return mRestrictHeight; }
-    QCheckBox *keepPhotoInfoCheck() const { return mKeepPhotoInfo; }
-    QComboBox *qualityList() const { return mQualityList; }
-    QPushButton *startButton() const { return mStart; }
-    QPushButton *cancelButton() const { return mCancel; }
-    CMarkupTip *tip() const { return mTip.get(); }
-
   public slots:
     // Start: validates, stores and runs the export; the dialog stays open.
     void RunExport();
@@ -83,6 +60,7 @@ class CExportDialog : public QDialog
     QWidget *createFormatGroup();
     QWidget *createResizeGroup();
     QWidget *createButtons();
+    void nameControls();
     void readControls(ExportOptions &options) const;
     void fillControls();
     void applyEnabled();

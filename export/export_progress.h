@@ -35,7 +35,6 @@ class ExportProgress : public ExportObserver
 
     // Ends the run after the current picture, as Cancel does.
     void RequestCancel() { mCancelRequested = true; }
-    CProgressDialog *progress() const { return mProgress.get(); }
 
   private:
     QPointer<QWidget> mOwner;

@@ -82,16 +82,19 @@ bool CProgressDialog::Create(QWidget *owner, const QString &title, bool smooth)
     mWindow->onClose = [this] { Cancel(); };
 
     const QFont font = QApplication::font("QMessageBox");
-    mText_ = new QLabel(mWindow);
-    mText_->setTextFormat(Qt::PlainText);
-    mText_->setWordWrap(false);
-    mText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    mText_->setFont(font);
+    mTextLabel = new QLabel(mWindow);
+    mTextLabel->setObjectName(QStringLiteral("progressText"));
+    mTextLabel->setTextFormat(Qt::PlainText);
+    mTextLabel->setWordWrap(false);
+    mTextLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    mTextLabel->setFont(font);
     mBar = new QProgressBar(mWindow);
+    mBar->setObjectName(QStringLiteral("progressBar"));
     mBar->setTextVisible(!smooth);
     mBar->setRange(mLower, mUpper);
     mBar->setValue(0);
     mCancel = new QPushButton(mCancelLabel, mWindow);
+    mCancel->setObjectName(QStringLiteral("cancelButton"));
     mCancel->setFont(font);
     mCancel->setAutoDefault(false);
     connect(mCancel, &QPushButton::clicked, this, &CProgressDialog::Cancel);
@@ -174,7 +177,7 @@ void CProgressDialog::SetText(const QString &text)
     QString lines = shortenInMiddle(text);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     mText = lines;
-    mText_->setText(lines);
+    mTextLabel->setText(lines);
 }
 
 void CProgressDialog::Clear()
@@ -236,7 +239,7 @@ void CProgressDialog::SetWindowSize(int lines, int width)
     constexpr int kMargin = 10;
     const int edge = std::max(1, mWindow->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
     mLines = std::max(1, lines);
-    const QFontMetrics text(mText_->font());
+    const QFontMetrics text(mTextLabel->font());
     QStringList ems;
     for (int i = 0; i < mLines; ++i)
         ems << QStringLiteral("M");
@@ -251,7 +254,7 @@ void CProgressDialog::SetWindowSize(int lines, int width)
     const QRect bar(QPoint(area.left(), cancel.top() + edge),
                     QPoint(cancel.left() - kMargin - 1, cancel.bottom() - edge));
     mWindow->setFixedSize(area.width() + 2 * kMargin, area.height() + button.height() + 3 * kMargin);
-    mText_->setGeometry(area);
+    mTextLabel->setGeometry(area);
     mCancel->setGeometry(cancel);
     mBar->setGeometry(bar);
 }

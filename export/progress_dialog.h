@@ -48,7 +48,8 @@ class CProgressDialog : public QObject
     // Ends modal mode (the owner is enabled again) and closes the window.
     void Destroy();
 
-    // The window while it exists, for placing and testing; null once gone.
+    // The window while it exists, for placing; null once gone. Its controls
+    // are named progressText, progressBar and cancelButton.
     QWidget *window() const;
     QString Title() const { return mTitle; }
     QString Text() const { return mText; }
@@ -67,7 +68,7 @@ class CProgressDialog : public QObject
 
     QPointer<ProgressWindow> mWindow;
     QPointer<QWidget> mOwner;
-    QLabel *mText_ = nullptr;
+    QLabel *mTextLabel = nullptr;
     QProgressBar *mBar = nullptr;
     QPushButton *mCancel = nullptr;
     QString mTitle = QStringLiteral("Progress");

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -70,6 +71,13 @@ CQualityDialog::CQualityDialog(QWidget *parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &CQualityDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CQualityDialog::reject);
     layout->addWidget(buttons);
+    const std::pair<QWidget *, const char *> names[] = {{mSlider, "qualitySlider"},
+                                                        {mQualityField, "qualityField"},
+                                                        {mQualitySpin, "qualitySpin"},
+                                                        {mXField, "xField"},
+                                                        {mYField, "yField"}};
+    for (const auto &[widget, name] : names)
+        widget->setObjectName(QLatin1String(name));
 }
 
 QWidget *CQualityDialog::createQualityGroup()

@@ -9,7 +9,9 @@ class QSlider;
 
 // "Quality": JPEG quality with a slider, a field and a spin that follow one
 // another, and the X and Y resolution. The caller sets the three values,
-// runs the dialog and takes them back only on OK.
+// runs the dialog and takes them back only on OK. The slider, the three
+// fields and the quality spin carry the object names qualitySlider,
+// qualityField, xField, yField and qualitySpin.
 class CQualityDialog : public QDialog
 {
     Q_OBJECT
@@ -21,12 +23,6 @@ class CQualityDialog : public QDialog
     unsigned Quality() const { return mQuality; }
     unsigned XResolution() const { return mXResolution; }
     unsigned YResolution() const { return mYResolution; }
-
-    QSlider *slider() const { return mSlider; }
-    QLineEdit *qualityField() const { return mQualityField; }
-    QLineEdit *xField() const { return mXField; }
-    QLineEdit *yField() const { return mYField; }
-    CUpDown *qualitySpin() const { return mQualitySpin; }
 
   public slots:
     // OK: checks quality, Y and X resolution in this order; a bad field is

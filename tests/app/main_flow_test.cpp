@@ -16,8 +16,8 @@
 #include "tests/export/export_test_support.h"
 #include "tests/support/corpora.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/widget_driver.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -28,7 +28,6 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -67,13 +66,6 @@ bool near(COLORREF a, COLORREF b, int tolerance = 12)
     return true;
 }
 
-void click(QAbstractButton *button)
-{
-    ASSERT_NE(button, nullptr);
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
-                      button->rect().center() - QPoint(button->width() / 3, 0));
-}
-
 template <class T> T *childByText(QWidget *parent, const QString &text)
 {
     for (T *w : parent->findChildren<T *>()) {
@@ -95,14 +87,6 @@ void clickTab(CMainDialog &w, int index)
     QTabBar *bar = w.tabs()->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
     ASSERT_EQ(w.tabs()->currentIndex(), index);
-}
-
-void replaceText(QWidget *field, const QString &text)
-{
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
 }
 
 void drag(QWidget &page, QPoint from, QPoint to)
@@ -169,24 +153,24 @@ void designCaption(CSettingsPage &page)
 void runExportDialog(CExportDialog &d, const QString &out)
 {
     d.SetFolderChooser([out](QWidget *, const QString &, const QString &) { return out; });
-    click(d.specifyFolderRadio());
-    click(d.selectFolderButton());
-    click(d.specifyNameRadio());
-    replaceText(d.prefixField(), QStringLiteral("Flow"));
-    const int png = d.formatList()->findText(QStringLiteral("PNG"), Qt::MatchContains);
+    click(namedButton(d, "specifyFolderRadio"));
+    click(namedButton(d, "selectFolderButton"));
+    click(namedButton(d, "specifyNameRadio"));
+    replaceText(namedField(d, "prefixField"), QStringLiteral("Flow"));
+    const int png = namedList(d, "formatList")->findText(QStringLiteral("PNG"), Qt::MatchContains);
     ASSERT_GE(png, 0);
-    d.formatList()->setCurrentIndex(png);
-    emit d.formatList()->activated(png);
-    if (!d.resizeGroup()->isChecked())
-        QTest::keyClick(d.resizeGroup(), Qt::Key_Space);
-    if (d.aspectCheck()->isChecked())
-        click(d.aspectCheck());
-    d.unitList()->setCurrentIndex(1); // percent
-    emit d.unitList()->activated(1);
-    replaceText(d.widthField(), QStringLiteral("50"));
-    replaceText(d.heightField(), QStringLiteral("50"));
-    click(d.startButton());
-    click(d.cancelButton());
+    namedList(d, "formatList")->setCurrentIndex(png);
+    emit namedList(d, "formatList")->activated(png);
+    if (!namedChild<QGroupBox>(d, "resizeGroup")->isChecked())
+        QTest::keyClick(namedChild<QGroupBox>(d, "resizeGroup"), Qt::Key_Space);
+    if (namedButton(d, "aspectCheck")->isChecked())
+        click(namedButton(d, "aspectCheck"));
+    namedList(d, "unitList")->setCurrentIndex(1); // percent
+    emit namedList(d, "unitList")->activated(1);
+    replaceText(namedField(d, "widthField"), QStringLiteral("50"));
+    replaceText(namedField(d, "heightField"), QStringLiteral("50"));
+    click(namedButton(d, "startButton"));
+    click(namedButton(d, "cancelButton"));
 }
 
 } // namespace
@@ -261,12 +245,14 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
 
     MessageRecorder boxes;
     bool ran = false;
-    QTimer::singleShot(0, &w, [&] {
-        ASSERT_NE(w.exportDialog(), nullptr);
-        runExportDialog(*w.exportDialog(), QString::fromStdString(out));
-        ran = true;
-    });
-    click(w.exportButton());
+    {
+        ModalScript exportOptions([&](QDialog *) {
+            ASSERT_NE(w.exportDialog(), nullptr);
+            runExportDialog(*w.exportDialog(), QString::fromStdString(out));
+            ran = true;
+        });
+        click(w.exportButton());
+    }
     ASSERT_TRUE(ran);
     EXPECT_EQ(w.exportDialog(), nullptr);
     EXPECT_EQ(boxes.last(), QString::fromStdString("4 files saved to [" + out + "]!"));

@@ -40,13 +40,6 @@ std::string input(const std::string &name, int width = 40, int height = 30)
     return file;
 }
 
-ZvImage loaded(const std::string &file)
-{
-    ZvImage picture;
-    picture.Load(file.c_str(), ImageTypeFromName(file));
-    return picture;
-}
-
 // The pixel at x, y counted from the top left, as the file shows it.
 std::vector<std::uint8_t> pixelAt(const Rgb8 &picture, int x, int y)
 {
@@ -81,11 +74,11 @@ TEST(ZvimageCli, ConvertTakesTheTypeFromTheNameAndAppliesTheOptions)
     const ToolRun plain = zvimage({"convert", source, path("plain.tga")});
     ASSERT_EQ(plain.status, 0) << plain.err;
     EXPECT_EQ(plain.out, "");
-    const ZvImage tga = loaded(path("plain.tga"));
+    const ZvImage tga = loadedFile(path("plain.tga"));
     EXPECT_EQ(tga.GetType(), std::uint32_t(ZV_TYPE_TGA));
-    EXPECT_EQ(toRgb(tga), toRgb(loaded(source)));
+    EXPECT_EQ(toRgb(tga), toRgb(loadedFile(source)));
     ASSERT_EQ(zvimage({"convert", source, path("plain.tif")}).status, 0);
-    EXPECT_EQ(loaded(path("plain.tif")).GetType(), std::uint32_t(ZV_TYPE_TIF));
+    EXPECT_EQ(loadedFile(path("plain.tif")).GetType(), std::uint32_t(ZV_TYPE_TIF));
 
     // --type wins over the name; --dpi with one value or two.
     ASSERT_EQ(zvimage({"convert", source, path("named.bmp"), "--type", "4", "--dpi", "300,150"}).status, 0);
@@ -95,7 +88,7 @@ TEST(ZvimageCli, ConvertTakesTheTypeFromTheNameAndAppliesTheOptions)
     EXPECT_EQ(typed.GetXDPI(), 300);
     EXPECT_EQ(typed.GetYDPI(), 150);
     ASSERT_EQ(zvimage({"convert", source, path("square.png"), "--dpi", "200"}).status, 0);
-    EXPECT_EQ(loaded(path("square.png")).GetYDPI(), 200);
+    EXPECT_EQ(loadedFile(path("square.png")).GetYDPI(), 200);
 
     // A lower JPEG quality gives a smaller file.
     const std::string big = input("quality.png", 200, 150);
@@ -107,13 +100,13 @@ TEST(ZvimageCli, ConvertTakesTheTypeFromTheNameAndAppliesTheOptions)
 TEST(ZvimageCli, ResampleAndRotateWriteTheTurnedOrScaledPicture)
 {
     const std::string source = input("turn.png", 40, 30);
-    const Rgb8 before = toRgb(loaded(source));
+    const Rgb8 before = toRgb(loadedFile(source));
     ASSERT_EQ(zvimage({"rotate", source, path("left.png"), "left"}).status, 0);
     ASSERT_EQ(zvimage({"rotate", source, path("right.png"), "right"}).status, 0);
     ASSERT_EQ(zvimage({"rotate", source, path("half.png"), "180"}).status, 0);
-    const Rgb8 left = toRgb(loaded(path("left.png")));
-    const Rgb8 right = toRgb(loaded(path("right.png")));
-    const Rgb8 half = toRgb(loaded(path("half.png")));
+    const Rgb8 left = toRgb(loadedFile(path("left.png")));
+    const Rgb8 right = toRgb(loadedFile(path("right.png")));
+    const Rgb8 half = toRgb(loadedFile(path("half.png")));
     ASSERT_EQ(left.width, 30);
     ASSERT_EQ(left.height, 40);
     ASSERT_EQ(right.width, 30);
@@ -127,12 +120,12 @@ TEST(ZvimageCli, ResampleAndRotateWriteTheTurnedOrScaledPicture)
 
     // The default mode against an explicit one: both give the asked size.
     ASSERT_EQ(zvimage({"resample", source, path("small.png"), "20", "15"}).status, 0);
-    const ZvImage small = loaded(path("small.png"));
+    const ZvImage small = loadedFile(path("small.png"));
     EXPECT_EQ(small.GetWidth(), 20u);
     EXPECT_EQ(small.GetHeight(), 15u);
     ASSERT_EQ(zvimage({"resample", source, path("box.png"), "80", "7", "--mode", "0"}).status, 0);
-    EXPECT_EQ(loaded(path("box.png")).GetWidth(), 80u);
-    EXPECT_EQ(loaded(path("box.png")).GetHeight(), 7u);
+    EXPECT_EQ(loadedFile(path("box.png")).GetWidth(), 80u);
+    EXPECT_EQ(loadedFile(path("box.png")).GetHeight(), 7u);
 }
 
 TEST(ZvimageCli, DumpWritesTheDecodedPixelsAsPpm)
@@ -141,13 +134,13 @@ TEST(ZvimageCli, DumpWritesTheDecodedPixelsAsPpm)
     const ToolRun r = zvimage({"dump", source});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("P6\n5 3\n255\n", 0), 0u);
-    EXPECT_EQ(parsePpm(r.out), toRgb(loaded(source)));
+    EXPECT_EQ(parsePpm(r.out), toRgb(loadedFile(source)));
 
     // Indexed pictures come out through their palette.
     ZvImage indexed = makePatternIndexed(6, 4, 4);
     const std::string gif = path("dump.gif");
     ASSERT_TRUE(indexed.Save(gif.c_str(), ZV_TYPE_GIF)) << indexed.GetLastError();
-    EXPECT_EQ(parsePpm(zvimage({"dump", gif}).out), toRgb(loaded(gif)));
+    EXPECT_EQ(parsePpm(zvimage({"dump", gif}).out), toRgb(loadedFile(gif)));
 }
 
 // Every failure: "error: ..." on stderr, status 1, and no output file; an

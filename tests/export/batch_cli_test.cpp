@@ -29,11 +29,56 @@ bool contains(const std::string &text, const std::string &part)
     return text.find(part) != std::string::npos;
 }
 
-ZvImage loaded(const std::string &path)
+// zelventa-batch running beside the test, with its stderr on a pipe the
+// test reads and, when asked, its stdin on a pipe the test writes.
+struct Spawned
 {
-    ZvImage picture;
-    picture.Load(path.c_str(), ImageTypeFromName(path));
-    return picture;
+    pid_t pid = 0;
+    int err = -1;
+    int in = -1;
+};
+
+Spawned spawnBatch(std::vector<std::string> args, bool withInput)
+{
+    const std::string tool = std::string(ZV_BINARY_DIR) + "/app/zelventa-batch";
+    args.insert(args.begin(), tool);
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int errFds[2], inFds[2] = {-1, -1};
+    Spawned run;
+    if (::pipe(errFds) != 0 || (withInput && ::pipe(inFds) != 0))
+        return run;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, errFds[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, errFds[0]);
+    if (withInput) {
+        posix_spawn_file_actions_adddup2(&actions, inFds[0], STDIN_FILENO);
+        posix_spawn_file_actions_addclose(&actions, inFds[1]);
+    }
+    if (posix_spawn(&run.pid, tool.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        run.pid = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(errFds[1]);
+    run.err = errFds[0];
+    if (withInput) {
+        ::close(inFds[0]);
+        run.in = inFds[1];
+    }
+    return run;
+}
+
+// Reads fd until what was read holds text or the writer is gone; to the
+// end when text is empty.
+std::string readUntil(int fd, const std::string &text)
+{
+    std::string read;
+    char chunk[256];
+    for (ssize_t n; (text.empty() || !contains(read, text)) && (n = ::read(fd, chunk, sizeof(chunk))) > 0;)
+        read.append(chunk, std::size_t(n));
+    return read;
 }
 
 } // namespace
@@ -54,6 +99,10 @@ TEST(BatchCli, UsageErrorsNameTheOption)
         {{"--offsets", "1,2,3", "a.png"}, "--offsets: four numbers L,T,R,B are needed"},
         {{"--jpeg-quality", "101", "a.png"}, "--jpeg-quality: a quality from 0 to 100 is needed"},
         {{"--dpi", "72,x", "a.png"}, "--dpi:"},
+        {{"--dpi", "1001", "a.png"}, "--dpi: X or X,Y from 0 to 1000 is needed"},
+        {{"--dpi", "72,1001", "a.png"}, "--dpi: X or X,Y from 0 to 1000 is needed"},
+        {{"--font", std::string(32, 'F'), "a.png"}, "--font: a family name of 1 to 31 bytes is needed"},
+        {{"--stretch", "maybe", "a.png"}, "--stretch: unknown value 'maybe' (yes|no)"},
         {{"--text-color", "red", "a.png"}, "--text-color: a colour RRGGBB is needed"},
         {{"--resize", "800", "a.png"}, "--resize: W,H is needed"},
         {{"--bold=yes", "a.png"}, "--bold takes no value"},
@@ -104,7 +153,7 @@ TEST(BatchCli, TheDefaultBoxIsStampedWhereTheHelpSays)
     const ToolRun r =
         batch({"--folder", out, "--text", "Hello", "--back-color", "ffff00", src + "/white.png"});
     EXPECT_EQ(r.status, 0) << r.err;
-    const ZvImage result = loaded(out + "/white.png");
+    const ZvImage result = loadedFile(out + "/white.png");
     constexpr COLORREF kYellow = RGB(255, 255, 0), kWhite = RGB(255, 255, 255);
     EXPECT_EQ(colourAt(result, 40, 40), kYellow);
     EXPECT_EQ(colourAt(result, 339, 79), kYellow);
@@ -141,7 +190,7 @@ TEST(BatchCli, ARunPrintsProgressAndTheSummaryAndStampsTheCaption)
     EXPECT_TRUE(contains(r.err, "Export image file: [a.png] as [Trip0000.BMP]\n"));
     EXPECT_TRUE(contains(r.err, "Export image file: [b.png] as [Trip0001.BMP]\n"));
     EXPECT_TRUE(contains(r.err, "[missing.png] not saved: No such file or directory\n"));
-    const ZvImage first = loaded(out + "/Trip0000.BMP"), turned = loaded(out + "/Trip0001.BMP");
+    const ZvImage first = loadedFile(out + "/Trip0000.BMP"), turned = loadedFile(out + "/Trip0001.BMP");
     EXPECT_EQ(colourAt(first, 64 - 11, 48 - 6), RGB(255, 0, 0));
     EXPECT_NE(colourAt(first, 64 - 9, 48 - 6), RGB(255, 0, 0));
     EXPECT_NE(colourAt(first, 64 - 11, 48 - 4), RGB(255, 0, 0));
@@ -161,22 +210,36 @@ TEST(BatchCli, ProfilesAreWrittenAfterValidationAndReadWithOverrides)
 {
     const std::string src = freshFolder("cli-prof-src"), out = freshFolder("cli-prof-out");
     const std::string picture = writePicture(src + "/a.png", 40, 20, ZV_TYPE_PNG);
-    ToolRun r = batch({"--folder", out, "--quality", "high", "--resize", "50,x", "--unit", "percent",
-                       "--keep-aspect", "by-width", "--format", "tga", "--dpi", "150,120", "--save-profile",
-                       src + "/p.ini", "--no-caption", picture});
+    const std::vector<std::string> resize = {"--resize",      "50,x",     "--unit",    "percent",
+                                             "--keep-aspect", "by-width", "--stretch", "yes"};
+    std::vector<std::string> args = {"--folder",     out,     "--quality", "high",           "--format",
+                                     "tga",          "--dpi", "150,120",   "--save-profile", src + "/p.ini",
+                                     "--no-caption", picture};
+    args.insert(args.end(), resize.begin(), resize.end());
+    ToolRun r = batch(args);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readFile(src + "/p.ini"),
               "[Export Option]\nSaveFolder=" + out +
                   "\nSavePrifix=-1\nSaveFormat=7\nJpegQuality=90\n"
                   "XResolution=150\nYResolution=120\nResizeImage=1\nResizeWidth=50\nResizeHeight=x\nUnit=1\n"
                   "AllowStretch=1\nAspectRatio=1\nRestrictWidth=0\nRestrictHeight=1\nQuality=2\n");
-    EXPECT_EQ(loaded(out + "/a.TGA").GetWidth(), 20u);
+    EXPECT_EQ(loadedFile(out + "/a.TGA").GetWidth(), 20u);
 
     r = batch({"--profile", src + "/p.ini", "--format", "png", "--no-caption", picture});
     EXPECT_EQ(r.status, 0) << r.err;
-    const ZvImage again = loaded(out + "/a.PNG");
+    const ZvImage again = loadedFile(out + "/a.PNG");
     EXPECT_EQ(again.GetWidth(), 20u);
     EXPECT_EQ(again.GetHeight(), 10u);
+
+    // The upper bounds are values like any other, and the face name fills its 31 bytes.
+    r = batch({"--folder", out, "--format", "jpeg", "--jpeg-quality", "100", "--dpi", "1000", "--font",
+               std::string(31, 'F'), "--stretch", "no", "--save-profile", src + "/bounds.ini", picture});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string stored = readFile(src + "/bounds.ini");
+    for (const char *line :
+         {"\nJpegQuality=100\n", "\nXResolution=1000\nYResolution=1000\n", "\nAllowStretch=0\n"})
+        EXPECT_TRUE(contains(stored, line)) << line << " not in " << stored;
+    EXPECT_EQ(loadedFile(out + "/a.JPG").GetXDPI(), 1000);
 }
 
 TEST(BatchCli, OverwriteAnswers)
@@ -202,6 +265,43 @@ TEST(BatchCli, OverwriteAnswers)
     r = batch(with({"--overwrite", "ask"}), "y\n");
     EXPECT_EQ(r.out, "1 files saved to [" + src + "/]!\n");
     EXPECT_NE(readFile(picture), before);
+}
+
+// --jobs reaches the run: while it waits at the overwrite question the run
+// holds one worker thread per job (there are more pictures than jobs).
+TEST(BatchCli, JobsSetTheWorkerThreadsOfTheRun)
+{
+    const std::string src = freshFolder("cli-jobs");
+    std::vector<std::string> pictures;
+    for (const char *name : {"a", "b", "c", "d", "e", "f"})
+        pictures.push_back(writePicture(src + "/" + name + ".png", 8, 8, ZV_TYPE_PNG));
+    const auto threadsAtTheQuestion = [&](const std::string &jobs) {
+        std::vector<std::string> args = {"--jobs",       jobs,          "--same-folder",
+                                         "--no-caption", "--overwrite", "ask"};
+        args.insert(args.end(), pictures.begin(), pictures.end());
+        const Spawned run = spawnBatch(args, true);
+        EXPECT_NE(run.pid, 0);
+        std::string shown = readUntil(run.err, "[y]es, [n]o or [c]ancel: ");
+        int threads = 0;
+        std::error_code ec;
+        for (fs::directory_iterator it("/proc/" + std::to_string(run.pid) + "/task", ec), end;
+             !ec && it != end; it.increment(ec))
+            ++threads;
+        // A run that ended without asking has nobody left to read the answer.
+        if (contains(shown, "[c]ancel: ")) {
+            EXPECT_EQ(::write(run.in, "c\n", 2), 2);
+        }
+        ::close(run.in);
+        shown += readUntil(run.err, {});
+        ::close(run.err);
+        int status = 0;
+        EXPECT_EQ(::waitpid(run.pid, &status, 0), run.pid);
+        EXPECT_TRUE(contains(shown, "File already exists,overwrite?")) << shown;
+        return threads;
+    };
+    const int two = threadsAtTheQuestion("2"), five = threadsAtTheQuestion("5");
+    EXPECT_GT(two, 2);
+    EXPECT_EQ(five - two, 3);
 }
 
 TEST(BatchCli, AnOutputFolderThatCannotBeUsedExitsWithOne)
@@ -251,33 +351,16 @@ TEST(BatchCli, ASecondInterruptDuringASaveLeavesNoTemporaryFile)
 {
     const std::string src = freshFolder("cli-int-src"), out = freshFolder("cli-int-out");
     ASSERT_TRUE(makeNoise(3000, 3000, 24, 7).Save((src + "/big.bmp").c_str(), ZV_TYPE_BMP));
-    const std::string tool = std::string(ZV_BINARY_DIR) + "/app/zelventa-batch";
-    std::vector<std::string> args = {tool,  "--folder",      out, "--no-caption", "--format",
-                                     "png", src + "/big.bmp"};
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
     bool interruptedDuringSave = false;
     for (int attempt = 0; attempt < 5 && !interruptedDuringSave; ++attempt) {
         fs::remove_all(out);
         fs::create_directories(out);
-        int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
-        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-        pid_t pid = 0;
-        ASSERT_EQ(posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(pipeFds[1]);
-        std::string progress;
-        char chunk[256];
-        for (ssize_t n; progress.find("Export image file: [big.bmp]") == std::string::npos &&
-                        (n = ::read(pipeFds[0], chunk, sizeof(chunk))) > 0;)
-            progress.append(chunk, std::size_t(n));
-        ::close(pipeFds[0]);
+        const Spawned run =
+            spawnBatch({"--folder", out, "--no-caption", "--format", "png", src + "/big.bmp"}, false);
+        ASSERT_NE(run.pid, 0);
+        const pid_t pid = run.pid;
+        const std::string progress = readUntil(run.err, "Export image file: [big.bmp]");
+        ::close(run.err);
         ::kill(pid, SIGINT);
         bool sawTemporary = false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
@@ -294,7 +377,7 @@ TEST(BatchCli, ASecondInterruptDuringASaveLeavesNoTemporaryFile)
         for (const auto &e : fs::directory_iterator(out)) {
             EXPECT_FALSE(interruptedDuringSave) << e.path() << " left behind";
             EXPECT_EQ(e.path().filename(), "big.PNG");
-            EXPECT_EQ(loaded(e.path().string()).GetHeight(), 3000u);
+            EXPECT_EQ(loadedFile(e.path().string()).GetHeight(), 3000u);
         }
     }
     EXPECT_TRUE(interruptedDuringSave);

@@ -3,8 +3,8 @@
 #include "caption/caption_source.h"
 #include "controls/up_down.h"
 #include "export/export_dialog.h"
+#include "export/export_dialog_rules.h"
 #include "export/export_row_source.h"
-#include "export/progress_dialog.h"
 #include "export/quality_dialog.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
@@ -12,16 +12,13 @@
 #include "tests/support/corpora.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/pictures.h"
+#include "tests/support/widget_driver.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -58,17 +55,6 @@ std::string freshProfile(const std::string &name, const std::string &text = {})
     return path;
 }
 
-std::string fileText(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-ExportRow rowFor(const std::string &path)
-{
-    return {std::filesystem::path(path).filename().string(), path, "0"};
-}
-
 std::vector<std::string> filesIn(const std::string &folder)
 {
     std::vector<std::string> names;
@@ -80,27 +66,21 @@ std::vector<std::string> filesIn(const std::string &folder)
 
 void chooseFormat(CExportDialog &d, int index)
 {
-    d.formatList()->setCurrentIndex(index);
-    emit d.formatList()->activated(index);
-}
-
-void click(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
-                      button->rect().center() - QPoint(button->width() / 3, 0));
+    namedList(d, "formatList")->setCurrentIndex(index);
+    emit namedList(d, "formatList")->activated(index);
 }
 
 // The enabled state of the resize group's controls, in a fixed order.
 std::vector<bool> resizeEnabled(const CExportDialog &d)
 {
-    return {d.widthField()->isEnabled(),
-            d.heightField()->isEnabled(),
-            d.unitList()->isEnabled(),
-            d.stretchCheck()->isEnabled(),
-            d.aspectCheck()->isEnabled(),
-            d.restrictWidthCheck()->isEnabled(),
-            d.restrictHeightCheck()->isEnabled(),
-            d.qualityList()->isEnabled()};
+    return {namedField(d, "widthField")->isEnabled(),
+            namedField(d, "heightField")->isEnabled(),
+            namedList(d, "unitList")->isEnabled(),
+            namedButton(d, "stretchCheck")->isEnabled(),
+            namedButton(d, "aspectCheck")->isEnabled(),
+            namedButton(d, "restrictWidthCheck")->isEnabled(),
+            namedButton(d, "restrictHeightCheck")->isEnabled(),
+            namedList(d, "qualityList")->isEnabled()};
 }
 
 } // namespace
@@ -112,18 +92,18 @@ TEST(ExportDialog, FirstOpeningValidatesInOrder)
     StandInRows rows;
     CExportDialog d(profile, &rows, nullptr, nullptr);
     MessageRecorder boxes;
-    EXPECT_TRUE(d.specifyFolderRadio()->isChecked());
-    EXPECT_TRUE(d.folderField()->text().isEmpty());
-    EXPECT_TRUE(d.keepNameRadio()->isChecked());
-    EXPECT_FALSE(d.prefixField()->isEnabled());
-    EXPECT_EQ(d.prefixField()->text(), QStringLiteral("Photo"));
-    EXPECT_EQ(d.exampleLabel()->text(),
+    EXPECT_TRUE(namedButton(d, "specifyFolderRadio")->isChecked());
+    EXPECT_TRUE(namedField(d, "folderField")->text().isEmpty());
+    EXPECT_TRUE(namedButton(d, "keepNameRadio")->isChecked());
+    EXPECT_FALSE(namedField(d, "prefixField")->isEnabled());
+    EXPECT_EQ(namedField(d, "prefixField")->text(), QStringLiteral("Photo"));
+    EXPECT_EQ(namedChild<QLabel>(d, "exampleLabel")->text(),
               QStringLiteral("Example:Photo0001.###,Photo0002.###,Photo0003.###,..."));
-    EXPECT_FALSE(d.optionButton()->isEnabled());
-    EXPECT_EQ(d.formatList()->count(), 8);
-    EXPECT_EQ(d.formatList()->itemText(4), QStringLiteral("TIFF(Tagged Image File Format)"));
+    EXPECT_FALSE(namedButton(d, "optionButton")->isEnabled());
+    EXPECT_EQ(namedList(d, "formatList")->count(), 8);
+    EXPECT_EQ(namedList(d, "formatList")->itemText(4), QStringLiteral("TIFF(Tagged Image File Format)"));
 
-    click(d.startButton());
+    click(namedButton(d, "startButton"));
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.last(), QStringLiteral("You must specify output folder!"));
     EXPECT_EQ(boxes.boxes[0].icon, unsigned(MB_ICONINFORMATION));
@@ -134,16 +114,17 @@ TEST(ExportDialog, FirstOpeningValidatesInOrder)
         EXPECT_FALSE(start.isEmpty()); // the documents folder when none is known
         return QStringLiteral("/tmp");
     });
-    click(d.selectFolderButton());
-    EXPECT_EQ(d.folderField()->text(), QStringLiteral("/tmp"));
-    click(d.specifyNameRadio());
-    EXPECT_TRUE(d.prefixField()->isEnabled());
-    d.prefixField()->clear();
-    click(d.startButton());
+    click(namedButton(d, "selectFolderButton"));
+    EXPECT_EQ(namedField(d, "folderField")->text(), QStringLiteral("/tmp"));
+    click(namedButton(d, "specifyNameRadio"));
+    EXPECT_TRUE(namedField(d, "prefixField")->isEnabled());
+    namedField(d, "prefixField")->clear();
+    click(namedButton(d, "startButton"));
     EXPECT_EQ(boxes.last(), QStringLiteral("You must specify filename prefix!"));
-    QTest::keyClicks(d.prefixField(), QStringLiteral("Trip"));
-    EXPECT_EQ(d.exampleLabel()->text(), QStringLiteral("Example:Trip0001.###,Trip0002.###,Trip0003.###,..."));
-    click(d.startButton());
+    QTest::keyClicks(namedField(d, "prefixField"), QStringLiteral("Trip"));
+    EXPECT_EQ(namedChild<QLabel>(d, "exampleLabel")->text(),
+              QStringLiteral("Example:Trip0001.###,Trip0002.###,Trip0003.###,..."));
+    click(namedButton(d, "startButton"));
     EXPECT_EQ(boxes.last(), QStringLiteral("You must select image file at first!"));
     EXPECT_EQ(boxes.boxes.size(), 3u);
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -152,8 +133,8 @@ TEST(ExportDialog, FirstOpeningValidatesInOrder)
         EXPECT_EQ(start, QStringLiteral("/tmp"));
         return QString();
     });
-    click(d.selectFolderButton());
-    EXPECT_EQ(d.folderField()->text(), QStringLiteral("/tmp"));
+    click(namedButton(d, "selectFolderButton"));
+    EXPECT_EQ(namedField(d, "folderField")->text(), QStringLiteral("/tmp"));
 }
 
 TEST(ExportDialog, ResizeAspectAndRestrictRulesByClicks)
@@ -164,46 +145,46 @@ TEST(ExportDialog, ResizeAspectAndRestrictRulesByClicks)
     d.show();
     const std::vector<bool> none(8, false);
     EXPECT_EQ(resizeEnabled(d), none); // resize off: all off whatever is stored
-    EXPECT_TRUE(d.aspectCheck()->isChecked());
+    EXPECT_TRUE(namedButton(d, "aspectCheck")->isChecked());
 
-    QTest::keyClick(d.resizeGroup(), Qt::Key_Space); // tick "Resize image"
-    ASSERT_TRUE(d.resizeGroup()->isChecked());
+    QTest::keyClick(namedChild<QGroupBox>(d, "resizeGroup"), Qt::Key_Space); // tick "Resize image"
+    ASSERT_TRUE(namedChild<QGroupBox>(d, "resizeGroup")->isChecked());
     // Aspect kept, width restricted: the height entry governs.
     EXPECT_EQ(resizeEnabled(d), std::vector<bool>({false, true, true, true, true, true, true, true}));
-    click(d.restrictHeightCheck());
-    EXPECT_TRUE(d.restrictHeightCheck()->isChecked());
-    EXPECT_FALSE(d.restrictWidthCheck()->isChecked());
-    EXPECT_TRUE(d.widthField()->isEnabled());
-    EXPECT_FALSE(d.heightField()->isEnabled());
-    click(d.restrictHeightCheck()); // the ticked one stays ticked
-    EXPECT_TRUE(d.restrictHeightCheck()->isChecked());
-    EXPECT_FALSE(d.restrictWidthCheck()->isChecked());
-    EXPECT_FALSE(d.heightField()->isEnabled());
+    click(namedButton(d, "restrictHeightCheck"));
+    EXPECT_TRUE(namedButton(d, "restrictHeightCheck")->isChecked());
+    EXPECT_FALSE(namedButton(d, "restrictWidthCheck")->isChecked());
+    EXPECT_TRUE(namedField(d, "widthField")->isEnabled());
+    EXPECT_FALSE(namedField(d, "heightField")->isEnabled());
+    click(namedButton(d, "restrictHeightCheck")); // the ticked one stays ticked
+    EXPECT_TRUE(namedButton(d, "restrictHeightCheck")->isChecked());
+    EXPECT_FALSE(namedButton(d, "restrictWidthCheck")->isChecked());
+    EXPECT_FALSE(namedField(d, "heightField")->isEnabled());
 
-    click(d.aspectCheck()); // aspect off: both entries, no restrict pair
+    click(namedButton(d, "aspectCheck")); // aspect off: both entries, no restrict pair
     EXPECT_EQ(resizeEnabled(d), std::vector<bool>({true, true, true, true, true, false, false, true}));
-    click(d.aspectCheck());
-    EXPECT_FALSE(d.heightField()->isEnabled());
-    QTest::keyClick(d.resizeGroup(), Qt::Key_Space);
+    click(namedButton(d, "aspectCheck"));
+    EXPECT_FALSE(namedField(d, "heightField")->isEnabled());
+    QTest::keyClick(namedChild<QGroupBox>(d, "resizeGroup"), Qt::Key_Space);
     EXPECT_EQ(resizeEnabled(d), none);
 
     chooseFormat(d, 2);
-    EXPECT_FALSE(d.optionButton()->isEnabled());
-    EXPECT_EQ(d.exampleLabel()->text(),
+    EXPECT_FALSE(namedButton(d, "optionButton")->isEnabled());
+    EXPECT_EQ(namedChild<QLabel>(d, "exampleLabel")->text(),
               QStringLiteral("Example:Photo0001.GIF,Photo0002.GIF,Photo0003.GIF,..."));
     chooseFormat(d, 1);
-    EXPECT_TRUE(d.optionButton()->isEnabled());
-    click(d.keepFolderRadio());
-    EXPECT_FALSE(d.folderField()->isEnabled());
-    EXPECT_FALSE(d.selectFolderButton()->isEnabled());
-    click(d.specifyFolderRadio());
-    EXPECT_TRUE(d.selectFolderButton()->isEnabled());
+    EXPECT_TRUE(namedButton(d, "optionButton")->isEnabled());
+    click(namedButton(d, "keepFolderRadio"));
+    EXPECT_FALSE(namedField(d, "folderField")->isEnabled());
+    EXPECT_FALSE(namedButton(d, "selectFolderButton")->isEnabled());
+    click(namedButton(d, "specifyFolderRadio"));
+    EXPECT_TRUE(namedButton(d, "selectFolderButton")->isEnabled());
 }
 
 TEST(ExportDialog, CancelStoresNothingAndStartStoresEveryKey)
 {
     const std::string path = freshProfile("roundtrip", "[Export Option]\nSaveFolder=/tmp\nResizeImage=1\n");
-    const std::string before = fileText(path);
+    const std::string before = readFile(path);
     ProfileStore profile(path);
     const std::string src = freshFolder("dialog-roundtrip-src");
     StandInRows rows;
@@ -212,23 +193,23 @@ TEST(ExportDialog, CancelStoresNothingAndStartStoresEveryKey)
     {
         CExportDialog d(profile, &rows, nullptr, nullptr);
         chooseFormat(d, 3);
-        click(d.stretchCheck());
-        click(d.cancelButton());
+        click(namedButton(d, "stretchCheck"));
+        click(namedButton(d, "cancelButton"));
         EXPECT_EQ(d.result(), QDialog::Rejected);
     }
-    EXPECT_EQ(fileText(path), before);
+    EXPECT_EQ(readFile(path), before);
     const std::string out = freshFolder("dialog-roundtrip-out");
     {
         CExportDialog d(profile, &rows, nullptr, nullptr);
         d.show();
         d.SetFolderChooser(
             [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
-        click(d.selectFolderButton());
+        click(namedButton(d, "selectFolderButton"));
         chooseFormat(d, 3);
-        click(d.stretchCheck());
-        d.widthField()->setText(QStringLiteral("50"));
-        d.unitList()->setCurrentIndex(1);
-        click(d.startButton());
+        click(namedButton(d, "stretchCheck"));
+        namedField(d, "widthField")->setText(QStringLiteral("50"));
+        namedList(d, "unitList")->setCurrentIndex(1);
+        click(namedButton(d, "startButton"));
         EXPECT_TRUE(d.isVisible()); // still open for the next run
     }
     ASSERT_FALSE(boxes.boxes.empty());
@@ -244,11 +225,11 @@ TEST(ExportDialog, CancelStoresNothingAndStartStoresEveryKey)
     EXPECT_EQ(profile.GetProfileString("Export Option", "Quality"), "1");
     // The next opening shows what was stored.
     CExportDialog again(profile, &rows, nullptr, nullptr);
-    EXPECT_EQ(again.formatList()->currentIndex(), 3);
-    EXPECT_FALSE(again.stretchCheck()->isChecked());
-    EXPECT_TRUE(again.resizeGroup()->isChecked());
-    EXPECT_EQ(again.widthField()->text(), QStringLiteral("50"));
-    EXPECT_EQ(again.unitList()->currentIndex(), 1);
+    EXPECT_EQ(namedList(again, "formatList")->currentIndex(), 3);
+    EXPECT_FALSE(namedButton(again, "stretchCheck")->isChecked());
+    EXPECT_TRUE(namedChild<QGroupBox>(again, "resizeGroup")->isChecked());
+    EXPECT_EQ(namedField(again, "widthField")->text(), QStringLiteral("50"));
+    EXPECT_EQ(namedList(again, "unitList")->currentIndex(), 1);
 }
 
 TEST(ExportDialog, DamagedProfileOpensWithDefaults)
@@ -257,14 +238,22 @@ TEST(ExportDialog, DamagedProfileOpensWithDefaults)
     garbage += std::string(3000, '\0') + "\n[Export Option]\nJpegQuality=zz\n";
     ProfileStore profile(freshProfile("damaged", garbage));
     CExportDialog d(profile, nullptr, nullptr, nullptr);
-    EXPECT_GE(d.formatList()->currentIndex(), 0);
-    EXPECT_GE(d.unitList()->currentIndex(), 0);
-    EXPECT_GE(d.qualityList()->currentIndex(), 0);
+    EXPECT_GE(namedList(d, "formatList")->currentIndex(), 0);
+    EXPECT_GE(namedList(d, "unitList")->currentIndex(), 0);
+    EXPECT_GE(namedList(d, "qualityList")->currentIndex(), 0);
     // Exactly one of the restrict pair is ticked.
-    EXPECT_NE(d.restrictWidthCheck()->isChecked(), d.restrictHeightCheck()->isChecked());
+    EXPECT_NE(namedButton(d, "restrictWidthCheck")->isChecked(),
+              namedButton(d, "restrictHeightCheck")->isChecked());
+    // A stored format index: the table's last entry is kept, one past it is not.
+    for (const auto &[stored, shown] : {std::pair{7, 7}, std::pair{8, 0}, std::pair{-1, 0}}) {
+        ExportOptions o;
+        o.Format = stored;
+        normaliseForDialog(o);
+        EXPECT_EQ(o.Format, shown) << stored;
+    }
     ProfileStore missingFolder(scratchDir() + "/no/such/folder/p.ini");
     CExportDialog d2(missingFolder, nullptr, nullptr, nullptr);
-    EXPECT_EQ(d2.prefixField()->text(), QStringLiteral("Photo"));
+    EXPECT_EQ(namedField(d2, "prefixField")->text(), QStringLiteral("Photo"));
 }
 
 TEST(ExportDialog, QualityDialogKeepsItsControlsTogetherAndChecksRanges)
@@ -273,43 +262,48 @@ TEST(ExportDialog, QualityDialogKeepsItsControlsTogetherAndChecksRanges)
     CExportDialog d(profile, nullptr, nullptr, nullptr);
     d.show();
     MessageRecorder boxes;
-    QTimer::singleShot(0, [&] {
-        auto *q = qobject_cast<CQualityDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(q, nullptr);
-        EXPECT_EQ(q->qualityField()->text(), QStringLiteral("90"));
-        EXPECT_EQ(q->slider()->value(), 90);
-        EXPECT_EQ(q->qualitySpin()->GetPos(), 90);
-        q->qualityField()->clear();
-        QTest::keyClicks(q->qualityField(), QStringLiteral("35"));
-        EXPECT_EQ(q->slider()->value(), 35);
-        EXPECT_EQ(q->qualitySpin()->GetPos(), 35);
-        q->slider()->setValue(60);
-        EXPECT_EQ(q->qualityField()->text(), QStringLiteral("60"));
-        q->xField()->setText(QStringLiteral("1200"));
-        q->yField()->setText(QStringLiteral("abc"));
-        q->accept(); // Y is checked before X
-        EXPECT_EQ(boxes.last(), QStringLiteral("Please enter a positive integer."));
-        q->yField()->setText(QStringLiteral("150"));
-        q->accept();
-        EXPECT_EQ(boxes.last(), QStringLiteral("Please enter an integer between 0 and 1000."));
-        EXPECT_TRUE(q->isVisible());
-        q->xField()->setText(QStringLiteral("1000"));
-        QTest::keyClick(q->qualityField(), Qt::Key_Up); // the spin steps the field
-        EXPECT_EQ(q->qualityField()->text(), QStringLiteral("61"));
-        q->accept();
-    });
-    click(d.optionButton());
+    {
+        ModalScript quality([&](QDialog *q) {
+            ASSERT_NE(qobject_cast<CQualityDialog *>(q), nullptr);
+            QLineEdit *field = namedField(*q, "qualityField");
+            auto *slider = namedChild<QSlider>(*q, "qualitySlider");
+            auto *spin = namedChild<CUpDown>(*q, "qualitySpin");
+            ASSERT_TRUE(field && slider && spin);
+            EXPECT_EQ(field->text(), QStringLiteral("90"));
+            EXPECT_EQ(slider->value(), 90);
+            EXPECT_EQ(spin->GetPos(), 90);
+            field->clear();
+            QTest::keyClicks(field, QStringLiteral("35"));
+            EXPECT_EQ(slider->value(), 35);
+            EXPECT_EQ(spin->GetPos(), 35);
+            slider->setValue(60);
+            EXPECT_EQ(field->text(), QStringLiteral("60"));
+            namedField(*q, "xField")->setText(QStringLiteral("1200"));
+            namedField(*q, "yField")->setText(QStringLiteral("abc"));
+            q->accept(); // Y is checked before X
+            EXPECT_EQ(boxes.last(), QStringLiteral("Please enter a positive integer."));
+            namedField(*q, "yField")->setText(QStringLiteral("150"));
+            q->accept();
+            EXPECT_EQ(boxes.last(), QStringLiteral("Please enter an integer between 0 and 1000."));
+            EXPECT_TRUE(q->isVisible());
+            namedField(*q, "xField")->setText(QStringLiteral("1000"));
+            QTest::keyClick(field, Qt::Key_Up); // the spin steps the field
+            EXPECT_EQ(field->text(), QStringLiteral("61"));
+            q->accept();
+        });
+        click(namedButton(d, "optionButton"));
+    }
     EXPECT_EQ(d.Options().JpegQuality, 61);
     EXPECT_EQ(d.Options().XResolution, 1000);
     EXPECT_EQ(d.Options().YResolution, 150);
     // Cancel keeps the values.
-    QTimer::singleShot(0, [&] {
-        auto *q = qobject_cast<CQualityDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(q, nullptr);
-        q->qualityField()->setText(QStringLiteral("5"));
-        q->reject();
-    });
-    click(d.optionButton());
+    {
+        ModalScript quality([&](QDialog *q) {
+            namedField(*q, "qualityField")->setText(QStringLiteral("5"));
+            q->reject();
+        });
+        click(namedButton(d, "optionButton"));
+    }
     EXPECT_EQ(d.Options().JpegQuality, 61);
 }
 
@@ -323,12 +317,12 @@ TEST(ExportDialog, StartTwiceContinuesTheCounter)
     CExportDialog d(profile, &rows, nullptr, nullptr);
     d.SetFolderChooser(
         [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
-    click(d.selectFolderButton());
-    click(d.specifyNameRadio());
+    click(namedButton(d, "selectFolderButton"));
+    click(namedButton(d, "specifyNameRadio"));
     chooseFormat(d, 1);
     MessageRecorder boxes;
-    click(d.startButton());
-    click(d.startButton());
+    click(namedButton(d, "startButton"));
+    click(namedButton(d, "startButton"));
     EXPECT_EQ(filesIn(out),
               std::vector<std::string>({"Photo0000.JPG", "Photo0001.JPG", "Photo0002.JPG", "Photo0003.JPG"}));
     ASSERT_EQ(boxes.boxes.size(), 2u);
@@ -346,7 +340,7 @@ TEST(ExportDialog, OverwriteQuestionAndEscapeDuringTheRun)
     CExportDialog d(profile, &rows, nullptr, nullptr);
     MessageRecorder boxes;
     boxes.answers = {IDNO, IDCANCEL};
-    click(d.startButton());
+    click(namedButton(d, "startButton"));
     ASSERT_EQ(boxes.boxes.size(), 3u);
     EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("File already exists,overwrite?"));
     EXPECT_EQ(boxes.boxes[0].buttons, unsigned(MB_YESNOCANCEL));
@@ -365,7 +359,7 @@ TEST(ExportDialog, OverwriteQuestionAndEscapeDuringTheRun)
             target = QApplication::topLevelWidgets().first();
         QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     });
-    click(d.startButton());
+    click(namedButton(d, "startButton"));
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + src + "/]!"));
     EXPECT_FALSE(d.IsRunning());
 }
@@ -381,13 +375,13 @@ TEST(ExportDialog, TheWindowAnswersWhileALargePictureIsMade)
     CExportDialog d(profile, &rows, nullptr, nullptr);
     d.SetFolderChooser(
         [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
-    click(d.selectFolderButton());
+    click(namedButton(d, "selectFolderButton"));
     MessageRecorder boxes;
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ticks += d.IsRunning(); });
     timer.start(10);
-    click(d.startButton());
+    click(namedButton(d, "startButton"));
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + out + "]!"));
     EXPECT_GE(ticks, 4); // one picture alone pumps twice: before it and after it
 }
@@ -413,19 +407,21 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
     w.show();
     MessageRecorder boxes;
     bool ran = false;
-    QTimer::singleShot(0, [&] {
-        CExportDialog *d = w.exportDialog();
-        ASSERT_NE(d, nullptr);
-        d->SetFolderChooser(
-            [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
-        click(d->selectFolderButton());
-        chooseFormat(*d, 5);
-        click(d->startButton());
-        ran = true;
-        EXPECT_TRUE(w.isEnabled()); // enabled again after the run
-        click(d->cancelButton());
-    });
-    click(w.exportButton());
+    {
+        ModalScript exportOptions([&](QDialog *) {
+            CExportDialog *d = w.exportDialog();
+            ASSERT_NE(d, nullptr);
+            d->SetFolderChooser(
+                [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+            click(namedButton(*d, "selectFolderButton"));
+            chooseFormat(*d, 5);
+            click(namedButton(*d, "startButton"));
+            ran = true;
+            EXPECT_TRUE(w.isEnabled()); // enabled again after the run
+            click(namedButton(*d, "cancelButton"));
+        });
+        click(w.exportButton());
+    }
     ASSERT_TRUE(ran);
     EXPECT_EQ(w.exportDialog(), nullptr);
     ASSERT_EQ(filesIn(out), std::vector<std::string>({"tall.PNG", "wide.PNG"}));
@@ -453,17 +449,19 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
     w.SetExportSources(&rows, nullptr);
     w.show();
     MessageRecorder boxes;
-    QTimer::singleShot(0, [&] {
-        CExportDialog *d = w.exportDialog();
-        ASSERT_NE(d, nullptr);
-        d->SetFolderChooser(
-            [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
-        click(d->selectFolderButton());
-        // The window closes while the run pumps before its first picture.
-        QTimer::singleShot(0, &w, [&] { w.done(QDialog::Rejected); });
-        click(d->startButton());
-    });
-    click(w.exportButton());
+    {
+        ModalScript exportOptions([&](QDialog *) {
+            CExportDialog *d = w.exportDialog();
+            ASSERT_NE(d, nullptr);
+            d->SetFolderChooser(
+                [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+            click(namedButton(*d, "selectFolderButton"));
+            // The window closes while the run pumps before its first picture.
+            QTimer::singleShot(0, &w, [&] { w.done(QDialog::Rejected); });
+            click(namedButton(*d, "startButton"));
+        });
+        click(w.exportButton());
+    }
     EXPECT_EQ(w.exportDialog(), nullptr);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(filesIn(out), std::vector<std::string>({"a.png"})); // whole files only, no temporaries
@@ -480,9 +478,9 @@ TEST(ExportDialog, UnreadablePicturesAndAMissingFolderReachTheUser)
     d.show();
     d.SetFolderChooser(
         [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
-    click(d.selectFolderButton());
+    click(namedButton(d, "selectFolderButton"));
     MessageRecorder boxes;
-    click(d.startButton());
+    click(namedButton(d, "startButton"));
     const QStringList lines = boxes.last().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QString::fromStdString("1 files saved to [" + out + "]!"));
@@ -490,10 +488,10 @@ TEST(ExportDialog, UnreadablePicturesAndAMissingFolderReachTheUser)
     EXPECT_EQ(filesIn(out), std::vector<std::string>({"good.bmp"}));
     // The folder goes away before the next run: a message, nothing written, the dialog usable.
     std::filesystem::remove_all(out);
-    click(d.startButton());
+    click(namedButton(d, "startButton"));
     EXPECT_TRUE(boxes.last().startsWith(QStringLiteral("Cannot write into the output folder")))
         << boxes.last().toStdString();
     EXPECT_TRUE(d.isVisible());
-    EXPECT_TRUE(d.startButton()->isEnabled());
+    EXPECT_TRUE(namedButton(d, "startButton")->isEnabled());
     EXPECT_FALSE(std::filesystem::exists(out));
 }

@@ -151,6 +151,9 @@ TEST(ExportOptions, FormatTableAndExampleText)
     EXPECT_EQ(o.ExampleText(), "Example:Trip0001.JPG,Trip0002.JPG,Trip0003.JPG,...");
     EXPECT_STREQ(exportFormat(7).listText, "Targa TGA(.TGA)");
     EXPECT_EQ(exportFormat(4).type, ZV_TYPE_TIF);
+    EXPECT_STREQ(exportFormat(kExportFormatCount - 1).extension, ".TGA");
+    EXPECT_EQ(&exportFormat(kExportFormatCount), &exportFormat(kFormatOriginal)); // one past the table
+    EXPECT_EQ(&exportFormat(-1), &exportFormat(kFormatOriginal));
     EXPECT_STREQ(exportFormat(9).listText, "Original Format");
     o.Quality = 0;
     EXPECT_EQ(o.ResampleMode(), 1);

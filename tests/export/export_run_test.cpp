@@ -17,11 +17,6 @@ namespace {
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-ExportRow rowFor(const std::string &path, const std::string &rotation = "0")
-{
-    return {fs::path(path).filename().string(), path, rotation};
-}
-
 ExportJob counterJob(const std::string &out, std::vector<ExportRow> rows)
 {
     ExportJob job;
@@ -42,13 +37,6 @@ CaptionSettings redBox()
     c.anchor = CaptionAnchor::BottomRight;
     c.offsets = {30, 20, 10, 5};
     return c;
-}
-
-ZvImage loaded(const std::string &path)
-{
-    ZvImage picture;
-    picture.Load(path.c_str(), ImageTypeFromName(path));
-    return picture;
 }
 
 // Whether pixel (x, y), counted from the top row, is see-through.
@@ -91,7 +79,7 @@ TEST(ExportRun, CounterNamesInAnEmptyFolderAndTheSummary)
     EXPECT_EQ(r.end, ExportEnd::Finished);
     EXPECT_EQ(r.saved, 3);
     for (const char *name : {"Photo0000.JPG", "Photo0001.JPG", "Photo0002.JPG"})
-        EXPECT_EQ(loaded(out + "/" + name).GetWidth(), 40u) << name;
+        EXPECT_EQ(loadedFile(out + "/" + name).GetWidth(), 40u) << name;
     EXPECT_EQ(obs.range, 3);
     EXPECT_EQ(obs.steps, 3);
     ASSERT_EQ(obs.texts.size(), 7u);
@@ -137,7 +125,7 @@ TEST(ExportRun, OriginalFormatInTheSourceFolderAsksAndAnswersAreKept)
     EXPECT_EQ(r.end, ExportEnd::Cancelled);
     EXPECT_EQ(r.saved, 1);
     EXPECT_EQ(mixed.asked.size(), 2u); // the third picture is never reached
-    EXPECT_EQ(colourAt(loaded(rows[0].path), 10, 10), kRed);
+    EXPECT_EQ(colourAt(loadedFile(rows[0].path), 10, 10), kRed);
     EXPECT_EQ(readFile(rows[1].path), before);
     EXPECT_EQ(mixed.messages.back(), "1 files saved to [" + src + "/]!");
 }
@@ -181,7 +169,7 @@ TEST(ExportRun, CaptionBoxLandsOnTheTurnedPictureAndNowhereElse)
         ScriptObserver obs;
         obs.answers = {OverwriteAnswer::Yes};
         ASSERT_EQ(RunExport(job, obs).saved, 1);
-        const ZvImage result = loaded(out + "/p.BMP");
+        const ZvImage result = loadedFile(out + "/p.BMP");
         ASSERT_EQ(int(result.GetWidth()), s.ow);
         ASSERT_EQ(int(result.GetHeight()), s.oh);
         ZvImage turned = makePattern24(s.w, s.h);
@@ -268,7 +256,7 @@ TEST(ExportRun, AnImpossibleResizeSavesThePictureAtItsSize)
         EXPECT_EQ(r.saved, 2) << c.w;
         ASSERT_EQ(r.issues.size(), 2u) << c.w;
         EXPECT_EQ(r.issues[0].text, c.note);
-        EXPECT_EQ(loaded(out + "/Photo0000.png").GetWidth(), 64u);
+        EXPECT_EQ(loadedFile(out + "/Photo0000.png").GetWidth(), 64u);
         fs::remove(out + "/Photo0000.png");
         fs::remove(out + "/Photo0001.png");
     }
@@ -353,7 +341,7 @@ TEST(ExportRun, JpegQualityAndResolutionOnlyForTheJpegFormat)
         job.options.Format = format;
         ASSERT_EQ(RunExport(job, obs).saved, 1);
     }
-    const ZvImage original = loaded(out + "/a.jpg"), jpeg = loaded(out + "/a.JPG");
+    const ZvImage original = loadedFile(out + "/a.jpg"), jpeg = loadedFile(out + "/a.JPG");
     EXPECT_EQ(original.GetXDPI(), 300);
     EXPECT_EQ(jpeg.GetXDPI(), 150);
     EXPECT_EQ(jpeg.GetYDPI(), 120);
@@ -368,7 +356,7 @@ TEST(ExportRun, ATiffCompressionSchemeDoesNotReachAnotherEncoder)
     ZvImage source = solidPicture(32, 32, kRed);
     source.SetCodecOption(5);
     ASSERT_TRUE(source.Save((src + "/a.tif").c_str(), ZV_TYPE_TIF));
-    ASSERT_EQ(loaded(src + "/a.tif").GetCodecOption(), 5u);
+    ASSERT_EQ(loadedFile(src + "/a.tif").GetCodecOption(), 5u);
     ExportJob job;
     job.rows = {rowFor(src + "/a.tif")};
     job.options.OutputFolder = out;
@@ -376,7 +364,7 @@ TEST(ExportRun, ATiffCompressionSchemeDoesNotReachAnotherEncoder)
     job.caption.reset();
     ScriptObserver obs;
     ASSERT_EQ(RunExport(job, obs).saved, 1);
-    const ZvImage jpeg = loaded(out + "/a.JPG");
+    const ZvImage jpeg = loadedFile(out + "/a.JPG");
     EXPECT_EQ(jpeg.GetBpp(), 24u);
     EXPECT_GT(GetRValue(colourAt(jpeg, 16, 16)), 200);
     EXPECT_LT(GetGValue(colourAt(jpeg, 16, 16)), 60);
@@ -424,7 +412,7 @@ TEST(ExportRun, TransparencySurvivesTheCaptionInEveryFormatThatHoldsIt)
         job.caption = box;
         ScriptObserver obs;
         ASSERT_EQ(RunExport(job, obs).saved, 1) << format;
-        const ZvImage result = loaded(out + "/a" + exportFormat(format).extension);
+        const ZvImage result = loadedFile(out + "/a" + exportFormat(format).extension);
         EXPECT_TRUE(clearAt(result, 2, 20)) << format;
         EXPECT_TRUE(clearAt(result, 15, 7)) << format; // just right of the box
         EXPECT_FALSE(clearAt(result, 14, 7)) << format;
@@ -454,6 +442,8 @@ TEST(ExportRun, IndexedPicturesAreSavedAsJpegInColourOrGrey)
     ExportJob job =
         counterJob(out, {rowFor(src + "/colour.gif"), rowFor(src + "/scan.bmp"), rowFor(src + "/grey.png")});
     job.options.NameMode = 0;
+    job.options.XResolution = 150; // unequal, so that a swapped or lost side shows
+    job.options.YResolution = 300;
     ScriptObserver obs;
     const ExportResult r = RunExport(job, obs);
     ASSERT_EQ(r.saved, 3) << exportMessage(r);
@@ -468,8 +458,10 @@ TEST(ExportRun, IndexedPicturesAreSavedAsJpegInColourOrGrey)
         {"grey.JPG", 8, RGB(60, 60, 60), RGB(180, 180, 180)},
     };
     for (const auto &e : expected) {
-        const ZvImage jpeg = loaded(out + "/" + e.name);
+        const ZvImage jpeg = loadedFile(out + "/" + e.name);
         EXPECT_EQ(jpeg.GetBpp(), e.bpp) << e.name;
+        EXPECT_EQ(jpeg.GetXDPI(), 150) << e.name;
+        EXPECT_EQ(jpeg.GetYDPI(), 300) << e.name;
         for (const auto &[x, want] : {std::pair{3, e.dark}, std::pair{11, e.light}}) {
             const COLORREF got = colourAt(jpeg, x, 3);
             EXPECT_NEAR(GetRValue(got), GetRValue(want), 6) << e.name << " x " << x;
@@ -495,11 +487,12 @@ TEST(ExportRun, TwoPicturesAimedAtOneNameKeepTheFirstAndReportTheSecond)
     ASSERT_EQ(r.issues.size(), 1u);
     EXPECT_EQ(r.issues[0].name, "scan.tif");
     EXPECT_EQ(r.issues[0].text, "not saved: [scan.BMP] was already saved from [scan.bmp] in this run");
-    EXPECT_EQ(colourAt(loaded(out + "/scan.BMP"), 8, 8), kRed);
+    EXPECT_EQ(colourAt(loadedFile(out + "/scan.BMP"), 8, 8), kRed);
 }
 
 // A picture replaced through a symbolic link: the link stays, the file it
-// names gets the picture, and no temporary file is left.
+// names gets the picture, and no temporary file is left. A link that names
+// nothing is a file all the same: it is not replaced without asking.
 TEST(ExportRun, ReplacingALinkedPictureWritesThroughTheLink)
 {
     const std::string src = freshFolder("link-src"), out = freshFolder("link-out");
@@ -508,19 +501,26 @@ TEST(ExportRun, ReplacingALinkedPictureWritesThroughTheLink)
     fs::permissions(out + "/photos/kept.BMP",
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink("photos/kept.BMP", out + "/a.BMP");
-    ExportJob job = counterJob(out, {rowFor(writePicture(src + "/a.png", 12, 10, ZV_TYPE_PNG))});
+    fs::create_symlink("photos/gone.BMP", out + "/b.BMP");
+    ExportJob job = counterJob(out, {rowFor(writePicture(src + "/a.png", 12, 10, ZV_TYPE_PNG)),
+                                     rowFor(writePicture(src + "/b.png", 12, 10, ZV_TYPE_PNG))});
     job.options.NameMode = 0;
     job.options.Format = 3;
     ScriptObserver obs;
-    obs.answers = {OverwriteAnswer::Yes};
-    ASSERT_EQ(RunExport(job, obs).saved, 1);
+    obs.answers = {OverwriteAnswer::Yes, OverwriteAnswer::No};
+    const ExportResult r = RunExport(job, obs);
+    ASSERT_EQ(r.saved, 1) << exportMessage(r);
+    EXPECT_EQ(obs.asked, std::vector<std::string>({out + "/a.BMP", out + "/b.BMP"}));
+    ASSERT_EQ(r.issues.size(), 1u);
+    EXPECT_EQ(r.issues[0].text, "not saved: [b.BMP] already exists and was kept");
     EXPECT_TRUE(fs::is_symlink(out + "/a.BMP"));
-    EXPECT_EQ(loaded(out + "/photos/kept.BMP").GetWidth(), 12u);
+    EXPECT_EQ(loadedFile(out + "/photos/kept.BMP").GetWidth(), 12u);
     EXPECT_EQ(fs::status(out + "/photos/kept.BMP").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_TRUE(fs::is_symlink(out + "/b.BMP"));
     int entries = 0;
     for (const char *dir : {"", "/photos"})
         for ([[maybe_unused]] const auto &e : fs::directory_iterator(out + dir))
             ++entries;
-    EXPECT_EQ(entries, 3); // a.BMP, photos, photos/kept.BMP
+    EXPECT_EQ(entries, 4); // a.BMP, b.BMP, photos, photos/kept.BMP
 }

@@ -6,6 +6,11 @@
 
 #include <filesystem>
 
+ExportRow rowFor(const std::string &path, const std::string &rotation)
+{
+    return {std::filesystem::path(path).filename().string(), path, rotation};
+}
+
 std::string freshFolder(const std::string &name)
 {
     const std::string dir = scratchDir() + "/" + name;

@@ -4,6 +4,7 @@
 
 #include "export/export_observer.h"
 #include "export/export_options.h"
+#include "export/export_run.h"
 #include "imagelib/core/image.h"
 
 #include <functional>
@@ -48,6 +49,8 @@ class ScriptObserver : public ExportObserver
     std::function<void(ExportOptions &, int picturesDone)> changeOptions;
 };
 
+// The row of the selected-image list for the file at path.
+ExportRow rowFor(const std::string &path, const std::string &rotation = "0");
 // A fresh empty folder under the scratch folder.
 std::string freshFolder(const std::string &name);
 // Saves a width x height pattern picture as type; returns the path.

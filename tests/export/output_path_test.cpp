@@ -2,6 +2,7 @@
 // Output names in every folder and naming mode; counter names against a real folder.
 #include "export/export_options.h"
 #include "export/output_path.h"
+#include "tests/export/export_test_support.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 
@@ -12,14 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string freshFolder(const std::string &name)
-{
-    const std::string dir = scratchDir() + "/" + name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
 
 ExportOptions counterOptions(const std::string &folder, const std::string &prefix = "Photo")
 {

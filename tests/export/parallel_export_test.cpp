@@ -89,6 +89,10 @@ CaptionSettings textBox()
 
 } // namespace
 
+// Before the options change (row 10) and before rows are remade (after
+// row 14) the test waits until the window's last row has been made ahead,
+// so that a picture made with the old options or from the old file is
+// there to be wrongly handed out.
 TEST(PicturePipeline, HandsRowsOutInOrderMadeWithTheirOptionsAndNeverMoreThanJobsAhead)
 {
     for (int jobs : {1, 3}) {
@@ -97,6 +101,7 @@ TEST(PicturePipeline, HandsRowsOutInOrderMadeWithTheirOptionsAndNeverMoreThanJob
         std::atomic<long> taken{0};
         std::atomic<long> farthest{0};
         std::vector<std::string> version(kRows, "old");
+        std::vector<std::atomic<bool>> made(kRows);
         std::mutex versionLock;
         ExportOptions options;
         options.Prefix = "A";
@@ -110,13 +115,23 @@ TEST(PicturePipeline, HandsRowsOutInOrderMadeWithTheirOptionsAndNeverMoreThanJob
             EncodedPicture e;
             std::lock_guard lock(versionLock);
             e.problem = std::to_string(row) + o.Prefix + version[row];
+            made[row] = true;
             return e;
         });
+        // The worker hands the picture over just after making it.
+        const auto madeAhead = [&](std::size_t row) {
+            const auto deadline = std::chrono::steady_clock::now() + 5s;
+            while (jobs > 1 && !made[row] && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(1ms);
+            std::this_thread::sleep_for(5ms);
+        };
         int idles = 0;
         for (std::size_t row = 0; row < kRows; ++row) {
             taken = long(row);
-            if (row == 10)
+            if (row == 10) {
+                madeAhead(9 + std::size_t(jobs));
                 options.Prefix = "B";
+            }
             if (row == 5) {
                 pipeline.pass(row);
                 continue;
@@ -126,13 +141,15 @@ TEST(PicturePipeline, HandsRowsOutInOrderMadeWithTheirOptionsAndNeverMoreThanJob
                 EXPECT_EQ(e.kind, ZvErrorKind::TooLarge);
                 continue;
             }
-            EXPECT_EQ(e.problem, std::to_string(row) + (row < 10 ? "A" : "B") + (row == 15 ? "new" : "old"));
+            const bool remade = row == 15 || row == 14 + std::size_t(jobs);
+            EXPECT_EQ(e.problem, std::to_string(row) + (row < 10 ? "A" : "B") + (remade ? "new" : "old"));
             if (row == 14) {
+                madeAhead(14 + std::size_t(jobs));
                 {
                     std::lock_guard lock(versionLock);
-                    version[15] = "new";
+                    version[15] = version[14 + std::size_t(jobs)] = "new";
                 }
-                pipeline.remake([](std::size_t r) { return r == 15; });
+                pipeline.remake([&](std::size_t r) { return r == 15 || r == 14 + std::size_t(jobs); });
             }
             std::this_thread::sleep_for(3ms);
         }

@@ -337,6 +337,30 @@ TEST(ExportPhotoInfo, ProfilesMustFitTheOutputsColours)
     picture.SetPhotoInfo(info);
     EXPECT_EQ(fitPhotoInfo(picture, ZV_TYPE_PNG, false),
               std::vector<std::string>{"saved without its colour profile: damaged profile"});
+
+    // Through a whole export the profile is fitted to the output's type: a
+    // grey JPEG keeps its grey profile as JPEG, not as PNG, which holds the
+    // grey levels as a palette.
+    ZvImage grey(16, 16, 8, ZV_TYPE_JPG);
+    grey.SetGrayPalette();
+    grey.SetKeepPhotoInfo(true);
+    info = std::make_shared<ZvPhotoInfo>();
+    info->icc = profileFor("GRAY");
+    grey.SetPhotoInfo(info);
+    const std::string source = freshFolder("meta-grey") + "/grey.jpg";
+    ASSERT_TRUE(grey.Save(source.c_str(), ZV_TYPE_JPG));
+    const Exported asJpeg = exportOne(source, "0", true);
+    ASSERT_EQ(asJpeg.result.saved, 1) << asJpeg.message;
+    EXPECT_TRUE(asJpeg.result.issues.empty()) << asJpeg.message;
+    const ZvImage jpeg = loadKeeping(asJpeg.output);
+    ASSERT_NE(jpeg.GetPhotoInfo(), nullptr);
+    EXPECT_EQ(jpeg.GetPhotoInfo()->icc, info->icc);
+    const Exported asPng = exportOne(source, "0", true, 5);
+    ASSERT_EQ(asPng.result.saved, 1) << asPng.message;
+    ASSERT_EQ(asPng.result.issues.size(), 1u) << asPng.message;
+    EXPECT_EQ(asPng.result.issues[0].text,
+              "saved without its colour profile: its colour space GRAY does not fit a colour picture");
+    EXPECT_EQ(loadKeeping(asPng.output).GetPhotoInfo(), nullptr);
 }
 
 TEST(ExportPhotoInfo, XmpOrientationFollowsTheTurn)

@@ -1,23 +1,14 @@
 // tests/export/progress_dialog_test.cpp
 #include "export/progress_dialog.h"
 #include "export/progress_text.h"
+#include "tests/support/widget_driver.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
-
-namespace {
-
-QPushButton *cancelButton(const CProgressDialog &progress)
-{
-    return progress.window() ? progress.window()->findChild<QPushButton *>() : nullptr;
-}
-
-} // namespace
 
 TEST(ProgressDialog, TitleShowsThePercentageByWholeSteps)
 {
@@ -34,7 +25,7 @@ TEST(ProgressDialog, TitleShowsThePercentageByWholeSteps)
     EXPECT_EQ(titles, QStringList({"Export Progress [14%]", "Export Progress [28%]", "Export Progress [42%]",
                                    "Export Progress [57%]", "Export Progress [71%]", "Export Progress [85%]",
                                    "Export Progress [100%]"}));
-    EXPECT_EQ(progress.window()->findChild<QProgressBar *>()->value(), 7);
+    EXPECT_EQ(namedChild<QProgressBar>(*progress.window(), "progressBar")->value(), 7);
     // The same percentage again leaves the title alone.
     progress.window()->setWindowTitle(QStringLiteral("untouched"));
     EXPECT_EQ(progress.SetPos(7), 7);
@@ -75,7 +66,7 @@ TEST(ProgressDialog, ModalCancelClosesTheWindowAndTheOwnerWaitsForDestruction)
     EXPECT_TRUE(progress->window()->isEnabled());
     progress->SetRange(0, 4, 1);
     progress->SetText(QStringLiteral("Export image file:\r\n[a.jpg]"));
-    QPushButton *cancel = cancelButton(*progress);
+    QAbstractButton *cancel = namedButton(*progress->window(), "cancelButton");
     ASSERT_NE(cancel, nullptr);
     EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
     QTest::mouseClick(cancel, Qt::LeftButton);
@@ -114,9 +105,9 @@ TEST(ProgressDialog, WindowSizedForFourLinesAndTheButtonAtTheRight)
     QWidget owner;
     CProgressDialog progress(&owner, QStringLiteral("Export Progress"));
     QWidget *window = progress.window();
-    const QLabel *text = window->findChild<QLabel *>();
-    const QPushButton *cancel = cancelButton(progress);
-    const QProgressBar *bar = window->findChild<QProgressBar *>();
+    const QLabel *text = namedChild<QLabel>(*window, "progressText");
+    const QAbstractButton *cancel = namedButton(*window, "cancelButton");
+    const QProgressBar *bar = namedChild<QProgressBar>(*window, "progressBar");
     EXPECT_EQ(text->geometry().topLeft(), QPoint(10, 10));
     EXPECT_EQ(text->width(), 290);
     EXPECT_EQ(window->width(), 310);

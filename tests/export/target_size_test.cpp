@@ -65,6 +65,7 @@ const Case kCases[] = {
     {"percent H=150 no stretch", HeightGoverns, false, 1, "1", "150", 640, 480, 640, 480},
     {"percent H=100 no stretch", HeightGoverns, false, 1, "1", "100", 640, 480, 640, 480},
     {"percent H=33 no stretch", HeightGoverns, false, 1, "1", "33", 640, 480, 211, 158},
+    {"percent H=99 truncates", HeightGoverns, true, 1, "1", "99", 643, 483, 636, 478},
     // width governs
     {"W=800 of 4000x3000", WidthGoverns, true, 0, "800", "1", 4000, 3000, 800, 600},
     {"W=1000 of 640x480 stretch", WidthGoverns, true, 0, "1000", "1", 640, 480, 1000, 750},
@@ -72,11 +73,13 @@ const Case kCases[] = {
     {"W=320 of 640x480 no stretch", WidthGoverns, false, 0, "320", "1", 640, 480, 320, 240},
     {"percent W=50", WidthGoverns, true, 1, "50", "9", 4000, 3000, 2000, 1500},
     {"percent W=200 no stretch", WidthGoverns, false, 1, "200", "9", 4000, 3000, 4000, 3000},
+    {"percent W=50 of odd sides truncates", WidthGoverns, true, 1, "50", "9", 641, 481, 320, 240},
     {"digits-less W reads 0", WidthGoverns, true, 0, "wide", "600", 4000, 3000, 0, 0},
     // aspect off, stretch on: as typed
     {"pixels as typed", Off, true, 0, "800", "600", 4000, 3000, 800, 600},
     {"pixels enlarge", Off, true, 0, "5000", "100", 640, 480, 5000, 100},
     {"percent each side", Off, true, 1, "50", "200", 640, 480, 320, 960},
+    {"percent each side truncates", Off, true, 1, "99", "150", 643, 481, 636, 721},
     {"atoi reading", Off, true, 0, " 12px", "-3", 640, 480, 12, -3},
     // aspect off, stretch off: each side on its own never grows
     {"both smaller", Off, false, 0, "320", "200", 640, 480, 320, 200},

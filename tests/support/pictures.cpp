@@ -126,6 +126,13 @@ ZvImage makeNoise(int width, int height, int bpp, std::uint32_t seed)
     return image;
 }
 
+ZvImage loadedFile(const std::string &path)
+{
+    ZvImage picture;
+    picture.Load(path.c_str(), ImageTypeFromName(path));
+    return picture;
+}
+
 std::string readFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -35,5 +35,9 @@ ZvImage makePatternIndexed(int width, int height, int bpp);
 // turning cannot hide in smooth gradients.
 ZvImage makeNoise(int width, int height, int bpp, std::uint32_t seed);
 
+// The picture in path, decoded as the type its name gives; an empty
+// picture when it cannot be read.
+ZvImage loadedFile(const std::string &path);
+
 std::string readFile(const std::string &path);
 void writeFile(const std::string &path, const std::string &bytes);
