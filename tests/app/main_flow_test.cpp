@@ -13,6 +13,7 @@
 #include "export/export_dialog.h"
 #include "platform/profile_store.h"
 #include "tests/export/export_test_support.h"
+#include "tests/support/child_by_text.h"
 #include "tests/support/corpora.h"
 #include "tests/support/message_recorder.h"
 
@@ -73,16 +74,6 @@ void click(QAbstractButton *button)
                       button->rect().center() - QPoint(button->width() / 3, 0));
 }
 
-template <class T> T *childByText(QWidget *parent, const QString &text)
-{
-    for (T *w : parent->findChildren<T *>()) {
-        if (w->text() == text)
-            return w;
-    }
-    ADD_FAILURE() << "no control " << text.toStdString();
-    return nullptr;
-}
-
 void clickRow(QTableWidget *list, int row)
 {
     const QRect cell = list->visualItemRect(list->item(row, 0));
@@ -91,9 +82,11 @@ void clickRow(QTableWidget *list, int row)
 
 void clickTab(CMainDialog &w, int index)
 {
-    QTabBar *bar = w.tabs()->tabBar();
+    auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabs"));
+    ASSERT_NE(tabs, nullptr);
+    QTabBar *bar = tabs->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
-    ASSERT_EQ(w.tabs()->currentIndex(), index);
+    ASSERT_EQ(tabs->currentIndex(), index);
 }
 
 void replaceText(QWidget *field, const QString &text)
@@ -204,9 +197,9 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     w.resize(1280, 960);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    auto *select = qobject_cast<CSelectPage *>(w.selectPage());
-    auto *settings = qobject_cast<CSettingsPage *>(w.settingsPage());
-    auto *tree = qobject_cast<CFolderTree *>(w.tree());
+    auto *select = w.findChild<CSelectPage *>(QStringLiteral("selectPage"));
+    auto *settings = w.findChild<CSettingsPage *>(QStringLiteral("settingsPage"));
+    auto *tree = w.findChild<CFolderTree *>(QStringLiteral("folderTree"));
     ASSERT_TRUE(select && settings && tree);
 
     // The tree's choice reaches the browser, which makes every thumbnail.
@@ -216,9 +209,9 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     EXPECT_TRUE(QTest::qWaitFor([&] { return browser->Count() == 4 && !browser->PassRunning(); }, 120000))
         << browser->Count();
 
-    click(childByText<QPushButton>(select, QStringLiteral("Add All")));
+    click(select->findChild<QPushButton *>(QStringLiteral("addAllButton")));
     ASSERT_EQ(select->RowCount(), 4);
-    auto *list = select->findChild<QTableWidget *>();
+    auto *list = select->findChild<QTableWidget *>(QStringLiteral("selectedList"));
     ASSERT_NE(list, nullptr);
     std::map<std::string, int> rowOf;
     for (int row = 0; row < 4; ++row)
@@ -259,13 +252,14 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     MessageRecorder boxes;
     bool ran = false;
     QTimer::singleShot(0, &w, [&] {
-        ASSERT_NE(w.exportDialog(), nullptr);
-        runExportDialog(*w.exportDialog(), QString::fromStdString(out));
+        auto *dialog = w.findChild<CExportDialog *>();
+        ASSERT_NE(dialog, nullptr);
+        runExportDialog(*dialog, QString::fromStdString(out));
         ran = true;
     });
-    click(w.exportButton());
+    click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
     ASSERT_TRUE(ran);
-    EXPECT_EQ(w.exportDialog(), nullptr);
+    EXPECT_EQ(w.findChild<CExportDialog *>(), nullptr);
     EXPECT_EQ(boxes.last(), QString::fromStdString("4 files saved to [" + out + "]!"));
 
     // Row order, half size, the turned row turned, the caption at the corner.

@@ -414,7 +414,7 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
     MessageRecorder boxes;
     bool ran = false;
     QTimer::singleShot(0, [&] {
-        CExportDialog *d = w.exportDialog();
+        CExportDialog *d = w.findChild<CExportDialog *>();
         ASSERT_NE(d, nullptr);
         d->SetFolderChooser(
             [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
@@ -425,9 +425,9 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
         EXPECT_TRUE(w.isEnabled()); // enabled again after the run
         click(d->cancelButton());
     });
-    click(w.exportButton());
+    click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
     ASSERT_TRUE(ran);
-    EXPECT_EQ(w.exportDialog(), nullptr);
+    EXPECT_EQ(w.findChild<CExportDialog *>(), nullptr);
     ASSERT_EQ(filesIn(out), std::vector<std::string>({"tall.PNG", "wide.PNG"}));
     ZvImage wide;
     ASSERT_TRUE(wide.Load((out + "/wide.PNG").c_str(), ZV_TYPE_PNG));
@@ -454,7 +454,7 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
     w.show();
     MessageRecorder boxes;
     QTimer::singleShot(0, [&] {
-        CExportDialog *d = w.exportDialog();
+        CExportDialog *d = w.findChild<CExportDialog *>();
         ASSERT_NE(d, nullptr);
         d->SetFolderChooser(
             [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
@@ -463,8 +463,8 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
         QTimer::singleShot(0, &w, [&] { w.done(QDialog::Rejected); });
         click(d->startButton());
     });
-    click(w.exportButton());
-    EXPECT_EQ(w.exportDialog(), nullptr);
+    click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
+    EXPECT_EQ(w.findChild<CExportDialog *>(), nullptr);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(filesIn(out), std::vector<std::string>({"a.png"})); // whole files only, no temporaries
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + out + "]!"));
