@@ -28,8 +28,9 @@ class QTabWidget;
 // close it, which ends the program. The pages and the tree are created in
 // createTree() and createPages(); they reach one another only through the
 // signals and slots wired here. MainPixelLayout places the controls. The
-// controls carry object names (folderTree, tabs, selectPage, settingsPage,
-// exportButton, helpButton, aboutButton, quitButton; the tooltip mainTip).
+// controls carry object names (folderLabel, folderTree, tabs, selectPage,
+// settingsPage, exportButton, helpButton, aboutButton, quitButton; the
+// tooltip, a window of its own, mainTip).
 // UI thread only.
 class CMainDialog : public QDialog
 {

@@ -18,17 +18,23 @@
 
 namespace {
 
-// The buttons' tips: title and body.
-constexpr const char *kAcquireTip[] = {"Acquire", "Retrieve photos from digital camera(TWAIN device "
-                                                  "compatible),<br> scanners or removable media for your "
-                                                  "Digital Camera."};
-constexpr const char *kViewTip[] = {"View image", "View the image with full screen mode in the image list."};
-constexpr const char *kAddTip[] = {"Add", "Add one or more images <br>from the above image list to the "
-                                          "below image list."};
-constexpr const char *kAddAllTip[] = {"Add All", "Add all images <br>from the above image list to the below "
-                                                 "image list."};
-constexpr const char *kRemoveTip[] = {"Remove", "Remove one or more images from the below image list."};
-constexpr const char *kRemoveAllTip[] = {"Remove All", "Remove all images from the below image list."};
+// The buttons' tips.
+struct ButtonTip
+{
+    const char *title;
+    const char *body;
+};
+
+constexpr ButtonTip kAcquireTip = {"Acquire", "Retrieve photos from digital camera(TWAIN device "
+                                              "compatible),<br> scanners or removable media for your "
+                                              "Digital Camera."};
+constexpr ButtonTip kViewTip = {"View image", "View the image with full screen mode in the image list."};
+constexpr ButtonTip kAddTip = {"Add", "Add one or more images <br>from the above image list to the "
+                                      "below image list."};
+constexpr ButtonTip kAddAllTip = {"Add All", "Add all images <br>from the above image list to the below "
+                                             "image list."};
+constexpr ButtonTip kRemoveTip = {"Remove", "Remove one or more images from the below image list."};
+constexpr ButtonTip kRemoveAllTip = {"Remove All", "Remove all images from the below image list."};
 
 // Room around a cell's text, as the list's style draws it.
 constexpr int kCellPadding = 12;
@@ -48,12 +54,9 @@ CSelectPage::~CSelectPage() = default;
 
 std::vector<std::pair<QWidget *, QString>> CSelectPage::MarkupTips() const
 {
-    return {{mAcquire, tipMarkup(kAcquireTip[0], kAcquireTip[1])},
-            {mView, tipMarkup(kViewTip[0], kViewTip[1])},
-            {mAdd, tipMarkup(kAddTip[0], kAddTip[1])},
-            {mAddAll, tipMarkup(kAddAllTip[0], kAddAllTip[1])},
-            {mRemove, tipMarkup(kRemoveTip[0], kRemoveTip[1])},
-            {mRemoveAll, tipMarkup(kRemoveAllTip[0], kRemoveAllTip[1])}};
+    const auto tip = [](const ButtonTip &t) { return tipMarkup(t.title, t.body); };
+    return {{mAcquire, tip(kAcquireTip)}, {mView, tip(kViewTip)},     {mAdd, tip(kAddTip)},
+            {mAddAll, tip(kAddAllTip)},   {mRemove, tip(kRemoveTip)}, {mRemoveAll, tip(kRemoveAllTip)}};
 }
 
 void CSelectPage::createControls()

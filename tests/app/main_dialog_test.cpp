@@ -7,8 +7,8 @@
 #include "controls/markup_tip.h"
 #include "platform/font_map.h"
 #include "platform/profile_store.h"
-#include "tests/support/child_by_text.h"
 #include "tests/support/corpora.h"
+#include "tests/support/widget_lookup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,11 +42,7 @@ template <typename T = QWidget> T *named(const QWidget &w, const char *name)
 // The window's one tooltip, a window of its own.
 CMarkupTip *mainTip()
 {
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == QStringLiteral("mainTip"))
-            return qobject_cast<CMarkupTip *>(w);
-    }
-    return nullptr;
+    return topLevelWindow<CMarkupTip>(QStringLiteral("mainTip"));
 }
 
 // The right edges and gaps of the four buttons, Quit to Export.

@@ -13,10 +13,11 @@
 #include "export/export_dialog.h"
 #include "platform/profile_store.h"
 #include "tests/export/export_test_support.h"
-#include "tests/support/child_by_text.h"
 #include "tests/support/corpora.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/widget_lookup.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -252,14 +253,20 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     MessageRecorder boxes;
     bool ran = false;
     QTimer::singleShot(0, &w, [&] {
-        auto *dialog = w.findChild<CExportDialog *>();
-        ASSERT_NE(dialog, nullptr);
+        auto *dialog = topLevelWindow<CExportDialog>();
+        if (!dialog) {
+            // Whatever opened instead is closed, so that the test ends here.
+            ADD_FAILURE() << "no export dialog";
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+            return;
+        }
         runExportDialog(*dialog, QString::fromStdString(out));
         ran = true;
     });
     click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
     ASSERT_TRUE(ran);
-    EXPECT_EQ(w.findChild<CExportDialog *>(), nullptr);
+    EXPECT_EQ(topLevelWindow<CExportDialog>(), nullptr);
     EXPECT_EQ(boxes.last(), QString::fromStdString("4 files saved to [" + out + "]!"));
 
     // Row order, half size, the turned row turned, the caption at the corner.

@@ -12,6 +12,7 @@
 #include "tests/support/corpora.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/pictures.h"
+#include "tests/support/widget_lookup.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -414,7 +415,7 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
     MessageRecorder boxes;
     bool ran = false;
     QTimer::singleShot(0, [&] {
-        CExportDialog *d = w.findChild<CExportDialog *>();
+        CExportDialog *d = topLevelWindow<CExportDialog>();
         ASSERT_NE(d, nullptr);
         d->SetFolderChooser(
             [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
@@ -427,7 +428,7 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
     });
     click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
     ASSERT_TRUE(ran);
-    EXPECT_EQ(w.findChild<CExportDialog *>(), nullptr);
+    EXPECT_EQ(topLevelWindow<CExportDialog>(), nullptr);
     ASSERT_EQ(filesIn(out), std::vector<std::string>({"tall.PNG", "wide.PNG"}));
     ZvImage wide;
     ASSERT_TRUE(wide.Load((out + "/wide.PNG").c_str(), ZV_TYPE_PNG));
@@ -454,7 +455,7 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
     w.show();
     MessageRecorder boxes;
     QTimer::singleShot(0, [&] {
-        CExportDialog *d = w.findChild<CExportDialog *>();
+        CExportDialog *d = topLevelWindow<CExportDialog>();
         ASSERT_NE(d, nullptr);
         d->SetFolderChooser(
             [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
@@ -464,7 +465,7 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
         click(d->startButton());
     });
     click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
-    EXPECT_EQ(w.findChild<CExportDialog *>(), nullptr);
+    EXPECT_EQ(topLevelWindow<CExportDialog>(), nullptr);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(filesIn(out), std::vector<std::string>({"a.png"})); // whole files only, no temporaries
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + out + "]!"));
