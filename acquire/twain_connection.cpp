@@ -44,10 +44,12 @@ extern "C" TW_UINT16 zvTwainCallback(TW_IDENTITY *, TW_IDENTITY *, TW_UINT32, TW
     return TWRC_SUCCESS;
 }
 
-void copyText(char *field, const char *text)
+// A TW_STR32 holds up to 33 characters and always its terminating zero.
+void copyText(TW_STR32 &field, const char *text)
 {
-    std::strncpy(field, text, 33);
-    field[33] = 0;
+    constexpr std::size_t kLast = sizeof(TW_STR32) - 1;
+    std::strncpy(field, text, kLast);
+    field[kLast] = 0;
 }
 
 // Offers every event of the application to the connection while a source is enabled.

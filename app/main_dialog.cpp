@@ -4,6 +4,7 @@
 #include "acquire/acquire_action.h"
 #include "acquire/wiz_property_sheet.h"
 #include "app/about_dialog.h"
+#include "app/main_pixel_layout.h"
 #include "app/picture_sequences.h"
 #include "caption/settings_page.h"
 #include "collection/folder_tree.h"
@@ -23,7 +24,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QTabWidget>
 #include <QUrl>
 
@@ -52,15 +52,9 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
     initResources();
     setWindowTitle(AppName());
     setWindowIcon(QIcon(QStringLiteral(":/zelventa/zelventa-128.png")));
-    setMinimumSize(kMainMinimumSize);
-
-    const int treeTop = kTop + kLabelHeight + 4;
-    mStart.tree = QRect(kLeft, treeTop, kTreeWidth, 0);
-    mStart.tabs = QRect(kLeft + kTreeWidth + 8, kTop, 0, 0);
-    mStart.exportButton = mStart.help = mStart.about = mStart.quit = QRect(QPoint(), kButton);
 
     mFolderLabel = new QLabel(QStringLiteral("Select Folder:"), this);
-    mFolderLabel->setGeometry(kLeft, kTop, kTreeWidth, kLabelHeight);
+    mFolderLabel->setObjectName(QStringLiteral("folderLabel"));
     createTree();
     createPages();
     createButtons();
@@ -68,8 +62,31 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
     createAcquisition();
 
     createTips();
-    resize(kMainMinimumSize.width() + 10, kMainMinimumSize.height() + 35);
-    layoutControls();
+    createLayout();
+}
+
+// The controls as they sit in a window of the minimum size; the layout
+// grows them from there on every resize.
+void CMainDialog::createLayout()
+{
+    MainLayout start;
+    start.folderLabel = QRect(kLeft, kTop, kTreeWidth, kLabelHeight);
+    start.tree = QRect(kLeft, kTop + kLabelHeight + 4, kTreeWidth, 0);
+    start.tabs = QRect(kLeft + kTreeWidth + 8, kTop, 0, 0);
+    start.exportButton = start.help = start.about = start.quit = QRect(QPoint(), kButton);
+
+    auto *layout = new MainPixelLayout(this, start);
+    layout->addWidget(mFolderLabel, MainPixelLayout::Role::FolderLabel);
+    layout->addWidget(mFolderTree, MainPixelLayout::Role::Tree);
+    layout->addWidget(mTabs, MainPixelLayout::Role::Tabs);
+    layout->addWidget(mExport, MainPixelLayout::Role::Export);
+    layout->addWidget(mHelp, MainPixelLayout::Role::Help);
+    layout->addWidget(mAbout, MainPixelLayout::Role::About);
+    layout->addWidget(mQuit, MainPixelLayout::Role::Quit);
+    resize(layout->sizeHint());
+    // Placed now, not first on showing: the window's controls have their
+    // rectangles as soon as it exists.
+    layout->activate();
 }
 
 CMainDialog::~CMainDialog() = default;
@@ -80,19 +97,19 @@ void CMainDialog::createTree()
 {
     mFolderTree = new CFolderTree(this);
     mFolderTree->setObjectName(QStringLiteral("folderTree"));
-    mTree = mFolderTree;
 }
 
 // Tab 0 "Select Images" and tab 1 "Batch Settings".
 void CMainDialog::createPages()
 {
     mTabs = new QTabWidget(this);
+    mTabs->setObjectName(QStringLiteral("tabs"));
     mSelect = new CSelectPage;
+    mSelect->setObjectName(QStringLiteral("selectPage"));
     mSettings = new CSettingsPage;
-    mSelectPage = mSelect;
-    mSettingsPage = mSettings;
-    mTabs->addTab(mSelectPage, QStringLiteral("Select Images"));
-    mTabs->addTab(mSettingsPage, QStringLiteral("Batch Settings"));
+    mSettings->setObjectName(QStringLiteral("settingsPage"));
+    mTabs->addTab(mSelect, QStringLiteral("Select Images"));
+    mTabs->addTab(mSettings, QStringLiteral("Batch Settings"));
     mTabs->setCurrentIndex(kSelectTab);
     SetExportSources(mSelect, mSettings);
 }
@@ -123,6 +140,7 @@ void CMainDialog::connectPages()
 // whose tips the pages hand over; the Font button's tip follows the caption.
 void CMainDialog::createTips()
 {
+    mTip->setObjectName(QStringLiteral("mainTip"));
     mTip->Create(this);
     mTip->AddTool(mExport, tipMarkup("Export", "Set file format,size and path for saving selected images."));
     for (const auto &[control, markup] : mSelect->MarkupTips())
@@ -194,10 +212,12 @@ void CMainDialog::createButtons()
     mHelp = new QPushButton(QStringLiteral("Help"), this);
     mAbout = new QPushButton(QStringLiteral("About"), this);
     mQuit = new QPushButton(QStringLiteral("Quit"), this);
-    for (QPushButton *button : {mExport, mHelp, mAbout, mQuit}) {
+    mExport->setObjectName(QStringLiteral("exportButton"));
+    mHelp->setObjectName(QStringLiteral("helpButton"));
+    mAbout->setObjectName(QStringLiteral("aboutButton"));
+    mQuit->setObjectName(QStringLiteral("quitButton"));
+    for (QPushButton *button : {mExport, mHelp, mAbout, mQuit})
         button->setAutoDefault(false);
-        button->resize(kButton);
-    }
     connect(mExport, &QPushButton::clicked, this, &CMainDialog::OnExport);
     connect(mHelp, &QPushButton::clicked, this, &CMainDialog::OnHelp);
     connect(mAbout, &QPushButton::clicked, this, &CMainDialog::OnAbout);
@@ -208,24 +228,6 @@ void CMainDialog::SetExportSources(ExportRowSource *rows, CaptionSource *caption
 {
     mRows = rows;
     mCaption = caption;
-}
-
-void CMainDialog::resizeEvent(QResizeEvent *event)
-{
-    QDialog::resizeEvent(event);
-    layoutControls();
-}
-
-void CMainDialog::layoutControls()
-{
-    const MainLayout at = layoutMainWindow(size(), mStart);
-    mTabs->setGeometry(at.tabs);
-    // The tree sits 1 pixel inside its placeholder's rectangle.
-    mTree->setGeometry(at.tree.adjusted(1, 1, -1, -1));
-    mExport->setGeometry(at.exportButton);
-    mHelp->setGeometry(at.help);
-    mAbout->setGeometry(at.about);
-    mQuit->setGeometry(at.quit);
 }
 
 void CMainDialog::OnFolderSelected(const QString &path)

@@ -1,7 +1,6 @@
 // app/main_dialog.h
 #pragma once
 
-#include "app/main_layout.h"
 #include "app/volume_event.h"
 
 #include <QDialog>
@@ -28,7 +27,11 @@ class QTabWidget;
 // Export, Help, About and Quit buttons along the bottom. Quit and Escape
 // close it, which ends the program. The pages and the tree are created in
 // createTree() and createPages(); they reach one another only through the
-// signals and slots wired here. UI thread only.
+// signals and slots wired here. MainPixelLayout places the controls. The
+// controls carry object names (folderLabel, folderTree, tabs, selectPage,
+// settingsPage, exportButton, helpButton, aboutButton, quitButton; the
+// tooltip, a window of its own, mainTip).
+// UI thread only.
 class CMainDialog : public QDialog
 {
     Q_OBJECT
@@ -44,21 +47,6 @@ class CMainDialog : public QDialog
     QString CurrentFolder() const { return mCurrentFolder; }
     // The page of help/help.htm beside the executable (or installed beside it in share/).
     static QString HelpPath();
-
-    QWidget *tree() const { return mTree; }
-    QTabWidget *tabs() const { return mTabs; }
-    QWidget *selectPage() const { return mSelectPage; }
-    QWidget *settingsPage() const { return mSettingsPage; }
-    QLabel *folderLabel() const { return mFolderLabel; }
-    QPushButton *exportButton() const { return mExport; }
-    QPushButton *helpButton() const { return mHelp; }
-    QPushButton *aboutButton() const { return mAbout; }
-    QPushButton *quitButton() const { return mQuit; }
-    CMarkupTip *tip() const { return mTip.get(); }
-    // The export dialog while it is open (for closing and tests).
-    CExportDialog *exportDialog() const { return mExportDialog; }
-    // The Acquire action that volume events and the Acquire button run.
-    CAcquireAction *acquireAction() const { return mAcquire; }
 
     // Where the export dialog reads the selected rows and the caption.
     void SetExportSources(ExportRowSource *rows, CaptionSource *caption);
@@ -84,9 +72,6 @@ class CMainDialog : public QDialog
     // Run the acquisition: mode 1 arrival, 2 removal, for the volume at mountPoint.
     void acquireRequested(int mode, const QString &mountPoint);
 
-  protected:
-    void resizeEvent(QResizeEvent *event) override;
-
   private:
     void createTree();
     void createPages();
@@ -98,17 +83,13 @@ class CMainDialog : public QDialog
     void viewBrowser(int browserIndex);
     void viewSelected();
     void createButtons();
-    void layoutControls();
+    void createLayout();
 
     ProfileStore &mProfile;
-    MainLayout mStart;
     QString mCurrentFolder;
     QLabel *mFolderLabel = nullptr;
-    QWidget *mTree = nullptr;
     CFolderTree *mFolderTree = nullptr;
     QTabWidget *mTabs = nullptr;
-    QWidget *mSelectPage = nullptr;
-    QWidget *mSettingsPage = nullptr;
     CSelectPage *mSelect = nullptr;
     CSettingsPage *mSettings = nullptr;
     CAcquireAction *mAcquire = nullptr;
@@ -120,5 +101,5 @@ class CMainDialog : public QDialog
     QPushButton *mHelp = nullptr;
     QPushButton *mAbout = nullptr;
     QPushButton *mQuit = nullptr;
-    CExportDialog *mExportDialog = nullptr; // on OnExport's stack while open
+    CExportDialog *mExportDialog = nullptr; // on OnExport's stack while open; a child of this window
 };

@@ -6,15 +6,19 @@
 
 // The main window cannot be made smaller than this (pixels).
 constexpr QSize kMainMinimumSize(790, 565);
+// The size it opens at.
+constexpr QSize kMainInitialSize(800, 600);
 constexpr int kMainRightMargin = 6;   // tab control and Quit from the right edge
 constexpr int kMainBottomMargin = 35; // tab control and tree from the bottom edge
 constexpr int kButtonBottomMargin = 4;
 constexpr int kButtonGap = 11;
 
 // Where the controls of the main window sit before any resize: the left,
-// top and width of the tree and the tab control count, and the button sizes.
+// top and width of the tree and the tab control count, and the button sizes;
+// the "Select Folder:" label keeps its place.
 struct MainLayout
 {
+    QRect folderLabel;
     QRect tree;
     QRect tabs;
     QRect exportButton;

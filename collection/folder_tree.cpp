@@ -61,9 +61,9 @@ CFolderTree::CFolderTree(QWidget *parent)
     mDesktop = QFileInfo(desktop).isDir() ? desktop : home;
     mHome = home;
     mVolumes = MountedVolumes();
-    connect(this, &QTreeWidget::itemExpanded, this, &CFolderTree::FillChildren);
+    connect(this, &QTreeWidget::itemExpanded, this, &CFolderTree::fillChildren);
     connect(this, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *current) { OnCurrentChanged(current); });
+            [this](QTreeWidgetItem *current) { onCurrentChanged(current); });
 }
 
 void CFolderTree::SetRoots(const QString &desktop, const QString &home, const QStringList &volumes)
@@ -93,7 +93,7 @@ bool CFolderTree::IsComputer(const QTreeWidgetItem *item)
     return item && item->data(0, kComputerRole).toBool();
 }
 
-QTreeWidgetItem *CFolderTree::AddFolder(QTreeWidgetItem *parent, const QString &path, const QString &text)
+QTreeWidgetItem *CFolderTree::addFolder(QTreeWidgetItem *parent, const QString &path, const QString &text)
 {
     auto *item = new QTreeWidgetItem(parent, QStringList(text));
     item->setData(0, kPathRole, path);
@@ -110,23 +110,23 @@ void CFolderTree::Populate()
     auto *desktop = new QTreeWidgetItem(this, QStringList(QStringLiteral("Desktop")));
     desktop->setData(0, kPathRole, mDesktop);
     desktop->setIcon(0, QFileIconProvider().icon(QFileIconProvider::Desktop));
-    AddFolder(desktop, mHome, QStringLiteral("Home"));
+    addFolder(desktop, mHome, QStringLiteral("Home"));
     auto *computer = new QTreeWidgetItem(desktop, QStringList(QStringLiteral("Computer")));
     computer->setData(0, kComputerRole, true);
     computer->setIcon(0, QFileIconProvider().icon(QFileIconProvider::Computer));
-    FillComputer(computer);
-    FillChildren(desktop);
+    fillComputer(computer);
+    fillChildren(desktop);
     desktop->setExpanded(true);
     setCurrentItem(desktop);
     blocker.unblock();
     emit folderSelected(mDesktop);
 }
 
-void CFolderTree::FillComputer(QTreeWidgetItem *computer)
+void CFolderTree::fillComputer(QTreeWidgetItem *computer)
 {
     qDeleteAll(computer->takeChildren());
     for (const QString &volume : std::as_const(mVolumes)) {
-        QTreeWidgetItem *item = AddFolder(computer, volume, volume);
+        QTreeWidgetItem *item = addFolder(computer, volume, volume);
         item->setIcon(0, QFileIconProvider().icon(QFileIconProvider::Drive));
     }
     computer->setData(0, kFilledRole, true);
@@ -139,13 +139,13 @@ void CFolderTree::RefreshVolumes(const QStringList &volumes)
         QTreeWidgetItem *desktop = topLevelItem(i);
         for (int c = 0; c < desktop->childCount(); ++c) {
             if (IsComputer(desktop->child(c)))
-                FillComputer(desktop->child(c));
+                fillComputer(desktop->child(c));
         }
     }
 }
 
 // Reads a folder's subfolders once, sorted by name ignoring case.
-void CFolderTree::FillChildren(QTreeWidgetItem *item)
+void CFolderTree::fillChildren(QTreeWidgetItem *item)
 {
     if (!item || item->data(0, kFilledRole).toBool())
         return;
@@ -156,7 +156,7 @@ void CFolderTree::FillChildren(QTreeWidgetItem *item)
     const QFileInfoList folders =
         QDir(path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo &folder : folders)
-        AddFolder(item, folder.absoluteFilePath(), folder.fileName());
+        addFolder(item, folder.absoluteFilePath(), folder.fileName());
 }
 
 bool CFolderTree::SelectedFolderPath(QString &path) const
@@ -165,21 +165,21 @@ bool CFolderTree::SelectedFolderPath(QString &path) const
     return !path.isEmpty();
 }
 
-void CFolderTree::OnCurrentChanged(QTreeWidgetItem *current)
+void CFolderTree::onCurrentChanged(QTreeWidgetItem *current)
 {
     if (!current)
         return;
-    FillChildren(current);
+    fillChildren(current);
     emit folderSelected(PathOf(current));
 }
 
-QTreeWidgetItem *CFolderTree::Walk(const QString &target, bool &found)
+QTreeWidgetItem *CFolderTree::walk(const QString &target, bool &found)
 {
     found = false;
     QTreeWidgetItem *node = topLevelItem(0);
     QTreeWidgetItem *deepest = node;
     while (node) {
-        FillChildren(node);
+        fillChildren(node);
         QTreeWidgetItem *next = nullptr;
         for (int i = 0; i < node->childCount() && !next; ++i) {
             QTreeWidgetItem *child = node->child(i);
@@ -216,10 +216,10 @@ bool CFolderTree::SelectPath(const QString &folder)
         Populate();
         if (!topLevelItem(0) || topLevelItem(0)->childCount() == 0)
             return false;
-        result = Walk(target, found);
+        result = walk(target, found);
         result->setExpanded(true);
         setCurrentItem(result);
-        FillChildren(result);
+        fillChildren(result);
         scrollToItem(result);
     }
     emit folderSelected(PathOf(result));

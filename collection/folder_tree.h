@@ -41,11 +41,11 @@ class CFolderTree : public QTreeWidget
     void folderSelected(const QString &path);
 
   private:
-    QTreeWidgetItem *AddFolder(QTreeWidgetItem *parent, const QString &path, const QString &text);
-    void FillChildren(QTreeWidgetItem *item);
-    void FillComputer(QTreeWidgetItem *computer);
-    void OnCurrentChanged(QTreeWidgetItem *current);
-    QTreeWidgetItem *Walk(const QString &target, bool &found);
+    QTreeWidgetItem *addFolder(QTreeWidgetItem *parent, const QString &path, const QString &text);
+    void fillChildren(QTreeWidgetItem *item);
+    void fillComputer(QTreeWidgetItem *computer);
+    void onCurrentChanged(QTreeWidgetItem *current);
+    QTreeWidgetItem *walk(const QString &target, bool &found);
 
     QString mDesktop;
     QString mHome;

@@ -62,7 +62,7 @@ CFolderWatcher::CFolderWatcher()
 CFolderWatcher::~CFolderWatcher()
 {
     Stop();
-    Join();
+    join();
     if (mStopFd >= 0)
         ::close(mStopFd);
 }
@@ -106,12 +106,12 @@ bool CFolderWatcher::Start()
 {
     if (mRunning || mStopFd < 0)
         return mRunning;
-    Join();
+    join();
     std::uint64_t pending = 0;
     while (::read(mStopFd, &pending, sizeof(pending)) > 0) {
     }
     try {
-        mThread = std::thread([this, fd = mStopFd] { Run(fd); });
+        mThread = std::thread([this, fd = mStopFd] { run(fd); });
         mRunning = true;
     } catch (const std::system_error &) {
         mRunning = false;
@@ -128,7 +128,7 @@ void CFolderWatcher::Stop()
     [[maybe_unused]] const ssize_t n = ::write(mStopFd, &one, sizeof(one));
 }
 
-void CFolderWatcher::Join()
+void CFolderWatcher::join()
 {
     if (mThread.joinable())
         mThread.join();
@@ -142,13 +142,13 @@ std::vector<std::pair<QString, int>> CFolderWatcher::Folders() const
 
 void CFolderWatcher::OnFolderChanged(std::uintptr_t, int, const QString &) {}
 
-bool CFolderWatcher::WaitForStop(int ms) const
+bool CFolderWatcher::waitForStop(int ms) const
 {
     pollfd stop{mStopFd, POLLIN, 0};
     return ::poll(&stop, 1, ms) > 0;
 }
 
-void CFolderWatcher::NotifyFolder(const QString &folder)
+void CFolderWatcher::notifyFolder(const QString &folder)
 {
     std::vector<QString> paths;
     {
@@ -165,7 +165,7 @@ void CFolderWatcher::NotifyFolder(const QString &folder)
 // Handle 0 is the stop event, handle k the notification of folder k. The
 // notifications stay open between changes, so nothing that happens while
 // the owner is told is missed.
-void CFolderWatcher::Run(int stopFd)
+void CFolderWatcher::run(int stopFd)
 {
     const std::vector<std::pair<QString, int>> folders = Folders();
     std::vector<int> watches;
@@ -194,7 +194,7 @@ void CFolderWatcher::Run(int stopFd)
             if (!handles[i].revents)
                 continue;
             gone = drain(handles[i].fd) || gone;
-            NotifyFolder(folders[i - 1].first);
+            notifyFolder(folders[i - 1].first);
         }
         if (gone)
             break;

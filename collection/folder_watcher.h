@@ -46,7 +46,7 @@ class CFolderWatcher
     virtual void OnFolderChanged(std::uintptr_t owner, int kind, const QString &text);
     // Sleeps on the watch thread for up to ms milliseconds; true when the
     // stop event came first.
-    bool WaitForStop(int ms) const;
+    bool waitForStop(int ms) const;
 
   private:
     struct Entry
@@ -56,9 +56,9 @@ class CFolderWatcher
         std::int64_t modified = 0;
     };
 
-    void Run(int stopFd);
-    void Join();
-    void NotifyFolder(const QString &folder);
+    void run(int stopFd);
+    void join();
+    void notifyFolder(const QString &folder);
 
     // Guards the registered paths and folders against AddPath while the
     // thread reads them.

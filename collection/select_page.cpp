@@ -1,6 +1,7 @@
 // collection/select_page.cpp
 #include "collection/select_page.h"
 
+#include "collection/select_page_pixel_layout.h"
 #include "collection/selected_image.h"
 #include "collection/thumb_cell_painter.h"
 #include "collection/thumb_item.h"
@@ -17,17 +18,23 @@
 
 namespace {
 
-// The buttons' tips: title and body.
-constexpr const char *kAcquireTip[] = {"Acquire", "Retrieve photos from digital camera(TWAIN device "
-                                                  "compatible),<br> scanners or removable media for your "
-                                                  "Digital Camera."};
-constexpr const char *kViewTip[] = {"View image", "View the image with full screen mode in the image list."};
-constexpr const char *kAddTip[] = {"Add", "Add one or more images <br>from the above image list to the "
-                                          "below image list."};
-constexpr const char *kAddAllTip[] = {"Add All", "Add all images <br>from the above image list to the below "
-                                                 "image list."};
-constexpr const char *kRemoveTip[] = {"Remove", "Remove one or more images from the below image list."};
-constexpr const char *kRemoveAllTip[] = {"Remove All", "Remove all images from the below image list."};
+// The buttons' tips.
+struct ButtonTip
+{
+    const char *title;
+    const char *body;
+};
+
+constexpr ButtonTip kAcquireTip = {"Acquire", "Retrieve photos from digital camera(TWAIN device "
+                                              "compatible),<br> scanners or removable media for your "
+                                              "Digital Camera."};
+constexpr ButtonTip kViewTip = {"View image", "View the image with full screen mode in the image list."};
+constexpr ButtonTip kAddTip = {"Add", "Add one or more images <br>from the above image list to the "
+                                      "below image list."};
+constexpr ButtonTip kAddAllTip = {"Add All", "Add all images <br>from the above image list to the below "
+                                             "image list."};
+constexpr ButtonTip kRemoveTip = {"Remove", "Remove one or more images from the below image list."};
+constexpr ButtonTip kRemoveAllTip = {"Remove All", "Remove all images from the below image list."};
 
 // Room around a cell's text, as the list's style draws it.
 constexpr int kCellPadding = 12;
@@ -36,27 +43,23 @@ constexpr int kCellPadding = 12;
 
 CSelectPage::CSelectPage(QWidget *parent)
     : QWidget(parent)
-    , mLayout(SelectPageLayout::Initial())
 {
-    CreateControls();
-    CreateList();
-    ApplyLayout(mLayout);
-    UpdateCount();
+    createControls();
+    createList();
+    createLayout();
+    updateCount();
 }
 
 CSelectPage::~CSelectPage() = default;
 
 std::vector<std::pair<QWidget *, QString>> CSelectPage::MarkupTips() const
 {
-    return {{mAcquire, tipMarkup(kAcquireTip[0], kAcquireTip[1])},
-            {mView, tipMarkup(kViewTip[0], kViewTip[1])},
-            {mAdd, tipMarkup(kAddTip[0], kAddTip[1])},
-            {mAddAll, tipMarkup(kAddAllTip[0], kAddAllTip[1])},
-            {mRemove, tipMarkup(kRemoveTip[0], kRemoveTip[1])},
-            {mRemoveAll, tipMarkup(kRemoveAllTip[0], kRemoveAllTip[1])}};
+    const auto tip = [](const ButtonTip &t) { return tipMarkup(t.title, t.body); };
+    return {{mAcquire, tip(kAcquireTip)}, {mView, tip(kViewTip)},     {mAdd, tip(kAddTip)},
+            {mAddAll, tip(kAddAllTip)},   {mRemove, tip(kRemoveTip)}, {mRemoveAll, tip(kRemoveAllTip)}};
 }
 
-void CSelectPage::CreateControls()
+void CSelectPage::createControls()
 {
     mAcquire = new QPushButton(QStringLiteral("Acquire"), this);
     mView = new QPushButton(QStringLiteral("View"), this);
@@ -74,9 +77,19 @@ void CSelectPage::CreateControls()
     mAdd->setEnabled(false);
     mAddAll->setEnabled(false);
     mCount = new QLabel(this);
+    mAcquire->setObjectName(QStringLiteral("acquireButton"));
+    mView->setObjectName(QStringLiteral("viewButton"));
+    mFolder->setObjectName(QStringLiteral("folderEdit"));
+    mBrowser->setObjectName(QStringLiteral("browser"));
+    mStatus->setObjectName(QStringLiteral("statusLabel"));
+    mAdd->setObjectName(QStringLiteral("addButton"));
+    mAddAll->setObjectName(QStringLiteral("addAllButton"));
+    mRemove->setObjectName(QStringLiteral("removeButton"));
+    mRemoveAll->setObjectName(QStringLiteral("removeAllButton"));
+    mCount->setObjectName(QStringLiteral("countLabel"));
 
     connect(mAcquire, &QPushButton::clicked, this, &CSelectPage::acquireRequested);
-    connect(mView, &QPushButton::clicked, this, &CSelectPage::OnView);
+    connect(mView, &QPushButton::clicked, this, &CSelectPage::onView);
     connect(mAdd, &QPushButton::clicked, this, &CSelectPage::AddSelected);
     connect(mAddAll, &QPushButton::clicked, this, &CSelectPage::AddAll);
     connect(mRemove, &QPushButton::clicked, this, &CSelectPage::RemoveSelected);
@@ -85,12 +98,13 @@ void CSelectPage::CreateControls()
     connect(mBrowser, &CThumbList::addEnabledChanged, mAdd, &QWidget::setEnabled);
     connect(mBrowser, &CThumbList::addEnabledChanged, mAddAll, &QWidget::setEnabled);
     connect(mBrowser, &CThumbList::addSelectedRequested, this, &CSelectPage::AddSelected);
-    connect(mBrowser, &CThumbList::thumbnailDelivered, this, &CSelectPage::FillProperties);
+    connect(mBrowser, &CThumbList::thumbnailDelivered, this, &CSelectPage::fillProperties);
 }
 
-void CSelectPage::CreateList()
+void CSelectPage::createList()
 {
     mList = new QTableWidget(0, SelectedImage::ColumnCount, this);
+    mList->setObjectName(QStringLiteral("selectedList"));
     QStringList headings;
     for (const SelectedColumn &column : kSelectedColumns)
         headings << QString::fromUtf8(column.heading);
@@ -106,39 +120,33 @@ void CSelectPage::CreateList()
     mList->setShowGrid(false);
     mList->setWordWrap(false);
     mList->installEventFilter(this);
-    connect(mList, &QTableWidget::itemSelectionChanged, this, &CSelectPage::OnSelectionChanged);
+    connect(mList, &QTableWidget::itemSelectionChanged, this, &CSelectPage::onSelectionChanged);
     connect(mList, &QTableWidget::cellDoubleClicked, this, &CSelectPage::switchToSettingsRequested);
 }
 
-void CSelectPage::ApplyLayout(const SelectPageLayout &l)
+void CSelectPage::createLayout()
 {
-    mAcquire->setGeometry(l.acquire);
-    mView->setGeometry(l.view);
-    mFolderLabel->setGeometry(l.folderLabel);
-    mFolder->setGeometry(l.folderEdit);
-    mBrowser->setGeometry(l.browser.adjusted(1, 1, -1, -1));
-    mStatus->setGeometry(l.status);
-    mAdd->setGeometry(l.add);
-    mAddAll->setGeometry(l.addAll);
-    mRemove->setGeometry(l.remove);
-    mRemoveAll->setGeometry(l.removeAll);
-    mList->setGeometry(l.list);
-    mCount->setGeometry(l.count);
-    update();
-}
-
-void CSelectPage::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    mLayout = mLayout.Resized(size());
-    ApplyLayout(mLayout);
+    using Role = SelectPagePixelLayout::Role;
+    mLayout = new SelectPagePixelLayout(this);
+    mLayout->addWidget(mAcquire, Role::Acquire);
+    mLayout->addWidget(mView, Role::View);
+    mLayout->addWidget(mFolderLabel, Role::FolderLabel);
+    mLayout->addWidget(mFolder, Role::FolderEdit);
+    mLayout->addWidget(mBrowser, Role::Browser);
+    mLayout->addWidget(mStatus, Role::Status);
+    mLayout->addWidget(mAdd, Role::Add);
+    mLayout->addWidget(mAddAll, Role::AddAll);
+    mLayout->addWidget(mRemove, Role::Remove);
+    mLayout->addWidget(mRemoveAll, Role::RemoveAll);
+    mLayout->addWidget(mList, Role::List);
+    mLayout->addWidget(mCount, Role::Count);
 }
 
 // A sunken edge around the browser.
 void CSelectPage::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    PaintEdge3d(painter, mLayout.browser.adjusted(-1, -1, 1, 1), palette().color(QPalette::Dark),
+    PaintEdge3d(painter, mLayout->placed().browser.adjusted(-1, -1, 1, 1), palette().color(QPalette::Dark),
                 palette().color(QPalette::Light));
 }
 
@@ -162,11 +170,6 @@ void CSelectPage::SetFolder(const QString &folder)
         mBrowser->WatchFolder(mWatched);
         mFolder->setText(mWatched);
     }
-}
-
-QString CSelectPage::FolderText() const
-{
-    return mFolder->text();
 }
 
 int CSelectPage::RowCount() const
@@ -205,10 +208,10 @@ int CSelectPage::CurrentRow() const
 void CSelectPage::SelectRow(int row)
 {
     if (row >= 0 && row < RowCount())
-        SelectAndShow(row);
+        selectAndShow(row);
 }
 
-void CSelectPage::AppendRow(const SelectedImage &image)
+void CSelectPage::appendRow(const SelectedImage &image)
 {
     const int row = mList->rowCount();
     mList->insertRow(row);
@@ -233,8 +236,8 @@ int CSelectPage::AddOne(const ThumbItem &item)
         if (RowPath(row) == item.entry.path)
             return row;
     }
-    AppendRow(SelectedImage::FromItem(item));
-    UpdateCount();
+    appendRow(SelectedImage::FromItem(item));
+    updateCount();
     return RowCount() - 1;
 }
 
@@ -246,7 +249,7 @@ void CSelectPage::AddSelected()
             last = AddOne(*item);
     }
     if (last >= 0)
-        SelectAndShow(last);
+        selectAndShow(last);
 }
 
 void CSelectPage::AddAll()
@@ -255,7 +258,7 @@ void CSelectPage::AddAll()
     for (int index = 0; index < mBrowser->Count(); ++index)
         last = AddOne(*mBrowser->ItemAt(index));
     if (last >= 0)
-        SelectAndShow(last);
+        selectAndShow(last);
 }
 
 void CSelectPage::RemoveSelected()
@@ -264,23 +267,27 @@ void CSelectPage::RemoveSelected()
     if (row < 0)
         return;
     mList->removeRow(row);
-    UpdateCount();
+    updateCount();
+    // The list announced its new selection while the row was still there:
+    // again with the row and count as they are now.
+    onSelectionChanged();
 }
 
 void CSelectPage::RemoveAll()
 {
     mList->setRowCount(0);
-    UpdateCount();
+    updateCount();
+    onSelectionChanged();
 }
 
-void CSelectPage::SelectAndShow(int row)
+void CSelectPage::selectAndShow(int row)
 {
     mList->selectRow(row);
     mList->scrollToItem(mList->item(row, 0));
 }
 
 // A row added before its thumbnail was made gets its properties now.
-void CSelectPage::FillProperties(const QString &path)
+void CSelectPage::fillProperties(const QString &path)
 {
     for (int row = 0; row < RowCount(); ++row) {
         QTableWidgetItem *cell = mList->item(row, SelectedImage::Properties);
@@ -294,12 +301,12 @@ void CSelectPage::FillProperties(const QString &path)
     }
 }
 
-void CSelectPage::UpdateCount()
+void CSelectPage::updateCount()
 {
     mCount->setText(SelectedCountText(RowCount()));
 }
 
-void CSelectPage::OnSelectionChanged()
+void CSelectPage::onSelectionChanged()
 {
     const int row = CurrentRow();
     if (row < 0) {
@@ -311,7 +318,7 @@ void CSelectPage::OnSelectionChanged()
         emit currentImageChanged(path, RowRotation(row), row, RowCount());
 }
 
-void CSelectPage::OnView()
+void CSelectPage::onView()
 {
     const std::vector<int> selected = mBrowser->SelectedIndexes();
     if (selected.empty())
@@ -323,26 +330,26 @@ void CSelectPage::SelectPreviousImage()
 {
     const int row = CurrentRow();
     if (row > 0)
-        SelectAndShow(row - 1);
+        selectAndShow(row - 1);
 }
 
 void CSelectPage::SelectNextImage()
 {
     const int row = CurrentRow();
     if (row >= 0 && row + 1 < RowCount())
-        SelectAndShow(row + 1);
+        selectAndShow(row + 1);
 }
 
 void CSelectPage::SelectFirstImage()
 {
     if (RowCount() > 0)
-        SelectAndShow(0);
+        selectAndShow(0);
 }
 
 void CSelectPage::SelectLastImage()
 {
     if (RowCount() > 0)
-        SelectAndShow(RowCount() - 1);
+        selectAndShow(RowCount() - 1);
 }
 
 void CSelectPage::SetCurrentRotation(int degrees)

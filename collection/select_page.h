@@ -1,7 +1,6 @@
 // collection/select_page.h
 #pragma once
 
-#include "collection/select_page_layout.h"
 #include "export/export_row_source.h"
 
 #include <QWidget>
@@ -10,6 +9,7 @@
 #include <vector>
 
 class CThumbList;
+class SelectPagePixelLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,6 +20,10 @@ struct ThumbItem;
 // The "Select Images" page: the picture browser over the current folder
 // above, the selected-image list below, and the buttons that move pictures
 // from one to the other. The list is what the export runs over.
+// SelectPagePixelLayout places the controls. They carry object names
+// (acquireButton, viewButton, folderEdit, browser, statusLabel, addButton,
+// addAllButton, removeButton, removeAllButton, selectedList, countLabel).
+// UI thread only.
 class CSelectPage : public QWidget, public ExportRowSource
 {
     Q_OBJECT
@@ -36,7 +40,6 @@ class CSelectPage : public QWidget, public ExportRowSource
 
     // Points the browser and its watcher at folder; empty empties the browser.
     void SetFolder(const QString &folder);
-    QString FolderText() const;
 
     // The selected-image list.
     int RowCount() const;
@@ -65,7 +68,7 @@ class CSelectPage : public QWidget, public ExportRowSource
     void SetCurrentRotation(int degrees);
 
   signals:
-    // A row was selected (empty path when none is).
+    // A row was selected; an empty path, row -1, when the selection was cleared.
     void currentImageChanged(const QString &path, int rotation, int row, int count);
     // A double click on a row.
     void switchToSettingsRequested();
@@ -74,22 +77,21 @@ class CSelectPage : public QWidget, public ExportRowSource
     void acquireRequested();
 
   protected:
-    void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
-    void CreateControls();
-    void CreateList();
-    void ApplyLayout(const SelectPageLayout &layout);
-    void AppendRow(const SelectedImage &image);
-    void SelectAndShow(int row);
-    void UpdateCount();
-    void FillProperties(const QString &path);
-    void OnSelectionChanged();
-    void OnView();
+    void createControls();
+    void createList();
+    void createLayout();
+    void appendRow(const SelectedImage &image);
+    void selectAndShow(int row);
+    void updateCount();
+    void fillProperties(const QString &path);
+    void onSelectionChanged();
+    void onView();
 
-    SelectPageLayout mLayout;
+    SelectPagePixelLayout *mLayout = nullptr;
     CThumbList *mBrowser = nullptr;
     QTableWidget *mList = nullptr;
     QPushButton *mAcquire = nullptr;

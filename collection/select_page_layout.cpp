@@ -33,6 +33,22 @@ SelectPageLayout SelectPageLayout::Initial()
     return l;
 }
 
+QSize SelectPageLayout::InitialClient()
+{
+    const SelectPageLayout l = Initial();
+    return QSize(l.browser.right() + 1 + kRightMargin,
+                 l.browser.bottom() + 1 + l.list.height() + kBelowBrowser);
+}
+
+QSize SelectPageLayout::MinimumClient()
+{
+    const SelectPageLayout l = Initial();
+    const int buttons =
+        l.add.width() + l.addAll.width() + l.remove.width() + l.removeAll.width() + 3 * kButtonGap;
+    return QSize(l.browser.left() + buttons + kButtonRightMargin,
+                 l.browser.top() + 1 + l.list.height() + kBelowBrowser);
+}
+
 SelectPageLayout SelectPageLayout::Resized(const QSize &client) const
 {
     SelectPageLayout l = *this;

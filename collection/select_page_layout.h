@@ -22,6 +22,11 @@ struct SelectPageLayout
 
     // The page as first laid out (its resource sizes in pixels).
     static SelectPageLayout Initial();
+    // The client size at which Resized keeps Initial's browser.
+    static QSize InitialClient();
+    // The smallest client size that keeps a row of the browser's pixels and
+    // the four list buttons right of the browser's left edge.
+    static QSize MinimumClient();
     // The layout for a client area of this size: the browser and the list
     // take the width, the browser the height; buttons and labels follow.
     SelectPageLayout Resized(const QSize &client) const;

@@ -40,7 +40,7 @@ class CThumbList::Watcher : public CFolderWatcher
   protected:
     void OnFolderChanged(std::uintptr_t, int, const QString &) override
     {
-        if (WaitForStop(kWatcherDelayMs))
+        if (waitForStop(kWatcherDelayMs))
             return;
         QMetaObject::invokeMethod(
             mList, [list = mList] { list->Refresh(true); }, Qt::QueuedConnection);
@@ -56,13 +56,13 @@ CThumbList::CThumbList(QWidget *parent)
     , mFilter(DefaultFilter())
     , mLoader([this] {
         QMetaObject::invokeMethod(
-            this, [this] { OnResultReady(); }, Qt::QueuedConnection);
+            this, [this] { onResultReady(); }, Qt::QueuedConnection);
     })
     , mWatcher(std::make_unique<Watcher>(this))
 {
     setModel(mModel);
     mDelegate = new ThumbCellDelegate(
-        mModel, [this](const QString &path) { return FileIcon(path); }, this);
+        mModel, [this](const QString &path) { return fileIcon(path); }, this);
     setItemDelegate(mDelegate);
     setViewMode(QListView::IconMode);
     setMovement(QListView::Static);
@@ -74,9 +74,9 @@ CThumbList::CThumbList(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(true);
     SetIconSpacing(kIconSpacingWidth, kIconSpacingHeight);
-    connect(horizontalScrollBar(), &QScrollBar::sliderPressed, this, &CThumbList::Pause);
-    connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, &CThumbList::Resume);
-    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, &CThumbList::Resume);
+    connect(horizontalScrollBar(), &QScrollBar::sliderPressed, this, &CThumbList::pause);
+    connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, &CThumbList::resume);
+    connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, &CThumbList::resume);
     mLoader.Start();
 }
 
@@ -116,22 +116,22 @@ void CThumbList::SetThumbnailMode(bool on)
     doItemsLayout();
     viewport()->update();
     if (on)
-        Schedule();
+        schedule();
 }
 
 void CThumbList::SetFolder(const QString &folder)
 {
-    SetAddEnabled(false);
+    setAddEnabled(false);
     const QString path = withSlash(folder);
     mLoader.SetFolder(path, mUseCache);
     const int done = mModel->PassState().done;
     mModel->Clear();
-    SetStatus(done != 0 ? QStringLiteral("Total:[0] Images") : QString());
+    setStatus(done != 0 ? QStringLiteral("Total:[0] Images") : QString());
     mFolder = path;
     mKeepOnRefresh = true;
     mPassRunning = false;
-    RunScan();
-    Schedule();
+    runScan();
+    schedule();
 }
 
 void CThumbList::WatchFolder(const QString &folder)
@@ -151,13 +151,13 @@ void CThumbList::UnwatchFolder(const QString &folder)
 void CThumbList::Refresh(bool fromWatcher)
 {
     mKeepOnRefresh = !fromWatcher;
-    RunScan();
-    Schedule();
+    runScan();
+    schedule();
     if (currentIndex().isValid())
         scrollTo(currentIndex());
 }
 
-void CThumbList::RunScan()
+void CThumbList::runScan()
 {
     if (mFolder.isEmpty())
         return;
@@ -177,35 +177,35 @@ void CThumbList::RunScan()
     viewport()->update();
 }
 
-void CThumbList::Schedule()
+void CThumbList::schedule()
 {
     if (mModel->Count() == 0)
         mPassRunning = false;
     if (mPaused || !mThumbnailMode || mModel->Count() == 0)
         return;
-    const std::optional<int> job = mModel->NextJob(FirstVisibleIndex());
+    const std::optional<int> job = mModel->NextJob(firstVisibleIndex());
     mPassRunning = job.has_value();
     if (job)
         mLoader.Post(*job, mModel->PathAt(*job));
     else
-        EndPass();
-    UpdateStatus();
+        endPass();
+    updateStatus();
 }
 
-void CThumbList::EndPass()
+void CThumbList::endPass()
 {
     if (mLoader.DropCacheList())
         mLoader.SetCacheDirty();
     ThumbListModel::Pass &pass = mModel->PassState();
     pass.done = 0;
     if (pass.changed && !pass.newPaths.isEmpty()) {
-        SaveCache();
+        saveCache();
         pass.changed = false;
     }
-    SetAddEnabled(true);
+    setAddEnabled(true);
 }
 
-void CThumbList::SaveCache()
+void CThumbList::saveCache()
 {
     if (!mUseCache)
         return;
@@ -220,11 +220,11 @@ void CThumbList::SaveCache()
         mLoader.PostCacheSave(mFolder, ThumbCacheBytes(mFolder, attached));
 }
 
-void CThumbList::OnResultReady()
+void CThumbList::onResultReady()
 {
     mPendingErrors += mLoader.TakeErrors();
     if (!mPendingErrors.isEmpty())
-        QTimer::singleShot(0, this, &CThumbList::ShowErrors);
+        QTimer::singleShot(0, this, &CThumbList::showErrors);
     std::optional<ThumbResult> result = mLoader.TakeResult();
     if (!result)
         return;
@@ -237,11 +237,11 @@ void CThumbList::OnResultReady()
         emit thumbnailDelivered(path);
     }
     if (result->job.serial == mLoader.LastSerial())
-        Schedule();
+        schedule();
 }
 
 // Shown after the delivery that brought them, once per message.
-void CThumbList::ShowErrors()
+void CThumbList::showErrors()
 {
     const QStringList errors = std::exchange(mPendingErrors, {});
     for (const QString &error : errors) {
@@ -252,20 +252,20 @@ void CThumbList::ShowErrors()
     }
 }
 
-void CThumbList::Pause()
+void CThumbList::pause()
 {
     mPaused = true;
 }
 
-void CThumbList::Resume()
+void CThumbList::resume()
 {
     if (!mPaused)
         return;
     mPaused = false;
-    Schedule();
+    schedule();
 }
 
-void CThumbList::SetStatus(const QString &text)
+void CThumbList::setStatus(const QString &text)
 {
     if (text == mStatus)
         return;
@@ -273,24 +273,24 @@ void CThumbList::SetStatus(const QString &text)
     emit statusTextChanged(text);
 }
 
-void CThumbList::SetAddEnabled(bool on)
+void CThumbList::setAddEnabled(bool on)
 {
     mAddEnabled = on;
     emit addEnabledChanged(on);
 }
 
-void CThumbList::UpdateStatus()
+void CThumbList::updateStatus()
 {
     const int done = mModel->PassState().done;
     if (done != 0)
-        SetStatus(QStringLiteral("Loading [%1/%2] Images...").arg(done).arg(mModel->Count()));
+        setStatus(QStringLiteral("Loading [%1/%2] Images...").arg(done).arg(mModel->Count()));
     else
-        SetStatus(QStringLiteral("Total:[%1] Images").arg(mModel->Count()));
+        setStatus(QStringLiteral("Total:[%1] Images").arg(mModel->Count()));
 }
 
 // The first item not wholly above the visible area. Items are laid out
 // row by row, so their bottoms grow with the index.
-int CThumbList::FirstVisibleIndex() const
+int CThumbList::firstVisibleIndex() const
 {
     const int textHeight = fontMetrics().height();
     int low = 0, high = mModel->Count();
@@ -305,7 +305,7 @@ int CThumbList::FirstVisibleIndex() const
     return low < mModel->Count() ? low : 0;
 }
 
-QIcon CThumbList::FileIcon(const QString &path)
+QIcon CThumbList::fileIcon(const QString &path)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
     const auto found = mIcons.constFind(extension);
@@ -378,12 +378,12 @@ void CThumbList::mouseDoubleClickEvent(QMouseEvent *event)
 bool CThumbList::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip)
-        return ShowTooltip(event);
+        return showTooltip(event);
     return QListView::viewportEvent(event);
 }
 
 // A tooltip over a cell's picture or label, with the file's facts.
-bool CThumbList::ShowTooltip(QEvent *event)
+bool CThumbList::showTooltip(QEvent *event)
 {
     auto *help = static_cast<QHelpEvent *>(event);
     const QModelIndex index = indexAt(help->pos());

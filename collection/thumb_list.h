@@ -36,7 +36,6 @@ class CThumbList : public QListView
     void SetIconSpacing(int width, int height);
     // Makes the list show thumbnails and lets the loader run.
     void SetThumbnailMode(bool on);
-    bool ThumbnailMode() const { return mThumbnailMode; }
     void SetUseCache(bool on) { mUseCache = on; }
 
     // Shows folder (with or without the trailing "/"); empty clears the list.
@@ -55,8 +54,6 @@ class CThumbList : public QListView
     void SetCurrentIndex(int index);
     // Selected items in the browser's order.
     std::vector<int> SelectedIndexes() const;
-    // The status text as last shown.
-    const QString &StatusText() const { return mStatus; }
     // Whether Add and Add All may be used (not during a folder's first pass).
     bool AddEnabled() const { return mAddEnabled; }
     // A thumbnail is being made or waited for.
@@ -83,20 +80,20 @@ class CThumbList : public QListView
   private:
     class Watcher;
 
-    void RunScan();
-    void Schedule();
-    void EndPass();
-    void SaveCache();
-    void OnResultReady();
-    void ShowErrors();
-    void Pause();
-    void Resume();
-    void SetStatus(const QString &text);
-    void SetAddEnabled(bool on);
-    void UpdateStatus();
-    int FirstVisibleIndex() const;
-    QIcon FileIcon(const QString &path);
-    bool ShowTooltip(QEvent *event);
+    void runScan();
+    void schedule();
+    void endPass();
+    void saveCache();
+    void onResultReady();
+    void showErrors();
+    void pause();
+    void resume();
+    void setStatus(const QString &text);
+    void setAddEnabled(bool on);
+    void updateStatus();
+    int firstVisibleIndex() const;
+    QIcon fileIcon(const QString &path);
+    bool showTooltip(QEvent *event);
 
     ThumbListModel *mModel;
     ThumbCellDelegate *mDelegate;

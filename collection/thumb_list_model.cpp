@@ -85,7 +85,7 @@ void ThumbListModel::Clear()
     mPass = Pass();
 }
 
-void ThumbListModel::RemoveRow(int row)
+void ThumbListModel::removeRow(int row)
 {
     beginRemoveRows(QModelIndex(), row, row);
     mItems.erase(mItems.begin() + row);
@@ -105,14 +105,14 @@ bool ThumbListModel::PassesFilter(const QString &name, const QString &filter)
 
 // Step through the items present before the scan: a file rewritten since
 // its thumbnail was made marks the pass as changed.
-void ThumbListModel::CheckKnownItems(bool keepOnRefresh, QHash<QString, ThumbItem *> &known)
+void ThumbListModel::checkKnownItems(bool keepOnRefresh, QHash<QString, ThumbItem *> &known)
 {
     for (int row = 0; row < Count();) {
         ThumbItem &item = *mItems[std::size_t(row)];
         if (item.thumb && CThumbObj::FileModified(item.entry.path) != item.thumb->Modified()) {
             mPass.changed = true;
             if (!keepOnRefresh) {
-                RemoveRow(row);
+                removeRow(row);
                 continue;
             }
             item.thumb->SetAttached(0);
@@ -131,7 +131,7 @@ int ThumbListModel::Scan(const QString &folder, const QString &filter, bool keep
     mPass.changed = false;
     mPass.newPaths.clear();
     QHash<QString, ThumbItem *> known;
-    CheckKnownItems(keepOnRefresh, known);
+    checkKnownItems(keepOnRefresh, known);
 
     std::vector<std::unique_ptr<ThumbItem>> added;
     const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Unsorted);
@@ -188,7 +188,7 @@ std::optional<int> ThumbListModel::NextJob(int firstVisible)
     firstVisible = std::clamp(firstVisible, 0, std::max(0, Count() - 1));
     for (int row = firstVisible; row < Count();) {
         if (mItems[std::size_t(row)]->vanished) {
-            RemoveRow(row);
+            removeRow(row);
             continue;
         }
         if (mItems[std::size_t(row)]->Pending())
@@ -197,7 +197,7 @@ std::optional<int> ThumbListModel::NextJob(int firstVisible)
     }
     for (int row = std::min(firstVisible, Count()) - 1; row >= 0; --row) {
         if (mItems[std::size_t(row)]->vanished) {
-            RemoveRow(row);
+            removeRow(row);
             continue;
         }
         if (mItems[std::size_t(row)]->Pending())
@@ -206,7 +206,7 @@ std::optional<int> ThumbListModel::NextJob(int firstVisible)
     return std::nullopt;
 }
 
-int ThumbListModel::FindRow(int index, const QString &path) const
+int ThumbListModel::findRow(int index, const QString &path) const
 {
     const ThumbItem *item = Item(index);
     if (item && item->entry.path == path)
@@ -217,14 +217,14 @@ int ThumbListModel::FindRow(int index, const QString &path) const
 ThumbListModel::Delivery ThumbListModel::Deliver(int index, const QString &path,
                                                  std::unique_ptr<CThumbObj> thumb, int *rowOut)
 {
-    const int row = FindRow(index, path);
+    const int row = findRow(index, path);
     if (rowOut)
         *rowOut = row;
     if (row < 0 || mItems[std::size_t(row)]->vanished)
         return Delivery::Dropped;
     if (!thumb || !thumb->Picture()) {
         mPass.newPaths.remove(path);
-        RemoveRow(row);
+        removeRow(row);
         return Delivery::Removed;
     }
     thumb->SetAttached(1);

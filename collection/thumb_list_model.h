@@ -70,9 +70,9 @@ class ThumbListModel : public QAbstractListModel
     static bool PassesFilter(const QString &name, const QString &filter);
 
   private:
-    void RemoveRow(int row);
-    int FindRow(int index, const QString &path) const;
-    void CheckKnownItems(bool keepOnRefresh, QHash<QString, ThumbItem *> &known);
+    void removeRow(int row);
+    int findRow(int index, const QString &path) const;
+    void checkKnownItems(bool keepOnRefresh, QHash<QString, ThumbItem *> &known);
 
     std::vector<std::unique_ptr<ThumbItem>> mItems;
     Pass mPass;

@@ -23,7 +23,7 @@ void ThumbLoader::Start()
         std::lock_guard lock(mMutex);
         mStop = false;
     }
-    mThread = std::thread([this] { Run(); });
+    mThread = std::thread([this] { run(); });
 }
 
 void ThumbLoader::Stop()
@@ -133,23 +133,23 @@ void ThumbLoader::PostCacheSave(const QString &folder, std::vector<std::uint8_t>
     mWake.notify_all();
 }
 
-void ThumbLoader::Run()
+void ThumbLoader::run()
 {
     std::unique_lock lock(mMutex);
     for (;;) {
         mWake.wait(lock, [this] { return mStop || mGo || mSave; });
         // A cache the pass asked for is still written when the list closes.
         if (mSave)
-            RunSave(lock);
+            runSave(lock);
         else if (mStop)
             break;
         else
-            RunJob(lock);
+            runJob(lock);
     }
     mResult.reset();
 }
 
-void ThumbLoader::RunSave(std::unique_lock<std::mutex> &lock)
+void ThumbLoader::runSave(std::unique_lock<std::mutex> &lock)
 {
     const CacheSave save = std::move(*mSave);
     mSave.reset();
@@ -164,20 +164,20 @@ void ThumbLoader::RunSave(std::unique_lock<std::mutex> &lock)
     lock.lock();
     if (!error.isEmpty()) {
         mErrors.append(error);
-        NotifyUnlocked(lock);
+        notifyUnlocked(lock);
     }
 }
 
-void ThumbLoader::RunJob(std::unique_lock<std::mutex> &lock)
+void ThumbLoader::runJob(std::unique_lock<std::mutex> &lock)
 {
     mGo = false;
     const ThumbJob job = mJob;
     const std::uint64_t generation = mFolderGeneration;
     if (mLoadCacheFirst && mUseCache) {
         mLoadCacheFirst = false;
-        ReadCache(lock);
+        readCache(lock);
     }
-    std::unique_ptr<CThumbObj> thumb = FromCache(lock, job.path);
+    std::unique_ptr<CThumbObj> thumb = fromCache(lock, job.path);
     if (!thumb) {
         lock.unlock();
         thumb = std::make_unique<CThumbObj>(job.path);
@@ -186,10 +186,10 @@ void ThumbLoader::RunJob(std::unique_lock<std::mutex> &lock)
         if (generation == mFolderGeneration)
             mCacheDirty = true;
     }
-    HandOver(lock, ThumbResult{job, std::move(thumb)});
+    handOver(lock, ThumbResult{job, std::move(thumb)});
 }
 
-void ThumbLoader::ReadCache(std::unique_lock<std::mutex> &lock)
+void ThumbLoader::readCache(std::unique_lock<std::mutex> &lock)
 {
     const QString folder = mFolder;
     const std::uint64_t generation = mFolderGeneration;
@@ -211,7 +211,7 @@ void ThumbLoader::ReadCache(std::unique_lock<std::mutex> &lock)
 }
 
 // The cached object of the file, when its modification time still matches.
-std::unique_ptr<CThumbObj> ThumbLoader::FromCache(std::unique_lock<std::mutex> &lock, const QString &path)
+std::unique_ptr<CThumbObj> ThumbLoader::fromCache(std::unique_lock<std::mutex> &lock, const QString &path)
 {
     const auto found = mCacheList.find(QFileInfo(path).fileName());
     if (found == mCacheList.end())
@@ -229,15 +229,15 @@ std::unique_ptr<CThumbObj> ThumbLoader::FromCache(std::unique_lock<std::mutex> &
     return nullptr;
 }
 
-void ThumbLoader::HandOver(std::unique_lock<std::mutex> &lock, ThumbResult result)
+void ThumbLoader::handOver(std::unique_lock<std::mutex> &lock, ThumbResult result)
 {
     mResult = std::move(result);
     mHandoffPending = true;
-    NotifyUnlocked(lock);
+    notifyUnlocked(lock);
     mWake.wait(lock, [this] { return mStop || !mHandoffPending; });
 }
 
-void ThumbLoader::NotifyUnlocked(std::unique_lock<std::mutex> &lock)
+void ThumbLoader::notifyUnlocked(std::unique_lock<std::mutex> &lock)
 {
     lock.unlock();
     mNotify();

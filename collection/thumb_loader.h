@@ -87,13 +87,13 @@ class ThumbLoader
         std::vector<std::uint8_t> bytes;
     };
 
-    void Run();
-    void RunJob(std::unique_lock<std::mutex> &lock);
-    void RunSave(std::unique_lock<std::mutex> &lock);
-    std::unique_ptr<CThumbObj> FromCache(std::unique_lock<std::mutex> &lock, const QString &path);
-    void ReadCache(std::unique_lock<std::mutex> &lock);
-    void HandOver(std::unique_lock<std::mutex> &lock, ThumbResult result);
-    void NotifyUnlocked(std::unique_lock<std::mutex> &lock);
+    void run();
+    void runJob(std::unique_lock<std::mutex> &lock);
+    void runSave(std::unique_lock<std::mutex> &lock);
+    std::unique_ptr<CThumbObj> fromCache(std::unique_lock<std::mutex> &lock, const QString &path);
+    void readCache(std::unique_lock<std::mutex> &lock);
+    void handOver(std::unique_lock<std::mutex> &lock, ThumbResult result);
+    void notifyUnlocked(std::unique_lock<std::mutex> &lock);
 
     std::function<void()> mNotify;
     mutable std::mutex mMutex;

@@ -79,7 +79,7 @@ bool CThumbObj::MakeThumbnail()
     const std::uint32_t type = thumbType(extensionOf(mPath));
     if (type == ZV_TYPE_UNKNOWN)
         return false;
-    if (!Decode(type)) {
+    if (!decode(type)) {
         mPicture.reset();
     } else {
         mResolution = mPicture->GetYDPI();
@@ -98,7 +98,7 @@ bool CThumbObj::MakeThumbnail()
 // A JPEG is decoded at the largest DCT reduction that still covers the
 // limits; its as-loaded size stays that of the whole picture, so the facts
 // shown and cached are the file's.
-bool CThumbObj::Decode(std::uint32_t type)
+bool CThumbObj::decode(std::uint32_t type)
 {
     const QByteArray path = mPath.toUtf8();
     auto picture = std::make_unique<ZvImage>();

@@ -57,7 +57,7 @@ class CThumbObj
     static std::uint32_t FileModified(const QString &path);
 
   private:
-    bool Decode(std::uint32_t type);
+    bool decode(std::uint32_t type);
 
     RECT mDrawn;
     int mAttached = 0;

@@ -116,9 +116,9 @@ std::uint32_t CMarkupTip::GetColor(int index) const
 
 void CMarkupTip::SetGradientColors(std::uint32_t begin, std::uint32_t middle, std::uint32_t end)
 {
-    mColors[18] = begin;
-    mColors[19] = middle;
-    mColors[20] = end;
+    mColors[kColorGradientTop] = begin;
+    mColors[kColorGradientMiddle] = middle;
+    mColors[kColorGradientBottom] = end;
 }
 
 void CMarkupTip::SetSize(int index, int value)
@@ -248,12 +248,12 @@ void CMarkupTip::ShowTip(QWidget *control, QPoint globalPos)
     if (!tool)
         return;
     mRenderer = std::make_unique<MarkupRenderer>(tool->markup, mFont, mColors);
-    const QSize size = mRenderer->size() + QSize(2 * mSizes[2], 2 * mSizes[3]);
+    const QSize size = mRenderer->size() + QSize(2 * mSizes[kSizeMarginX], 2 * mSizes[kSizeMarginY]);
     resize(size);
     move(placement(globalPos, size));
     if (mStyles & kStyleRounded) {
         QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), mSizes[0] / 2.0, mSizes[1] / 2.0);
+        path.addRoundedRect(QRectF(rect()), mSizes[kSizeCornerWidth] / 2.0, mSizes[kSizeCornerHeight] / 2.0);
         setMask(QRegion(path.toFillPolygon().toPolygon()));
     } else {
         clearMask();
@@ -273,7 +273,8 @@ void CMarkupTip::HideTip()
 
 QPoint CMarkupTip::placement(QPoint globalPos, QSize size) const
 {
-    const QPoint away = (mStyles & kStyleKeepAway) ? QPoint(mSizes[4], mSizes[5]) : QPoint();
+    const QPoint away =
+        (mStyles & kStyleKeepAway) ? QPoint(mSizes[kSizeAwayX], mSizes[kSizeAwayY]) : QPoint();
     const bool right = mDirection == 1 || mDirection == 3;
     const bool below = mDirection >= 2;
     QPoint at(right ? globalPos.x() + away.x() : globalPos.x() - away.x() - size.width(),
@@ -292,24 +293,24 @@ void CMarkupTip::paintEvent(QPaintEvent *)
     const QRect area = rect();
     if (mEffect == 1) {
         QLinearGradient gradient(area.topLeft(), area.bottomLeft());
-        gradient.setColorAt(0, colorFromValue(mColors[18]));
-        gradient.setColorAt(0.5, colorFromValue(mColors[19]));
-        gradient.setColorAt(1, colorFromValue(mColors[20]));
+        gradient.setColorAt(0, colorFromValue(mColors[kColorGradientTop]));
+        gradient.setColorAt(0.5, colorFromValue(mColors[kColorGradientMiddle]));
+        gradient.setColorAt(1, colorFromValue(mColors[kColorGradientBottom]));
         painter.fillRect(area, gradient);
     } else {
-        painter.fillRect(area, colorFromValue(mColors[18]));
+        painter.fillRect(area, colorFromValue(mColors[kColorGradientTop]));
     }
     if (mStyles & kStyleBorder) {
         painter.setRenderHint(QPainter::Antialiasing);
-        QPen pen(colorFromValue(mColors[24]), std::max(1, mSizes[9]));
+        QPen pen(colorFromValue(mColors[kColorFrame]), std::max(1, mSizes[kSizeFrameWidth]));
         painter.setPen(pen);
         const QRectF frame = QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5);
         if (mStyles & kStyleRounded)
-            painter.drawRoundedRect(frame, mSizes[0] / 2.0, mSizes[1] / 2.0);
+            painter.drawRoundedRect(frame, mSizes[kSizeCornerWidth] / 2.0, mSizes[kSizeCornerHeight] / 2.0);
         else
             painter.drawRect(frame);
         painter.setRenderHint(QPainter::Antialiasing, false);
     }
     if (mRenderer)
-        mRenderer->draw(painter, QPoint(mSizes[2], mSizes[3]));
+        mRenderer->draw(painter, QPoint(mSizes[kSizeMarginX], mSizes[kSizeMarginY]));
 }

@@ -23,11 +23,25 @@ class CMarkupTip : public QWidget
   public:
     enum Delay { InitialDelay = 0, StayUpTime = 1 };
     // Style flags.
-    static constexpr unsigned kStyleBorder = 1;   // a frame in the button-shadow colour (24)
-    static constexpr unsigned kStyleRounded = 2;  // corners rounded by sizes 0 and 1
-    static constexpr unsigned kStyleKeepAway = 4; // placed sizes 4 and 5 away from the pointer
+    static constexpr unsigned kStyleBorder = 1;   // a frame in kColorFrame, kSizeFrameWidth wide
+    static constexpr unsigned kStyleRounded = 2;  // corners rounded by kSizeCornerWidth and -Height
+    static constexpr unsigned kStyleKeepAway = 4; // placed kSizeAwayX and -Y away from the pointer
     // Behaviour flags.
     static constexpr unsigned kBehaviourStayOnClick = 1; // a click on the control keeps the tip
+    // Colour-table entries the tip itself paints with (beside the markup's
+    // kMarkupTextColor and kMarkupBackColor).
+    static constexpr int kColorGradientTop = kMarkupBackColor; // also the plain background
+    static constexpr int kColorGradientMiddle = 19;
+    static constexpr int kColorGradientBottom = 20;
+    static constexpr int kColorFrame = 24;
+    // Size entries.
+    static constexpr int kSizeCornerWidth = 0;
+    static constexpr int kSizeCornerHeight = 1;
+    static constexpr int kSizeMarginX = 2;
+    static constexpr int kSizeMarginY = 3;
+    static constexpr int kSizeAwayX = 4;
+    static constexpr int kSizeAwayY = 5;
+    static constexpr int kSizeFrameWidth = 9;
 
     CMarkupTip();
     ~CMarkupTip() override;
@@ -40,7 +54,7 @@ class CMarkupTip : public QWidget
     QString ToolText(QWidget *control) const;
 
     // Colours as 0xRRGGBB. Indexes 0..25; a larger index is ignored when
-    // setting and reads as entry 17.
+    // setting and reads as entry 17 (kMarkupTextColor).
     void SetColor(int index, std::uint32_t color);
     std::uint32_t GetColor(int index) const;
     void SetGradientColors(std::uint32_t begin, std::uint32_t middle, std::uint32_t end);
@@ -56,7 +70,8 @@ class CMarkupTip : public QWidget
     void SetBehaviour(unsigned flags) { mBehaviour = flags; }
     void SetStyles(unsigned flags) { mStyles = flags; }
     unsigned GetStyles() const { return mStyles; }
-    // Effect 0 the plain background (18), 1 a vertical gradient through 18, 19, 20.
+    // Effect 0 the plain background (kColorGradientTop), 1 a vertical
+    // gradient from kColorGradientTop through -Middle to -Bottom.
     void SetEffectBk(int effect, int granularity = 2);
     void SetFont(const QFont &font);
     void SetFont(const QString &face, int pointSize, bool bold = false, bool italic = false);

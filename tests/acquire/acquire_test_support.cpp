@@ -1,8 +1,6 @@
 // tests/acquire/acquire_test_support.cpp
 #include "tests/acquire/acquire_test_support.h"
 
-#include "platform/message_box.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,31 +11,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-
-MessageRecorder::MessageRecorder()
-{
-    SetMessageBoxHandler([this](const QString &text, unsigned buttons, unsigned icon) {
-        shown.push_back({text, buttons, icon});
-        if (answers.empty())
-            return int(IDOK);
-        const int answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    });
-}
-
-MessageRecorder::~MessageRecorder()
-{
-    SetMessageBoxHandler({});
-}
-
-QStringList MessageRecorder::texts() const
-{
-    QStringList out;
-    for (const Shown &s : shown)
-        out << s.text;
-    return out;
-}
 
 TempTree::TempTree()
 {

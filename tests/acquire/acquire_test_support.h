@@ -2,6 +2,7 @@
 #pragma once
 
 #include "acquire/import_progress.h"
+#include "tests/support/message_recorder.h"
 
 #include <QString>
 #include <QStringList>
@@ -38,26 +39,6 @@ class ScriptedProgress : public ImportProgress
     }
     void SetPos(int pos) override { position = pos; }
     void StepIt() override { position += stepSize; }
-};
-
-// Answers message boxes from a script and keeps their texts.
-class MessageRecorder
-{
-  public:
-    struct Shown
-    {
-        QString text;
-        unsigned buttons;
-        unsigned icon;
-    };
-
-    MessageRecorder();
-    ~MessageRecorder();
-
-    std::vector<Shown> shown;
-    std::vector<int> answers; // taken in order; IDOK once they run out
-
-    QStringList texts() const;
 };
 
 // A temporary folder removed with the object.

@@ -67,8 +67,8 @@ TEST(MediaImport, NestedPicturesLandFlatWithTheirTimesAndTheCardUntouched)
     EXPECT_EQ(progress.position, 2);
     EXPECT_TRUE(progress.texts.contains("Searching image file:\r\n[IMG_0001.JPG]"));
     EXPECT_EQ(progress.texts.last().left(20), "Copying image file:\r");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "2 files saved to [" + c.target + "]!");
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].text, "2 files saved to [" + c.target + "]!");
 }
 
 TEST(MediaImport, EmptyCardAndAFileWithoutExtension)
@@ -99,10 +99,10 @@ TEST(MediaImport, ClashingNamesAskAndFollowTheAnswer)
         CMediaImport import(progress, c.target);
         import.Run(c.card);
         const QString kept = readAll(c.target + "/IMG.JPG") == "first" ? "first" : "second";
-        ASSERT_EQ(messages.shown.size(), 2u);
-        EXPECT_EQ(messages.shown[0].text, "File already exists,overwrite?");
-        EXPECT_EQ(messages.shown[0].buttons, unsigned(MB_YESNOCANCEL));
-        EXPECT_EQ(messages.shown[0].icon, unsigned(MB_ICONQUESTION));
+        ASSERT_EQ(messages.boxes.size(), 2u);
+        EXPECT_EQ(messages.boxes[0].text, "File already exists,overwrite?");
+        EXPECT_EQ(messages.boxes[0].buttons, unsigned(MB_YESNOCANCEL));
+        EXPECT_EQ(messages.boxes[0].icon, unsigned(MB_ICONQUESTION));
         EXPECT_EQ(import.Copied(), 2);
         EXPECT_EQ(progress.position, 3); // the file kept still moves the bar
         EXPECT_FALSE(kept.isEmpty());
@@ -125,7 +125,7 @@ TEST(MediaImport, ClashingNamesAskAndFollowTheAnswer)
         EXPECT_EQ(import.Run(c.card), 0);
         EXPECT_TRUE(import.Stopped());
         EXPECT_EQ(messages.texts().last(), "0 files saved to [" + c.target + "]!");
-        EXPECT_EQ(messages.shown.size(), 2u); // one question, then the summary
+        EXPECT_EQ(messages.boxes.size(), 2u); // one question, then the summary
     }
     EXPECT_EQ(entriesOf(c.target), QStringList({"IMG.JPG", "IMG2.JPG"}));
 }
@@ -193,9 +193,9 @@ TEST(MediaImport, AFailedCopyEndsItsFolderOnly)
     import.SetCopyFault(CopyFault{entries.front().name, 0, EIO});
     EXPECT_EQ(import.Run(c.card), 1);
     EXPECT_EQ(entriesOf(c.target), QStringList({"4.JPG"}));
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0].text, "Input/output error");
-    EXPECT_EQ(messages.shown[0].icon, unsigned(MB_ICONINFORMATION));
+    ASSERT_EQ(messages.boxes.size(), 2u);
+    EXPECT_EQ(messages.boxes[0].text, "Input/output error");
+    EXPECT_EQ(messages.boxes[0].icon, unsigned(MB_ICONINFORMATION));
 }
 
 TEST(MediaImport, AReadErrorLeavesNoHalfFileUnderAnyName)

@@ -144,7 +144,7 @@ TEST_F(Wizard, FinishChecksMediaAndFolderAndStoresThePromptChoice)
     EXPECT_EQ(sheet.result(), int(QDialog::Accepted));
     EXPECT_EQ(page->Folder(), tree.path());
     EXPECT_EQ(profile.GetProfileString("TWAIN", "TwainSource"), "1");
-    EXPECT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.boxes.size(), 2u);
 }
 
 TEST_F(Wizard, ADriveThatIsNotReadyIsDeselected)
@@ -232,9 +232,9 @@ TEST_F(Wizard, WithoutAManagerTwainSaysSo)
         finish(sheet);
     });
     action.Acquire();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Error loading TWAIN manager.");
-    EXPECT_EQ(messages.shown[0].icon, unsigned(MB_ICONWARNING));
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].text, "Error loading TWAIN manager.");
+    EXPECT_EQ(messages.boxes[0].icon, unsigned(MB_ICONWARNING));
     EXPECT_EQ(action.Settings().prefix, "Photo");
 }
 

@@ -8,6 +8,7 @@
 #include "platform/font_map.h"
 #include "platform/profile_store.h"
 #include "tests/support/corpora.h"
+#include "tests/support/widget_lookup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,14 +32,27 @@ ProfileStore scratchProfile()
     return ProfileStore(scratchDir() + "/main-dialog.ini");
 }
 
+template <typename T = QWidget> T *named(const QWidget &w, const char *name)
+{
+    T *found = w.findChild<T *>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+// The window's one tooltip, a window of its own.
+CMarkupTip *mainTip()
+{
+    return topLevelWindow<CMarkupTip>(QStringLiteral("mainTip"));
+}
+
 // The right edges and gaps of the four buttons, Quit to Export.
 void expectButtonsLinedUp(const CMainDialog &w)
 {
     const QSize client = w.size();
-    const QRect quit = w.quitButton()->geometry();
-    const QRect about = w.aboutButton()->geometry();
-    const QRect help = w.helpButton()->geometry();
-    const QRect exp = w.exportButton()->geometry();
+    const QRect quit = named(w, "quitButton")->geometry();
+    const QRect about = named(w, "aboutButton")->geometry();
+    const QRect help = named(w, "helpButton")->geometry();
+    const QRect exp = named(w, "exportButton")->geometry();
     EXPECT_EQ(quit.right() + 1, client.width() - 6);
     EXPECT_EQ(quit.left() - (about.right() + 1), 11);
     EXPECT_EQ(about.left() - (help.right() + 1), 11);
@@ -47,20 +61,11 @@ void expectButtonsLinedUp(const CMainDialog &w)
         EXPECT_EQ(r.bottom() + 1, client.height() - 4);
         EXPECT_EQ(r.size(), QSize(84, 28));
     }
-    const QRect tabs = w.tabs()->geometry();
+    const QRect tabs = named(w, "tabs")->geometry();
     EXPECT_EQ(tabs.right() + 1, client.width() - 6);
     EXPECT_EQ(tabs.bottom() + 1, client.height() - 35);
     // The tree lies 1 pixel inside its area, which ends 35 pixels above the bottom.
-    EXPECT_EQ(w.tree()->geometry().bottom() + 2, client.height() - 35);
-}
-
-template <typename T> T *child(QWidget *parent, const QString &text)
-{
-    for (T *w : parent->findChildren<T *>()) {
-        if (w->text() == text)
-            return w;
-    }
-    return nullptr;
+    EXPECT_EQ(named(w, "folderTree")->geometry().bottom() + 2, client.height() - 35);
 }
 
 const QString kTipHead = QStringLiteral("<ct=0x00AA00><hr=100%></ct><br>");
@@ -71,27 +76,32 @@ TEST(MainDialog, LayoutAtTheMinimumAndEnlarged)
 {
     ProfileStore profile = scratchProfile();
     CMainDialog w(profile);
+    QWidget *tree = named(w, "folderTree");
+    auto *tabs = named<QTabWidget>(w, "tabs");
+    // Laid out from the start, before the window is shown.
+    EXPECT_EQ(w.size(), QSize(800, 600));
+    expectButtonsLinedUp(w);
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Zelventa 1.00"));
     EXPECT_EQ(w.minimumSize(), QSize(790, 565));
     w.resize(500, 300);
     EXPECT_EQ(w.size(), QSize(790, 565));
     expectButtonsLinedUp(w);
-    const QRect treeBefore = w.tree()->geometry();
-    const QPoint tabsBefore = w.tabs()->geometry().topLeft();
+    const QRect treeBefore = tree->geometry();
+    const QPoint tabsBefore = tabs->geometry().topLeft();
     w.resize(1203, 911);
     EXPECT_EQ(w.size(), QSize(1203, 911));
     expectButtonsLinedUp(w);
     // The tree keeps its left, top and width; the tab control its left and top.
-    EXPECT_EQ(w.tree()->geometry().topLeft(), treeBefore.topLeft());
-    EXPECT_EQ(w.tree()->width(), treeBefore.width());
-    EXPECT_EQ(w.tabs()->geometry().topLeft(), tabsBefore);
-    EXPECT_EQ(w.tabs()->count(), 2);
-    EXPECT_EQ(w.tabs()->tabText(0), QStringLiteral("Select Images"));
-    EXPECT_EQ(w.tabs()->tabText(1), QStringLiteral("Batch Settings"));
-    EXPECT_EQ(w.tabs()->widget(0), w.selectPage());
-    EXPECT_EQ(w.folderLabel()->text(), QStringLiteral("Select Folder:"));
-    EXPECT_LT(w.tree()->geometry().right(), w.tabs()->geometry().left());
+    EXPECT_EQ(tree->geometry().topLeft(), treeBefore.topLeft());
+    EXPECT_EQ(tree->width(), treeBefore.width());
+    EXPECT_EQ(tabs->geometry().topLeft(), tabsBefore);
+    EXPECT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Select Images"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Batch Settings"));
+    EXPECT_EQ(tabs->widget(0), named(w, "selectPage"));
+    EXPECT_EQ(named<QLabel>(w, "folderLabel")->text(), QStringLiteral("Select Folder:"));
+    EXPECT_LT(tree->geometry().right(), tabs->geometry().left());
 }
 
 TEST(MainDialog, QuitAndEscapeCloseTheWindow)
@@ -103,7 +113,7 @@ TEST(MainDialog, QuitAndEscapeCloseTheWindow)
         if (escape)
             QTest::keyClick(&w, Qt::Key_Escape);
         else
-            QTest::mouseClick(w.quitButton(), Qt::LeftButton);
+            QTest::mouseClick(named<QPushButton>(w, "quitButton"), Qt::LeftButton);
         EXPECT_FALSE(w.isVisible()) << escape;
         EXPECT_EQ(w.result(), QDialog::Rejected);
     }
@@ -115,10 +125,11 @@ TEST(MainDialog, FolderSelectionAndVolumesBringTheSelectPageForward)
     CMainDialog w(profile);
     QSignalSpy folders(&w, &CMainDialog::folderChanged);
     QSignalSpy acquire(&w, &CMainDialog::acquireRequested);
-    w.tabs()->setCurrentIndex(CMainDialog::kSettingsTab);
+    auto *tabs = named<QTabWidget>(w, "tabs");
+    tabs->setCurrentIndex(CMainDialog::kSettingsTab);
     w.OnFolderSelected(QStringLiteral("/home/user/Pictures"));
     EXPECT_EQ(w.CurrentFolder(), QStringLiteral("/home/user/Pictures/"));
-    EXPECT_EQ(w.tabs()->currentIndex(), CMainDialog::kSelectTab);
+    EXPECT_EQ(tabs->currentIndex(), CMainDialog::kSelectTab);
     w.OnFolderSelected(QStringLiteral("/")); // a root already ends in its separator
     EXPECT_EQ(w.CurrentFolder(), QStringLiteral("/"));
     w.OnFolderSelected(QString()); // the Computer node: browser emptied, folder kept
@@ -129,14 +140,14 @@ TEST(MainDialog, FolderSelectionAndVolumesBringTheSelectPageForward)
 
     // Each event runs the acquisition wizard; a user who closes it at once.
     int wizards = 0;
-    QObject::connect(w.acquireAction(), &CAcquireAction::wizardShown, &w,
+    QObject::connect(w.findChild<CAcquireAction *>(), &CAcquireAction::wizardShown, &w,
                      [&wizards](CWizPropertySheet *sheet) {
                          ++wizards;
                          QTimer::singleShot(0, sheet, &QDialog::reject);
                      });
-    w.tabs()->setCurrentIndex(CMainDialog::kSettingsTab);
+    tabs->setCurrentIndex(CMainDialog::kSettingsTab);
     w.OnDeviceChange({true, QStringLiteral("/media/card")});
-    EXPECT_EQ(w.tabs()->currentIndex(), CMainDialog::kSelectTab);
+    EXPECT_EQ(tabs->currentIndex(), CMainDialog::kSelectTab);
     w.OnDeviceChange({false, QStringLiteral("/media/card")});
     ASSERT_EQ(acquire.size(), 2);
     EXPECT_EQ(acquire[0][0].toInt(), 1);
@@ -163,7 +174,7 @@ TEST(MainDialog, HelpOpensThePageBesideTheProgram)
     CMainDialog w(profile);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    QTest::mouseClick(w.helpButton(), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(w, "helpButton"), Qt::LeftButton);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     ASSERT_EQ(catcher.urls.size(), 1);
     EXPECT_EQ(catcher.urls[0].toLocalFile(), QCoreApplication::applicationDirPath() + "/help/help.htm");
@@ -188,14 +199,16 @@ TEST(MainDialog, AboutShowsTheVersionLineAndTheExportButtonItsTip)
         }
         about->accept();
     });
-    QTest::mouseClick(w.aboutButton(), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(w, "aboutButton"), Qt::LeftButton);
     EXPECT_EQ(version, QStringLiteral("Zelventa  Version 1.00 build 20040701"));
     EXPECT_TRUE(picture);
-    EXPECT_EQ(w.tip()->ToolText(w.exportButton()),
+    CMarkupTip *tip = mainTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->ToolText(named(w, "exportButton")),
               QStringLiteral(
                   "<b><ct=0x0000FF><al_c>Export</b><br><ct=0x00AA00><hr=100%></ct><br>Set file format,size "
                   "and path for saving selected images."));
-    EXPECT_EQ(w.tip()->GetDelayTime(CMarkupTip::InitialDelay), 50);
+    EXPECT_EQ(tip->GetDelayTime(CMarkupTip::InitialDelay), 50);
 }
 
 // The window's one tooltip carries the pages' controls with their markup as
@@ -206,14 +219,15 @@ TEST(MainDialog, PagesControlsShowTheirMarkupThroughTheWindowsTip)
     CMainDialog w(profile);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    CMarkupTip *tip = w.tip();
-    auto *addAll = child<QPushButton>(w.selectPage(), QStringLiteral("Add All"));
+    CMarkupTip *tip = mainTip();
+    ASSERT_NE(tip, nullptr);
+    auto *addAll = named<QPushButton>(w, "addAllButton");
     ASSERT_NE(addAll, nullptr);
     EXPECT_EQ(tip->ToolText(addAll), QStringLiteral("<b><ct=0x0000FF><al_c>Add All</b><br>") + kTipHead +
                                          QStringLiteral("Add all images <br>from the above image list to the "
                                                         "below image list."));
     EXPECT_TRUE(
-        tip->ToolText(child<QPushButton>(w.selectPage(), QStringLiteral("Acquire")))
+        tip->ToolText(named(w, "acquireButton"))
             .contains(QStringLiteral("Retrieve photos from digital camera(TWAIN device compatible)")));
 
     // The pointer resting on the button brings the tip up.
@@ -225,7 +239,7 @@ TEST(MainDialog, PagesControlsShowTheirMarkupThroughTheWindowsTip)
     EXPECT_EQ(tip->ShownControl(), addAll);
     tip->HideTip();
 
-    QWidget *settings = w.settingsPage();
+    QWidget *settings = named(w, "settingsPage");
     QComboBox *anchor = nullptr;
     for (QComboBox *combo : settings->findChildren<QComboBox *>())
         anchor = combo->itemText(0) == QStringLiteral("Top left corner") ? combo : anchor;
@@ -235,7 +249,7 @@ TEST(MainDialog, PagesControlsShowTheirMarkupThroughTheWindowsTip)
         QStringLiteral("<b><ct=0x0000FF><al_c>Base on the image</b><br>") + kTipHead +
             QStringLiteral("Because size of each image may not be different,<br>but we hope that textbox "
                            "fixed relative to image.<br>With the option,you can perform above request."));
-    EXPECT_EQ(tip->ToolText(child<QRadioButton>(settings, QStringLiteral("-90\""))),
+    EXPECT_EQ(tip->ToolText(childByText<QRadioButton>(settings, QStringLiteral("-90\""))),
               QStringLiteral("<b><ct=0x0000FF><al_c>Rotate Image</b><br>") + kTipHead +
                   QStringLiteral("Rotate image counterclockwise."));
 
@@ -243,7 +257,7 @@ TEST(MainDialog, PagesControlsShowTheirMarkupThroughTheWindowsTip)
     // doubled so the tip shows it.
     const QString fontHead = QStringLiteral("<b><ct=0x0000FF><al_c>Font</b><br>") + kTipHead +
                              QStringLiteral("Set font type,font size and forecolor for text.<br><i>");
-    auto *font = child<QPushButton>(settings, QStringLiteral("Font"));
+    auto *font = childByText<QPushButton>(settings, QStringLiteral("Font"));
     EXPECT_TRUE(tip->ToolText(font).startsWith(fontHead + QStringLiteral("Arial, 26 pixels")));
     QString face = QStringLiteral("DejaVu Serif");
     CFontColorDialog::SetHandler([&face](const LOGFONT &, COLORREF, QWidget *) {

@@ -17,7 +17,10 @@
 #include "tests/support/corpora.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/widget_driver.h"
+#include "tests/support/widget_lookup.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -66,16 +69,6 @@ bool near(COLORREF a, COLORREF b, int tolerance = 12)
     return true;
 }
 
-template <class T> T *childByText(QWidget *parent, const QString &text)
-{
-    for (T *w : parent->findChildren<T *>()) {
-        if (w->text() == text)
-            return w;
-    }
-    ADD_FAILURE() << "no control " << text.toStdString();
-    return nullptr;
-}
-
 void clickRow(QTableWidget *list, int row)
 {
     const QRect cell = list->visualItemRect(list->item(row, 0));
@@ -84,9 +77,11 @@ void clickRow(QTableWidget *list, int row)
 
 void clickTab(CMainDialog &w, int index)
 {
-    QTabBar *bar = w.tabs()->tabBar();
+    auto *tabs = w.findChild<QTabWidget *>(QStringLiteral("tabs"));
+    ASSERT_NE(tabs, nullptr);
+    QTabBar *bar = tabs->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
-    ASSERT_EQ(w.tabs()->currentIndex(), index);
+    ASSERT_EQ(tabs->currentIndex(), index);
 }
 
 void drag(QWidget &page, QPoint from, QPoint to)
@@ -191,9 +186,9 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     w.resize(1280, 960);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    auto *select = qobject_cast<CSelectPage *>(w.selectPage());
-    auto *settings = qobject_cast<CSettingsPage *>(w.settingsPage());
-    auto *tree = qobject_cast<CFolderTree *>(w.tree());
+    auto *select = w.findChild<CSelectPage *>(QStringLiteral("selectPage"));
+    auto *settings = w.findChild<CSettingsPage *>(QStringLiteral("settingsPage"));
+    auto *tree = w.findChild<CFolderTree *>(QStringLiteral("folderTree"));
     ASSERT_TRUE(select && settings && tree);
 
     // The tree's choice reaches the browser, which makes every thumbnail.
@@ -203,9 +198,9 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     EXPECT_TRUE(QTest::qWaitFor([&] { return browser->Count() == 4 && !browser->PassRunning(); }, 120000))
         << browser->Count();
 
-    click(childByText<QPushButton>(select, QStringLiteral("Add All")));
+    click(select->findChild<QPushButton *>(QStringLiteral("addAllButton")));
     ASSERT_EQ(select->RowCount(), 4);
-    auto *list = select->findChild<QTableWidget *>();
+    auto *list = select->findChild<QTableWidget *>(QStringLiteral("selectedList"));
     ASSERT_NE(list, nullptr);
     std::map<std::string, int> rowOf;
     for (int row = 0; row < 4; ++row)
@@ -247,14 +242,15 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
     bool ran = false;
     {
         ModalScript exportOptions([&](QDialog *) {
-            ASSERT_NE(w.exportDialog(), nullptr);
-            runExportDialog(*w.exportDialog(), QString::fromStdString(out));
+            auto *dialog = topLevelWindow<CExportDialog>();
+            ASSERT_NE(dialog, nullptr);
+            runExportDialog(*dialog, QString::fromStdString(out));
             ran = true;
         });
-        click(w.exportButton());
+        click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
     }
     ASSERT_TRUE(ran);
-    EXPECT_EQ(w.exportDialog(), nullptr);
+    EXPECT_EQ(topLevelWindow<CExportDialog>(), nullptr);
     EXPECT_EQ(boxes.last(), QString::fromStdString("4 files saved to [" + out + "]!"));
 
     // Row order, half size, the turned row turned, the caption at the corner.

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -33,24 +34,10 @@ struct Page
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&page));
         page.SetFolder(folder);
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return page.Browser()->AddEnabled() && !page.Browser()->PassRunning(); }, 20000));
+            [&] { return button("addButton")->isEnabled() && !page.Browser()->PassRunning(); }, 20000));
     }
-    QString label(const char *prefix) const
-    {
-        for (QLabel *l : page.findChildren<QLabel *>()) {
-            if (l->text().startsWith(prefix))
-                return l->text();
-        }
-        return QString();
-    }
-    QPushButton *button(const QString &text) const
-    {
-        for (QPushButton *b : page.findChildren<QPushButton *>()) {
-            if (b->text() == text)
-                return b;
-        }
-        return nullptr;
-    }
+    QString label(const char *name) const { return page.findChild<QLabel *>(name)->text(); }
+    QPushButton *button(const char *name) const { return page.findChild<QPushButton *>(name); }
 };
 
 } // namespace
@@ -58,14 +45,14 @@ struct Page
 TEST(SelectPage, AddAllTwiceGivesEachPictureOnceWithItsTexts)
 {
     Page p("page-addall");
-    EXPECT_EQ(p.page.FolderText(), p.folder);
-    EXPECT_EQ(p.label("Total:"), "Total:[3] Images");
-    ASSERT_TRUE(p.button("Add All")->isEnabled());
-    QTest::mouseClick(p.button("Add All"), Qt::LeftButton);
-    QTest::mouseClick(p.button("Add All"), Qt::LeftButton);
+    EXPECT_EQ(p.page.findChild<QLineEdit *>("folderEdit")->text(), p.folder);
+    EXPECT_EQ(p.label("statusLabel"), "Total:[3] Images");
+    ASSERT_TRUE(p.button("addAllButton")->isEnabled());
+    QTest::mouseClick(p.button("addAllButton"), Qt::LeftButton);
+    QTest::mouseClick(p.button("addAllButton"), Qt::LeftButton);
     ASSERT_EQ(p.page.RowCount(), 3);
     EXPECT_EQ(p.page.CurrentRow(), 2);
-    EXPECT_EQ(p.label("Selected:"), "Selected:[3] Images");
+    EXPECT_EQ(p.label("countLabel"), "Selected:[3] Images");
 
     const QFileInfo info(p.folder + "a.png");
     EXPECT_EQ(p.page.RowText(0, SelectedImage::Name), "a.png");
@@ -86,30 +73,46 @@ TEST(SelectPage, AddAllTwiceGivesEachPictureOnceWithItsTexts)
     EXPECT_EQ(rows[1].rotation, "0");
 }
 
+// What the Batch Settings page hears: the added row selected, and an
+// empty path once no row is selected any more.
 TEST(SelectPage, AddSelectedRemoveAndTheDeleteKey)
 {
     Page p("page-remove");
+    QSignalSpy current(&p.page, &CSelectPage::currentImageChanged);
     CThumbList *browser = p.page.Browser();
     browser->selectionModel()->select(browser->model()->index(1, 0), QItemSelectionModel::Select);
-    QTest::mouseClick(p.button("Add"), Qt::LeftButton);
+    QTest::mouseClick(p.button("addButton"), Qt::LeftButton);
     ASSERT_EQ(p.page.RowCount(), 1);
     EXPECT_EQ(p.page.RowPath(0), p.folder + "b.jpg");
-    QTest::mouseClick(p.button("Add All"), Qt::LeftButton);
+    EXPECT_EQ(p.page.CurrentRow(), 0);
+    ASSERT_FALSE(current.isEmpty());
+    EXPECT_EQ(current.last().at(0).toString(), p.folder + "b.jpg");
+    EXPECT_EQ(current.last().at(2).toInt(), 0);
+    QTest::mouseClick(p.button("addAllButton"), Qt::LeftButton);
     EXPECT_EQ(p.page.RowCount(), 3);
 
+    // The selection moves on to the next row, told with the count as it is now.
     p.page.SelectRow(0);
-    QTest::mouseClick(p.button("Remove"), Qt::LeftButton);
+    QTest::mouseClick(p.button("removeButton"), Qt::LeftButton);
     EXPECT_EQ(p.page.RowCount(), 2);
-    EXPECT_EQ(p.label("Selected:"), "Selected:[2] Images");
-    auto *list = p.page.findChild<QTableWidget *>();
+    EXPECT_EQ(p.label("countLabel"), "Selected:[2] Images");
+    EXPECT_EQ(current.last().at(0).toString(), p.page.RowPath(0));
+    EXPECT_EQ(current.last().at(2).toInt(), 0);
+    EXPECT_EQ(current.last().at(3).toInt(), 2);
+    auto *list = p.page.findChild<QTableWidget *>("selectedList");
     p.page.SelectRow(0);
     QTest::keyClick(list, Qt::Key_Delete);
     EXPECT_EQ(p.page.RowCount(), 1);
-    QTest::mouseClick(p.button("Remove All"), Qt::LeftButton);
+    p.page.SelectRow(0);
+    ASSERT_FALSE(current.last().at(0).toString().isEmpty());
+    QTest::mouseClick(p.button("removeAllButton"), Qt::LeftButton);
     EXPECT_EQ(p.page.RowCount(), 0);
-    EXPECT_EQ(p.label("Selected:"), "Selected:[0] Images");
+    EXPECT_EQ(p.label("countLabel"), "Selected:[0] Images");
+    EXPECT_EQ(current.last().at(0).toString(), QString());
+    EXPECT_EQ(current.last().at(2).toInt(), -1);
+    EXPECT_EQ(current.last().at(3).toInt(), 0);
     // Remove with nothing selected does nothing.
-    QTest::mouseClick(p.button("Remove"), Qt::LeftButton);
+    QTest::mouseClick(p.button("removeButton"), Qt::LeftButton);
     EXPECT_EQ(p.page.RowCount(), 0);
 }
 
@@ -146,28 +149,28 @@ TEST(SelectPage, SignalsForTheOtherPages)
     p.page.SelectNextImage(); // already the last
     EXPECT_EQ(p.page.CurrentRow(), 2);
 
-    auto *list = p.page.findChild<QTableWidget *>();
+    auto *list = p.page.findChild<QTableWidget *>("selectedList");
     const QRect cell = list->visualItemRect(list->item(0, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     EXPECT_EQ(settings.count(), 1);
 
-    QTest::mouseClick(p.button("View"), Qt::LeftButton);
+    QTest::mouseClick(p.button("viewButton"), Qt::LeftButton);
     EXPECT_EQ(view.count(), 0); // nothing selected in the browser
     p.page.Browser()->selectionModel()->select(p.page.Browser()->model()->index(2, 0),
                                                QItemSelectionModel::Select);
-    QTest::mouseClick(p.button("View"), Qt::LeftButton);
+    QTest::mouseClick(p.button("viewButton"), Qt::LeftButton);
     ASSERT_EQ(view.count(), 1);
     EXPECT_EQ(view.first().at(0).toString(), p.folder + "c.bmp");
     EXPECT_EQ(view.first().at(1).toInt(), 2);
-    QTest::mouseClick(p.button("Acquire"), Qt::LeftButton);
+    QTest::mouseClick(p.button("acquireButton"), Qt::LeftButton);
     EXPECT_EQ(acquire.count(), 1);
 }
 
 TEST(SelectPage, ColumnsOfTheSelectedList)
 {
     CSelectPage page;
-    auto *list = page.findChild<QTableWidget *>();
+    auto *list = page.findChild<QTableWidget *>("selectedList");
     ASSERT_EQ(list->columnCount(), 7);
     const char *headings[] = {"Name", "Size", "Type", "Modified", "Properties", "Path", "Rotated(\")"};
     const int widths[] = {150, 80, 125, 130, 90, 260, 80};
@@ -199,4 +202,24 @@ TEST(SelectPageLayout, BrowserAndListTakeTheSpaceButtonsLineUpFromTheRight)
     EXPECT_EQ(l.status.top(), l.list.top() - 23 - 10);
     EXPECT_EQ(l.count.top(), 600 - 18 - 3);
     EXPECT_EQ(l.folderEdit.right() + 1, 800 - 3);
+}
+
+// The page puts each control where the layout says, on every resize.
+TEST(SelectPageLayout, ThePageFollowsItOnResize)
+{
+    CSelectPage page;
+    for (const QSize size : {QSize(800, 600), QSize(620, 470)}) {
+        page.resize(size);
+        page.show();
+        const SelectPageLayout l = SelectPageLayout::Initial().Resized(size);
+        const std::pair<const char *, QRect> expected[] = {
+            {"acquireButton", l.acquire},     {"viewButton", l.view},
+            {"folderEdit", l.folderEdit},     {"browser", l.browser.adjusted(1, 1, -1, -1)},
+            {"statusLabel", l.status},        {"addButton", l.add},
+            {"addAllButton", l.addAll},       {"removeButton", l.remove},
+            {"removeAllButton", l.removeAll}, {"selectedList", l.list},
+            {"countLabel", l.count}};
+        for (const auto &[name, rect] : expected)
+            EXPECT_EQ(page.findChild<QWidget *>(name)->geometry(), rect) << name << " at " << size.width();
+    }
 }

@@ -79,8 +79,11 @@ bool hasColor(const QImage &image, QRgb color)
 TEST(MarkupReader, LiteralsUnknownAndUnclosedTags)
 {
     EXPECT_EQ(textOf(readMarkup(QStringLiteral("a<<b"))), QStringLiteral("a<b"));
-    // Unknown tags with or without a value vanish up to their ">".
+    // Unknown tags with or without a value vanish up to their ">", also
+    // those whose names begin with a known one.
     EXPECT_EQ(textOf(readMarkup(QStringLiteral("x<foo>y<bar=12 z>w</qq>v"))), QStringLiteral("xywv"));
+    EXPECT_EQ(textOf(readMarkup(QStringLiteral("x<bold>y<cbx=1>z<ctt>w<hrule=5>v"))),
+              QStringLiteral("xyzwv"));
     // A tag left open at the end is dropped; the text before it stays.
     EXPECT_EQ(textOf(readMarkup(QStringLiteral("keep<b"))), QStringLiteral("keep"));
     EXPECT_EQ(textOf(readMarkup(QStringLiteral("keep<ct=0x"))), QStringLiteral("keep"));
@@ -91,8 +94,8 @@ TEST(MarkupReader, LiteralsUnknownAndUnclosedTags)
 TEST(MarkupReader, TagsValuesAndClosingForms)
 {
     const std::vector<MarkupItem> items =
-        readMarkup(QStringLiteral("<CT=0x00AA00><hr=50%><br=3><cti=12><cb=></B><al_c><t>"));
-    ASSERT_EQ(items.size(), 8u);
+        readMarkup(QStringLiteral("<CT=0x00AA00><hr=50%><br=3><cti=12><cb=></B><al_c><t><cbi=4>"));
+    ASSERT_EQ(items.size(), 9u);
     EXPECT_EQ(items[0].tag, MarkupTag::Color);
     EXPECT_TRUE(items[0].hasValue);
     EXPECT_EQ(items[0].value, 0x00AA00);
@@ -112,6 +115,8 @@ TEST(MarkupReader, TagsValuesAndClosingForms)
     EXPECT_EQ(items[6].tag, MarkupTag::AlignCenter);
     EXPECT_EQ(items[7].tag, MarkupTag::Tab);
     EXPECT_FALSE(items[7].hasValue);
+    EXPECT_EQ(items[8].tag, MarkupTag::BackIndex); // not <cb>, whose name it begins with
+    EXPECT_EQ(items[8].value, 4);
 }
 
 TEST(MarkupRenderer, PlainTextIsOneLeftAlignedLinePerLineFeed)
@@ -252,7 +257,8 @@ TEST(MarkupTip, ShowsTheToolsTextAndHidesOnClick)
     EXPECT_EQ(tip.ShownControl(), button);
     const MarkupRenderer expected(QStringLiteral("<b>Export</b><br>Saves the pictures."),
                                   QApplication::font(), MarkupColorTable{});
-    EXPECT_EQ(tip.size(), expected.size() + QSize(2 * tip.GetSize(2), 2 * tip.GetSize(3)));
+    EXPECT_EQ(tip.size(), expected.size() + QSize(2 * tip.GetSize(CMarkupTip::kSizeMarginX),
+                                                  2 * tip.GetSize(CMarkupTip::kSizeMarginY)));
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QApplication::sendEvent(button, &press);

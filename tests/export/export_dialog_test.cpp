@@ -13,6 +13,7 @@
 #include "tests/support/message_recorder.h"
 #include "tests/support/pictures.h"
 #include "tests/support/widget_driver.h"
+#include "tests/support/widget_lookup.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -409,7 +410,7 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
     bool ran = false;
     {
         ModalScript exportOptions([&](QDialog *) {
-            CExportDialog *d = w.exportDialog();
+            CExportDialog *d = topLevelWindow<CExportDialog>();
             ASSERT_NE(d, nullptr);
             d->SetFolderChooser(
                 [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
@@ -420,10 +421,10 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
             EXPECT_TRUE(w.isEnabled()); // enabled again after the run
             click(namedButton(*d, "cancelButton"));
         });
-        click(w.exportButton());
+        click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
     }
     ASSERT_TRUE(ran);
-    EXPECT_EQ(w.exportDialog(), nullptr);
+    EXPECT_EQ(topLevelWindow<CExportDialog>(), nullptr);
     ASSERT_EQ(filesIn(out), std::vector<std::string>({"tall.PNG", "wide.PNG"}));
     ZvImage wide;
     ASSERT_TRUE(wide.Load((out + "/wide.PNG").c_str(), ZV_TYPE_PNG));
@@ -451,7 +452,7 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
     MessageRecorder boxes;
     {
         ModalScript exportOptions([&](QDialog *) {
-            CExportDialog *d = w.exportDialog();
+            CExportDialog *d = topLevelWindow<CExportDialog>();
             ASSERT_NE(d, nullptr);
             d->SetFolderChooser(
                 [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
@@ -460,9 +461,9 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
             QTimer::singleShot(0, &w, [&] { w.done(QDialog::Rejected); });
             click(namedButton(*d, "startButton"));
         });
-        click(w.exportButton());
+        click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
     }
-    EXPECT_EQ(w.exportDialog(), nullptr);
+    EXPECT_EQ(topLevelWindow<CExportDialog>(), nullptr);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(filesIn(out), std::vector<std::string>({"a.png"})); // whole files only, no temporaries
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + out + "]!"));

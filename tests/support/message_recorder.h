@@ -4,13 +4,27 @@
 #include "platform/message_box.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+// What a test that expects no message box has in place: a box fails the
+// test and is answered OK, where a real one would wait for a click that
+// never comes.
+inline void failOnUnexpectedMessages()
+{
+    SetMessageBoxHandler([](const QString &text, unsigned, unsigned) {
+        ADD_FAILURE() << "unexpected message: " << text.toStdString();
+        return int(IDOK);
+    });
+}
+
 // Answers the program's message boxes while it lives: records every text,
-// buttons and icon, and answers from a script (IDOK / the first answer
-// otherwise once the script runs out).
+// buttons and icon, and answers from a script (IDYES to a question and IDOK
+// otherwise once the script runs out). Afterwards a box fails the test again.
 class MessageRecorder
 {
   public:
@@ -33,11 +47,18 @@ class MessageRecorder
             return buttons == MB_YESNOCANCEL || buttons == MB_YESNO ? int(IDYES) : int(IDOK);
         });
     }
-    ~MessageRecorder() { SetMessageBoxHandler({}); }
+    ~MessageRecorder() { failOnUnexpectedMessages(); }
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
 
     QString last() const { return boxes.empty() ? QString() : boxes.back().text; }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const Box &box : boxes)
+            out << box.text;
+        return out;
+    }
 
     std::vector<Box> boxes;
     std::deque<int> answers;

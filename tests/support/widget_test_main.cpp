@@ -1,9 +1,12 @@
 // tests/support/widget_test_main.cpp
-// Shared main of the window tests: a QApplication on the offscreen platform
-// (always, so that no window appears on a desktop), a private runtime folder
-// and a private home: the main window's tree opens on the desktop folder and
-// the browser would write its cache there.
+// The one main of the window tests: a QApplication on the offscreen
+// platform unless QT_QPA_PLATFORM names another (so that no window appears
+// on a desktop), a private runtime folder and a private home (the main
+// window's tree opens on the desktop folder and the browser would write its
+// cache there), and a message box that nobody expects fails the test
+// instead of waiting for a click.
 #include "platform/headless.h"
+#include "tests/support/message_recorder.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -30,5 +33,6 @@ int main(int argc, char **argv)
     prepareHeadlessQt(true);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    failOnUnexpectedMessages();
     return RUN_ALL_TESTS();
 }
