@@ -21,5 +21,5 @@ for t in "${targets[@]}"; do
     echo "== $t for ${seconds}s"
     "build-fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -malloc_limit_mb=2560 \
         -artifact_prefix="build-fuzz/findings/$t-" -print_final_stats=1 "$corpus" 2>&1 |
-        grep -E '^(#[0-9]+ *DONE|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)' || true
+        grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY)' || true
 done
