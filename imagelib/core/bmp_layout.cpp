@@ -166,7 +166,7 @@ void BmpSetMasks(BmpLayout &layout, const std::uint8_t *words, std::uint32_t cou
     layout.alpha = count >= 4 ? channelFor(BmpGet32(words + 12)) : BmpChannel();
 }
 
-const char *BmpCheckLayout(BmpLayout &layout)
+const char *bmpCheckLayout(BmpLayout &layout)
 {
     const std::uint32_t c = layout.compression;
     if (layout.planes != 1)
@@ -215,14 +215,14 @@ std::uint32_t BmpTargetBpp(std::uint32_t bitCount)
     return bitCount > 8 ? 24 : bitCount;
 }
 
-bool BmpIsRle(const BmpLayout &layout)
+bool bmpIsRle(const BmpLayout &layout)
 {
     return layout.compression == 1 || layout.compression == 2;
 }
 
 bool BmpPixelDataFits(const BmpLayout &layout, std::uint64_t available)
 {
-    if (BmpIsRle(layout)) {
+    if (bmpIsRle(layout)) {
         const std::uint64_t picture = BmpStride(layout.width, layout.bitCount) * layout.height;
         return available >= 2 && (picture <= kRleFreeBytes || picture / kRleExpansion <= available);
     }

@@ -62,7 +62,7 @@ void BmpSetMasks(BmpLayout &layout, const std::uint8_t *words, std::uint32_t cou
 
 // Checks dimensions, bit count and compression, and fills the default masks
 // of 16- and 32-bit pixels. Returns null or the message.
-const char *BmpCheckLayout(BmpLayout &layout);
+const char *bmpCheckLayout(BmpLayout &layout);
 
 // Bytes per stored row (padded to 4 bytes) and bytes that carry pixels.
 std::uint64_t BmpStride(std::uint32_t width, std::uint32_t bitCount);
@@ -74,7 +74,7 @@ std::uint64_t BmpPaletteEntries(const BmpLayout &layout);
 // Bit count of the in-memory picture the stored pixels become.
 std::uint32_t BmpTargetBpp(std::uint32_t bitCount);
 
-bool BmpIsRle(const BmpLayout &layout);
+bool bmpIsRle(const BmpLayout &layout);
 
 // Whether `available` bytes of pixel data can describe the picture: all rows
 // (the last one may lack its padding) for plain pixels; for run-length data

@@ -225,7 +225,7 @@ BmpStatus BmpPixels::DecodeRle(const std::uint8_t *src, std::size_t size, ZvImag
 
 BmpStatus BmpPixels::DecodeAll(const std::uint8_t *src, std::size_t size, ZvImage &image) const
 {
-    if (BmpIsRle(mLayout))
+    if (bmpIsRle(mLayout))
         return DecodeRle(src, size, image);
     const std::uint64_t stride = BmpStride(mLayout.width, mLayout.bitCount);
     const std::uint64_t rowBytes = BmpRowBytes(mLayout.width, mLayout.bitCount);

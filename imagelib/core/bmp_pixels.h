@@ -13,7 +13,7 @@ class ZvImage;
 enum class BmpStatus { Done, Truncated, Cancelled };
 
 // The message for a status other than Done.
-inline const char *BmpStatusMessage(BmpStatus status)
+inline const char *bmpStatusMessage(BmpStatus status)
 {
     return status == BmpStatus::Cancelled ? kBmpErrCancelled : kBmpErrCorrupted;
 }

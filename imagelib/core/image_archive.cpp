@@ -74,7 +74,7 @@ RecordHead readRecordHead(ArchiveReader &ar)
         readExactly(ar, masks, l.maskBytes, kBmpErrInfo);
         BmpSetMasks(l, masks, l.maskBytes / 4);
     }
-    if (const char *error = BmpCheckLayout(l))
+    if (const char *error = bmpCheckLayout(l))
         fail(error);
     head.sizeImage = l.sizeImage ? l.sizeImage : BmpStride(l.width, l.bitCount) * l.height;
     if (!l.colorsUsed && l.bitCount <= 8)
@@ -111,7 +111,7 @@ void readPixels(ArchiveReader &ar, ZvImage &image, const RecordHead &head)
 {
     BmpLayout layout = head.layout;
     layout.topDown = false;
-    if (!BmpIsRle(layout) && BmpTargetBpp(layout.bitCount) == layout.bitCount) {
+    if (!bmpIsRle(layout) && BmpTargetBpp(layout.bitCount) == layout.bitCount) {
         const std::uint64_t own = std::uint64_t(image.GetEffWidth()) * image.GetHeight();
         const std::size_t n = std::size_t(std::min(own, head.sizeImage));
         readExactly(ar, image.GetBits(0), n, kBmpErrCorrupted);
@@ -123,7 +123,7 @@ void readPixels(ArchiveReader &ar, ZvImage &image, const RecordHead &head)
     readExactly(ar, data.data(), data.size(), kBmpErrCorrupted);
     const BmpStatus status = BmpPixels(layout).DecodeAll(data.data(), data.size(), image);
     if (status != BmpStatus::Done)
-        fail(BmpStatusMessage(status));
+        fail(bmpStatusMessage(status));
 }
 
 // Stored as the record says, without the defaults a file reader applies.

@@ -30,7 +30,7 @@ BmpLayout readLayout(const std::uint8_t *data, std::size_t size, std::uint64_t &
         fail(kBmpErrInfo);
     if (layout.maskBytes)
         BmpSetMasks(layout, data + layout.headerSize, layout.maskBytes / 4);
-    if (const char *error = BmpCheckLayout(layout))
+    if (const char *error = bmpCheckLayout(layout))
         fail(error);
     afterHeader = std::uint64_t(layout.headerSize) + layout.maskBytes;
     return layout;
@@ -64,7 +64,7 @@ void createFromPackedDib(ZvImage &image, const std::uint8_t *data, std::size_t s
     const BmpPixels pixels(layout);
     const BmpStatus status = pixels.DecodeAll(data + bitsOffset, size - std::size_t(bitsOffset), image);
     if (status != BmpStatus::Done)
-        fail(BmpStatusMessage(status));
+        fail(bmpStatusMessage(status));
 }
 
 } // namespace

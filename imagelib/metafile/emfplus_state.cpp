@@ -326,7 +326,7 @@ void EmfPlusPlayer::combineClip(std::uint16_t flags, const QPainterPath &world, 
     // A rectangle that stays one needs no mask.
     const QRegion shape = rectangle && t.m12() == 0 && t.m21() == 0
                               ? QRegion(picture.boundingRect().intersected(QRectF(all)).toRect())
-                              : MetaRegionFromPath(mCanvas, picture);
+                              : metaRegionFromPath(mCanvas, picture);
     const QRegion current = mState.clipped ? mState.clip : QRegion(all);
     QRegion result;
     switch ((flags >> 8) & 0x0F) {

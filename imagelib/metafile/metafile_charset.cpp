@@ -284,12 +284,12 @@ QString MetaDecodeAnsi(const std::uint8_t *bytes, std::size_t count, std::uint8_
     return QString::fromLatin1(view);
 }
 
-bool MetaIsSymbolFont(const LOGFONT &lf)
+bool metaIsSymbolFont(const LOGFONT &lf)
 {
     return LogFontFaceName(lf).compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0;
 }
 
-QString MetaSymbolToUnicode(const QString &text)
+QString metaSymbolToUnicode(const QString &text)
 {
     QString out = text;
     for (QChar &ch : out) {

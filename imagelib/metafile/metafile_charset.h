@@ -15,9 +15,9 @@ QString MetaDecodeAnsi(const std::uint8_t *bytes, std::size_t count, std::uint8_
 
 // Whether the font is the symbol font, whose codes stand for Greek letters
 // and mathematical signs rather than for the letters of a code page.
-bool MetaIsSymbolFont(const LOGFONT &lf);
+bool metaIsSymbolFont(const LOGFONT &lf);
 
 // Text written for the symbol font as the Unicode characters it shows:
 // codes 0x20..0xFF, and the same codes at U+F020..U+F0FF where wide text
 // puts them.
-QString MetaSymbolToUnicode(const QString &text);
+QString metaSymbolToUnicode(const QString &text);

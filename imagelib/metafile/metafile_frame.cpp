@@ -16,7 +16,7 @@ constexpr double kPictureDpi = 96;
 
 } // namespace
 
-MetaKind MetaSniff(const MetaBytes &head)
+MetaKind metaSniff(const MetaBytes &head)
 {
     if (head.has(0, 4) && head.u32(0) == kPlaceableKey)
         return MetaKind::PlaceableWmf;
@@ -43,7 +43,7 @@ QSize MetaPictureSize(const MetaFrame &frame, std::uint32_t maxSide)
     return QSize(std::max(1, int(std::lround(w))), std::max(1, int(std::lround(h))));
 }
 
-QTransform MetaDeviceToPicture(const QRectF &frame, QSize picture)
+QTransform metaDeviceToPicture(const QRectF &frame, QSize picture)
 {
     const double sx = picture.width() / frame.width();
     const double sy = picture.height() / frame.height();

@@ -17,7 +17,7 @@ enum class MetaKind { None, Wmf, PlaceableWmf, Emf };
 // Bytes needed to tell the kinds apart.
 constexpr std::size_t kMetaSniffBytes = 44;
 
-MetaKind MetaSniff(const MetaBytes &head);
+MetaKind metaSniff(const MetaBytes &head);
 
 // Where a metafile's picture lies in its device units, and how large those
 // units are: the frame the picture shows.
@@ -34,4 +34,4 @@ struct MetaFrame
 QSize MetaPictureSize(const MetaFrame &frame, std::uint32_t maxSide);
 
 // Maps the frame's device units onto a picture of the given size.
-QTransform MetaDeviceToPicture(const QRectF &frame, QSize picture);
+QTransform metaDeviceToPicture(const QRectF &frame, QSize picture);

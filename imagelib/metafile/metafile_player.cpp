@@ -160,12 +160,12 @@ QRegion MetaPlayer::regionToPicture(const MetaRegion &region)
 
 QRegion MetaPlayer::regionFromRects(const QList<QRect> &rects)
 {
-    return MetaRegionFromRects(mCanvas, rects);
+    return metaRegionFromRects(mCanvas, rects);
 }
 
 QRegion MetaPlayer::regionFromPath(const QPainterPath &path)
 {
-    return MetaRegionFromPath(mCanvas, path);
+    return metaRegionFromPath(mCanvas, path);
 }
 
 QRegion MetaPlayer::currentClipOrAll() const

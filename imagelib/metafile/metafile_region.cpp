@@ -64,7 +64,7 @@ QRegion regionFromMask(MetaCanvas &canvas, const QImage &mask)
 // A few rectangles are merged pairwise, regions of about equal size at each
 // step; many are painted into a mask instead, since the union of crossing
 // rectangles can hold as many pieces as the square of their number.
-QRegion MetaRegionFromRects(MetaCanvas &canvas, const QList<QRect> &rects)
+QRegion metaRegionFromRects(MetaCanvas &canvas, const QList<QRect> &rects)
 {
     const QRect all = canvas.rect().toAlignedRect();
     if (rects.size() > kMaxMergedRects) {
@@ -101,7 +101,7 @@ QRegion MetaRegionFromRects(MetaCanvas &canvas, const QList<QRect> &rects)
     return level.isEmpty() ? QRegion() : level.front();
 }
 
-QRegion MetaRegionFromPath(MetaCanvas &canvas, const QPainterPath &path)
+QRegion metaRegionFromPath(MetaCanvas &canvas, const QPainterPath &path)
 {
     QImage mask = emptyMask(canvas);
     if (mask.isNull())

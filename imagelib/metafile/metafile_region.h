@@ -14,7 +14,7 @@ class MetaCanvas;
 // their shape may decide how long building the region takes.
 
 // The union of rectangles.
-QRegion MetaRegionFromRects(MetaCanvas &canvas, const QList<QRect> &rects);
+QRegion metaRegionFromRects(MetaCanvas &canvas, const QList<QRect> &rects);
 
 // The inside of an outline, by its fill rule.
-QRegion MetaRegionFromPath(MetaCanvas &canvas, const QPainterPath &path);
+QRegion metaRegionFromPath(MetaCanvas &canvas, const QPainterPath &path);

@@ -119,15 +119,15 @@ QFont MetaPlayer::fontFor(const LOGFONT &lf)
 
 QString MetaPlayer::textFromBytes(const std::uint8_t *bytes, std::size_t count) const
 {
-    if (MetaIsSymbolFont(mState.font.lf))
-        return MetaSymbolToUnicode(
+    if (metaIsSymbolFont(mState.font.lf))
+        return metaSymbolToUnicode(
             QString::fromLatin1(reinterpret_cast<const char *>(bytes), qsizetype(count)));
     return MetaDecodeAnsi(bytes, count, std::uint8_t(mState.font.lf.lfCharSet));
 }
 
 QString MetaPlayer::textFromWide(const QString &text) const
 {
-    return MetaIsSymbolFont(mState.font.lf) ? MetaSymbolToUnicode(text) : text;
+    return metaIsSymbolFont(mState.font.lf) ? metaSymbolToUnicode(text) : text;
 }
 
 // The font of the state at picture size: heights scale with the y axis,
@@ -137,7 +137,7 @@ QFont MetaPlayer::pictureFont(const QTransform &t)
     LOGFONT lf = mState.font.lf;
     // The symbol font's text has been made Unicode; a text face of the same
     // design shows it (the symbol font itself would take the codes as its own).
-    if (MetaIsSymbolFont(lf))
+    if (metaIsSymbolFont(lf))
         SetLogFontFaceName(lf, QStringLiteral("Times New Roman"));
     const double limit = std::max(16.0, 4 * std::max(mCanvas.rect().width(), mCanvas.rect().height()));
     const double sy = std::hypot(t.m21(), t.m22());

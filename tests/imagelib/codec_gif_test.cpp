@@ -1,5 +1,6 @@
 #include "imagelib/codecs/gif/codec_gif.h"
 #include "imagelib/streams/mem_file.h"
+#include "tests/imagelib/peak_memory.h"
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 #include "tests/support/short_file.h"
@@ -793,6 +794,12 @@ TEST(GifDecode, RefusalsCarryTheirReason)
     EXPECT_EQ(decodeError(buildGif(2, 1, 2, {ahead})), "GIF: corrupted image data");
     EXPECT_EQ(decodeError(buildGif(2, 1, 2, {solid(2, 1, 3)})), "GIF: corrupted image data");
     EXPECT_EQ(decodeError(buildGif(2, 1, 0, {solid(2, 1, 0)})), "GIF: image without colour table");
+    // On a screen of 8224 x 8224 the same refusals come before its 67 MB are reserved.
+    for (const TestImage &bad : {wide, ahead}) {
+        const Bytes big = buildGif(8224, 8224, 2, {bad});
+        EXPECT_LT(peakGrowthKb([&] { decodeError(big); }), 16 * 1024);
+        EXPECT_NE(decodeError(big), "");
+    }
 
     ZvImageGIF frames;
     EXPECT_FALSE(decodeGif(buildGif(2, 1, 2, {solid(2, 1, 1)}), frames, 1));

@@ -491,6 +491,41 @@ TEST(JasDecode, HugeCodestreamHeadersAreRefusedBeforeTheLibraryAllocates)
     }
 }
 
+// A flat picture compresses to one byte per packet; forged from it, tiles
+// whose packets lack that byte must be refused before the library decodes
+// them. At 9000 x 9000 each forgery would cost a gigabyte and seconds.
+TEST(JasDecode, TilesLackingTheirDataAreRefusedBeforeDecoding)
+{
+    ZvImage flat{2048, 2048, 8};
+    flat.SetGrayPalette();
+    std::memset(flat.GetBits(0), 128, flat.GetEffWidth() * flat.GetHeight());
+    for (const std::uint32_t type : {ZV_TYPE_JPC, ZV_TYPE_JP2}) {
+        const std::string honest = encode(flat, type);
+        ASSERT_LT(honest.size(), 400u);
+        ZvImage image;
+        std::string bytes = honest;
+        ASSERT_TRUE(
+            image.Decode(reinterpret_cast<std::uint8_t *>(bytes.data()), std::uint32_t(bytes.size()), type))
+            << image.GetLastError();
+        EXPECT_EQ(image.GetWidth(), 2048u);
+        EXPECT_EQ(image.GetPixelIndex(2047, 0), 128);
+
+        const std::size_t cod = honest.find("\xFF\x52"s), sot = honest.find("\xFF\x90"s);
+        std::string layers = withSiz(honest, 9000, 9000);
+        layers[cod + 7] = 100; // layers, low byte
+        std::string cut = withSiz(honest, 9000, 9000);
+        cut.erase(cut.size() - 3, 1); // the last packet, before EOC
+        --cut[sot + 9];               // Psot, low byte
+        for (std::string forged : {layers, cut, withSiz(honest, 9000, 4500)}) {
+            ZvImage refused;
+            EXPECT_FALSE(refused.Decode(reinterpret_cast<std::uint8_t *>(forged.data()),
+                                        std::uint32_t(forged.size()), type));
+            EXPECT_STREQ(refused.GetLastError(),
+                         "error: cannot load image data: the codestream lacks the data of its tiles");
+        }
+    }
+}
+
 TEST(JasDecode, RasVariantsReadTheSamePicture)
 {
     auto header = [](std::uint32_t w, std::uint32_t h, std::uint32_t depth, std::uint32_t type,

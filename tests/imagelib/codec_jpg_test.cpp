@@ -463,6 +463,38 @@ TEST(JpegDecode, HostileProgressiveFilesAreStopped)
     EXPECT_EQ(repeated.error, "JPEG file has too many scans");
 }
 
+// Arithmetic coding makes a flat picture of any size a few dozen bytes: such
+// a picture must open although it holds less than a bit per block, while the
+// same few bytes claiming 20000 x 20000 are refused before anything is made.
+TEST(JpegDecode, ArithmeticCodedFilesHaveABudgetOfTheirOwn)
+{
+    ZV_REQUIRE_LIBJPEG_TOOLS();
+    const std::string pgm = scratchDir() + "/flat.pgm";
+    const std::string jpg = scratchDir() + "/flat.jpg";
+    std::string flat = "P5\n2048 2048\n255\n";
+    flat.append(std::size_t(2048) * 2048, char(100));
+    writeFile(pgm, flat);
+    ASSERT_EQ(runCommand("cjpeg -arithmetic -outfile '" + jpg + "' '" + pgm + "'"), 0);
+    const std::string s = readFile(jpg);
+    Bytes bytes(s.begin(), s.end());
+    ASSERT_LT(bytes.size(), std::size_t(2048 * 2048 / 64 / 8)) << "below the Huffman floor";
+    Decoded honest;
+    decodeBytes(honest, bytes);
+    ASSERT_TRUE(honest.ok) << honest.error;
+    EXPECT_EQ(honest.jpg.GetPixelIndex(2047, 2047), 100);
+
+    for (std::size_t i = 2; i + 9 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC9) {
+            bytes[i + 5] = bytes[i + 7] = 20000 >> 8;
+            bytes[i + 6] = bytes[i + 8] = 20000 & 0xFF;
+            break;
+        }
+    }
+    Decoded forged;
+    decodeBytes(forged, bytes);
+    EXPECT_EQ(forged.error, "Not enough image data");
+}
+
 TEST(JpegDecode, ResolutionFromExifElseJfif)
 {
     struct Case

@@ -688,7 +688,7 @@ TEST(MetafileRegion, ManyRectanglesMakeTheSameRegionAsTheirUnion)
             expected += rects.back();
         }
         expected &= QRect(0, 0, 100, 100);
-        EXPECT_TRUE(MetaRegionFromRects(canvas, rects).xored(expected).isEmpty()) << count;
+        EXPECT_TRUE(metaRegionFromRects(canvas, rects).xored(expected).isEmpty()) << count;
     }
 }
 
@@ -939,9 +939,9 @@ TEST(MetafileCharset, CodePagesAndTheSymbolFont)
     EXPECT_EQ(MetaDecodeAnsi(&euro, 1, 0), QString(QChar(0x20AC)));
     const std::uint8_t cyrillic[] = {0xC0, 0xE1};
     EXPECT_EQ(MetaDecodeAnsi(cyrillic, 2, 204), QString::fromUtf8("Аб"));
-    EXPECT_EQ(MetaSymbolToUnicode(QStringLiteral("abD")), QString::fromUtf8("αβΔ"));
-    EXPECT_EQ(MetaSymbolToUnicode(QString(QChar(0xF0B4))), QString(QChar(0x00D7))); // wide text's × sign
+    EXPECT_EQ(metaSymbolToUnicode(QStringLiteral("abD")), QString::fromUtf8("αβΔ"));
+    EXPECT_EQ(metaSymbolToUnicode(QString(QChar(0xF0B4))), QString(QChar(0x00D7))); // wide text's × sign
     LOGFONT lf;
     SetLogFontFaceName(lf, QStringLiteral("symbol"));
-    EXPECT_TRUE(MetaIsSymbolFont(lf));
+    EXPECT_TRUE(metaIsSymbolFont(lf));
 }

@@ -30,6 +30,7 @@ struct Camera
 // Make, model, orientation and resolution in directory 0; exposure, date,
 // a maker note and (unless left out) the pixel size in the EXIF directory;
 // GPS; a thumbnail directory with its JPEG at the end, as cameras write it.
+// Orientation 0 leaves the tag out.
 Camera camera(bool motorola, bool pixelSize = true, std::uint16_t orientation = 6)
 {
     TiffBuilder t(motorola);
@@ -52,20 +53,18 @@ Camera camera(bool motorola, bool pixelSize = true, std::uint16_t orientation = 
     }
     const std::uint32_t exif = t.Directory(exifFields);
     const std::uint32_t gps = t.Directory({{0x0001, 2, 2, 'N'}, {0x0002, 5, 3, lat}});
-    const std::uint32_t ifd0 = t.Directory({{0x010F, 2, 14, make},
-                                            {0x0110, 2, 7, model},
-                                            {0x0112, 3, 1, orientation},
-                                            {0x011A, 5, 1, xres},
-                                            {0x011B, 5, 1, yres},
-                                            {0x0128, 3, 1, 2},
-                                            {0x8769, 4, 1, exif},
-                                            {0x8825, 4, 1, gps}});
+    std::vector<TiffBuilder::Field> fields = {
+        {0x010F, 2, 14, make}, {0x0110, 2, 7, model}, {0x011A, 5, 1, xres}, {0x011B, 5, 1, yres},
+        {0x0128, 3, 1, 2},     {0x8769, 4, 1, exif},  {0x8825, 4, 1, gps}};
+    if (orientation != 0)
+        fields.insert(fields.begin() + 2, {0x0112, 3, 1, orientation});
+    const std::uint32_t ifd0 = t.Directory(fields);
     t.Patch32(4, ifd0);
     const std::uint32_t thumbX = t.Rational(72, 1);
     const std::uint32_t ifd1 = t.Directory({{0x011A, 5, 1, thumbX}, {0x0201, 4, 1, 0}, {0x0202, 4, 1, 9}});
     const std::uint32_t thumb = t.Raw(kThumbnail);
     t.Patch32(ifd1 + 2 + 12 * 1 + 8, thumb);
-    t.Patch32(ifd0 + 2 + 12 * 8, ifd1);
+    t.Patch32(ifd0 + 2 + 12 * std::uint32_t(fields.size()), ifd1);
     c.payload = t.Payload();
     return c;
 }
@@ -141,6 +140,19 @@ TEST_P(ExifEditorOrder, UnturnedKeepsOrientationAndMissingSizeIsAdded)
     // The result is itself a sound block.
     ZvExifEditor again;
     EXPECT_TRUE(again.Parse(out.data(), out.size())) << again.Problem();
+}
+
+// A picture turned upright says so only where the camera said how it was
+// held: a block without Orientation gets none.
+TEST_P(ExifEditorOrder, TurningAddsNoOrientationWhereThereWasNone)
+{
+    const Camera c = camera(GetParam(), true, 0);
+    const Bytes out = edit(c.payload, true, 640, 427, 300, 300);
+    const ZvExifInfo info = read(out);
+    ASSERT_TRUE(info.isExif) << info.lastError;
+    EXPECT_EQ(info.orientation, 0);
+    const Bytes tag = GetParam() ? Bytes{0x01, 0x12, 0, 3} : Bytes{0x12, 0x01, 3, 0};
+    EXPECT_FALSE(contains(out, tag));
 }
 
 // Found by fuzzing: a last directory without room for its link would take

@@ -73,7 +73,7 @@ void ZvImageBMP::DecodeStream(ZvFile &stream)
     const std::int64_t fileSize = end >= start ? end - start : -1;
     std::uint32_t offBits = 0;
     BmpLayout layout = ReadHeaders(stream, start, offBits);
-    if (const char *error = BmpCheckLayout(layout))
+    if (const char *error = bmpCheckLayout(layout))
         fail(error);
     if (mInfo.nEscape == -1) {
         mHead.biWidth = std::int32_t(layout.width);
@@ -99,7 +99,7 @@ void ZvImageBMP::DecodeStream(ZvFile &stream)
     if (!stream.Seek(start + std::int64_t(at.dataOffset), SEEK_FROM_START))
         fail(kBmpErrCorrupted);
     const BmpPixels pixels(layout);
-    if (BmpIsRle(layout))
+    if (bmpIsRle(layout))
         ReadRle(stream, layout, pixels, fileSize >= 0 ? fileSize - std::int64_t(at.dataOffset) : -1);
     else
         ReadPlainRows(stream, layout, pixels);
@@ -204,7 +204,7 @@ void ZvImageBMP::ReadRle(ZvFile &stream, const BmpLayout &layout, const BmpPixel
     const std::vector<std::uint8_t> data = readUpTo(stream, limit);
     const BmpStatus status = pixels.DecodeRle(data.data(), data.size(), *this);
     if (status != BmpStatus::Done)
-        fail(BmpStatusMessage(status));
+        fail(bmpStatusMessage(status));
 }
 
 bool ZvImageBMP::Encode(ZvFile *stream)

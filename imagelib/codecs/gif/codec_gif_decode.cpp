@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace {
@@ -77,6 +78,40 @@ RGBQUAD backgroundColour(const GifScreen &screen)
         c.rgbBlue = p[2];
     }
     return c;
+}
+
+// Positions the stream at the image's data and starts its decoder.
+void startImageData(ZvFile *stream, const GifImage &image, const std::vector<std::uint8_t> &table,
+                    GifLzwDecoder &lzw)
+{
+    if (!stream->Seek(image.dataPos, SEEK_FROM_START))
+        throw ZvCodecError("GIF: can't seek to image data");
+    bool allowed[256];
+    const int entries = entriesOf(table);
+    for (int v = 0; v < 256; ++v)
+        allowed[v] = v < entries || v == image.control.transparent;
+    if (!lzw.Start(int(stream->GetC()), allowed))
+        throw ZvCodecError("GIF: bad LZW code size");
+}
+
+// A few bytes can claim a 65535 x 65535 screen: before it is reserved, the
+// first row of every image that shows on it is decoded, so that a file whose
+// drawing would fail there (its code size missing or out of range, a code
+// the table cannot hold yet, a pixel value without a colour) is refused
+// before it costs anything.
+void checkFirstRows(ZvFile *stream, const GifScreen &screen, const std::vector<GifImage> &images)
+{
+    std::vector<std::uint8_t> row;
+    for (const GifImage &image : images) {
+        if (image.width <= 0 || image.height <= 0 || image.left >= screen.width || image.top >= screen.height)
+            continue;
+        auto lzw = std::make_unique<GifLzwDecoder>(stream);
+        startImageData(stream, image, tableOf(image, screen), *lzw);
+        row.resize(std::size_t(image.width));
+        lzw->Read(row.data(), row.size());
+        if (lzw->Failed())
+            throw ZvCodecError("GIF: corrupted image data");
+    }
 }
 
 } // namespace
@@ -208,6 +243,7 @@ ZvImageGIF::Plan ZvImageGIF::MakePlan(const GifScreen &screen, const std::vector
 void ZvImageGIF::Compose(ZvFile *stream, const GifScreen &screen, const std::vector<GifImage> &images)
 {
     const Plan plan = MakePlan(screen, images);
+    checkFirstRows(stream, screen, images);
     if (!Create(std::uint32_t(screen.width), std::uint32_t(screen.height), plan.trueColour ? 24 : 8,
                 ZV_TYPE_GIF))
         throw ZvCodecError(GetLastError());
@@ -252,15 +288,8 @@ void ZvImageGIF::DrawImage(ZvFile *stream, GifCanvas &canvas, const GifImage &im
     int rowsLeft = image.width > 0 ? canvas.VisibleRows() : 0;
     if (rowsLeft == 0)
         return;
-    if (!stream->Seek(image.dataPos, SEEK_FROM_START))
-        throw ZvCodecError("GIF: can't seek to image data");
-    bool allowed[256];
-    const int entries = entriesOf(table);
-    for (int v = 0; v < 256; ++v)
-        allowed[v] = v < entries || v == image.control.transparent;
     auto lzw = std::make_unique<GifLzwDecoder>(stream);
-    if (!lzw->Start(int(stream->GetC()), allowed))
-        throw ZvCodecError("GIF: bad LZW code size");
+    startImageData(stream, image, table, *lzw);
     std::vector<std::uint8_t> row(std::size_t(image.width));
     for (int i = 0; i < image.height && rowsLeft > 0; ++i) {
         if (mInfo.nEscape)

@@ -90,15 +90,26 @@ int jfifDpi(const jpeg_decompress_struct &cinfo, unsigned density)
 // a file with less data than that is cut off or forged. Refusing it before
 // anything is allocated keeps a few hundred bytes from claiming gigabytes and
 // minutes; cut-off files that keep at least that much still decode, grey below
-// the cut. Arithmetic coding has no such floor.
+// the cut.
+// Arithmetic coding has no such floor: a flat picture costs a few dozen bytes
+// at any size (16000 x 16000 grey in 125), and data cut off decodes as one.
+// Those files get a budget of their own instead: kArithmeticFreeBlocks
+// whatever the data (about 2 s and 270 MB of grey), beyond that one byte per
+// kArithmeticBlocksPerByte blocks, which only nearly flat pictures undercut.
+constexpr std::uint64_t kArithmeticFreeBlocks = std::uint64_t(1) << 22;
+constexpr std::uint64_t kArithmeticBlocksPerByte = 512;
+
 bool tooLittleData(const jpeg_decompress_struct &cinfo)
 {
     const auto *src = reinterpret_cast<const ZvJpegSource *>(cinfo.src);
-    if (cinfo.arith_code || src->available < 0)
+    if (src->available < 0)
         return false;
     std::uint64_t blocks = 0;
     for (int i = 0; i < cinfo.num_components; ++i)
         blocks += std::uint64_t(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
+    if (cinfo.arith_code)
+        return blocks > kArithmeticFreeBlocks &&
+               blocks / kArithmeticBlocksPerByte > std::uint64_t(src->available);
     return blocks / 8 > std::uint64_t(src->available);
 }
 

@@ -2,14 +2,17 @@
 // OpenJPEG sizes its tile tables while it reads the main header and its
 // sample buffers when it decodes, both from the SIZ marker. A few bytes can
 // ask for gigabytes, so the marker is read here first and checked against
-// our limits before the library sees the stream.
+// our limits before the library sees the stream, and so are the tiles'
+// lengths against what they claim.
 #include "imagelib/codecs/jpeg2000/jas_opj_limits.h"
 
 #include "imagelib/codecs/codec.h"
+#include "imagelib/codecs/jpeg2000/jas_codestream.h"
 #include "imagelib/codecs/jpeg2000/jas_formats.h"
 #include "imagelib/streams/file.h"
 
-#include <vector>
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -26,35 +29,16 @@ std::uint64_t bigEndian(const std::uint8_t *p, int bytes)
     return v;
 }
 
+// Bytes [start, end) of the file.
+struct Span
+{
+    std::int64_t start;
+    std::int64_t end;
+};
+
 bool readAt(ZvFile *file, std::int64_t at, std::uint8_t *out, std::size_t size)
 {
     return file->Seek(at, SEEK_FROM_START) && file->Read(out, 1, size) == size;
-}
-
-// The offset of the codestream inside a JP2 file: the contents of its
-// top-level 'jp2c' box, or -1.
-std::int64_t codestreamInJp2(ZvFile *file, std::int64_t start)
-{
-    std::int64_t at = start;
-    for (int boxes = 0; boxes < 64; ++boxes) {
-        std::uint8_t head[16];
-        if (!readAt(file, at, head, 8))
-            return -1;
-        std::uint64_t length = bigEndian(head, 4);
-        std::int64_t header = 8;
-        if (length == 1) {
-            if (!readAt(file, at + 8, head + 8, 8))
-                return -1;
-            length = bigEndian(head + 8, 8);
-            header = 16;
-        }
-        if (bigEndian(head + 4, 4) == 0x6A703263) // 'jp2c'
-            return at + header;
-        if (length < std::uint64_t(header) || length > (std::uint64_t(1) << 62))
-            return -1;
-        at += std::int64_t(length);
-    }
-    return -1;
 }
 
 std::uint64_t ceilDiv(std::uint64_t a, std::uint64_t b)
@@ -62,33 +46,53 @@ std::uint64_t ceilDiv(std::uint64_t a, std::uint64_t b)
     return (a + b - 1) / b;
 }
 
-void checkSiz(ZvFile *file, std::int64_t at, std::uint64_t maxSamples)
+// The codestream inside a JP2 file: the contents of its top-level 'jp2c'
+// box, or nullopt.
+std::optional<Span> codestreamInJp2(ZvFile *file, std::int64_t start, std::int64_t fileEnd)
 {
-    std::uint8_t siz[42];
-    if (!readAt(file, at, siz, sizeof(siz)) || bigEndian(siz, 4) != 0xFF4FFF51)
+    std::int64_t at = start;
+    for (int boxes = 0; boxes < 64; ++boxes) {
+        std::uint8_t head[16];
+        if (!readAt(file, at, head, 8))
+            return std::nullopt;
+        std::uint64_t length = bigEndian(head, 4);
+        std::int64_t header = 8;
+        if (length == 1) {
+            if (!readAt(file, at + 8, head + 8, 8))
+                return std::nullopt;
+            length = bigEndian(head + 8, 8);
+            header = 16;
+        }
+        const bool last = length == 0; // the box runs to the end of the file
+        if (!last && (length < std::uint64_t(header) || length > (std::uint64_t(1) << 62)))
+            return std::nullopt;
+        const std::int64_t boxEnd = last ? fileEnd : std::min(fileEnd, at + std::int64_t(length));
+        if (bigEndian(head + 4, 4) == 0x6A703263) // 'jp2c'
+            return Span{at + header, boxEnd};
+        if (last)
+            return std::nullopt;
+        at += std::int64_t(length);
+    }
+    return std::nullopt;
+}
+
+void checkCodestream(ZvFile *file, Span codestream, std::uint64_t maxSamples)
+{
+    JasSiz siz;
+    if (!jasReadSiz(file, codestream.start, siz))
         return; // not ours to judge: the library reports it
-    const std::uint64_t x1 = bigEndian(siz + 8, 4), y1 = bigEndian(siz + 12, 4);
-    const std::uint64_t x0 = bigEndian(siz + 16, 4), y0 = bigEndian(siz + 20, 4);
-    const std::uint64_t tw = bigEndian(siz + 24, 4), th = bigEndian(siz + 28, 4);
-    const std::uint64_t tx0 = bigEndian(siz + 32, 4), ty0 = bigEndian(siz + 36, 4);
-    const std::uint64_t comps = bigEndian(siz + 40, 2);
-    if (x1 <= x0 || y1 <= y0 || tw == 0 || th == 0 || tx0 > x0 || ty0 > y0 || comps == 0)
-        return;
-    const std::uint64_t tiles = jasMul(ceilDiv(x1 - tx0, tw), ceilDiv(y1 - ty0, th));
-    if (tiles > kMaxTiles || jasMul(tiles, comps) > kMaxTileComponents)
+    const std::uint64_t tiles = siz.Tiles();
+    if (tiles > kMaxTiles || jasMul(tiles, siz.dx.size()) > kMaxTileComponents)
         throw ZvCodecError("error: cannot allocate memory");
-    std::vector<std::uint8_t> sub(std::size_t(comps) * 3);
-    if (!readAt(file, at + 42, sub.data(), sub.size()))
-        return;
     std::uint64_t samples = 0;
-    for (std::uint64_t c = 0; c < comps; ++c) {
-        const std::uint64_t dx = sub[c * 3 + 1], dy = sub[c * 3 + 2];
-        if (dx == 0 || dy == 0)
-            return;
-        samples += jasMul(ceilDiv(x1, dx) - ceilDiv(x0, dx), ceilDiv(y1, dy) - ceilDiv(y0, dy));
+    for (std::size_t c = 0; c < siz.dx.size(); ++c) {
+        const std::uint64_t dx = siz.dx[c], dy = siz.dy[c];
+        samples +=
+            jasMul(ceilDiv(siz.x1, dx) - ceilDiv(siz.x0, dx), ceilDiv(siz.y1, dy) - ceilDiv(siz.y0, dy));
         if (samples > maxSamples)
             throw ZvCodecError("error: cannot allocate memory");
     }
+    jasCheckTileData(file, codestream.start, codestream.end, siz);
 }
 
 } // namespace
@@ -96,10 +100,12 @@ void checkSiz(ZvFile *file, std::int64_t at, std::uint64_t maxSamples)
 void jasCheckCodestreamLimits(ZvFile *file, bool jp2, std::uint64_t maxSamples)
 {
     const std::int64_t start = file->Tell();
-    const std::int64_t at = jp2 ? codestreamInJp2(file, start) : start;
+    const std::int64_t fileEnd = file->Size();
     try {
-        if (at >= 0)
-            checkSiz(file, at, maxSamples);
+        const std::optional<Span> codestream =
+            jp2 ? codestreamInJp2(file, start, fileEnd) : std::optional<Span>(Span{start, fileEnd});
+        if (codestream && fileEnd >= 0)
+            checkCodestream(file, *codestream, maxSamples);
     } catch (...) {
         file->Seek(start, SEEK_FROM_START);
         throw;

@@ -142,7 +142,7 @@ void ZvImageWMF::DecodeStream(ZvFile *stream)
     bytes.resize(stream->Read(bytes.data(), 1, bytes.size()));
     if (bytes.empty())
         fail(kErrEmpty);
-    const MetaKind kind = MetaSniff(MetaBytes(bytes.data(), bytes.size()));
+    const MetaKind kind = metaSniff(MetaBytes(bytes.data(), bytes.size()));
     if (kind == MetaKind::None)
         fail(kErrCorrupted);
     readRest(stream, bytes);
@@ -198,7 +198,7 @@ void ZvImageWMF::DecodeWmf(const MetaBytes &file, bool placeable)
     MetaCanvas canvas(size);
     if (canvas.image().isNull())
         fail("ZvImage::Create can't allocate memory");
-    WmfPlayer player(canvas, MetaDeviceToPicture(frame.frame, size));
+    WmfPlayer player(canvas, metaDeviceToPicture(frame.frame, size));
     // The player's device is the frame: its window starts as the frame and
     // its viewport is the frame for good, so the metafile's own window
     // decides what fills the picture.
@@ -228,7 +228,7 @@ void ZvImageWMF::DecodeEmf(const MetaBytes &file)
     MetaCanvas canvas(size);
     if (canvas.image().isNull())
         fail("ZvImage::Create can't allocate memory");
-    EmfPlayer player(canvas, MetaDeviceToPicture(frame.frame, size));
+    EmfPlayer player(canvas, metaDeviceToPicture(frame.frame, size));
     player.state().mapping.setDeviceResolution(perMm.width(), perMm.height());
     player.setObjectLimit(std::max<std::uint32_t>(file.u16(56), 1));
     if (!player.play(file, std::size_t(headerSize), [this](int percent) { return Tick(percent); }))
