@@ -36,14 +36,6 @@ bool reddish(COLORREF c)
     return GetRValue(c) > 200 && GetGValue(c) < 70 && GetBValue(c) < 70;
 }
 
-double meanDifference(const Rgb8 &a, const Rgb8 &b)
-{
-    double sum = 0;
-    for (std::size_t i = 0; i < a.rgb.size(); ++i)
-        sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
-    return sum / double(a.rgb.size());
-}
-
 } // namespace
 
 TEST(ReducedDecode, ScaleIsTheLargestThatStillCoversTheTarget)

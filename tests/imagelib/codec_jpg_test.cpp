@@ -51,16 +51,6 @@ Rgb8 djpeg(const std::string &path, const std::string &switches = {})
     return parsePpm(out);
 }
 
-double meanDifference(const Rgb8 &a, const Rgb8 &b)
-{
-    if (a.rgb.size() != b.rgb.size() || a.rgb.empty())
-        return 256;
-    double sum = 0;
-    for (std::size_t i = 0; i < a.rgb.size(); ++i)
-        sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
-    return sum / double(a.rgb.size());
-}
-
 // The component count of the first frame header, or -1.
 int frameComponents(const Bytes &jpeg)
 {

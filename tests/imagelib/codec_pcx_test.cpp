@@ -43,9 +43,7 @@ std::string pcxHeader(const PcxLayout &l, const std::string &colourMap = {})
 
 std::string decodeError(const std::string &bytes)
 {
-    ZvImage image;
-    EXPECT_FALSE(decodeBytes(bytes, ZV_TYPE_PCX, image));
-    return image.GetLastError();
+    return decodeError(bytes, ZV_TYPE_PCX);
 }
 
 // ImageMagick shows a one-plane 1-bit PCX with 0 as white and 1 as black;

@@ -8,6 +8,8 @@
 #include "tests/support/corpora.h"
 #include "tests/support/pictures.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -30,6 +32,15 @@ inline bool decodeBytes(const std::string &bytes, std::uint32_t type, ZvImage &i
     std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
     ZvMemFile file(copy.data(), copy.size());
     return image.Decode(&file, type);
+}
+
+// Why bytes fail to decode as type (and a test failure when they decode).
+inline std::string decodeError(const std::string &bytes, std::uint32_t type)
+{
+    ZvImage image;
+    EXPECT_FALSE(decodeBytes(bytes, type, image));
+    EXPECT_FALSE(image.IsValid());
+    return image.GetLastError();
 }
 
 // A stream that cannot tell its size, like a pipe: decoders cannot compare

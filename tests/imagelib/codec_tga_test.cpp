@@ -37,9 +37,7 @@ std::string tgaHeader(int imageType, int width, int height, int depth, int descr
 
 std::string decodeError(const std::string &bytes)
 {
-    ZvImage image;
-    EXPECT_FALSE(decodeBytes(bytes, ZV_TYPE_TGA, image));
-    return image.GetLastError();
+    return decodeError(bytes, ZV_TYPE_TGA);
 }
 
 } // namespace

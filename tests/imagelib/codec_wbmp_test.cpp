@@ -8,9 +8,7 @@ namespace {
 
 std::string decodeError(const std::string &bytes)
 {
-    ZvImage image;
-    EXPECT_FALSE(decodeBytes(bytes, ZV_TYPE_WBMP, image));
-    return image.GetLastError();
+    return decodeError(bytes, ZV_TYPE_WBMP);
 }
 
 } // namespace

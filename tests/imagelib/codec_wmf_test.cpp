@@ -31,10 +31,7 @@ ZvImage decodeOk(const std::string &bytes)
 
 std::string decodeError(const std::string &bytes)
 {
-    ZvImage image;
-    EXPECT_FALSE(decodeBytes(bytes, ZV_TYPE_WMF, image));
-    EXPECT_FALSE(image.IsValid());
-    return image.GetLastError();
+    return decodeError(bytes, ZV_TYPE_WMF);
 }
 
 // The colour at x, y counted from the top row, as 0xRRGGBB.
@@ -52,16 +49,6 @@ std::size_t inked(const ZvImage &image)
     for (std::size_t i = 0; i < rgb.rgb.size(); i += 3)
         n += rgb.rgb[i] != 255 || rgb.rgb[i + 1] != 255 || rgb.rgb[i + 2] != 255;
     return n;
-}
-
-double meanDifference(const Rgb8 &a, const Rgb8 &b)
-{
-    if (a.width != b.width || a.height != b.height || a.rgb.empty())
-        return 256;
-    double sum = 0;
-    for (std::size_t i = 0; i < a.rgb.size(); ++i)
-        sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
-    return sum / double(a.rgb.size());
 }
 
 // A 100 x 100 picture: bounds of 100 units at 96 units per inch.

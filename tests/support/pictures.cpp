@@ -81,6 +81,16 @@ int maxDifference(const Rgb8 &a, const Rgb8 &b)
     return worst;
 }
 
+double meanDifference(const Rgb8 &a, const Rgb8 &b)
+{
+    if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size() || a.rgb.empty())
+        return 256;
+    double sum = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); ++i)
+        sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
+    return sum / double(a.rgb.size());
+}
+
 ZvImage makePattern24(int width, int height)
 {
     ZvImage image{std::uint32_t(width), std::uint32_t(height), 24};

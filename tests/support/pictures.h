@@ -24,6 +24,8 @@ Rgb8 parsePpm(const std::string &bytes);
 Rgb8 magickDecode(const std::string &path);
 // Largest per-component difference, or 256 when the sizes differ.
 int maxDifference(const Rgb8 &a, const Rgb8 &b);
+// Mean per-component difference, or 256 when the sizes differ or both are empty.
+double meanDifference(const Rgb8 &a, const Rgb8 &b);
 
 // A 24-bit picture with a deterministic pattern: every pixel distinct enough
 // that a swap of rows, columns or channels shows.
