@@ -3,16 +3,12 @@
 
 #include "app/main_layout.h"
 
-#include <QLayout>
+#include "controls/pixel_layout.h"
 
-#include <optional>
-#include <vector>
-
-// Applies layoutMainWindow to the main window's controls the way Qt's own
-// layouts apply theirs: each resize of the window reaches setGeometry, which
-// puts every control where the pure function says. The window owns the
-// widgets, the layout the items that stand for them. UI thread only.
-class MainPixelLayout : public QLayout
+// Applies layoutMainWindow to the main window's controls: each resize of the
+// window reaches setGeometry, which puts every control where the pure
+// function says. UI thread only.
+class MainPixelLayout : public PixelLayout
 {
   public:
     // Which rectangle of MainLayout a control takes.
@@ -20,28 +16,18 @@ class MainPixelLayout : public QLayout
 
     // start: where the controls sit before any resize (see MainLayout).
     MainPixelLayout(QWidget *window, const MainLayout &start);
-    ~MainPixelLayout() override;
 
-    void addWidget(QWidget *widget, Role role);
+    void addWidget(QWidget *widget, Role role) { addRole(widget, int(role)); }
 
     // The window opens at kMainInitialSize and cannot shrink below kMainMinimumSize.
     QSize sizeHint() const override;
     QSize minimumSize() const override;
     void setGeometry(const QRect &rect) override;
 
-    // An item added without a role stays where it is.
-    void addItem(QLayoutItem *item) override;
-    QLayoutItem *itemAt(int index) const override;
-    QLayoutItem *takeAt(int index) override;
-    int count() const override;
+  protected:
+    QRect rectFor(int role) const override;
 
   private:
-    struct Entry
-    {
-        QLayoutItem *item;
-        std::optional<Role> role;
-    };
-
     MainLayout mStart;
-    std::vector<Entry> mEntries;
+    MainLayout mPlaced; // as last laid out
 };

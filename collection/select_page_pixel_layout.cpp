@@ -29,50 +29,16 @@ QRect rectOf(const SelectPageLayout &layout, SelectPagePixelLayout::Role role)
 } // namespace
 
 SelectPagePixelLayout::SelectPagePixelLayout(QWidget *page)
-    : QLayout(page)
+    : PixelLayout(page)
     , mPlaced(SelectPageLayout::Initial())
 {
-    setContentsMargins(0, 0, 0, 0);
-}
-
-SelectPagePixelLayout::~SelectPagePixelLayout()
-{
-    for (const Entry &entry : mEntries)
-        delete entry.item;
 }
 
 void SelectPagePixelLayout::addWidget(QWidget *widget, Role role)
 {
-    addChildWidget(widget);
-    mEntries.push_back({new QWidgetItem(widget), role});
+    addRole(widget, int(role));
     // Until the page's first resize its controls stand as first laid out.
-    if (QWidget *control = mEntries.back().item->widget())
-        control->setGeometry(rectOf(mPlaced, role));
-    invalidate();
-}
-
-void SelectPagePixelLayout::addItem(QLayoutItem *item)
-{
-    mEntries.push_back({item, std::nullopt});
-}
-
-QLayoutItem *SelectPagePixelLayout::itemAt(int index) const
-{
-    return index >= 0 && index < count() ? mEntries[std::size_t(index)].item : nullptr;
-}
-
-QLayoutItem *SelectPagePixelLayout::takeAt(int index)
-{
-    if (index < 0 || index >= count())
-        return nullptr;
-    QLayoutItem *item = mEntries[std::size_t(index)].item;
-    mEntries.erase(mEntries.begin() + index);
-    return item;
-}
-
-int SelectPagePixelLayout::count() const
-{
-    return int(mEntries.size());
+    widget->setGeometry(rectOf(mPlaced, role));
 }
 
 QSize SelectPagePixelLayout::sizeHint() const
@@ -91,24 +57,13 @@ void SelectPagePixelLayout::setGeometry(const QRect &rect)
 {
     QLayout::setGeometry(rect);
     mPlaced = mPlaced.Resized(rect.size());
-    place(rect.topLeft());
-}
-
-// The widgets get their rectangles directly: a widget item would leave a
-// hidden control where it was and let the style's layout margins move the
-// pixels the page's layout fixes.
-void SelectPagePixelLayout::place(const QPoint &origin)
-{
-    for (const Entry &entry : mEntries) {
-        if (!entry.role)
-            continue;
-        const QRect at = rectOf(mPlaced, *entry.role).translated(origin);
-        if (QWidget *widget = entry.item->widget())
-            widget->setGeometry(at);
-        else
-            entry.item->setGeometry(at);
-    }
+    placeAll(rect.topLeft());
     // The sunken edge around the browser moves with it.
     if (QWidget *page = parentWidget())
         page->update();
+}
+
+QRect SelectPagePixelLayout::rectFor(int role) const
+{
+    return rectOf(mPlaced, Role(role));
 }

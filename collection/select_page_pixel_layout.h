@@ -3,17 +3,12 @@
 
 #include "collection/select_page_layout.h"
 
-#include <QLayout>
+#include "controls/pixel_layout.h"
 
-#include <optional>
-#include <vector>
-
-// Applies SelectPageLayout to the Select Images page the way Qt's own
-// layouts apply theirs: each resize of the page reaches setGeometry, which
-// moves every control to the rectangle SelectPageLayout::Resized gives for
-// the new size. The page owns the widgets, the layout the items that stand
-// for them. UI thread only.
-class SelectPagePixelLayout : public QLayout
+// Applies SelectPageLayout to the Select Images page: each resize of the
+// page reaches setGeometry, which moves every control to the rectangle
+// SelectPageLayout::Resized gives for the new size. UI thread only.
+class SelectPagePixelLayout : public PixelLayout
 {
   public:
     // Which rectangle of SelectPageLayout a control takes.
@@ -33,7 +28,6 @@ class SelectPagePixelLayout : public QLayout
     };
 
     explicit SelectPagePixelLayout(QWidget *page);
-    ~SelectPagePixelLayout() override;
 
     void addWidget(QWidget *widget, Role role);
     // The rectangles as last placed (the browser's frame, not the browser).
@@ -45,21 +39,9 @@ class SelectPagePixelLayout : public QLayout
     QSize minimumSize() const override;
     void setGeometry(const QRect &rect) override;
 
-    // An item added without a role stays where it is.
-    void addItem(QLayoutItem *item) override;
-    QLayoutItem *itemAt(int index) const override;
-    QLayoutItem *takeAt(int index) override;
-    int count() const override;
+  protected:
+    QRect rectFor(int role) const override;
 
   private:
-    struct Entry
-    {
-        QLayoutItem *item;
-        std::optional<Role> role;
-    };
-
-    void place(const QPoint &origin);
-
     SelectPageLayout mPlaced;
-    std::vector<Entry> mEntries;
 };
