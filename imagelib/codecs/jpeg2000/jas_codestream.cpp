@@ -12,7 +12,7 @@
 namespace {
 
 constexpr std::uint32_t kSiz = 0xFF51, kCod = 0xFF52, kCoc = 0xFF53, kPpm = 0xFF60, kPpt = 0xFF61;
-constexpr std::uint32_t kSot = 0xFF90, kSod = 0xFF93, kEoc = 0xFFD9;
+constexpr std::uint32_t kSot = 0xFF90, kSod = 0xFF93;
 constexpr std::uint32_t kMaxLevels = 32;
 constexpr char kMissing[] = "error: cannot load image data: the codestream lacks the data of its tiles";
 
