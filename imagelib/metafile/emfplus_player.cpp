@@ -2,6 +2,7 @@
 // The record loop of EMF+ playback, its coordinates, and the drawing records.
 #include "imagelib/metafile/emfplus_player.h"
 #include "imagelib/metafile/metafile_canvas.h"
+#include "imagelib/metafile/metafile_cut.h"
 
 #include <algorithm>
 #include <cmath>
@@ -248,7 +249,7 @@ void EmfPlusPlayer::fill(const QPainterPath &world, const QBrush &brushIn)
     QBrush brush = brushIn;
     if (brush.gradient())
         brush.setTransform(t);
-    painter->fillPath(path, brush);
+    drawWithin(*painter, path, Qt::NoPen, brush, mCanvas.reach(0));
 }
 
 void EmfPlusPlayer::stroke(const QPainterPath &world, const PlusPen &p)
@@ -266,9 +267,7 @@ void EmfPlusPlayer::stroke(const QPainterPath &world, const PlusPen &p)
     QPainter *painter = mCanvas.begin(bounds, clipState(), path.elementCount());
     if (!painter)
         return;
-    painter->setPen(pen);
-    painter->setBrush(Qt::NoBrush);
-    painter->drawPath(path);
+    drawWithin(*painter, path, pen, Qt::NoBrush, mCanvas.reach(margin));
 }
 
 void EmfPlusPlayer::onClear(std::uint16_t, const MetaBytes &d)

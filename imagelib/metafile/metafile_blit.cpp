@@ -2,6 +2,7 @@
 // Bit-block transfers of the metafile player: bitmaps stretched onto the
 // picture and pattern fills, under ternary raster operations.
 #include "imagelib/metafile/metafile_canvas.h"
+#include "imagelib/metafile/metafile_cut.h"
 #include "imagelib/metafile/metafile_player.h"
 
 #include <algorithm>
@@ -146,6 +147,6 @@ void MetaPlayer::patBlt(const QRectF &dest, std::uint32_t rop)
         }
         painter->setRenderHint(QPainter::Antialiasing,
                                painter->compositionMode() == QPainter::CompositionMode_SourceOver);
-        painter->fillPath(path, brush);
+        drawWithin(*painter, path, Qt::NoPen, brush, mCanvas.reach(0));
     }
 }

@@ -2,6 +2,7 @@
 #include "imagelib/metafile/metafile_canvas.h"
 #include "imagelib/metafile/metafile_state.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -73,6 +74,16 @@ QPainter *MetaCanvas::begin(const QRectF &bounds, const MetaDcState &state, doub
     mPainter->setRenderHint(QPainter::Antialiasing, true);
     mPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     return mPainter.get();
+}
+
+QRectF MetaCanvas::reach(double margin) const
+{
+    // Beyond the pen's reach, room for anti-aliased edges and caps; a pen of
+    // absurd reach (a hostile miter limit) is not followed far out.
+    constexpr double kBeyond = 256;
+    constexpr double kMostReach = 1 << 14;
+    const double out = kBeyond + (std::isfinite(margin) ? std::clamp(margin, 0.0, kMostReach) : kMostReach);
+    return rect().adjusted(-out, -out, out, out);
 }
 
 void MetaCanvas::applyClip(const MetaDcState &state)

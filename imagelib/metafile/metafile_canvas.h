@@ -48,6 +48,11 @@ class MetaCanvas
     void charge(double cost) { mWork += cost; }
     bool exhausted() const { return mWork > mBudget; }
 
+    // The rectangle drawings are cut to (imagelib/metafile/metafile_cut.h):
+    // the picture and a margin beyond it wider than a pen's marks reach,
+    // margin being that reach in pixels.
+    QRectF reach(double margin) const;
+
     // Largest coordinate (in pixels, either sign) a drawing may reach; points
     // beyond are pulled back, far enough away that nothing visible changes.
     static constexpr double kCoordLimit = 1 << 22;

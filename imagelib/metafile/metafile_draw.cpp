@@ -1,6 +1,7 @@
 // imagelib/metafile/metafile_draw.cpp
 // Lines, shapes, paths and regions of the metafile player.
 #include "imagelib/metafile/metafile_canvas.h"
+#include "imagelib/metafile/metafile_cut.h"
 #include "imagelib/metafile/metafile_player.h"
 
 #include <QPainterPathStroker>
@@ -178,9 +179,7 @@ void MetaPlayer::drawPicturePath(QPainterPath path, bool fill, bool stroke)
         painter->setBackgroundMode(Qt::OpaqueMode);
         painter->setBackground(QBrush(mState.bkColor));
     }
-    painter->setPen(pen);
-    painter->setBrush(brush);
-    painter->drawPath(path);
+    drawWithin(*painter, path, pen, brush, mCanvas.reach(margin));
 }
 
 void MetaPlayer::strokeAndFill(const QPainterPath &logical, bool fill, bool stroke)
@@ -403,7 +402,7 @@ void MetaPlayer::fillLogical(const QPainterPath &logical, const QBrush &brush)
     const QPainterPath path = mapPath(logical, toPicture());
     QPainter *painter = mCanvas.begin(path.controlPointRect(), mState, path.elementCount());
     if (painter)
-        painter->fillPath(path, brush);
+        drawWithin(*painter, path, Qt::NoPen, brush, mCanvas.reach(0));
 }
 
 void MetaPlayer::invertRegion(const QRegion &region)

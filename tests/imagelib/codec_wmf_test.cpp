@@ -752,6 +752,41 @@ TEST(EmfRecords, FrameWorldTransformAndSixteenBitPolygons)
     EXPECT_EQ(at(image, 35, 75), 0xFFFFFFu);
 }
 
+// A triangle with a 4-pixel outline whose lower corners lie `reach` pixels
+// away, and a dashed line coming in from the left `extra` pixels further out.
+std::string farReachingDrawings(int reach, int extra)
+{
+    EmfBuilder b;
+    b.solidBrush(1, kRed).select(1).record(38, {2, 0, 4, 0, kGreen}).select(2);
+    b.record(3, {0, 0, 0, 0, 3, 48, 20, 48 - reach, 20 + reach, 48 + reach, 20 + reach});
+    b.record(38, {3, 1, 2, 0, kBlue}).select(3);
+    b.record(4, {0, 0, 0, 0, 2, -100 - extra, 80, 90, 80});
+    return b.file(2540, 2540);
+}
+
+TEST(EmfRecords, DrawingsReachingFarOutShowAsTheirNearTwins)
+{
+    // Drawn as they are, the far corners cost the rasteriser seconds; cut to
+    // the picture they must show the same: the same edges, the outline's
+    // joins and the dashes' phase (720720 pen widths is a whole number of
+    // periods of every dash pattern).
+    const ZvImage near = decodeOk(farReachingDrawings(200, 0));
+    const ZvImage far = decodeOk(farReachingDrawings(3'000'000, 2 * 720720));
+    ASSERT_EQ(far.GetWidth(), near.GetWidth());
+    int differing = 0;
+    for (int y = 0; y < int(near.GetHeight()); ++y) {
+        for (int x = 0; x < int(near.GetWidth()); ++x) {
+            const std::uint32_t a = at(near, x, y);
+            const std::uint32_t b = at(far, x, y);
+            for (int shift : {0, 8, 16})
+                differing += std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 8;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(at(far, 48, 40), 0xFF0000u);
+    EXPECT_EQ(at(far, 20, 20), 0xFFFFFFu);
+}
+
 TEST(EmfRecords, MetricModeCountsUpwardsFromTheViewport)
 {
     // Hundredths of millimetres, y up: 2.54 mm are 9.6 pixels. The origin
