@@ -84,3 +84,29 @@ TEST(CodecJxl, RefusesDamagedFiles)
     EXPECT_EQ(decodeError("\xff\x0a", ZV_TYPE_JXL), "Damaged JPEG XL file");
     EXPECT_EQ(decodeError("not a picture", ZV_TYPE_JXL), "Not a JPEG XL file");
 }
+
+// A JPEG with EXIF orientation 6 recompressed by the reference encoder
+// carries the turn in its codestream: libjxl applies it, and our picture is
+// the reference decoder's, sides swapped, not turned a second time.
+TEST(CodecJxl, CodestreamOrientationIsAppliedOnce)
+{
+    ZV_REQUIRE_TOOL("cjxl");
+    ZvImage jpeg = makePattern24(40, 20);
+    jpeg.SetKeepPhotoInfo(true);
+    auto info = std::make_shared<ZvPhotoInfo>();
+    const std::string tiff = exifTiff(6);
+    info->exif.assign({'E', 'x', 'i', 'f', 0, 0});
+    info->exif.insert(info->exif.end(), tiff.begin(), tiff.end());
+    jpeg.SetPhotoInfo(info);
+    const std::string jpg = encodedFile(jpeg, ZV_TYPE_JPG, "o6.jpg");
+    const std::string jxl = scratchDir() + "/o6.jxl";
+    ASSERT_TRUE(run("cjxl '" + jpg + "' '" + jxl + "'"));
+    const ZvImage turned = decodedFile(jxl, ZV_TYPE_JXL);
+    EXPECT_EQ(turned.GetWidth(), 20u);
+    EXPECT_EQ(turned.GetHeight(), 40u);
+    EXPECT_EQ(toRgb(turned), djxl(jxl));
+    ZvImage header;
+    header.SetEscape(-1);
+    ASSERT_TRUE(decodeBytes(readFile(jxl), ZV_TYPE_JXL, header));
+    EXPECT_EQ(header.GetWidth(), 20u);
+}
