@@ -249,7 +249,7 @@ TEST(ExportDialog, DamagedProfileOpensWithDefaults)
     EXPECT_NE(namedButton(d, "restrictWidthCheck")->isChecked(),
               namedButton(d, "restrictHeightCheck")->isChecked());
     // A stored format index: the table's last entry is kept, one past it is not.
-    for (const auto &[stored, shown] : {std::pair{7, 7}, std::pair{8, 0}, std::pair{-1, 0}}) {
+    for (const auto &[stored, shown] : {std::pair{10, 10}, std::pair{11, 0}, std::pair{-1, 0}}) {
         ExportOptions o;
         o.Format = stored;
         normaliseForDialog(o);
