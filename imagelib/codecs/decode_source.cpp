@@ -7,9 +7,10 @@
 
 namespace {
 
-// Pictures up to this many pixels pass whatever their file size: a 24 MP
-// photograph decodes in a few hundred MB at most.
-constexpr std::uint64_t kFreePixels = std::uint64_t(24) << 20;
+// Pictures up to this many pixels pass whatever their file size: 16 MP
+// decode in about 200 MB at most (an animated WebP's two canvases and our
+// picture). Larger photographs come in files large enough to pass below.
+constexpr std::uint64_t kFreePixels = std::uint64_t(16) << 20;
 // Beyond that, each byte of the file may stand for this many pixels. Real
 // photographs code a pixel in far more than 1/4096 of a byte; only forged
 // or synthetic files (one flat colour over a huge area) go further.
