@@ -64,10 +64,15 @@ const char kBatchHelp[] =
     "  --prefix PREFIX      name the files PREFIX0000, PREFIX0001, ... taking the\n"
     "                       lowest numbers free in the folder (needs --folder; no \"/\")\n"
     "  --keep-names         keep each picture's name with the new extension (default)\n"
-    "  --format original|jpeg|gif|bmp|tiff|png|pcx|tga\n"
+    "  --format original|jpeg|gif|bmp|tiff|png|pcx|tga|webp|avif|jxl\n"
     "                       file format written; original keeps each picture's own (original)\n"
     "  --jpeg-quality Q     JPEG quality 0..100, used with --format jpeg only (90)\n"
     "  --dpi X[,Y]          resolution 0..1000, used with --format jpeg only (72,72)\n"
+    "  --webp-quality Q     WebP quality 0..100 (90)\n"
+    "  --avif-quality Q     AVIF quality 0..100 (70)\n"
+    "  --avif-speed S       AVIF encoder speed, 0 slowest and smallest .. 10 fastest (6)\n"
+    "  --jxl-quality Q      JPEG XL quality 0..100, coded as a distance (90)\n"
+    "  --lossless           write WebP and JPEG XL without loss (the quality is then moot)\n"
     "  --resize W,H         resize every picture; W and H are kept as typed and read\n"
     "                       as numbers (text without digits reads as 0) (off; 800,600)\n"
     "  --unit pixel|percent unit of W and H (pixel)\n"
@@ -81,6 +86,7 @@ const char kBatchHelp[] =
     "                       resampling: nearest pixel, bilinear/area average, bicubic (middle)\n"
     "  --keep-metadata      keep the photo information: EXIF (without its thumbnail and\n"
     "                       made true of the output), XMP and colour profile in JPEG,\n"
+    "                       WebP, AVIF and JPEG XL,\n"
     "                       the colour profile in PNG and TIFF (off)\n"
     "  --overwrite ask|yes|no|cancel\n"
     "                       answer to \"File already exists,overwrite?\": ask prompts\n"
@@ -253,6 +259,16 @@ std::string setJpegQuality(BatchArguments &a, const std::string &v)
     return {};
 }
 
+template <int ExportCodecSettings::*Member, long Upper>
+std::string setCodecNumber(BatchArguments &a, const std::string &v)
+{
+    const std::optional<long> n = wholeNumber(v, 0, Upper);
+    if (!n)
+        return "a number from 0 to " + std::to_string(Upper) + " is needed, not '" + v + "'";
+    a.job.options.Codec.*Member = int(*n);
+    return {};
+}
+
 std::string setJobs(BatchArguments &a, const std::string &v)
 {
     const std::optional<long> n = wholeNumber(v, 1, kMaxJobs);
@@ -355,9 +371,19 @@ const std::vector<Option> &optionTable()
              return std::string();
          }},
         {"--format", true,
-         choice({"original", "jpeg", "gif", "bmp", "tiff", "png", "pcx", "tga"},
+         choice({"original", "jpeg", "gif", "bmp", "tiff", "png", "pcx", "tga", "webp", "avif", "jxl"},
                 [](A &a, int i) { a.job.options.Format = i; })},
         {"--jpeg-quality", true, setJpegQuality},
+        {"--webp-quality", true, setCodecNumber<&ExportCodecSettings::WebpQuality, 100>},
+        {"--avif-quality", true, setCodecNumber<&ExportCodecSettings::AvifQuality, 100>},
+        {"--avif-speed", true, setCodecNumber<&ExportCodecSettings::AvifSpeed, 10>},
+        {"--jxl-quality", true, setCodecNumber<&ExportCodecSettings::JxlQuality, 100>},
+        {"--lossless", false,
+         [](A &a, const std::string &) {
+             a.job.options.Codec.WebpLossless = true;
+             a.job.options.Codec.JxlLossless = true;
+             return std::string();
+         }},
         {"--dpi", true, setDpi},
         {"--resize", true, setResize},
         {"--unit", true, choice({"pixel", "percent"}, [](A &a, int i) { a.job.options.Unit = i; })},

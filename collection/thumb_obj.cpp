@@ -19,10 +19,11 @@ std::uint32_t thumbType(const QString &extension)
         const char *extension;
         std::uint32_t type;
     } kTypes[] = {
-        {"bmp", ZV_TYPE_BMP}, {"jpg", ZV_TYPE_JPG}, {"jpeg", ZV_TYPE_JPG}, {"jpe", ZV_TYPE_JPG},
-        {"gif", ZV_TYPE_GIF}, {"png", ZV_TYPE_PNG}, {"ico", ZV_TYPE_ICO},  {"tiff", ZV_TYPE_TIF},
-        {"tif", ZV_TYPE_TIF}, {"tga", ZV_TYPE_TGA}, {"pcx", ZV_TYPE_PCX},  {"wbmp", ZV_TYPE_WBMP},
-        {"wmf", ZV_TYPE_WMF}, {"emf", ZV_TYPE_WMF},
+        {"bmp", ZV_TYPE_BMP}, {"jpg", ZV_TYPE_JPG}, {"jpeg", ZV_TYPE_JPG},  {"jpe", ZV_TYPE_JPG},
+        {"gif", ZV_TYPE_GIF}, {"png", ZV_TYPE_PNG}, {"ico", ZV_TYPE_ICO},   {"tiff", ZV_TYPE_TIF},
+        {"tif", ZV_TYPE_TIF}, {"tga", ZV_TYPE_TGA}, {"pcx", ZV_TYPE_PCX},   {"wbmp", ZV_TYPE_WBMP},
+        {"wmf", ZV_TYPE_WMF}, {"emf", ZV_TYPE_WMF}, {"webp", ZV_TYPE_WEBP}, {"avif", ZV_TYPE_AVIF},
+        {"jxl", ZV_TYPE_JXL},
     };
     for (const auto &t : kTypes) {
         if (extension == QLatin1String(t.extension))

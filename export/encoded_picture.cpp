@@ -21,6 +21,7 @@ void applyFormatSettings(const ExportOptions &options, ZvImage &picture, const O
     // compression scheme would pick a GIF coder or JPEG option bits.
     if (picture.GetType() != format.type)
         picture.SetCodecOption(0);
+    options.Codec.ApplyTo(picture, format.type);
 }
 
 bool refuse(EncodedPicture &out, EncodedPicture::Stage stage, std::string problem, ZvErrorKind kind)

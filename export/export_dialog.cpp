@@ -8,6 +8,7 @@
 #include "export/export_progress.h"
 #include "export/export_row_source.h"
 #include "export/export_run.h"
+#include "export/format_quality_dialog.h"
 #include "export/picture_pipeline.h"
 #include "export/quality_dialog.h"
 #include "platform/message_box.h"
@@ -329,7 +330,7 @@ void CExportDialog::updateExample()
 {
     readControls(mOptions);
     mExample->setText(qs(mOptions.ExampleText()));
-    mOption->setEnabled(mOptions.Format == kFormatJpeg && !mRunning);
+    mOption->setEnabled(hasQualityOptions(mOptions.Format) && !mRunning);
 }
 
 void CExportDialog::onSelectFolder()
@@ -348,6 +349,12 @@ void CExportDialog::onSelectFolder()
 void CExportDialog::onOption()
 {
     readControls(mOptions);
+    if (mOptions.Format == kFormatWebp || mOptions.Format == kFormatAvif || mOptions.Format == kFormatJxl) {
+        CFormatQualityDialog dialog(mOptions.Format, mOptions.Codec, this);
+        if (dialog.exec() == QDialog::Accepted)
+            mOptions.Codec = dialog.Settings();
+        return;
+    }
     if (mOptions.Format != kFormatJpeg)
         return;
     CQualityDialog quality(this);
@@ -414,7 +421,7 @@ void CExportDialog::setRunning(bool running)
     for (QWidget *w : {static_cast<QWidget *>(mStart), static_cast<QWidget *>(mCancel),
                        mKeepFolder->parentWidget(), mKeepName->parentWidget()})
         w->setEnabled(!running);
-    mOption->setEnabled(!running && mFormatList->currentIndex() == kFormatJpeg);
+    mOption->setEnabled(!running && hasQualityOptions(mFormatList->currentIndex()));
 }
 
 void CExportDialog::reject()

@@ -34,3 +34,8 @@ void normaliseForDialog(ExportOptions &o)
     if (o.RestrictWidth == o.RestrictHeight)
         clickRestrict(o, true);
 }
+
+bool hasQualityOptions(int format)
+{
+    return format == kFormatJpeg || format == kFormatWebp || format == kFormatAvif || format == kFormatJxl;
+}

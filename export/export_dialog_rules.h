@@ -30,3 +30,7 @@ void clickRestrict(ExportOptions &options, bool width);
 // of the restrict pair is ticked (the width one when the profile says
 // both or neither).
 void normaliseForDialog(ExportOptions &options);
+
+// Whether the Option button has a quality dialog for this format: JPEG,
+// WebP, AVIF and JPEG XL.
+bool hasQualityOptions(int format);

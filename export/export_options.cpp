@@ -19,6 +19,9 @@ const ExportFormat kFormats[kExportFormatCount] = {
     {"Portable Network Graphics(.PNG)", ".PNG", ZV_TYPE_PNG, "Example:%s0001.PNG,%s0002.PNG,%s0003.PNG,..."},
     {"PCX(.PCX)", ".PCX", ZV_TYPE_PCX, "Example:%s0001.PCX,%s0002.PCX,%s0003.PCX,..."},
     {"Targa TGA(.TGA)", ".TGA", ZV_TYPE_TGA, "Example:%s0001.TGA,%s0002.TGA,%s0003.TGA,..."},
+    {"WebP(.WEBP)", ".WEBP", ZV_TYPE_WEBP, "Example:%s0001.WEBP,%s0002.WEBP,%s0003.WEBP,..."},
+    {"AVIF(.AVIF)", ".AVIF", ZV_TYPE_AVIF, "Example:%s0001.AVIF,%s0002.AVIF,%s0003.AVIF,..."},
+    {"JPEG XL(.JXL)", ".JXL", ZV_TYPE_JXL, "Example:%s0001.JXL,%s0002.JXL,%s0003.JXL,..."},
 };
 
 int readInt(const ProfileStore &p, const char *key, int absent)
@@ -73,6 +76,7 @@ void ExportOptions::Load(const ProfileStore &p)
     RestrictHeight = readBool(p, "RestrictHeight", false);
     Quality = readInt(p, "Quality", 1);
     KeepPhotoInfo = readBool(p, kKeepPhotoInfoKey, false);
+    Codec.Load(p, kExportSection);
 }
 
 bool ExportOptions::Save(ProfileStore &p) const
@@ -100,6 +104,7 @@ bool ExportOptions::Save(ProfileStore &p) const
     ok &= number("Quality", Quality);
     if (KeepPhotoInfo || !p.GetProfileString(kExportSection, kKeepPhotoInfoKey).empty())
         ok &= flag(kKeepPhotoInfoKey, KeepPhotoInfo);
+    ok &= Codec.Save(p, kExportSection);
     return ok;
 }
 

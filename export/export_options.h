@@ -1,6 +1,7 @@
 // export/export_options.h
 #pragma once
 
+#include "export/export_codec_settings.h"
 #include "imagelib/core/image_type.h"
 
 #include <string>
@@ -16,9 +17,12 @@ struct ExportFormat
     const char *examplePattern;
 };
 
-constexpr int kExportFormatCount = 8;
+constexpr int kExportFormatCount = 11;
 constexpr int kFormatOriginal = 0;
 constexpr int kFormatJpeg = 1;
+constexpr int kFormatWebp = 8;
+constexpr int kFormatAvif = 9;
+constexpr int kFormatJxl = 10;
 // The format table, indexed by ExportOptions::Format.
 const ExportFormat &exportFormat(int index);
 
@@ -43,16 +47,19 @@ struct ExportOptions
     bool RestrictWidth = true;   // with AspectRatio: the height entry governs
     bool RestrictHeight = false; // with AspectRatio: the width entry governs
     int Quality = 1;             // 0 low (nearest), 1 middle, 2 high (bicubic)
-    // Photo information (EXIF, XMP, colour profile) carried into JPEG, PNG
-    // and TIFF outputs; key "KeepPhotoInfo", written only when on or when
+    // Photo information (EXIF, XMP, colour profile) carried into JPEG, PNG,
+    // TIFF, WebP, AVIF and JPEG XL outputs; key "KeepPhotoInfo", written only when on or when
     // the profile already holds it, so an old profile stays as it was.
     bool KeepPhotoInfo = false;
+    // Quality settings of WebP, AVIF and JPEG XL, under keys of their own.
+    ExportCodecSettings Codec;
 
     bool operator==(const ExportOptions &) const = default;
 
     void Load(const ProfileStore &profile);
     // Writes all fifteen keys, in their fixed order, then KeepPhotoInfo as
-    // above. False when the profile could not be written.
+    // above and the codec settings' keys. False when the profile could not
+    // be written.
     bool Save(ProfileStore &profile) const;
 
     // The message of the first failing check, or "" when a run may start.

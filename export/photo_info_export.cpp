@@ -14,9 +14,14 @@ namespace {
 
 constexpr int kMaxDensity = 65535; // what the JPEG writer's density fields hold
 
+bool carriesExif(std::uint32_t type)
+{
+    return type == ZV_TYPE_JPG || type == ZV_TYPE_WEBP || type == ZV_TYPE_AVIF || type == ZV_TYPE_JXL;
+}
+
 bool carriesProfile(std::uint32_t type)
 {
-    return type == ZV_TYPE_JPG || type == ZV_TYPE_PNG || type == ZV_TYPE_TIF;
+    return carriesExif(type) || type == ZV_TYPE_PNG || type == ZV_TYPE_TIF;
 }
 
 // The density the JPEG writer stores for a resolution.
@@ -81,7 +86,7 @@ std::vector<std::string> fitPhotoInfo(ZvImage &picture, std::uint32_t outputType
         return notes;
     }
     auto fitted = std::make_shared<ZvPhotoInfo>();
-    if (outputType == ZV_TYPE_JPG) {
+    if (carriesExif(outputType)) {
         fitExif(*kept, picture, turned, *fitted, notes);
         fitted->xmp = kept->xmp;
         if (turned && !fitted->xmp.empty())

@@ -9,8 +9,8 @@ class ZvImage;
 
 // Makes the photo information a picture kept from its file true of the
 // output it is about to be saved as, just before the save:
-//   JPEG keeps EXIF, XMP and the ICC profile; PNG and TIFF keep the profile;
-//   other formats keep nothing.
+//   JPEG, WebP, AVIF and JPEG XL keep EXIF, XMP and the ICC profile; PNG and
+//   TIFF keep the profile; other formats keep nothing.
 //   EXIF: Orientation becomes 1 when the export turned the picture (an
 //   unturned picture keeps its tag, so viewers still show it upright), the
 //   pixel dimensions become the picture's, the thumbnail is dropped (it would

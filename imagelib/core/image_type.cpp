@@ -19,10 +19,11 @@ ImageType ImageTypeFromName(std::string_view name)
         ImageType type;
     };
     static const Entry kTable[] = {
-        {"bmp", ZV_TYPE_BMP}, {"jpg", ZV_TYPE_JPG}, {"jpeg", ZV_TYPE_JPG}, {"jpe", ZV_TYPE_JPG},
-        {"gif", ZV_TYPE_GIF}, {"png", ZV_TYPE_PNG}, {"ico", ZV_TYPE_ICO},  {"tiff", ZV_TYPE_TIF},
-        {"tif", ZV_TYPE_TIF}, {"tga", ZV_TYPE_TGA}, {"pcx", ZV_TYPE_PCX},  {"wbmp", ZV_TYPE_WBMP},
-        {"wmf", ZV_TYPE_WMF}, {"emf", ZV_TYPE_WMF},
+        {"bmp", ZV_TYPE_BMP},    {"jpg", ZV_TYPE_JPG}, {"jpeg", ZV_TYPE_JPG},  {"jpe", ZV_TYPE_JPG},
+        {"gif", ZV_TYPE_GIF},    {"png", ZV_TYPE_PNG}, {"ico", ZV_TYPE_ICO},   {"tiff", ZV_TYPE_TIF},
+        {"tif", ZV_TYPE_TIF},    {"tga", ZV_TYPE_TGA}, {"pcx", ZV_TYPE_PCX},   {"wbmp", ZV_TYPE_WBMP},
+        {"wmf", ZV_TYPE_WMF},    {"emf", ZV_TYPE_WMF}, {"webp", ZV_TYPE_WEBP}, {"avif", ZV_TYPE_AVIF},
+        {"avifs", ZV_TYPE_AVIF}, {"jxl", ZV_TYPE_JXL},
     };
     for (const Entry &e : kTable) {
         if (ext == e.ext)

@@ -23,7 +23,12 @@ enum ImageType : std::uint32_t {
     ZV_TYPE_PGX = 13,
     ZV_TYPE_PNM = 14,
     ZV_TYPE_RAS = 15,
-    ZV_MAX_TYPES = 16,
+    ZV_TYPE_WEBP = 16,
+    ZV_TYPE_AVIF = 17,
+    // 18 is HEIF's.
+    ZV_TYPE_JXL = 19,
+    // 20 is camera RAW's.
+    ZV_MAX_TYPES = 20,
 };
 
 // The image type a file name's extension stands for (case-insensitive), or

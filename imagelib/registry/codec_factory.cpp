@@ -1,16 +1,19 @@
 // imagelib/registry/codec_factory.cpp
 #include "imagelib/registry/codec_factory.h"
 
+#include "imagelib/codecs/avif/codec_avif.h"
 #include "imagelib/codecs/bmp/codec_bmp.h"
 #include "imagelib/codecs/gif/codec_gif.h"
 #include "imagelib/codecs/ico/codec_ico.h"
 #include "imagelib/codecs/jpeg/codec_jpg.h"
 #include "imagelib/codecs/jpeg2000/codec_jas.h"
+#include "imagelib/codecs/jxl/codec_jxl.h"
 #include "imagelib/codecs/pcx/codec_pcx.h"
 #include "imagelib/codecs/png/codec_png.h"
 #include "imagelib/codecs/tga/codec_tga.h"
 #include "imagelib/codecs/tiff/codec_tif.h"
 #include "imagelib/codecs/wbmp/codec_wbmp.h"
+#include "imagelib/codecs/webp/codec_webp.h"
 #include "imagelib/codecs/wmf/codec_wmf.h"
 
 std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype)
@@ -31,6 +34,9 @@ std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype)
     case ZV_TYPE_PGX:
     case ZV_TYPE_PNM:
     case ZV_TYPE_RAS: return std::make_unique<ZvImageJAS>(imagetype);
+    case ZV_TYPE_WEBP: return std::make_unique<ZvImageWEBP>();
+    case ZV_TYPE_AVIF: return std::make_unique<ZvImageAVIF>();
+    case ZV_TYPE_JXL: return std::make_unique<ZvImageJXL>();
     default: return nullptr;
     }
 }

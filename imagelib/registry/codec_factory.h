@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-// The codec object for an image type 1..15, or null.
+// The codec object for an image type of ImageType, or null (for a number
+// no codec has).
 std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype);
 
 // The codec that content sniffing tries for a type of the sniffing order:

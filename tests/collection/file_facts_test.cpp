@@ -58,4 +58,11 @@ TEST(FileFacts, TypeColoursByExtensionIgnoringCase)
     EXPECT_EQ(TypeColour(".png"), QColor(231, 223, 214));
     EXPECT_EQ(TypeColour(".j2k"), QColor(255, 255, 255));
     EXPECT_EQ(TypeColour(""), QColor(255, 255, 255));
+    // Today's formats each have a tint of their own, told apart from one another.
+    const QColor webp = TypeColour(".WebP"), avif = TypeColour(".avif"), jxl = TypeColour(".JXL");
+    for (const QColor &c : {webp, avif, jxl})
+        EXPECT_NE(c, QColor(255, 255, 255));
+    EXPECT_NE(webp, avif);
+    EXPECT_NE(avif, jxl);
+    EXPECT_NE(webp, jxl);
 }

@@ -95,7 +95,8 @@ TEST(BatchCli, UsageErrorsNameTheOption)
         {{"--colour", "red", "a.png"}, "unknown option --colour"},
         {{"a.png", "--folder"}, "--folder needs a value"},
         {{"--format", "jpg", "a.png"},
-         "--format: unknown value 'jpg' (original|jpeg|gif|bmp|tiff|png|pcx|tga)"},
+         "--format: unknown value 'jpg' (original|jpeg|gif|bmp|tiff|png|pcx|tga|webp|avif|jxl)"},
+        {{"--avif-speed", "11", "a.png"}, "--avif-speed: a number from 0 to 10 is needed"},
         {{"--offsets", "1,2,3", "a.png"}, "--offsets: four numbers L,T,R,B are needed"},
         {{"--jpeg-quality", "101", "a.png"}, "--jpeg-quality: a quality from 0 to 100 is needed"},
         {{"--dpi", "72,x", "a.png"}, "--dpi:"},
@@ -204,6 +205,40 @@ TEST(BatchCli, ARunPrintsProgressAndTheSummaryAndStampsTheCaption)
     EXPECT_EQ(batch(oneJob).status, 3);
     for (const char *name : {"/Trip0000.BMP", "/Trip0001.BMP"})
         EXPECT_TRUE(readFile(one + name) == readFile(out + name)) << name;
+}
+
+// The newer formats are written with their own settings: lossless gives the
+// PNG export's pixels exactly, and each quality option reaches its encoder.
+TEST(BatchCli, NewerFormatsWithTheirQualityOptions)
+{
+    const std::string src = freshFolder("cli-new-src");
+    const std::string picture = writePicture(src + "/a.png", 64, 48, ZV_TYPE_PNG);
+    const std::string png = freshFolder("cli-new-png");
+    ASSERT_EQ(batch({"--folder", png, "--format", "png", "--text", "Hi", picture}).status, 0);
+    const ZvImage reference = loadedFile(png + "/a.PNG");
+    for (const char *format : {"webp", "jxl"}) {
+        const std::string out = freshFolder(std::string("cli-new-") + format);
+        const ToolRun r = batch({"--folder", out, "--format", format, "--lossless", "--text", "Hi", picture});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string name = out + "/a." + (std::string(format) == "webp" ? "WEBP" : "JXL");
+        EXPECT_EQ(toRgb(loadedFile(name)), toRgb(reference)) << format;
+    }
+    const struct
+    {
+        const char *format, *option, *extension;
+    } lossy[] = {{"webp", "--webp-quality", "/a.WEBP"},
+                 {"avif", "--avif-quality", "/a.AVIF"},
+                 {"jxl", "--jxl-quality", "/a.JXL"}};
+    for (const auto &c : lossy) {
+        std::size_t sizes[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            const std::string out = freshFolder(std::string("cli-q-") + c.format + std::to_string(i));
+            ASSERT_EQ(
+                batch({"--folder", out, "--format", c.format, c.option, i ? "5" : "95", picture}).status, 0);
+            sizes[i] = readFile(out + c.extension).size();
+        }
+        EXPECT_LT(sizes[1], sizes[0]) << c.option;
+    }
 }
 
 TEST(BatchCli, ProfilesAreWrittenAfterValidationAndReadWithOverrides)

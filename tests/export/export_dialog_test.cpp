@@ -5,6 +5,7 @@
 #include "export/export_dialog.h"
 #include "export/export_dialog_rules.h"
 #include "export/export_row_source.h"
+#include "export/format_quality_dialog.h"
 #include "export/quality_dialog.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
@@ -16,11 +17,13 @@
 #include "tests/support/widget_lookup.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -101,7 +104,7 @@ TEST(ExportDialog, FirstOpeningValidatesInOrder)
     EXPECT_EQ(namedChild<QLabel>(d, "exampleLabel")->text(),
               QStringLiteral("Example:Photo0001.###,Photo0002.###,Photo0003.###,..."));
     EXPECT_FALSE(namedButton(d, "optionButton")->isEnabled());
-    EXPECT_EQ(namedList(d, "formatList")->count(), 8);
+    EXPECT_EQ(namedList(d, "formatList")->count(), 11);
     EXPECT_EQ(namedList(d, "formatList")->itemText(4), QStringLiteral("TIFF(Tagged Image File Format)"));
 
     click(namedButton(d, "startButton"));
@@ -246,7 +249,7 @@ TEST(ExportDialog, DamagedProfileOpensWithDefaults)
     EXPECT_NE(namedButton(d, "restrictWidthCheck")->isChecked(),
               namedButton(d, "restrictHeightCheck")->isChecked());
     // A stored format index: the table's last entry is kept, one past it is not.
-    for (const auto &[stored, shown] : {std::pair{7, 7}, std::pair{8, 0}, std::pair{-1, 0}}) {
+    for (const auto &[stored, shown] : {std::pair{10, 10}, std::pair{11, 0}, std::pair{-1, 0}}) {
         ExportOptions o;
         o.Format = stored;
         normaliseForDialog(o);
@@ -306,6 +309,61 @@ TEST(ExportDialog, QualityDialogKeepsItsControlsTogetherAndChecksRanges)
         click(namedButton(d, "optionButton"));
     }
     EXPECT_EQ(d.Options().JpegQuality, 61);
+}
+
+// WebP, AVIF and JPEG XL open their own quality dialog; OK takes its values
+// into the options, Cancel leaves them.
+TEST(ExportDialog, NewerFormatsHaveTheirOwnQualityDialog)
+{
+    ProfileStore profile(freshProfile("codec-quality"));
+    CExportDialog d(profile, nullptr, nullptr, nullptr);
+    d.show();
+    chooseFormat(d, kFormatWebp);
+    ASSERT_TRUE(namedButton(d, "optionButton")->isEnabled());
+    {
+        ModalScript dialog([&](QDialog *q) {
+            ASSERT_NE(qobject_cast<CFormatQualityDialog *>(q), nullptr);
+            auto *spin = namedChild<QSpinBox>(*q, "qualitySpin");
+            EXPECT_EQ(spin->value(), 90);
+            namedChild<QSlider>(*q, "qualitySlider")->setValue(40);
+            EXPECT_EQ(spin->value(), 40);
+            auto *lossless = namedChild<QCheckBox>(*q, "losslessCheck");
+            lossless->setChecked(true);
+            EXPECT_FALSE(spin->isEnabled()); // lossless has no quality
+            q->accept();
+        });
+        click(namedButton(d, "optionButton"));
+    }
+    EXPECT_EQ(d.Options().Codec.WebpQuality, 40);
+    EXPECT_TRUE(d.Options().Codec.WebpLossless);
+    EXPECT_EQ(d.Options().Codec.AvifQuality, 70);
+
+    chooseFormat(d, kFormatAvif);
+    {
+        ModalScript dialog([&](QDialog *q) {
+            EXPECT_EQ(q->findChild<QCheckBox *>(QStringLiteral("losslessCheck")), nullptr);
+            namedChild<QSpinBox>(*q, "speedSpin")->setValue(2);
+            namedChild<QSpinBox>(*q, "qualitySpin")->setValue(55);
+            q->accept();
+        });
+        click(namedButton(d, "optionButton"));
+    }
+    EXPECT_EQ(d.Options().Codec.AvifSpeed, 2);
+    EXPECT_EQ(d.Options().Codec.AvifQuality, 55);
+
+    chooseFormat(d, kFormatJxl);
+    {
+        ModalScript dialog([&](QDialog *q) {
+            namedChild<QSpinBox>(*q, "qualitySpin")->setValue(90);
+            EXPECT_TRUE(
+                namedChild<QLabel>(*q, "distanceLabel")->text().startsWith(QStringLiteral("Distance: 1.00")));
+            namedChild<QSpinBox>(*q, "qualitySpin")->setValue(20);
+            q->reject();
+        });
+        click(namedButton(d, "optionButton"));
+    }
+    EXPECT_EQ(d.Options().Codec.JxlQuality, 90);
+    EXPECT_EQ(d.Options().Codec.WebpQuality, 40); // another format's values pass through
 }
 
 TEST(ExportDialog, StartTwiceContinuesTheCounter)

@@ -151,14 +151,48 @@ TEST(ExportOptions, FormatTableAndExampleText)
     EXPECT_EQ(o.ExampleText(), "Example:Trip0001.JPG,Trip0002.JPG,Trip0003.JPG,...");
     EXPECT_STREQ(exportFormat(7).listText, "Targa TGA(.TGA)");
     EXPECT_EQ(exportFormat(4).type, ZV_TYPE_TIF);
-    EXPECT_STREQ(exportFormat(kExportFormatCount - 1).extension, ".TGA");
+    // The newer formats follow the original eight, so stored indexes keep their meaning.
+    EXPECT_EQ(exportFormat(kFormatWebp).type, ZV_TYPE_WEBP);
+    EXPECT_EQ(exportFormat(kFormatAvif).type, ZV_TYPE_AVIF);
+    EXPECT_EQ(exportFormat(kFormatJxl).type, ZV_TYPE_JXL);
+    EXPECT_EQ(kFormatWebp, 8);
+    EXPECT_STREQ(exportFormat(kExportFormatCount - 1).extension, ".JXL");
     EXPECT_EQ(&exportFormat(kExportFormatCount), &exportFormat(kFormatOriginal)); // one past the table
     EXPECT_EQ(&exportFormat(-1), &exportFormat(kFormatOriginal));
-    EXPECT_STREQ(exportFormat(9).listText, "Original Format");
+    EXPECT_STREQ(exportFormat(11).listText, "Original Format");
     o.Quality = 0;
     EXPECT_EQ(o.ResampleMode(), 1);
     o.Quality = 2;
     EXPECT_EQ(o.ResampleMode(), 2);
     o.Quality = 1;
     EXPECT_EQ(o.ResampleMode(), 0);
+}
+
+// The codec settings live under keys of their own: an untouched profile gains
+// none of them, and each value comes back on its own key.
+TEST(ExportOptions, CodecSettingsKeysStoredOnlyWhenSet)
+{
+    ProfileStore store = freshStore("codec-settings");
+    ExportOptions o;
+    ASSERT_TRUE(o.Save(store));
+    for (const char *key :
+         {"WebpQuality", "WebpLossless", "AvifQuality", "AvifSpeed", "JxlQuality", "JxlLossless"})
+        EXPECT_EQ(store.GetProfileString(kExportSection, key), "") << key;
+
+    o.Codec.WebpQuality = 55;
+    o.Codec.WebpLossless = true;
+    o.Codec.AvifQuality = 33;
+    o.Codec.AvifSpeed = 9;
+    o.Codec.JxlQuality = 71;
+    o.Codec.JxlLossless = true;
+    ASSERT_TRUE(o.Save(store));
+    ExportOptions back;
+    back.Load(store);
+    EXPECT_EQ(back.Codec, o.Codec);
+    EXPECT_EQ(store.GetProfileString(kExportSection, "AvifSpeed"), "9");
+
+    // Back to a default value: the key is kept and says so.
+    o.Codec.AvifSpeed = 6;
+    ASSERT_TRUE(o.Save(store));
+    EXPECT_EQ(store.GetProfileString(kExportSection, "AvifSpeed"), "6");
 }

@@ -401,6 +401,39 @@ TEST(ExportPhotoInfo, OptionIsStoredOnlyOnceUsed)
     EXPECT_FALSE(again.KeepPhotoInfo);
 }
 
+// WebP, AVIF and JPEG XL carry the same information as JPEG: EXIF made
+// true of the output (turned: orientation 1; the new size) and the colour
+// profile.
+TEST(ExportPhotoInfo, NewerFormatsKeepWhatJpegKeeps)
+{
+    ZV_REQUIRE_CORPUS("exif-samples");
+    const std::string source = sample("Canon_40D.jpg");
+    const std::string profile = magickProfile(source);
+    for (const int format : {kFormatWebp, kFormatAvif, kFormatJxl}) {
+        const Exported run = exportOne(source, "90", true, format, "meta-new");
+        ASSERT_EQ(run.result.saved, 1) << run.message;
+        EXPECT_TRUE(run.result.issues.empty()) << run.message;
+        const ZvImage out = loadKeeping(run.output);
+        ASSERT_EQ(out.GetWidth(), 34u) << format;
+        ASSERT_NE(out.GetPhotoInfo(), nullptr) << format;
+        ZvExifInfo exif;
+        ASSERT_TRUE(exif.ParseExif(out.GetPhotoInfo()->exif.data(), out.GetPhotoInfo()->exif.size()))
+            << format;
+        EXPECT_EQ(exif.cameraMake, "Canon") << format;
+        EXPECT_EQ(exif.exifWidth, 34) << format;
+        EXPECT_EQ(exif.orientation, 1) << format;
+        // libjxl stores a profile it recognises (this sRGB one) as its own
+        // colour description, so JPEG XL gives no bytes back.
+        const std::vector<std::uint8_t> &icc = out.GetPhotoInfo()->icc;
+        if (format != kFormatJxl) {
+            EXPECT_TRUE(std::string(icc.begin(), icc.end()) == profile) << format;
+        }
+    }
+    // Without the option nothing goes in.
+    const Exported bare = exportOne(source, "", false, kFormatWebp, "meta-new-bare");
+    EXPECT_EQ(loadKeeping(bare.output).GetPhotoInfo(), nullptr);
+}
+
 TEST(ExportPhotoInfo, BatchFlagKeepsTheInformation)
 {
     ZV_REQUIRE_CORPUS("exif-samples");

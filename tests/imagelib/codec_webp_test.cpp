@@ -1,0 +1,146 @@
+// tests/imagelib/codec_webp_test.cpp
+#include "imagelib/codecs/jpeg/exif_info.h"
+#include "imagelib/codecs/webp/codec_webp.h"
+#include "imagelib/core/photo_info.h"
+#include "tests/imagelib/reference_codec.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Rgb8 dwebp(const std::string &path)
+{
+    std::string out;
+    if (runCommand("dwebp -quiet '" + path + "' -ppm -o - 2>/dev/null", &out) != 0)
+        return Rgb8();
+    return parsePpm(out);
+}
+
+} // namespace
+
+// Our pixels are the reference decoder's, lossless and lossy, and the alpha
+// plane is the source's; the marked corner stays top-left.
+TEST(CodecWebp, DecodesAsTheReferenceDecoder)
+{
+    ZV_REQUIRE_TOOL("cwebp");
+    ZvImage source;
+    const std::string png = sourcePng("webp-src", 37, 23, true, &source);
+    const std::string dir = scratchDir();
+    ASSERT_TRUE(run("cwebp -quiet -lossless -exact '" + png + "' -o " + dir + "/l.webp"));
+    ASSERT_TRUE(run("cwebp -quiet -q 70 '" + png + "' -o " + dir + "/q.webp"));
+    ASSERT_TRUE(run("cwebp -quiet -q 70 -noalpha '" + png + "' -o " + dir + "/n.webp"));
+
+    const ZvImage lossless = decodedFile(dir + "/l.webp", ZV_TYPE_WEBP);
+    EXPECT_EQ(toRgb(lossless), toRgb(source));
+    EXPECT_EQ(alphaTopDown(lossless), alphaTopDown(source));
+    for (const char *name : {"/q.webp", "/n.webp"}) {
+        const ZvImage lossy = decodedFile(dir + name, ZV_TYPE_WEBP);
+        EXPECT_LE(maxDifference(toRgb(lossy), dwebp(dir + name)), 1) << name;
+    }
+    EXPECT_FALSE(decodedFile(dir + "/n.webp", ZV_TYPE_WEBP).AlphaIsValid());
+    // Found by content under another name too.
+    ZvImage sniffed;
+    ASSERT_TRUE(sniffed.Load((dir + "/q.webp").c_str(), ZV_TYPE_UNKNOWN));
+    EXPECT_EQ(sniffed.GetType(), ZV_TYPE_WEBP);
+}
+
+// Our files: lossless gives back every pixel and alpha, the quality is
+// honoured, and the reference decoder reads what we write.
+TEST(CodecWebp, WritesWhatReadsBack)
+{
+    ZvImage source;
+    sourcePng("webp-rt", 40, 30, true, &source);
+    source.SetCodecOption(ZvImageWEBP::kLossless);
+    const std::string lossless = encodedFile(source, ZV_TYPE_WEBP, "rt-l.webp");
+    const ZvImage back = decodedFile(lossless, ZV_TYPE_WEBP);
+    EXPECT_EQ(toRgb(back), toRgb(source));
+    EXPECT_EQ(alphaTopDown(back), alphaTopDown(source));
+
+    ZvImage noisy = makeNoise(64, 48, 24, 7);
+    noisy.SetJpegQuality(95);
+    const std::string fine = encodedFile(noisy, ZV_TYPE_WEBP, "rt-95.webp");
+    noisy.SetJpegQuality(10);
+    const std::string coarse = encodedFile(noisy, ZV_TYPE_WEBP, "rt-10.webp");
+    EXPECT_LT(readFile(coarse).size(), readFile(fine).size());
+    if (haveTool("dwebp")) {
+        EXPECT_EQ(dwebp(fine), toRgb(decodedFile(fine, ZV_TYPE_WEBP)));
+    }
+
+    // An indexed picture with a transparent index goes out with alpha.
+    ZvImage indexed = makePatternIndexed(16, 8, 8);
+    indexed.SetTransIndex(indexed.GetPixelIndex(0, 0));
+    indexed.SetCodecOption(ZvImageWEBP::kLossless);
+    const ZvImage fromIndexed = decodedFile(encodedFile(indexed, ZV_TYPE_WEBP, "idx.webp"), ZV_TYPE_WEBP);
+    ASSERT_TRUE(fromIndexed.AlphaIsValid());
+    EXPECT_EQ(fromIndexed.AlphaGet(0, 0), 0);
+}
+
+// WebP has no orientation of its own: the EXIF chunk's is applied to the
+// pixels, and the EXIF kept says 1 so no one turns them again. The chunks
+// we write come back.
+TEST(CodecWebp, ExifOrientationTurnsThePixels)
+{
+    ZV_REQUIRE_TOOL("webpmux");
+    ZvImage source;
+    const std::string png = sourcePng("webp-or", 30, 20, false, &source);
+    const std::string dir = scratchDir();
+    writeFile(dir + "/o6.exif", exifTiff(6));
+    ASSERT_TRUE(run("cwebp -quiet -lossless '" + png + "' -o " + dir + "/plain.webp"));
+    ASSERT_TRUE(run("webpmux -set exif " + dir + "/o6.exif " + dir + "/plain.webp -o " + dir + "/o6.webp"));
+
+    const ZvImage turned = decodedFile(dir + "/o6.webp", ZV_TYPE_WEBP, true);
+    ASSERT_EQ(turned.GetWidth(), 20u);
+    ASSERT_EQ(turned.GetHeight(), 30u);
+    // Turned a quarter clockwise: the marked corner is now top-right.
+    EXPECT_EQ(turned.GetPixelColor(19, 29, false), (RGBQUAD{255, 255, 255, 0}));
+    EXPECT_NE(turned.GetPixelColor(0, 29, false), (RGBQUAD{255, 255, 255, 0}));
+    ZvImage header;
+    header.SetEscape(-1);
+    ASSERT_TRUE(decodeBytes(readFile(dir + "/o6.webp"), ZV_TYPE_WEBP, header));
+    EXPECT_EQ(header.GetWidth(), 20u);
+
+    ASSERT_NE(turned.GetPhotoInfo(), nullptr);
+    ZvExifInfo exif;
+    ASSERT_TRUE(exif.ParseExif(turned.GetPhotoInfo()->exif.data(), turned.GetPhotoInfo()->exif.size()));
+    EXPECT_EQ(exif.orientation, 1);
+
+    // Kept information goes into the chunks and comes back as it was.
+    ZvImage again;
+    again.Copy(turned);
+    again.SetKeepPhotoInfo(true);
+    auto info = std::make_shared<ZvPhotoInfo>(*turned.GetPhotoInfo());
+    const std::string packet = "<x:xmpmeta/>";
+    info->xmp.push_back(std::vector<std::uint8_t>());
+    const std::string ns = std::string("http://ns.adobe.com/xap/1.0/") + '\0' + packet;
+    info->xmp.back().assign(ns.begin(), ns.end());
+    again.SetPhotoInfo(info);
+    const ZvImage reread = decodedFile(encodedFile(again, ZV_TYPE_WEBP, "info.webp"), ZV_TYPE_WEBP, true);
+    ASSERT_NE(reread.GetPhotoInfo(), nullptr);
+    EXPECT_EQ(reread.GetPhotoInfo()->exif, info->exif);
+    EXPECT_EQ(reread.GetPhotoInfo()->xmp, info->xmp);
+    EXPECT_EQ(reread.GetWidth(), 20u); // orientation 1: not turned again
+}
+
+// Damaged and hostile files are refused with a reason, without the memory
+// their headers claim.
+TEST(CodecWebp, RefusesDamagedAndOversizedFiles)
+{
+    ZvImage source;
+    sourcePng("webp-bad", 32, 32, false, &source);
+    source.SetCodecOption(ZvImageWEBP::kLossless);
+    std::string bytes = encodeBytes(source, ZV_TYPE_WEBP);
+    EXPECT_NE(decodeError(bytes.substr(0, bytes.size() / 2), ZV_TYPE_WEBP), "");
+    EXPECT_EQ(decodeError(std::string("RIFF\x10\0\0\0WEBPVP8X", 16), ZV_TYPE_WEBP), "Not a WebP file");
+    EXPECT_EQ(decodeError(std::string(64, 'x'), ZV_TYPE_WEBP), "Not a WebP file");
+
+    // A lossless header claiming 16000 x 16000 pixels over a few bytes.
+    std::string huge("RIFF\0\0\0\0WEBPVP8L\0\0\0\0\x2f", 21);
+    const std::uint32_t w = 16000 - 1, h = 16000 - 1;
+    const std::uint32_t bits = w | (h << 14);
+    for (int i = 0; i < 4; ++i)
+        huge += char((bits >> (8 * i)) & 0xFF);
+    huge += std::string(39, '\0'); // chunk sizes are even
+    huge[16] = char(huge.size() - 20);
+    huge[4] = char(huge.size() - 8);
+    EXPECT_EQ(decodeError(huge, ZV_TYPE_WEBP), "Not enough image data for the picture size");
+}
