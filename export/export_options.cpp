@@ -7,6 +7,7 @@
 
 const char kExportSection[] = "Export Option";
 const char kKeepPhotoInfoKey[] = "KeepPhotoInfo";
+const char kAutoOrientKey[] = "AutoOrient";
 
 namespace {
 
@@ -73,6 +74,7 @@ void ExportOptions::Load(const ProfileStore &p)
     RestrictHeight = readBool(p, "RestrictHeight", false);
     Quality = readInt(p, "Quality", 1);
     KeepPhotoInfo = readBool(p, kKeepPhotoInfoKey, false);
+    AutoOrient = readBool(p, kAutoOrientKey, true);
 }
 
 bool ExportOptions::Save(ProfileStore &p) const
@@ -100,6 +102,8 @@ bool ExportOptions::Save(ProfileStore &p) const
     ok &= number("Quality", Quality);
     if (KeepPhotoInfo || !p.GetProfileString(kExportSection, kKeepPhotoInfoKey).empty())
         ok &= flag(kKeepPhotoInfoKey, KeepPhotoInfo);
+    if (!AutoOrient || !p.GetProfileString(kExportSection, kAutoOrientKey).empty())
+        ok &= flag(kAutoOrientKey, AutoOrient);
     return ok;
 }
 

@@ -47,12 +47,17 @@ struct ExportOptions
     // and TIFF outputs; key "KeepPhotoInfo", written only when on or when
     // the profile already holds it, so an old profile stays as it was.
     bool KeepPhotoInfo = false;
+    // Pictures are turned upright as the camera held them (their EXIF or
+    // TIFF orientation) before the user's own turn; key "AutoOrient",
+    // written only when off or when the profile already holds it, so an old
+    // profile reads as on.
+    bool AutoOrient = true;
 
     bool operator==(const ExportOptions &) const = default;
 
     void Load(const ProfileStore &profile);
-    // Writes all fifteen keys, in their fixed order, then KeepPhotoInfo as
-    // above. False when the profile could not be written.
+    // Writes all fifteen keys, in their fixed order, then KeepPhotoInfo and
+    // AutoOrient as above. False when the profile could not be written.
     bool Save(ProfileStore &profile) const;
 
     // The message of the first failing check, or "" when a run may start.
@@ -65,3 +70,4 @@ struct ExportOptions
 
 extern const char kExportSection[];
 extern const char kKeepPhotoInfoKey[];
+extern const char kAutoOrientKey[];
