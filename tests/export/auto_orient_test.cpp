@@ -5,7 +5,6 @@
 #include "export/export_run.h"
 #include "imagelib/codecs/jpeg/codec_jpg.h"
 #include "imagelib/streams/io_file.h"
-#include "platform/profile_store.h"
 #include "tests/export/export_test_support.h"
 #include "tests/support/oriented_picture.h"
 
@@ -142,25 +141,4 @@ TEST(AutoOrient, TheUsersTurnComesOnTopAndTheSwitchKeepsTheStoredPixels)
     ASSERT_EQ(png.picture.GetWidth(), 32u) << png.message;
     EXPECT_EQ(colourAt(png.picture, 32 - 5, 48 - 5), RGB(0, 0, 255));
     EXPECT_EQ(colourAt(png.picture, 32 - 5, 48 - 12), RGB(255, 255, 255));
-}
-
-TEST(AutoOrient, StoredOnlyWhenOffAndOnForOldProfiles)
-{
-    const std::string path = freshFolder("orient-profile") + "/zelventa.ini";
-    ProfileStore store(path);
-    ExportOptions options;
-    options.Load(store);
-    EXPECT_TRUE(options.AutoOrient); // an old profile
-    ASSERT_TRUE(options.Save(store));
-    EXPECT_EQ(readFile(path).find("AutoOrient"), std::string::npos);
-    options.AutoOrient = false;
-    ASSERT_TRUE(options.Save(store));
-    EXPECT_NE(readFile(path).find("\nAutoOrient=0\n"), std::string::npos);
-    ExportOptions back;
-    back.Load(ProfileStore(path));
-    EXPECT_FALSE(back.AutoOrient);
-    options.AutoOrient = true; // once there, the key follows the setting
-    ASSERT_TRUE(options.Save(store));
-    back.Load(ProfileStore(path));
-    EXPECT_TRUE(back.AutoOrient);
 }

@@ -412,6 +412,15 @@ TEST(ExportPhotoInfo, OptionIsStoredOnlyOnceUsed)
     again.KeepPhotoInfo = true;
     again.Load(store);
     EXPECT_FALSE(again.KeepPhotoInfo);
+    // Turning pictures upright is the other way round: on unless stored off,
+    // and once stored the key follows the setting back on.
+    EXPECT_TRUE(again.AutoOrient);
+    EXPECT_EQ(readFile(path).find("AutoOrient"), std::string::npos);
+    again.AutoOrient = false;
+    ASSERT_TRUE(again.Save(store));
+    again.AutoOrient = true;
+    ASSERT_TRUE(again.Save(store));
+    EXPECT_NE(readFile(path).find("\nAutoOrient=1\n"), std::string::npos);
 }
 
 TEST(ExportPhotoInfo, BatchFlagKeepsTheInformation)
