@@ -88,6 +88,8 @@ const char kBatchHelp[] =
     "                       made true of the output), XMP and colour profile in JPEG,\n"
     "                       WebP, AVIF and JPEG XL,\n"
     "                       the colour profile in PNG and TIFF (off)\n"
+    "  --no-auto-orient     keep the stored pixels: do not turn pictures upright as\n"
+    "                       the camera held them (their EXIF or TIFF orientation)\n"
     "  --overwrite ask|yes|no|cancel\n"
     "                       answer to \"File already exists,overwrite?\": ask prompts\n"
     "                       for each file, cancel ends the run at the first such file\n"
@@ -400,6 +402,11 @@ const std::vector<Option> &optionTable()
         {"--keep-metadata", false,
          [](A &a, const std::string &) {
              a.job.options.KeepPhotoInfo = true;
+             return std::string();
+         }},
+        {"--no-auto-orient", false,
+         [](A &a, const std::string &) {
+             a.job.options.AutoOrient = false;
              return std::string();
          }},
         {"--jobs", true, setJobs},

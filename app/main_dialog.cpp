@@ -14,6 +14,7 @@
 #include "controls/markup_tip.h"
 #include "controls/tip_markup.h"
 #include "export/export_dialog.h"
+#include "export/export_options.h"
 #include "platform/message_box.h"
 #include "platform/volume_watcher.h"
 
@@ -112,6 +113,7 @@ void CMainDialog::createPages()
     mTabs->addTab(mSettings, QStringLiteral("Batch Settings"));
     mTabs->setCurrentIndex(kSelectTab);
     SetExportSources(mSelect, mSettings);
+    mSettings->SetUpright(autoOrient());
 }
 
 // The pages never see one another: the selected list's current row shows on
@@ -202,7 +204,7 @@ void CMainDialog::viewSelected()
     if (mSelect->RowCount() == 0)
         return;
     SelectedListSequence pictures(*mSelect);
-    CFullScreenView view(pictures, mSettings, this);
+    CFullScreenView view(pictures, mSettings, this, autoOrient());
     view.exec();
 }
 
@@ -258,6 +260,16 @@ void CMainDialog::OnExport()
     mExportDialog = &dialog;
     dialog.exec();
     mExportDialog = nullptr;
+    mSettings->SetUpright(autoOrient());
+}
+
+// The design views show what the export writes, so they follow its setting;
+// the browser and its viewer always show pictures upright.
+bool CMainDialog::autoOrient() const
+{
+    ExportOptions options;
+    options.Load(mProfile);
+    return options.AutoOrient;
 }
 
 QString CMainDialog::HelpPath()

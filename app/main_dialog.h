@@ -82,6 +82,8 @@ class CMainDialog : public QDialog
     void onSaveFolderChosen(const QString &folder);
     void viewBrowser(int browserIndex);
     void viewSelected();
+    // The export's "Turn pictures as the camera held them", as stored.
+    bool autoOrient() const;
     void createButtons();
     void createLayout();
 

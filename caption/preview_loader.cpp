@@ -26,10 +26,11 @@ void PreviewLoader::Request(const QString &path, int degrees, QSize need)
     auto newest = mNewest;
     // The destructor waits for the worker, so this outlives every job; a
     // result posted to a loader destroyed meanwhile is discarded with it.
-    mPool->start([this, newest, generation, path, degrees, need] {
+    const bool upright = mUpright;
+    mPool->start([this, newest, generation, path, degrees, need, upright] {
         if (newest->load() != generation)
             return;
-        const PreviewPicture picture = LoadPreviewPicture(path, degrees, need);
+        const PreviewPicture picture = LoadPreviewPicture(path, degrees, need, upright);
         if (newest->load() != generation)
             return;
         QMetaObject::invokeMethod(

@@ -24,6 +24,9 @@ class PreviewLoader : public QObject
 
     // Starts decoding path for an area of need pixels (see LoadPreviewPicture).
     void Request(const QString &path, int degrees, QSize need);
+    // Whether later requests turn pictures upright as the camera held them (on at first).
+    void SetUpright(bool on) { mUpright = on; }
+    bool Upright() const { return mUpright; }
     // Forgets the pending request: its result will not be delivered.
     void Cancel();
     bool IsBusy() const { return mBusy; }
@@ -41,4 +44,5 @@ class PreviewLoader : public QObject
     std::shared_ptr<std::atomic<unsigned>> mNewest;
     unsigned mGeneration = 0;
     bool mBusy = false;
+    bool mUpright = true;
 };

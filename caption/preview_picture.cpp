@@ -4,6 +4,7 @@
 #include "caption/caption_geometry.h"
 #include "imagelib/codecs/jpeg/jpeg_scale.h"
 #include "imagelib/core/image.h"
+#include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
 
 #include <QFile>
@@ -15,26 +16,28 @@
 
 namespace {
 
-// The JPEG header alone: the size without decoding a pixel.
-QSize jpegSize(const QByteArray &path)
+// The JPEG header alone: the size without decoding a pixel, upright when
+// the picture is to be shown as the camera held it.
+QSize jpegSize(const QByteArray &path, bool upright)
 {
     ZvIOFile file;
     ZvImage header;
     header.SetEscape(-1);
     if (!file.Open(path.constData(), "rb") || !header.Decode(&file, ZV_TYPE_JPG))
         return QSize();
-    return QSize(int(header.GetWidth()), int(header.GetHeight()));
+    const QSize stored(int(header.GetWidth()), int(header.GetHeight()));
+    return upright && zvOrientationSwapsSides(header.GetOrientation()) ? stored.transposed() : stored;
 }
 
 // The largest JPEG scale denominator whose decode still covers need.
-int denominatorFor(const QByteArray &path, int degrees, QSize need)
+int denominatorFor(const QByteArray &path, int degrees, QSize need, bool upright)
 {
     if (ImageTypeFromName(path.toStdString()) != ZV_TYPE_JPG || need.isEmpty())
         return 1;
-    const QSize stored = jpegSize(path);
-    if (stored.isEmpty())
+    const QSize shown = jpegSize(path, upright);
+    if (shown.isEmpty())
         return 1;
-    const QSize turned = TurnedSize(stored, degrees);
+    const QSize turned = TurnedSize(shown, degrees);
     const RECT fit = FitPictureRect(turned.width(), turned.height(), RECT{0, 0, need.width(), need.height()});
     return chooseJpegScale(turned.width(), turned.height(), fit.right - fit.left, fit.bottom - fit.top);
 }
@@ -81,7 +84,7 @@ QImage TurnImage(const QImage &image, int degrees)
     return image.transformed(QTransform().rotate(degrees));
 }
 
-PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need)
+PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need, bool upright)
 {
     PreviewPicture out;
     out.path = path;
@@ -93,7 +96,7 @@ PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need)
     out.fileSize = info.size();
     out.modified = info.lastModified();
     const QByteArray local = QFile::encodeName(path);
-    const int d = denominatorFor(local, degrees, need);
+    const int d = denominatorFor(local, degrees, need, upright);
     ZvImage picture;
     picture.SetJpegScale(std::uint8_t(d));
     const bool ok = picture.Load(local.constData(), ImageTypeFromName(local.toStdString()));
@@ -103,8 +106,13 @@ PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need)
             out.error = QStringLiteral("Unknown or wrong format");
         return out;
     }
-    // libjpeg rounds the reduced sides up; the stored size is the header's.
-    out.fullSize = d > 1 ? jpegSize(local) : QSize(int(picture.GetWidth()), int(picture.GetHeight()));
+    if (upright && picture.GetOrientation() > 1 && !zvTurnUpright(picture, picture.GetOrientation())) {
+        out.error = QString::fromUtf8(picture.GetLastError());
+        return out;
+    }
+    // libjpeg rounds the reduced sides up; the picture's own size is the header's.
+    out.fullSize =
+        d > 1 ? jpegSize(local, upright) : QSize(int(picture.GetWidth()), int(picture.GetHeight()));
     if (out.fullSize.isEmpty())
         out.fullSize = QSize(int(picture.GetWidth()) * d, int(picture.GetHeight()) * d);
     out.bitsPerPixel = int(picture.GetOrignBpp() ? picture.GetOrignBpp() : picture.GetBpp());

@@ -9,12 +9,13 @@
 // A picture decoded for showing on screen: no more pixels than the screen
 // area asks for. JPEGs are decoded at 1/2, 1/4 or 1/8 of their size when
 // that still covers the area; anything else is decoded in full and then
-// scaled down. The picture is kept unturned; Turned() gives the view.
+// scaled down. The picture stands as the camera held it (when asked) but
+// without the user's turn; TurnImage gives the view.
 struct PreviewPicture
 {
     QString path;
-    QImage image;         // unturned, RGB32, at most the size asked for; null on failure
-    QSize fullSize;       // the picture's own size as stored (unturned)
+    QImage image;         // without the user's turn, RGB32, at most the size asked for; null on failure
+    QSize fullSize;       // the picture's own size, upright as image stands, without the user's turn
     int bitsPerPixel = 0; // as stored, for the properties text
     QString error;        // why nothing could be shown; empty on success
     qint64 fileSize = -1; // what the file was when it was read, to notice a replaced file
@@ -35,9 +36,11 @@ QImage TurnImage(const QImage &image, int degrees);
 
 // Decodes path for an area of need pixels (in the turned orientation, so
 // the picture after the turn of degrees covers need when it is large
-// enough). A file that cannot be read or decoded gives a picture with an
-// error text and no image. Needs no GUI: runs on any thread.
-PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need);
+// enough), turned upright as the camera held it when upright is set (the
+// export's "Turn pictures as the camera held them"). A file that cannot be
+// read or decoded gives a picture with an error text and no image. Needs
+// no GUI: runs on any thread.
+PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need, bool upright = true);
 
 // Whether the file at path is still the one that picture was read from.
 bool SameFile(const PreviewPicture &picture, const QString &path);

@@ -74,6 +74,11 @@ void CPreviewView::ShowPicture(const QString &path, int degrees)
         unsetCursor();
 }
 
+void CPreviewView::SetUpright(bool on)
+{
+    mShown->SetUpright(on);
+}
+
 void CPreviewView::SetRotation(int degrees)
 {
     mShown->Turn(degrees);

@@ -33,6 +33,8 @@ class CPreviewView : public QWidget, public CDrawPage
     void ShowPicture(const QString &path, int degrees);
     // Turns the current picture; nothing without a path.
     void SetRotation(int degrees);
+    // Whether pictures stand as the camera held them (ShownPicture::SetUpright).
+    void SetUpright(bool on);
     QString Path() const;
     int Rotation() const;
     bool HasPicture() const;

@@ -181,6 +181,11 @@ std::optional<CaptionSettings> CSettingsPage::ExportCaption() const
     return std::nullopt;
 }
 
+void CSettingsPage::SetUpright(bool on)
+{
+    mPreview->SetUpright(on);
+}
+
 QString CSettingsPage::CurrentPath() const
 {
     return mPreview->Path();

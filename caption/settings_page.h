@@ -42,6 +42,9 @@ class CSettingsPage : public QWidget, public CaptionSource
     std::optional<CaptionSettings> ExportCaption() const override;
 
     QString CurrentPath() const;
+    // Whether the preview shows pictures as the camera held them, as the
+    // export will turn them.
+    void SetUpright(bool on);
     // Waits for the pending decode and takes its result (tests, benchmarks).
     void WaitForPicture();
     // The controls and their tips in the markup of the program's tooltip,

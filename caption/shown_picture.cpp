@@ -46,6 +46,18 @@ void ShownPicture::Turn(int degrees)
         setTurned(TurnImage(mDecoded.image, degrees));
 }
 
+void ShownPicture::SetUpright(bool on)
+{
+    if (on == mLoader->Upright())
+        return;
+    mLoader->SetUpright(on);
+    if (mPath.isEmpty())
+        return;
+    mDecoded = PreviewPicture();
+    setTurned(QImage());
+    mLoader->Request(mPath, mRotation, mRequestedNeed * 5 / 4);
+}
+
 QSize ShownPicture::Size() const
 {
     return mTurned.isNull() ? QSize() : TurnedSize(mDecoded.fullSize, mRotation);

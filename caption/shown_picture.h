@@ -28,6 +28,9 @@ class ShownPicture : public QObject
     bool Show(const QString &path, int degrees, QSize need);
     // Turns the current picture; nothing without a path.
     void Turn(int degrees);
+    // Whether pictures stand as the camera held them (on at first); a
+    // change decodes the current picture again.
+    void SetUpright(bool on);
     // Decodes again, larger, when the turned picture drawn at shown device
     // pixels has more pixels than held: once per need and turn, so rounding
     // can never make it decode over and over.

@@ -125,9 +125,11 @@ ObjectTag ReadThumbClassTag(ArchiveReader &in, bool &classKnown)
     const std::uint16_t schema = readU16(in);
     const std::uint16_t nameLength = readU16(in);
     char name[sizeof(kThumbClassName) - 1];
-    if (schema != kThumbSchema || nameLength != sizeof(name) || !in.ReadExact(name, sizeof(name)) ||
+    if (schema > kThumbSchema || nameLength != sizeof(name) || !in.ReadExact(name, sizeof(name)) ||
         std::memcmp(name, kThumbClassName, sizeof(name)) != 0)
         throw CacheFormatError("object of another class or schema");
+    if (schema < kThumbSchema)
+        throw CacheOutdatedError("thumbnails of an earlier schema");
     classKnown = true;
     return ObjectTag::Thumb;
 }

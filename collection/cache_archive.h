@@ -20,6 +20,14 @@ class CacheFormatError : public std::runtime_error
     using std::runtime_error::runtime_error;
 };
 
+// A cache file of an earlier schema of the class: sound, but its thumbnails
+// are to be made again.
+class CacheOutdatedError : public CacheFormatError
+{
+  public:
+    using CacheFormatError::CacheFormatError;
+};
+
 // Prefix: one byte below 255; else 0xFF and a 16-bit length below 0xFFFE;
 // else 0xFF, 0xFFFF and a 32-bit length. The prefix counts bytes.
 void WriteArchiveString(ArchiveWriter &out, const QByteArray &bytes);
@@ -34,11 +42,15 @@ std::uint32_t ReadObjectCount(ArchiveReader &in);
 // (0xFFFF, schema, name length, name); later ones refer to it as class 1
 // (0x8001).
 inline constexpr char kThumbClassName[] = "CThumbObj";
-inline constexpr std::uint16_t kThumbSchema = 0;
+// Schema 1: thumbnails stand upright as the camera held the picture, with
+// the as-loaded size turned likewise. A cache of schema 0 holds them as
+// stored and is made again rather than shown sideways.
+inline constexpr std::uint16_t kThumbSchema = 1;
 void WriteThumbClassTag(ArchiveWriter &out, bool first);
 
 enum class ObjectTag { Thumb, Null };
 // Reads one tag; classKnown tells whether the class was described before and
 // is set once it is. Throws CacheFormatError on another class or schema, a
-// reference to an undescribed class, or a short read.
+// reference to an undescribed class, or a short read; CacheOutdatedError on
+// an earlier schema of the class.
 ObjectTag ReadThumbClassTag(ArchiveReader &in, bool &classKnown);

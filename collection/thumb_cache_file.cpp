@@ -70,6 +70,9 @@ CacheReadResult ReadThumbCacheBytes(const std::uint8_t *data, std::size_t size, 
             return result;
         result.objects = readObjects(in);
         result.status = CacheRead::Read;
+    } catch (const CacheOutdatedError &) {
+        result.objects.clear();
+        result.status = CacheRead::Ignored;
     } catch (const CacheFormatError &e) {
         result.objects.clear();
         result.status = CacheRead::Damaged;

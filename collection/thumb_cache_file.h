@@ -28,7 +28,7 @@ std::vector<std::uint8_t> ThumbCacheBytes(const QString &folder,
 
 enum class CacheRead {
     Read,    // the objects were read
-    Ignored, // too short, another title or another folder: nothing read
+    Ignored, // too short, another title or folder, or an earlier schema: nothing read
     Damaged, // an error while the objects were read; error says which
 };
 

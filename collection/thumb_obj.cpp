@@ -4,6 +4,7 @@
 #include "collection/cache_archive.h"
 #include "collection/thumb_geometry.h"
 #include "imagelib/codecs/jpeg/jpeg_scale.h"
+#include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
 #include "platform/archive.h"
 
@@ -89,6 +90,8 @@ bool CThumbObj::MakeThumbnail()
              std::uint32_t(size.height) != mPicture->GetHeight()) &&
             !mPicture->Resample(size.width, size.height, 0))
             mPicture.reset();
+        else if (!turnUpright(*mPicture))
+            mPicture.reset();
     }
     if (mPicture && !mPicture->IsValid())
         mPicture.reset();
@@ -118,6 +121,24 @@ bool CThumbObj::decode(std::uint32_t type)
         picture->SetOrignHeight(std::uint32_t(height));
     }
     mPicture = std::move(picture);
+    return true;
+}
+
+// Turned after the reduction, which fits a square and so gives the same
+// size either way round, at a fraction of the cost. The as-loaded size
+// turns with it: the facts shown are those of the upright picture.
+bool CThumbObj::turnUpright(ZvImage &picture)
+{
+    const int orientation = picture.GetOrientation();
+    if (orientation <= 1)
+        return true;
+    const std::uint32_t width = picture.GetOrignWidth(), height = picture.GetOrignHeight();
+    if (!zvTurnUpright(picture, orientation))
+        return false;
+    if (zvOrientationSwapsSides(orientation)) {
+        picture.SetOrignWidth(height);
+        picture.SetOrignHeight(width);
+    }
     return true;
 }
 

@@ -26,7 +26,8 @@ class CThumbObj
     // An object to be filled by Serialize (reading).
     CThumbObj();
 
-    // Decodes the file and fits it into the limits. False when the extension
+    // Decodes the file, fits it into the limits and turns it upright as the
+    // camera held it (its resolution facts too). False when the extension
     // names no picture type (the empty picture stays); a picture that fails
     // to decode leaves none at all. Made is set either way.
     bool MakeThumbnail();
@@ -58,6 +59,7 @@ class CThumbObj
 
   private:
     bool decode(std::uint32_t type);
+    static bool turnUpright(ZvImage &picture);
 
     RECT mDrawn;
     int mAttached = 0;

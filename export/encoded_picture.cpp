@@ -69,7 +69,7 @@ EncodedPicture encodePicture(const PictureWork &work, const std::string &path, c
         refuse(out, EncodedPicture::Stage::Refused, picture.GetLastError(), picture.GetErrorKind());
         return out;
     }
-    out.infoNotes = fitPhotoInfo(picture, format.type, rotationTurns(rotation));
+    out.infoNotes = fitPhotoInfo(picture, format.type, outcome.turned);
     encode(picture, format, out);
     return out;
 }

@@ -158,10 +158,20 @@ QWidget *CExportDialog::createFormatGroup()
     grid->addWidget(mFormatList, 0, 0);
     grid->addWidget(mOption, 0, 1);
     grid->addWidget(mKeepPhotoInfo, 1, 0, 1, 2);
+    grid->addWidget(createAutoOrientCheck(group), 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     connect(mFormatList, &QComboBox::activated, this, &CExportDialog::updateExample);
     connect(mOption, &QPushButton::clicked, this, &CExportDialog::onOption);
     return group;
+}
+
+// Phones and cameras store portraits sideways with an orientation tag; on
+// by default, off for those who want the stored pixels as they are.
+QWidget *CExportDialog::createAutoOrientCheck(QWidget *group)
+{
+    mAutoOrient = new QCheckBox(QStringLiteral("Turn pictures as the camera held them"), group);
+    mAutoOrient->setObjectName(QStringLiteral("autoOrientCheck"));
+    return mAutoOrient;
 }
 
 QWidget *CExportDialog::createResizeGroup()
@@ -279,6 +289,7 @@ void CExportDialog::readControls(ExportOptions &o) const
     o.RestrictHeight = mRestrictHeight->isChecked();
     o.Quality = std::max(0, mQualityList->currentIndex());
     o.KeepPhotoInfo = mKeepPhotoInfo->isChecked();
+    o.AutoOrient = mAutoOrient->isChecked();
 }
 
 void CExportDialog::fillControls()
@@ -299,6 +310,7 @@ void CExportDialog::fillControls()
     mRestrictHeight->setChecked(o.RestrictHeight);
     mQualityList->setCurrentIndex(o.Quality);
     mKeepPhotoInfo->setChecked(o.KeepPhotoInfo);
+    mAutoOrient->setChecked(o.AutoOrient);
 }
 
 void CExportDialog::applyEnabled()

@@ -58,6 +58,7 @@ class CExportDialog : public QDialog
     QWidget *createFolderGroup();
     QWidget *createNameGroup();
     QWidget *createFormatGroup();
+    QWidget *createAutoOrientCheck(QWidget *group);
     QWidget *createResizeGroup();
     QWidget *createButtons();
     void nameControls();
@@ -104,6 +105,7 @@ class CExportDialog : public QDialog
     QCheckBox *mRestrictWidth = nullptr;
     QCheckBox *mRestrictHeight = nullptr;
     QCheckBox *mKeepPhotoInfo = nullptr;
+    QCheckBox *mAutoOrient = nullptr;
     QLabel *mQualityLabel = nullptr;
     QComboBox *mQualityList = nullptr;
     QPushButton *mStart = nullptr;

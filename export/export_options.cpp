@@ -7,6 +7,7 @@
 
 const char kExportSection[] = "Export Option";
 const char kKeepPhotoInfoKey[] = "KeepPhotoInfo";
+const char kAutoOrientKey[] = "AutoOrient";
 
 namespace {
 
@@ -77,6 +78,7 @@ void ExportOptions::Load(const ProfileStore &p)
     Quality = readInt(p, "Quality", 1);
     KeepPhotoInfo = readBool(p, kKeepPhotoInfoKey, false);
     Codec.Load(p, kExportSection);
+    AutoOrient = readBool(p, kAutoOrientKey, true);
 }
 
 bool ExportOptions::Save(ProfileStore &p) const
@@ -105,6 +107,8 @@ bool ExportOptions::Save(ProfileStore &p) const
     if (KeepPhotoInfo || !p.GetProfileString(kExportSection, kKeepPhotoInfoKey).empty())
         ok &= flag(kKeepPhotoInfoKey, KeepPhotoInfo);
     ok &= Codec.Save(p, kExportSection);
+    if (!AutoOrient || !p.GetProfileString(kExportSection, kAutoOrientKey).empty())
+        ok &= flag(kAutoOrientKey, AutoOrient);
     return ok;
 }
 

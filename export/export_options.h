@@ -53,13 +53,18 @@ struct ExportOptions
     bool KeepPhotoInfo = false;
     // Quality settings of WebP, AVIF and JPEG XL, under keys of their own.
     ExportCodecSettings Codec;
+    // Pictures are turned upright as the camera held them (their EXIF or
+    // TIFF orientation) before the user's own turn; key "AutoOrient",
+    // written only when off or when the profile already holds it, so an old
+    // profile reads as on.
+    bool AutoOrient = true;
 
     bool operator==(const ExportOptions &) const = default;
 
     void Load(const ProfileStore &profile);
-    // Writes all fifteen keys, in their fixed order, then KeepPhotoInfo as
-    // above and the codec settings' keys. False when the profile could not
-    // be written.
+    // Writes all fifteen keys, in their fixed order, then KeepPhotoInfo and
+    // AutoOrient as above and the codec settings' keys. False when the
+    // profile could not be written.
     bool Save(ProfileStore &profile) const;
 
     // The message of the first failing check, or "" when a run may start.
@@ -72,3 +77,4 @@ struct ExportOptions
 
 extern const char kExportSection[];
 extern const char kKeepPhotoInfoKey[];
+extern const char kAutoOrientKey[];

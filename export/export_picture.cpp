@@ -7,6 +7,7 @@
 #include "export/target_size.h"
 #include "imagelib/codecs/jpeg/jpeg_scale.h"
 #include "imagelib/core/image.h"
+#include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
 #include "platform/profile_store.h"
 
@@ -24,15 +25,11 @@ bool fail(PictureOutcome &out, const ZvImage &picture, const char *fallback)
     return false;
 }
 
-bool turnsSideways(int degrees)
-{
-    return degrees == 90 || degrees == -90;
-}
-
 // The one pass over a picture: its size as shown (after the turn), the
 // resize target worked out from it once, and the scale it is decoded at.
 struct Plan
 {
+    int orientation = 1; // the camera's orientation with the user's turn on top
     std::int64_t shownWidth = 0;
     std::int64_t shownHeight = 0;
     bool sized = false; // the sizes above are known
@@ -41,9 +38,15 @@ struct Plan
     int denominator = 1;       // decoded at 1/denominator of its size
 };
 
-void setShownSize(const PictureWork &work, std::int64_t width, std::int64_t height, int degrees, Plan &plan)
+// The orientation the picture is turned by: what its file states (when the
+// options turn pictures as the camera held them), then the user's turn.
+int turnOf(const PictureWork &work, const ZvImage &picture, int degrees)
 {
-    const bool sideways = turnsSideways(degrees);
+    return zvOrientationWithTurn(work.options.AutoOrient ? picture.GetOrientation() : 1, degrees);
+}
+
+void setShownSize(const PictureWork &work, std::int64_t width, std::int64_t height, bool sideways, Plan &plan)
+{
     plan.shownWidth = sideways ? height : width;
     plan.shownHeight = sideways ? width : height;
     plan.sized = true;
@@ -64,7 +67,9 @@ void planFromHeader(const PictureWork &work, ZvFile &file, std::uint32_t type, i
     file.Seek(0, SEEK_FROM_START);
     if (!read || header.GetWidth() == 0 || header.GetHeight() == 0)
         return;
-    setShownSize(work, header.GetWidth(), header.GetHeight(), degrees, plan);
+    plan.orientation = turnOf(work, header, degrees);
+    setShownSize(work, header.GetWidth(), header.GetHeight(), zvOrientationSwapsSides(plan.orientation),
+                 plan);
     if (plan.targetProblem.empty())
         plan.denominator =
             chooseJpegScale(plan.shownWidth, plan.shownHeight, plan.target.width, plan.target.height);
@@ -78,27 +83,30 @@ bool load(ZvFile &file, std::uint32_t type, Plan &plan, ZvImage &picture, Pictur
     return ok || fail(out, picture, "cannot read the picture");
 }
 
-// Whether the picture, not yet turned, has the size its header promised at
-// the planned scale; a file that changed since its header was read does not.
-bool decodedAsPlanned(const ZvImage &picture, const Plan &plan, int degrees)
+// Whether the picture, not yet turned, has the size and orientation its
+// header promised at the planned scale; a file that changed since its
+// header was read does not.
+bool decodedAsPlanned(const PictureWork &work, const ZvImage &picture, const Plan &plan, int degrees)
 {
-    const bool sideways = turnsSideways(degrees);
+    if (turnOf(work, picture, degrees) != plan.orientation)
+        return false;
+    const bool sideways = zvOrientationSwapsSides(plan.orientation);
     const std::int64_t storedWidth = sideways ? plan.shownHeight : plan.shownWidth;
     const std::int64_t storedHeight = sideways ? plan.shownWidth : plan.shownHeight;
     return picture.GetWidth() == reducedSide(storedWidth, plan.denominator) &&
            picture.GetHeight() == reducedSide(storedHeight, plan.denominator);
 }
 
-bool turn(ZvImage &picture, int degrees, PictureOutcome &out)
+// Turns the picture by the camera's orientation and the user's turn in one
+// step. Whether its pixels now differ from the stored ones in the way the
+// file's own tag describes decides what the tag written with them must say.
+bool turn(const PictureWork &work, ZvImage &picture, int degrees, PictureOutcome &out)
 {
-    bool ok = true;
-    if (degrees == -90)
-        ok = picture.RotateLeft();
-    else if (degrees == 90)
-        ok = picture.RotateRight();
-    else if (degrees == 180)
-        ok = picture.Rotate180();
-    return ok || fail(out, picture, "cannot turn the picture");
+    out.turned =
+        zvOrientationWithTurn(1, degrees) != 1 || (work.options.AutoOrient && picture.GetOrientation() > 1);
+    const int orientation = turnOf(work, picture, degrees);
+    return orientation == 1 || zvTurnUpright(picture, orientation) ||
+           fail(out, picture, "cannot turn the picture");
 }
 
 bool stamp(const PictureWork &work, const Plan &plan, ZvImage &picture, PictureOutcome &out)
@@ -148,16 +156,16 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
     planFromHeader(work, file, type, degrees, plan);
     if (!load(file, type, plan, picture, out))
         return out;
-    if (plan.denominator > 1 && !decodedAsPlanned(picture, plan, degrees)) {
+    if (plan.denominator > 1 && !decodedAsPlanned(work, picture, plan, degrees)) {
         plan = Plan();
         file.Seek(0, SEEK_FROM_START);
         if (!load(file, type, plan, picture, out))
             return out;
     }
-    if (!turn(picture, degrees, out))
+    if (!turn(work, picture, degrees, out))
         return out;
     if (!plan.sized)
-        setShownSize(work, picture.GetWidth(), picture.GetHeight(), 0, plan);
+        setShownSize(work, picture.GetWidth(), picture.GetHeight(), false, plan);
     if (!stamp(work, plan, picture, out))
         return out;
     if (work.options.ResizeImage)

@@ -22,12 +22,15 @@ struct PictureOutcome
     std::string problem;                  // why it may not
     ZvErrorKind kind = ZvErrorKind::None; // the kind of that failure
     std::string note;                     // saved all the same, but not resized, and why
+    bool turned = false;                  // turned by the camera's orientation or the user's turn
 };
 
 // Loads path with the type its name stands for (the content decides when
 // that fails), opening it once (a JPEG that may decode at a reduced scale has
-// its header read first from the same file), turns it by rotation ("-90" left, "90" right, "180"; any
-// other value leaves it), stamps the caption at the turned picture's size
+// its header read first from the same file), turns it upright by the
+// orientation its file states (when the options ask for it) and then by
+// rotation ("-90" left, "90" right, "180"; any other value leaves it), in
+// one step, stamps the caption at the turned picture's size
 // and resizes it when the options ask for it. A resize that cannot be done
 // (zero, negative or beyond the memory limit) leaves the picture at its
 // size with a note; any other failure leaves it not ready.

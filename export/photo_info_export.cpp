@@ -4,7 +4,6 @@
 #include "imagelib/codecs/jpeg/exif_editor.h"
 #include "imagelib/core/image.h"
 #include "imagelib/core/photo_info.h"
-#include "platform/profile_store.h"
 
 #include <algorithm>
 #include <cstring>
@@ -95,12 +94,6 @@ std::vector<std::string> fitPhotoInfo(ZvImage &picture, std::uint32_t outputType
     fitProfile(*kept, picture, outputType, *fitted, notes);
     picture.SetPhotoInfo(fitted->IsEmpty() ? nullptr : std::move(fitted));
     return notes;
-}
-
-bool rotationTurns(const std::string &rotation)
-{
-    const int degrees = profileAtoi(rotation);
-    return degrees == 90 || degrees == -90 || degrees == 180;
 }
 
 void xmpSetOrientationUpright(std::vector<std::uint8_t> &packet)

@@ -11,8 +11,9 @@ class ZvImage;
 // output it is about to be saved as, just before the save:
 //   JPEG, WebP, AVIF and JPEG XL keep EXIF, XMP and the ICC profile; PNG and
 //   TIFF keep the profile; other formats keep nothing.
-//   EXIF: Orientation becomes 1 when the export turned the picture (an
-//   unturned picture keeps its tag, so viewers still show it upright), the
+//   EXIF: Orientation becomes 1 when the export turned the picture, by the
+//   camera's orientation or the user's turn (an unturned picture keeps its
+//   tag, so viewers still show it upright), the
 //   pixel dimensions become the picture's, the thumbnail is dropped (it would
 //   show the picture without its caption) and the resolution becomes the
 //   density the JPEG writer stores. The XMP orientation follows the EXIF one.
@@ -23,9 +24,6 @@ class ZvImage;
 // user should hear of. Nothing happens for a picture that does not keep its
 // photo information.
 std::vector<std::string> fitPhotoInfo(ZvImage &picture, std::uint32_t outputType, bool turned);
-
-// Whether the export turns a picture with this rotation ("90", "-90", "180").
-bool rotationTurns(const std::string &rotation);
 
 // Sets a 1 in place of the value of every tiff:Orientation of an XMP
 // packet (attribute or element form); the packet keeps its length.

@@ -1,7 +1,9 @@
 // fuzz/fuzz_geometry.cpp
 // Resample and rotate at the sizes, depths and modes the input picks. Turns
-// that add up to nothing must give the pixels back.
+// that add up to nothing must give the pixels back, camera orientations
+// followed by their inverse among them.
 #include "imagelib/core/image.h"
+#include "imagelib/geometry/orientation.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -48,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint32_t bpp = depths[data[0] & 3];
     const int mode = data[0] >> 2 & 3;
     const bool alpha = data[0] & 0x10;
+    const int orientation = 1 + (data[0] >> 5 & 7);
     data += 1;
     size -= 1;
     // Long thin pictures reach the float drift of wide shrinks cheaply.
@@ -78,6 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!image.RotateLeft(&turned) || !turned.RotateRight() || !samePixels(image, turned))
         std::abort();
     if (!image.Rotate180(&turned) || !turned.Rotate180() || !samePixels(image, turned))
+        std::abort();
+    // 6 and 8 undo each other; every other orientation undoes itself.
+    const int inverse = orientation == 6 ? 8 : orientation == 8 ? 6 : orientation;
+    turned.Copy(image);
+    if (!zvTurnUpright(turned, orientation) || !zvTurnUpright(turned, inverse) || !samePixels(image, turned))
         std::abort();
     return 0;
 }

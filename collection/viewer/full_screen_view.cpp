@@ -36,7 +36,8 @@ QSize screenSize(const QWidget *w)
 
 } // namespace
 
-CFullScreenView::CFullScreenView(PictureSequence &sequence, const CaptionSource *caption, QWidget *parent)
+CFullScreenView::CFullScreenView(PictureSequence &sequence, const CaptionSource *caption, QWidget *parent,
+                                 bool upright)
     : QDialog(parent)
     , mSequence(sequence)
     , mCaption(caption)
@@ -47,6 +48,7 @@ CFullScreenView::CFullScreenView(PictureSequence &sequence, const CaptionSource 
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowState(Qt::WindowFullScreen);
+    mLoader->SetUpright(upright);
     connect(mLoader, &PreviewLoader::loaded, this, &CFullScreenView::onLoaded);
     connect(mTimer, &QTimer::timeout, this, &CFullScreenView::Tick);
     mTimer->start(1000);

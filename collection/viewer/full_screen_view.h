@@ -24,7 +24,9 @@ class CFullScreenView : public QDialog
     Q_OBJECT
   public:
     // sequence and caption must outlive the view; caption null: browser mode.
-    CFullScreenView(PictureSequence &sequence, const CaptionSource *caption, QWidget *parent = nullptr);
+    // upright: pictures stand as the camera held them.
+    CFullScreenView(PictureSequence &sequence, const CaptionSource *caption, QWidget *parent = nullptr,
+                    bool upright = true);
     ~CFullScreenView() override;
 
     ViewerMode Mode() const { return mMode; }

@@ -66,6 +66,10 @@ struct ZvImageInfo
     std::int32_t nNumLayers = 0;
     std::uint32_t dwFlags = 0;
     bool bKeepPhotoInfo = false; // decoders keep, encoders write the photo information
+    // How the camera held the picture, as the file states it (EXIF or TIFF
+    // orientation 1..8); 0 when the file says nothing. Decoders that turn
+    // the pixels upright themselves leave it 0.
+    std::uint8_t nOrientation = 0;
 };
 
 // Thrown by ReadFromArchive; what() is the message for the last error.
@@ -178,6 +182,14 @@ class ZvImage
     bool GetKeepPhotoInfo() const { return mInfo.bKeepPhotoInfo; }
     void SetKeepPhotoInfo(bool keep) { mInfo.bKeepPhotoInfo = keep; }
     const ZvPhotoInfo *GetPhotoInfo() const { return mPhotoInfo.get(); }
+    // The orientation the decoded file states for its stored pixels (1..8,
+    // 0 none); the pixels are as stored until someone turns them
+    // (imagelib/geometry/orientation.h), who then sets it to 1.
+    int GetOrientation() const { return mInfo.nOrientation; }
+    void SetOrientation(int orientation)
+    {
+        mInfo.nOrientation = std::uint8_t(orientation >= 1 && orientation <= 8 ? orientation : 0);
+    }
     void SetPhotoInfo(std::shared_ptr<const ZvPhotoInfo> info) { mPhotoInfo = std::move(info); }
     ZvImage *GetParent() const { return static_cast<ZvImage *>(const_cast<void *>(mInfo.pParent)); }
 

@@ -13,6 +13,7 @@
 #include "caption/settings_page.h"
 #include "platform/font_map.h"
 #include "tests/caption/picture_files.h"
+#include "tests/support/oriented_picture.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -593,6 +594,40 @@ TEST_F(SettingsPage, TurnedPictureIsDecodedAtTheTurnedFit)
     EXPECT_EQ(preview->PictureSize(), QSize(1200, 1600));
     const RECT i = pictureRect();
     EXPECT_LE(i.bottom - i.top, turnedFit.height());
+}
+
+// The preview shows what the export writes: upright as the camera held the
+// picture, the "Resolution" text giving the upright size; with the export's
+// switch off, the stored pixels.
+TEST_F(SettingsPage, CameraTurnedPicturesAreShownUprightUnlessSwitchedOff)
+{
+    const auto rgbOf = [](const QImage &image) {
+        Rgb8 out{image.width(), image.height(), {}};
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb c = image.pixel(x, y);
+                out.rgb.insert(out.rgb.end(),
+                               {std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c))});
+            }
+        return out;
+    };
+    for (int o = 1; o <= 8; ++o) {
+        const QString path = files.Path(QStringLiteral("tag%1.jpg").arg(o));
+        ASSERT_TRUE(writeOrientedJpeg(path.toStdString(), 800, 600, o));
+        show(path);
+        const bool sideways = o >= 5;
+        EXPECT_EQ(preview->PictureSize(), sideways ? QSize(600, 800) : QSize(800, 600)) << o;
+        EXPECT_EQ(markedCorner(rgbOf(lastDecode().image)), uprightCorner(o)) << o;
+        EXPECT_EQ(control<QLineEdit>("resolution")->text(),
+                  sideways ? QStringLiteral("600x800x16M") : QStringLiteral("800x600x16M"));
+    }
+    // The user's turn on top of the camera's: tag 6 turned a quarter left is the stored picture.
+    show(files.Path(QStringLiteral("tag6.jpg")), -90);
+    EXPECT_EQ(preview->PictureSize(), QSize(800, 600));
+    page.SetUpright(false);
+    page.WaitForPicture();
+    EXPECT_EQ(preview->PictureSize(), QSize(600, 800));
+    EXPECT_EQ(markedCorner(rgbOf(lastDecode().image)), "top-left");
 }
 
 } // namespace

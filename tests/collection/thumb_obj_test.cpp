@@ -1,8 +1,10 @@
 // tests/collection/thumb_obj_test.cpp
+#include "collection/thumb_cache_file.h"
 #include "collection/thumb_geometry.h"
 #include "collection/thumb_obj.h"
 #include "tests/collection/collection_test_support.h"
 #include "tests/support/corpora.h"
+#include "tests/support/oriented_picture.h"
 #include "tests/support/pictures.h"
 
 #include <QFile>
@@ -156,4 +158,37 @@ TEST(ThumbDraw, DrawsCentredAndRemembersWhere)
     EXPECT_EQ(canvas.pixel(107, 96), qRgb(255, 0, 0));
     EXPECT_EQ(canvas.pixel(17, 37), qRgb(255, 255, 255));
     EXPECT_EQ(canvas.pixel(108, 96), qRgb(255, 255, 255));
+}
+
+// Decoded at a quarter (800 x 600 into the limits), turned upright, and the
+// facts the browser shows are those of the upright picture, through the cache too.
+TEST(MakeThumbnail, CameraTurnedPicturesStandUprightWithTheirUprightSize)
+{
+    const QString folder = freshFolder("thumb-orient");
+    std::vector<std::unique_ptr<CThumbObj>> thumbs;
+    for (int o = 1; o <= 8; ++o) {
+        const QString path = folder + QStringLiteral("tag%1.jpg").arg(o);
+        ASSERT_TRUE(writeOrientedJpeg(path.toStdString(), 800, 600, o));
+        thumbs.push_back(std::make_unique<CThumbObj>(path));
+        ASSERT_TRUE(thumbs.back()->MakeThumbnail());
+    }
+    std::vector<const CThumbObj *> made;
+    for (const auto &t : thumbs)
+        made.push_back(t.get());
+    const std::vector<std::uint8_t> bytes = ThumbCacheBytes(folder, made);
+    const CacheReadResult cached = ReadThumbCacheBytes(bytes.data(), bytes.size(), folder);
+    ASSERT_EQ(cached.objects.size(), 8u);
+    for (int o = 1; o <= 8; ++o) {
+        for (const CThumbObj *thumb :
+             {made[std::size_t(o - 1)],
+              static_cast<const CThumbObj *>(cached.objects[std::size_t(o - 1)].get())}) {
+            ASSERT_NE(thumb->Picture(), nullptr) << o;
+            const bool sideways = o >= 5;
+            const ZvImage &picture = *thumb->Picture();
+            EXPECT_EQ(picture.GetWidth(), sideways ? 71u : 95u) << o;
+            EXPECT_EQ(picture.GetOrignWidth(), sideways ? 600u : 800u) << o;
+            EXPECT_EQ(picture.GetOrignHeight(), sideways ? 800u : 600u) << o;
+            EXPECT_EQ(markedCorner(toRgb(picture)), uprightCorner(o)) << o;
+        }
+    }
 }

@@ -1,7 +1,10 @@
 // tests/export/batch_cli_test.cpp
 // zelventa-batch as scripts see it: options, messages, exit codes and files.
+#include "imagelib/codecs/jpeg/codec_jpg.h"
+#include "imagelib/streams/io_file.h"
 #include "tests/export/export_test_support.h"
 #include "tests/support/corpora.h"
+#include "tests/support/oriented_picture.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include <csignal>
 #include <spawn.h>
@@ -416,4 +420,33 @@ TEST(BatchCli, ASecondInterruptDuringASaveLeavesNoTemporaryFile)
         }
     }
     EXPECT_TRUE(interruptedDuringSave);
+}
+
+// A phone portrait: stored 300 x 400 with tag 6, upright 400 x 300.
+TEST(BatchCli, PicturesComeOutUprightUnlessAskedToKeepTheStoredPixels)
+{
+    const std::string src = freshFolder("cli-orient-src");
+    const std::string picture = src + "/portrait.jpg";
+    ASSERT_TRUE(writeOrientedJpeg(picture, 300, 400, 6));
+    const auto exported = [&](const std::vector<std::string> &extra) {
+        const std::string out = freshFolder("cli-orient-out");
+        std::vector<std::string> args = {"--folder",        out,           "--format", "jpeg",
+                                         "--keep-metadata", "--no-caption"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back(picture);
+        const ToolRun r = batch(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string path = out + "/portrait.JPG";
+        ZvImageJPG codec;
+        ZvIOFile file;
+        if (file.Open(path.c_str(), "rb"))
+            codec.DecodeExif(&file);
+        const ZvImage shown = loadedFile(path);
+        return std::make_tuple(shown.GetWidth(), shown.GetHeight(), codec.GetExifInfo().orientation,
+                               markedCorner(toRgb(shown)));
+    };
+    EXPECT_EQ(exported({}), std::make_tuple(400u, 300u, 1, std::string("top-right")));
+    EXPECT_EQ(exported({"--no-auto-orient", "--save-profile", src + "/p.ini"}),
+              std::make_tuple(300u, 400u, 6, std::string("top-left")));
+    EXPECT_TRUE(contains(readFile(src + "/p.ini"), "\nAutoOrient=0\n"));
 }

@@ -211,6 +211,8 @@ TEST(ExportDialog, CancelStoresNothingAndStartStoresEveryKey)
         click(namedButton(d, "selectFolderButton"));
         chooseFormat(d, 3);
         click(namedButton(d, "stretchCheck"));
+        EXPECT_TRUE(namedButton(d, "autoOrientCheck")->isChecked()); // an old profile: on
+        click(namedButton(d, "autoOrientCheck"));
         namedField(d, "widthField")->setText(QStringLiteral("50"));
         namedList(d, "unitList")->setCurrentIndex(1);
         click(namedButton(d, "startButton"));
@@ -227,10 +229,12 @@ TEST(ExportDialog, CancelStoresNothingAndStartStoresEveryKey)
     EXPECT_EQ(profile.GetProfileString("Export Option", "Unit"), "1");
     EXPECT_EQ(profile.GetProfileString("Export Option", "SavePrifix"), "-1");
     EXPECT_EQ(profile.GetProfileString("Export Option", "Quality"), "1");
+    EXPECT_EQ(profile.GetProfileString("Export Option", "AutoOrient"), "0");
     // The next opening shows what was stored.
     CExportDialog again(profile, &rows, nullptr, nullptr);
     EXPECT_EQ(namedList(again, "formatList")->currentIndex(), 3);
     EXPECT_FALSE(namedButton(again, "stretchCheck")->isChecked());
+    EXPECT_FALSE(namedButton(again, "autoOrientCheck")->isChecked());
     EXPECT_TRUE(namedChild<QGroupBox>(again, "resizeGroup")->isChecked());
     EXPECT_EQ(namedField(again, "widthField")->text(), QStringLiteral("50"));
     EXPECT_EQ(namedList(again, "unitList")->currentIndex(), 1);

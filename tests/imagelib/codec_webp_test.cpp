@@ -2,6 +2,7 @@
 #include "imagelib/codecs/jpeg/exif_info.h"
 #include "imagelib/codecs/webp/codec_webp.h"
 #include "imagelib/core/photo_info.h"
+#include "imagelib/geometry/orientation.h"
 #include "tests/imagelib/reference_codec.h"
 
 #include <gtest/gtest.h>
@@ -75,10 +76,10 @@ TEST(CodecWebp, WritesWhatReadsBack)
     EXPECT_EQ(fromIndexed.AlphaGet(0, 0), 0);
 }
 
-// WebP has no orientation of its own: the EXIF chunk's is applied to the
-// pixels, and the EXIF kept says 1 so no one turns them again. The chunks
-// we write come back.
-TEST(CodecWebp, ExifOrientationTurnsThePixels)
+// WebP has no orientation of its own: the EXIF chunk's is handed on as a
+// JPEG's is, with the pixels as stored, and turning by it stands the picture
+// upright. The chunks we write come back.
+TEST(CodecWebp, ExifOrientationIsHandedOn)
 {
     ZV_REQUIRE_TOOL("webpmux");
     ZvImage source;
@@ -88,27 +89,33 @@ TEST(CodecWebp, ExifOrientationTurnsThePixels)
     ASSERT_TRUE(run("cwebp -quiet -lossless '" + png + "' -o " + dir + "/plain.webp"));
     ASSERT_TRUE(run("webpmux -set exif " + dir + "/o6.exif " + dir + "/plain.webp -o " + dir + "/o6.webp"));
 
-    const ZvImage turned = decodedFile(dir + "/o6.webp", ZV_TYPE_WEBP, true);
+    const ZvImage stored = decodedFile(dir + "/o6.webp", ZV_TYPE_WEBP, true);
+    ASSERT_EQ(stored.GetWidth(), 30u);
+    EXPECT_EQ(stored.GetOrientation(), 6);
+    ZvImage header;
+    header.SetEscape(-1);
+    ASSERT_TRUE(decodeBytes(readFile(dir + "/o6.webp"), ZV_TYPE_WEBP, header));
+    EXPECT_EQ(header.GetWidth(), 30u);
+    EXPECT_EQ(header.GetOrientation(), 6);
+    ASSERT_NE(stored.GetPhotoInfo(), nullptr);
+    ZvExifInfo exif;
+    ASSERT_TRUE(exif.ParseExif(stored.GetPhotoInfo()->exif.data(), stored.GetPhotoInfo()->exif.size()));
+    EXPECT_EQ(exif.orientation, 6);
+
+    ZvImage turned;
+    turned.Copy(stored);
+    ASSERT_TRUE(zvTurnUpright(turned, stored.GetOrientation()));
     ASSERT_EQ(turned.GetWidth(), 20u);
     ASSERT_EQ(turned.GetHeight(), 30u);
     // Turned a quarter clockwise: the marked corner is now top-right.
     EXPECT_EQ(turned.GetPixelColor(19, 29, false), (RGBQUAD{255, 255, 255, 0}));
     EXPECT_NE(turned.GetPixelColor(0, 29, false), (RGBQUAD{255, 255, 255, 0}));
-    ZvImage header;
-    header.SetEscape(-1);
-    ASSERT_TRUE(decodeBytes(readFile(dir + "/o6.webp"), ZV_TYPE_WEBP, header));
-    EXPECT_EQ(header.GetWidth(), 20u);
-
-    ASSERT_NE(turned.GetPhotoInfo(), nullptr);
-    ZvExifInfo exif;
-    ASSERT_TRUE(exif.ParseExif(turned.GetPhotoInfo()->exif.data(), turned.GetPhotoInfo()->exif.size()));
-    EXPECT_EQ(exif.orientation, 1);
 
     // Kept information goes into the chunks and comes back as it was.
     ZvImage again;
-    again.Copy(turned);
+    again.Copy(stored);
     again.SetKeepPhotoInfo(true);
-    auto info = std::make_shared<ZvPhotoInfo>(*turned.GetPhotoInfo());
+    auto info = std::make_shared<ZvPhotoInfo>(*stored.GetPhotoInfo());
     const std::string packet = "<x:xmpmeta/>";
     info->xmp.push_back(std::vector<std::uint8_t>());
     const std::string ns = std::string("http://ns.adobe.com/xap/1.0/") + '\0' + packet;
@@ -118,7 +125,8 @@ TEST(CodecWebp, ExifOrientationTurnsThePixels)
     ASSERT_NE(reread.GetPhotoInfo(), nullptr);
     EXPECT_EQ(reread.GetPhotoInfo()->exif, info->exif);
     EXPECT_EQ(reread.GetPhotoInfo()->xmp, info->xmp);
-    EXPECT_EQ(reread.GetWidth(), 20u); // orientation 1: not turned again
+    EXPECT_EQ(reread.GetWidth(), 30u); // handed on, not turned
+    EXPECT_EQ(reread.GetOrientation(), 6);
 }
 
 // Damaged and hostile files are refused with a reason, without the memory

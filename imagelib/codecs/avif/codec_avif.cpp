@@ -6,6 +6,7 @@
 #include "imagelib/codecs/jpeg/photo_payload.h"
 #include "imagelib/codecs/orientation.h"
 #include "imagelib/core/photo_info.h"
+#include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/file.h"
 
 #include <avif/avif.h>
@@ -160,6 +161,6 @@ void ZvImageAVIF::DecodeBody(ZvFile *stream)
         if (!info->IsEmpty())
             SetPhotoInfo(std::move(info));
     }
-    if (!zvOrientUpright(*this, orientation))
+    if (!zvTurnUpright(*this, orientation))
         throw std::bad_alloc();
 }

@@ -166,6 +166,8 @@ bool ZvImageJPG::DecodeFromHeader(jpeg_decompress_struct &cinfo, bool exif)
     jpeg_read_header(&cinfo, TRUE);
     if (keepInfo)
         StorePhotoInfo(cinfo);
+    // Known from the header alone, so that a size query gives it too.
+    SetOrientation(exif ? mExifInfo.orientation : 0);
     if (cinfo.jpeg_color_space == JCS_UNKNOWN) {
         SetLastError("Unsupported JPEG colour space");
         return false;

@@ -10,7 +10,8 @@ struct jpeg_decompress_struct;
 // JPEG over libjpeg, with EXIF resolution and scaled decoding.
 //
 // Decode reads the EXIF block first, then decodes at 1/(JPEG scale) of the
-// full size (0 counts as 1). With the escape field at -1 it only measures:
+// full size (0 counts as 1). The pixels stay as stored; the EXIF orientation
+// is handed on with them (ZvImage::GetOrientation). With the escape field at -1 it only measures:
 // width and height land in the header and no pixels are made. Grey output
 // becomes 8 bits with a grey palette, colour and CMYK 24 bits; the codec
 // option picks greyscale (0x80), colour quantisation to at most "JPEG

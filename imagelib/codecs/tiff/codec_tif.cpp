@@ -156,6 +156,8 @@ void ZvImageTIF::ReadTags(TIFF *tif, Page &page)
     if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &page.photometric))
         page.photometric = page.spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
     SetCodecOption(page.compression);
+    std::uint16_t orientation = 0;
+    SetOrientation(TIFFGetField(tif, TIFFTAG_ORIENTATION, &orientation) ? orientation : 0);
     if (page.width == 0 || page.height == 0 || page.spp == 0)
         throw ZvCodecError("Corrupted TIFF file!");
 

@@ -13,7 +13,8 @@ class ZvTiffRows;
 // more bits is rounded to 8), RGB of any integer depth, grey or palette
 // with alpha, and 16-bit palettes become 24 bits (plus the alpha plane);
 // YCbCr, CMYK, CIE Lab and LogLuv pages go through libtiff's RGBA reader.
-// The orientation tag is not applied: rows are taken top-down as stored.
+// The orientation tag is not applied: rows are taken top-down as stored,
+// and the tag is handed on with them (ZvImage::GetOrientation).
 //
 // Encoding appends a page to the TIFF at the stream's position (a new file
 // when the stream is empty there), top row first, red-green-blue order.

@@ -4,7 +4,6 @@
 
 #include "imagelib/codecs/decode_source.h"
 #include "imagelib/codecs/jpeg/photo_payload.h"
-#include "imagelib/codecs/orientation.h"
 #include "imagelib/core/photo_info.h"
 #include "imagelib/streams/file.h"
 
@@ -78,11 +77,13 @@ void ZvImageWEBP::DecodeBody(ZvFile *stream)
     const std::uint32_t w = WebPDemuxGetI(source.demux.get(), WEBP_FF_CANVAS_WIDTH);
     const std::uint32_t h = WebPDemuxGetI(source.demux.get(), WEBP_FF_CANVAS_HEIGHT);
     zvCheckDecodeSize(w, h, kMaxPixels, source.bytes.size());
+    // Like a JPEG's, the EXIF orientation is handed on and the pixels stay
+    // as stored: whoever shows or exports the picture turns it upright.
     const int orientation = ReadPhotoInfo(source);
-    const bool turns = orientation >= 5 && orientation <= 8;
     if (GetEscape() == -1) {
-        mHead.biWidth = std::int32_t(turns ? h : w);
-        mHead.biHeight = std::int32_t(turns ? w : h);
+        mHead.biWidth = std::int32_t(w);
+        mHead.biHeight = std::int32_t(h);
+        SetOrientation(orientation);
         return;
     }
     const bool alpha = source.features.has_alpha != 0;
@@ -94,8 +95,7 @@ void ZvImageWEBP::DecodeBody(ZvFile *stream)
         DecodeFirstFrame(source, alpha);
     else
         DecodeStill(source, alpha);
-    if (!zvOrientUpright(*this, orientation))
-        throw std::bad_alloc();
+    SetOrientation(orientation);
 }
 
 // The EXIF orientation (0 when none). The photo information is kept only
@@ -103,7 +103,7 @@ void ZvImageWEBP::DecodeBody(ZvFile *stream)
 int ZvImageWEBP::ReadPhotoInfo(const Source &source)
 {
     const std::vector<std::uint8_t> exif = chunk(source.demux.get(), "EXIF");
-    ZvForeignExif kept = zvExifFromForeign(exif.data(), exif.size(), true);
+    ZvForeignExif kept = zvExifFromForeign(exif.data(), exif.size(), false);
     if (!GetKeepPhotoInfo())
         return kept.orientation;
     auto info = std::make_shared<ZvPhotoInfo>();
