@@ -45,6 +45,13 @@ CMarkupTip *mainTip()
     return topLevelWindow<CMarkupTip>(QStringLiteral("mainTip"));
 }
 
+// A control's rectangle in the window's coordinates (the tree and the tab
+// control sit in the splitter).
+QRect inWindow(const QWidget *control)
+{
+    return QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size());
+}
+
 // The right edges and gaps of the four buttons, Quit to Export.
 void expectButtonsLinedUp(const CMainDialog &w)
 {
@@ -61,11 +68,11 @@ void expectButtonsLinedUp(const CMainDialog &w)
         EXPECT_EQ(r.bottom() + 1, client.height() - 4);
         EXPECT_EQ(r.size(), QSize(84, 28));
     }
-    const QRect tabs = named(w, "tabs")->geometry();
+    const QRect tabs = inWindow(named(w, "tabs"));
     EXPECT_EQ(tabs.right() + 1, client.width() - 6);
     EXPECT_EQ(tabs.bottom() + 1, client.height() - 35);
     // The tree lies 1 pixel inside its area, which ends 35 pixels above the bottom.
-    EXPECT_EQ(named(w, "folderTree")->geometry().bottom() + 2, client.height() - 35);
+    EXPECT_EQ(inWindow(named(w, "folderTree")).bottom() + 2, client.height() - 35);
 }
 
 const QString kTipHead = QStringLiteral("<ct=0x00AA00><hr=100%></ct><br>");
@@ -87,21 +94,25 @@ TEST(MainDialog, LayoutAtTheMinimumAndEnlarged)
     w.resize(500, 300);
     EXPECT_EQ(w.size(), QSize(790, 565));
     expectButtonsLinedUp(w);
-    const QRect treeBefore = tree->geometry();
-    const QPoint tabsBefore = tabs->geometry().topLeft();
+    // Where the fixed layout put them before the splitter existed.
+    EXPECT_EQ(inWindow(tree), QRect(9, 31, 212, 565 - 35 - 31 - 1));
+    EXPECT_EQ(inWindow(tabs).topLeft(), QPoint(230, 8));
+    EXPECT_EQ(inWindow(named(w, "folderLabel")), QRect(8, 8, 214, 18));
+    const QRect treeBefore = inWindow(tree);
+    const QPoint tabsBefore = inWindow(tabs).topLeft();
     w.resize(1203, 911);
     EXPECT_EQ(w.size(), QSize(1203, 911));
     expectButtonsLinedUp(w);
     // The tree keeps its left, top and width; the tab control its left and top.
-    EXPECT_EQ(tree->geometry().topLeft(), treeBefore.topLeft());
+    EXPECT_EQ(inWindow(tree).topLeft(), treeBefore.topLeft());
     EXPECT_EQ(tree->width(), treeBefore.width());
-    EXPECT_EQ(tabs->geometry().topLeft(), tabsBefore);
+    EXPECT_EQ(inWindow(tabs).topLeft(), tabsBefore);
     EXPECT_EQ(tabs->count(), 2);
-    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Select Images"));
-    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Batch Settings"));
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("&Select Images"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Batch Se&ttings"));
     EXPECT_EQ(tabs->widget(0), named(w, "selectPage"));
-    EXPECT_EQ(named<QLabel>(w, "folderLabel")->text(), QStringLiteral("Select Folder:"));
-    EXPECT_LT(tree->geometry().right(), tabs->geometry().left());
+    EXPECT_EQ(named<QLabel>(w, "folderLabel")->text(), QStringLiteral("Select F&older:"));
+    EXPECT_LT(inWindow(tree).right(), inWindow(tabs).left());
 }
 
 TEST(MainDialog, QuitAndEscapeCloseTheWindow)
