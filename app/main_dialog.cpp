@@ -35,6 +35,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 // The program's picture and icons, compiled into this library.
 void initResources()
 {
@@ -97,14 +99,35 @@ void CMainDialog::createLayout()
     layout->addWidget(mHelp, MainPixelLayout::Role::Help);
     layout->addWidget(mAbout, MainPixelLayout::Role::About);
     layout->addWidget(mQuit, MainPixelLayout::Role::Quit);
-    resize(layout->sizeHint());
     // Placed now, not first on showing: the window's controls have their
     // rectangles as soon as it exists.
-    layout->activate();
     const int stored = StoredTreeWidth(mProfile);
-    const int treeWidth = stored > 0 ? stored : start.tree.width();
-    mSplitter->setSizes({treeWidth, mSplitter->width() - treeWidth - mSplitter->handleWidth()});
+    mTreeWidth = stored > 0 ? stored : start.tree.width();
+    // A tree the user widened opens as wide, the window growing by as much.
+    const int wider = std::max(0, mTreeWidth - start.tree.width());
+    resize(kMainInitialSize + QSize(wider, 0));
+    layout->activate();
+    applyTreeWidth();
+}
+
+// The tree's pane as wide as the user made it, as far as the tab control's
+// minimum leaves room for it.
+void CMainDialog::applyTreeWidth()
+{
+    const int room = mSplitter->width() - mSplitter->handleWidth() - mTabs->minimumWidth();
+    const int width = std::clamp(mTreeWidth, kMinimumTreeWidth, std::max(kMinimumTreeWidth, room));
+    if (mSplitter->sizes().value(0) != width)
+        mSplitter->setSizes({width, mSplitter->width() - width - mSplitter->handleWidth()});
     mSplitter->widget(0)->layout()->activate();
+}
+
+// A window made narrower squeezed the tree; made wider again, it gives the
+// tree back the width the user chose.
+void CMainDialog::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (mSplitter)
+        applyTreeWidth();
 }
 
 // The label and the tree in one pane, the tab control beside it. The tab
@@ -140,8 +163,8 @@ void CMainDialog::createSplitter(const MainLayout &start)
     mSplitter->setStretchFactor(1, 1);
     mTabs->setMinimumWidth(kMainMinimumSize.width() - start.tabs.left() - kMainRightMargin);
     connect(mSplitter, &QSplitter::splitterMoved, this, [this] {
-        mProfile.WriteProfileString(kWindowSection, kTreeWidthKey,
-                                    std::to_string(mSplitter->sizes().value(0)));
+        mTreeWidth = mSplitter->sizes().value(0);
+        mProfile.WriteProfileString(kWindowSection, kTreeWidthKey, std::to_string(mTreeWidth));
     });
 }
 

@@ -85,6 +85,9 @@ class CMainDialog : public QDialog
     // current picture and the window closes then.
     void done(int result) override;
 
+  protected:
+    void resizeEvent(QResizeEvent *event) override;
+
   signals:
     // A folder to browse and watch ("" empties the browser).
     void folderChanged(const QString &folder);
@@ -106,6 +109,7 @@ class CMainDialog : public QDialog
     void createSplitter(const MainLayout &start);
     void createShortcuts();
     void showHelpWindow();
+    void applyTreeWidth();
 
     ProfileStore &mProfile;
     QString mCurrentFolder;
@@ -113,6 +117,7 @@ class CMainDialog : public QDialog
     CFolderTree *mFolderTree = nullptr;
     QTabWidget *mTabs = nullptr;
     QSplitter *mSplitter = nullptr;
+    int mTreeWidth = 0;             // the tree's pane as the user wants it, in pixels
     QWidget *mHelpWindow = nullptr; // made on first use, a child window of this one
     CSelectPage *mSelect = nullptr;
     CSettingsPage *mSettings = nullptr;

@@ -80,6 +80,8 @@ CThumbList::CThumbList(QWidget *parent)
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::CopyAction);
+    // Static movement left the viewport refusing drops.
+    viewport()->setAcceptDrops(true);
     SetIconSpacing(kIconSpacingWidth, kIconSpacingHeight);
     connect(horizontalScrollBar(), &QScrollBar::sliderPressed, this, &CThumbList::pause);
     connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, &CThumbList::resume);
