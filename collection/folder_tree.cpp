@@ -70,9 +70,9 @@ class CFolderTree::Watcher : public CFolderWatcher
   protected:
     void OnFolderChanged(std::uintptr_t, int, const QString &) override
     {
-        if (waitForStop(kWatcherDelayMs))
+            if (waitForStop(kWatcherDelayMs))
             return;
-        QMetaObject::invokeMethod(mTree, &CFolderTree::Refresh, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(mTree, &CFolderTree::Refresh, Qt::QueuedConnection);
     }
 
   private:
@@ -362,6 +362,11 @@ bool CFolderTree::SelectPath(const QString &folder)
         setCurrentItem(result);
         fillChildren(result);
         scrollToItem(result);
+    }
+    // Folders opened on the way, with the tree's signals held, are watched too.
+    for (QTreeWidgetItem *item = result; item; item = item->parent()) {
+        if (item->isExpanded())
+            watch(item, true);
     }
     emit folderSelected(PathOf(result));
     return found;
