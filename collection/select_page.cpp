@@ -109,7 +109,7 @@ void CSelectPage::createControls()
         mStatus->setToolTip(names.isEmpty() ? QString()
                                             : QStringLiteral("Could not be read:\n") + names.join(u'\n'));
     });
-    connect(mFolder, &QLineEdit::returnPressed, this, [this] { emit folderEntered(mFolder->text()); });
+    mFolder->installEventFilter(this);
 }
 
 void CSelectPage::createList()
@@ -169,6 +169,15 @@ bool CSelectPage::eventFilter(QObject *watched, QEvent *event)
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
         RemoveSelected();
         return true;
+    }
+    // Enter in the Folder field goes to the folder and goes no further: the
+    // window would take it for a click on its default button.
+    if (watched == mFolder && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit folderEntered(mFolder->text());
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

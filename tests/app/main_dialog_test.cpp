@@ -356,6 +356,15 @@ TEST(MainDialog, TypedFoldersAreBrowsedAndMissingOnesSaySo)
     const QString folder = QString::fromStdString(scratchDir()) + "/typed/Holiday 2026";
     ASSERT_TRUE(QDir().mkpath(folder));
     CMainDialog w(profile);
+    // Shown, so that Enter could reach a default button: it must not.
+    int wizards = 0;
+    QObject::connect(w.findChild<CAcquireAction *>(), &CAcquireAction::wizardShown, &w,
+                     [&wizards](CWizPropertySheet *sheet) {
+                         ++wizards;
+                         QTimer::singleShot(0, sheet, &QDialog::reject);
+                     });
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     QSignalSpy folders(&w, &CMainDialog::folderChanged);
     auto *edit = named<QLineEdit>(w, "folderEdit");
     edit->setText(QStringLiteral("  '%1/'  ").arg(folder));
@@ -374,6 +383,7 @@ TEST(MainDialog, TypedFoldersAreBrowsedAndMissingOnesSaySo)
     EXPECT_EQ(w.CurrentFolder(), folder + "/");
     EXPECT_EQ(folders.size(), before);
     EXPECT_EQ(edit->text(), folder + "/nowhere"); // kept for the user to correct
+    EXPECT_EQ(wizards, 0);
 }
 
 // Where the desktop has no browser for the page, Help (and F1) shows it in
