@@ -106,8 +106,11 @@ void CSelectPage::createControls()
     connect(mBrowser, &CThumbList::thumbnailDelivered, this, &CSelectPage::fillProperties);
     connect(mBrowser, &CThumbList::folderDropped, this, &CSelectPage::folderEntered);
     connect(mBrowser, &CThumbList::unreadableChanged, this, [this](const QStringList &names) {
-        mStatus->setToolTip(names.isEmpty() ? QString()
-                                            : QStringLiteral("Could not be read:\n") + names.join(u'\n'));
+        // The whole count too: at the page's smallest the status is cut short.
+        const QString count = names.size() == 1
+                                  ? QStringLiteral("1 file could not be read:\n")
+                                  : QStringLiteral("%1 files could not be read:\n").arg(names.size());
+        mStatus->setToolTip(names.isEmpty() ? QString() : count + names.join(u'\n'));
     });
     mFolder->installEventFilter(this);
 }

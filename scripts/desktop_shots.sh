@@ -36,6 +36,8 @@ shoot() { sleep 0.8; import -window "$1" "$out/$2.png"; echo "saved $out/$2.png"
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
 
 main=$(window "Zelventa 1.00")
+xdotool windowsize --sync "$main" 1180 720 || true
+sleep 0.5
 read -r width height < <(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\)/\1 \2/p')
 sleep 1
 # The Folder field: right of the "Folder:" label on the page, which starts

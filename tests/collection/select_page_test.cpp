@@ -208,6 +208,7 @@ TEST(SelectPageLayout, BrowserAndListTakeTheSpaceButtonsLineUpFromTheRight)
     EXPECT_EQ(l.add.left(), l.addAll.left() - w - 24);
     EXPECT_EQ(l.add.top(), l.removeAll.top());
     EXPECT_EQ(l.status.top(), l.list.top() - 23 - 10);
+    EXPECT_EQ(l.status.right() + 1, l.add.left() - 8); // room for the unreadable files' count
     EXPECT_EQ(l.count.top(), 600 - 18 - 3);
     EXPECT_EQ(l.folderEdit.right() + 1, 800 - 3);
 }
