@@ -36,7 +36,7 @@ shoot() { sleep 0.8; import -window "$1" "$out/$2.png"; echo "saved $out/$2.png"
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
 
 main=$(window "Zelventa 1.00")
-xdotool windowsize --sync "$main" 1180 720 || true
+xdotool windowsize --sync "$main" 1060 700 || true
 sleep 0.5
 read -r width height < <(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\)/\1 \2/p')
 sleep 1
@@ -49,7 +49,7 @@ xdotool type --delay 5 "$photos"
 xdotool key Return
 sleep 4
 # Add All: the third button from the right above the selected list.
-click "$main" $((width - 6 - 3 - 10 - 37 - 2 * 95)) 293
+click "$main" $((width - 256)) $((height - 307))
 sleep 1
 shoot "$main" desktop-main
 
