@@ -7,6 +7,7 @@
 #include "app/help_window.h"
 #include "app/main_pixel_layout.h"
 #include "app/picture_sequences.h"
+#include "app/tree_splitter.h"
 #include "caption/settings_page.h"
 #include "collection/folder_tree.h"
 #include "collection/select_page.h"
@@ -30,7 +31,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -53,9 +53,6 @@ constexpr int kTreeWidth = 214;
 constexpr QSize kButton(84, 28);
 // The tree's pane may be made narrower than at first, not narrower than this.
 constexpr int kMinimumTreeWidth = 120;
-
-constexpr char kWindowSection[] = "Main Window";
-constexpr char kTreeWidthKey[] = "TreeWidth";
 
 } // namespace
 
@@ -99,41 +96,19 @@ void CMainDialog::createLayout()
     layout->addWidget(mHelp, MainPixelLayout::Role::Help);
     layout->addWidget(mAbout, MainPixelLayout::Role::About);
     layout->addWidget(mQuit, MainPixelLayout::Role::Quit);
+    // A tree the user widened opens as wide, the window growing by as much.
+    const int stored = StoredTreeWidth(mProfile);
+    mSplitter->SetWantedWidth(stored > 0 ? stored : start.tree.width());
+    resize(kMainInitialSize + QSize(std::max(0, mSplitter->WantedWidth() - start.tree.width()), 0));
     // Placed now, not first on showing: the window's controls have their
     // rectangles as soon as it exists.
-    const int stored = StoredTreeWidth(mProfile);
-    mTreeWidth = stored > 0 ? stored : start.tree.width();
-    // A tree the user widened opens as wide, the window growing by as much.
-    const int wider = std::max(0, mTreeWidth - start.tree.width());
-    resize(kMainInitialSize + QSize(wider, 0));
     layout->activate();
-    applyTreeWidth();
+    mSplitter->ApplyWidth();
 }
 
-// The tree's pane as wide as the user made it, as far as the tab control's
-// minimum leaves room for it.
-void CMainDialog::applyTreeWidth()
-{
-    const int room = mSplitter->width() - mSplitter->handleWidth() - mTabs->minimumWidth();
-    const int width = std::clamp(mTreeWidth, kMinimumTreeWidth, std::max(kMinimumTreeWidth, room));
-    if (mSplitter->sizes().value(0) != width)
-        mSplitter->setSizes({width, mSplitter->width() - width - mSplitter->handleWidth()});
-    mSplitter->widget(0)->layout()->activate();
-}
-
-// A window made narrower squeezed the tree; made wider again, it gives the
-// tree back the width the user chose.
-void CMainDialog::resizeEvent(QResizeEvent *event)
-{
-    QDialog::resizeEvent(event);
-    if (mSplitter)
-        applyTreeWidth();
-}
-
-// The label and the tree in one pane, the tab control beside it. The tab
-// control takes what the window grows by; the pane keeps the width the user
-// gave it. The tab control never gets narrower than at the window's
-// minimum, so the pages keep their room.
+// The label and the tree in one pane, beside the tab control. The tab
+// control never gets narrower than at the window's minimum, so the pages
+// keep their room.
 void CMainDialog::createSplitter(const MainLayout &start)
 {
     auto *pane = new QWidget;
@@ -150,27 +125,15 @@ void CMainDialog::createSplitter(const MainLayout &start)
     inset->setContentsMargins(1, 0, 1, 1);
     inset->addWidget(mFolderTree);
     column->addLayout(inset, 1);
-    pane->setMinimumWidth(kMinimumTreeWidth);
     mFolderTree->setMinimumWidth(0);
-
-    mSplitter = new QSplitter(Qt::Horizontal, this);
-    mSplitter->setObjectName(QStringLiteral("splitter"));
-    mSplitter->addWidget(pane);
-    mSplitter->addWidget(mTabs);
-    mSplitter->setChildrenCollapsible(false);
-    mSplitter->setHandleWidth(splitterHandleWidth(start));
-    mSplitter->setStretchFactor(0, 0);
-    mSplitter->setStretchFactor(1, 1);
     mTabs->setMinimumWidth(kMainMinimumSize.width() - start.tabs.left() - kMainRightMargin);
-    connect(mSplitter, &QSplitter::splitterMoved, this, [this] {
-        mTreeWidth = mSplitter->sizes().value(0);
-        mProfile.WriteProfileString(kWindowSection, kTreeWidthKey, std::to_string(mTreeWidth));
-    });
+    mSplitter = new CTreeSplitter(pane, mTabs, splitterHandleWidth(start), kMinimumTreeWidth, mProfile, this);
+    mSplitter->setObjectName(QStringLiteral("splitter"));
 }
 
 int CMainDialog::StoredTreeWidth(const ProfileStore &profile)
 {
-    return std::max(0, profileAtoi(profile.GetProfileString(kWindowSection, kTreeWidthKey)));
+    return CTreeSplitter::StoredWidth(profile);
 }
 
 // Ctrl+E exports, Ctrl+O chooses a folder, F1 opens the help, wherever the

@@ -15,6 +15,7 @@ class CFolderTree;
 class CMarkupTip;
 class CSelectPage;
 class CSettingsPage;
+class CTreeSplitter;
 class CVolumeWatcher;
 class CaptionSource;
 class ExportRowSource;
@@ -22,7 +23,6 @@ class ProfileStore;
 struct MainLayout;
 class QLabel;
 class QPushButton;
-class QSplitter;
 class QTabWidget;
 class QUrl;
 
@@ -85,9 +85,6 @@ class CMainDialog : public QDialog
     // current picture and the window closes then.
     void done(int result) override;
 
-  protected:
-    void resizeEvent(QResizeEvent *event) override;
-
   signals:
     // A folder to browse and watch ("" empties the browser).
     void folderChanged(const QString &folder);
@@ -109,15 +106,13 @@ class CMainDialog : public QDialog
     void createSplitter(const MainLayout &start);
     void createShortcuts();
     void showHelpWindow();
-    void applyTreeWidth();
 
     ProfileStore &mProfile;
     QString mCurrentFolder;
     QLabel *mFolderLabel = nullptr;
     CFolderTree *mFolderTree = nullptr;
     QTabWidget *mTabs = nullptr;
-    QSplitter *mSplitter = nullptr;
-    int mTreeWidth = 0;             // the tree's pane as the user wants it, in pixels
+    CTreeSplitter *mSplitter = nullptr;
     QWidget *mHelpWindow = nullptr; // made on first use, a child window of this one
     CSelectPage *mSelect = nullptr;
     CSettingsPage *mSettings = nullptr;
