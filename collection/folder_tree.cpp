@@ -70,9 +70,9 @@ class CFolderTree::Watcher : public CFolderWatcher
   protected:
     void OnFolderChanged(std::uintptr_t, int, const QString &) override
     {
-            if (waitForStop(kWatcherDelayMs))
+        if (waitForStop(kWatcherDelayMs))
             return;
-            QMetaObject::invokeMethod(mTree, &CFolderTree::Refresh, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(mTree, &CFolderTree::Refresh, Qt::QueuedConnection);
     }
 
   private:
