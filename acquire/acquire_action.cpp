@@ -110,6 +110,14 @@ QString CAcquireAction::importMedia(const QString &root)
     return mSettings.saveFolder;
 }
 
+const QString CAcquireAction::kNoDeviceText = QStringLiteral(
+    "No scanner or camera was found.\n\n"
+    "Connect the scanner or camera with its USB cable and switch it on, then choose Acquire again. "
+    "A camera that does not show up as a scanner can be read as removable media: put its memory "
+    "card into a card reader, or set the camera to its storage (USB mass storage) mode, and choose "
+    "the removable media in this wizard. A network scanner needs its SANE backend, set up in "
+    "/etc/sane.d/; \"scanimage -L\" lists the scanners the system can see.");
+
 QString CAcquireAction::startTwain()
 {
     if (defaultFolder().isEmpty()) {
@@ -127,7 +135,12 @@ QString CAcquireAction::startTwain()
         mTwain->CloseDataSource(); // a source left open by the last acquisition
     const bool prompt = mWizard->CameraPage()->PromptChoice() == 1;
     const bool selected = prompt ? mTwain->ChooseSource() : mTwain->UseDefaultSource();
-    if (selected)
+    if (selected) {
         mTwain->StartAcquisition(-1);
-    return mSettings.saveFolder;
+        return mSettings.saveFolder;
+    }
+    // No source at all is not the user's choice: say so, and what helps.
+    if (mTwain->Sources().empty())
+        MessageBox(kNoDeviceText, MB_OK, MB_ICONINFORMATION);
+    return {};
 }

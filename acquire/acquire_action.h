@@ -26,6 +26,8 @@ class CAcquireAction : public QObject
 
   public:
     enum Mode { kNormal = 0, kVolumeArrived = 1, kVolumeRemoved = 2 };
+    // What the user is told when the system has no scanner or camera at all.
+    static const QString kNoDeviceText;
     using ProgressFactory =
         std::function<std::unique_ptr<ImportProgress>(QWidget *owner, const QString &title)>;
 

@@ -96,6 +96,11 @@ const char kBatchHelp[] =
     "                       (ask when stdin is a terminal, otherwise no)\n"
     "  --jobs N             pictures made at once on worker threads, 1 to 64; 1 makes\n"
     "                       one after the other (one per core)\n"
+    "  --shard K/N          handle only rows K, K+N, K+2N, ... of the list (0 <= K < N),\n"
+    "                       so that N runs on N machines share one batch; with --prefix\n"
+    "                       a picture's counter is its row in the whole list (from 0),\n"
+    "                       never a free number found in the folder: a name already\n"
+    "                       there is reported as --overwrite says\n"
     "  --help               show this text\n"
     "\n"
     "An interrupt (Ctrl-C) ends the run after the current picture, with the summary;\n"
@@ -313,6 +318,33 @@ void setKeepAspect(BatchArguments &a, int index)
     }
 }
 
+// "K/N" with 0 <= K < N.
+std::string setShard(BatchArguments &a, const std::string &v)
+{
+    const std::size_t slash = v.find('/');
+    const std::optional<long> count =
+        slash == std::string::npos ? std::nullopt : wholeNumber(v.substr(slash + 1), 1, 1L << 30);
+    const std::optional<long> index =
+        count ? wholeNumber(v.substr(0, slash), 0, *count - 1) : std::optional<long>();
+    if (!index)
+        return "K/N with 0 <= K < N is needed, not '" + v + "'";
+    a.shardIndex = *index;
+    a.shardCount = *count;
+    return {};
+}
+
+// Keeps this shard's rows and notes where each stood in the whole list.
+void takeShard(BatchArguments &a)
+{
+    std::vector<ExportRow> all = std::move(a.job.rows);
+    a.job.rows.clear();
+    a.job.listRows.clear();
+    for (std::size_t i = std::size_t(a.shardIndex); i < all.size(); i += std::size_t(a.shardCount)) {
+        a.job.rows.push_back(std::move(all[i]));
+        a.job.listRows.push_back((long long)i);
+    }
+}
+
 // Options that only note a value; their work is done elsewhere in parsing.
 std::string nothing(BatchArguments &, const std::string &)
 {
@@ -410,6 +442,7 @@ const std::vector<Option> &optionTable()
              return std::string();
          }},
         {"--jobs", true, setJobs},
+        {"--shard", true, setShard},
         {"--help", false,
          [](A &a, const std::string &) {
              a.help = true;
@@ -542,5 +575,9 @@ bool parseBatchArguments(const std::vector<std::string> &args, BatchArguments &o
         error = "--prefix: counter names need --folder, not --same-folder";
         return false;
     }
-    return collectRows(given, lastValueOf(given, "--rotate").value_or("0"), out, error);
+    if (!collectRows(given, lastValueOf(given, "--rotate").value_or("0"), out, error))
+        return false;
+    if (lastValueOf(given, "--shard"))
+        takeShard(out);
+    return true;
 }

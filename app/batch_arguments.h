@@ -19,6 +19,10 @@ struct BatchArguments
     OverwritePolicy overwrite = OverwritePolicy::No;
     bool overwriteGiven = false;
     bool help = false;
+    // --shard K/N: this run handles rows K, K+N, K+2N, ... of the whole list
+    // (0 <= K < N); job.rows holds only those, job.listRows their places.
+    long long shardIndex = 0;
+    long long shardCount = 1;
 };
 
 // Parses the arguments after the program name. False with a message that

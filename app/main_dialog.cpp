@@ -4,29 +4,39 @@
 #include "acquire/acquire_action.h"
 #include "acquire/wiz_property_sheet.h"
 #include "app/about_dialog.h"
+#include "app/help_window.h"
 #include "app/main_pixel_layout.h"
 #include "app/picture_sequences.h"
+#include "app/tree_splitter.h"
 #include "caption/settings_page.h"
 #include "collection/folder_tree.h"
 #include "collection/select_page.h"
 #include "collection/thumb_list.h"
+#include "collection/typed_folder.h"
 #include "collection/viewer/full_screen_view.h"
 #include "controls/markup_tip.h"
 #include "controls/tip_markup.h"
 #include "export/export_dialog.h"
 #include "export/export_options.h"
 #include "platform/message_box.h"
+#include "platform/profile_store.h"
 #include "platform/volume_watcher.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 // The program's picture and icons, compiled into this library.
 void initResources()
@@ -42,6 +52,8 @@ constexpr int kTop = 8;
 constexpr int kLabelHeight = 18;
 constexpr int kTreeWidth = 214;
 constexpr QSize kButton(84, 28);
+// The tree's pane may be made narrower than at first, not narrower than this.
+constexpr int kMinimumTreeWidth = 120;
 
 } // namespace
 
@@ -49,12 +61,13 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
     , mProfile(profile)
     , mTip(std::make_unique<CMarkupTip>())
+    , mOpenUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     initResources();
     setWindowTitle(AppName());
     setWindowIcon(QIcon(QStringLiteral(":/zelventa/zelventa-128.png")));
 
-    mFolderLabel = new QLabel(QStringLiteral("Select Folder:"), this);
+    mFolderLabel = new QLabel(QStringLiteral("Select F&older:"), this);
     mFolderLabel->setObjectName(QStringLiteral("folderLabel"));
     createTree();
     createPages();
@@ -64,6 +77,7 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
 
     createTips();
     createLayout();
+    createShortcuts();
 }
 
 // The controls as they sit in a window of the minimum size; the layout
@@ -77,17 +91,68 @@ void CMainDialog::createLayout()
     start.exportButton = start.help = start.about = start.quit = QRect(QPoint(), kButton);
 
     auto *layout = new MainPixelLayout(this, start);
-    layout->addWidget(mFolderLabel, MainPixelLayout::Role::FolderLabel);
-    layout->addWidget(mFolderTree, MainPixelLayout::Role::Tree);
-    layout->addWidget(mTabs, MainPixelLayout::Role::Tabs);
+    createSplitter(start);
+    layout->addWidget(mSplitter, MainPixelLayout::Role::Splitter);
     layout->addWidget(mExport, MainPixelLayout::Role::Export);
     layout->addWidget(mHelp, MainPixelLayout::Role::Help);
     layout->addWidget(mAbout, MainPixelLayout::Role::About);
     layout->addWidget(mQuit, MainPixelLayout::Role::Quit);
-    resize(layout->sizeHint());
+    // A tree the user widened opens as wide, the window growing by as much.
+    const int stored = StoredTreeWidth(mProfile);
+    mSplitter->SetWantedWidth(stored > 0 ? stored : start.tree.width());
+    resize(kMainInitialSize + QSize(std::max(0, mSplitter->WantedWidth() - start.tree.width()), 0));
     // Placed now, not first on showing: the window's controls have their
     // rectangles as soon as it exists.
     layout->activate();
+    mSplitter->ApplyWidth();
+}
+
+// The label and the tree in one pane, beside the tab control. The tab
+// control never gets narrower than at the window's minimum, so the pages
+// keep their room.
+void CMainDialog::createSplitter(const MainLayout &start)
+{
+    auto *pane = new QWidget;
+    pane->setObjectName(QStringLiteral("treePane"));
+    auto *column = new QVBoxLayout(pane);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    mFolderLabel->setFixedHeight(kLabelHeight);
+    mFolderLabel->setBuddy(mFolderTree);
+    column->addWidget(mFolderLabel);
+    column->addSpacing(start.tree.top() - start.folderLabel.top() - kLabelHeight + 1);
+    // The tree sits 1 pixel inside its area.
+    auto *inset = new QHBoxLayout;
+    inset->setContentsMargins(1, 0, 1, 1);
+    inset->addWidget(mFolderTree);
+    column->addLayout(inset, 1);
+    mFolderTree->setMinimumWidth(0);
+    mTabs->setMinimumWidth(kMainMinimumSize.width() - start.tabs.left() - kMainRightMargin);
+    mSplitter = new CTreeSplitter(pane, mTabs, splitterHandleWidth(start), kMinimumTreeWidth, mProfile, this);
+    mSplitter->setObjectName(QStringLiteral("splitter"));
+}
+
+int CMainDialog::StoredTreeWidth(const ProfileStore &profile)
+{
+    return CTreeSplitter::StoredWidth(profile);
+}
+
+// Ctrl+E exports, Ctrl+O chooses a folder, F1 opens the help, wherever the
+// focus is in the window.
+void CMainDialog::createShortcuts()
+{
+    auto *exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(exportKey, &QShortcut::activated, this, &CMainDialog::OnExport);
+    auto *folderKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+    connect(folderKey, &QShortcut::activated, this, [this] {
+        const QString folder =
+            QFileDialog::getExistingDirectory(this, QStringLiteral("Choose a folder of pictures"),
+                                              mCurrentFolder.isEmpty() ? QDir::homePath() : mCurrentFolder);
+        if (!folder.isEmpty())
+            GoToFolder(folder);
+    });
+    auto *helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(helpKey, &QShortcut::activated, this, &CMainDialog::OnHelp);
 }
 
 CMainDialog::~CMainDialog() = default;
@@ -109,8 +174,8 @@ void CMainDialog::createPages()
     mSelect->setObjectName(QStringLiteral("selectPage"));
     mSettings = new CSettingsPage;
     mSettings->setObjectName(QStringLiteral("settingsPage"));
-    mTabs->addTab(mSelect, QStringLiteral("Select Images"));
-    mTabs->addTab(mSettings, QStringLiteral("Batch Settings"));
+    mTabs->addTab(mSelect, QStringLiteral("&Select Images"));
+    mTabs->addTab(mSettings, QStringLiteral("Batch Se&ttings"));
     mTabs->setCurrentIndex(kSelectTab);
     SetExportSources(mSelect, mSettings);
     mSettings->SetUpright(autoOrient());
@@ -129,6 +194,7 @@ void CMainDialog::connectPages()
     connect(mSelect, &CSelectPage::viewRequested, this,
             [this](const QString &, int browserIndex) { viewBrowser(browserIndex); });
     connect(mSelect, &CSelectPage::acquireRequested, this, [this] { runAcquire(0, QString()); });
+    connect(mSelect, &CSelectPage::folderEntered, this, &CMainDialog::GoToFolder);
     connect(mSettings, &CSettingsPage::previousRequested, mSelect, &CSelectPage::SelectPreviousImage);
     connect(mSettings, &CSettingsPage::nextRequested, mSelect, &CSelectPage::SelectNextImage);
     connect(mSettings, &CSettingsPage::rotationChanged, mSelect, &CSelectPage::SetCurrentRotation);
@@ -210,10 +276,10 @@ void CMainDialog::viewSelected()
 
 void CMainDialog::createButtons()
 {
-    mExport = new QPushButton(QStringLiteral("Export"), this);
-    mHelp = new QPushButton(QStringLiteral("Help"), this);
-    mAbout = new QPushButton(QStringLiteral("About"), this);
-    mQuit = new QPushButton(QStringLiteral("Quit"), this);
+    mExport = new QPushButton(QStringLiteral("&Export"), this);
+    mHelp = new QPushButton(QStringLiteral("&Help"), this);
+    mAbout = new QPushButton(QStringLiteral("A&bout"), this);
+    mQuit = new QPushButton(QStringLiteral("&Quit"), this);
     mExport->setObjectName(QStringLiteral("exportButton"));
     mHelp->setObjectName(QStringLiteral("helpButton"));
     mAbout->setObjectName(QStringLiteral("aboutButton"));
@@ -280,10 +346,32 @@ QString CMainDialog::HelpPath()
     return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside : installed;
 }
 
-// A missing page or browser is not reported.
 void CMainDialog::OnHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPath()));
+    if (!mOpenUrl(QUrl::fromLocalFile(HelpPath())))
+        showHelpWindow();
+}
+
+void CMainDialog::showHelpWindow()
+{
+    if (!mHelpWindow)
+        mHelpWindow = new CHelpWindow(HelpPath(), this);
+    mHelpWindow->show();
+    mHelpWindow->raise();
+    mHelpWindow->activateWindow();
+}
+
+bool CMainDialog::GoToFolder(const QString &text)
+{
+    const TypedFolder typed = folderFromUserText(text, QDir::homePath());
+    if (!typed.problem.isEmpty()) {
+        MessageBox(typed.problem, MB_OK, MB_ICONWARNING);
+        return false;
+    }
+    // A folder the tree does not show (a hidden one) is browsed all the same.
+    if (!mFolderTree->SelectPath(typed.folder))
+        OnFolderSelected(typed.folder);
+    return true;
 }
 
 void CMainDialog::OnAbout()

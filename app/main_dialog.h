@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 class CAcquireAction;
@@ -14,13 +15,16 @@ class CFolderTree;
 class CMarkupTip;
 class CSelectPage;
 class CSettingsPage;
+class CTreeSplitter;
 class CVolumeWatcher;
 class CaptionSource;
 class ExportRowSource;
 class ProfileStore;
+struct MainLayout;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class QUrl;
 
 // The main window: the folder tree on the left under "Select Folder:", the
 // tab control with the Select Images and Batch Settings pages, and the
@@ -29,8 +33,10 @@ class QTabWidget;
 // createTree() and createPages(); they reach one another only through the
 // signals and slots wired here. MainPixelLayout places the controls. The
 // controls carry object names (folderLabel, folderTree, tabs, selectPage,
-// settingsPage, exportButton, helpButton, aboutButton, quitButton; the
-// tooltip, a window of its own, mainTip).
+// settingsPage, exportButton, helpButton, aboutButton, quitButton,
+// splitter; the tooltip, a window of its own, mainTip; the help window,
+// helpWindow). The tree and the tab control share a splitter whose position
+// the profile keeps.
 // UI thread only.
 class CMainDialog : public QDialog
 {
@@ -51,6 +57,14 @@ class CMainDialog : public QDialog
     // Where the export dialog reads the selected rows and the caption.
     void SetExportSources(ExportRowSource *rows, CaptionSource *caption);
 
+    // Hands a URL to the desktop; false when it has no program for it.
+    using UrlOpener = std::function<bool(const QUrl &)>;
+    void SetUrlOpener(UrlOpener opener) { mOpenUrl = std::move(opener); }
+
+    // The width the user gave the tree's pane by moving the splitter, kept
+    // in the profile; 0 when it was never moved.
+    static int StoredTreeWidth(const ProfileStore &profile);
+
   public slots:
     // The tree's selection: a folder goes to the Select Images page (which
     // stops watching the old one, loads and watches the new one); an empty
@@ -60,7 +74,12 @@ class CMainDialog : public QDialog
     // the acquisition runs in arrival (1) or removal (2) mode.
     void OnDeviceChange(const VolumeEvent &event);
     void OnExport();
+    // The help page in the desktop's browser or, where it has none, in the
+    // program's own help window.
     void OnHelp();
+    // A folder typed or dropped: the tree walks to it. False (and the user
+    // is told) when it does not exist.
+    bool GoToFolder(const QString &folder);
     void OnAbout();
     // Quit, Escape, closing: during an export run, the run ends after the
     // current picture and the window closes then.
@@ -86,12 +105,17 @@ class CMainDialog : public QDialog
     bool autoOrient() const;
     void createButtons();
     void createLayout();
+    void createSplitter(const MainLayout &start);
+    void createShortcuts();
+    void showHelpWindow();
 
     ProfileStore &mProfile;
     QString mCurrentFolder;
     QLabel *mFolderLabel = nullptr;
     CFolderTree *mFolderTree = nullptr;
     QTabWidget *mTabs = nullptr;
+    CTreeSplitter *mSplitter = nullptr;
+    QWidget *mHelpWindow = nullptr; // made on first use, a child window of this one
     CSelectPage *mSelect = nullptr;
     CSettingsPage *mSettings = nullptr;
     CAcquireAction *mAcquire = nullptr;
@@ -104,4 +128,5 @@ class CMainDialog : public QDialog
     QPushButton *mAbout = nullptr;
     QPushButton *mQuit = nullptr;
     CExportDialog *mExportDialog = nullptr; // on OnExport's stack while open; a child of this window
+    UrlOpener mOpenUrl;
 };

@@ -23,3 +23,13 @@ MainLayout layoutMainWindow(QSize client, const MainLayout &start)
                                 out.help.left() - start.exportButton.width() - kButtonGap);
     return out;
 }
+
+QRect splitterRect(const MainLayout &placed)
+{
+    return QRect(QPoint(placed.folderLabel.left(), placed.tabs.top()), placed.tabs.bottomRight());
+}
+
+int splitterHandleWidth(const MainLayout &start)
+{
+    return start.tabs.left() - (start.tree.left() + start.tree.width());
+}

@@ -33,3 +33,12 @@ struct MainLayout
 // line up from the right, Quit 6 pixels from the edge and 11 between them,
 // 4 pixels above the bottom.
 MainLayout layoutMainWindow(QSize client, const MainLayout &start);
+
+// The splitter that lets the user widen the tree: from the label's left to
+// the tab control's right, over the tab control's height. The tree's pane
+// (label and tree) is its first part, the tab control its second; where the
+// user has not moved it, the parts sit where layoutMainWindow puts the label,
+// the tree and the tab control.
+QRect splitterRect(const MainLayout &placed);
+// The width of the splitter's handle: the gap between the tree's area and the tab control.
+int splitterHandleWidth(const MainLayout &start);

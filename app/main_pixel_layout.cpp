@@ -14,6 +14,7 @@ QRect rectOf(const MainLayout &layout, MainPixelLayout::Role role)
     case MainPixelLayout::Role::Help: return layout.help;
     case MainPixelLayout::Role::About: return layout.about;
     case MainPixelLayout::Role::Quit: return layout.quit;
+    case MainPixelLayout::Role::Splitter: return splitterRect(layout);
     }
     return QRect();
 }

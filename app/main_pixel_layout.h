@@ -12,7 +12,9 @@ class MainPixelLayout : public PixelLayout
 {
   public:
     // Which rectangle of MainLayout a control takes.
-    enum class Role { FolderLabel, Tree, Tabs, Export, Help, About, Quit };
+    // Splitter: the splitter holding the tree's pane and the tab control,
+    // which then are not placed on their own.
+    enum class Role { FolderLabel, Tree, Tabs, Export, Help, About, Quit, Splitter };
 
     // start: where the controls sit before any resize (see MainLayout).
     MainPixelLayout(QWidget *window, const MainLayout &start);

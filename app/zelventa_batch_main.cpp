@@ -52,6 +52,20 @@ int report(const ExportResult &result, std::size_t pictures, const std::string &
     return std::size_t(result.saved) < pictures ? kExitNotAllSaved : 0;
 }
 
+// A shard past the end of a short list has nothing to do, which is no error
+// when the options themselves would pass.
+int emptyShard(const ExportOptions &options)
+{
+    const std::string invalid = options.Validate(1);
+    if (!invalid.empty()) {
+        std::fprintf(stderr, "%s\n", invalid.c_str());
+        return kExitUsage;
+    }
+    const std::string folder = options.FolderMode == 1 ? options.OutputFolder : std::string();
+    std::printf("%s\n", exportSummary(0, folder).c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -68,6 +82,8 @@ int main(int argc, char **argv)
         std::fputs(kBatchHelp, stdout);
         return 0;
     }
+    if (args.job.rows.empty() && args.shardCount > 1)
+        return emptyShard(args.job.options);
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
     if (!args.overwriteGiven)
         args.overwrite = interactive ? OverwritePolicy::Ask : OverwritePolicy::No;

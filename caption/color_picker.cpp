@@ -91,12 +91,13 @@ void CColorPicker::paintEvent(QPaintEvent *)
         return;
     if (!enabled) {
         p.setPen(palette().color(QPalette::Light));
-        p.drawText(swatch.translated(1, 1), Qt::AlignCenter | Qt::TextSingleLine, text());
+        p.drawText(swatch.translated(1, 1), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
+                   text());
         p.setPen(palette().color(QPalette::Dark));
     } else {
         p.setPen(mTextColor == kNoBackColor ? QColor(Qt::black) : qColor(mTextColor));
     }
-    p.drawText(swatch, Qt::AlignCenter | Qt::TextSingleLine, text());
+    p.drawText(swatch, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic, text());
 }
 
 void CColorPicker::openPalette()

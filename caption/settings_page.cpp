@@ -63,9 +63,9 @@ CSettingsPage::~CSettingsPage() = default;
 // Previous / Next / View on one line, the Resolution line under them.
 QLayout *CSettingsPage::createNavigation()
 {
-    mPrevious = named(new QPushButton(tr("Previous")), "previous");
-    mNext = named(new QPushButton(tr("Next")), "next");
-    mView = named(new QPushButton(tr("View")), "view");
+    mPrevious = named(new QPushButton(tr("&Previous")), "previous");
+    mNext = named(new QPushButton(tr("&Next")), "next");
+    mView = named(new QPushButton(tr("&View")), "view");
     // The buttons share the column's width instead of each asking for a
     // style's minimum: the column stays as narrow as the text group needs.
     for (QPushButton *button : {mPrevious, mNext, mView}) {
@@ -88,8 +88,8 @@ QLayout *CSettingsPage::createNavigation()
 // Font and Back Color, the text growing with the page, the lists at the bottom.
 QGroupBox *CSettingsPage::createTextGroup()
 {
-    mFont = named(new QPushButton(tr("Font")), "font");
-    mBackColor = named(new CColorPicker(tr("Back Color")), "backColor");
+    mFont = named(new QPushButton(tr("&Font")), "font");
+    mBackColor = named(new CColorPicker(tr("Bac&k Color")), "backColor");
     mText = named(new QPlainTextEdit, "text");
     mText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mText->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -120,7 +120,7 @@ QGroupBox *CSettingsPage::createTextGroup()
 
 QGroupBox *CSettingsPage::createRotateGroup()
 {
-    const char *texts[4] = {"0\"", "-90\"", "90\"", "180\""};
+    const char *texts[4] = {"&0\"", "&-90\"", "&90\"", "&180\""};
     const char *names[4] = {"rotate0", "rotateMinus90", "rotate90", "rotate180"};
     auto *grid = new QGridLayout;
     for (int i = 0; i < 4; ++i) {

@@ -1,16 +1,23 @@
 // collection/folder_tree.cpp
 #include "collection/folder_tree.h"
 
+#include "collection/folder_watcher.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileIconProvider>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QStorageInfo>
 
 namespace {
 
-enum Role { kPathRole = Qt::UserRole + 1, kComputerRole, kFilledRole };
+// kListedRole: a folder read from its parent's listing (not Home, Computer
+// or a volume), which a refresh may remove again.
+enum Role { kPathRole = Qt::UserRole + 1, kComputerRole, kFilledRole, kListedRole };
+
+constexpr int kWatcherDelayMs = 500;
 
 bool hasSubfolders(const QString &path)
 {
@@ -48,8 +55,33 @@ bool isUserVolume(const QStorageInfo &volume)
 
 } // namespace
 
+// Refreshes the tree about half a second after a change in an opened
+// folder, through a queued call from the watch thread; it never touches
+// the tree itself.
+class CFolderTree::Watcher : public CFolderWatcher
+{
+  public:
+    explicit Watcher(CFolderTree *tree)
+        : mTree(tree)
+    {
+    }
+    ~Watcher() override { Stop(); }
+
+  protected:
+    void OnFolderChanged(std::uintptr_t, int, const QString &) override
+    {
+        if (waitForStop(kWatcherDelayMs))
+            return;
+        QMetaObject::invokeMethod(mTree, &CFolderTree::Refresh, Qt::QueuedConnection);
+    }
+
+  private:
+    CFolderTree *mTree;
+};
+
 CFolderTree::CFolderTree(QWidget *parent)
     : QTreeWidget(parent)
+    , mWatcher(std::make_unique<Watcher>(this))
 {
     setHeaderHidden(true);
     setColumnCount(1);
@@ -61,9 +93,18 @@ CFolderTree::CFolderTree(QWidget *parent)
     mDesktop = QFileInfo(desktop).isDir() ? desktop : home;
     mHome = home;
     mVolumes = MountedVolumes();
-    connect(this, &QTreeWidget::itemExpanded, this, &CFolderTree::fillChildren);
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
+        fillChildren(item);
+        watch(item, true);
+    });
+    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem *item) { watch(item, false); });
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem *current) { onCurrentChanged(current); });
+}
+
+CFolderTree::~CFolderTree()
+{
+    mWatcher.reset();
 }
 
 void CFolderTree::SetRoots(const QString &desktop, const QString &home, const QStringList &volumes)
@@ -106,6 +147,10 @@ QTreeWidgetItem *CFolderTree::addFolder(QTreeWidgetItem *parent, const QString &
 void CFolderTree::Populate()
 {
     QSignalBlocker blocker(this);
+    for (const QString &folder : std::as_const(mWatched))
+        mWatcher->RemovePath(folder);
+    mWatched.clear();
+    mWatcher->Stop();
     clear();
     auto *desktop = new QTreeWidgetItem(this, QStringList(QStringLiteral("Desktop")));
     desktop->setData(0, kPathRole, mDesktop);
@@ -117,6 +162,7 @@ void CFolderTree::Populate()
     fillComputer(computer);
     fillChildren(desktop);
     desktop->setExpanded(true);
+    watch(desktop, true);
     setCurrentItem(desktop);
     blocker.unblock();
     emit folderSelected(mDesktop);
@@ -156,7 +202,102 @@ void CFolderTree::fillChildren(QTreeWidgetItem *item)
     const QFileInfoList folders =
         QDir(path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo &folder : folders)
-        addFolder(item, folder.absoluteFilePath(), folder.fileName());
+        addFolder(item, folder.absoluteFilePath(), folder.fileName())->setData(0, kListedRole, true);
+}
+
+void CFolderTree::watch(QTreeWidgetItem *item, bool on)
+{
+    const QString path = PathOf(item);
+    if (path.isEmpty())
+        return;
+    const QString folder = path.endsWith(u'/') ? path : path + u'/';
+    if (on && !mWatched.contains(folder)) {
+        mWatched.insert(folder);
+        mWatcher->AddPath(folder);
+        mWatcher->Start();
+    } else if (!on && mWatched.remove(folder)) {
+        mWatcher->RemovePath(folder);
+    }
+}
+
+void CFolderTree::unwatchTree(QTreeWidgetItem *item)
+{
+    watch(item, false);
+    for (int c = 0; c < item->childCount(); ++c)
+        unwatchTree(item->child(c));
+}
+
+void CFolderTree::Refresh()
+{
+    QList<QTreeWidgetItem *> pending;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        pending << topLevelItem(i);
+    while (!pending.isEmpty()) {
+        QTreeWidgetItem *item = pending.takeFirst();
+        if (!item->data(0, kFilledRole).toBool())
+            continue;
+        refreshChildren(item);
+        for (int c = 0; c < item->childCount(); ++c)
+            pending << item->child(c);
+    }
+    // A removed folder may have ended the watch thread; it starts again on
+    // the folders still opened.
+    mWatcher->Stop();
+    if (!mWatched.isEmpty())
+        mWatcher->Start();
+}
+
+// Removes the listed children whose folders are gone and inserts the new
+// ones in name order; the others stay as they are, opened or not.
+void CFolderTree::refreshChildren(QTreeWidgetItem *item)
+{
+    const QString path = PathOf(item);
+    if (path.isEmpty() || IsComputer(item))
+        return;
+    const QFileInfoList folders =
+        QDir(path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    QSet<QString> found;
+    for (const QFileInfo &folder : folders)
+        found.insert(folder.absoluteFilePath());
+    QSet<QString> listed;
+    for (int c = item->childCount() - 1; c >= 0; --c) {
+        QTreeWidgetItem *child = item->child(c);
+        if (!child->data(0, kListedRole).toBool())
+            continue;
+        if (found.contains(PathOf(child))) {
+            listed.insert(PathOf(child));
+            continue;
+        }
+        unwatchTree(child);
+        delete item->takeChild(c);
+    }
+    for (const QFileInfo &folder : folders) {
+        if (listed.contains(folder.absoluteFilePath()))
+            continue;
+        QTreeWidgetItem *child = addFolder(item, folder.absoluteFilePath(), folder.fileName());
+        child->setData(0, kListedRole, true);
+        // Before the first listed child whose name sorts after it.
+        item->removeChild(child);
+        int at = item->childCount();
+        for (int c = 0; c < item->childCount(); ++c) {
+            QTreeWidgetItem *other = item->child(c);
+            if (other->data(0, kListedRole).toBool() &&
+                other->text(0).compare(folder.fileName(), Qt::CaseInsensitive) > 0) {
+                at = c;
+                break;
+            }
+        }
+        item->insertChild(at, child);
+    }
+}
+
+void CFolderTree::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F5 && event->modifiers() == Qt::NoModifier) {
+        Refresh();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 bool CFolderTree::SelectedFolderPath(QString &path) const
@@ -221,6 +362,11 @@ bool CFolderTree::SelectPath(const QString &folder)
         setCurrentItem(result);
         fillChildren(result);
         scrollToItem(result);
+    }
+    // Folders opened on the way, with the tree's signals held, are watched too.
+    for (QTreeWidgetItem *item = result; item; item = item->parent()) {
+        if (item->isExpanded())
+            watch(item, true);
     }
     emit folderSelected(PathOf(result));
     return found;

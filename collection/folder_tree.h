@@ -1,19 +1,25 @@
 // collection/folder_tree.h
 #pragma once
 
+#include <QSet>
 #include <QTreeWidget>
+
+#include <memory>
 
 // The folder tree on the left of the main window, laid out like a desktop's
 // places: "Desktop" at the top, holding "Home", "Computer" (the root "/"
 // and every mounted volume; no path of its own) and the desktop's folders.
 // Only folders are listed, never hidden ones; a folder's children are read
-// when it is first opened or selected.
+// when it is first opened or selected. F5 reads the opened folders again,
+// and so does a change in one of them (a folder watcher on the opened
+// folders, about half a second later): new folders appear, removed ones go.
 class CFolderTree : public QTreeWidget
 {
     Q_OBJECT
 
   public:
     explicit CFolderTree(QWidget *parent = nullptr);
+    ~CFolderTree() override;
 
     // Builds the tree anew from the desktop and selects the desktop.
     void Populate();
@@ -35,19 +41,32 @@ class CFolderTree : public QTreeWidget
   public slots:
     // Re-reads the volumes under "Computer" (after one arrived or left).
     void RefreshVolumes(const QStringList &volumes);
+    // Reads the subfolders of every folder read so far again, keeping what
+    // is opened and selected where those folders still exist.
+    void Refresh();
 
   signals:
     // The selection moved; the path is empty for "Computer".
     void folderSelected(const QString &path);
 
+  protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
   private:
+    class Watcher;
+
     QTreeWidgetItem *addFolder(QTreeWidgetItem *parent, const QString &path, const QString &text);
     void fillChildren(QTreeWidgetItem *item);
     void fillComputer(QTreeWidgetItem *computer);
     void onCurrentChanged(QTreeWidgetItem *current);
     QTreeWidgetItem *walk(const QString &target, bool &found);
+    void refreshChildren(QTreeWidgetItem *item);
+    void watch(QTreeWidgetItem *item, bool on);
+    void unwatchTree(QTreeWidgetItem *item);
 
     QString mDesktop;
     QString mHome;
     QStringList mVolumes;
+    QSet<QString> mWatched; // opened folders, each with its trailing "/"
+    std::unique_ptr<Watcher> mWatcher;
 };

@@ -3,11 +3,15 @@
 
 #include "collection/select_page_pixel_layout.h"
 #include "collection/selected_image.h"
+#include "collection/selected_list.h"
 #include "collection/thumb_cell_painter.h"
 #include "collection/thumb_item.h"
 #include "collection/thumb_list.h"
+#include "collection/thumb_list_model.h"
 #include "controls/tip_markup.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -61,19 +65,20 @@ std::vector<std::pair<QWidget *, QString>> CSelectPage::MarkupTips() const
 
 void CSelectPage::createControls()
 {
-    mAcquire = new QPushButton(QStringLiteral("Acquire"), this);
-    mView = new QPushButton(QStringLiteral("View"), this);
-    mFolderLabel = new QLabel(QStringLiteral("Folder:"), this);
+    mAcquire = new QPushButton(QStringLiteral("A&cquire"), this);
+    mView = new QPushButton(QStringLiteral("&View"), this);
+    mFolderLabel = new QLabel(QStringLiteral("&Folder:"), this);
     mFolder = new QLineEdit(this);
-    mFolder->setReadOnly(true);
+    mFolderLabel->setBuddy(mFolder);
+    mFolder->setPlaceholderText(QStringLiteral("Type or paste a folder's path and press Enter"));
     mBrowser = new CThumbList(this);
     mBrowser->SetIconSpacing(130, 119);
     mBrowser->SetThumbnailMode(true);
     mStatus = new QLabel(this);
-    mAdd = new QPushButton(QStringLiteral("Add"), this);
-    mAddAll = new QPushButton(QStringLiteral("Add All"), this);
-    mRemove = new QPushButton(QStringLiteral("Remove"), this);
-    mRemoveAll = new QPushButton(QStringLiteral("Remove All"), this);
+    mAdd = new QPushButton(QStringLiteral("&Add"), this);
+    mAddAll = new QPushButton(QStringLiteral("Add A&ll"), this);
+    mRemove = new QPushButton(QStringLiteral("&Remove"), this);
+    mRemoveAll = new QPushButton(QStringLiteral("Re&move All"), this);
     mAdd->setEnabled(false);
     mAddAll->setEnabled(false);
     mCount = new QLabel(this);
@@ -99,11 +104,20 @@ void CSelectPage::createControls()
     connect(mBrowser, &CThumbList::addEnabledChanged, mAddAll, &QWidget::setEnabled);
     connect(mBrowser, &CThumbList::addSelectedRequested, this, &CSelectPage::AddSelected);
     connect(mBrowser, &CThumbList::thumbnailDelivered, this, &CSelectPage::fillProperties);
+    connect(mBrowser, &CThumbList::folderDropped, this, &CSelectPage::folderEntered);
+    connect(mBrowser, &CThumbList::unreadableChanged, this, [this](const QStringList &names) {
+        // The whole count too: at the page's smallest the status is cut short.
+        const QString count = names.size() == 1
+                                  ? QStringLiteral("1 file could not be read:\n")
+                                  : QStringLiteral("%1 files could not be read:\n").arg(names.size());
+        mStatus->setToolTip(names.isEmpty() ? QString() : count + names.join(u'\n'));
+    });
+    mFolder->installEventFilter(this);
 }
 
 void CSelectPage::createList()
 {
-    mList = new QTableWidget(0, SelectedImage::ColumnCount, this);
+    mList = new CSelectedList(SelectedImage::ColumnCount, this);
     mList->setObjectName(QStringLiteral("selectedList"));
     QStringList headings;
     for (const SelectedColumn &column : kSelectedColumns)
@@ -122,6 +136,8 @@ void CSelectPage::createList()
     mList->installEventFilter(this);
     connect(mList, &QTableWidget::itemSelectionChanged, this, &CSelectPage::onSelectionChanged);
     connect(mList, &QTableWidget::cellDoubleClicked, this, &CSelectPage::switchToSettingsRequested);
+    connect(mList, &CSelectedList::rowDragged, this, &CSelectPage::onRowDragged);
+    connect(mList, &CSelectedList::pathsDropped, this, &CSelectPage::AddPaths);
 }
 
 void CSelectPage::createLayout()
@@ -156,6 +172,15 @@ bool CSelectPage::eventFilter(QObject *watched, QEvent *event)
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
         RemoveSelected();
         return true;
+    }
+    // Enter in the Folder field goes to the folder and goes no further: the
+    // window would take it for a click on its default button.
+    if (watched == mFolder && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit folderEntered(mFolder->text());
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -278,6 +303,62 @@ void CSelectPage::RemoveAll()
     mList->setRowCount(0);
     updateCount();
     onSelectionChanged();
+}
+
+int CSelectPage::AddPaths(const QStringList &paths)
+{
+    const int before = RowCount();
+    const QString filter = CThumbList::DefaultFilter();
+    int last = -1;
+    const auto addFile = [&](const QFileInfo &file) {
+        if (!file.isFile() || !ThumbListModel::PassesFilter(file.fileName(), filter))
+            return;
+        // The browser's item when it shows this file: its thumbnail gives the properties.
+        const QString path = file.absoluteFilePath();
+        for (int index = 0; index < mBrowser->Count(); ++index) {
+            if (mBrowser->PathAt(index) == path) {
+                last = AddOne(*mBrowser->ItemAt(index));
+                return;
+            }
+        }
+        ThumbItem item;
+        item.entry = FileEntry::From(file);
+        last = AddOne(item);
+    };
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (!info.isDir()) {
+            addFile(info);
+            continue;
+        }
+        for (const QFileInfo &file :
+             QDir(path).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware))
+            addFile(file);
+    }
+    if (last >= 0)
+        selectAndShow(last);
+    return RowCount() - before;
+}
+
+void CSelectPage::MoveRow(int from, int to)
+{
+    const int count = RowCount();
+    if (from < 0 || from >= count || to < 0 || to >= count || from == to)
+        return;
+    QList<QTableWidgetItem *> cells;
+    for (int c = 0; c < SelectedImage::ColumnCount; ++c)
+        cells << mList->takeItem(from, c);
+    mList->removeRow(from);
+    mList->insertRow(to);
+    for (int c = 0; c < SelectedImage::ColumnCount; ++c)
+        mList->setItem(to, c, cells[c]);
+    selectAndShow(to);
+}
+
+// insertion counts the rows as they stand before the move.
+void CSelectPage::onRowDragged(int from, int insertion)
+{
+    MoveRow(from, insertion > from ? insertion - 1 : insertion);
 }
 
 void CSelectPage::selectAndShow(int row)

@@ -13,7 +13,7 @@ class SelectPagePixelLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableWidget;
+class CSelectedList;
 struct SelectedImage;
 struct ThumbItem;
 
@@ -23,6 +23,10 @@ struct ThumbItem;
 // SelectPagePixelLayout places the controls. They carry object names
 // (acquireButton, viewButton, folderEdit, browser, statusLabel, addButton,
 // addAllButton, removeButton, removeAllButton, selectedList, countLabel).
+// Pictures and folders dropped on the list are added; a row dragged within
+// it moves, and the export follows the new order. The Folder field takes a
+// typed or pasted path, and a folder or picture dropped on the browser
+// names a folder too; the window goes there (folderEntered).
 // UI thread only.
 class CSelectPage : public QWidget, public ExportRowSource
 {
@@ -57,6 +61,12 @@ class CSelectPage : public QWidget, public ExportRowSource
     void AddAll();
     void RemoveSelected();
     void RemoveAll();
+    // Adds the pictures among paths, and the pictures of the folders among
+    // them (not their subfolders), in their order; the last one is selected.
+    // Returns the number of rows added.
+    int AddPaths(const QStringList &paths);
+    // Moves row from to row to (both 0 .. RowCount() - 1) and selects it.
+    void MoveRow(int from, int to);
 
     std::vector<ExportRow> ExportRows() const override;
 
@@ -75,6 +85,9 @@ class CSelectPage : public QWidget, public ExportRowSource
     // View: the browser's first selected item.
     void viewRequested(const QString &path, int browserIndex);
     void acquireRequested();
+    // The user typed a folder's path and pressed Enter, or dropped a folder
+    // or a picture on the browser: the text as given.
+    void folderEntered(const QString &text);
 
   protected:
     void paintEvent(QPaintEvent *event) override;
@@ -90,10 +103,11 @@ class CSelectPage : public QWidget, public ExportRowSource
     void fillProperties(const QString &path);
     void onSelectionChanged();
     void onView();
+    void onRowDragged(int from, int insertion);
 
     SelectPagePixelLayout *mLayout = nullptr;
     CThumbList *mBrowser = nullptr;
-    QTableWidget *mList = nullptr;
+    CSelectedList *mList = nullptr;
     QPushButton *mAcquire = nullptr;
     QPushButton *mView = nullptr;
     QLabel *mFolderLabel = nullptr;

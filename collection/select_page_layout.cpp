@@ -9,6 +9,7 @@ constexpr int kRightMargin = 3;
 constexpr int kBelowBrowser = 70; // from the browser's bottom to the client's, less the list
 constexpr int kListBelowBrowser = 80;
 constexpr int kButtonGap = 24;
+constexpr int kStatusGap = 8; // between the status and the Add button
 constexpr int kAboveList = 10;
 constexpr int kButtonRightMargin = 10;
 constexpr int kCountBottomMargin = 3;
@@ -67,6 +68,9 @@ SelectPageLayout SelectPageLayout::Resized(const QSize &client) const
     l.add.moveTo(l.addAll.left() - add.width() - kButtonGap, buttonTop);
 
     l.status.moveTop(l.list.top() - status.height() - kAboveList);
+    // The status takes the room the buttons leave, for a longer text (files
+    // that could not be read) once the page is wider than at first.
+    l.status.setRight(std::max(Initial().status.right(), l.add.left() - kStatusGap - 1));
     l.count.moveTop(bottom - count.height() - kCountBottomMargin);
     l.folderEdit.setRight(right - kRightMargin - 1);
     return l;

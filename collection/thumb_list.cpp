@@ -1,16 +1,19 @@
 // collection/thumb_list.cpp
 #include "collection/thumb_list.h"
 
+#include "collection/selected_list.h"
 #include "collection/thumb_cache_file.h"
 #include "collection/thumb_cell_delegate.h"
 #include "collection/thumb_geometry.h"
 #include "collection/thumb_list_model.h"
 #include "platform/message_box.h"
 
+#include <QDropEvent>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>
@@ -73,6 +76,12 @@ CThumbList::CThumbList(QWidget *parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(true);
+    // Thumbnails drag out as files; a file manager's folder or picture drops in.
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
+    // Static movement left the viewport refusing drops.
+    viewport()->setAcceptDrops(true);
     SetIconSpacing(kIconSpacingWidth, kIconSpacingHeight);
     connect(horizontalScrollBar(), &QScrollBar::sliderPressed, this, &CThumbList::pause);
     connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, &CThumbList::resume);
@@ -127,6 +136,10 @@ void CThumbList::SetFolder(const QString &folder)
     mLoader.SetFolder(path, mUseCache);
     const int done = mModel->PassState().done;
     mModel->Clear();
+    if (!mUnreadable.isEmpty()) {
+        mUnreadable.clear();
+        emit unreadableChanged(mUnreadable);
+    }
     setStatus(done != 0 ? QStringLiteral("Total:[0] Images") : QString());
     mFolder = path;
     mKeepOnRefresh = true;
@@ -197,6 +210,10 @@ void CThumbList::endPass()
 {
     if (mLoader.DropCacheList())
         mLoader.SetCacheDirty();
+    const qsizetype unreadable = mUnreadable.size();
+    mUnreadable.removeIf([this](const QString &name) { return !QFileInfo::exists(mFolder + name); });
+    if (mUnreadable.size() != unreadable)
+        emit unreadableChanged(mUnreadable);
     ThumbListModel::Pass &pass = mModel->PassState();
     pass.done = 0;
     if (pass.changed && !pass.newPaths.isEmpty()) {
@@ -237,6 +254,8 @@ void CThumbList::onResultReady()
             update(mModel->index(row));
         emit thumbnailDelivered(path);
     }
+    if (outcome != ThumbListModel::Delivery::Dropped)
+        noteUnreadable(path, outcome == ThumbListModel::Delivery::Removed);
     if (result->job.serial == mLoader.LastSerial())
         schedule();
 }
@@ -251,6 +270,19 @@ void CThumbList::showErrors()
         mReportedErrors.insert(error);
         MessageBox(error, MB_OK, MB_ICONERROR);
     }
+}
+
+// A file that failed once and reads now (rewritten, then refreshed) leaves the list.
+void CThumbList::noteUnreadable(const QString &path, bool unreadable)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (unreadable == mUnreadable.contains(name))
+        return;
+    if (unreadable)
+        mUnreadable << name;
+    else
+        mUnreadable.removeAll(name);
+    emit unreadableChanged(mUnreadable);
 }
 
 void CThumbList::pause()
@@ -283,10 +315,15 @@ void CThumbList::setAddEnabled(bool on)
 void CThumbList::updateStatus()
 {
     const int done = mModel->PassState().done;
-    if (done != 0)
-        setStatus(QStringLiteral("Loading [%1/%2] Images...").arg(done).arg(mModel->Count()));
-    else
-        setStatus(QStringLiteral("Total:[%1] Images").arg(mModel->Count()));
+    QString text = done != 0 ? QStringLiteral("Loading [%1/%2] Images...").arg(done).arg(mModel->Count())
+                             : QStringLiteral("Total:[%1] Images").arg(mModel->Count());
+    // Files that are not listed because they could not be read are counted,
+    // so that they do not vanish without a word.
+    if (!mUnreadable.isEmpty())
+        text += mUnreadable.size() == 1
+                    ? QStringLiteral(", 1 file could not be read")
+                    : QStringLiteral(", %1 files could not be read").arg(mUnreadable.size());
+    setStatus(text);
 }
 
 // The first item not wholly above the visible area. Items are laid out
@@ -381,6 +418,35 @@ bool CThumbList::viewportEvent(QEvent *event)
     if (event->type() == QEvent::ToolTip)
         return showTooltip(event);
     return QListView::viewportEvent(event);
+}
+
+// Only a drag from elsewhere: the browser's own thumbnails go to the selected list.
+bool CThumbList::answerDrag(QDropEvent *event) const
+{
+    if (event->source() == this || localPathsOf(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+void CThumbList::dragEnterEvent(QDragEnterEvent *event)
+{
+    answerDrag(event);
+}
+
+void CThumbList::dragMoveEvent(QDragMoveEvent *event)
+{
+    answerDrag(event);
+}
+
+// The first dropped path names the folder to show.
+void CThumbList::dropEvent(QDropEvent *event)
+{
+    if (answerDrag(event))
+        emit folderDropped(localPathsOf(event->mimeData()).first());
 }
 
 // A tooltip over a cell's picture or label, with the file's facts.

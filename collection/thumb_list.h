@@ -58,6 +58,9 @@ class CThumbList : public QListView
     bool AddEnabled() const { return mAddEnabled; }
     // A thumbnail is being made or waited for.
     bool PassRunning() const { return mPassRunning; }
+    // The names of the folder's files that passed the filter but could not
+    // be read as pictures (and so are not listed), in the order found.
+    const QStringList &UnreadableFiles() const { return mUnreadable; }
 
   public slots:
     // A new pass over the folder. The user's refresh keeps changed items and
@@ -71,11 +74,18 @@ class CThumbList : public QListView
     void addSelectedRequested();
     // A thumbnail arrived for the item with this path.
     void thumbnailDelivered(const QString &path);
+    // A folder, or a picture standing for its folder, was dropped on the
+    // browser from a file manager.
+    void folderDropped(const QString &path);
+    void unreadableChanged(const QStringList &names);
 
   protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
   private:
     class Watcher;
@@ -94,6 +104,8 @@ class CThumbList : public QListView
     int firstVisibleIndex() const;
     QIcon fileIcon(const QString &path);
     bool showTooltip(QEvent *event);
+    bool answerDrag(QDropEvent *event) const;
+    void noteUnreadable(const QString &path, bool unreadable);
 
     ThumbListModel *mModel;
     ThumbCellDelegate *mDelegate;
@@ -110,6 +122,7 @@ class CThumbList : public QListView
     QHash<QString, QIcon> mIcons; // by extension
     QSet<QString> mReportedErrors;
     QStringList mPendingErrors;
+    QStringList mUnreadable; // file names
     ThumbLoader mLoader;
     std::unique_ptr<Watcher> mWatcher;
 };

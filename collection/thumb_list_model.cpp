@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QMimeData>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -243,4 +245,29 @@ std::vector<const CThumbObj *> ThumbListModel::AttachedThumbs() const
             thumbs.push_back(item->thumb.get());
     }
     return thumbs;
+}
+
+Qt::ItemFlags ThumbListModel::flags(const QModelIndex &index) const
+{
+    const Qt::ItemFlags base = QAbstractListModel::flags(index);
+    return index.isValid() ? base | Qt::ItemIsDragEnabled : base;
+}
+
+QStringList ThumbListModel::mimeTypes() const
+{
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData *ThumbListModel::mimeData(const QModelIndexList &indexes) const
+{
+    QList<QUrl> urls;
+    for (const QModelIndex &index : indexes) {
+        if (index.isValid() && index.row() < Count())
+            urls << QUrl::fromLocalFile(PathAt(index.row()));
+    }
+    if (urls.isEmpty())
+        return nullptr;
+    auto *mime = new QMimeData;
+    mime->setUrls(urls);
+    return mime;
 }

@@ -28,6 +28,10 @@ class ThumbListModel : public QAbstractListModel
     // Display: the first 8 characters of the name; tool tip: the file's
     // facts once its thumbnail is there.
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    // Items drag out as their files' URLs, as a file manager's would.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
 
     int Count() const { return int(mItems.size()); }
     ThumbItem *Item(int row) const;

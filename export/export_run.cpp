@@ -61,7 +61,7 @@ class ExportRunner
     enum class Step { Next, Stop };
 
     Step exportOne(std::size_t row, PicturePipeline &pipeline);
-    bool chooseOutput(const ExportRow &row, const OutputFormat &format, OutputPath &out);
+    bool chooseOutput(std::size_t index, const OutputFormat &format, OutputPath &out);
     Step save(const ExportRow &row, const EncodedPicture &picture, const OutputPath &out);
     EncodedPicture make(const ExportOptions &options, std::size_t row) const;
     void endWith(ExportEnd end, std::string headline);
@@ -128,7 +128,7 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     const OutputFormat format = outputFormatFor(mOptions.Format, row.name, row.path);
     mResult.outputFolder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(row.path);
     OutputPath out;
-    if (!chooseOutput(row, format, out))
+    if (!chooseOutput(index, format, out))
         return Step::Stop;
     mObserver.setText("Export image file:\r\n[" + row.name + "] as [" + out.shown + "]");
     // Two pictures aimed at one name (a.bmp and a.tif both as a.JPG): the
@@ -160,8 +160,9 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     return next;
 }
 
-bool ExportRunner::chooseOutput(const ExportRow &row, const OutputFormat &format, OutputPath &out)
+bool ExportRunner::chooseOutput(std::size_t index, const OutputFormat &format, OutputPath &out)
 {
+    const ExportRow &row = mJob.rows[index];
     const std::string &folder = mResult.outputFolder;
     if (mOptions.FolderMode == 1) {
         const std::string problem = folderProblem(folder);
@@ -171,7 +172,10 @@ bool ExportRunner::chooseOutput(const ExportRow &row, const OutputFormat &format
             return false;
         }
     }
-    out = MakeOutputPath(mOptions, folder, row.name, row.path, format);
+    if (index < mJob.listRows.size() && mOptions.FolderMode == 1 && mOptions.NameMode == 1)
+        out = MakeCounterPath(mOptions, folder, mJob.listRows[index], format);
+    else
+        out = MakeOutputPath(mOptions, folder, row.name, row.path, format);
     if (out.status == OutputPath::Status::FolderUnlistable)
         endWith(ExportEnd::FolderUnavailable,
                 "Cannot list the output folder [" + folder + "]: " + out.problem);

@@ -30,6 +30,10 @@ struct ExportJob
     // Pictures made at once on worker threads ahead of the run; 0: one per
     // core; 1: one picture after the other on the run's own thread.
     int jobs = 0;
+    // Set when this run does a share of a longer list: each row's place in the
+    // whole list (0-based). Counter names then carry that number instead of the
+    // lowest free one, so runs sharing a folder never pick the same name.
+    std::vector<long long> listRows;
 };
 
 enum class ExportEnd {

@@ -33,10 +33,10 @@ bool listFolder(std::string_view folder, std::set<std::string> &names, std::stri
     return true;
 }
 
-std::string counterName(std::string_view prefix, int n, std::string_view extension)
+std::string counterName(std::string_view prefix, long long n, std::string_view extension)
 {
-    char digits[16];
-    std::snprintf(digits, sizeof(digits), "%04d", n);
+    char digits[32];
+    std::snprintf(digits, sizeof(digits), "%04lld", n);
     return std::string(prefix) + digits + std::string(extension);
 }
 
@@ -114,5 +114,14 @@ OutputPath MakeOutputPath(const ExportOptions &o, std::string_view folder, std::
     out.path = std::string(sourcePath.substr(0, sourcePath.size() - fileName.size())) + stemOf(fileName) +
                format.extension;
     out.shown = o.NameMode == 0 ? std::string(sourceName) : nameOf(out.path);
+    return out;
+}
+
+OutputPath MakeCounterPath(const ExportOptions &o, std::string_view folder, long long counter,
+                           const OutputFormat &format)
+{
+    OutputPath out;
+    out.shown = counterName(o.Prefix, counter, format.extension);
+    out.path = joinFolder(folder, out.shown);
     return out;
 }

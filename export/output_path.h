@@ -54,3 +54,12 @@ struct OutputPath
 // is the name the picture is listed under (normally nameOf(sourcePath)).
 OutputPath MakeOutputPath(const ExportOptions &options, std::string_view folder, std::string_view sourceName,
                           std::string_view sourcePath, const OutputFormat &format);
+
+// The counter name "%s%04d" for a number fixed in advance (a picture's row in
+// the whole list when several runs share one list and one folder). Nothing is
+// listed and no other number is tried: a run that finds the name taken must
+// report it, since shifting to a free number could take another run's name.
+// Numbers above kMaxCounter simply carry more digits. Only the exact name
+// counts as taken: a case-insensitive volume answers for its own spellings.
+OutputPath MakeCounterPath(const ExportOptions &options, std::string_view folder, long long counter,
+                           const OutputFormat &format);

@@ -38,6 +38,8 @@ test=(
     xvfb xauth xdotool bc
     # a terminal for the progress-bar test of zelventa-batch (script)
     bsdutils
+    # zelventa-batch --shard run four at once in the shard test
+    parallel
 )
 bench=(
     # Google Benchmark, and the peers measured against

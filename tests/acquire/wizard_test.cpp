@@ -10,6 +10,7 @@
 #include "platform/message_box.h"
 #include "platform/profile_store.h"
 #include "tests/acquire/acquire_test_support.h"
+#include "tests/acquire/test_dsm/test_dsm.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -20,6 +21,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 namespace {
 
@@ -259,4 +262,32 @@ TEST_F(Wizard, VolumesComingAndGoingRetargetTheOpenWizard)
         EXPECT_EQ(list->count(), 0);
     });
     EXPECT_EQ(action.Acquire(), "");
+}
+
+// A manager that knows no scanner or camera: the user is told so and how to
+// connect one, instead of the wizard closing without a word.
+TEST_F(Wizard, WithoutAScannerOrCameraTheUserIsToldHowToConnectOne)
+{
+    void *manager = ::dlopen(ZV_TEST_DSM, RTLD_NOW);
+    ASSERT_NE(manager, nullptr);
+    ZvTestScript script;
+    script.sources = 0;
+    reinterpret_cast<void (*)(const ZvTestScript *)>(::dlsym(manager, "zvTestDsmScript"))(&script);
+    {
+        QWidget window;
+        CAcquireAction action(&window, profile, {ZV_TEST_DSM});
+        action.SetVolumeSource(volumeSource());
+        action.SetBrowseFolder(tree.path());
+        whileShown(action, [&](CWizPropertySheet *sheet) {
+            sheet->AcquirePage()->ScannerRadio()->click();
+            sheet->next();
+            finish(sheet);
+        });
+        EXPECT_EQ(action.Acquire(), "");
+    }
+    ::dlclose(manager);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].text, CAcquireAction::kNoDeviceText);
+    EXPECT_TRUE(messages.boxes[0].text.startsWith("No scanner or camera was found."));
+    EXPECT_TRUE(messages.boxes[0].text.contains("USB"));
 }

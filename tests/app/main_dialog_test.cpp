@@ -2,25 +2,33 @@
 #include "acquire/acquire_action.h"
 #include "acquire/wiz_property_sheet.h"
 #include "app/about_dialog.h"
+#include "app/help_window.h"
 #include "app/main_dialog.h"
 #include "caption/font_color_dialog.h"
 #include "controls/markup_tip.h"
+#include "export/export_dialog.h"
 #include "platform/font_map.h"
 #include "platform/profile_store.h"
 #include "tests/support/corpora.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/widget_lookup.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -45,6 +53,13 @@ CMarkupTip *mainTip()
     return topLevelWindow<CMarkupTip>(QStringLiteral("mainTip"));
 }
 
+// A control's rectangle in the window's coordinates (the tree and the tab
+// control sit in the splitter).
+QRect inWindow(const QWidget *control)
+{
+    return QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size());
+}
+
 // The right edges and gaps of the four buttons, Quit to Export.
 void expectButtonsLinedUp(const CMainDialog &w)
 {
@@ -61,11 +76,11 @@ void expectButtonsLinedUp(const CMainDialog &w)
         EXPECT_EQ(r.bottom() + 1, client.height() - 4);
         EXPECT_EQ(r.size(), QSize(84, 28));
     }
-    const QRect tabs = named(w, "tabs")->geometry();
+    const QRect tabs = inWindow(named(w, "tabs"));
     EXPECT_EQ(tabs.right() + 1, client.width() - 6);
     EXPECT_EQ(tabs.bottom() + 1, client.height() - 35);
     // The tree lies 1 pixel inside its area, which ends 35 pixels above the bottom.
-    EXPECT_EQ(named(w, "folderTree")->geometry().bottom() + 2, client.height() - 35);
+    EXPECT_EQ(inWindow(named(w, "folderTree")).bottom() + 2, client.height() - 35);
 }
 
 const QString kTipHead = QStringLiteral("<ct=0x00AA00><hr=100%></ct><br>");
@@ -87,21 +102,25 @@ TEST(MainDialog, LayoutAtTheMinimumAndEnlarged)
     w.resize(500, 300);
     EXPECT_EQ(w.size(), QSize(790, 565));
     expectButtonsLinedUp(w);
-    const QRect treeBefore = tree->geometry();
-    const QPoint tabsBefore = tabs->geometry().topLeft();
+    // Where the fixed layout put them before the splitter existed.
+    EXPECT_EQ(inWindow(tree), QRect(9, 31, 212, 565 - 35 - 31 - 1));
+    EXPECT_EQ(inWindow(tabs).topLeft(), QPoint(230, 8));
+    EXPECT_EQ(inWindow(named(w, "folderLabel")), QRect(8, 8, 214, 18));
+    const QRect treeBefore = inWindow(tree);
+    const QPoint tabsBefore = inWindow(tabs).topLeft();
     w.resize(1203, 911);
     EXPECT_EQ(w.size(), QSize(1203, 911));
     expectButtonsLinedUp(w);
     // The tree keeps its left, top and width; the tab control its left and top.
-    EXPECT_EQ(tree->geometry().topLeft(), treeBefore.topLeft());
+    EXPECT_EQ(inWindow(tree).topLeft(), treeBefore.topLeft());
     EXPECT_EQ(tree->width(), treeBefore.width());
-    EXPECT_EQ(tabs->geometry().topLeft(), tabsBefore);
+    EXPECT_EQ(inWindow(tabs).topLeft(), tabsBefore);
     EXPECT_EQ(tabs->count(), 2);
-    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Select Images"));
-    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Batch Settings"));
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("&Select Images"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Batch Se&ttings"));
     EXPECT_EQ(tabs->widget(0), named(w, "selectPage"));
-    EXPECT_EQ(named<QLabel>(w, "folderLabel")->text(), QStringLiteral("Select Folder:"));
-    EXPECT_LT(tree->geometry().right(), tabs->geometry().left());
+    EXPECT_EQ(named<QLabel>(w, "folderLabel")->text(), QStringLiteral("Select F&older:"));
+    EXPECT_LT(inWindow(tree).right(), inWindow(tabs).left());
 }
 
 TEST(MainDialog, QuitAndEscapeCloseTheWindow)
@@ -273,6 +292,186 @@ TEST(MainDialog, PagesControlsShowTheirMarkupThroughTheWindowsTip)
     CFontColorDialog::SetHandler(nullptr);
     EXPECT_TRUE(tip->ToolText(font).startsWith(
         fontHead + QStringLiteral("Zv<<Mono, 40 pixels<br>Zv<<Mono is not installed: drawn with ")));
+}
+
+namespace {
+
+// Presses the left button on the splitter's handle and moves it dx pixels,
+// as a user dragging it does.
+void dragHandle(QSplitter *splitter, int dx)
+{
+    QWidget *handle = splitter->handle(1);
+    const QPoint from = handle->rect().center();
+    const QPoint origin = handle->mapToGlobal(QPoint(0, 0)); // before the handle moves
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(at), QPointF(origin + at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(handle, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, from + QPoint(dx / 2, 0), Qt::LeftButton);
+    send(QEvent::MouseMove, from + QPoint(dx, 0), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from + QPoint(dx, 0), Qt::NoButton);
+}
+
+} // namespace
+
+// The user widens the tree; the tab control gives up the room, the window's
+// growth still goes to the tab control, and the next start opens so.
+TEST(MainDialog, TheSplitterWidensTheTreeAndTheProfileKeepsIt)
+{
+    ProfileStore profile(scratchDir() + "/splitter.ini");
+    {
+        CMainDialog w(profile);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        w.resize(1100, 700);
+        dragHandle(named<QSplitter>(w, "splitter"), 90);
+        EXPECT_EQ(named(w, "folderTree")->width(), 212 + 90);
+        EXPECT_EQ(inWindow(named(w, "tabs")).left(), 230 + 90);
+        EXPECT_EQ(inWindow(named(w, "folderLabel")).width(), 214 + 90);
+        EXPECT_EQ(CMainDialog::StoredTreeWidth(profile), 214 + 90);
+        w.resize(1300, 700);
+        EXPECT_EQ(named(w, "folderTree")->width(), 212 + 90);
+        expectButtonsLinedUp(w);
+        // Never narrower than the tab control at the window's minimum; the
+        // tree squeezed by a narrower window gets its width back after.
+        w.resize(790, 600);
+        EXPECT_EQ(named(w, "tabs")->width(), 790 - 230 - 6);
+        w.resize(1100, 700);
+        EXPECT_EQ(named(w, "folderTree")->width(), 212 + 90);
+        expectButtonsLinedUp(w);
+    }
+    CMainDialog again(profile);
+    EXPECT_EQ(again.size(), QSize(800 + 90, 600));
+    EXPECT_EQ(named(again, "folderTree")->width(), 212 + 90);
+    EXPECT_EQ(inWindow(named(again, "tabs")).left(), 230 + 90);
+    expectButtonsLinedUp(again);
+}
+
+// The Folder field takes a typed path on Enter: the tree walks there and the
+// browser follows; a path that does not exist is reported and changes nothing.
+TEST(MainDialog, TypedFoldersAreBrowsedAndMissingOnesSaySo)
+{
+    ProfileStore profile = scratchProfile();
+    const QString folder = QString::fromStdString(scratchDir()) + "/typed/Holiday 2026";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    CMainDialog w(profile);
+    // Shown, so that Enter could reach a default button: it must not.
+    int wizards = 0;
+    QObject::connect(w.findChild<CAcquireAction *>(), &CAcquireAction::wizardShown, &w,
+                     [&wizards](CWizPropertySheet *sheet) {
+                         ++wizards;
+                         QTimer::singleShot(0, sheet, &QDialog::reject);
+                     });
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QSignalSpy folders(&w, &CMainDialog::folderChanged);
+    auto *edit = named<QLineEdit>(w, "folderEdit");
+    edit->setText(QStringLiteral("  '%1/'  ").arg(folder));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(w.CurrentFolder(), folder + "/");
+    ASSERT_FALSE(folders.isEmpty());
+    EXPECT_EQ(folders.last()[0].toString(), folder + "/");
+    EXPECT_EQ(edit->text(), folder + "/");
+
+    MessageRecorder messages;
+    const int before = int(folders.size());
+    edit->setText(folder + "/nowhere");
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].text, "The folder [" + folder + "/nowhere] does not exist.");
+    EXPECT_EQ(w.CurrentFolder(), folder + "/");
+    EXPECT_EQ(folders.size(), before);
+    EXPECT_EQ(edit->text(), folder + "/nowhere"); // kept for the user to correct
+    EXPECT_EQ(wizards, 0);
+}
+
+// Where the desktop has no browser for the page, Help (and F1) shows it in
+// the program's own window; a second time raises the same one. The window
+// shows the page with its pictures, or says the page is missing.
+TEST(MainDialog, HelpWithoutADesktopBrowserOpensInsideTheProgram)
+{
+    ProfileStore profile = scratchProfile();
+    CMainDialog w(profile);
+    int asked = 0;
+    w.SetUrlOpener([&asked](const QUrl &) { return ++asked, false; });
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_F1);
+    EXPECT_EQ(asked, 1);
+    auto *help = w.findChild<CHelpWindow *>(QStringLiteral("helpWindow"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    // The test program has no page beside it.
+    EXPECT_TRUE(help->Browser()->toPlainText().contains("[" + CMainDialog::HelpPath() + "] is missing"));
+    QTest::mouseClick(named<QPushButton>(w, "helpButton"), Qt::LeftButton);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(w.findChildren<CHelpWindow *>().size(), 1);
+
+    CHelpWindow page(QStringLiteral(ZV_BINARY_DIR "/app/help/help.htm"));
+    QTextBrowser *browser = page.Browser();
+    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Zelventa")));
+    const QString html = browser->toHtml();
+    const int at = int(html.indexOf(QStringLiteral("<img src=\"")));
+    ASSERT_GE(at, 0);
+    const QString src = html.mid(at + 10, html.indexOf(u'"', at + 10) - at - 10);
+    const QVariant picture = browser->loadResource(QTextDocument::ImageResource, QUrl(src));
+    EXPECT_TRUE(picture.isValid() && !picture.toByteArray().isEmpty()) << src.toStdString();
+}
+
+// Every button carries an access key, none twice among what one page shows
+// with the window's own; Ctrl+E opens the export options; Tab walks the
+// controls in the order they are laid out.
+TEST(MainDialog, AccessKeysShortcutsAndTabOrder)
+{
+    ProfileStore profile = scratchProfile();
+    CMainDialog w(profile);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    auto *tabs = named<QTabWidget>(w, "tabs");
+    for (int tab : {CMainDialog::kSelectTab, CMainDialog::kSettingsTab}) {
+        tabs->setCurrentIndex(tab);
+        QStringList texts;
+        for (QAbstractButton *button : w.findChildren<QAbstractButton *>()) {
+            if (button->isVisibleTo(&w) && !button->text().isEmpty())
+                texts << button->text();
+        }
+        for (QLabel *label : w.findChildren<QLabel *>()) {
+            if (label->buddy() && label->isVisibleTo(&w))
+                texts << label->text();
+        }
+        texts << tabs->tabText(0) << tabs->tabText(1);
+        QSet<QChar> keys;
+        for (const QString &text : texts) {
+            const int amp = int(text.indexOf(u'&'));
+            ASSERT_GE(amp, 0) << text.toStdString();
+            const QChar key = text.at(amp + 1).toLower();
+            EXPECT_FALSE(keys.contains(key)) << text.toStdString();
+            keys.insert(key);
+        }
+    }
+
+    tabs->setCurrentIndex(CMainDialog::kSelectTab);
+    named(w, "folderTree")->setFocus();
+    QStringList order;
+    for (int i = 0; i < 14; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // Add and Add All wait for the browser's first pass, disabled.
+    EXPECT_EQ(order, (QStringList{"folderTree", "qt_tabwidget_tabbar", "acquireButton", "viewButton",
+                                  "folderEdit", "browser", "removeButton", "removeAllButton", "selectedList",
+                                  "exportButton", "helpButton", "aboutButton", "quitButton", "folderTree"}));
+
+    bool exportOpened = false;
+    QTimer::singleShot(0, [&exportOpened] {
+        auto *dialog = qobject_cast<CExportDialog *>(QApplication::activeModalWidget());
+        exportOpened = dialog != nullptr;
+        if (dialog)
+            dialog->reject();
+    });
+    QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(exportOpened);
 }
 
 #include "main_dialog_test.moc"

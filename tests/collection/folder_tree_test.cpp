@@ -1,9 +1,14 @@
 // tests/collection/folder_tree_test.cpp
 #include "collection/folder_tree.h"
+#include "collection/typed_folder.h"
 #include "tests/collection/collection_test_support.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -107,4 +112,73 @@ TEST(FolderTree, SelectPathWalksToTheFolder)
     EXPECT_FALSE(t.tree.SelectPath(t.base + "home/nothing/here"));
     ASSERT_TRUE(t.tree.SelectedFolderPath(path));
     EXPECT_EQ(path, t.base + "home");
+}
+
+// F5 reads the opened folders again: new folders in name order, removed ones
+// gone, the rest as they were; a change in an opened folder does the same
+// by itself about half a second later.
+TEST(FolderTree, F5AndChangesInOpenedFoldersReadThemAgain)
+{
+    Tree t;
+    t.tree.Populate();
+    QTreeWidgetItem *desktop = t.tree.topLevelItem(0);
+    QTreeWidgetItem *home = t.child(desktop, "Home");
+    home->setExpanded(true);
+    QTreeWidgetItem *pictures = t.child(home, "Pictures");
+    pictures->setExpanded(true);
+    ASSERT_NE(t.child(pictures, "2004"), nullptr);
+
+    QDir().mkpath(t.base + "home/Art");
+    QDir().mkpath(t.base + "home/Pictures/2005");
+    QDir().mkpath(t.base + "desk/Notes");
+    QDir(t.base + "home/music").removeRecursively();
+    QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+    QApplication::sendEvent(&t.tree, &f5);
+    const auto texts = [](QTreeWidgetItem *item) {
+        QStringList names;
+        for (int i = 0; i < item->childCount(); ++i)
+            names << item->child(i)->text(0);
+        return names;
+    };
+    EXPECT_EQ(texts(home), (QStringList{"Art", "Pictures"}));
+    EXPECT_EQ(t.child(home, "Pictures"), pictures); // the same item, still open
+    EXPECT_TRUE(pictures->isExpanded());
+    EXPECT_EQ(texts(pictures), (QStringList{"2004", "2005"}));
+    EXPECT_EQ(texts(desktop), (QStringList{"Home", "Computer", "Notes", "Projects"}));
+
+    // Nobody presses F5: the watcher on the opened folders refreshes (once
+    // its thread, started again by the refresh, has set up its watches).
+    QTest::qWait(300);
+    QDir().mkpath(t.base + "home/Pictures/1999");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return texts(pictures).contains("1999"); }, 5000));
+    EXPECT_EQ(texts(pictures).first(), "1999");
+    // Also for folders opened by a walk to a path.
+    t.tree.SelectPath(t.base + "home/Pictures/2004");
+    QTreeWidgetItem *year = t.tree.currentItem();
+    QTest::qWait(300);
+    QDir().mkpath(t.base + "home/Pictures/2004/August");
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return texts(year->parent()).size() == 3 && t.child(year, "August"); }, 5000))
+        << texts(year).join(',').toStdString();
+}
+
+// What the Folder field makes of typed or pasted text.
+TEST(TypedFolder, PathsUrlsHomeAndFilesNameAFolder)
+{
+    const QString base = freshFolder("typed");
+    QDir().mkpath(base + "Trip 2026");
+    savePicture(base + "Trip 2026/a.png", 4, 4);
+    const QString trip = base + "Trip 2026";
+    EXPECT_EQ(folderFromUserText(" " + trip + "/ ", "/h").folder, trip);
+    EXPECT_EQ(folderFromUserText("\"" + trip + "\"", "/h").folder, trip);
+    EXPECT_EQ(folderFromUserText(QUrl::fromLocalFile(trip).toString(), "/h").folder, trip);
+    EXPECT_EQ(folderFromUserText(trip + "/a.png", "/h").folder, trip); // a picture stands for its folder
+    EXPECT_EQ(folderFromUserText("~/Trip 2026", base.chopped(1)).folder, trip);
+    EXPECT_EQ(folderFromUserText("/", "/h").folder, "/");
+    EXPECT_EQ(folderFromUserText(trip + "/../Trip 2026/./", "/h").folder, trip);
+    EXPECT_EQ(folderFromUserText(trip + "/gone", "/h").problem,
+              "The folder [" + trip + "/gone] does not exist.");
+    EXPECT_TRUE(folderFromUserText("Trip 2026", "/h").problem.startsWith("Type the whole path"));
+    EXPECT_TRUE(folderFromUserText("  ", "/h").problem.startsWith("Type the path of a folder"));
+    EXPECT_TRUE(folderFromUserText("  ", "/h").folder.isEmpty());
 }

@@ -4,18 +4,26 @@
 #include "collection/selected_image.h"
 #include "collection/thumb_list.h"
 #include "tests/collection/collection_test_support.h"
+#include "tests/support/pictures.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -200,6 +208,7 @@ TEST(SelectPageLayout, BrowserAndListTakeTheSpaceButtonsLineUpFromTheRight)
     EXPECT_EQ(l.add.left(), l.addAll.left() - w - 24);
     EXPECT_EQ(l.add.top(), l.removeAll.top());
     EXPECT_EQ(l.status.top(), l.list.top() - 23 - 10);
+    EXPECT_EQ(l.status.right() + 1, l.add.left() - 8); // room for the unreadable files' count
     EXPECT_EQ(l.count.top(), 600 - 18 - 3);
     EXPECT_EQ(l.folderEdit.right() + 1, 800 - 3);
 }
@@ -222,4 +231,98 @@ TEST(SelectPageLayout, ThePageFollowsItOnResize)
         for (const auto &[name, rect] : expected)
             EXPECT_EQ(page.findChild<QWidget *>(name)->geometry(), rect) << name << " at " << size.width();
     }
+}
+
+namespace {
+
+// Drags mime over target and drops it at pos, as a file manager or another
+// view would; true when the target took the drop.
+bool dropOn(QWidget *target, QMimeData *mime, QPoint pos = QPoint(10, 10))
+{
+    QDragEnterEvent enter(pos, Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(pos), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+QMimeData *urlsOf(const QStringList &paths)
+{
+    auto *mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls << QUrl::fromLocalFile(path);
+    mime->setUrls(urls);
+    return mime;
+}
+
+QStringList rowNames(const CSelectPage &page)
+{
+    QStringList names;
+    for (const ExportRow &row : page.ExportRows())
+        names << QString::fromStdString(row.name);
+    return names;
+}
+
+} // namespace
+
+// Files and folders from a file manager and thumbnails from the browser are
+// added to the list; a row dragged within it moves, and the export's rows
+// follow; a folder or picture dropped on the browser names a folder.
+TEST(SelectPage, DragAndDropAddsMovesAndGoesToFolders)
+{
+    Page p("page-drop");
+    auto *list = p.page.findChild<QTableWidget *>("selectedList");
+    QWidget *viewport = list->viewport();
+    const QString other = freshFolder("page-drop-other");
+    savePicture(other + "x.png", 20, 10, 4);
+    savePicture(other + "Y.tif", 10, 20, 5);
+    writeFile((other + "notes.txt").toStdString(), "no picture");
+    QDir().mkpath(other + "sub");
+    savePicture(other + "sub/deeper.png", 8, 8, 6);
+
+    // A file manager's drop: one picture, then a folder (its pictures, not its subfolders).
+    std::unique_ptr<QMimeData> one(urlsOf({p.folder + "b.jpg"}));
+    ASSERT_TRUE(dropOn(viewport, one.get()));
+    std::unique_ptr<QMimeData> folder(urlsOf({other, p.folder + "b.jpg"}));
+    ASSERT_TRUE(dropOn(viewport, folder.get()));
+    EXPECT_EQ(rowNames(p.page), (QStringList{"b.jpg", "x.png", "Y.tif"}));
+    EXPECT_EQ(p.page.CurrentRow(), 0); // b.jpg, dropped again, was the last one named
+    EXPECT_EQ(p.label("countLabel"), "Selected:[3] Images");
+    // Shown in the browser: the row has its properties from the thumbnail.
+    EXPECT_EQ(p.page.RowText(0, SelectedImage::Properties), "40x30x16M");
+    std::unique_ptr<QMimeData> text(new QMimeData);
+    text->setText("plain words");
+    EXPECT_FALSE(dropOn(viewport, text.get()));
+
+    // Thumbnails dragged from the browser carry their files.
+    CThumbList *browser = p.page.Browser();
+    std::unique_ptr<QMimeData> thumbs(browser->model()->mimeData({browser->model()->index(0, 0)}));
+    ASSERT_TRUE(thumbs);
+    ASSERT_TRUE(dropOn(viewport, thumbs.get()));
+    EXPECT_EQ(rowNames(p.page).last(), "a.png");
+
+    // Reordering: the first row dragged below the third, the last to the top.
+    const auto dragRow = [&](int from, int to) {
+        std::unique_ptr<QMimeData> row(list->model()->mimeData({list->model()->index(from, 0)}));
+        const QRect target = list->visualRect(list->model()->index(to, 0));
+        return dropOn(viewport, row.get(), QPoint(target.center().x(), target.bottom() - 1));
+    };
+    ASSERT_TRUE(dragRow(0, 2));
+    EXPECT_EQ(rowNames(p.page), (QStringList{"x.png", "Y.tif", "b.jpg", "a.png"}));
+    EXPECT_EQ(p.page.CurrentRow(), 2);
+    EXPECT_EQ(p.page.RowText(2, SelectedImage::Properties), "40x30x16M"); // cells moved whole
+    p.page.MoveRow(3, 0);
+    EXPECT_EQ(rowNames(p.page), (QStringList{"a.png", "x.png", "Y.tif", "b.jpg"}));
+    EXPECT_EQ(p.page.RowPath(0), p.folder + "a.png");
+
+    // On the browser a dropped folder, or a picture's, is where to go.
+    QSignalSpy entered(&p.page, &CSelectPage::folderEntered);
+    std::unique_ptr<QMimeData> toFolder(urlsOf({other + "sub"}));
+    EXPECT_TRUE(dropOn(browser->viewport(), toFolder.get()));
+    ASSERT_EQ(entered.size(), 1);
+    EXPECT_EQ(entered[0][0].toString(), other + "sub");
+    EXPECT_FALSE(dropOn(browser->viewport(), text.get()));
 }

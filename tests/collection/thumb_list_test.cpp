@@ -63,7 +63,8 @@ TEST(ThumbList, APassFillsEveryCellAndWritesTheCache)
     ASSERT_TRUE(b.WaitForPass());
     EXPECT_EQ(b.list.Count(), 13); // the file that does not decode left
     EXPECT_EQ(b.WithThumbs(), 13);
-    EXPECT_EQ(status.last().first().toString(), "Total:[13] Images");
+    EXPECT_EQ(status.last().first().toString(), "Total:[13] Images, 1 file could not be read");
+    EXPECT_EQ(b.list.UnreadableFiles(), QStringList{"broken.jpg"});
     bool sawLoading = false;
     for (const QList<QVariant> &s : status)
         sawLoading = sawLoading || s.first().toString().startsWith("Loading [");
@@ -190,6 +191,39 @@ TEST(ThumbList, F5KeepsChangedItemsInSortedOrder)
     EXPECT_EQ(b.list.ItemAt(2)->thumb->Picture()->GetOrignWidth(), 64u);
     EXPECT_EQ(b.list.CurrentIndex(), 2);
     EXPECT_EQ(b.list.SelectedIndexes(), (std::vector<int>{2}));
+}
+
+// Files that cannot be read are counted in the status and named for its
+// tooltip until they read (rewritten) or go; another folder starts afresh.
+TEST(ThumbList, UnreadableFilesAreCountedUntilTheyReadOrGo)
+{
+    const QString folder = makeFolder("list-unreadable", 2);
+    writeFile((folder + "empty.png").toStdString(), "");
+    writeFile((folder + "text.jpg").toStdString(), "a letter, not a photograph");
+    Browser b;
+    QSignalSpy names(&b.list, &CThumbList::unreadableChanged);
+    QSignalSpy status(&b.list, &CThumbList::statusTextChanged);
+    b.list.SetFolder(folder);
+    ASSERT_TRUE(b.WaitForPass());
+    EXPECT_EQ(status.last().first().toString(), "Total:[2] Images, 2 files could not be read");
+    EXPECT_EQ(names.last().first().toStringList(), (QStringList{"empty.png", "text.jpg"}));
+
+    savePicture(folder + "empty.png", 20, 20);
+    QFile::remove(folder + "text.jpg");
+    b.list.Refresh();
+    ASSERT_TRUE(b.WaitForPass());
+    EXPECT_EQ(b.list.Count(), 3);
+    EXPECT_EQ(status.last().first().toString(), "Total:[3] Images");
+    EXPECT_TRUE(b.list.UnreadableFiles().isEmpty());
+
+    writeFile((folder + "again.gif").toStdString(), "GIF89a");
+    b.list.Refresh();
+    ASSERT_TRUE(b.WaitForPass());
+    EXPECT_EQ(b.list.UnreadableFiles(), QStringList{"again.gif"});
+    b.list.SetFolder(makeFolder("list-unreadable-2", 1));
+    ASSERT_TRUE(b.WaitForPass());
+    EXPECT_TRUE(b.list.UnreadableFiles().isEmpty());
+    EXPECT_EQ(status.last().first().toString(), "Total:[1] Images");
 }
 
 TEST(ThumbList, CtrlASelectsEverything)

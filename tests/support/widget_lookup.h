@@ -6,11 +6,11 @@
 #include <QWidget>
 
 // The first child of type T (a button, label, radio button) that shows
-// text, or nullptr: for controls that carry no object name.
+// text (its access-key marks left out), or nullptr: for controls that carry no object name.
 template <typename T> T *childByText(const QWidget *parent, const QString &text)
 {
     for (T *w : parent->findChildren<T *>()) {
-        if (w->text() == text)
+        if (QString(w->text()).remove(QLatin1Char('&')) == text)
             return w;
     }
     return nullptr;
