@@ -24,6 +24,15 @@ bool fail(PictureOutcome &out, const ZvImage &picture, const char *fallback)
     return false;
 }
 
+bool stopped(const PictureWork &work, PictureOutcome &out)
+{
+    if (!work.stop || work.stop->load(std::memory_order_relaxed) == 0)
+        return false;
+    out.problem = "cancelled";
+    out.kind = ZvErrorKind::Cancelled;
+    return true;
+}
+
 bool turnsSideways(int degrees)
 {
     return degrees == 90 || degrees == -90;
@@ -145,6 +154,7 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
         return out;
     }
     Plan plan;
+    picture.SetStopFlag(work.stop);
     planFromHeader(work, file, type, degrees, plan);
     if (!load(file, type, plan, picture, out))
         return out;
@@ -154,7 +164,8 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
         if (!load(file, type, plan, picture, out))
             return out;
     }
-    if (!turn(picture, degrees, out))
+    out.damage = picture.GetDamage();
+    if (stopped(work, out) || !turn(picture, degrees, out))
         return out;
     if (!plan.sized)
         setShownSize(work, picture.GetWidth(), picture.GetHeight(), 0, plan);
@@ -162,6 +173,7 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
         return out;
     if (work.options.ResizeImage)
         out.note = resize(work, plan, picture);
-    out.ready = true;
+    // A resize stopped half way leaves a picture that is partly empty.
+    out.ready = !stopped(work, out);
     return out;
 }

@@ -4,6 +4,8 @@
 #include "caption/caption_settings.h"
 #include "imagelib/core/image.h"
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 struct ExportOptions;
@@ -14,6 +16,9 @@ struct PictureWork
     const ExportOptions &options;
     const CaptionSettings *caption = nullptr; // null: no caption box
     bool reducedJpegDecode = true;            // see imagelib/codecs/jpeg/jpeg_scale.h
+    // Non-zero once the run no longer wants the picture: decoding, resizing
+    // and encoding stop early and the picture is refused as Cancelled.
+    const std::atomic<std::int32_t> *stop = nullptr;
 };
 
 struct PictureOutcome
@@ -22,6 +27,7 @@ struct PictureOutcome
     std::string problem;                  // why it may not
     ZvErrorKind kind = ZvErrorKind::None; // the kind of that failure
     std::string note;                     // saved all the same, but not resized, and why
+    std::string damage;                   // the file decoded only in part, and why
 };
 
 // Loads path with the type its name stands for (the content decides when

@@ -286,6 +286,7 @@ bool ZvImage::DecodeTyped(ZvFile *stream, std::uint32_t imagetype)
     }
     codec->CopyInfo(*this);
     codec->SetPhotoInfo(nullptr);
+    codec->SetDamage("");
     if (codec->Decode(stream)) {
         mOrigHead = codec->mHead;
         Transfer(*codec);
@@ -306,6 +307,7 @@ bool ZvImage::DecodeSniffing(ZvFile *stream)
             continue;
         codec->CopyInfo(*this);
         codec->SetPhotoInfo(nullptr);
+        codec->SetDamage("");
         if (codec->Decode(stream)) {
             mOrigHead = codec->mHead;
             Transfer(*codec);
