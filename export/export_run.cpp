@@ -291,7 +291,7 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture
     }
     // A folder that can no longer be written into fails every later
     // picture the same way: one message instead of one per picture.
-    const std::string folder = folderOf(out.path);
+    const std::string folder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(out.path);
     const std::string unwritable = writeProblem(folder);
     if (!unwritable.empty()) {
         endWith(ExportEnd::FolderUnavailable, cannotWrite(folder, unwritable) + " (" +

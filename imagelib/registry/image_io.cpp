@@ -287,9 +287,13 @@ bool ZvImage::DecodeTyped(ZvFile *stream, std::uint32_t imagetype)
     codec->CopyInfo(*this);
     codec->SetPhotoInfo(nullptr);
     codec->SetDamage("");
-    if (codec->Decode(stream)) {
+    // Some codecs stop after the header by failing with the size filled in.
+    const bool headerOnly = GetEscape() == -1;
+    if (codec->Decode(stream) ||
+        (headerOnly && !codec->IsValid() && codec->mHead.biWidth > 0 && codec->mHead.biHeight > 0)) {
         mOrigHead = codec->mHead;
         Transfer(*codec);
+        SetLastError("");
         return true;
     }
     SetLastError(codec->GetLastError(), failureKind(*codec, stream, ZvErrorKind::BadData));
