@@ -29,6 +29,15 @@ bool contains(const std::string &text, const std::string &part)
     return text.find(part) != std::string::npos;
 }
 
+std::vector<std::string> filesIn(const std::string &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // zelventa-batch running beside the test, with its stderr on a pipe the
 // test reads and, when asked, its stdin on a pipe the test writes.
 struct Spawned
@@ -408,4 +417,47 @@ TEST(BatchCli, InterruptsStopThePictureBeingMadeAndLeaveNoTemporaryFile)
         }
     }
     EXPECT_TRUE(interruptedDuringSave);
+}
+
+// --dry-run lists what the run would do as the answers given decide, and
+// writes nothing; the run then does just that.
+TEST(BatchCli, DryRunListsWhatTheRunThenDoes)
+{
+    const std::string src = freshFolder("cli-dry-src"), out = freshFolder("cli-dry-out");
+    const std::string a = writePicture(src + "/a.png", 30, 20, ZV_TYPE_PNG);
+    const std::string b = writePicture(src + "/b.png", 30, 20, ZV_TYPE_PNG);
+    writeFile(src + "/c.png", "text, not a picture");
+    writePicture(out + "/b.BMP", 4, 4, ZV_TYPE_BMP);
+    const std::vector<std::string> args = {"--folder", out,      "--format",    "bmp",           "--resize",
+                                           "50,50",    "--unit", "percent",     "--keep-aspect", "by-width",
+                                           a,          b,        src + "/c.png"};
+    std::vector<std::string> dry = args;
+    dry.insert(dry.begin(), "--dry-run");
+    ToolRun r = batch(dry);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "[a.png]\t[a.BMP]\t15 x 10\tBMP\tnew\n"
+                     "[b.png]\t[b.BMP]\t15 x 10\tBMP\texisting file kept\n"
+                     "[c.png]\t[c.BMP]\t-\tBMP\tunreadable\n");
+    EXPECT_EQ(filesIn(out), (std::vector<std::string>{"b.BMP"}));
+    r = batch(args);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(loadedFile(out + "/a.BMP").GetWidth(), 15u);
+    EXPECT_EQ(loadedFile(out + "/b.BMP").GetWidth(), 4u);
+}
+
+// A cut-off JPEG is saved only with --accept-damaged, and named either way.
+TEST(BatchCli, DamagedPicturesNeedAcceptDamaged)
+{
+    const std::string src = freshFolder("cli-dmg-src"), out = freshFolder("cli-dmg-out");
+    const std::string cut = writePicture(src + "/cut.jpg", 64, 48, ZV_TYPE_JPG);
+    const std::string bytes = readFile(cut);
+    writeFile(cut, bytes.substr(0, bytes.size() * 2 / 3));
+    ToolRun r = batch({"--folder", out, "--no-caption", cut});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(contains(r.err, "[cut.jpg] not saved: damaged: the file ends early")) << r.err;
+    EXPECT_TRUE(filesIn(out).empty());
+    r = batch({"--folder", out, "--no-caption", "--accept-damaged", cut});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(contains(r.err, "[cut.jpg] saved although damaged: the file ends early")) << r.err;
+    EXPECT_EQ(filesIn(out), (std::vector<std::string>{"cut.jpg"}));
 }

@@ -19,8 +19,11 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -495,4 +498,79 @@ TEST(ExportDialog, UnreadablePicturesAndAMissingFolderReachTheUser)
     EXPECT_TRUE(d.isVisible());
     EXPECT_TRUE(namedButton(d, "startButton")->isEnabled());
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// Through the real message box: replacing one of the run's own pictures is
+// asked in its own words, and Enter (the default button) keeps the photograph.
+// The summary is the list window.
+TEST(ExportDialog, ReplacingAnOriginalAsksInItsOwnWordsAndEnterKeepsIt)
+{
+    ProfileStore profile(freshProfile("guard", "[Export Option]\nSaveFolder=-1\n"));
+    const std::string src = freshFolder("guard-src");
+    StandInRows rows;
+    rows.rows = {rowFor(writePicture(src + "/a.png", 20, 20, ZV_TYPE_PNG))};
+    StandInCaption caption;
+    caption.caption.emplace();
+    caption.caption->backColor = kBlue; // a replaced file would differ
+    const std::string before = readFile(rows.rows[0].path);
+    CExportDialog d(profile, &rows, &caption, nullptr);
+    d.show();
+    SetMessageBoxHandler({});
+    QString question, summary;
+    bool noIsDefault = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            question = box->text();
+            noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+            QTest::keyClick(box, Qt::Key_Return);
+        } else if (auto *list = modal ? modal->findChild<QPlainTextEdit *>("messageList") : nullptr) {
+            summary = list->toPlainText();
+            static_cast<QDialog *>(modal)->accept();
+        }
+    });
+    poll.start(20);
+    click(namedButton(d, "startButton"));
+    poll.stop();
+    failOnUnexpectedMessages();
+    EXPECT_TRUE(question.contains(QStringLiteral("replaces the original photograph [a.png]")))
+        << question.toStdString();
+    EXPECT_TRUE(noIsDefault);
+    EXPECT_EQ(readFile(rows.rows[0].path), before);
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("[a.png] not saved"))) << summary.toStdString();
+}
+
+// Check lists what Start would do and writes nothing.
+TEST(ExportDialog, CheckListsWhatARunWouldDoAndWritesNothing)
+{
+    ProfileStore profile(freshProfile("check"));
+    const std::string src = freshFolder("check-src"), out = freshFolder("check-out");
+    StandInRows rows;
+    rows.rows = {rowFor(writePicture(src + "/a.png", 30, 20, ZV_TYPE_PNG), "90"), rowFor(src + "/gone.png")};
+    CExportDialog d(profile, &rows, nullptr, nullptr);
+    d.show();
+    d.SetFolderChooser(
+        [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+    click(namedButton(d, "selectFolderButton"));
+    chooseFormat(d, 3); // BMP
+    QStringList cells;
+    QString counts;
+    {
+        ModalScript check([&](QDialog *window) {
+            auto *table = namedChild<QTableWidget>(*window, "planTable");
+            ASSERT_NE(table, nullptr);
+            for (int row = 0; row < table->rowCount(); ++row)
+                for (int column = 0; column < table->columnCount(); ++column)
+                    cells << table->item(row, column)->text();
+            counts = namedChild<QLabel>(*window, "planCounts")->text();
+            window->reject();
+        });
+        click(namedButton(d, "checkButton"));
+    }
+    EXPECT_EQ(cells, QStringList({"[a.png]", "[a.BMP]", "20 x 30", "BMP", "new", "[gone.png]", "[gone.BMP]",
+                                  "-", "BMP", "unreadable"}));
+    EXPECT_EQ(counts, QStringLiteral("2 pictures: 1 new, 1 unreadable"));
+    EXPECT_TRUE(filesIn(out).empty());
+    EXPECT_TRUE(d.isVisible());
 }
