@@ -3,6 +3,7 @@
 
 #include "export/folder_checks.h"
 #include "export/output_path.h"
+#include "export/path_keys.h"
 #include "export/target_size.h"
 #include "imagelib/core/image.h"
 #include "imagelib/streams/io_file.h"
@@ -63,7 +64,7 @@ class Planner
         , mOptions(job.options)
     {
         for (const ExportRow &row : job.rows)
-            mSources.insert(pathKey(row.path));
+            mSources.insert(mKeys.key(row.path));
     }
 
     ExportPlan run();
@@ -75,6 +76,7 @@ class Planner
     const ExportJob &mJob;
     const ExportOptions &mOptions;
     ExportPlan mPlan;
+    PathKeys mKeys;
     std::set<std::string> mSources;
     std::set<std::string> mWritten; // path keys
     std::map<std::string, CounterFolder> mCounters;
@@ -95,7 +97,7 @@ ExportPlan Planner::run()
         line.source = row.name;
         line.output = out.shown;
         line.format = format.extension.empty() ? std::string() : format.extension.substr(1);
-        const std::string key = pathKey(out.path);
+        const std::string key = mKeys.key(out.path);
         if (mWritten.count(key)) {
             line.action = OutputAction::NameClash;
         } else if (!headerSize(row.path, line.width, line.height)) {
@@ -144,7 +146,7 @@ bool Planner::name(const ExportRow &row, const OutputFormat &format, OutputPath 
 
 void Planner::take(const ExportOutcome &line, const OutputPath &out)
 {
-    mWritten.insert(pathKey(out.path));
+    mWritten.insert(mKeys.key(out.path));
     if (mOptions.FolderMode == 1 && mOptions.NameMode == 1)
         mCounters[mOptions.OutputFolder].taken.insert(foldedName(line.output));
 }

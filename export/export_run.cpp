@@ -5,6 +5,7 @@
 #include "export/export_observer.h"
 #include "export/folder_checks.h"
 #include "export/output_path.h"
+#include "export/path_keys.h"
 #include "export/picture_pipeline.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
@@ -78,7 +79,8 @@ class ExportRunner
     ExportResult mResult;
     ExportOutcome mLine;                         // of the picture in hand
     std::map<std::string, std::string> mWritten; // path key -> the name of the picture saved there
-    std::set<std::string> mSources;              // path keys of the run's own pictures
+    PathKeys mKeys;
+    std::set<std::string> mSources; // path keys of the run's own pictures
     Remembered mOverwrite, mOriginal, mDamaged;
     std::atomic<std::int32_t> mStop{0};
     bool mStopRequested = false;
@@ -102,7 +104,7 @@ bool ExportRunner::start()
         return false;
     }
     for (const ExportRow &row : mJob.rows)
-        mSources.insert(pathKey(row.path));
+        mSources.insert(mKeys.key(row.path));
     return true;
 }
 
@@ -167,7 +169,7 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     mLine = ExportOutcome{row.name, out.shown, 0, 0, format.extension.substr(1), OutputAction::NotSaved};
     // Two pictures aimed at one name (a.bmp and a.tif both as a.JPG): the
     // first stays, the second would replace it.
-    const auto earlier = mWritten.find(pathKey(out.path));
+    const auto earlier = mWritten.find(mKeys.key(out.path));
     if (earlier != mWritten.end()) {
         pipeline.pass(index);
         mLine.action = OutputAction::NameClash;
@@ -210,8 +212,8 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
         for (const std::string &note : picture.infoNotes)
             issue(row, note);
         // A later row read from the file just written must see the new one.
-        const std::string written = pathKey(out.path);
-        pipeline.remake([&](std::size_t later) { return pathKey(mJob.rows[later].path) == written; });
+        const std::string written = mKeys.key(out.path);
+        pipeline.remake([&](std::size_t later) { return mKeys.key(mJob.rows[later].path) == written; });
     }
     return next;
 }
@@ -260,7 +262,7 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture
 {
     OutputAction action = OutputAction::New;
     if (fileExists(out.path)) {
-        const bool original = mSources.count(pathKey(out.path)) > 0;
+        const bool original = mSources.count(mKeys.key(out.path)) > 0;
         action = original ? OutputAction::ReplaceOriginal : OutputAction::Replace;
         const OverwriteAnswer answer =
             original ? mOriginal.answer([&] { return mObserver.askReplaceOriginal(out.path); })
@@ -286,7 +288,7 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture
     if (ZvWriteFile(out.path.c_str(), picture.file.data(), picture.file.size(), problem, kind)) {
         ++mResult.saved;
         mLine.action = action;
-        mWritten.emplace(pathKey(out.path), row.name);
+        mWritten.emplace(mKeys.key(out.path), row.name);
         return Step::Next;
     }
     // A folder that can no longer be written into fails every later

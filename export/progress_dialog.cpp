@@ -213,21 +213,29 @@ void CProgressDialog::Show()
 
 void CProgressDialog::PumpMessages(bool cancelOnEscape)
 {
-    // A window of ours in front of the progress (the owner, the dialog that
-    // hosts the progress) hands the front back; other programs keep theirs.
-    QWidget *active = QApplication::activeWindow();
-    if (mModal && mWindow && active != mWindow &&
-        (!active || (mOwner && active == mOwner->window()) || active == mWindow->parentWidget())) {
-        mWindow->raise();
-        mWindow->activateWindow();
-    }
+    takeFront();
     mEscapeCancels = cancelOnEscape;
     qApp->installEventFilter(this);
     QPointer<CProgressDialog> alive(this);
     if (!mCancelled)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (alive)
+    if (alive) {
         qApp->removeEventFilter(this);
+        takeFront(); // the events just handled may have brought another window forward
+    }
+}
+
+// A window of ours in front of the progress (the owner, the dialog that
+// hosts the progress) hands the front back; other programs keep theirs.
+void CProgressDialog::takeFront()
+{
+    QWidget *active = QApplication::activeWindow();
+    if (!mModal || !mWindow || active == mWindow)
+        return;
+    if (!active || (mOwner && active == mOwner->window()) || active == mWindow->parentWidget()) {
+        mWindow->raise();
+        mWindow->activateWindow();
+    }
 }
 
 bool CProgressDialog::eventFilter(QObject *watched, QEvent *event)

@@ -574,3 +574,38 @@ TEST(ExportDialog, CheckListsWhatARunWouldDoAndWritesNothing)
     EXPECT_TRUE(filesIn(out).empty());
     EXPECT_TRUE(d.isVisible());
 }
+
+// The progress stays in front of the export options during a run: it is
+// topmost, and when the options dialog comes to the front it takes the
+// front back at the next pump.
+TEST(ExportDialog, TheProgressTakesTheFrontBackFromTheOptions)
+{
+    ProfileStore profile(freshProfile("front", "[Export Option]\nSaveFolder=-1\n"));
+    const std::string src = freshFolder("front-src");
+    StandInRows rows;
+    for (const char *name : {"a.png", "b.png"})
+        rows.rows.push_back(rowFor(writePicture(src + "/" + name, 10, 10, ZV_TYPE_PNG)));
+    CExportDialog d(profile, &rows, nullptr, nullptr);
+    d.show();
+    QWidget *progressAtFirst = nullptr, *activeAtSecond = nullptr;
+    bool topmost = false;
+    int questions = 0;
+    SetMessageBoxHandler([&](const QString &, unsigned, unsigned) {
+        if (++questions == 1) {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->findChild<QWidget *>("progressBar", Qt::FindDirectChildrenOnly))
+                    progressAtFirst = w;
+            topmost = progressAtFirst && progressAtFirst->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            d.activateWindow();
+        } else if (questions == 2) {
+            QApplication::processEvents(); // activation arrives as an event
+            activeAtSecond = QApplication::activeWindow();
+        }
+        return int(questions <= 2 ? IDNO : IDOK);
+    });
+    click(namedButton(d, "startButton"));
+    failOnUnexpectedMessages();
+    ASSERT_NE(progressAtFirst, nullptr);
+    EXPECT_TRUE(topmost);
+    EXPECT_EQ(activeAtSecond, progressAtFirst);
+}
