@@ -93,7 +93,18 @@ const char kBatchHelp[] =
     "  --overwrite ask|yes|no|cancel\n"
     "                       answer to \"File already exists,overwrite?\": ask prompts\n"
     "                       for each file, cancel ends the run at the first such file\n"
-    "                       (ask when stdin is a terminal, otherwise no)\n"
+    "                       (ask when stdin is a terminal, otherwise no); it never\n"
+    "                       replaces one of the pictures being read, unless:\n"
+    "  --replace-originals  let the answer above replace the source pictures\n"
+    "                       themselves (with --same-folder and --format original)\n"
+    "  --accept-damaged     save pictures that could be read only in part (cut off\n"
+    "                       or corrupt data); without it they are not saved. Either\n"
+    "                       way they are listed after the summary\n"
+    "  --dry-run            write nothing: print one line per picture on stdout,\n"
+    "                       [SOURCE] [OUTPUT] SIZE FORMAT ACTION separated by tabs,\n"
+    "                       where ACTION is new, replace, replace original,\n"
+    "                       existing file kept, skipped (name taken by an earlier\n"
+    "                       picture) or unreadable; reads only the pictures' headers\n"
     "  --jobs N             pictures made at once on worker threads, 1 to 64; 1 makes\n"
     "                       one after the other (one per core)\n"
     "  --shard K/N          handle only rows K, K+N, K+2N, ... of the list (0 <= K < N),\n"
@@ -431,6 +442,21 @@ const std::vector<Option> &optionTable()
                     a.overwrite = OverwritePolicy(i);
                     a.overwriteGiven = true;
                 })},
+        {"--replace-originals", false,
+         [](A &a, const std::string &) {
+             a.replaceOriginals = true;
+             return std::string();
+         }},
+        {"--accept-damaged", false,
+         [](A &a, const std::string &) {
+             a.acceptDamaged = true;
+             return std::string();
+         }},
+        {"--dry-run", false,
+         [](A &a, const std::string &) {
+             a.dryRun = true;
+             return std::string();
+         }},
         {"--keep-metadata", false,
          [](A &a, const std::string &) {
              a.job.options.KeepPhotoInfo = true;

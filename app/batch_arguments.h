@@ -18,6 +18,9 @@ struct BatchArguments
     std::string saveProfile; // --save-profile, "" for none
     OverwritePolicy overwrite = OverwritePolicy::No;
     bool overwriteGiven = false;
+    bool replaceOriginals = false; // --replace-originals: the run's own pictures may be replaced
+    bool acceptDamaged = false;    // --accept-damaged: pictures read only in part are saved
+    bool dryRun = false;           // --dry-run: list what would happen, write nothing
     bool help = false;
     // --shard K/N: this run handles rows K, K+N, K+2N, ... of the whole list
     // (0 <= K < N); job.rows holds only those, job.listRows their places.

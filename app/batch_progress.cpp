@@ -56,8 +56,8 @@ std::string fitWidth(const std::string &text, std::size_t width)
 
 } // namespace
 
-BatchProgress::BatchProgress(OverwritePolicy policy, bool terminal, int columns)
-    : mPolicy(policy)
+BatchProgress::BatchProgress(Answers answers, bool terminal, int columns)
+    : mAnswers(answers)
     , mTerminal(terminal)
     , mColumns(columns < 20 ? 80 : columns)
 {
@@ -134,7 +134,24 @@ void BatchProgress::clearBar()
 
 OverwriteAnswer BatchProgress::askOverwrite(const std::string &path)
 {
-    switch (mPolicy) {
+    return prompt("File already exists,overwrite?", path);
+}
+
+OverwriteAnswer BatchProgress::askReplaceOriginal(const std::string &path)
+{
+    if (!mAnswers.replaceOriginals)
+        return OverwriteAnswer::No;
+    return prompt("This replaces the original photograph", path);
+}
+
+OverwriteAnswer BatchProgress::askSaveDamaged(const std::string &, const std::string &)
+{
+    return mAnswers.acceptDamaged ? OverwriteAnswer::Yes : OverwriteAnswer::No;
+}
+
+OverwriteAnswer BatchProgress::prompt(const std::string &question, const std::string &path)
+{
+    switch (mAnswers.policy) {
     case OverwritePolicy::Yes: return OverwriteAnswer::Yes;
     case OverwritePolicy::No: return OverwriteAnswer::No;
     case OverwritePolicy::Cancel: return OverwriteAnswer::Cancel;
@@ -142,7 +159,8 @@ OverwriteAnswer BatchProgress::askOverwrite(const std::string &path)
     }
     clearBar();
     for (;;) {
-        std::fprintf(stderr, "File already exists,overwrite?\n  %s\n[y]es, [n]o or [c]ancel: ", path.c_str());
+        std::fprintf(stderr, "%s\n  %s\n[y]es, [n]o, [a]ll, n[o]ne or [c]ancel: ", question.c_str(),
+                     path.c_str());
         std::fflush(stderr);
         std::string answer;
         // No more answers (end of input) leaves the file alone.
@@ -152,6 +170,10 @@ OverwriteAnswer BatchProgress::askOverwrite(const std::string &path)
             return OverwriteAnswer::Yes;
         if (answer == "n" || answer == "no" || answer == "N")
             return OverwriteAnswer::No;
+        if (answer == "a" || answer == "all")
+            return OverwriteAnswer::YesToAll;
+        if (answer == "o" || answer == "none")
+            return OverwriteAnswer::NoToAll;
         if (answer == "c" || answer == "cancel" || answer == "C")
             return OverwriteAnswer::Cancel;
     }

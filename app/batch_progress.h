@@ -10,13 +10,22 @@
 // zelventa-batch's side of an export: progress on stderr (a bar redrawn in
 // place on a terminal, one line per picture otherwise), the overwrite
 // answer from the command line or from a prompt, and cancelling by the
-// first interrupt (Ctrl-C); a second one, or a terminate or hang-up signal,
-// ends the program at once, removing the temporary file of a save in progress.
-// Main thread only.
+// first interrupt (Ctrl-C), which also stops the pictures being made; a second one, or a terminate or hang-up
+// signal, ends the program at once, removing the temporary file of a save in progress. Main thread only.
 class BatchProgress : public ExportObserver
 {
   public:
-    BatchProgress(OverwritePolicy policy, bool terminal, int columns);
+    // How the questions are answered: policy for existing files; the run's
+    // own pictures only when replaceOriginals (then by policy too); pictures
+    // read only in part saved only when acceptDamaged.
+    struct Answers
+    {
+        OverwritePolicy policy = OverwritePolicy::No;
+        bool replaceOriginals = false;
+        bool acceptDamaged = false;
+    };
+
+    BatchProgress(Answers answers, bool terminal, int columns);
     ~BatchProgress() override;
 
     void setRange(int count) override;
@@ -24,7 +33,10 @@ class BatchProgress : public ExportObserver
     void step() override;
     bool isCancelled() override;
     OverwriteAnswer askOverwrite(const std::string &path) override;
+    OverwriteAnswer askReplaceOriginal(const std::string &path) override;
+    OverwriteAnswer askSaveDamaged(const std::string &name, const std::string &why) override;
     void showMessage(const std::string &text) override;
+    bool idle() override { return interrupted(); }
 
     // Whether the run was cancelled by an interrupt.
     static bool interrupted();
@@ -32,8 +44,9 @@ class BatchProgress : public ExportObserver
   private:
     void drawBar();
     void clearBar();
+    OverwriteAnswer prompt(const std::string &question, const std::string &path);
 
-    OverwritePolicy mPolicy;
+    Answers mAnswers;
     bool mTerminal;
     int mColumns;
     int mTotal = 0;

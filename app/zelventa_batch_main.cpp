@@ -3,6 +3,7 @@
 // machines without a display. Runs the same export core as the dialog.
 #include "app/batch_arguments.h"
 #include "app/batch_progress.h"
+#include "export/export_plan.h"
 #include "export/export_run.h"
 #include "platform/headless.h"
 #include "platform/profile_store.h"
@@ -66,6 +67,29 @@ int emptyShard(const ExportOptions &options)
     return 0;
 }
 
+// What the run would do, one line per picture, as the answers given on the
+// command line decide; nothing is written, not even the profile.
+int dryRun(const BatchArguments &args)
+{
+    const ExportPlan plan = planExport(args.job);
+    for (ExportOutcome line : plan.lines) {
+        const bool asked = line.action == OutputAction::Replace ||
+                           (line.action == OutputAction::ReplaceOriginal && args.replaceOriginals);
+        if (line.action == OutputAction::ReplaceOriginal && !args.replaceOriginals)
+            line.action = OutputAction::Kept;
+        else if (asked && args.overwrite != OverwritePolicy::Yes && args.overwrite != OverwritePolicy::Ask)
+            line.action = OutputAction::Kept;
+        std::printf("%s\n", outcomeLine(line).c_str());
+    }
+    std::fflush(stdout);
+    if (plan.problem.empty())
+        return 0;
+    std::fprintf(stderr, "%s\n", plan.problem.c_str());
+    return plan.lines.empty() && args.job.options.Validate(int(args.job.rows.size())) == plan.problem
+               ? kExitUsage
+               : kExitRunEnded;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -94,8 +118,11 @@ int main(int argc, char **argv)
     char *qtArgv[] = {argv[0], nullptr};
     QGuiApplication app(qtArgc, qtArgv);
 
+    if (args.dryRun)
+        return dryRun(args);
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
-    BatchProgress progress(args.overwrite, terminal, terminal ? terminalColumns() : 80);
+    BatchProgress progress({args.overwrite, args.replaceOriginals, args.acceptDamaged}, terminal,
+                           terminal ? terminalColumns() : 80);
     // RunExport validates the options and writes the profile only when they pass.
     std::optional<ProfileStore> store;
     if (!args.saveProfile.empty())

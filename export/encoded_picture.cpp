@@ -64,12 +64,16 @@ EncodedPicture encodePicture(const PictureWork &work, const std::string &path, c
         return out;
     }
     out.note = outcome.note;
+    out.damage = outcome.damage;
+    out.width = picture.GetWidth();
+    out.height = picture.GetHeight();
     applyFormatSettings(work.options, picture, format);
     if (!makeReadyFor(picture, format.type)) {
         refuse(out, EncodedPicture::Stage::Refused, picture.GetLastError(), picture.GetErrorKind());
         return out;
     }
     out.infoNotes = fitPhotoInfo(picture, format.type, outcome.turned);
-    encode(picture, format, out);
+    if (encode(picture, format, out) && work.stop && work.stop->load(std::memory_order_relaxed) != 0)
+        refuse(out, EncodedPicture::Stage::Refused, "cancelled", ZvErrorKind::Cancelled);
     return out;
 }

@@ -22,7 +22,10 @@ struct EncodedPicture
     std::string problem;                  // why not, for Refused and EncodeFailed
     ZvErrorKind kind = ZvErrorKind::None; // the kind of that failure
     std::string note;                     // saved all the same, but not resized, and why
-    std::vector<std::string> infoNotes;   // photo information left out; told once the file is written
+    std::string damage;                   // the source decoded only in part, and why
+    std::int64_t width = 0;               // the picture as saved, in pixels
+    std::int64_t height = 0;
+    std::vector<std::string> infoNotes; // photo information left out; told once the file is written
     std::vector<std::uint8_t> file;
 };
 

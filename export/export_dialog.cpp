@@ -5,11 +5,13 @@
 #include "controls/markup_tip.h"
 #include "controls/tip_markup.h"
 #include "export/export_dialog_rules.h"
+#include "export/export_plan.h"
 #include "export/export_progress.h"
 #include "export/export_row_source.h"
 #include "export/export_run.h"
 #include "export/format_quality_dialog.h"
 #include "export/picture_pipeline.h"
+#include "export/plan_window.h"
 #include "export/quality_dialog.h"
 #include "platform/message_box.h"
 #include "platform/profile_store.h"
@@ -20,6 +22,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -228,12 +231,17 @@ QWidget *CExportDialog::createButtons()
     auto *row = new QWidget(this);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
+    // What a run would do, before it writes anything.
+    mCheck = new QPushButton(QStringLiteral("Check"), row);
+    mCheck->setAutoDefault(false);
+    connect(mCheck, &QPushButton::clicked, this, &CExportDialog::onCheck);
     mStart = new QPushButton(QStringLiteral("Start"), row);
     mCancel = new QPushButton(QStringLiteral("Cancel"), row);
     mStart->setDefault(true);
     mCancel->setAutoDefault(false);
     for (QPushButton *button : {mStart, mCancel})
         button->setMinimumWidth(90);
+    layout->addWidget(mCheck);
     layout->addStretch();
     layout->addWidget(mStart);
     layout->addWidget(mCancel);
@@ -265,6 +273,7 @@ void CExportDialog::nameControls()
         {mRestrictWidth, "restrictWidthCheck"},
         {mRestrictHeight, "restrictHeightCheck"},
         {mQualityList, "qualityList"},
+        {mCheck, "checkButton"},
         {mStart, "startButton"},
         {mCancel, "cancelButton"},
     };
@@ -380,20 +389,40 @@ void CExportDialog::onOption()
     mOptions.YResolution = int(quality.YResolution());
 }
 
-void CExportDialog::RunExport()
+// The job Start would run; false, after the validation message, when the
+// options do not pass.
+bool CExportDialog::readJob(ExportJob &job)
 {
-    if (mRunning)
-        return;
     readControls(mOptions);
-    ExportJob job;
     job.rows = mRows ? mRows->ExportRows() : std::vector<ExportRow>();
     const std::string invalid = mOptions.Validate(int(std::min<std::size_t>(job.rows.size(), 1u << 30)));
     if (!invalid.empty()) {
         MessageBox(qs(invalid), MB_OK, MB_ICONINFORMATION);
-        return;
+        return false;
     }
     job.options = mOptions;
     job.caption = mCaption ? mCaption->ExportCaption() : std::nullopt;
+    return true;
+}
+
+void CExportDialog::onCheck()
+{
+    ExportJob job;
+    if (mRunning || !readJob(job))
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const ExportPlan plan = planExport(job);
+    QGuiApplication::restoreOverrideCursor();
+    CPlanWindow(plan, this).exec();
+}
+
+void CExportDialog::RunExport()
+{
+    if (mRunning)
+        return;
+    ExportJob job;
+    if (!readJob(job))
+        return;
     job.profile = &mProfile;
     // Pictures are made on worker threads even on one core, so that the
     // progress window is painted and answers while a large one is made.
@@ -430,8 +459,9 @@ void CExportDialog::optionsDuringRun(ExportOptions &o) const
 void CExportDialog::setRunning(bool running)
 {
     mRunning = running;
-    for (QWidget *w : {static_cast<QWidget *>(mStart), static_cast<QWidget *>(mCancel),
-                       mKeepFolder->parentWidget(), mKeepName->parentWidget()})
+    for (QWidget *w :
+         {static_cast<QWidget *>(mStart), static_cast<QWidget *>(mCancel), static_cast<QWidget *>(mCheck),
+          mKeepFolder->parentWidget(), mKeepName->parentWidget()})
         w->setEnabled(!running);
     mOption->setEnabled(!running && hasQualityOptions(mFormatList->currentIndex()));
 }

@@ -11,6 +11,7 @@
 
 class CMarkupTip;
 class CaptionSource;
+struct ExportJob;
 class ExportProgress;
 class ExportRowSource;
 class ProfileStore;
@@ -70,6 +71,8 @@ class CExportDialog : public QDialog
     void onOption();
     void onRestrictClicked(bool width);
     void setRunning(bool running);
+    void onCheck();
+    bool readJob(ExportJob &job);
     void optionsDuringRun(ExportOptions &options) const;
 
     ProfileStore &mProfile;
@@ -108,6 +111,7 @@ class CExportDialog : public QDialog
     QCheckBox *mAutoOrient = nullptr;
     QLabel *mQualityLabel = nullptr;
     QComboBox *mQualityList = nullptr;
+    QPushButton *mCheck = nullptr;
     QPushButton *mStart = nullptr;
     QPushButton *mCancel = nullptr;
 };

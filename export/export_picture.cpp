@@ -25,6 +25,15 @@ bool fail(PictureOutcome &out, const ZvImage &picture, const char *fallback)
     return false;
 }
 
+bool stopped(const PictureWork &work, PictureOutcome &out)
+{
+    if (!work.stop || work.stop->load(std::memory_order_relaxed) == 0)
+        return false;
+    out.problem = "cancelled";
+    out.kind = ZvErrorKind::Cancelled;
+    return true;
+}
+
 // The one pass over a picture: its size as shown (after the turn), the
 // resize target worked out from it once, and the scale it is decoded at.
 struct Plan
@@ -153,6 +162,7 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
         return out;
     }
     Plan plan;
+    picture.SetStopFlag(work.stop);
     planFromHeader(work, file, type, degrees, plan);
     if (!load(file, type, plan, picture, out))
         return out;
@@ -162,7 +172,8 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
         if (!load(file, type, plan, picture, out))
             return out;
     }
-    if (!turn(work, picture, degrees, out))
+    out.damage = picture.GetDamage();
+    if (stopped(work, out) || !turn(work, picture, degrees, out))
         return out;
     if (!plan.sized)
         setShownSize(work, picture.GetWidth(), picture.GetHeight(), false, plan);
@@ -170,6 +181,7 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
         return out;
     if (work.options.ResizeImage)
         out.note = resize(work, plan, picture);
-    out.ready = true;
+    // A resize stopped half way leaves a picture that is partly empty.
+    out.ready = !stopped(work, out);
     return out;
 }

@@ -4,6 +4,8 @@
 #include "caption/caption_settings.h"
 #include "imagelib/core/image.h"
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 struct ExportOptions;
@@ -14,6 +16,9 @@ struct PictureWork
     const ExportOptions &options;
     const CaptionSettings *caption = nullptr; // null: no caption box
     bool reducedJpegDecode = true;            // see imagelib/codecs/jpeg/jpeg_scale.h
+    // Non-zero once the run no longer wants the picture: decoding, resizing
+    // and encoding stop early and the picture is refused as Cancelled.
+    const std::atomic<std::int32_t> *stop = nullptr;
 };
 
 struct PictureOutcome
@@ -23,6 +28,7 @@ struct PictureOutcome
     ZvErrorKind kind = ZvErrorKind::None; // the kind of that failure
     std::string note;                     // saved all the same, but not resized, and why
     bool turned = false;                  // turned by the camera's orientation or the user's turn
+    std::string damage;                   // the file decoded only in part, and why
 };
 
 // Loads path with the type its name stands for (the content decides when

@@ -3,46 +3,46 @@
 
 #include "export/encoded_picture.h"
 #include "export/export_observer.h"
+#include "export/folder_checks.h"
 #include "export/output_path.h"
+#include "export/path_keys.h"
 #include "export/picture_pipeline.h"
 #include "imagelib/core/image.h"
 #include "platform/profile_store.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
+#include <atomic>
 #include <map>
-#include <system_error>
+#include <optional>
+#include <set>
 
 namespace {
 
-// "" when folder is an existing folder, else why not.
-std::string folderProblem(const std::string &folder)
+std::string cannotWrite(const std::string &folder, const std::string &problem)
 {
-    std::error_code ec;
-    const std::filesystem::file_status st = std::filesystem::status(folder, ec);
-    if (st.type() == std::filesystem::file_type::not_found)
-        return std::strerror(ENOENT);
-    if (ec)
-        return ec.message();
-    return std::filesystem::is_directory(st) ? std::string() : std::strerror(ENOTDIR);
+    return "Cannot write into the output folder [" + folder + "]: " + problem;
 }
 
-// Also a dangling link counts: saving would replace it.
-bool fileExists(const std::string &path)
+// An answer with the "all" answers of one kind of question remembered:
+// once given, later questions of that kind are not asked again.
+class Remembered
 {
-    std::error_code ec;
-    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
-}
+  public:
+    template <class Ask> OverwriteAnswer answer(Ask ask)
+    {
+        if (mAll)
+            return *mAll;
+        const OverwriteAnswer given = ask();
+        if (given == OverwriteAnswer::YesToAll || given == OverwriteAnswer::NoToAll) {
+            mAll = given == OverwriteAnswer::YesToAll ? OverwriteAnswer::Yes : OverwriteAnswer::No;
+            return *mAll;
+        }
+        return given;
+    }
 
-// One key for every spelling of a path ("out/a.JPG", "out//./a.JPG").
-std::string pathKey(const std::string &path)
-{
-    std::error_code ec;
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
-    return ec ? std::filesystem::path(path).lexically_normal().string() : canonical.string();
-}
+  private:
+    std::optional<OverwriteAnswer> mAll;
+};
 
 class ExportRunner
 {
@@ -58,12 +58,15 @@ class ExportRunner
     ExportResult run();
 
   private:
-    enum class Step { Next, Stop };
+    enum class Step { Next, Skip, Stop }; // Skip: on to the next picture without saving this one
 
+    bool start();
     Step exportOne(std::size_t row, PicturePipeline &pipeline);
     bool chooseOutput(std::size_t index, const OutputFormat &format, OutputPath &out);
+    Step agreeToDamage(const ExportRow &row, const EncodedPicture &picture);
     Step save(const ExportRow &row, const EncodedPicture &picture, const OutputPath &out);
     EncodedPicture make(const ExportOptions &options, std::size_t row) const;
+    bool idle();
     void endWith(ExportEnd end, std::string headline);
     void issue(const ExportRow &row, std::string text, ZvErrorKind kind = ZvErrorKind::None)
     {
@@ -74,26 +77,47 @@ class ExportRunner
     ExportObserver &mObserver;
     ExportOptions mOptions;
     ExportResult mResult;
+    ExportOutcome mLine;                         // of the picture in hand
     std::map<std::string, std::string> mWritten; // path key -> the name of the picture saved there
+    PathKeys mKeys;
+    std::set<std::string> mSources; // path keys of the run's own pictures
+    Remembered mOverwrite, mOriginal, mDamaged;
+    std::atomic<std::int32_t> mStop{0};
+    bool mStopRequested = false;
 };
 
-ExportResult ExportRunner::run()
+bool ExportRunner::start()
 {
     const std::string invalid = mOptions.Validate(int(std::min<std::size_t>(mJob.rows.size(), INT32_MAX)));
     if (!invalid.empty()) {
         endWith(ExportEnd::Invalid, invalid);
         mObserver.showMessage(invalid);
-        return mResult;
+        return false;
     }
     // A profile that cannot be written does not stop the run.
     if (mJob.profile)
         mResult.profileNotWritten = !mOptions.Save(*mJob.profile);
+    const std::string unwritable = unwritableOutput(mOptions, mJob.rows);
+    if (!unwritable.empty()) {
+        endWith(ExportEnd::FolderUnavailable, unwritable);
+        mObserver.showMessage(unwritable);
+        return false;
+    }
+    for (const ExportRow &row : mJob.rows)
+        mSources.insert(mKeys.key(row.path));
+    return true;
+}
+
+ExportResult ExportRunner::run()
+{
+    if (!start())
+        return mResult;
     mObserver.setRange(int(mJob.rows.size()));
     mObserver.setText("Export image file:");
     {
-        PicturePipeline pipeline(mJob.rows.size(), mJob.jobs > 0 ? mJob.jobs : PicturePipeline::defaultJobs(),
-                                 mOptions,
-                                 [this](const ExportOptions &o, std::size_t row) { return make(o, row); });
+        PicturePipeline pipeline(
+            mJob.rows.size(), mJob.jobs > 0 ? mJob.jobs : PicturePipeline::defaultJobs(), mOptions,
+            [this](const ExportOptions &o, std::size_t row) { return make(o, row); }, &mStop);
         for (std::size_t row = 0; row < mJob.rows.size(); ++row) {
             if (exportOne(row, pipeline) == Step::Stop)
                 break;
@@ -103,20 +127,31 @@ ExportResult ExportRunner::run()
             }
             mObserver.step();
         }
-        // Pictures made ahead of a run that ended early are waited for, not written.
-        pipeline.stop([this] { mObserver.idle(); });
+        // Pictures made ahead of a run that ended early are stopped, not written.
+        pipeline.stop([this] { return idle(); });
     }
-    if (mResult.end == ExportEnd::Finished || mResult.end == ExportEnd::Cancelled)
+    if (mResult.end == ExportEnd::Finished || mResult.end == ExportEnd::Cancelled) {
         mResult.headline = exportSummary(mResult.saved, mResult.outputFolder);
-    mObserver.showMessage(exportMessage(mResult));
+        mObserver.showSummary(exportMessage(mResult), mResult.outputFolder);
+    } else {
+        mObserver.showMessage(exportMessage(mResult));
+    }
     return mResult;
+}
+
+bool ExportRunner::idle()
+{
+    if (mObserver.idle())
+        mStopRequested = true;
+    return mStopRequested;
 }
 
 // On a worker thread: reads only the job and the options it is given.
 EncodedPicture ExportRunner::make(const ExportOptions &options, std::size_t row) const
 {
     const ExportRow &r = mJob.rows[row];
-    const PictureWork work{options, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
+    PictureWork work{options, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
+    work.stop = &mStop;
     return encodePicture(work, r.path, r.rotation, outputFormatFor(options.Format, r.name, r.path));
 }
 
@@ -131,33 +166,76 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     if (!chooseOutput(index, format, out))
         return Step::Stop;
     mObserver.setText("Export image file:\r\n[" + row.name + "] as [" + out.shown + "]");
+    mLine = ExportOutcome{row.name, out.shown, 0, 0, format.extension.substr(1), OutputAction::NotSaved};
     // Two pictures aimed at one name (a.bmp and a.tif both as a.JPG): the
     // first stays, the second would replace it.
-    const auto earlier = mWritten.find(pathKey(out.path));
+    const auto earlier = mWritten.find(mKeys.key(out.path));
     if (earlier != mWritten.end()) {
         pipeline.pass(index);
+        mLine.action = OutputAction::NameClash;
+        mResult.outcomes.push_back(mLine);
         issue(row,
               "not saved: [" + out.shown + "] was already saved from [" + earlier->second + "] in this run");
         return Step::Next;
     }
 
-    const EncodedPicture picture = pipeline.take(index, mOptions, [this] { mObserver.idle(); });
+    const EncodedPicture picture = pipeline.take(index, mOptions, [this] { return idle(); });
+    if (picture.kind == ZvErrorKind::Cancelled || mStopRequested) {
+        // Stopped while the picture was made: nothing more is written.
+        mResult.end = ExportEnd::Cancelled;
+        return Step::Stop;
+    }
     if (!picture.note.empty())
         issue(row, picture.note);
     if (picture.stage == EncodedPicture::Stage::Refused) {
+        const bool unreadable = picture.kind == ZvErrorKind::NotFound ||
+                                picture.kind == ZvErrorKind::BadData ||
+                                picture.kind == ZvErrorKind::Unsupported || picture.kind == ZvErrorKind::Io;
+        mLine.action = unreadable ? OutputAction::Unreadable : OutputAction::NotSaved;
+        mResult.outcomes.push_back(mLine);
         issue(row, "not saved: " + picture.problem, picture.kind);
         return Step::Next;
     }
+    mLine.width = picture.width;
+    mLine.height = picture.height;
     const int savedBefore = mResult.saved;
-    const Step next = save(row, picture, out);
+    Step next = agreeToDamage(row, picture);
+    if (next == Step::Next)
+        next = save(row, picture, out);
+    if (next == Step::Skip)
+        next = Step::Next;
+    if (next == Step::Next)
+        mResult.outcomes.push_back(mLine);
     if (mResult.saved > savedBefore) {
+        if (!picture.damage.empty())
+            issue(row, "saved although damaged: " + picture.damage, ZvErrorKind::BadData);
         for (const std::string &note : picture.infoNotes)
             issue(row, note);
         // A later row read from the file just written must see the new one.
-        const std::string written = pathKey(out.path);
-        pipeline.remake([&](std::size_t later) { return pathKey(mJob.rows[later].path) == written; });
+        const std::string written = mKeys.key(out.path);
+        pipeline.remake([&](std::size_t later) { return mKeys.key(mJob.rows[later].path) == written; });
     }
     return next;
+}
+
+// A picture that decoded only in part is saved only when the user agrees;
+// either way the summary names it.
+ExportRunner::Step ExportRunner::agreeToDamage(const ExportRow &row, const EncodedPicture &picture)
+{
+    if (picture.damage.empty())
+        return Step::Next;
+    mResult.damaged.push_back(row.name);
+    const OverwriteAnswer answer =
+        mDamaged.answer([&] { return mObserver.askSaveDamaged(row.name, picture.damage); });
+    if (answer == OverwriteAnswer::Cancel) {
+        mResult.end = ExportEnd::Cancelled;
+        return Step::Stop;
+    }
+    if (answer == OverwriteAnswer::No) {
+        issue(row, "not saved: damaged: " + picture.damage, ZvErrorKind::BadData);
+        return Step::Skip;
+    }
+    return Step::Next;
 }
 
 bool ExportRunner::chooseOutput(std::size_t index, const OutputFormat &format, OutputPath &out)
@@ -167,8 +245,7 @@ bool ExportRunner::chooseOutput(std::size_t index, const OutputFormat &format, O
     if (mOptions.FolderMode == 1) {
         const std::string problem = folderProblem(folder);
         if (!problem.empty()) {
-            endWith(ExportEnd::FolderUnavailable,
-                    "Cannot write into the output folder [" + folder + "]: " + problem);
+            endWith(ExportEnd::FolderUnavailable, cannotWrite(folder, problem));
             return false;
         }
     }
@@ -187,15 +264,23 @@ bool ExportRunner::chooseOutput(std::size_t index, const OutputFormat &format, O
 ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture &picture,
                                       const OutputPath &out)
 {
+    OutputAction action = OutputAction::New;
     if (fileExists(out.path)) {
-        const OverwriteAnswer answer = mObserver.askOverwrite(out.path);
-        if (answer == OverwriteAnswer::No) {
-            issue(row, "not saved: [" + out.shown + "] already exists and was kept");
-            return Step::Next;
-        }
+        const bool original = mSources.count(mKeys.key(out.path)) > 0;
+        action = original ? OutputAction::ReplaceOriginal : OutputAction::Replace;
+        const OverwriteAnswer answer =
+            original ? mOriginal.answer([&] { return mObserver.askReplaceOriginal(out.path); })
+                     : mOverwrite.answer([&] { return mObserver.askOverwrite(out.path); });
         if (answer == OverwriteAnswer::Cancel) {
             mResult.end = ExportEnd::Cancelled;
             return Step::Stop;
+        }
+        if (answer == OverwriteAnswer::No) {
+            mLine.action = OutputAction::Kept;
+            issue(row,
+                  "not saved: [" + out.shown + "] already exists" +
+                      (original ? " and is one of the original photographs; it was kept" : " and was kept"));
+            return Step::Next;
         }
     }
     if (picture.stage == EncodedPicture::Stage::EncodeFailed) {
@@ -206,8 +291,19 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture
     ZvErrorKind kind = ZvErrorKind::Io;
     if (ZvWriteFile(out.path.c_str(), picture.file.data(), picture.file.size(), problem, kind)) {
         ++mResult.saved;
-        mWritten.emplace(pathKey(out.path), row.name);
+        mLine.action = action;
+        mWritten.emplace(mKeys.key(out.path), row.name);
         return Step::Next;
+    }
+    // A folder that can no longer be written into fails every later
+    // picture the same way: one message instead of one per picture.
+    const std::string folder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(out.path);
+    const std::string unwritable = writeProblem(folder);
+    if (!unwritable.empty()) {
+        endWith(ExportEnd::FolderUnavailable, cannotWrite(folder, unwritable) + " (" +
+                                                  std::to_string(mResult.saved) +
+                                                  " files were saved before)");
+        return Step::Stop;
     }
     issue(row, "not saved: " + (problem.empty() ? "cannot write " + out.path : problem),
           kind == ZvErrorKind::None ? ZvErrorKind::Io : kind);
@@ -225,6 +321,26 @@ void ExportRunner::endWith(ExportEnd end, std::string headline)
 ExportResult RunExport(const ExportJob &job, ExportObserver &observer)
 {
     return ExportRunner(job, observer).run();
+}
+
+std::string unwritableOutput(const ExportOptions &options, const std::vector<ExportRow> &rows)
+{
+    std::set<std::string> folders;
+    if (options.FolderMode == 1) {
+        folders.insert(options.OutputFolder);
+    } else {
+        // A source folder that is gone leaves its pictures unreadable, not the run stopped.
+        for (const ExportRow &row : rows) {
+            if (folderProblem(folderOf(row.path)).empty())
+                folders.insert(folderOf(row.path));
+        }
+    }
+    for (const std::string &folder : folders) {
+        const std::string problem = writeProblem(folder);
+        if (!problem.empty())
+            return cannotWrite(folder, problem);
+    }
+    return {};
 }
 
 std::string exportSummary(int saved, const std::string &folder)

@@ -3,6 +3,7 @@
 
 #include "caption/caption_settings.h"
 #include "export/export_options.h"
+#include "export/export_outcome.h"
 #include "imagelib/core/image.h"
 
 #include <optional>
@@ -61,7 +62,11 @@ struct ExportResult
     std::string outputFolder;        // as the summary reports it
     std::string headline;            // the summary line or the message that ended the run
     std::vector<ExportIssue> issues; // in the order of the pictures
-    bool profileNotWritten = false;  // the job's profile could not be written
+    // What became of each picture the run reached, in row order; the same
+    // lines the check before a run lists.
+    std::vector<ExportOutcome> outcomes;
+    std::vector<std::string> damaged; // names of the pictures that decoded only in part
+    bool profileNotWritten = false;   // the job's profile could not be written
 };
 
 // The batch export behind Start: validates the options against the rows
@@ -75,11 +80,20 @@ struct ExportResult
 // names, asks, reports and writes them in row order: the names, questions,
 // files and summary are those of a run with one job.
 //
-// A source file is only ever written when the overwrite question for it was
-// answered Yes; saves go through a temporary file renamed into place.
-// Output folders are never created. In folder mode 1 a folder that is
-// missing or cannot be listed ends the run with a message.
+// A file that exists is only written when the question for it was answered
+// Yes (or Yes to all); one of the run's own source pictures has a question
+// of its own. A picture that decoded only in part is saved only when the
+// user agrees. Saves go through a temporary file renamed into place.
+// Output folders are never created: every output folder is tried for
+// writing before the first picture, and one that fails (missing, not
+// listable, not writable), then or during the run, ends the run at once
+// with a message. Stopping while a picture is made (observer.idle) abandons
+// the pictures being made and writes nothing more.
 ExportResult RunExport(const ExportJob &job, ExportObserver &observer);
+
+// The message that ends a run of these options and rows before its first
+// picture because an output folder cannot be written into, or "".
+std::string unwritableOutput(const ExportOptions &options, const std::vector<ExportRow> &rows);
 
 // "%d files saved to [%s]!"
 std::string exportSummary(int saved, const std::string &folder);

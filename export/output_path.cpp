@@ -12,20 +12,39 @@
 
 namespace {
 
-// A case-folded form of a file name, so that "photo0000.jpg" and
-// "Photo0000.JPG" meet; names that are not UTF-8 still fold consistently.
-std::string folded(std::string_view name)
+OutputPath counterPath(const ExportOptions &o, std::string_view folder, const OutputFormat &format)
+{
+    OutputPath out;
+    std::set<std::string> taken;
+    if (!listFolderNames(folder, taken, out.problem)) {
+        out.status = OutputPath::Status::FolderUnlistable;
+        return out;
+    }
+    for (int n = 0; n <= kMaxCounter; ++n) {
+        const std::string name = counterName(o.Prefix, n, format.extension);
+        if (!taken.count(foldedName(name))) {
+            out.path = joinFolder(folder, name);
+            out.shown = name;
+            return out;
+        }
+    }
+    out.status = OutputPath::Status::NamesExhausted;
+    return out;
+}
+
+} // namespace
+
+std::string foldedName(std::string_view name)
 {
     return QString::fromUtf8(name.data(), qsizetype(name.size())).toCaseFolded().toStdString();
 }
 
-// The folded names of every entry of folder; false when it cannot be listed.
-bool listFolder(std::string_view folder, std::set<std::string> &names, std::string &problem)
+bool listFolderNames(std::string_view folder, std::set<std::string> &names, std::string &problem)
 {
     std::error_code ec;
     std::filesystem::directory_iterator it(std::filesystem::path(std::string(folder)), ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
-        names.insert(folded(it->path().filename().string()));
+        names.insert(foldedName(it->path().filename().string()));
     if (ec) {
         problem = ec.message();
         return false;
@@ -39,28 +58,6 @@ std::string counterName(std::string_view prefix, long long n, std::string_view e
     std::snprintf(digits, sizeof(digits), "%04lld", n);
     return std::string(prefix) + digits + std::string(extension);
 }
-
-OutputPath counterPath(const ExportOptions &o, std::string_view folder, const OutputFormat &format)
-{
-    OutputPath out;
-    std::set<std::string> taken;
-    if (!listFolder(folder, taken, out.problem)) {
-        out.status = OutputPath::Status::FolderUnlistable;
-        return out;
-    }
-    for (int n = 0; n <= kMaxCounter; ++n) {
-        const std::string name = counterName(o.Prefix, n, format.extension);
-        if (!taken.count(folded(name))) {
-            out.path = joinFolder(folder, name);
-            out.shown = name;
-            return out;
-        }
-    }
-    out.status = OutputPath::Status::NamesExhausted;
-    return out;
-}
-
-} // namespace
 
 std::string folderOf(std::string_view path)
 {

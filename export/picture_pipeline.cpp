@@ -33,25 +33,31 @@ EncodedPicture makeSafely(const PicturePipeline::Make &make, const ExportOptions
 }
 
 // Waits on ready until done() holds, calling idle (without the lock)
-// whenever the wait runs for kIdleInterval without news.
+// whenever the wait runs for kIdleInterval without news. False when idle
+// asked to stop first.
 template <class Done>
-void waitCallingIdle(std::unique_lock<std::mutex> &lock, std::condition_variable &ready, Done done,
-                     const std::function<void()> &idle)
+bool waitCallingIdle(std::unique_lock<std::mutex> &lock, std::condition_variable &ready, Done done,
+                     const PicturePipeline::Idle &idle)
 {
     while (!done()) {
         if (ready.wait_for(lock, kIdleInterval) == std::cv_status::timeout && idle) {
             lock.unlock();
-            idle();
+            const bool stop = idle();
             lock.lock();
+            if (stop)
+                return false;
         }
     }
+    return true;
 }
 
 } // namespace
 
-PicturePipeline::PicturePipeline(std::size_t rows, int jobs, const ExportOptions &options, Make make)
+PicturePipeline::PicturePipeline(std::size_t rows, int jobs, const ExportOptions &options, Make make,
+                                 std::atomic<std::int32_t> *stop)
     : mJobs(std::max(jobs, 1))
     , mMake(std::move(make))
+    , mStop(stop)
     , mOptions(std::make_shared<const ExportOptions>(options))
 {
     if (mJobs == 1)
@@ -70,14 +76,18 @@ PicturePipeline::~PicturePipeline()
     stop({});
 }
 
-void PicturePipeline::stop(const std::function<void()> &idle)
+void PicturePipeline::stop(const Idle &idle)
 {
     {
         std::unique_lock lock(mMutex);
         mStopping = true;
+        if (mStop && mBusy > 0)
+            mStop->store(1, std::memory_order_relaxed);
         mWorkReady.notify_all();
-        waitCallingIdle(
-            lock, mPictureReady, [this] { return mBusy == 0; }, idle);
+        // The pictures stop within moments; asking to stop again changes nothing.
+        while (!waitCallingIdle(
+            lock, mPictureReady, [this] { return mBusy == 0; }, idle)) {
+        }
     }
     for (std::thread &worker : mWorkers)
         worker.join();
@@ -89,8 +99,7 @@ int PicturePipeline::defaultJobs()
     return int(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-EncodedPicture PicturePipeline::take(std::size_t row, const ExportOptions &options,
-                                     const std::function<void()> &idle)
+EncodedPicture PicturePipeline::take(std::size_t row, const ExportOptions &options, const Idle &idle)
 {
     if (mWorkers.empty())
         return makeSafely(mMake, options, row);
@@ -102,8 +111,14 @@ EncodedPicture PicturePipeline::take(std::size_t row, const ExportOptions &optio
     }
     moveTo(row);
     Slot &slot = mSlots[row];
-    waitCallingIdle(
-        lock, mPictureReady, [&] { return slot.state == State::Done; }, idle);
+    if (!waitCallingIdle(
+            lock, mPictureReady, [&] { return slot.state == State::Done; }, idle)) {
+        mStopping = true;
+        if (mStop)
+            mStop->store(1, std::memory_order_relaxed);
+        mWorkReady.notify_all();
+        return refused("cancelled", ZvErrorKind::Cancelled);
+    }
     slot.state = State::Taken;
     return std::move(slot.picture);
 }

@@ -74,7 +74,10 @@ bool CProgressDialog::Create(QWidget *owner, const QString &title, bool smooth)
     if (!title.isEmpty())
         mTitle = title;
     QWidget *host = hostFor(mOwner);
-    mWindow = new ProgressWindow(host, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // Topmost: no window of the program (the export options, the main
+    // window being closed) may bury the only way to cancel.
+    mWindow = new ProgressWindow(host, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                           Qt::WindowStaysOnTopHint);
     mWindow->setAttribute(Qt::WA_DeleteOnClose, false);
     mWindow->setCursor(Qt::BusyCursor);
     if (!host && QApplication::activeModalWidget())
@@ -210,16 +213,29 @@ void CProgressDialog::Show()
 
 void CProgressDialog::PumpMessages(bool cancelOnEscape)
 {
-    QWidget *active = QApplication::activeWindow();
-    if (mModal && mWindow && (!active || (mOwner && active == mOwner->window())))
-        mWindow->activateWindow();
+    takeFront();
     mEscapeCancels = cancelOnEscape;
     qApp->installEventFilter(this);
     QPointer<CProgressDialog> alive(this);
     if (!mCancelled)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (alive)
+    if (alive) {
         qApp->removeEventFilter(this);
+        takeFront(); // the events just handled may have brought another window forward
+    }
+}
+
+// A window of ours in front of the progress (the owner, the dialog that
+// hosts the progress) hands the front back; other programs keep theirs.
+void CProgressDialog::takeFront()
+{
+    QWidget *active = QApplication::activeWindow();
+    if (!mModal || !mWindow || active == mWindow)
+        return;
+    if (!active || (mOwner && active == mOwner->window()) || active == mWindow->parentWidget()) {
+        mWindow->raise();
+        mWindow->activateWindow();
+    }
 }
 
 bool CProgressDialog::eventFilter(QObject *watched, QEvent *event)

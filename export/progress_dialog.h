@@ -65,6 +65,7 @@ class CProgressDialog : public QObject
 
   private:
     void updateTitle(bool force);
+    void takeFront();
 
     QPointer<ProgressWindow> mWindow;
     QPointer<QWidget> mOwner;

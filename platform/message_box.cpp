@@ -2,7 +2,13 @@
 #include "platform/message_box.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -14,7 +20,10 @@ MessageBoxHandler &handler()
 
 QMessageBox::StandardButtons standardButtons(unsigned buttons)
 {
-    switch (buttons) {
+    switch (buttons & 0xF) {
+    case MB_YESNOALLCANCEL:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll |
+               QMessageBox::Cancel;
     case MB_OKCANCEL: return QMessageBox::Ok | QMessageBox::Cancel;
     case MB_YESNOCANCEL: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case MB_YESNO: return QMessageBox::Yes | QMessageBox::No;
@@ -39,6 +48,8 @@ int answerOf(int button)
     case QMessageBox::Yes: return IDYES;
     case QMessageBox::No: return IDNO;
     case QMessageBox::Cancel: return IDCANCEL;
+    case QMessageBox::YesToAll: return IDYESTOALL;
+    case QMessageBox::NoToAll: return IDNOTOALL;
     default: return IDOK;
     }
 }
@@ -51,7 +62,42 @@ int MessageBox(const QString &text, unsigned buttons, unsigned icon)
         return handler()(text, buttons, icon);
     QMessageBox box(standardIcon(icon), AppName(), text, standardButtons(buttons),
                     QApplication::activeWindow());
+    if (buttons & MB_DEFBUTTON2)
+        box.setDefaultButton(QMessageBox::No);
     return answerOf(box.exec());
+}
+
+void MessageList(const QString &headline, const QStringList &lines, const QString &extraButton,
+                 const std::function<void()> &extra)
+{
+    if (handler()) {
+        handler()(lines.isEmpty() ? headline : headline + QLatin1Char('\n') + lines.join(QLatin1Char('\n')),
+                  MB_OK, MB_ICONNONE);
+        return;
+    }
+    QDialog window(QApplication::activeWindow());
+    window.setWindowTitle(AppName());
+    auto *layout = new QVBoxLayout(&window);
+    auto *label = new QLabel(headline, &window);
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(label);
+    if (!lines.isEmpty()) {
+        auto *list = new QPlainTextEdit(lines.join(QLatin1Char('\n')), &window);
+        list->setObjectName(QStringLiteral("messageList"));
+        list->setReadOnly(true);
+        list->setLineWrapMode(QPlainTextEdit::NoWrap);
+        list->setMinimumSize(480, 160);
+        layout->addWidget(list, 1);
+    }
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &window);
+    if (!extraButton.isEmpty() && extra) {
+        QPushButton *button = buttons->addButton(extraButton, QDialogButtonBox::ActionRole);
+        QObject::connect(button, &QPushButton::clicked, &window, [&extra] { extra(); });
+    }
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &window, &QDialog::accept);
+    layout->addWidget(buttons);
+    window.exec();
 }
 
 void SetMessageBoxHandler(MessageBoxHandler h)

@@ -306,6 +306,12 @@ void ZvImage::SetLastError(const char *text)
     SetLastError(text, text && *text ? ZvErrorKind::BadData : ZvErrorKind::None);
 }
 
+void ZvImage::SetDamage(const char *why)
+{
+    std::strncpy(mInfo.szDamage, why ? why : "", sizeof(mInfo.szDamage) - 1);
+    mInfo.szDamage[sizeof(mInfo.szDamage) - 1] = '\0';
+}
+
 void ZvImage::SetLastError(const char *text, ZvErrorKind kind)
 {
     if (!text)

@@ -4,6 +4,7 @@
 #include "imagelib/core/image_type.h"
 #include "platform/win_types.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -42,8 +43,15 @@ struct ZvImageInfo
     std::uint32_t dwType = 0;       // ImageType
     char szLastError[256] = {};
     ZvErrorKind nErrorKind = ZvErrorKind::None;
-    std::int32_t nProgress = 0;    // 0..100
-    std::int32_t nEscape = 0;      // non-zero stops long operations; -1 = header only
+    std::int32_t nProgress = 0; // 0..100
+    std::int32_t nEscape = 0;   // non-zero stops long operations; -1 = header only
+    // Another thread's request to stop (non-zero), read wherever the escape
+    // field is: a decode runs in a codec object of its own, out of reach of
+    // SetEscape on the picture it will fill. Not owned; may be null.
+    const std::atomic<std::int32_t> *pStop = nullptr;
+    // Why a decode that succeeded delivered only part of the picture (data
+    // cut off or corrupt, the rest filled in); empty for a whole picture.
+    char szDamage[128] = {};
     std::int32_t nBkgndIndex = -1; // transparent palette index, -1 none
     RGBQUAD nBkgndColor;           // transparent colour of true-colour pictures
     std::uint8_t nQuality = 90;    // JPEG quality 0..100
@@ -141,8 +149,19 @@ class ZvImage
 
     std::int32_t GetProgress() const { return mInfo.nProgress; }
     void SetProgress(std::int32_t p) { mInfo.nProgress = p; }
-    std::int32_t GetEscape() const { return mInfo.nEscape; }
+    std::int32_t GetEscape() const
+    {
+        if (mInfo.nEscape != 0 || !mInfo.pStop)
+            return mInfo.nEscape;
+        return mInfo.pStop->load(std::memory_order_relaxed) != 0 ? 1 : 0;
+    }
     void SetEscape(std::int32_t e) { mInfo.nEscape = e; }
+    // flag (owned by the caller, outliving the work) stops decoding,
+    // resampling and encoding of this picture as a set escape field does.
+    void SetStopFlag(const std::atomic<std::int32_t> *flag) { mInfo.pStop = flag; }
+    // Empty when the last decode delivered the whole picture.
+    const char *GetDamage() const { return mInfo.szDamage; }
+    void SetDamage(const char *why);
     std::int32_t GetTransIndex() const { return mInfo.nBkgndIndex; }
     void SetTransIndex(std::int32_t idx) { mInfo.nBkgndIndex = idx; }
     RGBQUAD GetTransColor() const;

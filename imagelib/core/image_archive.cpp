@@ -179,7 +179,7 @@ void ZvImage::ReadFromArchive(ArchiveReader &ar)
         mHead.biXPelsPerMeter = layout.xPelsPerMeter;
         mHead.biYPelsPerMeter = layout.yPelsPerMeter;
         RefreshHeaderCopy();
-        if (mInfo.nEscape)
+        if (GetEscape())
             fail(kBmpErrCancelled);
         readPalette(ar, *this, head);
         readPixels(ar, *this, head);

@@ -34,6 +34,7 @@ struct ZvRowProgress
 {
     std::int32_t *progress = nullptr;
     std::int32_t *escape = nullptr;
+    const std::atomic<std::int32_t> *stop = nullptr; // the picture's stop flag, see ZvImage::SetStopFlag
 
     // Call before row `row` of `rows`; false when the caller asked to stop.
     bool next(std::int64_t row, std::int64_t rows) const
@@ -41,6 +42,8 @@ struct ZvRowProgress
         if (progress)
             std::atomic_ref<std::int32_t>(*progress).store(std::int32_t(100 * row / rows),
                                                            std::memory_order_relaxed);
+        if (stop && stop->load(std::memory_order_relaxed) != 0)
+            return false;
         return !escape || std::atomic_ref<std::int32_t>(*escape).load(std::memory_order_relaxed) == 0;
     }
 };

@@ -116,7 +116,7 @@ bool ZvImage::Resample(std::int32_t newx, std::int32_t newy, int mode, ZvImage *
         return false;
     if (IsIndexed())
         result.ClearPixels();
-    const ZvRowProgress progress{&mInfo.nProgress, &mInfo.nEscape};
+    const ZvRowProgress progress{&mInfo.nProgress, &mInfo.nEscape, mInfo.pStop};
     result.ClearPadding(fillResult(ZvRowView::of(*this), result, mode, xScale, yScale, progress));
     if (mAlpha)
         resampleAlpha(*this, result, xScale, yScale);

@@ -287,9 +287,14 @@ bool ZvImage::DecodeTyped(ZvFile *stream, std::uint32_t imagetype)
     codec->CopyInfo(*this);
     codec->SetPhotoInfo(nullptr);
     codec->SetOrientation(0);
-    if (codec->Decode(stream)) {
+    codec->SetDamage("");
+    // Some codecs stop after the header by failing with the size filled in.
+    const bool headerOnly = GetEscape() == -1;
+    if (codec->Decode(stream) ||
+        (headerOnly && !codec->IsValid() && codec->mHead.biWidth > 0 && codec->mHead.biHeight > 0)) {
         mOrigHead = codec->mHead;
         Transfer(*codec);
+        SetLastError("");
         return true;
     }
     SetLastError(codec->GetLastError(), failureKind(*codec, stream, ZvErrorKind::BadData));
@@ -308,6 +313,7 @@ bool ZvImage::DecodeSniffing(ZvFile *stream)
         codec->CopyInfo(*this);
         codec->SetPhotoInfo(nullptr);
         codec->SetOrientation(0);
+        codec->SetDamage("");
         if (codec->Decode(stream)) {
             mOrigHead = codec->mHead;
             Transfer(*codec);

@@ -33,6 +33,15 @@ bool contains(const std::string &text, const std::string &part)
     return text.find(part) != std::string::npos;
 }
 
+std::vector<std::string> filesIn(const std::string &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // zelventa-batch running beside the test, with its stderr on a pipe the
 // test reads and, when asked, its stdin on a pipe the test writes.
 struct Spawned
@@ -298,10 +307,15 @@ TEST(BatchCli, OverwriteAnswers)
     r = batch(with({"--overwrite", "cancel"}));
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.out, "0 files saved to [" + src + "/]!\n");
-    r = batch(with({"--overwrite", "ask"}), "maybe\nn\n");
-    EXPECT_TRUE(contains(r.err, "File already exists,overwrite?"));
+    // The picture is its own output: without --replace-originals no answer replaces it.
+    r = batch(with({"--overwrite", "yes"}));
+    EXPECT_EQ(r.out, "0 files saved to [" + src + "/]!\n");
+    EXPECT_TRUE(contains(r.err, "[a.png] not saved: [a.png] already exists and is one of the original"));
     EXPECT_EQ(readFile(picture), before);
-    r = batch(with({"--overwrite", "ask"}), "y\n");
+    r = batch(with({"--overwrite", "ask", "--replace-originals"}), "maybe\nn\n");
+    EXPECT_TRUE(contains(r.err, "This replaces the original photograph\n  " + picture));
+    EXPECT_EQ(readFile(picture), before);
+    r = batch(with({"--overwrite", "ask", "--replace-originals"}), "y\n");
     EXPECT_EQ(r.out, "1 files saved to [" + src + "/]!\n");
     EXPECT_NE(readFile(picture), before);
 }
@@ -315,12 +329,12 @@ TEST(BatchCli, JobsSetTheWorkerThreadsOfTheRun)
     for (const char *name : {"a", "b", "c", "d", "e", "f"})
         pictures.push_back(writePicture(src + "/" + name + ".png", 8, 8, ZV_TYPE_PNG));
     const auto threadsAtTheQuestion = [&](const std::string &jobs) {
-        std::vector<std::string> args = {"--jobs",       jobs,          "--same-folder",
-                                         "--no-caption", "--overwrite", "ask"};
+        std::vector<std::string> args = {"--jobs",      jobs,  "--same-folder",      "--no-caption",
+                                         "--overwrite", "ask", "--replace-originals"};
         args.insert(args.end(), pictures.begin(), pictures.end());
         const Spawned run = spawnBatch(args, true);
         EXPECT_NE(run.pid, 0);
-        std::string shown = readUntil(run.err, "[y]es, [n]o or [c]ancel: ");
+        std::string shown = readUntil(run.err, "or [c]ancel: ");
         int threads = 0;
         std::error_code ec;
         for (fs::directory_iterator it("/proc/" + std::to_string(run.pid) + "/task", ec), end;
@@ -335,7 +349,7 @@ TEST(BatchCli, JobsSetTheWorkerThreadsOfTheRun)
         ::close(run.err);
         int status = 0;
         EXPECT_EQ(::waitpid(run.pid, &status, 0), run.pid);
-        EXPECT_TRUE(contains(shown, "File already exists,overwrite?")) << shown;
+        EXPECT_TRUE(contains(shown, "This replaces the original photograph")) << shown;
         return threads;
     };
     const int two = threadsAtTheQuestion("2"), five = threadsAtTheQuestion("5");
@@ -381,37 +395,59 @@ TEST(BatchCli, OnATerminalTheProgressIsABarRedrawnInPlace)
     EXPECT_EQ(shown.find("Export image file"), std::string::npos); // no log lines on a terminal
 }
 
-// A second Ctrl-C ends the program at once, in the middle of a save, and
-// leaves neither the temporary file nor a partial picture behind. The first
-// comes once the run has begun; the second as soon as the temporary file
-// shows. When the save was done before the second could land, the picture
-// must be whole, and the race is tried again.
-TEST(BatchCli, ASecondInterruptDuringASaveLeavesNoTemporaryFile)
+// The first Ctrl-C while a picture is made stops it: exit 130, nothing
+// written. Two in a row during a save end the program at once and leave
+// neither the temporary file nor a partial picture behind; when the save
+// was done before they could land, the picture must be whole, and the race
+// is tried again.
+TEST(BatchCli, InterruptsStopThePictureBeingMadeAndLeaveNoTemporaryFile)
 {
     const std::string src = freshFolder("cli-int-src"), out = freshFolder("cli-int-out");
     ASSERT_TRUE(makeNoise(3000, 3000, 24, 7).Save((src + "/big.bmp").c_str(), ZV_TYPE_BMP));
+    const std::vector<std::string> args = {"--folder", out,   "--no-caption",
+                                           "--format", "png", src + "/big.bmp"};
+
+    // One interrupt while the picture is made: it is abandoned, nothing is written.
+    Spawned run = spawnBatch(args, false);
+    ASSERT_NE(run.pid, 0);
+    readUntil(run.err, "Export image file: [big.bmp]");
+    ::kill(run.pid, SIGINT);
+    const std::string rest = readUntil(run.err, {});
+    ::close(run.err);
+    int status = 0;
+    ASSERT_EQ(::waitpid(run.pid, &status, 0), run.pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << rest;
+    EXPECT_TRUE(fs::is_empty(out));
+
+    // A second one in the middle of a save ends the program at once.
     bool interruptedDuringSave = false;
     for (int attempt = 0; attempt < 5 && !interruptedDuringSave; ++attempt) {
         fs::remove_all(out);
         fs::create_directories(out);
-        const Spawned run =
-            spawnBatch({"--folder", out, "--no-caption", "--format", "png", src + "/big.bmp"}, false);
+        run = spawnBatch(args, false);
         ASSERT_NE(run.pid, 0);
-        const pid_t pid = run.pid;
-        const std::string progress = readUntil(run.err, "Export image file: [big.bmp]");
-        ::close(run.err);
-        ::kill(pid, SIGINT);
+        readUntil(run.err, "Export image file: [big.bmp]");
+        ::close(run.err); // nothing more is written to it until the end
         bool sawTemporary = false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (!sawTemporary && std::chrono::steady_clock::now() < deadline) {
-            for (const auto &e : fs::directory_iterator(out))
+            std::error_code ec;
+            for (fs::directory_iterator it(out, ec), end; !ec && it != end; it.increment(ec))
                 sawTemporary =
-                    sawTemporary || e.path().filename().string().find(".zvtmp") != std::string::npos;
+                    sawTemporary || it->path().filename().string().find(".zvtmp") != std::string::npos;
         }
-        ::kill(pid, SIGINT);
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(sawTemporary) << progress;
+        // Again and again, a little apart so that two are not merged into
+        // one pending signal, until the program has ended (a zombie until
+        // waited for, so the pid is not reused meanwhile).
+        siginfo_t ended{};
+        do {
+            ::kill(run.pid, SIGINT);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            ended.si_pid = 0;
+        } while (::waitid(P_PID, id_t(run.pid), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                 ended.si_pid == 0);
+        ASSERT_EQ(::waitpid(run.pid, &status, 0), run.pid);
+        ASSERT_TRUE(sawTemporary);
         interruptedDuringSave = WIFSIGNALED(status) && WTERMSIG(status) == SIGINT;
         for (const auto &e : fs::directory_iterator(out)) {
             EXPECT_FALSE(interruptedDuringSave) << e.path() << " left behind";
@@ -449,4 +485,47 @@ TEST(BatchCli, PicturesComeOutUprightUnlessAskedToKeepTheStoredPixels)
     EXPECT_EQ(exported({"--no-auto-orient", "--save-profile", src + "/p.ini"}),
               std::make_tuple(300u, 400u, 6, std::string("top-left")));
     EXPECT_TRUE(contains(readFile(src + "/p.ini"), "\nAutoOrient=0\n"));
+}
+
+// --dry-run lists what the run would do as the answers given decide, and
+// writes nothing; the run then does just that.
+TEST(BatchCli, DryRunListsWhatTheRunThenDoes)
+{
+    const std::string src = freshFolder("cli-dry-src"), out = freshFolder("cli-dry-out");
+    const std::string a = writePicture(src + "/a.png", 30, 20, ZV_TYPE_PNG);
+    const std::string b = writePicture(src + "/b.png", 30, 20, ZV_TYPE_PNG);
+    writeFile(src + "/c.png", "text, not a picture");
+    writePicture(out + "/b.BMP", 4, 4, ZV_TYPE_BMP);
+    const std::vector<std::string> args = {"--folder", out,      "--format",    "bmp",           "--resize",
+                                           "50,50",    "--unit", "percent",     "--keep-aspect", "by-width",
+                                           a,          b,        src + "/c.png"};
+    std::vector<std::string> dry = args;
+    dry.insert(dry.begin(), "--dry-run");
+    ToolRun r = batch(dry);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "[a.png]\t[a.BMP]\t15 x 10\tBMP\tnew\n"
+                     "[b.png]\t[b.BMP]\t15 x 10\tBMP\texisting file kept\n"
+                     "[c.png]\t[c.BMP]\t-\tBMP\tunreadable\n");
+    EXPECT_EQ(filesIn(out), (std::vector<std::string>{"b.BMP"}));
+    r = batch(args);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(loadedFile(out + "/a.BMP").GetWidth(), 15u);
+    EXPECT_EQ(loadedFile(out + "/b.BMP").GetWidth(), 4u);
+}
+
+// A cut-off JPEG is saved only with --accept-damaged, and named either way.
+TEST(BatchCli, DamagedPicturesNeedAcceptDamaged)
+{
+    const std::string src = freshFolder("cli-dmg-src"), out = freshFolder("cli-dmg-out");
+    const std::string cut = writePicture(src + "/cut.jpg", 64, 48, ZV_TYPE_JPG);
+    const std::string bytes = readFile(cut);
+    writeFile(cut, bytes.substr(0, bytes.size() * 2 / 3));
+    ToolRun r = batch({"--folder", out, "--no-caption", cut});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(contains(r.err, "[cut.jpg] not saved: damaged: the file ends early")) << r.err;
+    EXPECT_TRUE(filesIn(out).empty());
+    r = batch({"--folder", out, "--no-caption", "--accept-damaged", cut});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(contains(r.err, "[cut.jpg] saved although damaged: the file ends early")) << r.err;
+    EXPECT_EQ(filesIn(out), (std::vector<std::string>{"cut.jpg"}));
 }

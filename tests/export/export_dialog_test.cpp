@@ -21,9 +21,12 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -405,9 +408,9 @@ TEST(ExportDialog, OverwriteQuestionAndEscapeDuringTheRun)
     boxes.answers = {IDNO, IDCANCEL};
     click(namedButton(d, "startButton"));
     ASSERT_EQ(boxes.boxes.size(), 3u);
-    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("File already exists,overwrite?"));
-    EXPECT_EQ(boxes.boxes[0].buttons, unsigned(MB_YESNOCANCEL));
-    EXPECT_EQ(boxes.boxes[0].icon, unsigned(MB_ICONQUESTION));
+    // Each picture is its own output: the question says so and defaults to No.
+    EXPECT_TRUE(boxes.boxes[0].text.contains(QStringLiteral("replaces the original photograph [a.png]")));
+    EXPECT_EQ(boxes.boxes[0].buttons, unsigned(MB_YESNOALLCANCEL | MB_DEFBUTTON2));
     // The summary names the picture kept by No on a line of its own.
     EXPECT_TRUE(boxes.boxes[2].text.startsWith(QString::fromStdString("0 files saved to [" + src + "/]!")));
     EXPECT_TRUE(boxes.boxes[2].text.contains(QStringLiteral("[a.png] not saved:")));
@@ -557,4 +560,114 @@ TEST(ExportDialog, UnreadablePicturesAndAMissingFolderReachTheUser)
     EXPECT_TRUE(d.isVisible());
     EXPECT_TRUE(namedButton(d, "startButton")->isEnabled());
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// Through the real message box: replacing one of the run's own pictures is
+// asked in its own words, and Enter (the default button) keeps the photograph.
+// The summary is the list window.
+TEST(ExportDialog, ReplacingAnOriginalAsksInItsOwnWordsAndEnterKeepsIt)
+{
+    ProfileStore profile(freshProfile("guard", "[Export Option]\nSaveFolder=-1\n"));
+    const std::string src = freshFolder("guard-src");
+    StandInRows rows;
+    rows.rows = {rowFor(writePicture(src + "/a.png", 20, 20, ZV_TYPE_PNG))};
+    StandInCaption caption;
+    caption.caption.emplace();
+    caption.caption->backColor = kBlue; // a replaced file would differ
+    const std::string before = readFile(rows.rows[0].path);
+    CExportDialog d(profile, &rows, &caption, nullptr);
+    d.show();
+    SetMessageBoxHandler({});
+    QString question, summary;
+    bool noIsDefault = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            question = box->text();
+            noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+            QTest::keyClick(box, Qt::Key_Return);
+        } else if (auto *list = modal ? modal->findChild<QPlainTextEdit *>("messageList") : nullptr) {
+            summary = list->toPlainText();
+            static_cast<QDialog *>(modal)->accept();
+        }
+    });
+    poll.start(20);
+    click(namedButton(d, "startButton"));
+    poll.stop();
+    failOnUnexpectedMessages();
+    EXPECT_TRUE(question.contains(QStringLiteral("replaces the original photograph [a.png]")))
+        << question.toStdString();
+    EXPECT_TRUE(noIsDefault);
+    EXPECT_EQ(readFile(rows.rows[0].path), before);
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("[a.png] not saved"))) << summary.toStdString();
+}
+
+// Check lists what Start would do and writes nothing.
+TEST(ExportDialog, CheckListsWhatARunWouldDoAndWritesNothing)
+{
+    ProfileStore profile(freshProfile("check"));
+    const std::string src = freshFolder("check-src"), out = freshFolder("check-out");
+    StandInRows rows;
+    rows.rows = {rowFor(writePicture(src + "/a.png", 30, 20, ZV_TYPE_PNG), "90"), rowFor(src + "/gone.png")};
+    CExportDialog d(profile, &rows, nullptr, nullptr);
+    d.show();
+    d.SetFolderChooser(
+        [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+    click(namedButton(d, "selectFolderButton"));
+    chooseFormat(d, 3); // BMP
+    QStringList cells;
+    QString counts;
+    {
+        ModalScript check([&](QDialog *window) {
+            auto *table = namedChild<QTableWidget>(*window, "planTable");
+            ASSERT_NE(table, nullptr);
+            for (int row = 0; row < table->rowCount(); ++row)
+                for (int column = 0; column < table->columnCount(); ++column)
+                    cells << table->item(row, column)->text();
+            counts = namedChild<QLabel>(*window, "planCounts")->text();
+            window->reject();
+        });
+        click(namedButton(d, "checkButton"));
+    }
+    EXPECT_EQ(cells, QStringList({"[a.png]", "[a.BMP]", "20 x 30", "BMP", "new", "[gone.png]", "[gone.BMP]",
+                                  "-", "BMP", "unreadable"}));
+    EXPECT_EQ(counts, QStringLiteral("2 pictures: 1 new, 1 unreadable"));
+    EXPECT_TRUE(filesIn(out).empty());
+    EXPECT_TRUE(d.isVisible());
+}
+
+// The progress stays in front of the export options during a run: it is
+// topmost, and when the options dialog comes to the front it takes the
+// front back at the next pump.
+TEST(ExportDialog, TheProgressTakesTheFrontBackFromTheOptions)
+{
+    ProfileStore profile(freshProfile("front", "[Export Option]\nSaveFolder=-1\n"));
+    const std::string src = freshFolder("front-src");
+    StandInRows rows;
+    for (const char *name : {"a.png", "b.png"})
+        rows.rows.push_back(rowFor(writePicture(src + "/" + name, 10, 10, ZV_TYPE_PNG)));
+    CExportDialog d(profile, &rows, nullptr, nullptr);
+    d.show();
+    QWidget *progressAtFirst = nullptr, *activeAtSecond = nullptr;
+    bool topmost = false;
+    int questions = 0;
+    SetMessageBoxHandler([&](const QString &, unsigned, unsigned) {
+        if (++questions == 1) {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->findChild<QWidget *>("progressBar", Qt::FindDirectChildrenOnly))
+                    progressAtFirst = w;
+            topmost = progressAtFirst && progressAtFirst->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            d.activateWindow();
+        } else if (questions == 2) {
+            QApplication::processEvents(); // activation arrives as an event
+            activeAtSecond = QApplication::activeWindow();
+        }
+        return int(questions <= 2 ? IDNO : IDOK);
+    });
+    click(namedButton(d, "startButton"));
+    failOnUnexpectedMessages();
+    ASSERT_NE(progressAtFirst, nullptr);
+    EXPECT_TRUE(topmost);
+    EXPECT_EQ(activeAtSecond, progressAtFirst);
 }

@@ -27,11 +27,27 @@ class ScriptObserver : public ExportObserver
     OverwriteAnswer askOverwrite(const std::string &path) override
     {
         asked.push_back(path);
-        if (asked.size() > answers.size())
-            return OverwriteAnswer::No;
-        return answers[asked.size() - 1];
+        return next();
+    }
+    // Original photographs are asked about apart, answered from the same script.
+    OverwriteAnswer askReplaceOriginal(const std::string &path) override
+    {
+        originals.push_back(path);
+        return next();
+    }
+    OverwriteAnswer askSaveDamaged(const std::string &name, const std::string &why) override
+    {
+        damaged.push_back(name + ": " + why);
+        return damagedAnswers.size() >= damaged.size() ? damagedAnswers[damaged.size() - 1]
+                                                       : OverwriteAnswer::No;
     }
     void showMessage(const std::string &text) override { messages.push_back(text); }
+    void showSummary(const std::string &text, const std::string &folder) override
+    {
+        messages.push_back(text);
+        summaryFolder = folder;
+    }
+    bool idle() override { return stopWhileMaking && stopWhileMaking(); }
     void updateOptions(ExportOptions &options) override
     {
         if (changeOptions)
@@ -44,9 +60,21 @@ class ScriptObserver : public ExportObserver
     std::vector<std::string> texts;
     std::vector<std::string> asked;
     std::vector<std::string> messages;
+    std::vector<std::string> originals;
+    std::vector<std::string> damaged; // "name: why"
+    std::string summaryFolder;
     std::vector<OverwriteAnswer> answers;
+    std::vector<OverwriteAnswer> damagedAnswers;
+    std::function<bool()> stopWhileMaking;
     std::function<bool(int picturesDone)> cancelWhen;
     std::function<void(ExportOptions &, int picturesDone)> changeOptions;
+
+  private:
+    OverwriteAnswer next()
+    {
+        const std::size_t n = asked.size() + originals.size();
+        return n > answers.size() ? OverwriteAnswer::No : answers[n - 1];
+    }
 };
 
 // The row of the selected-image list for the file at path.

@@ -136,7 +136,10 @@ TEST(PicturePipeline, HandsRowsOutInOrderMadeWithTheirOptionsAndNeverMoreThanJob
                 pipeline.pass(row);
                 continue;
             }
-            const EncodedPicture e = pipeline.take(row, options, [&] { ++idles; });
+            const EncodedPicture e = pipeline.take(row, options, [&] {
+                ++idles;
+                return false;
+            });
             if (row == 7) {
                 EXPECT_EQ(e.kind, ZvErrorKind::TooLarge);
                 continue;
@@ -170,7 +173,10 @@ TEST(PicturePipeline, StoppingEarlyWaitsForThePicturesBeingMadeAndMakesNoMore)
     });
     pipeline.take(0, ExportOptions(), {});
     int idles = 0;
-    pipeline.stop([&] { ++idles; });
+    pipeline.stop([&] {
+        ++idles;
+        return false;
+    });
     EXPECT_GT(idles, 0); // rows 1 and 2 were being made
     EXPECT_EQ(made.load(), 3);
 }

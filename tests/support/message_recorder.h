@@ -44,7 +44,9 @@ class MessageRecorder
                 answers.pop_front();
                 return answer;
             }
-            return buttons == MB_YESNOCANCEL || buttons == MB_YESNO ? int(IDYES) : int(IDOK);
+            const unsigned set = buttons & 0xF;
+            return set == MB_YESNOCANCEL || set == MB_YESNO || set == MB_YESNOALLCANCEL ? int(IDYES)
+                                                                                        : int(IDOK);
         });
     }
     ~MessageRecorder() { failOnUnexpectedMessages(); }

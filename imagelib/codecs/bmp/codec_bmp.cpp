@@ -179,7 +179,7 @@ void ZvImageBMP::ReadPlainRows(ZvFile &stream, const BmpLayout &layout, const Bm
     std::vector<std::uint8_t> buffer(direct ? 0 : stride);
     pixels.BeginAlpha(*this);
     for (std::uint32_t row = 0; row < layout.height; ++row) {
-        if (mInfo.nEscape)
+        if (GetEscape())
             fail(kBmpErrCancelled);
         std::uint8_t *dst = direct ? GetBits(pixels.TargetRow(row)) : buffer.data();
         const std::size_t got = stream.Read(dst, 1, stride);

@@ -292,7 +292,7 @@ void ZvImageGIF::DrawImage(ZvFile *stream, GifCanvas &canvas, const GifImage &im
     startImageData(stream, image, table, *lzw);
     std::vector<std::uint8_t> row(std::size_t(image.width));
     for (int i = 0; i < image.height && rowsLeft > 0; ++i) {
-        if (mInfo.nEscape)
+        if (GetEscape())
             throw ZvCodecError("Cancelled");
         const int y = image.interlaced ? interlacedRow(i, image.height) : i;
         const int got = int(lzw->Read(row.data(), row.size()));
@@ -303,8 +303,11 @@ void ZvImageGIF::DrawImage(ZvFile *stream, GifCanvas &canvas, const GifImage &im
             throw ZvCodecError("GIF: too many images to compose");
         if (canvas.RowVisible(y))
             --rowsLeft;
-        if (got < image.width)
-            break; // the data ended early: the rest stays undrawn
+        if (got < image.width) {
+            // The data ended early: the rest stays undrawn, and the caller hears so.
+            SetDamage("the picture data ends early; the rest of the picture is missing");
+            break;
+        }
     }
 }
 

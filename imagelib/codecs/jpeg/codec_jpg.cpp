@@ -90,7 +90,7 @@ int jfifDpi(const jpeg_decompress_struct &cinfo, unsigned density)
 // a file with less data than that is cut off or forged. Refusing it before
 // anything is allocated keeps a few hundred bytes from claiming gigabytes and
 // minutes; cut-off files that keep at least that much still decode, grey below
-// the cut.
+// the cut, and say so in their damage.
 // Arithmetic coding has no such floor: a flat picture costs a few dozen bytes
 // at any size (16000 x 16000 grey in 125), and data cut off decodes as one.
 // Those files get a budget of their own instead: kArithmeticFreeBlocks
@@ -198,6 +198,11 @@ bool ZvImageJPG::DecodeFromHeader(jpeg_decompress_struct &cinfo, bool exif)
         return false;
     }
     jpeg_finish_decompress(&cinfo);
+    const auto *err = reinterpret_cast<const ZvJpegError *>(cinfo.err);
+    if (err->endedEarly)
+        SetDamage("the file ends early; the rest of the picture is filled with grey");
+    else if (err->corrupt)
+        SetDamage("corrupt picture data; parts of the picture are filled in");
     return true;
 }
 

@@ -34,6 +34,24 @@ ZvJpegError *errorOf(j_common_ptr cinfo)
 
 void outputMessage(j_common_ptr) {}
 
+// Level -1 is a warning; trace messages (level >= 0) are ignored. Extraneous
+// bytes before a marker are common in camera files and cost no pixels.
+void emitMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;
+    ZvJpegError *err = errorOf(cinfo);
+    ++err->pub.num_warnings;
+    switch (err->pub.msg_code) {
+    case JWRN_JPEG_EOF: err->endedEarly = true; break;
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL: err->corrupt = true; break;
+    default: break;
+    }
+}
+
 void progressMonitor(j_common_ptr cinfo)
 {
     if (!cinfo->is_decompressor)
@@ -127,6 +145,9 @@ jpeg_error_mgr *zvJpegErrorInit(ZvJpegError &err)
     jpeg_std_error(&err.pub);
     err.pub.error_exit = errorExit;
     err.pub.output_message = outputMessage;
+    err.pub.emit_message = emitMessage;
+    err.endedEarly = false;
+    err.corrupt = false;
     err.progress = jpeg_progress_mgr();
     err.progress.progress_monitor = progressMonitor;
     err.message[0] = '\0';

@@ -29,6 +29,10 @@ struct ZvJpegError
     jpeg_progress_mgr progress;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    // Warnings that mean the rows delivered are not all the file's own:
+    // libjpeg fills what it cannot read with grey and carries on.
+    bool endedEarly; // the data stopped before the last row
+    bool corrupt;    // data the decoder had to skip or resynchronise over
 };
 
 struct ZvJpegSource
@@ -48,7 +52,7 @@ struct ZvJpegDestination
 };
 
 // Installs err as the error manager of cinfo (call before jpeg_create_*);
-// warnings are dropped, errors jump.
+// warnings are only noted (endedEarly, corrupt), errors jump.
 jpeg_error_mgr *zvJpegErrorInit(ZvJpegError &err);
 // The source manager, the scan limit and the memory limit of a decode.
 void zvJpegDecodeSetup(j_decompress_ptr cinfo, ZvJpegSource &src, ZvJpegError &err, ZvFile *file);

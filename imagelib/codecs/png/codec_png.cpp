@@ -109,6 +109,12 @@ bool ZvImagePNG::DecodeJob(ReadJob &job)
     png_set_read_fn(job.png, &job.io, ZvPngIo::Read);
     SetReadLimits(job);
     png_read_info(job.png, job.info);
+    if (GetEscape() == -1) {
+        // Header only: the size as stored, nothing allocated, no data read.
+        mHead.biWidth = std::int32_t(png_get_image_width(job.png, job.info));
+        mHead.biHeight = std::int32_t(png_get_image_height(job.png, job.info));
+        return true;
+    }
     ChooseReadLayout(job);
     ApplyHeader(job);
     ReadTransparency(job);

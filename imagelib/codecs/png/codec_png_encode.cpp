@@ -196,8 +196,11 @@ void ZvImagePNG::WriteHeader(WriteJob &job)
 
 void ZvImagePNG::WriteRows(WriteJob &job)
 {
-    for (std::uint32_t y = 0; y < GetHeight(); ++y)
+    for (std::uint32_t y = 0; y < GetHeight(); ++y) {
+        if (GetEscape() != 0)
+            png_error(job.png, "Cancelled");
         png_write_row(job.png, MakeRow(job, y));
+    }
 }
 
 // y counts from the top, as the file does.
