@@ -23,7 +23,10 @@ enum ImageType : std::uint32_t {
     ZV_TYPE_PGX = 13,
     ZV_TYPE_PNM = 14,
     ZV_TYPE_RAS = 15,
-    ZV_MAX_TYPES = 16,
+    // 16 WebP, 17 AVIF and 19 JPEG XL belong to their own codecs.
+    ZV_TYPE_HEIF = 18,
+    ZV_TYPE_RAW = 20, // camera RAW: DNG and the makers' formats, read only
+    ZV_MAX_TYPES = 21,
 };
 
 // The image type a file name's extension stands for (case-insensitive), or

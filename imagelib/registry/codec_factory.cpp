@@ -3,11 +3,13 @@
 
 #include "imagelib/codecs/bmp/codec_bmp.h"
 #include "imagelib/codecs/gif/codec_gif.h"
+#include "imagelib/codecs/heif/codec_heif.h"
 #include "imagelib/codecs/ico/codec_ico.h"
 #include "imagelib/codecs/jpeg/codec_jpg.h"
 #include "imagelib/codecs/jpeg2000/codec_jas.h"
 #include "imagelib/codecs/pcx/codec_pcx.h"
 #include "imagelib/codecs/png/codec_png.h"
+#include "imagelib/codecs/raw/codec_raw.h"
 #include "imagelib/codecs/tga/codec_tga.h"
 #include "imagelib/codecs/tiff/codec_tif.h"
 #include "imagelib/codecs/wbmp/codec_wbmp.h"
@@ -31,6 +33,8 @@ std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype)
     case ZV_TYPE_PGX:
     case ZV_TYPE_PNM:
     case ZV_TYPE_RAS: return std::make_unique<ZvImageJAS>(imagetype);
+    case ZV_TYPE_HEIF: return std::make_unique<ZvImageHEIF>();
+    case ZV_TYPE_RAW: return std::make_unique<ZvImageRAW>();
     default: return nullptr;
     }
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-// The codec object for an image type 1..15, or null.
+// The codec object for an image type of ZV_MAX_TYPES that has one, or null.
 std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype);
 
 // The codec that content sniffing tries for a type of the sniffing order:
