@@ -40,7 +40,7 @@ bool rawCopyPlane(const RawPlane &plane, int flip, ZvImage &picture)
     const bool turn = (flip & 4) != 0;
     const int outWidth = turn ? plane.height : plane.width;
     const int outHeight = turn ? plane.width : plane.height;
-    if (!picture.Create(std::uint32_t(outWidth), std::uint32_t(outHeight), 24, picture.GetType()))
+    if (!picture.Create(std::uint32_t(outWidth), std::uint32_t(outHeight), 24, ZV_TYPE_RAW))
         return false;
     const FlipMap map{flip, plane.width, plane.height};
     const int n = plane.colors;
