@@ -104,6 +104,7 @@ void ZvImageHEIF::DecodeBytes(const std::vector<std::uint8_t> &bytes)
     mAsLoaded.biHeight = std::int32_t(height);
     mAsLoaded.biBitCount = std::uint16_t(bits * (alpha ? 4 : 3));
     if (GetEscape() == -1) {
+        mInfo.dwType = ZV_TYPE_HEIF;
         mHead.biWidth = std::int32_t(width);
         mHead.biHeight = std::int32_t(height);
         return;

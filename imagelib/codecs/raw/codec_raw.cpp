@@ -118,6 +118,7 @@ void ZvImageRAW::DecodeBytes(std::vector<std::uint8_t> &bytes)
     auto raw = std::make_unique<LibRaw>(LIBRAW_OPIONS_NO_MEMERR_CALLBACK | LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
     Identify(*raw, bytes);
     if (GetEscape() == -1) {
+        mInfo.dwType = ZV_TYPE_RAW;
         mHead.biWidth = mAsLoaded.biWidth;
         mHead.biHeight = mAsLoaded.biHeight;
         return;
