@@ -96,6 +96,10 @@ PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need)
     const int d = denominatorFor(local, degrees, need);
     ZvImage picture;
     picture.SetJpegScale(std::uint8_t(d));
+    // A HEIF or camera RAW file shows its embedded thumbnail or preview
+    // when that covers need, as the picture stands before the user's turn.
+    const QSize own = TurnedSize(need, degrees);
+    picture.SetReducedDecode(own.width(), own.height());
     const bool ok = picture.Load(local.constData(), ImageTypeFromName(local.toStdString()));
     if (!ok || picture.GetWidth() == 0 || picture.GetHeight() == 0) {
         out.error = QString::fromUtf8(picture.GetLastError());
@@ -104,7 +108,9 @@ PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need)
         return out;
     }
     // libjpeg rounds the reduced sides up; the stored size is the header's.
-    out.fullSize = d > 1 ? jpegSize(local) : QSize(int(picture.GetWidth()), int(picture.GetHeight()));
+    // A thumbnail or preview decoded instead reports the whole picture's.
+    out.fullSize =
+        d > 1 ? jpegSize(local) : QSize(int(picture.GetOrignWidth()), int(picture.GetOrignHeight()));
     if (out.fullSize.isEmpty())
         out.fullSize = QSize(int(picture.GetWidth()) * d, int(picture.GetHeight()) * d);
     out.bitsPerPixel = int(picture.GetOrignBpp() ? picture.GetOrignBpp() : picture.GetBpp());
