@@ -8,7 +8,8 @@
 #     itself writing Y4M (no colour conversion, no compression);
 #  2. the browser's first pass over 28 phone-size HEIC files (cold, no
 #     cache) against vipsthumbnail -s 95 on the same files.
-# Work folders go under TMPDIR (default /tmp).
+# Work folders go under TMPDIR (default /tmp); ZV_SHARED names the shared
+# folder with bench/make-corpus.sh (default: two levels above bench/).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/../scripts/deps.sh" bench
@@ -16,7 +17,8 @@ build=${1:-$here/../build}
 work=$(mktemp -d "${TMPDIR:-/tmp}/zv-heif-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 corpus=${TMPDIR:-/tmp}/zv-heif-bench-corpus
-[ -f "$corpus/land-01.jpg" ] || "$here/../../shared/bench/make-corpus.sh" "$corpus" 3 1 0 0 >/dev/null
+shared=${ZV_SHARED:-$here/../../shared}
+[ -f "$corpus/land-01.jpg" ] || "$shared/bench/make-corpus.sh" "$corpus" 3 1 0 0 >/dev/null
 
 ms() { echo $(($(date +%s%N) / 1000000)); }
 cpu() { /usr/bin/time -f "  cpu %U s user + %S s system, peak %M KiB" "$@"; }
