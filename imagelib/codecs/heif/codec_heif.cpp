@@ -82,6 +82,8 @@ void ZvImageHEIF::DecodeBytes(const std::vector<std::uint8_t> &bytes)
     HeifContextPtr context(heif_context_alloc());
     if (!context)
         throw std::bad_alloc();
+    // libheif refuses larger items (tiles and thumbnails too) while it reads the file.
+    heif_context_set_maximum_image_size_limit(context.get(), kMaxSide);
     heifCheck(heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr));
     heif_image_handle *raw = nullptr;
     heifCheck(heif_context_get_primary_image_handle(context.get(), &raw));

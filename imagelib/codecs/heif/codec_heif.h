@@ -36,6 +36,7 @@ class ZvImageHEIF : public ZvCodec
 
     static constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
     static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 26;
+    static constexpr int kMaxSide = 16384;
     // Pixels a file may claim per byte it holds (and at least kFloorPixels):
     // a flat picture compresses far, but not a hundred megapixels into a
     // few kilobytes.

@@ -130,6 +130,7 @@ void ZvImageRAW::DecodeBytes(std::vector<std::uint8_t> &bytes)
 void ZvImageRAW::Identify(LibRaw &raw, std::vector<std::uint8_t> &bytes)
 {
     raw.imgdata.params.max_raw_memory_mb = kMaxRawMemoryMb;
+    mFileBytes = bytes.size();
     check(raw.open_buffer(bytes.data(), bytes.size()));
     const libraw_image_sizes_t &sizes = raw.imgdata.sizes;
     if (sizes.width == 0 || sizes.height == 0 || sizes.raw_width == 0 || sizes.raw_height == 0)
@@ -150,7 +151,12 @@ void ZvImageRAW::Identify(LibRaw &raw, std::vector<std::uint8_t> &bytes)
 // covers it; false leaves the full development to the caller.
 bool ZvImageRAW::DecodePreview(LibRaw &raw)
 {
-    if (GetReducedWidth() <= 0 || GetReducedHeight() <= 0 || raw.unpack_thumb() != LIBRAW_SUCCESS)
+    // A preview claiming far more pixels than the file could hold is not
+    // worth LibRaw's allocation; the developed picture is bounded already.
+    const libraw_thumbnail_t &preview = raw.imgdata.thumbnail;
+    if (GetReducedWidth() <= 0 || GetReducedHeight() <= 0 ||
+        std::int64_t(preview.twidth) * preview.theight > std::int64_t(mFileBytes) * kPreviewPixelsPerByte ||
+        raw.unpack_thumb() != LIBRAW_SUCCESS)
         return false;
     const int flip = cameraFlip(raw);
     int error = 0;

@@ -36,6 +36,7 @@ class ZvImageRAW : public ZvCodec
     static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 27;
     static constexpr std::int64_t kPixelsPerByte = 8;
     static constexpr unsigned kMaxRawMemoryMb = 1024;
+    static constexpr std::int64_t kPreviewPixelsPerByte = 64;
 
   private:
     void DecodeBytes(std::vector<std::uint8_t> &bytes);
@@ -45,4 +46,5 @@ class ZvImageRAW : public ZvCodec
 
     BITMAPINFOHEADER mAsLoaded{};
     bool mTooLarge = false;
+    std::size_t mFileBytes = 0;
 };
