@@ -26,7 +26,8 @@ const char kUsage[] =
     "       zvimage dump IN            (binary PPM of the decoded pixels on stdout)\n"
     "\n"
     "Types: 1 BMP, 2 GIF, 3 JPEG, 4 PNG, 5 ICO, 6 TIFF, 7 TGA, 8 PCX, 9 WBMP, 10 WMF/EMF,\n"
-    "11 JP2, 12 JPC, 13 PGX, 14 PNM, 15 RAS, 16 WebP, 17 AVIF, 19 JPEG XL.\n"
+    "11 JP2, 12 JPC, 13 PGX, 14 PNM, 15 RAS, 16 WebP, 17 AVIF, 18 HEIF/HEIC (read only), 19 JPEG XL,\n"
+    "20 camera RAW (read only).\n"
     "Without --type the type follows the file name.\n";
 
 struct SaveOptions

@@ -99,6 +99,10 @@ PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need, 
     const int d = denominatorFor(local, degrees, need, upright);
     ZvImage picture;
     picture.SetJpegScale(std::uint8_t(d));
+    // A HEIF or camera RAW file shows its embedded thumbnail or preview
+    // when that covers need, as the picture stands before the user's turn.
+    const QSize own = TurnedSize(need, degrees);
+    picture.SetReducedDecode(own.width(), own.height());
     const bool ok = picture.Load(local.constData(), ImageTypeFromName(local.toStdString()));
     if (!ok || picture.GetWidth() == 0 || picture.GetHeight() == 0) {
         out.error = QString::fromUtf8(picture.GetLastError());
@@ -106,13 +110,17 @@ PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need, 
             out.error = QStringLiteral("Unknown or wrong format");
         return out;
     }
-    if (upright && picture.GetOrientation() > 1 && !zvTurnUpright(picture, picture.GetOrientation())) {
+    // libjpeg rounds the reduced sides up; the stored size is the header's.
+    // A thumbnail or preview decoded instead reports the whole picture's.
+    const int orientation = upright ? picture.GetOrientation() : 1;
+    QSize whole(int(picture.GetOrignWidth()), int(picture.GetOrignHeight()));
+    if (zvOrientationSwapsSides(orientation))
+        whole.transpose();
+    if (orientation > 1 && !zvTurnUpright(picture, orientation)) {
         out.error = QString::fromUtf8(picture.GetLastError());
         return out;
     }
-    // libjpeg rounds the reduced sides up; the picture's own size is the header's.
-    out.fullSize =
-        d > 1 ? jpegSize(local, upright) : QSize(int(picture.GetWidth()), int(picture.GetHeight()));
+    out.fullSize = d > 1 ? jpegSize(local, upright) : whole;
     if (out.fullSize.isEmpty())
         out.fullSize = QSize(int(picture.GetWidth()) * d, int(picture.GetHeight()) * d);
     out.bitsPerPixel = int(picture.GetOrignBpp() ? picture.GetOrignBpp() : picture.GetBpp());

@@ -98,7 +98,8 @@ CThumbList::~CThumbList()
 QString CThumbList::DefaultFilter()
 {
     return QStringLiteral(
-        "bmp;gif;jpg;jpeg;jpe;png;ico;tif;tiff;tga;pcx;wbmp;wmf;emf;j2k;jp2;jbg;webp;avif;jxl");
+        "bmp;gif;jpg;jpeg;jpe;png;ico;tif;tiff;tga;pcx;wbmp;wmf;emf;j2k;jp2;jbg;webp;avif;jxl;"
+        "heic;heif;hif;dng;cr2;cr3;nef;arw;raf;orf;rw2;pef");
 }
 
 void CThumbList::SetIconSpacing(int width, int height)

@@ -20,11 +20,14 @@ std::uint32_t thumbType(const QString &extension)
         const char *extension;
         std::uint32_t type;
     } kTypes[] = {
-        {"bmp", ZV_TYPE_BMP}, {"jpg", ZV_TYPE_JPG}, {"jpeg", ZV_TYPE_JPG},  {"jpe", ZV_TYPE_JPG},
-        {"gif", ZV_TYPE_GIF}, {"png", ZV_TYPE_PNG}, {"ico", ZV_TYPE_ICO},   {"tiff", ZV_TYPE_TIF},
-        {"tif", ZV_TYPE_TIF}, {"tga", ZV_TYPE_TGA}, {"pcx", ZV_TYPE_PCX},   {"wbmp", ZV_TYPE_WBMP},
-        {"wmf", ZV_TYPE_WMF}, {"emf", ZV_TYPE_WMF}, {"webp", ZV_TYPE_WEBP}, {"avif", ZV_TYPE_AVIF},
-        {"jxl", ZV_TYPE_JXL},
+        {"bmp", ZV_TYPE_BMP}, {"jpg", ZV_TYPE_JPG},   {"jpeg", ZV_TYPE_JPG},  {"jpe", ZV_TYPE_JPG},
+        {"gif", ZV_TYPE_GIF}, {"png", ZV_TYPE_PNG},   {"ico", ZV_TYPE_ICO},   {"tiff", ZV_TYPE_TIF},
+        {"tif", ZV_TYPE_TIF}, {"tga", ZV_TYPE_TGA},   {"pcx", ZV_TYPE_PCX},   {"wbmp", ZV_TYPE_WBMP},
+        {"wmf", ZV_TYPE_WMF}, {"emf", ZV_TYPE_WMF},   {"webp", ZV_TYPE_WEBP}, {"avif", ZV_TYPE_AVIF},
+        {"jxl", ZV_TYPE_JXL}, {"heic", ZV_TYPE_HEIF}, {"heif", ZV_TYPE_HEIF}, {"hif", ZV_TYPE_HEIF},
+        {"dng", ZV_TYPE_RAW}, {"cr2", ZV_TYPE_RAW},   {"cr3", ZV_TYPE_RAW},   {"nef", ZV_TYPE_RAW},
+        {"arw", ZV_TYPE_RAW}, {"raf", ZV_TYPE_RAW},   {"orf", ZV_TYPE_RAW},   {"rw2", ZV_TYPE_RAW},
+        {"pef", ZV_TYPE_RAW},
     };
     for (const auto &t : kTypes) {
         if (extension == QLatin1String(t.extension))
@@ -100,8 +103,9 @@ bool CThumbObj::MakeThumbnail()
 }
 
 // A JPEG is decoded at the largest DCT reduction that still covers the
-// limits; its as-loaded size stays that of the whole picture, so the facts
-// shown and cached are the file's.
+// limits, a HEIF or camera RAW file from its embedded thumbnail or preview
+// when that covers them; the as-loaded size stays that of the whole
+// picture, so the facts shown and cached are the file's.
 bool CThumbObj::decode(std::uint32_t type)
 {
     const QByteArray path = mPath.toUtf8();
@@ -111,8 +115,10 @@ bool CThumbObj::decode(std::uint32_t type)
     if (type == ZV_TYPE_JPG && jpegSize(path, width, height))
         denominator = chooseJpegScale(width, height, kThumbLimit, kThumbLimit);
     picture->SetJpegScale(std::uint8_t(denominator));
+    picture->SetReducedDecode(kThumbLimit, kThumbLimit);
     const bool ok = picture->Load(path.constData(), type);
     picture->SetJpegScale(0);
+    picture->SetReducedDecode(0, 0);
     if (!ok)
         return false;
     if (denominator > 1 && picture->GetWidth() == reducedSide(width, denominator) &&

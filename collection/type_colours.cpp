@@ -42,6 +42,19 @@ constexpr TypeColourEntry kTypeColourTable[] = {
     {".webp", 206, 239, 231},
     {".avif", 247, 222, 239},
     {".jxl", 255, 231, 198},
+    // Phones (HEIF) and cameras (RAW) (HEIF) and cameras (RAW), each family in one colour.
+    {".heic", 206, 231, 239},
+    {".heif", 206, 231, 239},
+    {".hif", 206, 231, 239},
+    {".dng", 239, 222, 198},
+    {".cr2", 239, 222, 198},
+    {".cr3", 239, 222, 198},
+    {".nef", 239, 222, 198},
+    {".arw", 239, 222, 198},
+    {".raf", 239, 222, 198},
+    {".orf", 239, 222, 198},
+    {".rw2", 239, 222, 198},
+    {".pef", 239, 222, 198},
 };
 
 } // namespace

@@ -7,8 +7,8 @@
 # and inside imagelib:
 #   streams < core < geometry, metafile < codecs < registry
 # Within codecs, every format folder may use the codec base (codecs/*.h);
-# ico also uses png and bmp, wmf the metafile player, and webp, avif and jxl
-# the EXIF handling of jpeg.
+# ico also uses png and bmp, wmf the metafile player, and webp, avif, jxl,
+# heif and raw use jpeg (the EXIF handling, a RAW's JPEG preview).
 # Nor may the classes of one folder include each other in a circle (a class
 # is its .h and .cpp together). tests/, bench/ and fuzz/ stand above
 # everything and are not checked.
@@ -57,7 +57,7 @@ imagelib_allowed() {
     [ "$from" = "$to" ] && return 0
     case "$from>$to" in
     codecs/ico\>codecs/png | codecs/ico\>codecs/bmp | codecs/wmf\>metafile) return 0 ;;
-    codecs/webp\>codecs/jpeg | codecs/avif\>codecs/jpeg | codecs/jxl\>codecs/jpeg) return 0 ;;
+    codecs/webp\>codecs/jpeg | codecs/avif\>codecs/jpeg | codecs/jxl\>codecs/jpeg | codecs/heif\>codecs/jpeg | codecs/raw\>codecs/jpeg) return 0 ;;
     codecs/*\>codecs) return 0 ;;
     esac
     # A different folder of the codecs layer is a sideways step.

@@ -20,6 +20,8 @@ run=(
     # codecs
     libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libopenjp2-7-dev
     libwebp-dev libavif-dev libjxl-dev
+    # today's phones and cameras: HEIF/HEIC and camera RAW (read only)
+    libheif-dev libraw-dev
     # the sample pictures ./run.sh shows the tools on (scripts/make-samples.sh)
     imagemagick
     # acquisition: SANE behind our own TWAIN manager (its tests use the "test" backend)
@@ -30,6 +32,8 @@ test=(
     libgtest-dev googletest libjpeg-turbo-progs libopenjp2-tools
     # the reference encoders and decoders of WebP, AVIF and JPEG XL
     webp libavif-bin libjxl-tools
+    # heif-enc makes the HEIF test pictures, heif-convert is their reference decoder
+    libheif-examples
     # ImageMagick's WMF reader, the reference the metafile tests compare with
     libmagickcore-6.q16-6-extra
     # fuzzing, and the layout check (scripts/check-format.sh)

@@ -4,7 +4,10 @@
 #include "imagelib/core/codec_error.h"
 #include "imagelib/core/image.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <new>
+#include <vector>
 
 // A format codec: a full image object that decodes a stream into itself or
 // encodes itself (usually a ghost of the picture being saved) into a stream.
@@ -20,6 +23,11 @@ class ZvCodec : public ZvImage
     virtual bool Decode(ZvFile *stream) = 0;
     virtual bool Encode(ZvFile *stream) = 0;
 
+    // The header the picture reports as loaded (GetOrignWidth and its
+    // neighbours) after a successful decode: the decoded one, unless the
+    // codec decoded a smaller rendition or fewer bits than the file holds.
+    virtual BITMAPINFOHEADER AsLoadedHead() const { return mHead; }
+
   protected:
     // The check every encoder makes first: a stream and pixels to write.
     bool EncodeSafeCheck(ZvFile *stream);
@@ -30,7 +38,20 @@ class ZvCodec : public ZvImage
     // it, TooLarge for memory). A failed decode leaves no half-built picture.
     enum class Step { Decode, Encode };
     template <class Body> bool RunGuarded(Step step, const char *outOfMemory, Body &&body);
+
+    // The stream from its position to its end, for libraries that parse a
+    // whole file from memory. Throws ZvCodecError when reading fails or the
+    // stream holds more than maxBytes, before buying that much memory when
+    // the stream knows its size.
+    static std::vector<std::uint8_t> ReadRest(ZvFile *stream, std::size_t maxBytes);
 };
+
+// Whether a rendition of renditionWidth x renditionHeight pixels is enough
+// for a picture of width x height shown within needWidth x needHeight: the
+// picture fitted into that box (never enlarged, integer sides) fits inside
+// the rendition. A box of 0 x 0 asks for the full picture.
+bool zvRenditionCovers(std::int64_t width, std::int64_t height, std::int64_t renditionWidth,
+                       std::int64_t renditionHeight, std::int64_t needWidth, std::int64_t needHeight);
 
 template <class Body> bool ZvCodec::RunGuarded(Step step, const char *outOfMemory, Body &&body)
 {

@@ -52,10 +52,12 @@ struct ZvImageInfo
     // Why a decode that succeeded delivered only part of the picture (data
     // cut off or corrupt, the rest filled in); empty for a whole picture.
     char szDamage[128] = {};
-    std::int32_t nBkgndIndex = -1; // transparent palette index, -1 none
-    RGBQUAD nBkgndColor;           // transparent colour of true-colour pictures
-    std::uint8_t nQuality = 90;    // JPEG quality 0..100
-    std::uint8_t nJpegScale = 0;   // JPEG decode scale denominator
+    std::int32_t nBkgndIndex = -1;  // transparent palette index, -1 none
+    RGBQUAD nBkgndColor;            // transparent colour of true-colour pictures
+    std::uint8_t nQuality = 90;     // JPEG quality 0..100
+    std::uint8_t nJpegScale = 0;    // JPEG decode scale denominator
+    std::int32_t nReducedWidth = 0; // the size a reduced decode must cover; 0 x 0 = the full picture
+    std::int32_t nReducedHeight = 0;
     std::int32_t nFrame = 0;
     std::int32_t nNumFrames = 0;
     std::uint32_t dwFrameDelay = 0;
@@ -170,6 +172,19 @@ class ZvImage
     void SetJpegQuality(std::uint8_t q) { mInfo.nQuality = q > 100 ? 100 : q; }
     std::uint8_t GetJpegScale() const { return mInfo.nJpegScale; }
     void SetJpegScale(std::uint8_t s) { mInfo.nJpegScale = s; }
+    // The caller shows the picture no larger than width x height (pixels,
+    // after the picture's own turn), so a codec that keeps a smaller
+    // rendition of the same picture (HEIF's thumbnail, a camera RAW's
+    // preview) may decode that one instead when the picture fitted into
+    // width x height still fits inside it. 0 x 0, the default, asks for the
+    // full picture.
+    void SetReducedDecode(std::int32_t width, std::int32_t height)
+    {
+        mInfo.nReducedWidth = width;
+        mInfo.nReducedHeight = height;
+    }
+    std::int32_t GetReducedWidth() const { return mInfo.nReducedWidth; }
+    std::int32_t GetReducedHeight() const { return mInfo.nReducedHeight; }
     std::int32_t GetFrame() const { return mInfo.nFrame; }
     void SetFrame(std::int32_t f) { mInfo.nFrame = f; }
     std::int32_t GetNumFrames() const { return mInfo.nNumFrames; }

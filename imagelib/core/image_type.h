@@ -25,10 +25,10 @@ enum ImageType : std::uint32_t {
     ZV_TYPE_RAS = 15,
     ZV_TYPE_WEBP = 16,
     ZV_TYPE_AVIF = 17,
-    // 18 is HEIF's.
+    ZV_TYPE_HEIF = 18,
     ZV_TYPE_JXL = 19,
-    // 20 is camera RAW's.
-    ZV_MAX_TYPES = 20,
+    ZV_TYPE_RAW = 20, // camera RAW: DNG and the makers' formats, read only
+    ZV_MAX_TYPES = 21,
 };
 
 // The image type a file name's extension stands for (case-insensitive), or

@@ -4,12 +4,14 @@
 #include "imagelib/codecs/avif/codec_avif.h"
 #include "imagelib/codecs/bmp/codec_bmp.h"
 #include "imagelib/codecs/gif/codec_gif.h"
+#include "imagelib/codecs/heif/codec_heif.h"
 #include "imagelib/codecs/ico/codec_ico.h"
 #include "imagelib/codecs/jpeg/codec_jpg.h"
 #include "imagelib/codecs/jpeg2000/codec_jas.h"
 #include "imagelib/codecs/jxl/codec_jxl.h"
 #include "imagelib/codecs/pcx/codec_pcx.h"
 #include "imagelib/codecs/png/codec_png.h"
+#include "imagelib/codecs/raw/codec_raw.h"
 #include "imagelib/codecs/tga/codec_tga.h"
 #include "imagelib/codecs/tiff/codec_tif.h"
 #include "imagelib/codecs/wbmp/codec_wbmp.h"
@@ -37,6 +39,8 @@ std::unique_ptr<ZvCodec> ZvMakeCodec(std::uint32_t imagetype)
     case ZV_TYPE_WEBP: return std::make_unique<ZvImageWEBP>();
     case ZV_TYPE_AVIF: return std::make_unique<ZvImageAVIF>();
     case ZV_TYPE_JXL: return std::make_unique<ZvImageJXL>();
+    case ZV_TYPE_HEIF: return std::make_unique<ZvImageHEIF>();
+    case ZV_TYPE_RAW: return std::make_unique<ZvImageRAW>();
     default: return nullptr;
     }
 }

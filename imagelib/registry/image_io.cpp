@@ -16,9 +16,12 @@
 
 namespace {
 
+// A camera RAW comes before TIFF, whose byte-order marks most RAW files
+// share: the RAW codec takes only what LibRaw identifies as a camera's
+// raw data, and leaves plain TIFFs to the TIFF codec.
 constexpr std::uint32_t kSniffOrder[] = {
-    ZV_TYPE_BMP,  ZV_TYPE_JPG, ZV_TYPE_ICO, ZV_TYPE_GIF, ZV_TYPE_PNG,  ZV_TYPE_TIF, ZV_TYPE_WEBP,
-    ZV_TYPE_AVIF, ZV_TYPE_JXL, ZV_TYPE_TGA, ZV_TYPE_PCX, ZV_TYPE_WBMP, ZV_TYPE_WMF, ZV_TYPE_JP2,
+    ZV_TYPE_BMP, ZV_TYPE_JPG, ZV_TYPE_ICO, ZV_TYPE_GIF, ZV_TYPE_PNG, ZV_TYPE_WEBP, ZV_TYPE_AVIF, ZV_TYPE_HEIF,
+    ZV_TYPE_JXL, ZV_TYPE_RAW, ZV_TYPE_TIF, ZV_TYPE_TGA, ZV_TYPE_PCX, ZV_TYPE_WBMP, ZV_TYPE_WMF,  ZV_TYPE_JP2,
 };
 
 bool keepsFrameCount(std::uint32_t type)
@@ -292,7 +295,7 @@ bool ZvImage::DecodeTyped(ZvFile *stream, std::uint32_t imagetype)
     const bool headerOnly = GetEscape() == -1;
     if (codec->Decode(stream) ||
         (headerOnly && !codec->IsValid() && codec->mHead.biWidth > 0 && codec->mHead.biHeight > 0)) {
-        mOrigHead = codec->mHead;
+        mOrigHead = codec->AsLoadedHead();
         Transfer(*codec);
         SetLastError("");
         return true;
@@ -315,7 +318,7 @@ bool ZvImage::DecodeSniffing(ZvFile *stream)
         codec->SetOrientation(0);
         codec->SetDamage("");
         if (codec->Decode(stream)) {
-            mOrigHead = codec->mHead;
+            mOrigHead = codec->AsLoadedHead();
             Transfer(*codec);
             return true;
         }

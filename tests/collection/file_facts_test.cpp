@@ -56,6 +56,10 @@ TEST(FileFacts, TypeColoursByExtensionIgnoringCase)
     EXPECT_EQ(TypeColour(".tiff"), QColor(189, 203, 231));
     EXPECT_EQ(TypeColour(".wmf"), QColor(181, 182, 181));
     EXPECT_EQ(TypeColour(".png"), QColor(231, 223, 214));
+    EXPECT_EQ(TypeColour(".HEIC"), TypeColour(".hif"));
+    EXPECT_EQ(TypeColour(".nef"), TypeColour(".DNG"));
+    EXPECT_NE(TypeColour(".heic"), TypeColour(".dng"));
+    EXPECT_NE(TypeColour(".cr3"), QColor(255, 255, 255));
     EXPECT_EQ(TypeColour(".j2k"), QColor(255, 255, 255));
     EXPECT_EQ(TypeColour(""), QColor(255, 255, 255));
     // Today's formats each have a tint of their own, told apart from one another.

@@ -4,6 +4,7 @@
 #include "collection/thumb_obj.h"
 #include "tests/collection/collection_test_support.h"
 #include "tests/support/corpora.h"
+#include "tests/support/dng_builder.h"
 #include "tests/support/oriented_picture.h"
 #include "tests/support/pictures.h"
 
@@ -95,6 +96,34 @@ TEST(MakeThumbnail, ReducedJpegLooksLikeTheFullDecode)
     ASSERT_EQ(thumb.Picture()->GetWidth(), 95u);
     EXPECT_LE(maxDifference(toRgb(*thumb.Picture()), toRgb(full)), 48);
     EXPECT_EQ(thumb.Picture()->GetOrignBpp(), 24u);
+}
+
+// A camera's preview is red while its developed picture is grey: a red
+// thumbnail shows the preview was taken; the facts stay the sensor's.
+TEST(MakeThumbnail, CameraRawFromItsPreview)
+{
+    DngSpec spec;
+    spec.orientation = 6;
+    spec.previewWidth = 128;
+    spec.previewHeight = 96;
+    for (int i = 0; i < 128 * 96; ++i)
+        spec.preview.insert(spec.preview.end(), {250, 10, 10});
+    spec.rawWidth = 256;
+    spec.rawHeight = 192;
+    spec.mosaic.assign(256 * 192, 20000);
+    const QString path = freshFolder("thumb-raw") + "IMG_0001.DNG";
+    writeFile(path.toStdString(), makeDng(spec));
+    CThumbObj thumb(path);
+    ASSERT_TRUE(thumb.MakeThumbnail());
+    ASSERT_TRUE(thumb.Picture() && thumb.Picture()->IsValid());
+    EXPECT_EQ(thumb.Picture()->GetWidth(), 71u); // upright: the camera was turned
+    EXPECT_EQ(thumb.Picture()->GetHeight(), 95u);
+    const RGBQUAD c = thumb.Picture()->GetPixelColor(30, 40);
+    EXPECT_GT(c.rgbRed, 200);
+    EXPECT_LT(c.rgbGreen, 60);
+    EXPECT_EQ(thumb.Picture()->GetOrignWidth(), 192u);
+    EXPECT_EQ(thumb.Picture()->GetOrignHeight(), 256u);
+    EXPECT_EQ(thumb.Picture()->GetOrignBpp(), 48u);
 }
 
 TEST(MakeThumbnail, UnknownTypesAndBrokenFiles)

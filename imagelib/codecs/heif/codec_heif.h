@@ -1,0 +1,57 @@
+// imagelib/codecs/heif/codec_heif.h
+#pragma once
+
+#include "imagelib/codecs/codec.h"
+
+#include "imagelib/codecs/heif/heif_handles.h"
+
+// HEIF and HEIC still pictures over libheif, read only.
+//
+// Decode takes the primary picture upright: libheif applies the file's
+// rotation, mirroring and crop itself, so the EXIF orientation inside is
+// informational and the photo information kept (EXIF, XMP, ICC profile,
+// while the picture keeps it) says orientation 1. Colour becomes 24 bits,
+// alpha an alpha plane; 10- and 12-bit samples are scaled to 8 bits and
+// rounded. When the caller asks for a reduced decode and an embedded
+// thumbnail covers it, the thumbnail is decoded instead; the as-loaded
+// header stays that of the primary picture (its sides and bits per pixel
+// as stored). With the escape field at -1 only the primary picture's size
+// lands in the header.
+//
+// Bad input is refused before libheif allocates for it: files above
+// kMaxFileBytes, pictures above kMaxPixels, and pictures far larger than a
+// file of their size can hold. One thread at a time per object; libheif
+// itself may decode the tiles of one picture on several threads.
+class ZvImageHEIF : public ZvCodec
+{
+  public:
+    ZvImageHEIF()
+        : ZvCodec(ZV_TYPE_HEIF)
+    {
+    }
+
+    bool Decode(ZvFile *stream) override;
+    bool Encode(ZvFile *stream) override;
+    BITMAPINFOHEADER AsLoadedHead() const override;
+
+    static constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
+    static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 26;
+    static constexpr int kMaxSide = 16384;
+    // Pixels a file may claim per byte it holds (and at least kFloorPixels):
+    // a flat picture compresses far, but not a hundred megapixels into a
+    // few kilobytes.
+    static constexpr std::int64_t kPixelsPerByte = 4096;
+    static constexpr std::int64_t kFloorPixels = std::int64_t(1) << 22;
+
+  private:
+    void DecodeBytes(const std::vector<std::uint8_t> &bytes);
+    // The smallest embedded thumbnail that covers the reduced decode asked
+    // for, or none.
+    HeifHandlePtr PickThumbnail(const heif_image_handle *primary) const;
+    void DecodePixels(const heif_image_handle *handle, std::int64_t pixelLimit);
+    // Photo information (heif_photo_info.cpp).
+    void StorePhotoInfo(const heif_image_handle *primary);
+
+    BITMAPINFOHEADER mAsLoaded{};
+    bool mTooLarge = false;
+};
