@@ -36,7 +36,7 @@ OutputFormat outputFormatFor(int format, std::string_view sourceName, std::strin
 // The largest counter a name can carry ("%s%04d").
 constexpr int kMaxCounter = 9999;
 // prefix, n in four digits, extension: "Photo0012.JPG".
-std::string counterName(std::string_view prefix, int n, std::string_view extension);
+std::string counterName(std::string_view prefix, long long n, std::string_view extension);
 // A case-folded form of a file name, so that "photo0000.jpg" and
 // "Photo0000.JPG" meet; names that are not UTF-8 still fold consistently.
 std::string foldedName(std::string_view name);
