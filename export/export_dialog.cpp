@@ -98,12 +98,12 @@ QWidget *CExportDialog::createFolderGroup()
 {
     auto *group = new QGroupBox(QStringLiteral("Save To Folder:"), this);
     auto *grid = new QGridLayout(group);
-    mKeepFolder = new QRadioButton(QStringLiteral("Remain original folder(No recommendation)"), group);
-    mSpecifyFolder = new QRadioButton(QStringLiteral("Specify folder"), group);
+    mKeepFolder = new QRadioButton(QStringLiteral("&Remain original folder(No recommendation)"), group);
+    mSpecifyFolder = new QRadioButton(QStringLiteral("S&pecify folder"), group);
     mFolderField = new QLineEdit(group);
     mFolderField->setReadOnly(true);
     mFolderField->setMinimumWidth(320);
-    mSelectFolder = new QPushButton(QStringLiteral("Select Folder"), group);
+    mSelectFolder = new QPushButton(QStringLiteral("Select Fol&der"), group);
     mSelectFolder->setAutoDefault(false);
     auto *radios = new QButtonGroup(group);
     radios->addButton(mKeepFolder);
@@ -127,8 +127,8 @@ QWidget *CExportDialog::createNameGroup()
 {
     auto *group = new QGroupBox(QStringLiteral("Saved File Prifix:"), this);
     auto *grid = new QGridLayout(group);
-    mKeepName = new QRadioButton(QStringLiteral("Remain original filename"), group);
-    mSpecifyName = new QRadioButton(QStringLiteral("Specify filename"), group);
+    mKeepName = new QRadioButton(QStringLiteral("Remain original &filename"), group);
+    mSpecifyName = new QRadioButton(QStringLiteral("Specify file&name"), group);
     mPrefixField = new QLineEdit(group);
     mExample = new QLabel(group);
     mExample->setTextFormat(Qt::PlainText);
@@ -153,11 +153,11 @@ QWidget *CExportDialog::createFormatGroup()
     mFormatList = new QComboBox(group);
     for (int i = 0; i < kExportFormatCount; ++i)
         mFormatList->addItem(QString::fromLatin1(exportFormat(i).listText));
-    mOption = new QPushButton(QStringLiteral("Option"), group);
+    mOption = new QPushButton(QStringLiteral("&Option"), group);
     mOption->setAutoDefault(false);
     // Camera, date taken, exposure, GPS and colour profile go into the
     // exported files; off by default, so older settings export as before.
-    mKeepPhotoInfo = new QCheckBox(QStringLiteral("Keep photo information"), group);
+    mKeepPhotoInfo = new QCheckBox(QStringLiteral("&Keep photo information"), group);
     grid->addWidget(mFormatList, 0, 0);
     grid->addWidget(mOption, 0, 1);
     grid->addWidget(mKeepPhotoInfo, 1, 0, 1, 2);
@@ -172,7 +172,7 @@ QWidget *CExportDialog::createFormatGroup()
 // by default, off for those who want the stored pixels as they are.
 QWidget *CExportDialog::createAutoOrientCheck(QWidget *group)
 {
-    mAutoOrient = new QCheckBox(QStringLiteral("Turn pictures as the camera held them"), group);
+    mAutoOrient = new QCheckBox(QStringLiteral("&Turn pictures as the camera held them"), group);
     mAutoOrient->setObjectName(QStringLiteral("autoOrientCheck"));
     return mAutoOrient;
 }
@@ -189,10 +189,10 @@ QWidget *CExportDialog::createResizeGroup()
     mUnitLabel = new QLabel(QStringLiteral("Unit:"), mResizeGroup);
     mUnitList = new QComboBox(mResizeGroup);
     mUnitList->addItems({QStringLiteral("Pixel"), QStringLiteral("Percent(%)")});
-    mStretch = new QCheckBox(QStringLiteral("Allow image stretch"), mResizeGroup);
-    mAspect = new QCheckBox(QStringLiteral("Maintain aspect ratio"), mResizeGroup);
-    mRestrictWidth = new QCheckBox(QStringLiteral("Restrict width"), mResizeGroup);
-    mRestrictHeight = new QCheckBox(QStringLiteral("Restrict height"), mResizeGroup);
+    mStretch = new QCheckBox(QStringLiteral("Allow image str&etch"), mResizeGroup);
+    mAspect = new QCheckBox(QStringLiteral("&Maintain aspect ratio"), mResizeGroup);
+    mRestrictWidth = new QCheckBox(QStringLiteral("Restrict &width"), mResizeGroup);
+    mRestrictHeight = new QCheckBox(QStringLiteral("Restrict &height"), mResizeGroup);
     mQualityLabel = new QLabel(QStringLiteral("Image quality:"), mResizeGroup);
     mQualityList = new QComboBox(mResizeGroup);
     mQualityList->addItems(
@@ -232,11 +232,11 @@ QWidget *CExportDialog::createButtons()
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     // What a run would do, before it writes anything.
-    mCheck = new QPushButton(QStringLiteral("Check"), row);
+    mCheck = new QPushButton(QStringLiteral("&Check"), row);
     mCheck->setAutoDefault(false);
     connect(mCheck, &QPushButton::clicked, this, &CExportDialog::onCheck);
-    mStart = new QPushButton(QStringLiteral("Start"), row);
-    mCancel = new QPushButton(QStringLiteral("Cancel"), row);
+    mStart = new QPushButton(QStringLiteral("&Start"), row);
+    mCancel = new QPushButton(QStringLiteral("Cance&l"), row);
     mStart->setDefault(true);
     mCancel->setAutoDefault(false);
     for (QPushButton *button : {mStart, mCancel})

@@ -99,6 +99,8 @@ TEST(ExportDialog, FirstOpeningValidatesInOrder)
     StandInRows rows;
     CExportDialog d(profile, &rows, nullptr, nullptr);
     MessageRecorder boxes;
+    // Every control is in reach of the keyboard, each by a key of its own.
+    EXPECT_EQ(accessKeyFaults(d), QStringList());
     EXPECT_TRUE(namedButton(d, "specifyFolderRadio")->isChecked());
     EXPECT_TRUE(namedField(d, "folderField")->text().isEmpty());
     EXPECT_TRUE(namedButton(d, "keepNameRadio")->isChecked());
