@@ -90,10 +90,17 @@ OutputFormat outputFormatFor(int format, std::string_view sourceName, std::strin
     const ExportFormat &row = exportFormat(format);
     if (row.type != ZV_TYPE_UNKNOWN)
         return {row.extension, row.type};
+    const ImageType type = ImageTypeFromName(nameOf(sourcePath));
+    // Phone and camera formats are read only: their pictures keep their
+    // original format as JPEG, the format such pictures are shared in.
+    if (type == ZV_TYPE_HEIF || type == ZV_TYPE_RAW) {
+        const ExportFormat &jpeg = exportFormat(kFormatJpeg);
+        return {jpeg.extension, jpeg.type};
+    }
     const std::size_t dot = sourceName.rfind('.');
     const std::string_view ext =
         dot == std::string_view::npos ? std::string_view() : sourceName.substr(dot + 1);
-    return {"." + std::string(ext), ImageTypeFromName(nameOf(sourcePath))};
+    return {"." + std::string(ext), type};
 }
 
 OutputPath MakeOutputPath(const ExportOptions &o, std::string_view folder, std::string_view sourceName,

@@ -56,6 +56,12 @@ TEST(OutputPath, FormatTableAndOriginalFormat)
     EXPECT_EQ(none.extension, ".");
     EXPECT_EQ(none.type, ZV_TYPE_UNKNOWN);
     EXPECT_EQ(outputFormatFor(42, "a.png", "/s/a.png").extension, ".png"); // out of range: original
+    // Read-only phone and camera formats go out as JPEG.
+    for (const char *name : {"IMG_2.HEIC", "DSC_3.nef"}) {
+        const OutputFormat read = outputFormatFor(0, name, std::string("/s/") + name);
+        EXPECT_EQ(read.extension, ".JPG") << name;
+        EXPECT_EQ(read.type, ZV_TYPE_JPG) << name;
+    }
 }
 
 TEST(OutputPath, KeptNamesAndSourceFolders)

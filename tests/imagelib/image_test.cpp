@@ -198,7 +198,7 @@ TEST(Dispatch, UnknownTypesAreRefusedWithTheirMessages)
     ZvImage image(4, 4, 24);
     std::uint8_t bytes[] = {1, 2, 3, 4};
     ZvMemFile in(bytes, sizeof bytes);
-    EXPECT_FALSE(image.Decode(&in, 16));
+    EXPECT_FALSE(image.Decode(&in, ZV_MAX_TYPES));
     EXPECT_STREQ(image.GetLastError(), "Decode: Unknown or wrong format");
     EXPECT_TRUE(image.IsValid()); // a failed decode keeps the old pixels
 
