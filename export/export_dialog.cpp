@@ -179,7 +179,7 @@ QWidget *CExportDialog::createAutoOrientCheck(QWidget *group)
 
 QWidget *CExportDialog::createResizeGroup()
 {
-    mResizeGroup = new QGroupBox(QStringLiteral("Resize image"), this);
+    mResizeGroup = new QGroupBox(QStringLiteral("Resi&ze image"), this);
     mResizeGroup->setCheckable(true);
     auto *grid = new QGridLayout(mResizeGroup);
     mWidthLabel = new QLabel(QStringLiteral("Width:"), mResizeGroup);
