@@ -11,18 +11,14 @@
 // (bench/modern_vs_tools.sh makes them).
 #include "imagelib/core/image.h"
 
+#include "bench/run_tool.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char **environ;
 
 namespace {
 
@@ -50,23 +46,6 @@ std::vector<std::string> toolCommand(const Format &f, const std::string &path)
     if (std::string(f.name) == "avif")
         return {"avifdec", "-j", "1", "-d", "8", path, "/dev/shm/zv-bench-avif.png"};
     return {"djxl", path, "--num_threads=1", "--quiet"}; // no output: decode only
-}
-
-bool runTool(std::vector<std::string> args, double *cpuSeconds)
-{
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    struct rusage usage = {};
-    wait4(pid, &status, 0, &usage);
-    *cpuSeconds += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                   double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void zvDecode(benchmark::State &state, const Format &f)

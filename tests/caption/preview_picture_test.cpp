@@ -11,14 +11,7 @@
 // the developed picture's size, so the caption lands where the export puts it.
 TEST(PreviewPicture, CameraRawShowsItsPreviewWithTheWholeSize)
 {
-    DngSpec spec;
-    spec.previewWidth = 128;
-    spec.previewHeight = 96;
-    for (int i = 0; i < 128 * 96; ++i)
-        spec.preview.insert(spec.preview.end(), {250, 10, 10});
-    spec.rawWidth = 256;
-    spec.rawHeight = 192;
-    spec.mosaic.assign(256 * 192, 20000);
+    const DngSpec spec = redPreviewDng();
     const std::string path = scratchDir() + "/camera.dng";
     writeFile(path, makeDng(spec));
 

@@ -102,15 +102,7 @@ TEST(MakeThumbnail, ReducedJpegLooksLikeTheFullDecode)
 // thumbnail shows the preview was taken; the facts stay the sensor's.
 TEST(MakeThumbnail, CameraRawFromItsPreview)
 {
-    DngSpec spec;
-    spec.orientation = 6;
-    spec.previewWidth = 128;
-    spec.previewHeight = 96;
-    for (int i = 0; i < 128 * 96; ++i)
-        spec.preview.insert(spec.preview.end(), {250, 10, 10});
-    spec.rawWidth = 256;
-    spec.rawHeight = 192;
-    spec.mosaic.assign(256 * 192, 20000);
+    const DngSpec spec = redPreviewDng(6);
     const QString path = freshFolder("thumb-raw") + "IMG_0001.DNG";
     writeFile(path.toStdString(), makeDng(spec));
     CThumbObj thumb(path);

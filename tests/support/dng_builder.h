@@ -22,6 +22,22 @@ struct DngSpec
     int orientation = 1;
 };
 
+// A 256 x 192 camera picture of even grey whose 128 x 96 embedded preview is
+// plain red, so a test sees which of the two it was given.
+inline DngSpec redPreviewDng(int orientation = 1)
+{
+    DngSpec spec;
+    spec.orientation = orientation;
+    spec.previewWidth = 128;
+    spec.previewHeight = 96;
+    for (int i = 0; i < 128 * 96; ++i)
+        spec.preview.insert(spec.preview.end(), {250, 10, 10});
+    spec.rawWidth = 256;
+    spec.rawHeight = 192;
+    spec.mosaic.assign(256 * 192, 20000);
+    return spec;
+}
+
 inline std::string makeDng(const DngSpec &spec)
 {
     TiffBuilder t(false);
