@@ -44,6 +44,37 @@ inline const QString kDefaultCaptionText = QStringLiteral("http://www.zelventa.e
 // Arial, character height 26 pixels, normal weight, proof quality.
 LOGFONT DefaultCaptionFont();
 
+// How the caption's text is set off from the picture under it.
+enum class CaptionEffect : std::int32_t {
+    None = 0,
+    Outline = 1, // a ring of effectSize pixels around every glyph
+    Shadow = 2,  // a copy offset by effectSize pixels right and down, under the text
+};
+
+// What a caption box has beyond the plain box: each default leaves the
+// caption exactly as the plain box draws it, so a design that uses none of
+// these stamps the same pixels as before they existed.
+//
+// Pixel measures here (padding, effectSize), like the offsets and the font
+// height, are pixels of the picture the design is made for. With
+// referenceSide > 0 ("Size with the picture") that picture is one whose
+// shorter side is referenceSide pixels, and every pixel measure is scaled
+// to each picture by its own shorter side over referenceSide.
+struct CaptionStyle
+{
+    float referenceSide = 0; // 0: sizes are plain picture pixels
+    bool wordWrap = false;   // break lines at word boundaries to the box's width
+    bool fitToBox = false;   // the largest font height at which the text fits
+    float padding = 0;       // inner margin on all four sides
+    CaptionEffect effect = CaptionEffect::None;
+    COLORREF effectColor = 0;       // 0x00BBGGRR
+    float effectSize = 2;           // outline width or shadow distance
+    std::int32_t backOpacity = 100; // per cent, 0..100, of the back colour
+    QString logoPath;               // a PNG or SVG drawn in the box, scaled to fit; empty: none
+    std::int32_t logoOpacity = 100; // per cent, 0..100
+    bool operator==(const CaptionStyle &) const = default;
+};
+
 // Everything the export needs to stamp one caption: what a CDrawText holds
 // together with its inherited anchor and offsets. Colours are COLORREF
 // (0x00BBGGRR). The font height is in picture pixels.
@@ -56,4 +87,5 @@ struct CaptionSettings
     std::int32_t align = CaptionAlign::Middle;
     std::int32_t anchor = CaptionAnchor::TopLeft;
     CaptionOffsets offsets;
+    CaptionStyle style;
 };

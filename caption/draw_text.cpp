@@ -46,6 +46,7 @@ CaptionSettings CDrawText::GetCaption() const
     caption.align = mAlign;
     caption.anchor = GetAnchor();
     caption.offsets = GetOffsets();
+    caption.style = mStyle;
     return caption;
 }
 
@@ -56,6 +57,7 @@ void CDrawText::SetCaption(const CaptionSettings &caption)
     mBackColor = caption.backColor;
     mTextColor = caption.textColor;
     mAlign = caption.align;
+    mStyle = caption.style;
     SetAnchor(caption.anchor);
     SetOffsets(caption.offsets);
 }

@@ -35,6 +35,8 @@ class CDrawText : public CDrawRect
     void SetTextColor(COLORREF color) { mTextColor = color; }
     std::int32_t GetAlign() const { return mAlign; }
     void SetAlign(std::int32_t align) { mAlign = align; }
+    const CaptionStyle &GetStyle() const { return mStyle; }
+    void SetStyle(const CaptionStyle &style) { mStyle = style; }
 
     // Draws the box on the preview: the box rectangle is derived from the
     // offsets at the view's picture rectangle and display scale and stored as
@@ -50,4 +52,5 @@ class CDrawText : public CDrawRect
     COLORREF mBackColor = kNoBackColor;
     COLORREF mTextColor = 0;
     std::int32_t mAlign = CaptionAlign::Middle;
+    CaptionStyle mStyle;
 };

@@ -181,6 +181,19 @@ std::optional<CaptionSettings> CSettingsPage::ExportCaption() const
     return std::nullopt;
 }
 
+void CSettingsPage::SetCaption(const CaptionSettings &caption)
+{
+    if (!mPreview->CaptionBox())
+        mPreview->CreateCaptionBox();
+    CDrawText *box = mPreview->CaptionBox();
+    if (!box)
+        return;
+    box->SetCaption(caption);
+    mPreview->Select(box, false);
+    showCaptionInControls(*box);
+    mPreview->update();
+}
+
 void CSettingsPage::SetUpright(bool on)
 {
     mPreview->SetUpright(on);

@@ -40,6 +40,9 @@ class CSettingsPage : public QWidget, public CaptionSource
 
     // The caption box's settings, which the export stamps on every picture.
     std::optional<CaptionSettings> ExportCaption() const override;
+    // Puts a whole design (a restored or loaded one) on the caption box and
+    // shows it in the controls; makes the box first when there is none.
+    void SetCaption(const CaptionSettings &caption);
 
     QString CurrentPath() const;
     // Whether the preview shows pictures as the camera held them, as the
