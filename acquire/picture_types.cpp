@@ -20,6 +20,13 @@ const PictureFormatRow kRows[kPictureFormatRows] = {
     {13, true, true, "", ""},
     {14, true, true, "", ""},
     {15, true, true, "", ""},
+    // Today's phones and cameras, after the table's fixed rows so the rows
+    // before keep their numbers: a card full of them is imported too.
+    {16, true, true, "WebP files(*.webp)", "*.webp"},
+    {17, true, true, "AVIF files(*.avif)", "*.avif"},
+    {18, true, false, "HEIF files(*.heic;*.heif;*.hif)", "*.heic;*.heif;*.hif"},
+    {19, true, true, "JPEG XL files(*.jxl)", "*.jxl"},
+    {20, true, false, "Camera RAW files", "*.dng;*.cr2;*.cr3;*.nef;*.arw;*.raf;*.orf;*.rw2;*.pef"},
 };
 
 } // namespace

@@ -4,7 +4,10 @@
 #include <QString>
 
 // The picture format table shared with the file dialogs: rows 0 to 15 of
-// type id, readable and writable flags, description and pattern list.
+// type id, readable and writable flags, description and pattern list, then
+// rows 16 to 20 for WebP, AVIF, HEIF, JPEG XL and camera RAW (their type ids
+// are the ZvImage types of the same number). Row 0's list stays the classic
+// formats'.
 struct PictureFormatRow
 {
     int typeId;
@@ -14,8 +17,8 @@ struct PictureFormatRow
     const char *patterns;
 };
 
-const PictureFormatRow &PictureFormatAt(int row); // row 0..15
-constexpr int kPictureFormatRows = 16;
+constexpr int kPictureFormatRows = 21;
+const PictureFormatRow &PictureFormatAt(int row); // row 0..kPictureFormatRows-1
 
 // The type id of the first row from 1 on whose pattern list contains the
 // extension (leading dot included, matched without regard to case) as

@@ -2,6 +2,7 @@
 // zvimage: the image library from a terminal, for scripts and for checking
 // our codecs against other tools.
 #include "imagelib/core/image.h"
+#include "imagelib/geometry/orientation.h"
 #include "platform/headless.h"
 
 #include <QGuiApplication>
@@ -143,9 +144,17 @@ int cmdInfo(const std::vector<std::string> &files)
             status = 1;
             continue;
         }
-        std::printf("%s: type=%u size=%ux%u bpp=%u dpi=%d,%d loaded=%ux%ux%u\n", f.c_str(), image.GetType(),
+        // The size is as stored; a camera's tag says how the picture stands.
+        const int orientation = image.GetOrientation();
+        const bool swaps = zvOrientationSwapsSides(orientation);
+        std::printf("%s: type=%u size=%ux%u bpp=%u dpi=%d,%d loaded=%ux%ux%u", f.c_str(), image.GetType(),
                     image.GetWidth(), image.GetHeight(), image.GetBpp(), image.GetXDPI(), image.GetYDPI(),
                     image.GetOrignWidth(), image.GetOrignHeight(), image.GetOrignBpp());
+        if (orientation > 1)
+            std::printf(" orientation=%d upright=%ux%u", orientation,
+                        swaps ? image.GetHeight() : image.GetWidth(),
+                        swaps ? image.GetWidth() : image.GetHeight());
+        std::printf("\n");
     }
     return status;
 }

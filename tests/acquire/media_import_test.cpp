@@ -36,7 +36,10 @@ TEST(PictureTypeOf, ExtensionsFoundInThePatternLists)
     EXPECT_EQ(PictureTypeOf(".Tiff"), 6);
     EXPECT_EQ(PictureTypeOf(".emf"), 10);
     EXPECT_EQ(PictureTypeOf(".wbmp"), 9);
-    EXPECT_EQ(PictureTypeOf(""), 1); // the empty text occurs in the first list
+    EXPECT_EQ(PictureTypeOf(""), 1);       // the empty text occurs in the first list
+    EXPECT_EQ(PictureTypeOf(".HEIC"), 18); // a phone's card
+    EXPECT_EQ(PictureTypeOf(".cr3"), 20);
+    EXPECT_EQ(PictureTypeOf(".webp"), 16);
     EXPECT_EQ(PictureTypeOf(".THM"), -1);
     EXPECT_EQ(PictureTypeOf(".txt"), -1);
     EXPECT_EQ(ExtensionOf("DCIM/x.y/IMG_1.JPG"), ".JPG");

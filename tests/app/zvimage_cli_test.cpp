@@ -68,6 +68,21 @@ TEST(ZvimageCli, InfoDescribesEachFileOnItsOwnLine)
     EXPECT_NE(mixed.out.find(bmp + ": type=1 size=40x30"), std::string::npos);
 }
 
+// A camera's tag: the stored size stays first, the upright size follows.
+TEST(ZvimageCli, InfoGivesTheUprightSizeOfATurnedPhoto)
+{
+    ZV_REQUIRE_CORPUS("exif-samples");
+    const std::string dir = corporaDir() + "/exif-samples/jpg/orientation/";
+    const ToolRun r =
+        zvimage({"info", dir + "landscape_6.jpg", dir + "landscape_3.jpg", dir + "landscape_1.jpg"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("landscape_6.jpg: type=3 size=450x600 bpp=24"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("loaded=450x600x24 orientation=6 upright=600x450\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("orientation=3 upright=600x450\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("landscape_1.jpg: error"), std::string::npos);
+    EXPECT_EQ(r.out.find("orientation=1"), std::string::npos) << "an upright photo says nothing more";
+}
+
 TEST(ZvimageCli, ConvertTakesTheTypeFromTheNameAndAppliesTheOptions)
 {
     const std::string source = input("convert.bmp");
