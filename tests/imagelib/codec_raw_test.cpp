@@ -1,12 +1,17 @@
 // tests/imagelib/codec_raw_test.cpp
 // Camera RAW through tiny uncompressed DNG files written by the test
 // (tests/support/dng_builder.h): no RAW encoder exists to make them.
+#include "imagelib/codecs/jpeg/exif_editor.h"
+#include "imagelib/codecs/jpeg/exif_info.h"
 #include "imagelib/codecs/raw/codec_raw.h"
+#include "imagelib/codecs/raw/raw_exif.h"
 #include "imagelib/codecs/raw/raw_pixels.h"
+#include "imagelib/core/photo_info.h"
 #include "tests/imagelib/codec_roundtrip.h"
 #include "tests/support/dng_builder.h"
 
 #include <chrono>
+#include <ctime>
 
 namespace {
 
@@ -163,4 +168,52 @@ TEST(RawCodec, RefusesPlainTiffsDamageAndGiants)
     EXPECT_FALSE(decodeBytes(makeDng(giant), ZV_TYPE_RAW, image));
     EXPECT_EQ(image.GetErrorKind(), ZvErrorKind::TooLarge) << image.GetLastError();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+// What the shot's facts become in the EXIF block a RAW export keeps: read
+// back by the EXIF reader and accepted whole by the editor, so a swapped
+// tag, a wrong rational or a broken link shows.
+TEST(RawCodec, ShotFactsBecomeASoundExifBlock)
+{
+    RawShotFacts f;
+    f.make = "Zelventa";
+    f.model = "Test Sensor";
+    f.lens = "12-60mm F2.8";
+    std::tm when{};
+    when.tm_year = 2026 - 1900, when.tm_mon = 11, when.tm_mday = 7, when.tm_hour = 14, when.tm_min = 5;
+    when.tm_isdst = -1;
+    f.taken = std::mktime(&when);
+    f.exposure = 1.0 / 250, f.aperture = 2.8, f.iso = 400, f.focal = 26;
+    f.hasGps = true;
+    f.latitude[0] = 48, f.latitude[1] = 51, f.latitude[2] = 30.24;
+    f.longitude[0] = 2, f.longitude[1] = 17, f.longitude[2] = 40.2, f.longitudeRef = 'W';
+    for (bool gps : {true, false}) {
+        f.hasGps = gps;
+        const std::vector<std::uint8_t> block = RawExifBlock(f);
+        ZvExifInfo info;
+        ASSERT_TRUE(info.ParseExif(block.data(), block.size())) << info.lastError;
+        EXPECT_EQ(info.cameraMake, "Zelventa");
+        EXPECT_EQ(info.cameraModel, "Test Sensor");
+        EXPECT_EQ(info.dateTime, "2026:12:07 14:05:00");
+        EXPECT_DOUBLE_EQ(info.exposureTime, 1.0 / 250);
+        EXPECT_DOUBLE_EQ(info.fNumber, 2.8);
+        EXPECT_EQ(info.isoEquivalent, 400);
+        EXPECT_DOUBLE_EQ(info.focalLength, 26);
+        EXPECT_EQ(info.orientation, 0) << "the pixels come upright";
+        ZvExifEditor editor;
+        EXPECT_TRUE(editor.Parse(block.data(), block.size())) << editor.Problem();
+        const std::string bytes(block.begin(), block.end());
+        EXPECT_NE(bytes.find("12-60mm F2.8"), std::string::npos);
+        EXPECT_EQ(bytes.find(std::string("W\0", 2)) != std::string::npos, gps);
+    }
+
+    // Kept on decode: the test DNG's camera names come through.
+    ZvImage image;
+    image.SetKeepPhotoInfo(true);
+    ASSERT_TRUE(decodeBytes(makeDng(camera(1)), ZV_TYPE_RAW, image)) << image.GetLastError();
+    ASSERT_NE(image.GetPhotoInfo(), nullptr);
+    ZvExifInfo kept;
+    const std::vector<std::uint8_t> &exif = image.GetPhotoInfo()->exif;
+    ASSERT_TRUE(kept.ParseExif(exif.data(), exif.size()));
+    EXPECT_EQ(kept.cameraModel, "Test Sensor");
 }

@@ -3,8 +3,10 @@
 
 #include "imagelib/codecs/jpeg/codec_jpg.h"
 #include "imagelib/codecs/jpeg/jpeg_scale.h"
+#include "imagelib/codecs/raw/raw_exif.h"
 #include "imagelib/codecs/raw/raw_pixels.h"
 #include "imagelib/codecs/raw/raw_signature.h"
+#include "imagelib/core/photo_info.h"
 #include "imagelib/streams/file.h"
 #include "imagelib/streams/mem_file.h"
 
@@ -66,6 +68,38 @@ bool decodeJpegPreview(std::uint8_t *data, std::size_t size, bool turned, std::i
     return jpg.Decode(&file);
 }
 
+// A fixed-size text field of LibRaw, which need not end in a zero.
+template <std::size_t N> std::string fieldText(const char (&field)[N])
+{
+    return std::string(field, strnlen(field, N));
+}
+
+RawShotFacts shotFacts(const LibRaw &raw)
+{
+    const libraw_imgother_t &other = raw.imgdata.other;
+    RawShotFacts f;
+    f.make = fieldText(raw.imgdata.idata.make);
+    f.model = fieldText(raw.imgdata.idata.model);
+    f.lens = fieldText(raw.imgdata.lens.Lens);
+    f.taken = other.timestamp;
+    f.exposure = other.shutter;
+    f.aperture = other.aperture;
+    f.iso = other.iso_speed;
+    f.focal = other.focal_len;
+    const libraw_gps_info_t &gps = other.parsed_gps;
+    f.hasGps = gps.gpsparsed && (gps.latref == 'N' || gps.latref == 'S') &&
+               (gps.longref == 'E' || gps.longref == 'W');
+    for (int i = 0; f.hasGps && i < 3; ++i) {
+        f.latitude[i] = gps.latitude[i];
+        f.longitude[i] = gps.longitude[i];
+    }
+    f.latitudeRef = gps.latref;
+    f.longitudeRef = gps.longref;
+    f.altitude = gps.altitude;
+    f.belowSeaLevel = gps.altref == 1;
+    return f;
+}
+
 } // namespace
 
 ZvImageRAW::ZvImageRAW()
@@ -117,6 +151,11 @@ void ZvImageRAW::DecodeBytes(std::vector<std::uint8_t> &bytes)
     // the worker threads' stacks.
     auto raw = std::make_unique<LibRaw>(LIBRAW_OPIONS_NO_MEMERR_CALLBACK | LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
     Identify(*raw, bytes);
+    if (GetKeepPhotoInfo()) {
+        auto info = std::make_shared<ZvPhotoInfo>();
+        info->exif = RawExifBlock(shotFacts(*raw));
+        SetPhotoInfo(std::move(info));
+    }
     if (GetEscape() == -1) {
         mInfo.dwType = ZV_TYPE_RAW;
         mHead.biWidth = mAsLoaded.biWidth;
