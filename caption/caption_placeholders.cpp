@@ -18,6 +18,17 @@ QString shortNumber(double v)
                                         : QString::number(tenths, 'f', 1);
 }
 
+// Up to two decimals, without trailing zeros: "24", "4.15", "2.8".
+QString focalNumber(double v)
+{
+    QString text = QString::number(std::round(v * 100) / 100, 'f', 2);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
 // Short exposures as the fraction cameras show ("1/250 s"), long ones in seconds.
 QString exposureText(double seconds)
 {
@@ -98,7 +109,7 @@ Value valueOf(const QString &name, const QString *argument, const PictureFacts &
     if (name == QLatin1String("iso"))
         return known(f.iso > 0, QString::number(f.iso));
     if (name == QLatin1String("focal"))
-        return known(f.focalLength > 0, shortNumber(f.focalLength) + QStringLiteral(" mm"));
+        return known(f.focalLength > 0, focalNumber(f.focalLength) + QStringLiteral(" mm"));
     if (name == QLatin1String("width"))
         return known(f.width > 0, QString::number(f.width));
     if (name == QLatin1String("height"))
