@@ -34,9 +34,11 @@ struct PictureFacts
 // The facts of the picture file at path: its name, its modification time
 // when no date taken is known, and the camera's record. exifPayload (an
 // APP1 payload, "Exif\0\0" and the TIFF structure) is what a decoder already
-// holds; without it a JPEG's markers in front of its first scan are read
-// (the file is opened once and not decoded) and other formats give the
-// file's facts only. counter, width and height are left for the caller.
-// Any thread.
+// holds (PictureFactsFrom). Without it a JPEG's markers in front of its
+// first scan are read (the file is opened once and not decoded), a TIFF's or
+// a TIFF-like camera RAW file's directories from the whole file (up to
+// 96 MB), and other formats give the file's facts only; PictureFactsFrom
+// reads a file only for TIFF and RAW, whose decoders keep no EXIF block.
+// counter, width and height are left for the caller. Any thread.
 PictureFacts ReadPictureFacts(const QString &path);
 PictureFacts PictureFactsFrom(const QString &path, const ZvPhotoInfo *info);

@@ -4,6 +4,7 @@
 #include "imagelib/core/photo_info.h"
 #include "imagelib/streams/io_file.h"
 #include "tests/support/corpora.h"
+#include "tests/support/dng_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -108,4 +109,15 @@ TEST(CaptionPlaceholders, FactsOfCameraPicturesReadBack)
     const PictureFacts none = ReadPictureFacts(jpg + "PaintTool_sample.jpg");
     EXPECT_TRUE(none.taken.isValid());
     EXPECT_TRUE(none.takenFromFileTime);
+}
+
+TEST(CaptionPlaceholders, CameraOfATiffLikeRawFileIsReadFromItsDirectories)
+{
+    const std::string path = scratchDir() + "/camera.dng";
+    std::ofstream(path, std::ios::binary) << makeDng(redPreviewDng());
+    const QString file = QString::fromStdString(path);
+    const QString text = QStringLiteral("%{make} %{model}");
+    EXPECT_EQ(ExpandPlaceholders(text, ReadPictureFacts(file)), "Zelventa Test Sensor");
+    // Its decoder keeps no EXIF block: the export's reading comes to the same.
+    EXPECT_EQ(ExpandPlaceholders(text, PictureFactsFrom(file, nullptr)), "Zelventa Test Sensor");
 }
