@@ -2,6 +2,7 @@
 #include "caption/draw_text.h"
 
 #include "caption/caption_geometry.h"
+#include "caption/caption_placeholders.h"
 #include "platform/font_map.h"
 #include "platform/text_draw.h"
 
@@ -74,6 +75,6 @@ void CDrawText::PaintCaption(QPainter &painter, const PreviewGeometry &view)
     }
     painter.setFont(FontFromLogFont(PreviewFont(mFont, s)));
     painter.setPen(QColor(GetRValue(mTextColor), GetGValue(mTextColor), GetBValue(mTextColor)));
-    DrawText(painter, mText, box, unsigned(mAlign));
+    DrawText(painter, mFacts ? ExpandPlaceholders(mText, *mFacts) : mText, box, unsigned(mAlign));
     painter.restore();
 }

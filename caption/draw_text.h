@@ -7,6 +7,7 @@
 #include <QString>
 
 class QPainter;
+struct PictureFacts;
 
 // The caption box: a rectangle with the caption's text, font, colours and
 // alignment. Its anchor and offsets (inherited) complete the CaptionSettings
@@ -45,6 +46,10 @@ class CDrawText : public CDrawRect
     // alignment, clipped to the box. Nothing is clipped to the picture.
     // The painter's state is restored on return.
     virtual void PaintCaption(QPainter &painter, const PreviewGeometry &view);
+    // The facts of the picture shown, which fill the text's fields
+    // (caption/caption_placeholders.h) when the caption is painted; null
+    // paints the text as written. Not owned: the view keeps them.
+    void SetShownFacts(const PictureFacts *facts) { mFacts = facts; }
 
   private:
     QString mText = kDefaultCaptionText;
@@ -53,4 +58,5 @@ class CDrawText : public CDrawRect
     COLORREF mTextColor = 0;
     std::int32_t mAlign = CaptionAlign::Middle;
     CaptionStyle mStyle;
+    const PictureFacts *mFacts = nullptr;
 };

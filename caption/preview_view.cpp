@@ -3,6 +3,7 @@
 
 #include "caption/box_tool.h"
 #include "caption/caption_geometry.h"
+#include "caption/caption_placeholders.h"
 #include "caption/preview_backdrop.h"
 #include "caption/settings_page_rules.h"
 #include "caption/shown_picture.h"
@@ -218,8 +219,10 @@ void CPreviewView::paintObjects(QPainter &painter)
     if (HasPicture()) {
         const PreviewGeometry view = Geometry();
         for (const auto &obj : Objects()) {
-            if (auto *box = dynamic_cast<CDrawText *>(obj.get()))
+            if (auto *box = dynamic_cast<CDrawText *>(obj.get())) {
+                box->SetShownFacts(hasPlaceholders(box->GetText()) ? &shownFacts() : nullptr);
                 box->PaintCaption(painter, view);
+            }
             if (IsSelected(obj.get()))
                 obj->PaintHandles(painter, TrackerState::Selected);
         }
@@ -232,6 +235,18 @@ void CPreviewView::paintObjects(QPainter &painter)
             {h.left, h.top}, {h.right, h.top}, {h.right, h.bottom}, {h.left, h.bottom}};
         painter.drawPolygon(corners, 4);
     }
+}
+
+// The file's facts are read once per picture shown; the size follows its turn.
+// The preview has no running number: its fields show 1.
+const PictureFacts &CPreviewView::shownFacts()
+{
+    if (mFacts.filePath != mShown->Path())
+        mFacts = ReadPictureFacts(mShown->Path());
+    mFacts.counter = 1;
+    mFacts.width = mShown->Size().width();
+    mFacts.height = mShown->Size().height();
+    return mFacts;
 }
 
 void CPreviewView::paintEvent(QPaintEvent *)

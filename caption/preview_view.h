@@ -3,6 +3,7 @@
 
 #include "caption/draw_page.h"
 #include "caption/draw_text.h"
+#include "caption/picture_facts.h"
 
 #include <QImage>
 #include <QWidget>
@@ -75,6 +76,7 @@ class CPreviewView : public QWidget, public CDrawPage
     void requestIfBlurred();
     const QImage &scaledPicture(const QRect &shown);
     void paintObjects(QPainter &painter);
+    const PictureFacts &shownFacts();
 
     ShownPicture *mShown;
     RECT mPictureRect{}; // I: where the picture is drawn
@@ -83,4 +85,5 @@ class CPreviewView : public QWidget, public CDrawPage
     QImage mScaled;      // the turned picture at its drawn size in device pixels
     qint64 mScaledFrom = 0;
     qreal mPixelRatio = 1.0; // device pixels per preview pixel the decode was sized for
+    PictureFacts mFacts;     // of the picture shown, read when a caption first names a field
 };

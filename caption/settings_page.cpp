@@ -4,6 +4,7 @@
 #include "caption/color_picker.h"
 #include "caption/draw_text.h"
 #include "caption/font_color_dialog.h"
+#include "caption/placeholder_button.h"
 #include "caption/preview_view.h"
 #include "caption/settings_page_rules.h"
 #include "platform/font_map.h"
@@ -105,6 +106,7 @@ QGroupBox *CSettingsPage::createTextGroup()
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(mFont);
     buttons->addWidget(mBackColor);
+    buttons->addWidget(new CPlaceholderButton(mText));
     auto *lists = new QGridLayout;
     lists->setColumnMinimumWidth(0, kListIndent);
     addLabelledList(lists, 0, tr("Text Align:"), mAlign);

@@ -65,6 +65,8 @@ EncodedPicture encodePicture(const PictureWork &work, const std::string &path, c
     }
     out.note = outcome.note;
     out.damage = outcome.damage;
+    out.lacking = outcome.lacking;
+    out.counter = work.counter;
     out.width = picture.GetWidth();
     out.height = picture.GetHeight();
     applyFormatSettings(work.options, picture, format);

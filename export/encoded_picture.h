@@ -26,6 +26,8 @@ struct EncodedPicture
     std::int64_t width = 0;               // the picture as saved, in pixels
     std::int64_t height = 0;
     std::vector<std::string> infoNotes; // photo information left out; told once the file is written
+    std::vector<std::string> lacking;   // what the caption's fields could not say (PictureOutcome)
+    long long counter = -1;             // the running number the caption was made with
     std::vector<std::uint8_t> file;
 };
 

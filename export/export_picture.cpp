@@ -1,6 +1,7 @@
 // export/export_picture.cpp
 #include "export/export_picture.h"
 
+#include "caption/caption_placeholders.h"
 #include "caption/caption_render.h"
 #include "caption/reduced_stamp.h"
 #include "export/export_options.h"
@@ -11,7 +12,9 @@
 #include "imagelib/streams/io_file.h"
 #include "platform/profile_store.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -118,14 +121,61 @@ bool turn(const PictureWork &work, ZvImage &picture, int degrees, PictureOutcome
            fail(out, picture, "cannot turn the picture");
 }
 
-bool stamp(const PictureWork &work, const Plan &plan, ZvImage &picture, PictureOutcome &out)
+bool hasFields(const PictureWork &work)
+{
+    return work.caption && hasPlaceholders(work.caption->text);
+}
+
+// How the summary words a field the picture had no value for.
+std::string lackText(const QString &name)
+{
+    QString label = placeholderLabel(name);
+    // "Camera make" reads "no camera make"; "GPS position" keeps its capitals.
+    if (label.size() > 1 && label[1].isLower())
+        label[0] = label[0].toLower();
+    return "no " + label.toStdString();
+}
+
+// The caption's text for this picture. Its EXIF block was kept by the decode
+// only for this; a run that does not keep photo information drops it again.
+QString filledText(const PictureWork &work, const Plan &plan, const std::string &path, ZvImage &picture,
+                   PictureOutcome &out)
+{
+    const QString file = QString::fromStdString(path);
+    PictureFacts facts = PictureFactsFrom(file, picture.GetPhotoInfo());
+    if (!work.options.KeepPhotoInfo) {
+        picture.SetPhotoInfo(nullptr);
+        picture.SetKeepPhotoInfo(false);
+    }
+    facts.counter = work.counter;
+    const bool resized = work.options.ResizeImage && plan.targetProblem.empty();
+    facts.width = int(std::min<std::int64_t>(resized ? plan.target.width : plan.shownWidth, INT32_MAX));
+    facts.height = int(std::min<std::int64_t>(resized ? plan.target.height : plan.shownHeight, INT32_MAX));
+    QStringList missing;
+    QString text = ExpandPlaceholders(work.caption->text, facts, &missing);
+    for (const QString &name : missing)
+        out.lacking.push_back(lackText(name));
+    if (facts.takenFromFileTime && work.caption->text.contains(QLatin1String("%{date")))
+        out.lacking.push_back("no date taken, the file's time shown");
+    return text;
+}
+
+bool stamp(const PictureWork &work, const Plan &plan, const std::string &path, ZvImage &picture,
+           PictureOutcome &out)
 {
     if (!work.caption)
         return true;
+    const CaptionSettings *caption = work.caption;
+    CaptionSettings filled;
+    if (hasFields(work)) {
+        filled = *work.caption;
+        filled.text = filledText(work, plan, path, picture, out);
+        caption = &filled;
+    }
     picture.SetLastError("");
-    const bool ok = plan.denominator > 1 ? stampCaptionReduced(picture, *work.caption, plan.shownWidth,
+    const bool ok = plan.denominator > 1 ? stampCaptionReduced(picture, *caption, plan.shownWidth,
                                                                plan.shownHeight, plan.denominator)
-                                         : StampCaption(picture, *work.caption);
+                                         : StampCaption(picture, *caption);
     return ok || fail(out, picture, "cannot draw the caption");
 }
 
@@ -163,6 +213,10 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
     }
     Plan plan;
     picture.SetStopFlag(work.stop);
+    // The caption's fields read the camera's record from the decode itself
+    // rather than opening the file a second time.
+    if (hasFields(work))
+        picture.SetKeepPhotoInfo(true);
     planFromHeader(work, file, type, degrees, plan);
     if (!load(file, type, plan, picture, out))
         return out;
@@ -177,7 +231,7 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
         return out;
     if (!plan.sized)
         setShownSize(work, picture.GetWidth(), picture.GetHeight(), false, plan);
-    if (!stamp(work, plan, picture, out))
+    if (!stamp(work, plan, path, picture, out))
         return out;
     if (work.options.ResizeImage)
         out.note = resize(work, plan, picture);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ExportOptions;
 
@@ -19,6 +20,8 @@ struct PictureWork
     // Non-zero once the run no longer wants the picture: decoding, resizing
     // and encoding stop early and the picture is refused as Cancelled.
     const std::atomic<std::int32_t> *stop = nullptr;
+    // The running number the caption's %{counter} shows; -1: none.
+    long long counter = -1;
 };
 
 struct PictureOutcome
@@ -29,6 +32,9 @@ struct PictureOutcome
     std::string note;                     // saved all the same, but not resized, and why
     bool turned = false;                  // turned by the camera's orientation or the user's turn
     std::string damage;                   // the file decoded only in part, and why
+    // What the caption's fields could not say of this picture, as the
+    // summary words it ("no camera make"); empty for a caption without fields.
+    std::vector<std::string> lacking;
 };
 
 // Loads path with the type its name stands for (the content decides when
@@ -36,8 +42,10 @@ struct PictureOutcome
 // its header read first from the same file), turns it upright by the
 // orientation its file states (when the options ask for it) and then by
 // rotation ("-90" left, "90" right, "180"; any other value leaves it), in
-// one step, stamps the caption at the turned picture's size
-// and resizes it when the options ask for it. A resize that cannot be done
+// one step, stamps the caption at the turned picture's size (its fields
+// filled in with the picture's facts: the EXIF block the decode keeps for
+// it, the size it is written at, work.counter) and resizes it when the
+// options ask for it. A resize that cannot be done
 // (zero, negative or beyond the memory limit) leaves the picture at its
 // size with a note; any other failure leaves it not ready.
 PictureOutcome preparePicture(const PictureWork &work, const std::string &path, const std::string &rotation,

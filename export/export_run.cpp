@@ -65,7 +65,10 @@ class ExportRunner
     bool chooseOutput(std::size_t index, const OutputFormat &format, OutputPath &out);
     Step agreeToDamage(const ExportRow &row, const EncodedPicture &picture);
     Step save(const ExportRow &row, const EncodedPicture &picture, const OutputPath &out);
-    EncodedPicture make(const ExportOptions &options, std::size_t row) const;
+    EncodedPicture make(const ExportOptions &options, std::size_t row, long long counter) const;
+    long long counterFor(std::size_t row) const;
+    void predictCounters();
+    void noteLacking(const ExportRow &row, const EncodedPicture &picture);
     bool idle();
     void endWith(ExportEnd end, std::string headline);
     void issue(const ExportRow &row, std::string text, ZvErrorKind kind = ZvErrorKind::None)
@@ -84,6 +87,10 @@ class ExportRunner
     Remembered mOverwrite, mOriginal, mDamaged;
     std::atomic<std::int32_t> mStop{0};
     bool mStopRequested = false;
+    // Whether the caption shows the running number, and the numbers the
+    // counter names are expected to take (see predictCounters).
+    bool mShowsCounter = false;
+    std::vector<long long> mPredicted;
 };
 
 bool ExportRunner::start()
@@ -105,7 +112,43 @@ bool ExportRunner::start()
     }
     for (const ExportRow &row : mJob.rows)
         mSources.insert(mKeys.key(row.path));
+    mShowsCounter = mJob.caption && mJob.caption->text.contains(QLatin1String("%{counter"));
+    predictCounters();
     return true;
+}
+
+// Counter names take the lowest free number when the run writes them, long
+// after the workers stamped the caption. The numbers are foreseen from one
+// listing of the folder as if every picture were saved; a picture whose name
+// then carries another number is made again with it.
+void ExportRunner::predictCounters()
+{
+    if (!mShowsCounter || mOptions.FolderMode != 1 || mOptions.NameMode != 1 || !mJob.listRows.empty())
+        return;
+    std::set<std::string> taken;
+    std::string problem;
+    if (!listFolderNames(mOptions.OutputFolder, taken, problem))
+        return;
+    for (const ExportRow &row : mJob.rows) {
+        const std::string extension = outputFormatFor(mOptions.Format, row.name, row.path).extension;
+        long long n = 0;
+        while (n <= kMaxCounter && taken.count(foldedName(counterName(mOptions.Prefix, n, extension))))
+            ++n;
+        mPredicted.push_back(n <= kMaxCounter ? n : -1);
+        taken.insert(foldedName(counterName(mOptions.Prefix, n, extension)));
+    }
+}
+
+// The counter name's number when names are counted, else the picture's
+// place in the run (in the whole list for a share of one), from 1.
+long long ExportRunner::counterFor(std::size_t row) const
+{
+    const bool counted = mOptions.FolderMode == 1 && mOptions.NameMode == 1;
+    if (row < mJob.listRows.size())
+        return mJob.listRows[row] + (counted ? 0 : 1);
+    if (counted)
+        return row < mPredicted.size() ? mPredicted[row] : -1;
+    return (long long)(row) + 1;
 }
 
 ExportResult ExportRunner::run()
@@ -117,7 +160,8 @@ ExportResult ExportRunner::run()
     {
         PicturePipeline pipeline(
             mJob.rows.size(), mJob.jobs > 0 ? mJob.jobs : PicturePipeline::defaultJobs(), mOptions,
-            [this](const ExportOptions &o, std::size_t row) { return make(o, row); }, &mStop);
+            [this](const ExportOptions &o, std::size_t row) { return make(o, row, counterFor(row)); },
+            &mStop);
         for (std::size_t row = 0; row < mJob.rows.size(); ++row) {
             if (exportOne(row, pipeline) == Step::Stop)
                 break;
@@ -147,11 +191,12 @@ bool ExportRunner::idle()
 }
 
 // On a worker thread: reads only the job and the options it is given.
-EncodedPicture ExportRunner::make(const ExportOptions &options, std::size_t row) const
+EncodedPicture ExportRunner::make(const ExportOptions &options, std::size_t row, long long counter) const
 {
     const ExportRow &r = mJob.rows[row];
     PictureWork work{options, mJob.caption ? &*mJob.caption : nullptr, mJob.reducedJpegDecode};
     work.stop = &mStop;
+    work.counter = counter;
     return encodePicture(work, r.path, r.rotation, outputFormatFor(options.Format, r.name, r.path));
 }
 
@@ -179,7 +224,10 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
         return Step::Next;
     }
 
-    const EncodedPicture picture = pipeline.take(index, mOptions, [this] { return idle(); });
+    EncodedPicture picture = pipeline.take(index, mOptions, [this] { return idle(); });
+    if (mShowsCounter && out.counter >= 0 && picture.counter != out.counter &&
+        picture.stage != EncodedPicture::Stage::Refused && !mStopRequested)
+        picture = make(mOptions, index, out.counter);
     if (picture.kind == ZvErrorKind::Cancelled || mStopRequested) {
         // Stopped while the picture was made: nothing more is written.
         mResult.end = ExportEnd::Cancelled;
@@ -211,11 +259,23 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
             issue(row, "saved although damaged: " + picture.damage, ZvErrorKind::BadData);
         for (const std::string &note : picture.infoNotes)
             issue(row, note);
+        noteLacking(row, picture);
         // A later row read from the file just written must see the new one.
         const std::string written = mKeys.key(out.path);
         pipeline.remake([&](std::size_t later) { return mKeys.key(mJob.rows[later].path) == written; });
     }
     return next;
+}
+
+void ExportRunner::noteLacking(const ExportRow &row, const EncodedPicture &picture)
+{
+    for (const std::string &what : picture.lacking) {
+        auto entry = std::find_if(mResult.lacking.begin(), mResult.lacking.end(),
+                                  [&](const auto &e) { return e.first == what; });
+        if (entry == mResult.lacking.end())
+            entry = mResult.lacking.insert(mResult.lacking.end(), {what, {}});
+        entry->second.push_back(row.name);
+    }
 }
 
 // A picture that decoded only in part is saved only when the user agrees;
@@ -348,10 +408,28 @@ std::string exportSummary(int saved, const std::string &folder)
     return std::to_string(saved) + " files saved to [" + folder + "]!";
 }
 
+std::vector<std::string> lackingLines(const ExportResult &result)
+{
+    // A summary that stays readable for a batch of thousands.
+    constexpr std::size_t kNamed = 5;
+    std::vector<std::string> lines;
+    for (const auto &[what, names] : result.lacking) {
+        std::string line = what + ": ";
+        for (std::size_t i = 0; i < names.size() && i < kNamed; ++i)
+            line += (i ? ", " : "") + names[i];
+        if (names.size() > kNamed)
+            line += " and " + std::to_string(names.size() - kNamed) + " more";
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 std::string exportMessage(const ExportResult &result)
 {
     std::string text = result.headline;
     for (const ExportIssue &issue : result.issues)
         text += "\n[" + issue.name + "] " + issue.text;
+    for (const std::string &line : lackingLines(result))
+        text += "\n" + line;
     return text;
 }

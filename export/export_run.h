@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ExportObserver;
@@ -66,7 +67,10 @@ struct ExportResult
     // lines the check before a run lists.
     std::vector<ExportOutcome> outcomes;
     std::vector<std::string> damaged; // names of the pictures that decoded only in part
-    bool profileNotWritten = false;   // the job's profile could not be written
+    // For each thing the caption's fields could not say ("no camera make"),
+    // the saved pictures it concerns, in order of first appearance.
+    std::vector<std::pair<std::string, std::vector<std::string>>> lacking;
+    bool profileNotWritten = false; // the job's profile could not be written
 };
 
 // The batch export behind Start: validates the options against the rows
@@ -97,5 +101,9 @@ std::string unwritableOutput(const ExportOptions &options, const std::vector<Exp
 
 // "%d files saved to [%s]!"
 std::string exportSummary(int saved, const std::string &folder);
-// The headline followed by one "[name] text" line per issue.
+// "no camera make: a.png, b.png": one line per entry of result.lacking,
+// naming a few pictures and counting the rest.
+std::vector<std::string> lackingLines(const ExportResult &result);
+// The headline followed by one "[name] text" line per issue, then the
+// lackingLines.
 std::string exportMessage(const ExportResult &result);

@@ -25,6 +25,7 @@ OutputPath counterPath(const ExportOptions &o, std::string_view folder, const Ou
         if (!taken.count(foldedName(name))) {
             out.path = joinFolder(folder, name);
             out.shown = name;
+            out.counter = n;
             return out;
         }
     }
@@ -127,5 +128,6 @@ OutputPath MakeCounterPath(const ExportOptions &o, std::string_view folder, long
     OutputPath out;
     out.shown = counterName(o.Prefix, counter, format.extension);
     out.path = joinFolder(folder, out.shown);
+    out.counter = counter;
     return out;
 }

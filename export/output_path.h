@@ -47,9 +47,10 @@ struct OutputPath
 {
     enum class Status { Ok, FolderUnlistable, NamesExhausted };
     Status status = Status::Ok;
-    std::string path;    // the file to write
-    std::string shown;   // the name the progress text shows
-    std::string problem; // why the folder could not be listed
+    std::string path;       // the file to write
+    std::string shown;      // the name the progress text shows
+    std::string problem;    // why the folder could not be listed
+    long long counter = -1; // the number in a counter name; -1 for other names
 };
 
 // The output path of one picture under the options' folder and naming

@@ -2,6 +2,7 @@
 #include "collection/viewer/full_screen_view.h"
 
 #include "caption/caption_geometry.h"
+#include "caption/caption_placeholders.h"
 #include "caption/caption_preview.h"
 #include "caption/caption_source.h"
 #include "caption/preview_loader.h"
@@ -169,9 +170,19 @@ void CFullScreenView::PaintView(QPainter &painter, QSize size)
 
 void CFullScreenView::paintCaption(QPainter &painter, const QRect &shown)
 {
-    const std::optional<CaptionSettings> caption = mCaption ? mCaption->ExportCaption() : std::nullopt;
+    std::optional<CaptionSettings> caption = mCaption ? mCaption->ExportCaption() : std::nullopt;
     if (!caption)
         return;
+    // The fields show what the export would write for this picture; the
+    // position in the sequence stands in for the export's running number.
+    if (hasPlaceholders(caption->text)) {
+        if (mFacts.filePath != mPicture.path)
+            mFacts = ReadPictureFacts(mPicture.path);
+        mFacts.counter = mIndex + 1;
+        mFacts.width = PictureSize().width();
+        mFacts.height = PictureSize().height();
+        caption->text = ExpandPlaceholders(caption->text, mFacts);
+    }
     const float m = float(shown.width()) / float(PictureSize().width());
     PaintCaptionOnScreen(painter, *caption, toRect(shown), m);
 }

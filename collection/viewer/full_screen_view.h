@@ -1,6 +1,7 @@
 // collection/viewer/full_screen_view.h
 #pragma once
 
+#include "caption/picture_facts.h"
 #include "caption/preview_picture.h"
 #include "collection/viewer/viewer_keys.h"
 
@@ -70,4 +71,5 @@ class CFullScreenView : public QDialog
     PreviewPicture mPicture; // unturned
     QImage mImage;           // turned
     QImage mScaled;          // mImage at the size it was last drawn
+    PictureFacts mFacts;     // of the picture shown, read when the caption first names a field
 };

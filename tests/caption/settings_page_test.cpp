@@ -109,7 +109,7 @@ std::vector<QWidget *> laidOut(CSettingsPage &page)
 void expectNoOverlap(CSettingsPage &page)
 {
     const std::vector<QWidget *> widgets = laidOut(page);
-    EXPECT_EQ(widgets.size(), 17u);
+    EXPECT_EQ(widgets.size(), 18u);
     for (std::size_t i = 0; i < widgets.size(); ++i) {
         const QRect a(widgets[i]->mapTo(&page, QPoint()), widgets[i]->size());
         EXPECT_TRUE(page.rect().contains(a)) << widgets[i]->objectName().toStdString();

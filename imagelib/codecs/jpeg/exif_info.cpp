@@ -12,8 +12,8 @@ namespace {
 
 constexpr int kMaxSections = 20;
 constexpr int kMaxFillBytes = 16;
-// Main, EXIF, interoperability and thumbnail directories are all a camera
-// writes; a few more leave room for odd files while a cycle still ends.
+// Main, EXIF, GPS, interoperability and thumbnail directories are all a
+// camera writes; a few more leave room for odd files while a cycle still ends.
 constexpr int kMaxDirectories = 8;
 constexpr int kMaxDepth = 3;
 constexpr std::size_t kMaxText = 255;
@@ -27,7 +27,7 @@ constexpr int kMarkerTem = 0x01;
 // Bytes per component of TIFF field types 1..12.
 constexpr std::uint8_t kBytesPerFormat[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
 
-enum class Dir { Main, Exif, Interop, Thumbnail };
+enum class Dir { Main, Exif, Interop, Thumbnail, Gps };
 
 struct NumberTag
 {
@@ -68,6 +68,12 @@ constexpr std::uint16_t kTagDateTimeOriginal = 0x9003;
 constexpr std::uint16_t kTagUserComment = 0x9286;
 constexpr std::uint16_t kTagInteropOffset = 0xA005;
 constexpr std::uint16_t kTagFocalPlaneUnit = 0xA210;
+constexpr std::uint16_t kTagLensModel = 0xA434;
+constexpr std::uint16_t kTagGpsOffset = 0x8825;
+constexpr std::uint16_t kTagGpsLatitudeRef = 0x0001;
+constexpr std::uint16_t kTagGpsLatitude = 0x0002;
+constexpr std::uint16_t kTagGpsLongitudeRef = 0x0003;
+constexpr std::uint16_t kTagGpsLongitude = 0x0004;
 
 std::uint16_t readU16(const std::uint8_t *p, bool motorola)
 {
@@ -122,11 +128,14 @@ class TiffReader
     std::uint32_t U32(std::size_t at) const;
     bool ReadEntry(std::size_t at, Entry &e);
     double Number(const Entry &e) const;
+    double Rational(const Entry &e, std::uint32_t index) const;
     std::string Text(const Entry &e, std::size_t skip = 0) const;
     bool StoreFromTables(const Entry &e);
     void Store(const Entry &e, Dir kind, int depth);
     void StoreMain(const Entry &e);
     void StoreComment(const Entry &e);
+    void StoreGps(const Entry &e);
+    void FinishGps();
     void FollowLink(std::uint32_t offset, Dir kind, int depth);
     void FollowNext(std::size_t at, int depth);
     bool Visit(std::uint32_t offset);
@@ -137,6 +146,11 @@ class TiffReader
     ZvExifInfo &mOut;
     std::uint32_t mVisited[kMaxDirectories] = {};
     int mVisitedCount = 0;
+    // The GPS directory's pieces until all four are known.
+    char mLatitudeRef = 0;
+    char mLongitudeRef = 0;
+    double mLatitude = -1;
+    double mLongitude = -1;
 };
 
 std::uint16_t TiffReader::U16(std::size_t at) const
@@ -249,6 +263,17 @@ double TiffReader::Number(const Entry &e) const
     }
 }
 
+// Component index of an unsigned rational field (degrees, minutes,
+// seconds); -1 when the field is not one or is too short.
+double TiffReader::Rational(const Entry &e, std::uint32_t index) const
+{
+    if (e.format != 5 || index >= e.count)
+        return -1;
+    const std::size_t at = e.value + 8 * std::size_t(index);
+    const std::uint32_t den = U32(at + 4);
+    return den ? double(U32(at)) / den : -1;
+}
+
 // The bytes up to the first NUL, without trailing blanks.
 std::string TiffReader::Text(const Entry &e, std::size_t skip) const
 {
@@ -283,6 +308,10 @@ bool TiffReader::StoreFromTables(const Entry &e)
 
 void TiffReader::Store(const Entry &e, Dir kind, int depth)
 {
+    if (kind == Dir::Gps) {
+        StoreGps(e);
+        return;
+    }
     if (kind == Dir::Thumbnail) {
         // The thumbnail's own resolution and make must not replace the picture's.
         if (e.tag == kTagThumbnailOffset)
@@ -296,7 +325,15 @@ void TiffReader::Store(const Entry &e, Dir kind, int depth)
     switch (e.tag) {
     case kTagExifOffset: FollowLink(std::uint32_t(saturatedInt(Number(e))), Dir::Exif, depth); break;
     case kTagInteropOffset: FollowLink(std::uint32_t(saturatedInt(Number(e))), Dir::Interop, depth); break;
-    case kTagDateTimeOriginal: mOut.dateTime = Text(e); break;
+    case kTagGpsOffset:
+        FollowLink(std::uint32_t(saturatedInt(Number(e))), Dir::Gps, depth);
+        FinishGps();
+        break;
+    case kTagDateTimeOriginal:
+        mOut.dateTime = Text(e);
+        mOut.dateTimeOriginal = mOut.dateTime;
+        break;
+    case kTagLensModel: mOut.lensModel = Text(e); break;
     case kTagDateTime:
         if (mOut.dateTime.empty())
             mOut.dateTime = Text(e);
@@ -340,6 +377,36 @@ void TiffReader::StoreComment(const Entry &e)
     static const std::uint8_t kUndefined[8] = {};
     if (std::memcmp(p, "ASCII", 5) == 0 || std::memcmp(p, kUndefined, 8) == 0)
         mOut.comments = Text(e, 8);
+}
+
+// Latitude and longitude are degrees, minutes and seconds; the references
+// ('N'/'S', 'E'/'W') give their signs and must be present, since a position
+// without them could be on the wrong side of the earth.
+void TiffReader::StoreGps(const Entry &e)
+{
+    switch (e.tag) {
+    case kTagGpsLatitudeRef: mLatitudeRef = e.count && e.format == 2 ? char(mTiff[e.value]) : 0; break;
+    case kTagGpsLongitudeRef: mLongitudeRef = e.count && e.format == 2 ? char(mTiff[e.value]) : 0; break;
+    case kTagGpsLatitude:
+    case kTagGpsLongitude: {
+        const double d = Rational(e, 0), m = Rational(e, 1), s = Rational(e, 2);
+        const double degrees = d < 0 || m < 0 || s < 0 ? -1 : d + m / 60 + s / 3600;
+        (e.tag == kTagGpsLatitude ? mLatitude : mLongitude) = degrees;
+        break;
+    }
+    default: break;
+    }
+}
+
+void TiffReader::FinishGps()
+{
+    const bool latRef = mLatitudeRef == 'N' || mLatitudeRef == 'S';
+    const bool lonRef = mLongitudeRef == 'E' || mLongitudeRef == 'W';
+    if (!latRef || !lonRef || mLatitude < 0 || mLatitude > 90 || mLongitude < 0 || mLongitude > 180)
+        return;
+    mOut.hasGps = true;
+    mOut.gpsLatitude = mLatitudeRef == 'S' ? -mLatitude : mLatitude;
+    mOut.gpsLongitude = mLongitudeRef == 'W' ? -mLongitude : mLongitude;
 }
 
 void TiffReader::FollowLink(std::uint32_t offset, Dir kind, int depth)

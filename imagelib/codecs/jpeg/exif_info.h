@@ -18,7 +18,9 @@ struct ZvExifInfo
     bool isExif = false; // a TIFF header was found and its first directory read
     std::string cameraMake;
     std::string cameraModel;
-    std::string dateTime; // "YYYY:MM:DD HH:MM:SS" as stored: original, else modified
+    std::string dateTime;         // "YYYY:MM:DD HH:MM:SS" as stored: original, else modified
+    std::string dateTimeOriginal; // the same, only when the camera stated when it took the picture
+    std::string lensModel;
     std::string comments; // the user comment, without its character-code prefix
     int orientation = 0;  // 1..8, or 0 when absent or out of range
     int exifWidth = 0;    // pixel dimensions the EXIF directory claims
@@ -44,6 +46,11 @@ struct ZvExifInfo
     double resolutionUnit = 0;
     double focalPlaneXRes = 0;
     double focalPlaneUnits = 0; // same factors as resolutionUnit
+    // The GPS position in degrees (south and west negative); only when the
+    // GPS directory gives both latitude and longitude with their references.
+    bool hasGps = false;
+    double gpsLatitude = 0;
+    double gpsLongitude = 0;
     // The embedded thumbnail, as an offset from the TIFF header.
     std::uint32_t thumbnailOffset = 0;
     std::uint32_t thumbnailSize = 0;
