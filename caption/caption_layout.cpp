@@ -7,8 +7,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QTextLayout>
-#include <QTextOption>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <cmath>
@@ -22,23 +21,49 @@ struct Lines
     std::int64_t widest = 0;
 };
 
-// One source line broken to width by Qt's own line breaker, which knows word
-// boundaries and bidirectional text in every script.
-void breakLine(const QFont &font, const QString &line, qreal width, QStringList &out)
+QString trimmedEnd(QString text)
 {
-    QTextLayout layout(line, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    for (QTextLine piece = layout.createLine(); piece.isValid(); piece = layout.createLine()) {
-        piece.setLineWidth(width);
-        QString part = line.mid(piece.textStart(), piece.textLength());
-        while (!part.isEmpty() && part.back().isSpace())
-            part.chop(1);
-        out.push_back(part);
+    while (!text.isEmpty() && text.back().isSpace())
+        text.chop(1);
+    return text;
+}
+
+// The longest run of whole characters (grapheme clusters) from start that
+// fits width; at least one, so that a box narrower than a glyph still ends.
+qsizetype glyphsThatFit(const QFontMetrics &fm, const QString &line, qsizetype start, std::int64_t width)
+{
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, line);
+    graphemes.setPosition(start);
+    qsizetype end = graphemes.toNextBoundary();
+    for (qsizetype next = graphemes.toNextBoundary(); next > 0; next = graphemes.toNextBoundary()) {
+        if (fm.horizontalAdvance(line.mid(start, next - start)) > width)
+            break;
+        end = next;
     }
-    layout.endLayout();
+    return end;
+}
+
+// One source line broken greedily at Unicode's line break opportunities
+// (which know every script, right-to-left ones included, in their logical
+// order), measured as DrawText measures, so a piece never exceeds width by
+// the drawing's own count. A word wider than width is cut between glyphs.
+void breakLine(const QFontMetrics &fm, const QString &line, std::int64_t width, QStringList &out)
+{
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
+    qsizetype start = 0;
+    while (start < line.size()) {
+        breaks.setPosition(start);
+        qsizetype good = -1;
+        for (qsizetype p = breaks.toNextBoundary(); p > 0; p = breaks.toNextBoundary()) {
+            if (fm.horizontalAdvance(trimmedEnd(line.mid(start, p - start))) > width)
+                break;
+            good = p;
+        }
+        if (good < 0)
+            good = glyphsThatFit(fm, line, start, width);
+        out.push_back(trimmedEnd(line.mid(start, good - start)));
+        start = good;
+    }
 }
 
 Lines wrapped(const QFont &font, const QString &text, std::int64_t width)
@@ -50,7 +75,7 @@ Lines wrapped(const QFont &font, const QString &text, std::int64_t width)
             result.lines.push_back(line);
             continue;
         }
-        breakLine(font, line, qreal(width), result.lines);
+        breakLine(fm, line, width, result.lines);
     }
     for (const QString &line : result.lines)
         result.widest = std::max<std::int64_t>(result.widest, fm.horizontalAdvance(line));
