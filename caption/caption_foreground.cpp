@@ -8,11 +8,11 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <QSvgRenderer>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -80,15 +80,40 @@ void paintLogo(QPainter &painter, const CaptionForeground &part)
     painter.restore();
 }
 
+// Where copies of the text go to make an outline of radius r: whole-pixel
+// offsets around a circle of radius r (one about every pixel of its length)
+// and, for a wide ring, around one of r / 2 too, so that small parts of
+// glyphs are ringed all round. The outline is made of the text's own glyphs
+// rather than a stroke of their outlines: Qt gives glyph outlines that
+// depend on what it drew before, and the preview and the export would
+// differ.
+std::vector<QPoint> ringOffsets(qreal r)
+{
+    std::vector<QPoint> offsets;
+    for (qreal radius : {r, r / 2}) {
+        if (radius < 0.5 || (radius < r && r <= 2))
+            continue;
+        const int steps = std::clamp(int(std::ceil(2 * M_PI * radius)), 8, 256);
+        for (int i = 0; i < steps; ++i) {
+            const qreal a = 2 * M_PI * i / steps;
+            const QPoint d(int(std::lround(radius * std::cos(a))), int(std::lround(radius * std::sin(a))));
+            if (std::find(offsets.begin(), offsets.end(), d) == offsets.end())
+                offsets.push_back(d);
+        }
+    }
+    return offsets;
+}
+
 void paintEffect(QPainter &painter, const CaptionForeground &part)
 {
     if (part.effect == CaptionEffect::Outline) {
-        const QPainterPath glyphs = DrawTextPath(part.font, part.text, part.inner, part.format);
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.strokePath(glyphs, QPen(colorOf(part.effectColor), 2 * part.effectSize, Qt::SolidLine,
-                                        Qt::RoundCap, Qt::RoundJoin));
-        painter.restore();
+        painter.setPen(colorOf(part.effectColor));
+        for (const QPoint &d : ringOffsets(part.effectSize)) {
+            painter.save();
+            painter.translate(d);
+            DrawText(painter, part.text, part.inner, part.format);
+            painter.restore();
+        }
     } else if (part.effect == CaptionEffect::Shadow) {
         painter.save();
         painter.translate(part.effectSize, part.effectSize);

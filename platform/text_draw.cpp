@@ -4,7 +4,6 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 #include <cstdint>
@@ -125,17 +124,4 @@ RECT DrawTextExtent(const QFont &font, const QString &text, const RECT &rect, un
         return none;
     return RECT{std::int32_t(ext.left), std::int32_t(ext.top), std::int32_t(ext.right),
                 std::int32_t(ext.bottom)};
-}
-
-QPainterPath DrawTextPath(const QFont &font, const QString &text, const RECT &rect, unsigned format)
-{
-    QPainterPath path;
-    const Box box = normalised(rect);
-    if (box.left == box.right || box.top == box.bottom || text.isEmpty())
-        return path;
-    const QFontMetrics fm(font);
-    for (const PlacedLine &line : placeLines(fm, text, box, format))
-        path.addText(QPointF(qreal(clampCoord(line.x)), qreal(clampCoord(line.top + fm.ascent()))), font,
-                     line.text);
-    return path;
 }

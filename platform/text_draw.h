@@ -8,7 +8,6 @@
 
 class QFont;
 class QPainter;
-class QPainterPath;
 
 // The horizontal alignments of DrawText; the caption's alignment values
 // 0, 1 and 2 are these flags.
@@ -36,8 +35,3 @@ void DrawText(QPainter &painter, const QString &text, const RECT &rect, unsigned
 // advance (italics, bearings), within the normalised rectangle. Empty when
 // nothing would be drawn. Lets a caller copy only that area of a picture.
 RECT DrawTextExtent(const QFont &font, const QString &text, const RECT &rect, unsigned format);
-
-// The outlines of the glyphs DrawText(text, rect, format) draws in this font,
-// at the same places and unclipped (an outline effect strokes them). Empty
-// when DrawText would draw nothing.
-QPainterPath DrawTextPath(const QFont &font, const QString &text, const RECT &rect, unsigned format);

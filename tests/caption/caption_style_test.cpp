@@ -72,7 +72,7 @@ CaptionSettings relativeDesign()
     c.style.referenceSide = 200;
     c.style.wordWrap = true;
     c.style.padding = 3;
-    c.style.effect = CaptionEffect::Shadow;
+    c.style.effect = CaptionEffect::Outline;
     c.style.effectColor = RGB(0, 0, 0);
     c.style.effectSize = 1;
     return c;
