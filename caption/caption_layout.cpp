@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -28,41 +29,56 @@ QString trimmedEnd(QString text)
     return text;
 }
 
-// The longest run of whole characters (grapheme clusters) from start that
-// fits width; at least one, so that a box narrower than a glyph still ends.
-qsizetype glyphsThatFit(const QFontMetrics &fm, const QString &line, qsizetype start, std::int64_t width)
+// The positions after start at which finder's kind of boundary lies, in order.
+std::vector<qsizetype> boundariesAfter(QTextBoundaryFinder::BoundaryType type, const QString &line,
+                                       qsizetype start)
 {
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, line);
-    graphemes.setPosition(start);
-    qsizetype end = graphemes.toNextBoundary();
-    for (qsizetype next = graphemes.toNextBoundary(); next > 0; next = graphemes.toNextBoundary()) {
-        if (fm.horizontalAdvance(line.mid(start, next - start)) > width)
-            break;
-        end = next;
+    QTextBoundaryFinder finder(type, line);
+    finder.setPosition(start);
+    std::vector<qsizetype> positions;
+    for (qsizetype p = finder.toNextBoundary(); p > 0; p = finder.toNextBoundary())
+        positions.push_back(p);
+    return positions;
+}
+
+// The last of candidates (after start, in order) at which the text from
+// start still fits width, found by halving: a piece only widens as it
+// grows, and a dozen measurements beat one per word on a long line. -1 when
+// not even the first fits.
+qsizetype lastThatFits(const QFontMetrics &fm, const QString &line, qsizetype start,
+                       const std::vector<qsizetype> &candidates, std::size_t from, std::int64_t width)
+{
+    std::size_t low = from, high = candidates.size(); // the answer lies in [low - 1, high)
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (fm.horizontalAdvance(trimmedEnd(line.mid(start, candidates[mid] - start))) <= width)
+            low = mid + 1;
+        else
+            high = mid;
     }
-    return end;
+    return low == from ? -1 : candidates[low - 1];
 }
 
 // One source line broken greedily at Unicode's line break opportunities
 // (which know every script, right-to-left ones included, in their logical
 // order), measured as DrawText measures, so a piece never exceeds width by
-// the drawing's own count. A word wider than width is cut between glyphs.
+// the drawing's own count. A word wider than width is cut between whole
+// characters (grapheme clusters), at least one a line, so that a box
+// narrower than a glyph still comes to an end.
 void breakLine(const QFontMetrics &fm, const QString &line, std::int64_t width, QStringList &out)
 {
-    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
+    const std::vector<qsizetype> breaks = boundariesAfter(QTextBoundaryFinder::Line, line, 0);
     qsizetype start = 0;
     while (start < line.size()) {
-        breaks.setPosition(start);
-        qsizetype good = -1;
-        for (qsizetype p = breaks.toNextBoundary(); p > 0; p = breaks.toNextBoundary()) {
-            if (fm.horizontalAdvance(trimmedEnd(line.mid(start, p - start))) > width)
-                break;
-            good = p;
+        const std::size_t from =
+            std::size_t(std::upper_bound(breaks.begin(), breaks.end(), start) - breaks.begin());
+        qsizetype end = lastThatFits(fm, line, start, breaks, from, width);
+        if (end < 0) {
+            const std::vector<qsizetype> glyphs = boundariesAfter(QTextBoundaryFinder::Grapheme, line, start);
+            end = std::max(glyphs.front(), lastThatFits(fm, line, start, glyphs, 0, width));
         }
-        if (good < 0)
-            good = glyphsThatFit(fm, line, start, width);
-        out.push_back(trimmedEnd(line.mid(start, good - start)));
-        start = good;
+        out.push_back(trimmedEnd(line.mid(start, end - start)));
+        start = end;
     }
 }
 
@@ -107,17 +123,76 @@ bool fits(const CaptionSettings &caption, const LOGFONT &lf, std::int64_t width,
     return lines.widest <= width && std::int64_t(lines.lines.size()) * cell <= height;
 }
 
+// A first guess at the fitted height from the text measured once at a
+// trial height: glyphs grow in proportion to the height, and wrapped text
+// needs about its whole length over the box's width in lines (one more for
+// each line of its own), so the height solves a quadratic.
+std::int32_t estimatedHeight(const CaptionSettings &caption, std::int64_t width, std::int64_t height)
+{
+    constexpr std::int32_t kTrial = 64;
+    const QFont font = FontFromLogFont(withHeight(caption.font, kTrial));
+    const QFontMetrics fm(font);
+    const QStringList lines = SplitTextLines(caption.text);
+    double total = 0, widest = 1;
+    for (const QString &line : lines) {
+        const double w = fm.horizontalAdvance(line);
+        total += w;
+        widest = std::max(widest, w);
+    }
+    const double cell = std::max(1, fm.ascent() + fm.descent());
+    const double b = double(lines.size()) * cell;
+    double k = std::min(double(width) / widest, double(height) / b);
+    if (caption.style.wordWrap) {
+        const double a = total * cell / double(std::max<std::int64_t>(width, 1));
+        k = a > 0 ? (-b + std::sqrt(b * b + 4 * a * double(height))) / (2 * a) : double(height) / b;
+    }
+    return std::int32_t(std::clamp(k * kTrial, 1.0, double(kMaxFontPixels)));
+}
+
 // The largest whole pixel height in 1..min(height, kMaxFontPixels) at which
 // the text fits; 1 when none does. Widths and line counts only grow with the
-// height, so a binary search finds it in a dozen layouts.
+// height: from the estimate, steps that double bracket the answer and
+// halving finds it, in a handful of layouts rather than a dozen.
 std::int32_t fittedHeight(const CaptionSettings &caption, std::int64_t width, std::int64_t height)
 {
-    std::int32_t low = 1, high = std::int32_t(std::min<std::int64_t>(height, kMaxFontPixels));
-    if (high < 1)
+    const std::int32_t cap = std::int32_t(std::min<std::int64_t>(height, kMaxFontPixels));
+    if (cap <= 1)
         return 1;
+    auto fitsAt = [&](std::int32_t pixels) {
+        return fits(caption, withHeight(caption.font, pixels), width, height);
+    };
+    const std::int32_t guess = std::min(cap, estimatedHeight(caption, width, height));
+    std::int32_t low = guess, high = cap, step = std::max(1, guess / 16);
+    if (fitsAt(guess)) {
+        while (low < cap) {
+            const std::int32_t probe = std::min<std::int32_t>(cap, low + step);
+            if (!fitsAt(probe)) {
+                high = probe - 1;
+                break;
+            }
+            low = probe;
+            step *= 2;
+        }
+        high = std::max(high, low);
+    } else {
+        high = guess - 1;
+        for (;;) {
+            if (high < 1)
+                return 1;
+            const std::int32_t probe = std::max(1, high + 1 - step);
+            if (fitsAt(probe)) {
+                low = probe;
+                break;
+            }
+            if (probe == 1)
+                return 1;
+            high = probe - 1;
+            step *= 2;
+        }
+    }
     while (low < high) {
         const std::int32_t mid = low + (high - low + 1) / 2;
-        if (fits(caption, withHeight(caption.font, mid), width, height))
+        if (fitsAt(mid))
             low = mid;
         else
             high = mid - 1;
