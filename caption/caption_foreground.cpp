@@ -2,6 +2,9 @@
 #include "caption/caption_foreground.h"
 
 #include "caption/caption_geometry.h"
+#include "caption/caption_layout.h"
+#include "caption/caption_scale.h"
+#include "platform/font_map.h"
 #include "platform/text_draw.h"
 
 #include <QDateTime>
@@ -173,4 +176,31 @@ void PaintCaptionForeground(QPainter &painter, const CaptionForeground &part)
     painter.setPen(colorOf(part.textColor));
     DrawText(painter, part.text, part.inner, part.format);
     painter.restore();
+}
+
+RECT PaintStyledCaption(QPainter &painter, const CaptionSettings &design, const RECT &shown, float scale,
+                        std::int64_t width, std::int64_t height)
+{
+    const float s = SaneScale(scale);
+    if (width <= 0 || height <= 0) {
+        const RECT n = NormalizeRect(shown);
+        width = std::llround(double(std::int64_t(n.right) - n.left) / s);
+        height = std::llround(double(std::int64_t(n.bottom) - n.top) / s);
+    }
+    const CaptionSettings caption = CaptionForPicture(design, width, height);
+    const RECT box = PreviewBox(caption.offsets, caption.anchor, shown, s);
+    const CaptionLayout layout =
+        LayoutCaption(caption, CaptionBoxInPicture(caption.offsets, caption.anchor, width, height));
+    const CaptionStyle &style = caption.style;
+    if (caption.backColor != kNoBackColor && style.backOpacity > 0) {
+        QColor back = colorOf(caption.backColor);
+        back.setAlpha((std::min(style.backOpacity, 100) * 255 + 50) / 100);
+        painter.fillRect(clipRectOf(NormalizeRect(box)), back);
+    }
+    PaintCaptionForeground(
+        painter,
+        CaptionForeground{PaddedBox(box, style.padding * s), FontFromLogFont(PreviewFont(layout.font, s)),
+                          layout.text, unsigned(caption.align), caption.textColor, style.effect,
+                          style.effectColor, qreal(style.effectSize) * s, style.logoPath, style.logoOpacity});
+    return box;
 }

@@ -8,6 +8,8 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
+
 class QImage;
 class QPainter;
 
@@ -35,6 +37,18 @@ struct CaptionForeground
 // left out: the caption is drawn without it. The painter's state is
 // restored on return. Any thread that may use fonts, one painter each.
 void PaintCaptionForeground(QPainter &painter, const CaptionForeground &part);
+
+// Draws a caption with a style over a picture shown at shown with scale
+// (screen pixels per picture pixel) as the export stamps it on that picture:
+// sized for it (CaptionForPicture; width x height is the picture's own size
+// after its turn, taken from shown / scale when 0), laid out in its pixels
+// (LayoutCaption: the same lines and fitted height), then the box
+// (PreviewBox), its back colour at its opacity and the foreground at the
+// screen's scale. At scale 1 the pixels in the box are the export's.
+// Returns the box. The painter's state is restored on return. Thread of the
+// painter.
+RECT PaintStyledCaption(QPainter &painter, const CaptionSettings &design, const RECT &shown, float scale,
+                        std::int64_t width, std::int64_t height);
 
 // The logo at path scaled to fit a box of size keeping its aspect ratio:
 // an SVG rendered at that size, any other picture Qt reads (PNG) scaled

@@ -4,14 +4,12 @@
 #include "caption/caption_foreground.h"
 #include "caption/caption_geometry.h"
 #include "caption/caption_layout.h"
-#include "caption/caption_scale.h"
 #include "platform/font_map.h"
 #include "platform/text_draw.h"
 
 #include <QPainter>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -86,31 +84,8 @@ void CDrawText::PaintCaption(QPainter &painter, const PreviewGeometry &view)
     painter.restore();
 }
 
-// The caption as the export stamps it on the picture shown: sized for that
-// picture and laid out in its pixels, then drawn at the preview's scale.
 void CDrawText::paintStyled(QPainter &painter, const PreviewGeometry &view)
 {
-    const float s = SaneScale(view.scale);
-    std::int64_t width = view.pictureWidth, height = view.pictureHeight;
-    if (width <= 0 || height <= 0) {
-        const RECT shown = NormalizeRect(view.picture);
-        width = std::llround((std::int64_t(shown.right) - shown.left) / double(s));
-        height = std::llround((std::int64_t(shown.bottom) - shown.top) / double(s));
-    }
-    const CaptionSettings caption = CaptionForPicture(GetCaption(), width, height);
-    const RECT box = PreviewBox(caption.offsets, caption.anchor, view.picture, s);
-    SetPosition(box);
-    const CaptionLayout layout =
-        LayoutCaption(caption, CaptionBoxInPicture(caption.offsets, caption.anchor, width, height));
-    if (mBackColor != kNoBackColor && mStyle.backOpacity > 0) {
-        QColor back(GetRValue(mBackColor), GetGValue(mBackColor), GetBValue(mBackColor));
-        back.setAlpha((std::min(mStyle.backOpacity, 100) * 255 + 50) / 100);
-        painter.fillRect(fillRectOf(box), back);
-    }
-    const CaptionStyle &style = caption.style;
-    PaintCaptionForeground(painter,
-                           CaptionForeground{PaddedBox(box, style.padding * s),
-                                             FontFromLogFont(PreviewFont(layout.font, s)), layout.text,
-                                             unsigned(mAlign), mTextColor, style.effect, style.effectColor,
-                                             qreal(style.effectSize) * s, style.logoPath, style.logoOpacity});
+    SetPosition(PaintStyledCaption(painter, GetCaption(), view.picture, view.scale, view.pictureWidth,
+                                   view.pictureHeight));
 }

@@ -7,6 +7,7 @@
 #include "caption/caption_render.h"
 #include "caption/caption_scale.h"
 #include "caption/draw_text.h"
+#include "caption/reduced_stamp.h"
 #include "platform/font_map.h"
 #include "tests/caption/test_page.h"
 #include "tests/support/pictures.h"
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -102,6 +104,28 @@ TEST(CaptionScale, MeasuresFollowTheShorterSide)
     design.style.referenceSide = 0;
     EXPECT_EQ(CaptionForPicture(design, 4000, 3000).offsets, design.offsets);
     EXPECT_EQ(CaptionForPicture(design, 4000, 3000).font.lfHeight, 30);
+}
+
+// The export stamps the design sized for each picture, also on a picture
+// decoded at a quarter of its size.
+TEST(CaptionScale, StampsAndReducedStampsPlaceTheSameFraction)
+{
+    CaptionSettings design;
+    design.text.clear();
+    design.backColor = kRed;
+    design.anchor = CaptionAnchor::BottomRight;
+    design.offsets = {60, 40, 20, 8};
+    design.style.referenceSide = 150; // factor 2 on 400 x 300, 4 on 600 x 800
+    for (auto [w, h, k] : {std::tuple{400, 300, 2}, std::tuple{600, 800, 4}}) {
+        ZvImage full = white(w, h);
+        ASSERT_TRUE(StampCaption(full, design));
+        EXPECT_EQ(boundsOf(full, [](COLORREF p) { return p == kRed; }),
+                  (RECT{w - 60 * k, h - 40 * k, w - 20 * k, h - 8 * k}));
+        ZvImage reduced = white(w / 4, h / 4);
+        ASSERT_TRUE(stampCaptionReduced(reduced, design, w, h, 4));
+        EXPECT_EQ(boundsOf(reduced, [](COLORREF p) { return p == kRed; }),
+                  (RECT{(w - 60 * k) / 4, (h - 40 * k) / 4, (w - 20 * k) / 4, (h - 8 * k) / 4}));
+    }
 }
 
 // At scale 1 the preview's pixels inside the box are the export's, and the
