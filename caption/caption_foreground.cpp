@@ -83,6 +83,15 @@ void paintLogo(QPainter &painter, const CaptionForeground &part)
     painter.restore();
 }
 
+// Beyond this many pixels an effect is far outside any box; keeps the
+// offsets within int whatever a design holds.
+constexpr qreal kMaxEffectPixels = 1 << 16;
+
+qreal effectSizeOf(const CaptionForeground &part)
+{
+    return std::min(part.effectSize, kMaxEffectPixels);
+}
+
 // Where copies of the text go to make an outline of radius r: whole-pixel
 // offsets around a circle of radius r (one about every pixel of its length)
 // and, for a wide ring, around one of r / 2 too, so that small parts of
@@ -111,7 +120,7 @@ void paintEffect(QPainter &painter, const CaptionForeground &part)
 {
     if (part.effect == CaptionEffect::Outline) {
         painter.setPen(colorOf(part.effectColor));
-        for (const QPoint &d : ringOffsets(part.effectSize)) {
+        for (const QPoint &d : ringOffsets(effectSizeOf(part))) {
             painter.save();
             painter.translate(d);
             DrawText(painter, part.text, part.inner, part.format);
@@ -119,7 +128,7 @@ void paintEffect(QPainter &painter, const CaptionForeground &part)
         }
     } else if (part.effect == CaptionEffect::Shadow) {
         painter.save();
-        painter.translate(part.effectSize, part.effectSize);
+        painter.translate(effectSizeOf(part), effectSizeOf(part));
         painter.setPen(colorOf(part.effectColor));
         DrawText(painter, part.text, part.inner, part.format);
         painter.restore();
@@ -132,7 +141,7 @@ int EffectReach(CaptionEffect effect, qreal size)
 {
     if (effect == CaptionEffect::None || !(size > 0))
         return 0;
-    return int(std::min<qreal>(std::ceil(size), 1 << 20)) + 1;
+    return int(std::ceil(std::min(size, kMaxEffectPixels))) + 1;
 }
 
 QImage LogoForBox(const QString &path, QSize size)
