@@ -57,7 +57,25 @@ ExportJob captionJob(const std::string &out)
     return job;
 }
 
-void BM_CaptionJob(benchmark::State &state)
+// The same box as a design that sizes with the picture (made on the
+// 4000 x 3000 pictures, so its pixels come out as above on every one of
+// them), with padding and a 400-character text wrapped to the box: what
+// those cost on top of the plain caption.
+ExportJob styledCaptionJob(const std::string &out)
+{
+    ExportJob job = captionJob(out);
+    CaptionSettings &c = *job.caption;
+    c.text = QStringLiteral("%{file}: ");
+    while (c.text.size() < 400)
+        c.text += QStringLiteral("A long caption wrapped to the box, laid out once per picture size. ");
+    c.text.truncate(400);
+    c.style.referenceSide = 3000;
+    c.style.wordWrap = true;
+    c.style.padding = 10;
+    return job;
+}
+
+void runJob(benchmark::State &state, ExportJob (*makeJob)(const std::string &))
 {
     const std::vector<ExportRow> rows = corpusRows();
     if (rows.empty()) {
@@ -66,7 +84,7 @@ void BM_CaptionJob(benchmark::State &state)
     }
     const std::string out = (fs::temp_directory_path() / "zv-export-bench").string();
     fs::create_directories(out);
-    ExportJob job = captionJob(out);
+    ExportJob job = makeJob(out);
     job.reducedJpegDecode = state.range(0) != 0;
     job.jobs = 1; // one picture per run: the time of one picture, without threads
     QuietObserver quiet;
@@ -79,7 +97,17 @@ void BM_CaptionJob(benchmark::State &state)
     state.SetLabel(job.reducedJpegDecode ? "reduced decode" : "full decode");
     fs::remove_all(out);
 }
+void BM_CaptionJob(benchmark::State &state)
+{
+    runJob(state, captionJob);
+}
 BENCHMARK(BM_CaptionJob)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StyledCaptionJob(benchmark::State &state)
+{
+    runJob(state, styledCaptionJob);
+}
+BENCHMARK(BM_StyledCaptionJob)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

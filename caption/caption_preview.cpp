@@ -1,7 +1,9 @@
 // caption/caption_preview.cpp
 #include "caption/caption_preview.h"
 
+#include "caption/caption_foreground.h"
 #include "caption/caption_geometry.h"
+#include "caption/caption_layout.h"
 #include "platform/font_map.h"
 #include "platform/text_draw.h"
 
@@ -9,6 +11,8 @@
 
 RECT PaintCaptionOnScreen(QPainter &painter, const CaptionSettings &caption, const RECT &shown, float scale)
 {
+    if (!IsPlainStyle(caption.style))
+        return PaintStyledCaption(painter, caption, shown, scale, 0, 0);
     const RECT box = PreviewBox(caption.offsets, caption.anchor, shown, scale);
     painter.save();
     if (caption.backColor != kNoBackColor) {

@@ -1,7 +1,10 @@
 // caption/caption_render.cpp
 #include "caption/caption_render.h"
 
+#include "caption/caption_foreground.h"
 #include "caption/caption_geometry.h"
+#include "caption/caption_layout.h"
+#include "caption/caption_scale.h"
 #include "imagelib/core/image.h"
 #include "platform/font_map.h"
 #include "platform/text_draw.h"
@@ -150,12 +153,59 @@ void surfaceToArea(ZvImage &picture, const RECT &area, const QImage &surface, co
     }
 }
 
-// Draws the text on a surface that covers only the area the text can reach.
-bool drawTextArea(ZvImage &picture, const RECT &visible, const RECT &box, const CaptionSettings &caption)
+// The back colour over the visible box at opacity per cent: 100 (or more)
+// is the plain opaque fill, 0 (or less) nothing, in between the colour laid
+// over the picture (and over its alpha, which it raises as paint would).
+void fillBack(ZvImage &picture, const RECT &area, COLORREF color, std::int32_t opacity)
 {
-    const QFont font = FontFromLogFont(caption.font);
-    const unsigned format = unsigned(caption.align);
-    const RECT area = IntersectRect(DrawTextExtent(font, caption.text, box, format), visible);
+    if (opacity >= 100) {
+        fillArea(picture, area, color);
+        return;
+    }
+    if (opacity <= 0)
+        return;
+    const int a = (opacity * 255 + 50) / 100;
+    const int back[3] = {GetBValue(color), GetGValue(color), GetRValue(color)};
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+        std::uint8_t *p = pixelAt(picture, area.left, y);
+        std::uint8_t *alpha = alphaAt(picture, area.left, y);
+        for (std::int32_t x = area.left; x < area.right; ++x, p += 3) {
+            const int under = alpha ? *alpha : 255;
+            // Colour weights of the paint and of what shows through it, in 255ths squared.
+            const int wBack = a * 255, wUnder = under * (255 - a);
+            const int total = wBack + wUnder;
+            for (int c = 0; c < 3; ++c)
+                p[c] = std::uint8_t((back[c] * wBack + p[c] * wUnder + total / 2) / total);
+            if (alpha)
+                *alpha++ = std::uint8_t((total + 127) / 255);
+        }
+    }
+}
+
+// The part of the picture the text, its effect and the logo can change.
+RECT foregroundArea(const CaptionLayout &layout, const CaptionForeground &part, const RECT &visible)
+{
+    const RECT clip = IntersectRect(layout.inner, visible);
+    if (!part.logoPath.isEmpty())
+        return clip;
+    if (part.text.isEmpty())
+        return RECT{};
+    const int reach = EffectReach(part.effect, part.effectSize);
+    return IntersectRect(
+        InflateRect(DrawTextExtent(part.font, part.text, layout.inner, part.format), reach, reach), clip);
+}
+
+// Draws the foreground on a surface that covers only the area it can reach.
+bool drawForeground(ZvImage &picture, const RECT &visible, const CaptionLayout &layout,
+                    const CaptionSettings &caption)
+{
+    const CaptionStyle &style = caption.style;
+    const CaptionForeground part{layout.inner,      FontFromLogFont(layout.font),
+                                 layout.text,       unsigned(caption.align),
+                                 caption.textColor, style.effect,
+                                 style.effectColor, qreal(style.effectSize),
+                                 style.logoPath,    style.logoOpacity};
+    const RECT area = foregroundArea(layout, part, visible);
     if (IsRectEmpty(area))
         return true;
     QImage surface(area.right - area.left, area.bottom - area.top,
@@ -168,10 +218,7 @@ bool drawTextArea(ZvImage &picture, const RECT &visible, const RECT &box, const 
     const QImage before = surface.copy();
     QPainter painter(&surface);
     painter.translate(-area.left, -area.top);
-    painter.setFont(font);
-    const COLORREF c = caption.textColor;
-    painter.setPen(QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
-    DrawText(painter, caption.text, box, format);
+    PaintCaptionForeground(painter, part);
     painter.end();
     surfaceToArea(picture, area, surface, before);
     return true;
@@ -197,15 +244,15 @@ bool DrawCaptionOnPicture(ZvImage &picture, const RECT &box, const CaptionSettin
     if (IsRectEmpty(visible))
         return true;
     if (caption.backColor != kNoBackColor)
-        fillArea(picture, visible, caption.backColor);
-    if (caption.text.isEmpty())
+        fillBack(picture, visible, caption.backColor, caption.style.backOpacity);
+    if (caption.text.isEmpty() && caption.style.logoPath.isEmpty())
         return true;
-    return drawTextArea(picture, visible, NormalizeRect(box), caption);
+    return drawForeground(picture, visible, LayoutCaption(caption, box), caption);
 }
 
 bool StampCaption(ZvImage &picture, const CaptionSettings &caption)
 {
-    const RECT box =
-        CaptionBoxInPicture(caption.offsets, caption.anchor, picture.GetWidth(), picture.GetHeight());
-    return DrawCaptionOnPicture(picture, box, caption);
+    const CaptionSettings own = CaptionForPicture(caption, picture.GetWidth(), picture.GetHeight());
+    const RECT box = CaptionBoxInPicture(own.offsets, own.anchor, picture.GetWidth(), picture.GetHeight());
+    return DrawCaptionOnPicture(picture, box, own);
 }

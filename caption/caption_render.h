@@ -9,9 +9,16 @@ class ZvImage;
 // Stamps a caption into a picture at the picture's own size: box is the
 // caption box in picture pixels (CaptionBoxInPicture), top row 0, right and
 // bottom exclusive; an inverted box is taken normalised. The back colour,
-// unless kNoBackColor, fills the box; the text is drawn with the caption's
-// LOGFONT unchanged (its height is picture pixels) and its alignment,
-// clipped to the box. Parts of the box outside the picture are not drawn,
+// unless kNoBackColor, fills the box (at style.backOpacity per cent, laid
+// over the picture; 100 is the opaque fill); the text is laid out by
+// LayoutCaption (padding, wrap, fit; the caption's LOGFONT unchanged
+// otherwise, its height in picture pixels) and drawn with its alignment,
+// effect and logo (PaintCaptionForeground), clipped to the box minus its
+// padding. Every measure of caption is taken as this picture's pixels
+// (style.referenceSide is not applied here: see StampCaption). A logo that
+// cannot be read is left out and is no failure. A caption whose style is
+// plain draws exactly as a box without a style always has.
+// Parts of the box outside the picture are not drawn,
 // and nothing outside the picture's buffer is touched.
 //
 // The picture comes back 24 bits per pixel: indexed pictures are expanded
@@ -32,7 +39,7 @@ class ZvImage;
 // Needs a QGuiApplication (fonts). Any one thread at a time per picture.
 bool DrawCaptionOnPicture(ZvImage &picture, const RECT &box, const CaptionSettings &caption);
 
-// The export's step for one (already turned) picture: the box from the
-// caption's offsets and anchor at the picture's width and height, then
-// DrawCaptionOnPicture.
+// The export's step for one (already turned) picture: the design sized for
+// the picture (CaptionForPicture), the box from its offsets and anchor at
+// the picture's width and height, then DrawCaptionOnPicture.
 bool StampCaption(ZvImage &picture, const CaptionSettings &caption);

@@ -1,7 +1,9 @@
 // caption/draw_text.cpp
 #include "caption/draw_text.h"
 
+#include "caption/caption_foreground.h"
 #include "caption/caption_geometry.h"
+#include "caption/caption_layout.h"
 #include "caption/caption_placeholders.h"
 #include "platform/font_map.h"
 #include "platform/text_draw.h"
@@ -65,6 +67,10 @@ void CDrawText::SetCaption(const CaptionSettings &caption)
 
 void CDrawText::PaintCaption(QPainter &painter, const PreviewGeometry &view)
 {
+    if (!IsPlainStyle(mStyle)) {
+        paintStyled(painter, view);
+        return;
+    }
     const float s = view.scale;
     const RECT box = PreviewBox(GetOffsets(), GetAnchor(), view.picture, s);
     SetPosition(box);
@@ -77,4 +83,13 @@ void CDrawText::PaintCaption(QPainter &painter, const PreviewGeometry &view)
     painter.setPen(QColor(GetRValue(mTextColor), GetGValue(mTextColor), GetBValue(mTextColor)));
     DrawText(painter, mFacts ? ExpandPlaceholders(mText, *mFacts) : mText, box, unsigned(mAlign));
     painter.restore();
+}
+
+void CDrawText::paintStyled(QPainter &painter, const PreviewGeometry &view)
+{
+    CaptionSettings caption = GetCaption();
+    if (mFacts)
+        caption.text = ExpandPlaceholders(caption.text, *mFacts);
+    SetPosition(PaintStyledCaption(painter, caption, view.picture, view.scale, view.pictureWidth,
+                                   view.pictureHeight));
 }

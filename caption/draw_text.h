@@ -44,6 +44,11 @@ class CDrawText : public CDrawRect
     // position; the back colour (unless transparent) fills it, and the text
     // is drawn in the preview copy of the font (PreviewFont) with the
     // alignment, clipped to the box. Nothing is clipped to the picture.
+    // A box with a style (CaptionStyle other than plain) is drawn as the
+    // export stamps it on the picture shown: sized for that picture
+    // (CaptionForPicture), laid out in its pixels (the same lines and fitted
+    // height), then scaled to the preview, so at scale 1 the pixels in the
+    // box are the export's.
     // The painter's state is restored on return.
     virtual void PaintCaption(QPainter &painter, const PreviewGeometry &view);
     // The facts of the picture shown, which fill the text's fields
@@ -52,6 +57,8 @@ class CDrawText : public CDrawRect
     void SetShownFacts(const PictureFacts *facts) { mFacts = facts; }
 
   private:
+    void paintStyled(QPainter &painter, const PreviewGeometry &view);
+
     QString mText = kDefaultCaptionText;
     LOGFONT mFont = DefaultCaptionFont();
     COLORREF mBackColor = kNoBackColor;

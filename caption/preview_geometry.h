@@ -3,6 +3,8 @@
 
 #include "platform/win_types.h"
 
+#include <cstdint>
+
 // Where the preview shows the picture, as the caption box needs it to turn
 // its offsets into a rectangle on the preview and back. A plain value: the
 // preview hands a fresh one to the objects and tools for every step, so
@@ -14,4 +16,9 @@ struct PreviewGeometry
     float scale = 1.0f;      // s: preview pixels per picture pixel; 1 before any picture
     RECT picture{};          // I: where the picture is drawn
     bool hasPicture = false; // whether a picture is shown
+    // The shown picture's own size after its turn, in its pixels (what a
+    // caption that sizes with the picture is measured on); 0 when unknown,
+    // then taken from picture / scale.
+    std::int64_t pictureWidth = 0;
+    std::int64_t pictureHeight = 0;
 };

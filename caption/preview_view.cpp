@@ -112,7 +112,8 @@ void CPreviewView::WaitForPicture()
 
 PreviewGeometry CPreviewView::Geometry() const
 {
-    return PreviewGeometry{rectOf(rect()), mScale, mPictureRect, HasPicture()};
+    const QSize size = HasPicture() ? PictureSize() : QSize();
+    return PreviewGeometry{rectOf(rect()), mScale, mPictureRect, HasPicture(), size.width(), size.height()};
 }
 
 void CPreviewView::SetCursor(Qt::CursorShape shape)

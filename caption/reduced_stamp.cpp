@@ -3,6 +3,7 @@
 
 #include "caption/caption_geometry.h"
 #include "caption/caption_render.h"
+#include "caption/caption_scale.h"
 #include "imagelib/core/image.h"
 
 #include <algorithm>
@@ -53,9 +54,10 @@ std::int32_t ceilDiv(std::int32_t v, int d)
 
 } // namespace
 
-bool stampCaptionReduced(ZvImage &picture, const CaptionSettings &caption, std::int64_t fullWidth,
+bool stampCaptionReduced(ZvImage &picture, const CaptionSettings &design, std::int64_t fullWidth,
                          std::int64_t fullHeight, int d)
 {
+    const CaptionSettings caption = CaptionForPicture(design, fullWidth, fullHeight);
     // Makes the picture 24-bit as a full stamp would, touching no pixel.
     if (!DrawCaptionOnPicture(picture, RECT{}, caption))
         return false;

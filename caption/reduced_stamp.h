@@ -15,7 +15,8 @@ class ZvImage;
 // back down. Pixels the caption does not touch come back exactly as they were.
 //
 // picture is already turned; fullWidth x fullHeight is the full picture's
-// size after the turn. The picture comes back 24-bit. False with the
+// size after the turn, which a design that sizes with the picture is
+// measured on (CaptionForPicture), as on the full picture. The picture comes back 24-bit. False with the
 // picture's last error set when the patch cannot be made.
 bool stampCaptionReduced(ZvImage &picture, const CaptionSettings &caption, std::int64_t fullWidth,
                          std::int64_t fullHeight, int denominator);

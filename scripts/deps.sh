@@ -16,7 +16,7 @@ run=(
     # compiler and build
     g++ cmake ninja-build pkg-config
     # GUI, painting and text
-    qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core fontconfig
+    qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation fonts-dejavu-core fontconfig
     # codecs
     libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libopenjp2-7-dev
     libwebp-dev libavif-dev libjxl-dev
