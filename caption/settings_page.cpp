@@ -1,6 +1,8 @@
 // caption/settings_page.cpp
 #include "caption/settings_page.h"
 
+#include "caption/caption_box_controls.h"
+#include "caption/caption_style_controls.h"
 #include "caption/color_picker.h"
 #include "caption/draw_text.h"
 #include "caption/font_color_dialog.h"
@@ -8,16 +10,19 @@
 #include "caption/settings_page_rules.h"
 #include "platform/font_map.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -49,6 +54,7 @@ CSettingsPage::CSettingsPage(QWidget *parent)
     column->addLayout(createNavigation());
     column->addWidget(createTextGroup(), 1);
     column->addWidget(createRotateGroup());
+    createUndo();
     // The preview takes every pixel the column, as wide as its controls ask, leaves.
     auto *page = new QHBoxLayout(this);
     page->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
@@ -56,6 +62,16 @@ CSettingsPage::CSettingsPage(QWidget *parent)
     page->addLayout(column);
     connectControls();
     mPreview->CreateCaptionBox();
+    // A box made on the page wraps its text: a long caption stays inside
+    // the box instead of running off its edge. (The record's default stays
+    // off, so designs made before keep their meaning.)
+    if (CDrawText *box = mPreview->CaptionBox()) {
+        CaptionStyle style = box->GetStyle();
+        style.wordWrap = true;
+        box->SetStyle(style);
+        showCaptionInControls(*box);
+        mHistory.Reset(box->GetCaption());
+    }
 }
 
 CSettingsPage::~CSettingsPage() = default;
@@ -85,15 +101,18 @@ QLayout *CSettingsPage::createNavigation()
     return grid;
 }
 
-// Font and Back Color, the text growing with the page, the lists at the bottom.
-QGroupBox *CSettingsPage::createTextGroup()
+// Font and Back Color, the text growing with the page, the lists at the
+// bottom; then the Style and Box tabs, so that the column stays as narrow
+// and as short as the old text group whatever the caption can do.
+QWidget *CSettingsPage::createTextGroup()
 {
     mFont = named(new QPushButton(tr("&Font")), "font");
     mBackColor = named(new CColorPicker(tr("Bac&k Color")), "backColor");
     mText = named(new QPlainTextEdit, "text");
     mText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mText->setLineWrapMode(QPlainTextEdit::WidgetWidth);                // a long caption stays readable
     mText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding); // as wide as the column
+    mText->setUndoRedoEnabled(false);                                   // the page's history does it
     mAlign = named(new QComboBox, "align");
     mAlign->addItems({tr("Left"), tr("Middle"), tr("Right")});
     mAlign->setCurrentIndex(CaptionAlign::Middle);
@@ -113,9 +132,55 @@ QGroupBox *CSettingsPage::createTextGroup()
     inside->addLayout(buttons);
     inside->addWidget(mText, 1);
     inside->addLayout(lists);
+    auto *textTab = new QWidget;
+    textTab->setLayout(inside);
+
+    mStyle = named(new CCaptionStyleControls, "styleControls");
+    mBox = named(new CCaptionBoxControls, "boxControls");
+    mTabs = named(new QTabWidget, "captionTabs");
+    mTabs->addTab(textTab, tr("&Text"));
+    mTabs->addTab(mStyle, tr("&Style"));
+    mTabs->addTab(mBox, tr("&Box"));
     auto *group = new QGroupBox(tr("Text Properties"));
-    group->setLayout(inside);
+    auto *groupLayout = new QVBoxLayout(group);
+    groupLayout->setContentsMargins(2, 2, 2, 2);
+    groupLayout->addWidget(mTabs);
     return group;
+}
+
+// Undo and redo on the page and its children. The text fields would take
+// the keys for their own undo: the event filter hands them to the page.
+void CSettingsPage::createUndo()
+{
+    mUndo = new QAction(tr("Undo"), this);
+    mUndo->setShortcut(QKeySequence::Undo);
+    mRedo = new QAction(tr("Redo"), this);
+    mRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction *action : {mUndo, mRedo}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+    }
+    connect(mUndo, &QAction::triggered, this, &CSettingsPage::Undo);
+    connect(mRedo, &QAction::triggered, this, &CSettingsPage::Redo);
+    mText->installEventFilter(this);
+    for (QAbstractSpinBox *box : findChildren<QAbstractSpinBox *>())
+        box->installEventFilter(this);
+}
+
+bool CSettingsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        const bool undo = mUndo->shortcuts().contains(pressed);
+        if (undo || mRedo->shortcuts().contains(pressed)) {
+            // Not accepted as an override: the page's action takes the keys.
+            if (event->type() == QEvent::KeyPress)
+                undo ? Undo() : Redo();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QGroupBox *CSettingsPage::createRotateGroup()
@@ -156,6 +221,14 @@ void CSettingsPage::connectControls()
     connect(mPreview, &CPreviewView::captionControlsEnabled, this, &CSettingsPage::enableCaptionControls);
     connect(mPreview, &CPreviewView::captionSelected, this, &CSettingsPage::showCaptionInControls);
     connect(mPreview, &CPreviewView::pictureLoaded, mResolution, &QLineEdit::setText);
+    connect(mPreview, &CPreviewView::pictureLoaded, this, &CSettingsPage::showBoxFields);
+    connect(mPreview, &CPreviewView::boxEdited, this, &CSettingsPage::onBoxEdited);
+    connect(mStyle, &CCaptionStyleControls::styleEdited, this, &CSettingsPage::onStyleEdited);
+    connect(mBox, &CCaptionBoxControls::sizeWithPictureToggled, this, &CSettingsPage::onSizeWithPicture);
+    connect(mBox, &CCaptionBoxControls::fieldEdited, this, &CSettingsPage::onFieldEdited);
+    connect(mBox, &CCaptionBoxControls::unitChanged, this, &CSettingsPage::showBoxFields);
+    connect(mBox, &CCaptionBoxControls::centreRequested, this, &CSettingsPage::onCentre);
+    connect(mBox, &CCaptionBoxControls::resetRequested, this, &CSettingsPage::onResetBox);
 }
 
 std::vector<std::pair<QWidget *, QString>> CSettingsPage::MarkupTips() const
@@ -188,10 +261,9 @@ void CSettingsPage::SetCaption(const CaptionSettings &caption)
     CDrawText *box = mPreview->CaptionBox();
     if (!box)
         return;
-    box->SetCaption(caption);
     mPreview->Select(box, false);
-    showCaptionInControls(*box);
-    mPreview->update();
+    applyDesign(caption);
+    record();
 }
 
 void CSettingsPage::SetUpright(bool on)
@@ -211,7 +283,8 @@ void CSettingsPage::WaitForPicture()
 
 void CSettingsPage::enableCaptionControls(bool on)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{mFont, mBackColor, mText, mAlign, mAnchor})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{mFont, mBackColor, mText, mAlign, mAnchor, mStyle, mBox})
         w->setEnabled(on);
 }
 
@@ -237,7 +310,10 @@ void CSettingsPage::showCaptionInControls(const CDrawText &box)
         mAlign->setCurrentIndex(box.GetAlign());
     if (box.GetAnchor() >= 0 && box.GetAnchor() <= 3)
         mAnchor->setCurrentIndex(box.GetAnchor());
+    mStyle->ShowStyle(box.GetStyle());
+    mBox->ShowSizeWithPicture(box.GetStyle().referenceSide > 0);
     mFilling = false;
+    showBoxFields();
 }
 
 CDrawText *CSettingsPage::selectedBox() const
@@ -253,6 +329,7 @@ void CSettingsPage::onTextEdited()
     if (CDrawText *box = selectedBox()) {
         box->SetText(captionTextFromEdit(mText->toPlainText()));
         mPreview->update();
+        record(CaptionHistory::Merge::Text);
     }
 }
 
@@ -268,6 +345,7 @@ void CSettingsPage::onFont()
     box->SetTextColor(choice->color);
     showFontInButton(choice->font);
     mPreview->update();
+    record();
 }
 
 void CSettingsPage::onBackColor()
@@ -275,6 +353,7 @@ void CSettingsPage::onBackColor()
     if (CDrawText *box = selectedBox()) {
         box->SetBackColor(mBackColor->GetColor());
         mPreview->update();
+        record();
     }
 }
 
@@ -284,6 +363,7 @@ void CSettingsPage::onAlign(int index)
     if (box && index >= 0 && index <= 2) {
         box->SetAlign(index);
         mPreview->update();
+        record();
     }
 }
 
@@ -301,6 +381,8 @@ void CSettingsPage::onAnchor(int index)
         }
     }
     mPreview->update();
+    record();
+    showBoxFields();
 }
 
 void CSettingsPage::onRotate(int button)
@@ -315,6 +397,7 @@ void CSettingsPage::onRotate(int button)
         return;
     mPreview->SetRotation(degrees);
     emit rotationChanged(degrees);
+    showBoxFields();
 }
 
 void CSettingsPage::ShowImage(const QString &path, int rotation, int row, int count)
@@ -327,4 +410,113 @@ void CSettingsPage::ShowImage(const QString &path, int rotation, int row, int co
     if (path.isEmpty())
         mResolution->clear(); // no row selected any more: nothing is shown
     mPreview->ShowPicture(path, rotation);
+    showBoxFields();
+}
+
+bool CSettingsPage::Undo()
+{
+    const std::optional<CaptionSettings> design = mHistory.Undo();
+    if (design)
+        applyDesign(*design);
+    return design.has_value();
+}
+
+bool CSettingsPage::Redo()
+{
+    const std::optional<CaptionSettings> design = mHistory.Redo();
+    if (design)
+        applyDesign(*design);
+    return design.has_value();
+}
+
+void CSettingsPage::applyDesign(const CaptionSettings &design)
+{
+    CDrawText *box = mPreview->CaptionBox();
+    if (!box)
+        return;
+    box->SetCaption(design);
+    mPreview->PlaceBoxes();
+    showCaptionInControls(*box);
+}
+
+void CSettingsPage::record(CaptionHistory::Merge merge)
+{
+    if (const CDrawText *box = mPreview->CaptionBox())
+        mHistory.Record(box->GetCaption(), merge);
+}
+
+double CSettingsPage::designFactor() const
+{
+    const CDrawText *box = mPreview->CaptionBox();
+    return box ? DesignFactor(box->GetStyle(), mPreview->FieldPictureSize()) : 1.0;
+}
+
+void CSettingsPage::showBoxFields()
+{
+    if (const CDrawText *box = mPreview->CaptionBox()) {
+        mBox->ShowFields(FieldsFromOffsets(box->GetOffsets(), box->GetAnchor(), designFactor(),
+                                           mPreview->FieldPictureSize(), mBox->Unit()));
+    }
+}
+
+void CSettingsPage::onStyleEdited(const CaptionStyle &style, bool merge)
+{
+    if (CDrawText *box = selectedBox()) {
+        box->SetStyle(style);
+        mPreview->update();
+        record(merge ? CaptionHistory::Merge::Style : CaptionHistory::Merge::None);
+    }
+}
+
+void CSettingsPage::onSizeWithPicture(bool on)
+{
+    if (CDrawText *box = selectedBox()) {
+        applyDesign(WithSizeFollowingPicture(box->GetCaption(), on, mPreview->FieldPictureSize()));
+        record();
+    }
+}
+
+void CSettingsPage::onFieldEdited(BoxField field, double value)
+{
+    CDrawText *box = selectedBox();
+    if (!box)
+        return;
+    const QSizeF picture = mPreview->FieldPictureSize();
+    // The other fields keep their exact values, not the rounded ones shown.
+    const BoxFields now =
+        FieldsFromOffsets(box->GetOffsets(), box->GetAnchor(), designFactor(), picture, mBox->Unit());
+    CaptionSettings design = box->GetCaption();
+    design.offsets =
+        OffsetsFromFields(WithField(now, field, value), design.anchor, designFactor(), picture, mBox->Unit());
+    applyDesign(design);
+    record();
+}
+
+void CSettingsPage::onCentre()
+{
+    if (CDrawText *box = selectedBox()) {
+        CaptionSettings design = box->GetCaption();
+        design.offsets =
+            CentredOffsets(design.offsets, design.anchor, designFactor(), mPreview->FieldPictureSize());
+        applyDesign(design);
+        record();
+    }
+}
+
+void CSettingsPage::onResetBox()
+{
+    if (CDrawText *box = selectedBox()) {
+        CaptionSettings design = box->GetCaption();
+        design.offsets = DefaultBoxOffsets(design, mPreview->FieldPictureSize());
+        applyDesign(design);
+        record();
+    }
+}
+
+// The fields follow a drag as it goes; the drag is one step when it ends.
+void CSettingsPage::onBoxEdited(bool finished)
+{
+    showBoxFields();
+    if (finished)
+        record();
 }

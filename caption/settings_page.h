@@ -1,6 +1,8 @@
 // caption/settings_page.h
 #pragma once
 
+#include "caption/box_fields.h"
+#include "caption/caption_history.h"
 #include "caption/caption_source.h"
 #include "platform/win_types.h"
 
@@ -9,9 +11,12 @@
 #include <utility>
 #include <vector>
 
+class CCaptionBoxControls;
+class CCaptionStyleControls;
 class CColorPicker;
 class CDrawText;
 class CPreviewView;
+class QAction;
 class QComboBox;
 class QGroupBox;
 class QLayout;
@@ -19,6 +24,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QTabWidget;
 
 // The Batch Settings page: the preview of the current picture of the
 // selected-image list (CPreviewView, which holds the caption box and its
@@ -30,7 +36,13 @@ class QRadioButton;
 // the main window answers with ShowImage. Controls carry object names
 // ("previous", "next", "view", "resolution", "font", "backColor", "text",
 // "align", "anchor", "rotate0", "rotateMinus90", "rotate90", "rotate180";
-// the preview is "preview").
+// the preview is "preview"; the tabs "captionTabs"; the Style and Box tabs
+// are CCaptionStyleControls and CCaptionBoxControls).
+//
+// Every change of the design (text, font, colours, align, anchor, style,
+// a drag or resize, the fields, Centre, Reset box) is a step of a
+// CaptionHistory: Ctrl+Z undoes it, Ctrl+Shift+Z and Ctrl+Y redo it, also
+// while a text field has the focus. Typing runs into one step.
 class CSettingsPage : public QWidget, public CaptionSource
 {
     Q_OBJECT
@@ -50,6 +62,9 @@ class CSettingsPage : public QWidget, public CaptionSource
     void SetUpright(bool on);
     // Waits for the pending decode and takes its result (tests, benchmarks).
     void WaitForPicture();
+    // One step back or forward in the design's history; false at its end.
+    bool Undo();
+    bool Redo();
     // The controls and their tips in the markup of the program's tooltip,
     // which the window holding the page shows. The Font button's tip also
     // names the caption's font; markupTipChanged reports each new one.
@@ -67,9 +82,13 @@ class CSettingsPage : public QWidget, public CaptionSource
     void viewRequested();
     void markupTipChanged(QWidget *control, const QString &markup);
 
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
   private:
     QLayout *createNavigation();
-    QGroupBox *createTextGroup();
+    QWidget *createTextGroup();
+    void createUndo();
     QGroupBox *createRotateGroup();
     void connectControls();
     CDrawText *selectedBox() const;
@@ -83,6 +102,20 @@ class CSettingsPage : public QWidget, public CaptionSource
     void onAlign(int index);
     void onAnchor(int index);
     void onRotate(int button);
+    void onStyleEdited(const CaptionStyle &style, bool merge);
+    void onSizeWithPicture(bool on);
+    void onFieldEdited(BoxField field, double value);
+    void onCentre();
+    void onResetBox();
+    void onBoxEdited(bool finished);
+
+    // The box takes design (undo, redo, a loaded design, a box action) and
+    // every control shows it.
+    void applyDesign(const CaptionSettings &design);
+    // Records the box's design as a step of the history.
+    void record(CaptionHistory::Merge merge = CaptionHistory::Merge::None);
+    void showBoxFields();
+    double designFactor() const;
 
     CPreviewView *mPreview = nullptr;
     QPushButton *mPrevious = nullptr;
@@ -95,6 +128,12 @@ class CSettingsPage : public QWidget, public CaptionSource
     QComboBox *mAlign = nullptr;
     QComboBox *mAnchor = nullptr;
     QRadioButton *mRotate[4] = {};
+    QTabWidget *mTabs = nullptr;
+    CCaptionStyleControls *mStyle = nullptr;
+    CCaptionBoxControls *mBox = nullptr;
+    QAction *mUndo = nullptr;
+    QAction *mRedo = nullptr;
+    CaptionHistory mHistory{CaptionSettings()};
 
     int mRow = -1;
     int mCount = 0;
