@@ -65,9 +65,13 @@ CCaptionBoxControls::CCaptionBoxControls(QWidget *parent)
             emit sizeWithPictureToggled(on);
     });
     connect(mUnit, &QComboBox::currentIndexChanged, this, [this] {
+        // New decimals round the old unit's values: that is no edit.
+        const bool filling = mFilling;
+        mFilling = true;
         const int decimals = Unit() == FieldUnit::Percent ? 2 : 0;
         for (QDoubleSpinBox *field : mFields)
             field->setDecimals(decimals);
+        mFilling = filling;
         if (!mFilling)
             emit unitChanged();
     });

@@ -177,6 +177,7 @@ void CPreviewView::PlaceBoxes()
         }
     }
     update();
+    emit boxesPlaced();
 }
 
 QSizeF CPreviewView::FieldPictureSize() const

@@ -67,6 +67,8 @@ class CPreviewView : public QWidget, public CDrawPage
     // The mouse moved or resized the selection: a step of a drag (finished
     // false) or its end (true).
     void boxEdited(bool finished);
+    // The boxes were placed anew: another picture, size or design.
+    void boxesPlaced();
 
   protected:
     void paintEvent(QPaintEvent *event) override;

@@ -221,7 +221,7 @@ void CSettingsPage::connectControls()
     connect(mPreview, &CPreviewView::captionControlsEnabled, this, &CSettingsPage::enableCaptionControls);
     connect(mPreview, &CPreviewView::captionSelected, this, &CSettingsPage::showCaptionInControls);
     connect(mPreview, &CPreviewView::pictureLoaded, mResolution, &QLineEdit::setText);
-    connect(mPreview, &CPreviewView::pictureLoaded, this, &CSettingsPage::showBoxFields);
+    connect(mPreview, &CPreviewView::boxesPlaced, this, &CSettingsPage::showBoxFields);
     connect(mPreview, &CPreviewView::boxEdited, this, &CSettingsPage::onBoxEdited);
     connect(mStyle, &CCaptionStyleControls::styleEdited, this, &CSettingsPage::onStyleEdited);
     connect(mBox, &CCaptionBoxControls::sizeWithPictureToggled, this, &CSettingsPage::onSizeWithPicture);
