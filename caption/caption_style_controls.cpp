@@ -77,7 +77,9 @@ CCaptionStyleControls::CCaptionStyleControls(QWidget *parent)
     form->setRowWrapPolicy(QFormLayout::DontWrapRows);
     form->addRow(buddyLabel(tr("Pa&dding:"), mPadding), mPadding);
     form->addRow(buddyLabel(tr("&Effect:"), mEffect), mEffect);
-    form->addRow(QString(), mEffectColor);
+    // The picker's own access key; its text hides under a dark colour, so
+    // the row says what it is.
+    form->addRow(tr("Effect colour:"), mEffectColor);
     form->addRow(buddyLabel(tr("Effect si&ze:"), mEffectSize), mEffectSize);
     form->addRow(buddyLabel(tr("Back &opacity:"), mBackOpacity), mBackOpacity);
     auto *logoButtons = new QHBoxLayout;
