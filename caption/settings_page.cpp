@@ -2,6 +2,7 @@
 #include "caption/settings_page.h"
 
 #include "caption/caption_box_controls.h"
+#include "caption/caption_design_editor.h"
 #include "caption/caption_style_controls.h"
 #include "caption/color_picker.h"
 #include "caption/draw_text.h"
@@ -10,13 +11,11 @@
 #include "caption/settings_page_rules.h"
 #include "platform/font_map.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -54,12 +53,12 @@ CSettingsPage::CSettingsPage(QWidget *parent)
     column->addLayout(createNavigation());
     column->addWidget(createTextGroup(), 1);
     column->addWidget(createRotateGroup());
-    createUndo();
     // The preview takes every pixel the column, as wide as its controls ask, leaves.
     auto *page = new QHBoxLayout(this);
     page->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     page->addWidget(mPreview, 1);
     page->addLayout(column);
+    mEditor = new CCaptionDesignEditor(this, mPreview, mStyle, mBox);
     connectControls();
     mPreview->CreateCaptionBox();
     // A box made on the page wraps its text: a long caption stays inside
@@ -70,8 +69,8 @@ CSettingsPage::CSettingsPage(QWidget *parent)
         style.wordWrap = true;
         box->SetStyle(style);
         showCaptionInControls(*box);
-        mHistory.Reset(box->GetCaption());
     }
+    mEditor->ResetHistory();
 }
 
 CSettingsPage::~CSettingsPage() = default;
@@ -148,41 +147,6 @@ QWidget *CSettingsPage::createTextGroup()
     return group;
 }
 
-// Undo and redo on the page and its children. The text fields would take
-// the keys for their own undo: the event filter hands them to the page.
-void CSettingsPage::createUndo()
-{
-    mUndo = new QAction(tr("Undo"), this);
-    mUndo->setShortcut(QKeySequence::Undo);
-    mRedo = new QAction(tr("Redo"), this);
-    mRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    for (QAction *action : {mUndo, mRedo}) {
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(action);
-    }
-    connect(mUndo, &QAction::triggered, this, &CSettingsPage::Undo);
-    connect(mRedo, &QAction::triggered, this, &CSettingsPage::Redo);
-    mText->installEventFilter(this);
-    for (QAbstractSpinBox *box : findChildren<QAbstractSpinBox *>())
-        box->installEventFilter(this);
-}
-
-bool CSettingsPage::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const QKeySequence pressed(key->keyCombination());
-        const bool undo = mUndo->shortcuts().contains(pressed);
-        if (undo || mRedo->shortcuts().contains(pressed)) {
-            // Not accepted as an override: the page's action takes the keys.
-            if (event->type() == QEvent::KeyPress)
-                undo ? Undo() : Redo();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 QGroupBox *CSettingsPage::createRotateGroup()
 {
     const char *texts[4] = {"&0\"", "&-90\"", "&90\"", "&180\""};
@@ -221,14 +185,7 @@ void CSettingsPage::connectControls()
     connect(mPreview, &CPreviewView::captionControlsEnabled, this, &CSettingsPage::enableCaptionControls);
     connect(mPreview, &CPreviewView::captionSelected, this, &CSettingsPage::showCaptionInControls);
     connect(mPreview, &CPreviewView::pictureLoaded, mResolution, &QLineEdit::setText);
-    connect(mPreview, &CPreviewView::boxesPlaced, this, &CSettingsPage::showBoxFields);
-    connect(mPreview, &CPreviewView::boxEdited, this, &CSettingsPage::onBoxEdited);
-    connect(mStyle, &CCaptionStyleControls::styleEdited, this, &CSettingsPage::onStyleEdited);
-    connect(mBox, &CCaptionBoxControls::sizeWithPictureToggled, this, &CSettingsPage::onSizeWithPicture);
-    connect(mBox, &CCaptionBoxControls::fieldEdited, this, &CSettingsPage::onFieldEdited);
-    connect(mBox, &CCaptionBoxControls::unitChanged, this, &CSettingsPage::showBoxFields);
-    connect(mBox, &CCaptionBoxControls::centreRequested, this, &CSettingsPage::onCentre);
-    connect(mBox, &CCaptionBoxControls::resetRequested, this, &CSettingsPage::onResetBox);
+    connect(mEditor, &CCaptionDesignEditor::designApplied, this, &CSettingsPage::showCaptionInControls);
 }
 
 std::vector<std::pair<QWidget *, QString>> CSettingsPage::MarkupTips() const
@@ -262,8 +219,8 @@ void CSettingsPage::SetCaption(const CaptionSettings &caption)
     if (!box)
         return;
     mPreview->Select(box, false);
-    applyDesign(caption);
-    record();
+    mEditor->Apply(caption);
+    mEditor->Record();
 }
 
 void CSettingsPage::SetUpright(bool on)
@@ -313,7 +270,7 @@ void CSettingsPage::showCaptionInControls(const CDrawText &box)
     mStyle->ShowStyle(box.GetStyle());
     mBox->ShowSizeWithPicture(box.GetStyle().referenceSide > 0);
     mFilling = false;
-    showBoxFields();
+    mEditor->ShowBoxFields();
 }
 
 CDrawText *CSettingsPage::selectedBox() const
@@ -329,7 +286,7 @@ void CSettingsPage::onTextEdited()
     if (CDrawText *box = selectedBox()) {
         box->SetText(captionTextFromEdit(mText->toPlainText()));
         mPreview->update();
-        record(CaptionHistory::Merge::Text);
+        mEditor->Record(CaptionHistory::Merge::Text);
     }
 }
 
@@ -345,7 +302,7 @@ void CSettingsPage::onFont()
     box->SetTextColor(choice->color);
     showFontInButton(choice->font);
     mPreview->update();
-    record();
+    mEditor->Record();
 }
 
 void CSettingsPage::onBackColor()
@@ -353,7 +310,7 @@ void CSettingsPage::onBackColor()
     if (CDrawText *box = selectedBox()) {
         box->SetBackColor(mBackColor->GetColor());
         mPreview->update();
-        record();
+        mEditor->Record();
     }
 }
 
@@ -363,7 +320,7 @@ void CSettingsPage::onAlign(int index)
     if (box && index >= 0 && index <= 2) {
         box->SetAlign(index);
         mPreview->update();
-        record();
+        mEditor->Record();
     }
 }
 
@@ -381,8 +338,8 @@ void CSettingsPage::onAnchor(int index)
         }
     }
     mPreview->update();
-    record();
-    showBoxFields();
+    mEditor->Record();
+    mEditor->ShowBoxFields();
 }
 
 void CSettingsPage::onRotate(int button)
@@ -397,7 +354,7 @@ void CSettingsPage::onRotate(int button)
         return;
     mPreview->SetRotation(degrees);
     emit rotationChanged(degrees);
-    showBoxFields();
+    mEditor->ShowBoxFields();
 }
 
 void CSettingsPage::ShowImage(const QString &path, int rotation, int row, int count)
@@ -410,113 +367,15 @@ void CSettingsPage::ShowImage(const QString &path, int rotation, int row, int co
     if (path.isEmpty())
         mResolution->clear(); // no row selected any more: nothing is shown
     mPreview->ShowPicture(path, rotation);
-    showBoxFields();
+    mEditor->ShowBoxFields();
 }
 
 bool CSettingsPage::Undo()
 {
-    const std::optional<CaptionSettings> design = mHistory.Undo();
-    if (design)
-        applyDesign(*design);
-    return design.has_value();
+    return mEditor->Undo();
 }
 
 bool CSettingsPage::Redo()
 {
-    const std::optional<CaptionSettings> design = mHistory.Redo();
-    if (design)
-        applyDesign(*design);
-    return design.has_value();
-}
-
-void CSettingsPage::applyDesign(const CaptionSettings &design)
-{
-    CDrawText *box = mPreview->CaptionBox();
-    if (!box)
-        return;
-    box->SetCaption(design);
-    mPreview->PlaceBoxes();
-    showCaptionInControls(*box);
-}
-
-void CSettingsPage::record(CaptionHistory::Merge merge)
-{
-    if (const CDrawText *box = mPreview->CaptionBox())
-        mHistory.Record(box->GetCaption(), merge);
-}
-
-double CSettingsPage::designFactor() const
-{
-    const CDrawText *box = mPreview->CaptionBox();
-    return box ? DesignFactor(box->GetStyle(), mPreview->FieldPictureSize()) : 1.0;
-}
-
-void CSettingsPage::showBoxFields()
-{
-    if (const CDrawText *box = mPreview->CaptionBox()) {
-        mBox->ShowFields(FieldsFromOffsets(box->GetOffsets(), box->GetAnchor(), designFactor(),
-                                           mPreview->FieldPictureSize(), mBox->Unit()));
-    }
-}
-
-void CSettingsPage::onStyleEdited(const CaptionStyle &style, bool merge)
-{
-    if (CDrawText *box = selectedBox()) {
-        box->SetStyle(style);
-        mPreview->update();
-        record(merge ? CaptionHistory::Merge::Style : CaptionHistory::Merge::None);
-    }
-}
-
-void CSettingsPage::onSizeWithPicture(bool on)
-{
-    if (CDrawText *box = selectedBox()) {
-        applyDesign(WithSizeFollowingPicture(box->GetCaption(), on, mPreview->FieldPictureSize()));
-        record();
-    }
-}
-
-void CSettingsPage::onFieldEdited(BoxField field, double value)
-{
-    CDrawText *box = selectedBox();
-    if (!box)
-        return;
-    const QSizeF picture = mPreview->FieldPictureSize();
-    // The other fields keep their exact values, not the rounded ones shown.
-    const BoxFields now =
-        FieldsFromOffsets(box->GetOffsets(), box->GetAnchor(), designFactor(), picture, mBox->Unit());
-    CaptionSettings design = box->GetCaption();
-    design.offsets =
-        OffsetsFromFields(WithField(now, field, value), design.anchor, designFactor(), picture, mBox->Unit());
-    applyDesign(design);
-    record();
-}
-
-void CSettingsPage::onCentre()
-{
-    if (CDrawText *box = selectedBox()) {
-        CaptionSettings design = box->GetCaption();
-        design.offsets =
-            CentredOffsets(design.offsets, design.anchor, designFactor(), mPreview->FieldPictureSize());
-        applyDesign(design);
-        record();
-    }
-}
-
-void CSettingsPage::onResetBox()
-{
-    if (CDrawText *box = selectedBox()) {
-        CaptionSettings design = box->GetCaption();
-        design.offsets = DefaultBoxOffsets(design, mPreview->FieldPictureSize());
-        applyDesign(design);
-        record();
-    }
-}
-
-// The fields follow a drag as it goes; the drag is one step when it ends.
-void CSettingsPage::onBoxEdited(bool finished)
-{
-    showBoxFields();
-    if (finished)
-        record();
+    return mEditor->Redo();
 }

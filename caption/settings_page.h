@@ -1,8 +1,6 @@
 // caption/settings_page.h
 #pragma once
 
-#include "caption/box_fields.h"
-#include "caption/caption_history.h"
 #include "caption/caption_source.h"
 #include "platform/win_types.h"
 
@@ -12,11 +10,11 @@
 #include <vector>
 
 class CCaptionBoxControls;
+class CCaptionDesignEditor;
 class CCaptionStyleControls;
 class CColorPicker;
 class CDrawText;
 class CPreviewView;
-class QAction;
 class QComboBox;
 class QGroupBox;
 class QLayout;
@@ -82,13 +80,9 @@ class CSettingsPage : public QWidget, public CaptionSource
     void viewRequested();
     void markupTipChanged(QWidget *control, const QString &markup);
 
-  protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
   private:
     QLayout *createNavigation();
     QWidget *createTextGroup();
-    void createUndo();
     QGroupBox *createRotateGroup();
     void connectControls();
     CDrawText *selectedBox() const;
@@ -102,20 +96,6 @@ class CSettingsPage : public QWidget, public CaptionSource
     void onAlign(int index);
     void onAnchor(int index);
     void onRotate(int button);
-    void onStyleEdited(const CaptionStyle &style, bool merge);
-    void onSizeWithPicture(bool on);
-    void onFieldEdited(BoxField field, double value);
-    void onCentre();
-    void onResetBox();
-    void onBoxEdited(bool finished);
-
-    // The box takes design (undo, redo, a loaded design, a box action) and
-    // every control shows it.
-    void applyDesign(const CaptionSettings &design);
-    // Records the box's design as a step of the history.
-    void record(CaptionHistory::Merge merge = CaptionHistory::Merge::None);
-    void showBoxFields();
-    double designFactor() const;
 
     CPreviewView *mPreview = nullptr;
     QPushButton *mPrevious = nullptr;
@@ -131,9 +111,7 @@ class CSettingsPage : public QWidget, public CaptionSource
     QTabWidget *mTabs = nullptr;
     CCaptionStyleControls *mStyle = nullptr;
     CCaptionBoxControls *mBox = nullptr;
-    QAction *mUndo = nullptr;
-    QAction *mRedo = nullptr;
-    CaptionHistory mHistory{CaptionSettings()};
+    CCaptionDesignEditor *mEditor = nullptr;
 
     int mRow = -1;
     int mCount = 0;
