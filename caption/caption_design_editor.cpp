@@ -144,6 +144,8 @@ void CCaptionDesignEditor::ShowBoxFields()
 // shortcut system passed it on) runs it directly.
 bool CCaptionDesignEditor::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::FocusOut)
+        mHistory.EndMerge(); // typing after coming back is a step of its own
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
         const QKeySequence pressed(static_cast<QKeyEvent *>(event)->keyCombination());
         const bool undo = mUndo->shortcuts().contains(pressed);
