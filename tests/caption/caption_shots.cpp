@@ -111,7 +111,7 @@ int main(int argc, char **argv)
     }
     tip.HideTip();
 
-    auto *picker = page->findChild<CColorPicker *>();
+    auto *picker = page->findChild<CColorPicker *>(QStringLiteral("backColor"));
     picker->click();
     QApplication::processEvents();
     if (CPaletteDropDown *down = picker->findChild<CPaletteDropDown *>())
