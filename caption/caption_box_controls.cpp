@@ -49,8 +49,11 @@ CCaptionBoxControls::CCaptionBoxControls(QWidget *parent)
                 emit fieldEdited(BoxField(i), value);
         });
     }
+    mUnit->setToolTip(tr("X and Y are measured from the corner the box is based on"));
     mCentre = named(new QPushButton(tr("&Centre")), "centre");
+    mCentre->setToolTip(tr("Put the box in the middle of the picture"));
     mReset = named(new QPushButton(tr("&Reset box")), "resetBox");
+    mReset->setToolTip(tr("Give the box the place and size of a new one"));
     auto *actions = new QHBoxLayout;
     actions->addWidget(mCentre);
     actions->addWidget(mReset);

@@ -73,6 +73,12 @@ CCaptionStyleControls::CCaptionStyleControls(QWidget *parent)
                              QSizePolicy::Preferred); // a long name is cut, not the column
     mLogoOpacity = percentBox("logoOpacity");
 
+    mWordWrap->setToolTip(tr("Break the text into lines at the box's width"));
+    mFitToBox->setToolTip(tr("Draw the text as large as fits in the box"));
+    mPadding->setToolTip(tr("Room between the box's edges and the text"));
+    mEffect->setToolTip(tr("An outline or a shadow keeps the text legible on any picture"));
+    mBackOpacity->setToolTip(tr("How much of the back colour covers the picture"));
+    mLogo->setToolTip(tr("A PNG or SVG picture drawn in the box, scaled to fit"));
     auto *form = new QFormLayout;
     form->setRowWrapPolicy(QFormLayout::DontWrapRows);
     form->addRow(buddyLabel(tr("Pa&dding:"), mPadding), mPadding);
