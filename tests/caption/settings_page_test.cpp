@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -108,10 +109,10 @@ std::vector<QWidget *> laidOut(CSettingsPage &page)
     return out;
 }
 
-void expectNoOverlap(CSettingsPage &page)
+void expectNoOverlap(CSettingsPage &page, std::size_t count = 17)
 {
     const std::vector<QWidget *> widgets = laidOut(page);
-    EXPECT_EQ(widgets.size(), 17u);
+    EXPECT_EQ(widgets.size(), count);
     for (std::size_t i = 0; i < widgets.size(); ++i) {
         const QRect a(widgets[i]->mapTo(&page, QPoint()), widgets[i]->size());
         EXPECT_TRUE(page.rect().contains(a)) << widgets[i]->objectName().toStdString();
@@ -120,8 +121,9 @@ void expectNoOverlap(CSettingsPage &page)
             text = button->text();
         else if (auto *label = qobject_cast<QLabel *>(widgets[i]))
             text = label->text();
+        // An access key's "&" is not drawn.
         const int needed = text.isEmpty() ? widgets[i]->minimumSizeHint().width()
-                                          : widgets[i]->fontMetrics().horizontalAdvance(text);
+                                          : widgets[i]->fontMetrics().horizontalAdvance(text.remove('&'));
         EXPECT_GE(widgets[i]->width(), needed) << "clipped " << text.toStdString();
         for (std::size_t j = i + 1; j < widgets.size(); ++j) {
             const QRect b(widgets[j]->mapTo(&page, QPoint()), widgets[j]->size());
@@ -157,6 +159,14 @@ TEST_F(SettingsPage, StartsWithTheSelectedDefaultBoxAndNoPictureAndGrowsItsPrevi
     EXPECT_EQ(text->width(), textWidth);
     EXPECT_EQ(control<QRadioButton>("rotate0")->mapTo(&page, QPoint()).y(), rotateTop + 300);
     expectNoOverlap(page);
+    // The Style and Box tabs fit the page in a window of the minimum size.
+    page.resize(556, 530);
+    auto *tabs = control<QTabWidget>("captionTabs");
+    const std::size_t counts[3] = {17, 27, 23};
+    for (int i = 0; i < 3; ++i) {
+        tabs->setCurrentIndex(i);
+        expectNoOverlap(page, counts[i]);
+    }
 }
 
 TEST_F(SettingsPage, SmallPictureIsShownAtItsOwnSizeWithTheBoxAtItsOffsets)
