@@ -52,6 +52,7 @@ class CSettingsPage : public QWidget, public CaptionSource
     std::optional<CaptionSettings> ExportCaption() const override;
     // Puts a whole design (a restored or loaded one) on the caption box and
     // shows it in the controls; makes the box first when there is none.
+    // It is a step of the history: undo brings back the design before.
     void SetCaption(const CaptionSettings &caption);
 
     QString CurrentPath() const;
