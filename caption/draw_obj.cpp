@@ -6,12 +6,16 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
-// Handle rectangles: 7 x 7 drawn, 6 x 6 hit; both around the handle point.
+// Handle squares: 7 x 7 preview pixels around the handle point, drawn and
+// hit alike whatever the picture's scale, so every pixel a user sees of a
+// handle takes it.
 constexpr int kHandleDrawHalf = 3;
 constexpr int kHandleDrawSize = 7;
-constexpr int kHandleHitHalf = 3;
 // Handles beyond this are off every screen; skipping them keeps the square's
 // arithmetic within int.
 constexpr std::int32_t kFarAway = 1 << 29;
@@ -139,13 +143,21 @@ int CDrawObj::HitTest(POINT point, const PreviewGeometry *, bool selected) const
 {
     if (!selected)
         return PtInRect(mPosition, point) ? 1 : 0;
+    // On a box a few pixels high the squares overlap: the handle whose point
+    // is nearest wins, so a press on a corner takes the corner and not the
+    // side handle whose square happens to reach it.
+    int best = 0;
+    std::int64_t bestDistance = kHandleDrawHalf + 1;
     for (int n = 1; n <= HandleCount(); ++n) {
         const POINT p = HandlePoint(n);
-        const RECT hit = InflateRect(RECT{p.x, p.y, p.x, p.y}, kHandleHitHalf, kHandleHitHalf);
-        if (PtInRect(hit, point))
-            return n;
+        const std::int64_t distance =
+            std::max(std::abs(std::int64_t(point.x) - p.x), std::abs(std::int64_t(point.y) - p.y));
+        if (distance < bestDistance) {
+            best = n;
+            bestDistance = distance;
+        }
     }
-    return 0;
+    return best;
 }
 
 bool CDrawObj::IntersectsRect(const RECT &rect) const

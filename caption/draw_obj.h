@@ -69,9 +69,11 @@ class CDrawObj
     // derives from them, so that a drag keeps up with the pointer however
     // many mouse moves arrive between two paints.
     virtual void Place(const RECT &rect, const PreviewGeometry *view);
-    // selected: the number of the handle whose 6 x 6 hit square (handle point
-    // -3 to +3, right and bottom exclusive) holds the point, else 0.
-    // Otherwise 1 when position holds the point, else 0.
+    // selected: the number of the handle whose 7 x 7 square (handle point
+    // -3 to +3, the square PaintHandles draws) holds the point, the nearest
+    // handle point (largest of the x and y distances) where squares overlap
+    // and the lower number on a tie; else 0. Otherwise 1 when position holds
+    // the point, else 0.
     virtual int HitTest(POINT point, const PreviewGeometry *view, bool selected) const;
     // Whether the normalised position and the normalised rect overlap.
     virtual bool IntersectsRect(const RECT &rect) const;

@@ -1,6 +1,7 @@
 // caption/draw_text.cpp
 #include "caption/draw_text.h"
 
+#include "caption/box_fields.h"
 #include "caption/caption_foreground.h"
 #include "caption/caption_geometry.h"
 #include "caption/caption_layout.h"
@@ -63,6 +64,16 @@ void CDrawText::SetCaption(const CaptionSettings &caption)
     mStyle = caption.style;
     SetAnchor(caption.anchor);
     SetOffsets(caption.offsets);
+}
+
+void CDrawText::Place(const RECT &rect, const PreviewGeometry *view)
+{
+    if (!view) {
+        CDrawRect::Place(rect, nullptr);
+        return;
+    }
+    const PreviewGeometry design = DesignView(*view, mStyle);
+    CDrawRect::Place(rect, &design);
 }
 
 void CDrawText::PaintCaption(QPainter &painter, const PreviewGeometry &view)

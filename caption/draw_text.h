@@ -39,6 +39,11 @@ class CDrawText : public CDrawRect
     const CaptionStyle &GetStyle() const { return mStyle; }
     void SetStyle(const CaptionStyle &style) { mStyle = style; }
 
+    // As CDrawObj::Place, with the offsets in design pixels: a box that sizes
+    // with the picture is placed at the view's scale times its factor
+    // (DesignView), so dragging it keeps its offsets relative.
+    void Place(const RECT &rect, const PreviewGeometry *view) override;
+
     // Draws the box on the preview: the box rectangle is derived from the
     // offsets at the view's picture rectangle and display scale and stored as
     // position; the back colour (unless transparent) fills it, and the text

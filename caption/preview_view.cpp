@@ -1,6 +1,7 @@
 // caption/preview_view.cpp
 #include "caption/preview_view.h"
 
+#include "caption/box_fields.h"
 #include "caption/box_tool.h"
 #include "caption/caption_geometry.h"
 #include "caption/caption_placeholders.h"
@@ -165,11 +166,25 @@ void CPreviewView::updatePictureGeometry()
     mScale = SaneScale(float(std::abs(mPictureRect.right - mPictureRect.left)) / float(size.width()));
     // The boxes follow at once, so that the pointer finds them where the
     // next paint will draw them.
+    PlaceBoxes();
+}
+
+void CPreviewView::PlaceBoxes()
+{
     const PreviewGeometry view = Geometry();
     for (const auto &obj : Objects()) {
-        if (auto *box = dynamic_cast<CDrawText *>(obj.get()))
-            box->SetPosition(PreviewBox(box->GetOffsets(), box->GetAnchor(), view.picture, view.scale));
+        if (auto *box = dynamic_cast<CDrawText *>(obj.get())) {
+            const PreviewGeometry design = DesignView(view, box->GetStyle());
+            box->SetPosition(PreviewBox(box->GetOffsets(), box->GetAnchor(), view.picture, design.scale));
+        }
     }
+    update();
+    emit boxesPlaced();
+}
+
+QSizeF CPreviewView::FieldPictureSize() const
+{
+    return ShownPictureSize(Geometry());
 }
 
 QSize CPreviewView::deviceSize(QSize logical) const
@@ -220,6 +235,8 @@ void CPreviewView::paintObjects(QPainter &painter)
     if (HasPicture()) {
         const PreviewGeometry view = Geometry();
         for (const auto &obj : Objects()) {
+            // A box that sizes with the picture is drawn for this picture's
+            // size by the box itself (CaptionForPicture), as the export stamps it.
             if (auto *box = dynamic_cast<CDrawText *>(obj.get())) {
                 box->SetShownFacts(hasPlaceholders(box->GetText()) ? &shownFacts() : nullptr);
                 box->PaintCaption(painter, view);
@@ -285,9 +302,12 @@ void CPreviewView::mousePressEvent(QMouseEvent *event)
 void CPreviewView::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && HasPicture()) {
+        const bool dragging = CBoxTool::State().dragMode != DragMode::None;
         if (CBoxTool *tool = currentTool())
             tool->OnButtonUp(*this, flagsOf(event), toPoint(event));
         update();
+        if (dragging)
+            emit boxEdited(true);
     }
     QWidget::mouseReleaseEvent(event);
 }
@@ -299,8 +319,11 @@ void CPreviewView::mouseMoveEvent(QMouseEvent *event)
         QWidget::mouseMoveEvent(event);
         return;
     }
+    const bool dragging = CBoxTool::State().dragMode != DragMode::None;
     if (CBoxTool *tool = currentTool())
         tool->OnMouseMove(*this, flagsOf(event), point);
+    if (dragging)
+        emit boxEdited(false);
     mHover = RECT{};
     for (const auto &obj : Objects()) {
         if (!IsSelected(obj.get()) && PtInRect(obj->GetPosition(), point)) {

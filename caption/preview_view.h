@@ -6,6 +6,7 @@
 #include "caption/picture_facts.h"
 
 #include <QImage>
+#include <QSizeF>
 #include <QWidget>
 
 class ShownPicture;
@@ -43,6 +44,12 @@ class CPreviewView : public QWidget, public CDrawPage
     QSize PictureSize() const;
     // Waits for the pending decode and takes its result (tests, benchmarks).
     void WaitForPicture();
+    // Puts every caption box where its offsets say (after they were set
+    // from outside: a field, undo) and repaints.
+    void PlaceBoxes();
+    // The size the position fields measure in: the picture's own pixels, or
+    // the preview area's while no picture is shown.
+    QSizeF FieldPictureSize() const;
 
     // CDrawPage
     PreviewGeometry Geometry() const override;
@@ -58,6 +65,11 @@ class CPreviewView : public QWidget, public CDrawPage
     void captionSelected(const CDrawText &box);
     // The properties text of a newly decoded picture; empty when it failed.
     void pictureLoaded(const QString &properties);
+    // The mouse moved or resized the selection: a step of a drag (finished
+    // false) or its end (true).
+    void boxEdited(bool finished);
+    // The boxes were placed anew: another picture, size or design.
+    void boxesPlaced();
 
   protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,6 +1,9 @@
 // caption/settings_page.cpp
 #include "caption/settings_page.h"
 
+#include "caption/caption_box_controls.h"
+#include "caption/caption_design_editor.h"
+#include "caption/caption_style_controls.h"
 #include "caption/color_picker.h"
 #include "caption/draw_text.h"
 #include "caption/font_color_dialog.h"
@@ -19,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -55,8 +59,19 @@ CSettingsPage::CSettingsPage(QWidget *parent)
     page->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     page->addWidget(mPreview, 1);
     page->addLayout(column);
+    mEditor = new CCaptionDesignEditor(this, mPreview, mStyle, mBox);
     connectControls();
     mPreview->CreateCaptionBox();
+    // A box made on the page wraps its text: a long caption stays inside
+    // the box instead of running off its edge. (The record's default stays
+    // off, so designs made before keep their meaning.)
+    if (CDrawText *box = mPreview->CaptionBox()) {
+        CaptionStyle style = box->GetStyle();
+        style.wordWrap = true;
+        box->SetStyle(style);
+        showCaptionInControls(*box);
+    }
+    mEditor->ResetHistory();
 }
 
 CSettingsPage::~CSettingsPage() = default;
@@ -86,15 +101,18 @@ QLayout *CSettingsPage::createNavigation()
     return grid;
 }
 
-// Font and Back Color, the text growing with the page, the lists at the bottom.
-QGroupBox *CSettingsPage::createTextGroup()
+// Font and Back Color, the text growing with the page, the lists at the
+// bottom; then the Style and Box tabs, so that the column stays as narrow
+// and as short as the old text group whatever the caption can do.
+QWidget *CSettingsPage::createTextGroup()
 {
     mFont = named(new QPushButton(tr("&Font")), "font");
     mBackColor = named(new CColorPicker(tr("Bac&k Color")), "backColor");
     mText = named(new QPlainTextEdit, "text");
     mText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mText->setLineWrapMode(QPlainTextEdit::WidgetWidth);                // a long caption stays readable
     mText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding); // as wide as the column
+    mText->setUndoRedoEnabled(false);                                   // the page's history does it
     mAlign = named(new QComboBox, "align");
     mAlign->addItems({tr("Left"), tr("Middle"), tr("Right")});
     mAlign->setCurrentIndex(CaptionAlign::Middle);
@@ -115,8 +133,19 @@ QGroupBox *CSettingsPage::createTextGroup()
     inside->addLayout(buttons);
     inside->addWidget(mText, 1);
     inside->addLayout(lists);
+    auto *textTab = new QWidget;
+    textTab->setLayout(inside);
+
+    mStyle = named(new CCaptionStyleControls, "styleControls");
+    mBox = named(new CCaptionBoxControls, "boxControls");
+    mTabs = named(new QTabWidget, "captionTabs");
+    mTabs->addTab(textTab, tr("&Text"));
+    mTabs->addTab(mStyle, tr("&Style"));
+    mTabs->addTab(mBox, tr("&Box"));
     auto *group = new QGroupBox(tr("Text Properties"));
-    group->setLayout(inside);
+    auto *groupLayout = new QVBoxLayout(group);
+    groupLayout->setContentsMargins(2, 2, 2, 2);
+    groupLayout->addWidget(mTabs);
     return group;
 }
 
@@ -158,6 +187,7 @@ void CSettingsPage::connectControls()
     connect(mPreview, &CPreviewView::captionControlsEnabled, this, &CSettingsPage::enableCaptionControls);
     connect(mPreview, &CPreviewView::captionSelected, this, &CSettingsPage::showCaptionInControls);
     connect(mPreview, &CPreviewView::pictureLoaded, mResolution, &QLineEdit::setText);
+    connect(mEditor, &CCaptionDesignEditor::designApplied, this, &CSettingsPage::showCaptionInControls);
 }
 
 std::vector<std::pair<QWidget *, QString>> CSettingsPage::MarkupTips() const
@@ -190,10 +220,9 @@ void CSettingsPage::SetCaption(const CaptionSettings &caption)
     CDrawText *box = mPreview->CaptionBox();
     if (!box)
         return;
-    box->SetCaption(caption);
     mPreview->Select(box, false);
-    showCaptionInControls(*box);
-    mPreview->update();
+    mEditor->Apply(caption);
+    mEditor->Record();
 }
 
 void CSettingsPage::SetUpright(bool on)
@@ -213,7 +242,8 @@ void CSettingsPage::WaitForPicture()
 
 void CSettingsPage::enableCaptionControls(bool on)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{mFont, mBackColor, mText, mAlign, mAnchor})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{mFont, mBackColor, mText, mAlign, mAnchor, mStyle, mBox})
         w->setEnabled(on);
 }
 
@@ -239,7 +269,10 @@ void CSettingsPage::showCaptionInControls(const CDrawText &box)
         mAlign->setCurrentIndex(box.GetAlign());
     if (box.GetAnchor() >= 0 && box.GetAnchor() <= 3)
         mAnchor->setCurrentIndex(box.GetAnchor());
+    mStyle->ShowStyle(box.GetStyle());
+    mBox->ShowSizeWithPicture(box.GetStyle().referenceSide > 0);
     mFilling = false;
+    mEditor->ShowBoxFields();
 }
 
 CDrawText *CSettingsPage::selectedBox() const
@@ -255,6 +288,7 @@ void CSettingsPage::onTextEdited()
     if (CDrawText *box = selectedBox()) {
         box->SetText(captionTextFromEdit(mText->toPlainText()));
         mPreview->update();
+        mEditor->Record(CaptionHistory::Merge::Text);
     }
 }
 
@@ -270,6 +304,7 @@ void CSettingsPage::onFont()
     box->SetTextColor(choice->color);
     showFontInButton(choice->font);
     mPreview->update();
+    mEditor->Record();
 }
 
 void CSettingsPage::onBackColor()
@@ -277,6 +312,7 @@ void CSettingsPage::onBackColor()
     if (CDrawText *box = selectedBox()) {
         box->SetBackColor(mBackColor->GetColor());
         mPreview->update();
+        mEditor->Record();
     }
 }
 
@@ -286,6 +322,7 @@ void CSettingsPage::onAlign(int index)
     if (box && index >= 0 && index <= 2) {
         box->SetAlign(index);
         mPreview->update();
+        mEditor->Record();
     }
 }
 
@@ -303,6 +340,8 @@ void CSettingsPage::onAnchor(int index)
         }
     }
     mPreview->update();
+    mEditor->Record();
+    mEditor->ShowBoxFields();
 }
 
 void CSettingsPage::onRotate(int button)
@@ -317,6 +356,7 @@ void CSettingsPage::onRotate(int button)
         return;
     mPreview->SetRotation(degrees);
     emit rotationChanged(degrees);
+    mEditor->ShowBoxFields();
 }
 
 void CSettingsPage::ShowImage(const QString &path, int rotation, int row, int count)
@@ -329,4 +369,15 @@ void CSettingsPage::ShowImage(const QString &path, int rotation, int row, int co
     if (path.isEmpty())
         mResolution->clear(); // no row selected any more: nothing is shown
     mPreview->ShowPicture(path, rotation);
+    mEditor->ShowBoxFields();
+}
+
+bool CSettingsPage::Undo()
+{
+    return mEditor->Undo();
+}
+
+bool CSettingsPage::Redo()
+{
+    return mEditor->Redo();
 }

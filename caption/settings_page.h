@@ -9,6 +9,9 @@
 #include <utility>
 #include <vector>
 
+class CCaptionBoxControls;
+class CCaptionDesignEditor;
+class CCaptionStyleControls;
 class CColorPicker;
 class CDrawText;
 class CPreviewView;
@@ -19,6 +22,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QTabWidget;
 
 // The Batch Settings page: the preview of the current picture of the
 // selected-image list (CPreviewView, which holds the caption box and its
@@ -30,7 +34,13 @@ class QRadioButton;
 // the main window answers with ShowImage. Controls carry object names
 // ("previous", "next", "view", "resolution", "font", "backColor", "text",
 // "align", "anchor", "rotate0", "rotateMinus90", "rotate90", "rotate180";
-// the preview is "preview").
+// the preview is "preview"; the tabs "captionTabs"; the Style and Box tabs
+// are CCaptionStyleControls and CCaptionBoxControls).
+//
+// Every change of the design (text, font, colours, align, anchor, style,
+// a drag or resize, the fields, Centre, Reset box) is a step of a
+// CaptionHistory: Ctrl+Z undoes it, Ctrl+Shift+Z and Ctrl+Y redo it, also
+// while a text field has the focus. Typing runs into one step.
 class CSettingsPage : public QWidget, public CaptionSource
 {
     Q_OBJECT
@@ -42,6 +52,7 @@ class CSettingsPage : public QWidget, public CaptionSource
     std::optional<CaptionSettings> ExportCaption() const override;
     // Puts a whole design (a restored or loaded one) on the caption box and
     // shows it in the controls; makes the box first when there is none.
+    // It is a step of the history: undo brings back the design before.
     void SetCaption(const CaptionSettings &caption);
 
     QString CurrentPath() const;
@@ -50,6 +61,9 @@ class CSettingsPage : public QWidget, public CaptionSource
     void SetUpright(bool on);
     // Waits for the pending decode and takes its result (tests, benchmarks).
     void WaitForPicture();
+    // One step back or forward in the design's history; false at its end.
+    bool Undo();
+    bool Redo();
     // The controls and their tips in the markup of the program's tooltip,
     // which the window holding the page shows. The Font button's tip also
     // names the caption's font; markupTipChanged reports each new one.
@@ -69,7 +83,7 @@ class CSettingsPage : public QWidget, public CaptionSource
 
   private:
     QLayout *createNavigation();
-    QGroupBox *createTextGroup();
+    QWidget *createTextGroup();
     QGroupBox *createRotateGroup();
     void connectControls();
     CDrawText *selectedBox() const;
@@ -95,6 +109,10 @@ class CSettingsPage : public QWidget, public CaptionSource
     QComboBox *mAlign = nullptr;
     QComboBox *mAnchor = nullptr;
     QRadioButton *mRotate[4] = {};
+    QTabWidget *mTabs = nullptr;
+    CCaptionStyleControls *mStyle = nullptr;
+    CCaptionBoxControls *mBox = nullptr;
+    CCaptionDesignEditor *mEditor = nullptr;
 
     int mRow = -1;
     int mCount = 0;

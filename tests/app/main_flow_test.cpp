@@ -122,7 +122,7 @@ void designCaption(CSettingsPage &page)
     QTest::keyClick(text, Qt::Key_Return);
     QTest::keyClicks(text, QStringLiteral("Flow"));
 
-    auto *back = page.findChild<CColorPicker *>();
+    auto *back = page.findChild<CColorPicker *>(QStringLiteral("backColor"));
     ASSERT_NE(back, nullptr);
     back->SetColor(kBack);
     emit back->selEndOk(kBack);

@@ -32,9 +32,9 @@ struct OneFile : PictureSequence
     void SetCurrent(int) override {}
 };
 
-void save(const QImage &image, const QDir &dir, const char *name)
+void save(const QImage &image, const QDir &dir, const QString &name)
 {
-    const QString path = dir.filePath(QString::fromLatin1(name));
+    const QString path = dir.filePath(name);
     if (!image.save(path))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
@@ -74,6 +74,20 @@ int main(int argc, char **argv)
     preview->Select(preview->CaptionBox(), false); // the controls show the caption
     QApplication::processEvents();
     save(tabs.grab().toImage(), out, "settings_page.png");
+    // The caption's Style and Box tabs, at this size and at the page's size
+    // in a main window of the minimum size.
+    auto *captionTabs = page->findChild<QTabWidget *>(QStringLiteral("captionTabs"));
+    const char *tabNames[3] = {"text", "style", "box"};
+    for (const QSize size : {QSize(1000, 640), QSize(556, 530)}) {
+        tabs.resize(size);
+        for (int i = 0; i < 3; ++i) {
+            captionTabs->setCurrentIndex(i);
+            QApplication::processEvents();
+            save(tabs.grab().toImage(), out,
+                 QStringLiteral("settings_page_%1_%2.png").arg(QLatin1String(tabNames[i])).arg(size.width()));
+        }
+    }
+    captionTabs->setCurrentIndex(0);
     tabs.resize(1800, 1100);
     QApplication::processEvents();
     page->WaitForPicture();
@@ -97,7 +111,7 @@ int main(int argc, char **argv)
     }
     tip.HideTip();
 
-    auto *picker = page->findChild<CColorPicker *>();
+    auto *picker = page->findChild<CColorPicker *>(QStringLiteral("backColor"));
     picker->click();
     QApplication::processEvents();
     if (CPaletteDropDown *down = picker->findChild<CPaletteDropDown *>())

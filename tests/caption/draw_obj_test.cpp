@@ -63,16 +63,24 @@ TEST(DrawObj, HandleCursorsPairOppositeHandles)
     EXPECT_EQ(obj.HandleCursor(42), Qt::SizeFDiagCursor);
 }
 
-TEST(DrawObj, HandleHitSquareIsSixPixelsAroundThePoint)
+TEST(DrawObj, HandleHitSquareIsTheDrawnSquareAndTheNearestHandleWins)
 {
     const CDrawObj obj(RECT{100, 100, 200, 140}, nullptr);
-    // Handle 5 at (200, 140): from 3 left/above to 2 right/below.
+    // Handle 5 at (200, 140): 3 pixels to every side, as drawn.
     EXPECT_EQ(obj.HitTest(POINT{197, 137}, nullptr, true), 5);
-    EXPECT_EQ(obj.HitTest(POINT{202, 142}, nullptr, true), 5);
-    EXPECT_EQ(obj.HitTest(POINT{203, 140}, nullptr, true), 0);
+    EXPECT_EQ(obj.HitTest(POINT{203, 143}, nullptr, true), 5);
+    EXPECT_EQ(obj.HitTest(POINT{204, 140}, nullptr, true), 0);
     EXPECT_EQ(obj.HitTest(POINT{150, 120}, nullptr, true), 0); // inside, but no handle
     EXPECT_EQ(obj.HitTest(POINT{150, 120}, nullptr, false), 1);
     EXPECT_EQ(obj.HitTest(POINT{200, 120}, nullptr, false), 0); // right edge is outside
+    // A box 4 pixels high: the squares of 3, 4 and 5 overlap; the corner
+    // pressed is the corner taken.
+    const CDrawObj thin(RECT{100, 100, 131, 104}, nullptr);
+    EXPECT_EQ(thin.HitTest(POINT{133, 105}, nullptr, true), 5);
+    EXPECT_EQ(thin.HitTest(POINT{131, 99}, nullptr, true), 3);
+    EXPECT_EQ(thin.HitTest(POINT{131, 102}, nullptr, true), 4);
+    EXPECT_EQ(thin.HitTest(POINT{99, 102}, nullptr, true), 8);
+    EXPECT_EQ(thin.HitTest(POINT{99, 103}, nullptr, true), 7); // as near to 7 as to 8: the lower number
 }
 
 TEST(DrawObj, DraggingASideHandlePastTheOtherSideInverts)

@@ -16,7 +16,9 @@
 #include "tests/support/oriented_picture.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -24,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -106,10 +109,10 @@ std::vector<QWidget *> laidOut(CSettingsPage &page)
     return out;
 }
 
-void expectNoOverlap(CSettingsPage &page)
+void expectNoOverlap(CSettingsPage &page, std::size_t count = 18)
 {
     const std::vector<QWidget *> widgets = laidOut(page);
-    EXPECT_EQ(widgets.size(), 18u);
+    EXPECT_EQ(widgets.size(), count);
     for (std::size_t i = 0; i < widgets.size(); ++i) {
         const QRect a(widgets[i]->mapTo(&page, QPoint()), widgets[i]->size());
         EXPECT_TRUE(page.rect().contains(a)) << widgets[i]->objectName().toStdString();
@@ -118,8 +121,9 @@ void expectNoOverlap(CSettingsPage &page)
             text = button->text();
         else if (auto *label = qobject_cast<QLabel *>(widgets[i]))
             text = label->text();
+        // An access key's "&" is not drawn.
         const int needed = text.isEmpty() ? widgets[i]->minimumSizeHint().width()
-                                          : widgets[i]->fontMetrics().horizontalAdvance(text);
+                                          : widgets[i]->fontMetrics().horizontalAdvance(text.remove('&'));
         EXPECT_GE(widgets[i]->width(), needed) << "clipped " << text.toStdString();
         for (std::size_t j = i + 1; j < widgets.size(); ++j) {
             const QRect b(widgets[j]->mapTo(&page, QPoint()), widgets[j]->size());
@@ -155,6 +159,14 @@ TEST_F(SettingsPage, StartsWithTheSelectedDefaultBoxAndNoPictureAndGrowsItsPrevi
     EXPECT_EQ(text->width(), textWidth);
     EXPECT_EQ(control<QRadioButton>("rotate0")->mapTo(&page, QPoint()).y(), rotateTop + 300);
     expectNoOverlap(page);
+    // The Style and Box tabs fit the page in a window of the minimum size.
+    page.resize(556, 530);
+    auto *tabs = control<QTabWidget>("captionTabs");
+    const std::size_t counts[3] = {18, 27, 23};
+    for (int i = 0; i < 3; ++i) {
+        tabs->setCurrentIndex(i);
+        expectNoOverlap(page, counts[i]);
+    }
 }
 
 TEST_F(SettingsPage, SmallPictureIsShownAtItsOwnSizeWithTheBoxAtItsOffsets)
@@ -631,3 +643,115 @@ TEST_F(SettingsPage, CameraTurnedPicturesAreShownUprightUnlessSwitchedOff)
 }
 
 } // namespace
+
+// The box a 12-megapixel picture made of the old 300 x 40 box: 31 x 4 on the
+// screen. A press on the corner handle as drawn takes it and the drag resizes.
+TEST_F(SettingsPage, TinyBoxOnScreenStillResizesFromItsHandle)
+{
+    show(files.Write("tiny.jpg", 1600, 1200));
+    const PreviewGeometry view = preview->Geometry();
+    const RECT i = pictureRect();
+    box().Place(RECT{i.left + 50, i.top + 50, i.left + 81, i.top + 54}, &view);
+    ASSERT_EQ(box().GetPosition(), (RECT{i.left + 50, i.top + 50, i.left + 81, i.top + 54}));
+    // The last pixel of the bottom-right handle's drawn square, down and right.
+    drag(POINT{i.left + 84, i.top + 57}, POINT{i.left + 124, i.top + 77});
+    EXPECT_TRUE(preview->IsSelected(&box()));
+    EXPECT_EQ(box().GetPosition(), (RECT{i.left + 50, i.top + 50, i.left + 124, i.top + 77}));
+}
+
+TEST_F(SettingsPage, FieldsMoveTheBoxInPixelsOrPerCentAndFollowADrag)
+{
+    show(files.Write("fields.bmp", 400, 300));
+    auto *x = control<QDoubleSpinBox>("boxX");
+    auto *width = control<QDoubleSpinBox>("boxWidth");
+    auto *y = control<QDoubleSpinBox>("boxY");
+    box().SetCaption([&] {
+        CaptionSettings c = box().GetCaption();
+        c.offsets = {20, 30, 120, 70};
+        return c;
+    }());
+    x->setValue(50);
+    EXPECT_EQ(box().GetOffsets(), (CaptionOffsets{50, 30, 150, 70})); // the width is kept
+    EXPECT_EQ(box().GetPosition().left, pictureRect().left + 50);
+    control<QComboBox>("unit")->setCurrentIndex(1);
+    EXPECT_DOUBLE_EQ(width->value(), 25); // 100 of 400 pixels
+    y->setValue(50);
+    EXPECT_EQ(box().GetOffsets(), (CaptionOffsets{50, 150, 150, 190}));
+    control<QComboBox>("unit")->setCurrentIndex(0);
+    const POINT c = center(box().GetPosition());
+    drag(c, POINT{c.x + 10, c.y - 20});
+    EXPECT_DOUBLE_EQ(x->value(), 60);
+    EXPECT_DOUBLE_EQ(y->value(), 130);
+    // From a right anchor X is the distance of the right edges.
+    auto *anchor = control<QComboBox>("anchor");
+    anchor->setCurrentIndex(CaptionAnchor::TopRight);
+    emit anchor->activated(CaptionAnchor::TopRight);
+    EXPECT_DOUBLE_EQ(x->value(), 400 - 160);
+    control<QPushButton>("centre")->click();
+    EXPECT_EQ(box().GetOffsets(), (CaptionOffsets{250, 130, 150, 170}));
+}
+
+TEST_F(SettingsPage, UndoAndRedoATypedWordADragAndAStyle)
+{
+    show(files.Write("undo.bmp", 400, 300));
+    EXPECT_TRUE(box().GetStyle().wordWrap); // a box made on the page wraps
+    auto *text = control<QPlainTextEdit>("text");
+    text->setFocus();
+    text->moveCursor(QTextCursor::End);
+    QTest::keyClicks(text, "abc");
+    EXPECT_EQ(box().GetText(), kDefaultCaptionText + "abc");
+    const CaptionOffsets before = box().GetOffsets();
+    const RECT shown = box().GetPosition();
+    const POINT c = center(shown);
+    drag(c, POINT{c.x + 30, c.y + 20});
+    control<QCheckBox>("wordWrap")->click();
+    EXPECT_FALSE(box().GetStyle().wordWrap);
+    // Ctrl+Z in the text field undoes the page's steps, not the field's own.
+    QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(box().GetStyle().wordWrap);
+    EXPECT_TRUE(control<QCheckBox>("wordWrap")->isChecked());
+    EXPECT_TRUE(page.Undo());
+    EXPECT_EQ(box().GetOffsets(), before); // the whole drag was one step
+    EXPECT_EQ(box().GetPosition(), shown);
+    EXPECT_TRUE(page.Undo());
+    EXPECT_EQ(box().GetText(), kDefaultCaptionText); // the typing was one step
+    EXPECT_EQ(text->toPlainText(), kDefaultCaptionText);
+    EXPECT_FALSE(page.Undo());
+    QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(box().GetText(), kDefaultCaptionText + "abc");
+    QTest::keyClick(text, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(box().GetOffsets().left, before.left + 30);
+}
+
+TEST_F(SettingsPage, SizeWithThePictureKeepsTheBoxThenFollowsEachPicture)
+{
+    show(files.Write("small.bmp", 400, 300));
+    const RECT shown = box().GetPosition();
+    control<QCheckBox>("sizeWithPicture")->click();
+    EXPECT_FLOAT_EQ(box().GetStyle().referenceSide, 300);
+    grabPreview();
+    EXPECT_EQ(box().GetPosition(), shown);
+    // A new box on this picture: a fifth of its width, two lines high.
+    control<QPushButton>("resetBox")->click();
+    EXPECT_DOUBLE_EQ(control<QDoubleSpinBox>("boxWidth")->value(), 80);
+    EXPECT_DOUBLE_EQ(control<QDoubleSpinBox>("boxHeight")->value(), 65);
+    const CaptionOffsets design = box().GetOffsets();
+    // On a picture of half the size (still shown at scale 1) everything halves.
+    show(files.Write("half.bmp", 200, 150));
+    EXPECT_EQ(box().GetOffsets(), design);
+    EXPECT_DOUBLE_EQ(control<QDoubleSpinBox>("boxWidth")->value(), 40);
+    grabPreview();
+    const RECT half = box().GetPosition();
+    EXPECT_NEAR(half.right - half.left, 40, 1);
+    // Dragging there keeps the offsets in design pixels: 10 shown are 20
+    // designed (give or take the shown box's rounding).
+    const POINT c = center(half);
+    drag(c, POINT{c.x + 10, c.y});
+    EXPECT_NEAR(box().GetOffsets().left, design.left + 20, 1.0);
+    // Off: the design becomes this picture's pixels, the box stays put.
+    const RECT moved = box().GetPosition();
+    control<QCheckBox>("sizeWithPicture")->click();
+    EXPECT_FLOAT_EQ(box().GetStyle().referenceSide, 0);
+    grabPreview();
+    EXPECT_EQ(box().GetPosition(), moved);
+}
