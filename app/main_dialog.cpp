@@ -6,8 +6,10 @@
 #include "app/about_dialog.h"
 #include "app/help_window.h"
 #include "app/main_pixel_layout.h"
+#include "app/main_window_state.h"
 #include "app/picture_sequences.h"
 #include "app/tree_splitter.h"
+#include "caption/caption_profile.h"
 #include "caption/settings_page.h"
 #include "collection/folder_tree.h"
 #include "collection/select_page.h"
@@ -27,6 +29,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -78,6 +81,41 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
     createTips();
     createLayout();
     createShortcuts();
+    restoreState();
+    // The session manager asks before it ends the program, which may then
+    // end without the window closing.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &CMainDialog::SaveState);
+}
+
+// The window as it was left: its size, the caption design and the folder,
+// each where the profile holds a usable one.
+void CMainDialog::restoreState()
+{
+    const MainWindowState state = MainWindowState::Load(mProfile);
+    if (state.size.isValid())
+        resize(state.size.expandedTo(kMainMinimumSize));
+    if (state.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    if (const std::optional<CaptionSettings> shown = mSettings->ExportCaption()) {
+        const CaptionSettings kept = loadCaptionProfile(mProfile, *shown);
+        if (captionProfileEntries(kept) != captionProfileEntries(*shown))
+            mSettings->SetCaption(kept);
+    }
+    if (!state.folder.isEmpty() && state.folder != mCurrentFolder && QFileInfo(state.folder).isDir() &&
+        !mFolderTree->SelectPath(state.folder))
+        OnFolderSelected(state.folder);
+}
+
+void CMainDialog::SaveState()
+{
+    if (const std::optional<CaptionSettings> caption = mSettings->ExportCaption())
+        saveCaptionProfile(mProfile, *caption);
+    MainWindowState state;
+    state.maximized = isMaximized();
+    const QRect normal = normalGeometry();
+    state.size = state.maximized && normal.isValid() ? normal.size() : size();
+    state.folder = mCurrentFolder;
+    state.Save(mProfile);
 }
 
 // The controls as they sit in a window of the minimum size; the layout
@@ -327,6 +365,8 @@ void CMainDialog::OnExport()
     dialog.exec();
     mExportDialog = nullptr;
     mSettings->SetUpright(autoOrient());
+    if (mCloseAfterExport)
+        done(QDialog::Rejected);
 }
 
 // The design views show what the export writes, so they follow its setting;
@@ -380,12 +420,23 @@ void CMainDialog::OnAbout()
     about.exec();
 }
 
+void CMainDialog::reject()
+{
+    if (mExportDialog && mExportDialog->IsRunning())
+        return;
+    QDialog::reject();
+}
+
 void CMainDialog::done(int result)
 {
     if (mExportDialog && mExportDialog->IsRunning()) {
         // The run ends after the current picture; the export dialog then
-        // closes and this window with it.
+        // closes and OnExport closes this window.
+        mCloseAfterExport = true;
         mExportDialog->reject();
+        return;
     }
+    mCloseAfterExport = false;
+    SaveState();
     QDialog::done(result);
 }

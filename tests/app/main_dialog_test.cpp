@@ -4,7 +4,9 @@
 #include "app/about_dialog.h"
 #include "app/help_window.h"
 #include "app/main_dialog.h"
+#include "caption/caption_profile.h"
 #include "caption/font_color_dialog.h"
+#include "caption/settings_page.h"
 #include "controls/markup_tip.h"
 #include "export/export_dialog.h"
 #include "platform/font_map.h"
@@ -346,6 +348,44 @@ TEST(MainDialog, TheSplitterWidensTheTreeAndTheProfileKeepsIt)
     EXPECT_EQ(named(again, "folderTree")->width(), 212 + 90);
     EXPECT_EQ(inWindow(named(again, "tabs")).left(), 230 + 90);
     expectButtonsLinedUp(again);
+}
+
+// Escape or Quit keeps the design, the size and the folder for the next
+// window; a folder that is gone by then is not gone to.
+TEST(MainDialog, DesignSizeAndFolderComeBackInTheNextWindow)
+{
+    ProfileStore profile(scratchDir() + "/kept.ini");
+    const QString folder = QString::fromStdString(scratchDir() + "/kept-folder/");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    CaptionSettings design;
+    design.text = QStringLiteral("Kept\r\nsecond line");
+    design.textColor = RGB(200, 10, 20);
+    design.anchor = CaptionAnchor::BottomRight;
+    design.offsets = {300, 80, 20, 20};
+    design.style.wordWrap = true;
+    design.style.padding = 6;
+    for (bool escape : {true, false}) {
+        CMainDialog w(profile);
+        w.show();
+        if (escape) {
+            w.resize(1000, 700);
+            named<CSettingsPage>(w, "settingsPage")->SetCaption(design);
+            ASSERT_TRUE(w.GoToFolder(folder));
+            QTest::keyClick(&w, Qt::Key_Escape);
+            EXPECT_FALSE(w.isVisible());
+            continue;
+        }
+        EXPECT_EQ(w.size(), QSize(1000, 700));
+        EXPECT_EQ(w.CurrentFolder(), folder);
+        const std::optional<CaptionSettings> kept = named<CSettingsPage>(w, "settingsPage")->ExportCaption();
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(captionProfileEntries(*kept), captionProfileEntries(design));
+        QTest::mouseClick(named<QPushButton>(w, "quitButton"), Qt::LeftButton);
+    }
+    QDir(folder).removeRecursively();
+    CMainDialog later(profile);
+    EXPECT_NE(later.CurrentFolder(), folder);
+    EXPECT_EQ(later.size(), QSize(1000, 700));
 }
 
 // The Folder field takes a typed path on Enter: the tree walks there and the
