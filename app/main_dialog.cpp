@@ -8,6 +8,7 @@
 #include "app/main_pixel_layout.h"
 #include "app/main_window_state.h"
 #include "app/picture_sequences.h"
+#include "app/preset_menu.h"
 #include "app/tree_splitter.h"
 #include "caption/caption_profile.h"
 #include "caption/settings_page.h"
@@ -55,6 +56,8 @@ constexpr int kTop = 8;
 constexpr int kLabelHeight = 18;
 constexpr int kTreeWidth = 214;
 constexpr QSize kButton(84, 28);
+// Wide enough for its label and the menu's arrow.
+constexpr QSize kPresetsButton(112, 28);
 // The tree's pane may be made narrower than at first, not narrower than this.
 constexpr int kMinimumTreeWidth = 120;
 
@@ -127,10 +130,12 @@ void CMainDialog::createLayout()
     start.tree = QRect(kLeft, kTop + kLabelHeight + 4, kTreeWidth, 0);
     start.tabs = QRect(kLeft + kTreeWidth + 8, kTop, 0, 0);
     start.exportButton = start.help = start.about = start.quit = QRect(QPoint(), kButton);
+    start.presets = QRect(QPoint(), kPresetsButton);
 
     auto *layout = new MainPixelLayout(this, start);
     createSplitter(start);
     layout->addWidget(mSplitter, MainPixelLayout::Role::Splitter);
+    layout->addWidget(mPresets, MainPixelLayout::Role::Presets);
     layout->addWidget(mExport, MainPixelLayout::Role::Export);
     layout->addWidget(mHelp, MainPixelLayout::Role::Help);
     layout->addWidget(mAbout, MainPixelLayout::Role::About);
@@ -314,6 +319,7 @@ void CMainDialog::viewSelected()
 
 void CMainDialog::createButtons()
 {
+    createPresets();
     mExport = new QPushButton(QStringLiteral("&Export"), this);
     mHelp = new QPushButton(QStringLiteral("&Help"), this);
     mAbout = new QPushButton(QStringLiteral("A&bout"), this);
@@ -328,6 +334,29 @@ void CMainDialog::createButtons()
     connect(mHelp, &QPushButton::clicked, this, &CMainDialog::OnHelp);
     connect(mAbout, &QPushButton::clicked, this, &CMainDialog::OnAbout);
     connect(mQuit, &QPushButton::clicked, this, &CMainDialog::reject);
+}
+
+// A preset is the design on the Batch Settings page with the export options
+// as stored; loading one puts both back where they came from.
+void CMainDialog::createPresets()
+{
+    mPresets = new QPushButton(QStringLiteral("&Job Presets"), this);
+    mPresets->setObjectName(QStringLiteral("presetsButton"));
+    mPresets->setAutoDefault(false);
+    auto current = [this] {
+        JobPreset job;
+        job.caption = mSettings->ExportCaption().value_or(CaptionSettings{});
+        job.options.Load(mProfile);
+        return job;
+    };
+    auto apply = [this](const JobPreset &job) {
+        mSettings->SetCaption(job.caption);
+        job.options.Save(mProfile);
+        mSettings->SetUpright(job.options.AutoOrient);
+    };
+    mPresetMenu =
+        new CPresetMenu(PresetStore(PresetStore::FolderBeside(mProfile.path())), current, apply, this);
+    mPresets->setMenu(mPresetMenu);
 }
 
 void CMainDialog::SetExportSources(ExportRowSource *rows, CaptionSource *caption)

@@ -13,6 +13,7 @@ class CAcquireAction;
 class CExportDialog;
 class CFolderTree;
 class CMarkupTip;
+class CPresetMenu;
 class CSelectPage;
 class CSettingsPage;
 class CTreeSplitter;
@@ -37,8 +38,8 @@ class QUrl;
 // createTree() and createPages(); they reach one another only through the
 // signals and slots wired here. MainPixelLayout places the controls. The
 // controls carry object names (folderLabel, folderTree, tabs, selectPage,
-// settingsPage, exportButton, helpButton, aboutButton, quitButton,
-// splitter; the tooltip, a window of its own, mainTip; the help window,
+// settingsPage, presetsButton, exportButton, helpButton, aboutButton,
+// quitButton, splitter; the tooltip, a window of its own, mainTip; the help window,
 // helpWindow). The tree and the tab control share a splitter whose position
 // the profile keeps.
 // UI thread only.
@@ -92,6 +93,8 @@ class CMainDialog : public QDialog
     void done(int result) override;
     // Keeps the design, the window's size and the folder in the profile.
     void SaveState();
+    // The Job Presets button's menu; its presets lie beside the profile.
+    CPresetMenu *PresetMenu() const { return mPresetMenu; }
 
   signals:
     // A folder to browse and watch ("" empties the browser).
@@ -117,6 +120,7 @@ class CMainDialog : public QDialog
     void createShortcuts();
     void showHelpWindow();
     void restoreState();
+    void createPresets();
 
     ProfileStore &mProfile;
     QString mCurrentFolder;
@@ -136,6 +140,8 @@ class CMainDialog : public QDialog
     QPushButton *mHelp = nullptr;
     QPushButton *mAbout = nullptr;
     QPushButton *mQuit = nullptr;
+    QPushButton *mPresets = nullptr;
+    CPresetMenu *mPresetMenu = nullptr;
     CExportDialog *mExportDialog = nullptr; // on OnExport's stack while open; a child of this window
     UrlOpener mOpenUrl;
     bool mCloseAfterExport = false; // done() came during a run
