@@ -19,7 +19,7 @@ namespace {
 constexpr std::int32_t kMaxFontHeight = 10000;
 constexpr float kMaxOffset = 1e6f;
 constexpr float kMaxMeasure = 1e5f; // padding, effect size, reference side
-constexpr std::size_t kMaxPathBytes = 4096;
+constexpr qsizetype kMaxPathLength = 4096;
 
 const char *const kAlignNames[] = {"left", "middle", "right"};
 const char *const kAnchorNames[] = {"top-left", "top-right", "bottom-left", "bottom-right"};
@@ -163,15 +163,21 @@ class Reader
         bad(key, all);
     }
 
-    void textValue(const char *key, QString &out, std::size_t maxBytes)
+    // A text of at most maxLength UTF-16 units; as stored, each may take up
+    // to four bytes ("\x01", or a character of four UTF-8 bytes for two).
+    void textValue(const char *key, QString &out, qsizetype maxLength)
     {
         const std::optional<std::string> v = raw(key);
         if (!v)
             return;
-        if (v->size() > maxBytes)
-            return bad(key, "a text of at most " + std::to_string(maxBytes) + " bytes");
+        const std::string tooLong = "a text of at most " + std::to_string(maxLength) + " characters";
+        if (v->size() > std::size_t(4 * maxLength))
+            return bad(key, tooLong);
         const std::string plain = unescapeProfileText(*v);
-        out = QString::fromUtf8(plain.data(), qsizetype(plain.size()));
+        const QString decoded = QString::fromUtf8(plain.data(), qsizetype(plain.size()));
+        if (decoded.size() > maxLength)
+            return bad(key, tooLong);
+        out = decoded;
     }
 
     void face(const char *key, char (&out)[LF_FACESIZE])
@@ -260,7 +266,7 @@ void readStyle(Reader &r, CaptionStyle &s)
     r.colourValue("EffectColor", s.effectColor, false);
     r.measure("EffectSize", s.effectSize, 0, kMaxMeasure);
     r.integer("BackOpacity", s.backOpacity, 0, 100);
-    r.textValue("Logo", s.logoPath, kMaxPathBytes);
+    r.textValue("Logo", s.logoPath, kMaxPathLength);
     r.integer("LogoOpacity", s.logoOpacity, 0, 100);
 }
 
@@ -373,7 +379,7 @@ CaptionSettings loadCaptionProfile(const ProfileStore &profile, const CaptionSet
 {
     Reader r(profile, section, problems);
     CaptionSettings c = base;
-    r.textValue("Text", c.text, kMaxCaptionTextBytes);
+    r.textValue("Text", c.text, kMaxCaptionTextLength);
     readFont(r, c.font);
     r.colourValue("TextColor", c.textColor, false);
     r.colourValue("BackColor", c.backColor, true);

@@ -26,8 +26,8 @@ class ProfileStore;
 
 extern const char kCaptionSection[]; // "Caption"
 
-// Texts longer than this (bytes as stored) are taken as damaged.
-constexpr std::size_t kMaxCaptionTextBytes = 64 * 1024;
+// Caption texts longer than this (UTF-16 units) are taken as damaged.
+constexpr qsizetype kMaxCaptionTextLength = 64 * 1024;
 
 // The section's lines in the order they are written.
 std::vector<std::pair<std::string, std::string>> captionProfileEntries(const CaptionSettings &caption);
