@@ -3,6 +3,7 @@
 
 #include "export/export_list.h"
 #include "export/output_path.h"
+#include "export/preset_store.h"
 #include "platform/font_map.h"
 #include "platform/profile_store.h"
 
@@ -51,9 +52,17 @@ const char kBatchHelp[] =
     "                       without a tab is not turned; relative paths start from the\n"
     "                       current folder); may be given more than once\n"
     "\n"
+    "Presets (the caption and the export options of a whole job, as the program\n"
+    "saves them; every option given on the command line overrides the preset's):\n"
+    "  --preset NAME        the preset saved in the program under NAME\n"
+    "                       ($XDG_CONFIG_HOME/zelventa/presets/NAME.ini)\n"
+    "  --preset-file FILE   a preset file; a missing or damaged one ends with exit\n"
+    "                       status 2 and what is wrong with it\n"
+    "\n"
     "Export (defaults are those of an empty profile):\n"
     "  --profile INI        start from the \"Export Option\" section of this profile,\n"
     "                       as the export dialog does; the options below override it\n"
+    "                       (cannot be combined with a preset)\n"
     "  --save-profile INI   store the resulting fifteen options in this profile once\n"
     "                       they are valid, as Start does\n"
     "  --folder DIR         write every picture into DIR, which must exist (default;\n"
@@ -388,6 +397,8 @@ const std::vector<Option> &optionTable()
         {"--rotate", true, choice({"0", "90", "-90", "180"}, [](A &, int) {})},
         {"--list", true, nothing},
         {"--profile", true, nothing},
+        {"--preset", true, nothing},
+        {"--preset-file", true, nothing},
         {"--save-profile", true,
          [](A &a, const std::string &v) {
              a.saveProfile = v;
@@ -551,6 +562,35 @@ bool loadProfile(const std::string &path, ExportOptions &options, std::string &e
     return true;
 }
 
+// The caption and export options of the preset given, if any, over the new
+// box; each option on the command line is applied after it.
+bool loadPreset(const std::vector<Given> &given, BatchArguments &out, std::string &error)
+{
+    const std::optional<std::string> name = lastValueOf(given, "--preset");
+    const std::optional<std::string> file = lastValueOf(given, "--preset-file");
+    const char *option = name ? "--preset" : "--preset-file";
+    if (name && file) {
+        error = "--preset: cannot be combined with --preset-file";
+        return false;
+    }
+    if (!name && !file)
+        return true;
+    if (lastValueOf(given, "--profile")) {
+        error = std::string(option) + ": cannot be combined with --profile";
+        return false;
+    }
+    JobPreset preset;
+    const std::string problem = name ? PresetStore().Load(*name, *out.job.caption, preset)
+                                     : PresetStore::LoadFile(*file, *out.job.caption, preset);
+    if (!problem.empty()) {
+        error = std::string(option) + ": " + problem;
+        return false;
+    }
+    out.job.caption = preset.caption;
+    out.job.options = preset.options;
+    return true;
+}
+
 // Pictures and list files become rows in the order they were given.
 bool collectRows(const std::vector<Given> &given, const std::string &rotation, BatchArguments &out,
                  std::string &error)
@@ -578,6 +618,8 @@ bool parseBatchArguments(const std::vector<std::string> &args, BatchArguments &o
     out.job.caption->offsets = kNewBoxOffsets;
     const std::optional<std::string> profile = lastValueOf(given, "--profile");
     if (profile && !loadProfile(*profile, out.job.options, error))
+        return false;
+    if (!loadPreset(given, out, error))
         return false;
     for (const Given &g : given) {
         if (!g.option)

@@ -10,8 +10,8 @@
 enum class OverwritePolicy { Ask, Yes, No, Cancel };
 
 // Everything the command line asks for. The export options start from the
-// defaults of an empty profile, then the --profile file, then the options
-// as given, in their order.
+// defaults of an empty profile, then the --profile file or the preset (which
+// also gives the caption), then the options as given, in their order.
 struct BatchArguments
 {
     ExportJob job;           // rows, options and caption

@@ -6,8 +6,11 @@
 #include "app/about_dialog.h"
 #include "app/help_window.h"
 #include "app/main_pixel_layout.h"
+#include "app/main_window_state.h"
 #include "app/picture_sequences.h"
+#include "app/preset_menu.h"
 #include "app/tree_splitter.h"
+#include "caption/caption_profile.h"
 #include "caption/settings_page.h"
 #include "collection/folder_tree.h"
 #include "collection/select_page.h"
@@ -27,6 +30,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -52,6 +56,8 @@ constexpr int kTop = 8;
 constexpr int kLabelHeight = 18;
 constexpr int kTreeWidth = 214;
 constexpr QSize kButton(84, 28);
+// Wide enough for its label and the menu's arrow.
+constexpr QSize kPresetsButton(112, 28);
 // The tree's pane may be made narrower than at first, not narrower than this.
 constexpr int kMinimumTreeWidth = 120;
 
@@ -78,6 +84,41 @@ CMainDialog::CMainDialog(ProfileStore &profile, QWidget *parent)
     createTips();
     createLayout();
     createShortcuts();
+    restoreState();
+    // The session manager asks before it ends the program, which may then
+    // end without the window closing.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &CMainDialog::SaveState);
+}
+
+// The window as it was left: its size, the caption design and the folder,
+// each where the profile holds a usable one.
+void CMainDialog::restoreState()
+{
+    const MainWindowState state = MainWindowState::Load(mProfile);
+    if (state.size.isValid())
+        resize(state.size.expandedTo(kMainMinimumSize));
+    if (state.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    if (const std::optional<CaptionSettings> shown = mSettings->ExportCaption()) {
+        const CaptionSettings kept = loadCaptionProfile(mProfile, *shown);
+        if (captionProfileEntries(kept) != captionProfileEntries(*shown))
+            mSettings->SetCaption(kept);
+    }
+    if (!state.folder.isEmpty() && state.folder != mCurrentFolder && QFileInfo(state.folder).isDir() &&
+        !mFolderTree->SelectPath(state.folder))
+        OnFolderSelected(state.folder);
+}
+
+void CMainDialog::SaveState()
+{
+    if (const std::optional<CaptionSettings> caption = mSettings->ExportCaption())
+        saveCaptionProfile(mProfile, *caption);
+    MainWindowState state;
+    state.maximized = isMaximized();
+    const QRect normal = normalGeometry();
+    state.size = state.maximized && normal.isValid() ? normal.size() : size();
+    state.folder = mCurrentFolder;
+    state.Save(mProfile);
 }
 
 // The controls as they sit in a window of the minimum size; the layout
@@ -89,10 +130,12 @@ void CMainDialog::createLayout()
     start.tree = QRect(kLeft, kTop + kLabelHeight + 4, kTreeWidth, 0);
     start.tabs = QRect(kLeft + kTreeWidth + 8, kTop, 0, 0);
     start.exportButton = start.help = start.about = start.quit = QRect(QPoint(), kButton);
+    start.presets = QRect(QPoint(), kPresetsButton);
 
     auto *layout = new MainPixelLayout(this, start);
     createSplitter(start);
     layout->addWidget(mSplitter, MainPixelLayout::Role::Splitter);
+    layout->addWidget(mPresets, MainPixelLayout::Role::Presets);
     layout->addWidget(mExport, MainPixelLayout::Role::Export);
     layout->addWidget(mHelp, MainPixelLayout::Role::Help);
     layout->addWidget(mAbout, MainPixelLayout::Role::About);
@@ -276,6 +319,7 @@ void CMainDialog::viewSelected()
 
 void CMainDialog::createButtons()
 {
+    createPresets();
     mExport = new QPushButton(QStringLiteral("&Export"), this);
     mHelp = new QPushButton(QStringLiteral("&Help"), this);
     mAbout = new QPushButton(QStringLiteral("A&bout"), this);
@@ -290,6 +334,29 @@ void CMainDialog::createButtons()
     connect(mHelp, &QPushButton::clicked, this, &CMainDialog::OnHelp);
     connect(mAbout, &QPushButton::clicked, this, &CMainDialog::OnAbout);
     connect(mQuit, &QPushButton::clicked, this, &CMainDialog::reject);
+}
+
+// A preset is the design on the Batch Settings page with the export options
+// as stored; loading one puts both back where they came from.
+void CMainDialog::createPresets()
+{
+    mPresets = new QPushButton(QStringLiteral("&Job Presets"), this);
+    mPresets->setObjectName(QStringLiteral("presetsButton"));
+    mPresets->setAutoDefault(false);
+    auto current = [this] {
+        JobPreset job;
+        job.caption = mSettings->ExportCaption().value_or(CaptionSettings{});
+        job.options.Load(mProfile);
+        return job;
+    };
+    auto apply = [this](const JobPreset &job) {
+        mSettings->SetCaption(job.caption);
+        job.options.Save(mProfile);
+        mSettings->SetUpright(job.options.AutoOrient);
+    };
+    mPresetMenu =
+        new CPresetMenu(PresetStore(PresetStore::FolderBeside(mProfile.path())), current, apply, this);
+    mPresets->setMenu(mPresetMenu);
 }
 
 void CMainDialog::SetExportSources(ExportRowSource *rows, CaptionSource *caption)
@@ -327,6 +394,8 @@ void CMainDialog::OnExport()
     dialog.exec();
     mExportDialog = nullptr;
     mSettings->SetUpright(autoOrient());
+    if (mCloseAfterExport)
+        done(QDialog::Rejected);
 }
 
 // The design views show what the export writes, so they follow its setting;
@@ -380,12 +449,23 @@ void CMainDialog::OnAbout()
     about.exec();
 }
 
+void CMainDialog::reject()
+{
+    if (mExportDialog && mExportDialog->IsRunning())
+        return;
+    QDialog::reject();
+}
+
 void CMainDialog::done(int result)
 {
     if (mExportDialog && mExportDialog->IsRunning()) {
         // The run ends after the current picture; the export dialog then
-        // closes and this window with it.
+        // closes and OnExport closes this window.
+        mCloseAfterExport = true;
         mExportDialog->reject();
+        return;
     }
+    mCloseAfterExport = false;
+    SaveState();
     QDialog::done(result);
 }

@@ -13,6 +13,7 @@ class CAcquireAction;
 class CExportDialog;
 class CFolderTree;
 class CMarkupTip;
+class CPresetMenu;
 class CSelectPage;
 class CSettingsPage;
 class CTreeSplitter;
@@ -29,12 +30,16 @@ class QUrl;
 // The main window: the folder tree on the left under "Select Folder:", the
 // tab control with the Select Images and Batch Settings pages, and the
 // Export, Help, About and Quit buttons along the bottom. Quit and Escape
-// close it, which ends the program. The pages and the tree are created in
+// close it, which ends the program; Escape and Quit do nothing while an
+// export runs (its progress window has the Cancel). Whenever it closes, and
+// when the desktop session ends, the caption design, the window's size and
+// the folder shown go into the profile; the next window opens with them
+// (the folder only while it exists). The pages and the tree are created in
 // createTree() and createPages(); they reach one another only through the
 // signals and slots wired here. MainPixelLayout places the controls. The
 // controls carry object names (folderLabel, folderTree, tabs, selectPage,
-// settingsPage, exportButton, helpButton, aboutButton, quitButton,
-// splitter; the tooltip, a window of its own, mainTip; the help window,
+// settingsPage, presetsButton, exportButton, helpButton, aboutButton,
+// quitButton, splitter; the tooltip, a window of its own, mainTip; the help window,
 // helpWindow). The tree and the tab control share a splitter whose position
 // the profile keeps.
 // UI thread only.
@@ -81,9 +86,15 @@ class CMainDialog : public QDialog
     // is told) when it does not exist.
     bool GoToFolder(const QString &folder);
     void OnAbout();
-    // Quit, Escape, closing: during an export run, the run ends after the
-    // current picture and the window closes then.
+    // Quit, Escape, the window's close: nothing while an export runs.
+    void reject() override;
+    // Closing for good: during an export run, the run ends after the
+    // current picture and the window closes then, its state saved.
     void done(int result) override;
+    // Keeps the design, the window's size and the folder in the profile.
+    void SaveState();
+    // The Job Presets button's menu; its presets lie beside the profile.
+    CPresetMenu *PresetMenu() const { return mPresetMenu; }
 
   signals:
     // A folder to browse and watch ("" empties the browser).
@@ -108,6 +119,8 @@ class CMainDialog : public QDialog
     void createSplitter(const MainLayout &start);
     void createShortcuts();
     void showHelpWindow();
+    void restoreState();
+    void createPresets();
 
     ProfileStore &mProfile;
     QString mCurrentFolder;
@@ -127,6 +140,9 @@ class CMainDialog : public QDialog
     QPushButton *mHelp = nullptr;
     QPushButton *mAbout = nullptr;
     QPushButton *mQuit = nullptr;
+    QPushButton *mPresets = nullptr;
+    CPresetMenu *mPresetMenu = nullptr;
     CExportDialog *mExportDialog = nullptr; // on OnExport's stack while open; a child of this window
     UrlOpener mOpenUrl;
+    bool mCloseAfterExport = false; // done() came during a run
 };

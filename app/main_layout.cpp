@@ -21,6 +21,8 @@ MainLayout layoutMainWindow(QSize client, const MainLayout &start)
     out.help = atBottom(client, start.help.size(), out.about.left() - start.help.width() - kButtonGap);
     out.exportButton = atBottom(client, start.exportButton.size(),
                                 out.help.left() - start.exportButton.width() - kButtonGap);
+    out.presets =
+        atBottom(client, start.presets.size(), out.exportButton.left() - start.presets.width() - kButtonGap);
     return out;
 }
 

@@ -25,13 +25,14 @@ struct MainLayout
     QRect help;
     QRect about;
     QRect quit;
+    QRect presets; // left of Export, the same gap between
 };
 
 // The layout for a client area of this size: the tab control and the tree
 // keep their left and top and grow to 6 pixels from the right and 35 from
 // the bottom (the tree keeps its width); the buttons keep their sizes and
 // line up from the right, Quit 6 pixels from the edge and 11 between them,
-// 4 pixels above the bottom.
+// 4 pixels above the bottom, Job Presets the leftmost.
 MainLayout layoutMainWindow(QSize client, const MainLayout &start);
 
 // The splitter that lets the user widen the tree: from the label's left to

@@ -15,6 +15,7 @@ QRect rectOf(const MainLayout &layout, MainPixelLayout::Role role)
     case MainPixelLayout::Role::About: return layout.about;
     case MainPixelLayout::Role::Quit: return layout.quit;
     case MainPixelLayout::Role::Splitter: return splitterRect(layout);
+    case MainPixelLayout::Role::Presets: return layout.presets;
     }
     return QRect();
 }

@@ -14,7 +14,7 @@ class MainPixelLayout : public PixelLayout
     // Which rectangle of MainLayout a control takes.
     // Splitter: the splitter holding the tree's pane and the tab control,
     // which then are not placed on their own.
-    enum class Role { FolderLabel, Tree, Tabs, Export, Help, About, Quit, Splitter };
+    enum class Role { FolderLabel, Tree, Tabs, Export, Help, About, Quit, Splitter, Presets };
 
     // start: where the controls sit before any resize (see MainLayout).
     MainPixelLayout(QWidget *window, const MainLayout &start);

@@ -60,6 +60,14 @@ bool keyLine(std::string_view line, std::string_view &key, std::string_view &val
     return !key.empty() && key.front() != ';';
 }
 
+// A value written in matching quotes stands for the text between them.
+std::string_view unquoted(std::string_view v)
+{
+    if (v.size() >= 2 && ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\'')))
+        v = v.substr(1, v.size() - 2);
+    return v;
+}
+
 std::vector<std::string> readLines(const std::string &path)
 {
     std::vector<std::string> lines;
@@ -68,6 +76,41 @@ std::vector<std::string> readLines(const std::string &path)
     while (std::getline(in, line))
         lines.push_back(line);
     return lines;
+}
+
+// Replaces the key's line in the section, or adds it after the section's
+// last non-blank line, or adds the section at the end.
+void setKey(std::vector<std::string> &lines, std::string_view section, std::string_view key,
+            std::string_view value)
+{
+    const std::string entry = std::string(key) + "=" + std::string(value);
+    bool inSection = false;
+    std::ptrdiff_t sectionEnd = -1; // index after the section's last non-blank line
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view name, k, v;
+        if (sectionName(lines[i], name)) {
+            if (inSection)
+                break;
+            inSection = sameText(name, section);
+            if (inSection)
+                sectionEnd = std::ptrdiff_t(i + 1);
+        } else if (inSection) {
+            if (keyLine(lines[i], k, v) && sameText(k, key)) {
+                lines[i] = entry;
+                return;
+            }
+            if (!trim(lines[i]).empty())
+                sectionEnd = std::ptrdiff_t(i + 1);
+        }
+    }
+    if (sectionEnd >= 0) {
+        lines.insert(lines.begin() + sectionEnd, entry);
+        return;
+    }
+    if (!lines.empty() && !trim(lines.back()).empty())
+        lines.emplace_back();
+    lines.push_back("[" + std::string(section) + "]");
+    lines.push_back(entry);
 }
 
 bool writeWhole(const std::string &path, const std::string &text)
@@ -127,47 +170,38 @@ std::string ProfileStore::GetProfileString(std::string_view section, std::string
         if (sectionName(line, name)) {
             inSection = sameText(name, section);
         } else if (inSection && keyLine(line, k, v) && sameText(k, key)) {
-            if (v.size() >= 2 &&
-                ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\'')))
-                v = v.substr(1, v.size() - 2);
-            return std::string(v);
+            return std::string(unquoted(v));
         }
     }
     return {};
 }
 
+std::vector<std::pair<std::string, std::string>>
+ProfileStore::GetProfileSection(std::string_view section) const
+{
+    std::vector<std::pair<std::string, std::string>> entries;
+    bool inSection = false;
+    for (const std::string &line : readLines(mPath)) {
+        std::string_view name, k, v;
+        if (sectionName(line, name))
+            inSection = sameText(name, section);
+        else if (inSection && keyLine(line, k, v))
+            entries.emplace_back(k, unquoted(v));
+    }
+    return entries;
+}
+
 bool ProfileStore::WriteProfileString(std::string_view section, std::string_view key, std::string_view value)
 {
+    return WriteProfileStrings(section, {{std::string(key), std::string(value)}});
+}
+
+bool ProfileStore::WriteProfileStrings(std::string_view section,
+                                       const std::vector<std::pair<std::string, std::string>> &entries)
+{
     std::vector<std::string> lines = readLines(mPath);
-    const std::string entry = std::string(key) + "=" + std::string(value);
-    bool inSection = false;
-    std::ptrdiff_t sectionEnd = -1; // index after the section's last non-blank line
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string_view name, k, v;
-        if (sectionName(lines[i], name)) {
-            if (inSection)
-                break;
-            inSection = sameText(name, section);
-            if (inSection)
-                sectionEnd = std::ptrdiff_t(i + 1);
-        } else if (inSection) {
-            if (keyLine(lines[i], k, v) && sameText(k, key)) {
-                lines[i] = entry;
-                sectionEnd = -2;
-                break;
-            }
-            if (!trim(lines[i]).empty())
-                sectionEnd = std::ptrdiff_t(i + 1);
-        }
-    }
-    if (sectionEnd >= 0) {
-        lines.insert(lines.begin() + sectionEnd, entry);
-    } else if (sectionEnd == -1) {
-        if (!lines.empty() && !trim(lines.back()).empty())
-            lines.emplace_back();
-        lines.push_back("[" + std::string(section) + "]");
-        lines.push_back(entry);
-    }
+    for (const auto &[key, value] : entries)
+        setKey(lines, section, key, value);
     std::string text;
     for (const std::string &line : lines)
         text += line + "\n";

@@ -4,9 +4,13 @@
 #include "app/about_dialog.h"
 #include "app/help_window.h"
 #include "app/main_dialog.h"
+#include "app/preset_menu.h"
+#include "caption/caption_profile.h"
 #include "caption/font_color_dialog.h"
+#include "caption/settings_page.h"
 #include "controls/markup_tip.h"
 #include "export/export_dialog.h"
+#include "export/export_options.h"
 #include "platform/font_map.h"
 #include "platform/profile_store.h"
 #include "tests/support/corpora.h"
@@ -348,6 +352,95 @@ TEST(MainDialog, TheSplitterWidensTheTreeAndTheProfileKeepsIt)
     expectButtonsLinedUp(again);
 }
 
+// Escape or Quit keeps the design, the size and the folder for the next
+// window; a folder that is gone by then is not gone to.
+TEST(MainDialog, DesignSizeAndFolderComeBackInTheNextWindow)
+{
+    ProfileStore profile(scratchDir() + "/kept.ini");
+    const QString folder = QString::fromStdString(scratchDir() + "/kept-folder/");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    CaptionSettings design;
+    design.text = QStringLiteral("Kept\r\nsecond line");
+    design.textColor = RGB(200, 10, 20);
+    design.anchor = CaptionAnchor::BottomRight;
+    design.offsets = {300, 80, 20, 20};
+    design.style.wordWrap = true;
+    design.style.padding = 6;
+    for (bool escape : {true, false}) {
+        CMainDialog w(profile);
+        w.show();
+        if (escape) {
+            w.resize(1000, 700);
+            named<CSettingsPage>(w, "settingsPage")->SetCaption(design);
+            ASSERT_TRUE(w.GoToFolder(folder));
+            QTest::keyClick(&w, Qt::Key_Escape);
+            EXPECT_FALSE(w.isVisible());
+            continue;
+        }
+        EXPECT_EQ(w.size(), QSize(1000, 700));
+        EXPECT_EQ(w.CurrentFolder(), folder);
+        const std::optional<CaptionSettings> kept = named<CSettingsPage>(w, "settingsPage")->ExportCaption();
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(captionProfileEntries(*kept), captionProfileEntries(design));
+        QTest::mouseClick(named<QPushButton>(w, "quitButton"), Qt::LeftButton);
+    }
+    QDir(folder).removeRecursively();
+    CMainDialog later(profile);
+    EXPECT_NE(later.CurrentFolder(), folder);
+    EXPECT_EQ(later.size(), QSize(1000, 700));
+}
+
+// The Job Presets menu keeps the design and the export options under a
+// name beside the profile and puts them back; names are checked, replacing
+// and deleting are asked first.
+TEST(MainDialog, PresetsKeepTheDesignAndTheExportOptions)
+{
+    const QString dir = QString::fromStdString(scratchDir() + "/preset-window");
+    QDir(dir).removeRecursively();
+    ProfileStore profile((dir + QStringLiteral("/zelventa.ini")).toStdString());
+    CMainDialog w(profile);
+    CPresetMenu *menu = w.PresetMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(named<QPushButton>(w, "presetsButton")->menu(), menu);
+    QStringList names;
+    menu->SetNameAsker([&](QWidget *, const QString &, const QString &) { return names.takeFirst(); });
+    auto *page = named<CSettingsPage>(w, "settingsPage");
+    CaptionSettings sea;
+    sea.text = QStringLiteral("Sea");
+    sea.style.backOpacity = 40;
+    page->SetCaption(sea);
+    ExportOptions png;
+    png.Format = 5;
+    ASSERT_TRUE(png.Save(profile));
+
+    MessageRecorder boxes;
+    names = {QStringLiteral("a/b"), QStringLiteral("Holiday")};
+    EXPECT_FALSE(menu->SaveAs());
+    EXPECT_EQ(boxes.last(), QStringLiteral("Invalid preset name [a/b]: it cannot contain \"/\"!"));
+    EXPECT_TRUE(menu->SaveAs());
+    EXPECT_TRUE(QFileInfo::exists(dir + QStringLiteral("/presets/Holiday.ini")));
+
+    page->SetCaption(CaptionSettings{});
+    ASSERT_TRUE(ExportOptions{}.Save(profile));
+    boxes.answers = {IDNO};
+    EXPECT_FALSE(menu->SavePreset(QStringLiteral("Holiday"))); // not replaced
+    ASSERT_TRUE(menu->LoadPreset(QStringLiteral("Holiday")));
+    EXPECT_EQ(captionProfileEntries(*page->ExportCaption()), captionProfileEntries(sea));
+    ExportOptions stored;
+    stored.Load(profile);
+    EXPECT_EQ(stored.Format, 5);
+
+    names = {QStringLiteral("Sea & sun")};
+    EXPECT_TRUE(menu->RenamePreset(QStringLiteral("Holiday")));
+    emit menu->aboutToShow();
+    const QList<QAction *> listed = menu->findChild<QMenu *>(QStringLiteral("loadPresets"))->actions();
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_EQ(listed[0]->text(), QStringLiteral("Sea && sun"));
+    EXPECT_TRUE(menu->DeletePreset(QStringLiteral("Sea & sun")));
+    EXPECT_TRUE(menu->Store().List().empty());
+    EXPECT_EQ(boxes.texts().size(), 3); // the refused name, the two questions
+}
+
 // The Folder field takes a typed path on Enter: the tree walks there and the
 // browser follows; a path that does not exist is reported and changes nothing.
 TEST(MainDialog, TypedFoldersAreBrowsedAndMissingOnesSaySo)
@@ -437,14 +530,15 @@ TEST(MainDialog, AccessKeysShortcutsAndTabOrder)
     tabs->setCurrentIndex(CMainDialog::kSelectTab);
     named(w, "folderTree")->setFocus();
     QStringList order;
-    for (int i = 0; i < 14; ++i) {
+    for (int i = 0; i < 15; ++i) {
         order << QApplication::focusWidget()->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     // Add and Add All wait for the browser's first pass, disabled.
-    EXPECT_EQ(order, (QStringList{"folderTree", "qt_tabwidget_tabbar", "acquireButton", "viewButton",
-                                  "folderEdit", "browser", "removeButton", "removeAllButton", "selectedList",
-                                  "exportButton", "helpButton", "aboutButton", "quitButton", "folderTree"}));
+    EXPECT_EQ(order,
+              (QStringList{"folderTree", "qt_tabwidget_tabbar", "acquireButton", "viewButton", "folderEdit",
+                           "browser", "removeButton", "removeAllButton", "selectedList", "presetsButton",
+                           "exportButton", "helpButton", "aboutButton", "quitButton", "folderTree"}));
 
     bool exportOpened = false;
     QTimer::singleShot(0, [&exportOpened] {

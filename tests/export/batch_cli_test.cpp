@@ -290,6 +290,63 @@ TEST(BatchCli, ProfilesAreWrittenAfterValidationAndReadWithOverrides)
     EXPECT_EQ(loadedFile(out + "/a.JPG").GetXDPI(), 1000);
 }
 
+// A preset (by file or by name) gives the job that its options given
+// directly give; options on the command line win over the preset's.
+TEST(BatchCli, PresetsGiveTheSameFilesAsTheirOptionsGivenDirectly)
+{
+    const std::string src = freshFolder("cli-preset-src"), config = freshFolder("cli-preset-config");
+    const std::vector<std::string> pictures = {writePicture(src + "/a.png", 160, 90, ZV_TYPE_PNG),
+                                               writePicture(src + "/b.bmp", 90, 160, ZV_TYPE_BMP)};
+    const std::string direct = freshFolder("cli-preset-direct");
+    std::vector<std::string> args = {
+        "--folder",     direct,      "--format",     "png",      "--text",  "Sea\\nside",    "--bold",
+        "--back-color", "1f4e79",    "--text-color", "ffffff",   "--align", "left",          "--anchor",
+        "bottom-right", "--offsets", "120,40,10,10", "--resize", "120,120", "--keep-aspect", "by-width"};
+    args.insert(args.end(), pictures.begin(), pictures.end());
+    ToolRun r = batch(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    // The preset's own text and folder lose to --text and --folder.
+    const std::string preset = "[Caption]\nText=Other\nFontWeight=700\nTextColor=#FFFFFF\nBackColor=#1F4E79\n"
+                               "Align=left\nAnchor=bottom-right\nOffsets=120,40,10,10\n"
+                               "[Export Option]\nSaveFolder=/nowhere\nSaveFormat=5\nResizeImage=1\n"
+                               "ResizeWidth=120\nResizeHeight=120\nAspectRatio=1\nRestrictWidth=0\n"
+                               "RestrictHeight=1\n";
+    writeFile(config + "/job.ini", preset);
+    fs::create_directories(config + "/zelventa/presets");
+    writeFile(config + "/zelventa/presets/Sea side.ini", preset);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    for (const std::vector<std::string> &given :
+         {std::vector<std::string>{"--preset-file", config + "/job.ini"},
+          std::vector<std::string>{"--preset", "Sea side"}}) {
+        const std::string out = freshFolder("cli-preset-" + std::to_string(given[0].size()));
+        std::vector<std::string> withPreset = given;
+        withPreset.insert(withPreset.end(), {"--folder", out, "--text", "Sea\\nside"});
+        withPreset.insert(withPreset.end(), pictures.begin(), pictures.end());
+        r = batch(withPreset);
+        ASSERT_EQ(r.status, 0) << given[0] << ": " << r.err;
+        for (const char *name : {"/a.PNG", "/b.PNG"})
+            EXPECT_TRUE(readFile(direct + name) == readFile(out + name)) << given[0] << name;
+    }
+
+    // A missing or damaged preset: a usage error that says why, nothing written.
+    writeFile(config + "/bad.ini", "[Caption]\nAnchor=9\n");
+    writeFile(config + "/noise.ini", std::string("\x89PNG\r\n\x1a\n\0\0garbage", 17));
+    const std::string none = freshFolder("cli-preset-none");
+    for (const auto &[option, value, message] :
+         {std::tuple<std::string, std::string, std::string>{"--preset", "Nope",
+                                                            "There is no preset named [Nope]"},
+          {"--preset-file", config + "/bad.ini", "is damaged:\nAnchor: "},
+          {"--preset-file", config + "/noise.ini", "is not a preset: it holds binary data"},
+          {"--preset-file", config + "/absent.ini", "Cannot read the preset file"}}) {
+        r = batch({option, value, "--folder", none, pictures[0]});
+        EXPECT_EQ(r.status, 2) << option << " " << value;
+        EXPECT_TRUE(contains(r.err, option + ": ") && contains(r.err, message)) << r.err;
+    }
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(filesIn(none).empty());
+}
+
 TEST(BatchCli, OverwriteAnswers)
 {
     const std::string src = freshFolder("cli-over");

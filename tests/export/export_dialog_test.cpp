@@ -536,6 +536,38 @@ TEST(ExportDialog, ClosingTheMainWindowDuringARunEndsItCleanly)
     EXPECT_EQ(boxes.last(), QString::fromStdString("1 files saved to [" + out + "]!"));
 }
 
+// Escape and Quit in the main window (its reject) leave a run and the window
+// alone: the run saves every picture and the window stays.
+TEST(ExportDialog, EscapeInTheMainWindowDuringARunKeepsItOpen)
+{
+    ProfileStore profile(freshProfile("escape-run"));
+    const std::string src = freshFolder("escape-src"), out = freshFolder("escape-out");
+    StandInRows rows;
+    for (const char *name : {"a.png", "b.png", "c.png"})
+        rows.rows.push_back(rowFor(writePicture(src + "/" + name, 40, 30, ZV_TYPE_PNG)));
+    CMainDialog w(profile);
+    w.SetExportSources(&rows, nullptr);
+    w.show();
+    MessageRecorder boxes;
+    {
+        ModalScript exportOptions([&](QDialog *) {
+            CExportDialog *d = topLevelWindow<CExportDialog>();
+            ASSERT_NE(d, nullptr);
+            d->SetFolderChooser(
+                [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+            click(namedButton(*d, "selectFolderButton"));
+            QTimer::singleShot(0, &w, [&] { w.reject(); });
+            click(namedButton(*d, "startButton"));
+            EXPECT_TRUE(d->isVisible());
+            d->reject();
+        });
+        click(w.findChild<QPushButton *>(QStringLiteral("exportButton")));
+    }
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(filesIn(out), std::vector<std::string>({"a.png", "b.png", "c.png"}));
+    EXPECT_EQ(boxes.last(), QString::fromStdString("3 files saved to [" + out + "]!"));
+}
+
 TEST(ExportDialog, UnreadablePicturesAndAMissingFolderReachTheUser)
 {
     ProfileStore profile(freshProfile("unreadable"));
