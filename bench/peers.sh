@@ -173,6 +173,9 @@ header() {
 }
 
 jpegs=("${land[@]}" "${port[@]}")
+for tool in ${FORMATS:+heif-enc cwebp}; do
+    command -v "$tool" >/dev/null || { echo "FORMATS needs $tool (libheif-examples, webp)" >&2; exit 2; }
+done
 for format in ${FORMATS:-}; do
     converted "$format"
 done
