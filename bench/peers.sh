@@ -21,6 +21,13 @@
 # batch; ImageMagick and GraphicsMagick run once per picture, as they would
 # from a script, with and without their reduced-size JPEG decode hint.
 #
+# With FORMATS="heic webp" (by hand; not part of test.sh) the same job also
+# runs over the corpus converted once to HEIC (heif-enc -q 80, kept in
+# CORPUS/heic) and to WebP (cwebp -q 80, in CORPUS/webp), zelventa-batch
+# against libvips only (its loader reads both); JPEG=0 leaves out the JPEG
+# table. HEIF_PRESET passes an x265 preset to heif-enc (e.g. ultrafast on a
+# busy machine: the encoder alone takes minutes per picture otherwise).
+#
 # CORPUS defaults to /work/benchcorpus (made with
 # ../../shared/bench/make-corpus.sh when missing, about 3.5 minutes); BUILD to
 # ../build-export-bench, which must hold app/zelventa-batch and, for the
@@ -47,9 +54,6 @@ cc -O2 -o "$work/vips_job" "$here/vips_job.c" $(pkg-config --cflags --libs vips)
 land=("$corpus"/land-*.jpg)
 port=("$corpus"/port-*.jpg)
 count=$(( ${#land[@]} + ${#port[@]} ))
-: > "$work/list"
-for f in "${land[@]}"; do printf '%s\t0\n' "$f" >> "$work/list"; done
-for f in "${port[@]}"; do printf '%s\t90\n' "$f" >> "$work/list"; done
 
 now() { date +%s%N; }
 
@@ -134,8 +138,58 @@ one() {
 
 echo "corpus: $corpus ($count pictures), $runs runs, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-echo "| tool | threads | wall ms/picture | CPU ms/picture | peak MiB |"
-echo "|---|---|---|---|---|"
+# converted FORMAT: the corpus in FORMAT (heic or webp), made once next to it.
+converted() {
+    local dir=$corpus/$1 f out
+    mkdir -p "$dir"
+    for f in "${jpegs[@]}"; do
+        out=$dir/$(basename "${f%.jpg}").$1
+        [ -s "$out" ] && continue
+        if [ "$1" = heic ]; then
+            heif-enc -q 80 ${HEIF_PRESET:+-p x265:preset=$HEIF_PRESET} "$f" -o "$out" >/dev/null
+        else
+            cwebp -quiet -q 80 "$f" -o "$out"
+        fi
+    done
+}
+
+# use EXTENSION: the job's pictures from here on (jpg: the corpus itself).
+use() {
+    local dir=$corpus
+    [ "$1" = jpg ] || dir=$corpus/$1
+    land=("$dir"/land-*."$1")
+    port=("$dir"/port-*."$1")
+    : > "$work/list"
+    for f in "${land[@]}"; do printf '%s\t0\n' "$f" >> "$work/list"; done
+    for f in "${port[@]}"; do printf '%s\t90\n' "$f" >> "$work/list"; done
+}
+
+header() {
+    echo
+    echo "$1"
+    echo
+    echo "| tool | threads | wall ms/picture | CPU ms/picture | peak MiB |"
+    echo "|---|---|---|---|---|"
+}
+
+jpegs=("${land[@]}" "${port[@]}")
+for tool in ${FORMATS:+heif-enc cwebp}; do
+    command -v "$tool" >/dev/null || { echo "FORMATS needs $tool (libheif-examples, webp)" >&2; exit 2; }
+done
+for format in ${FORMATS:-}; do
+    converted "$format"
+done
+for format in ${FORMATS:-}; do
+    use "$format"
+    header "From $format ($(du -sh "$corpus/$format" | cut -f1) for $count pictures), JPEG out:"
+    measure "zelventa-batch --jobs 1" "1" zelventa 1
+    measure "zelventa-batch --jobs 2" "2" zelventa 2
+    measure "libvips in-process (vips_job.c)" "1" one vips
+    measure "libvips in-process (vips_job.c)" "default" vips
+done
+[ "${JPEG:-1}" = 0 ] && exit 0
+use jpg
+header "From JPEG:"
 measure "zelventa-batch --jobs 1" "1" zelventa 1
 measure "zelventa-batch --jobs 2" "2" zelventa 2
 measure "libvips in-process (vips_job.c)" "1" one vips

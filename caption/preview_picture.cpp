@@ -4,12 +4,12 @@
 #include "caption/caption_geometry.h"
 #include "imagelib/codecs/jpeg/jpeg_scale.h"
 #include "imagelib/core/image.h"
+#include "imagelib/core/image_display.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QPainter>
 #include <QTransform>
 
 #include <algorithm>
@@ -40,19 +40,6 @@ int denominatorFor(const QByteArray &path, int degrees, QSize need, bool upright
     const QSize turned = TurnedSize(shown, degrees);
     const RECT fit = FitPictureRect(turned.width(), turned.height(), RECT{0, 0, need.width(), need.height()});
     return chooseJpegScale(turned.width(), turned.height(), fit.right - fit.left, fit.bottom - fit.top);
-}
-
-// The picture's pixels top row first, as a drawing surface.
-QImage toQImage(const ZvImage &picture)
-{
-    const int w = int(picture.GetWidth()), h = int(picture.GetHeight());
-    QImage out(w, h, QImage::Format_RGB32);
-    if (out.isNull())
-        return out;
-    out.fill(Qt::white);
-    QPainter painter(&out);
-    picture.Stretch(painter, 0, 0, w, h);
-    return out;
 }
 
 // Scaled down to what need asks for in the turned orientation, never up.
@@ -124,7 +111,7 @@ PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need, 
     if (out.fullSize.isEmpty())
         out.fullSize = QSize(int(picture.GetWidth()) * d, int(picture.GetHeight()) * d);
     out.bitsPerPixel = int(picture.GetOrignBpp() ? picture.GetOrignBpp() : picture.GetBpp());
-    QImage image = toQImage(picture);
+    QImage image = zvToQImage(picture);
     picture.Destroy();
     if (image.isNull()) {
         out.error = QStringLiteral("Not enough memory to show the picture.");

@@ -14,7 +14,10 @@
 struct PreviewPicture
 {
     QString path;
-    QImage image;         // without the user's turn, RGB32, at most the size asked for; null on failure
+    // Without the user's turn, at most the size asked for; null on failure.
+    // RGB32, or premultiplied ARGB32 when the picture has transparency (the
+    // screen lays it over a checkerboard).
+    QImage image;
     QSize fullSize;       // the picture's own size, upright as image stands, without the user's turn
     int bitsPerPixel = 0; // as stored, for the properties text
     QString error;        // why nothing could be shown; empty on success

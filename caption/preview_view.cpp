@@ -8,6 +8,7 @@
 #include "caption/preview_backdrop.h"
 #include "caption/settings_page_rules.h"
 #include "caption/shown_picture.h"
+#include "platform/checkerboard.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -219,9 +220,13 @@ const QImage &CPreviewView::scaledPicture(const QRect &shown)
     const QImage &turned = mShown->Turned();
     const QSize device = deviceSize(shown.size());
     if (mScaled.isNull() || mScaled.size() != device || mScaledFrom != turned.cacheKey()) {
-        mScaled = turned.size() == device
-                      ? turned
-                      : turned.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage scaled = turned.size() == device
+                                  ? turned
+                                  : turned.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // Transparent parts over the checkerboard, laid once here so that a
+        // drag repaints one opaque image; squares of the same screen size at
+        // any pixel density.
+        mScaled = OverCheckerboard(scaled, qRound(kCheckerCell * devicePixelRatioF()));
         mScaled.setDevicePixelRatio(devicePixelRatioF());
         mScaledFrom = turned.cacheKey();
     }

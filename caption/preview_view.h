@@ -13,12 +13,11 @@ class ShownPicture;
 struct PreviewPicture;
 
 // The preview of the Batch Settings page: the current picture turned by its
-// rotation and fitted into the widget over a hatch, the caption box drawn
-// over it with its handles, and the mouse tools (CPointerTool, CTextBoxTool)
-// driving the box. It owns the drawing objects (CDrawPage) and reports what
-// the page's controls must show through its signals. Coordinates are the
-// widget's own pixels; the picture is held at the device pixels of the
-// screen, so it is sharp at any pixel density. UI thread only.
+// rotation and fitted into the widget over a hatch (its transparent parts
+// over a checkerboard), the caption box drawn over it with its handles, and the mouse tools (CPointerTool,
+// CTextBoxTool) driving the box. It owns the drawing objects (CDrawPage) and reports what the page's controls
+// must show through its signals. Coordinates are the widget's own pixels; the picture is held at the device
+// pixels of the screen, so it is sharp at any pixel density. UI thread only.
 class CPreviewView : public QWidget, public CDrawPage
 {
     Q_OBJECT

@@ -45,7 +45,9 @@ inline constexpr char kThumbClassName[] = "CThumbObj";
 // Schema 1: thumbnails stand upright as the camera held the picture, with
 // the as-loaded size turned likewise. A cache of schema 0 holds them as
 // stored and is made again rather than shown sideways.
-inline constexpr std::uint16_t kThumbSchema = 1;
+// Schema 2: transparent parts are laid over the checkerboard; a cache of
+// schema 1 holds them over black and is made again.
+inline constexpr std::uint16_t kThumbSchema = 2;
 void WriteThumbClassTag(ArchiveWriter &out, bool first);
 
 enum class ObjectTag { Thumb, Null };

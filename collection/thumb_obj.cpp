@@ -4,11 +4,14 @@
 #include "collection/cache_archive.h"
 #include "collection/thumb_geometry.h"
 #include "imagelib/codecs/jpeg/jpeg_scale.h"
+#include "imagelib/core/image_display.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
 #include "platform/archive.h"
+#include "platform/checkerboard.h"
 
 #include <QFileInfo>
+#include <QImage>
 
 namespace {
 
@@ -89,9 +92,10 @@ bool CThumbObj::MakeThumbnail()
     } else {
         mResolution = mPicture->GetYDPI();
         const ThumbSize size = ThumbReducedSize(int(mPicture->GetWidth()), int(mPicture->GetHeight()));
-        if ((std::uint32_t(size.width) != mPicture->GetWidth() ||
-             std::uint32_t(size.height) != mPicture->GetHeight()) &&
-            !mPicture->Resample(size.width, size.height, 0))
+        const bool reduce = std::uint32_t(size.width) != mPicture->GetWidth() ||
+                            std::uint32_t(size.height) != mPicture->GetHeight();
+        if (zvHasTransparency(*mPicture) ? !flattenTransparency(*mPicture, size)
+                                         : reduce && !mPicture->Resample(size.width, size.height, 0))
             mPicture.reset();
         else if (!turnUpright(*mPicture))
             mPicture.reset();
@@ -128,6 +132,20 @@ bool CThumbObj::decode(std::uint32_t type)
     }
     mPicture = std::move(picture);
     return true;
+}
+
+// A transparent picture is reduced with its alpha (the picture's own
+// resampling would blend a transparent index or colour into its neighbours)
+// and laid over the checkerboard: the cache record holds no alpha, and the
+// browser shows what an export that keeps the transparency writes.
+bool CThumbObj::flattenTransparency(ZvImage &picture, ThumbSize size)
+{
+    QImage image = zvToQImage(picture);
+    if (image.isNull())
+        return false;
+    if (image.width() != size.width || image.height() != size.height)
+        image = image.scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return zvTakeOpaquePixels(picture, OverCheckerboard(image));
 }
 
 // Turned after the reduction, which fits a square and so gives the same

@@ -12,6 +12,7 @@
 class ArchiveReader;
 class ArchiveWriter;
 class QPainter;
+struct ThumbSize;
 
 // One thumbnail with the facts of its file: name, path, modification time
 // and the resolution of the full picture. Built and made on the loader
@@ -27,7 +28,8 @@ class CThumbObj
     CThumbObj();
 
     // Decodes the file, fits it into the limits and turns it upright as the
-    // camera held it (its resolution facts too). False when the extension
+    // camera held it (its resolution facts too); transparent parts are laid
+    // over the checkerboard. False when the extension
     // names no picture type (the empty picture stays); a picture that fails
     // to decode leaves none at all. Made is set either way.
     bool MakeThumbnail();
@@ -59,6 +61,7 @@ class CThumbObj
 
   private:
     bool decode(std::uint32_t type);
+    static bool flattenTransparency(ZvImage &picture, ThumbSize size);
     static bool turnUpright(ZvImage &picture);
 
     RECT mDrawn;

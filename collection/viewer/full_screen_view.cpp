@@ -7,6 +7,7 @@
 #include "caption/caption_source.h"
 #include "caption/preview_loader.h"
 #include "collection/viewer/picture_sequence.h"
+#include "platform/checkerboard.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -153,9 +154,10 @@ void CFullScreenView::PaintView(QPainter &painter, QSize size)
             FitPictureRect(picture.width(), picture.height(), RECT{0, 0, size.width(), size.height()});
         const QRect shown = toQRect(d);
         if (mScaled.size() != shown.size())
-            mScaled = shown.size() == mImage.size()
-                          ? mImage
-                          : mImage.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            mScaled = OverCheckerboard(
+                shown.size() == mImage.size()
+                    ? mImage
+                    : mImage.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         painter.drawImage(shown.topLeft(), mScaled);
         if (mMode == ViewerMode::Design)
             paintCaption(painter, shown);

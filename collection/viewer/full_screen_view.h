@@ -13,7 +13,8 @@ class PictureSequence;
 class PreviewLoader;
 class QTimer;
 
-// One picture over the whole screen on a plain background, with a short
+// One picture over the whole screen on a plain background (its transparent
+// parts over a checkerboard, as an export keeps them), with a short
 // help for the first ten seconds. Page Up / Page Down / Home / End and the
 // wheel step through the sequence; Escape or a double click closes it.
 // With a caption source (opened from the Batch Settings page) the caption
@@ -70,6 +71,6 @@ class CFullScreenView : public QDialog
     int mRotation = 0;
     PreviewPicture mPicture; // unturned
     QImage mImage;           // turned
-    QImage mScaled;          // mImage at the size it was last drawn
+    QImage mScaled;          // mImage at the size it was last drawn, over the checkerboard
     PictureFacts mFacts;     // of the picture shown, read when the caption first names a field
 };

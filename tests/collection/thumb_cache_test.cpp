@@ -68,7 +68,7 @@ TEST(CacheBytes, HeaderAndClassTagsAreThoseOfTheFormat)
     at += folderUtf8.size();
     EXPECT_EQ(sliceOf(bytes, at, 2), (std::vector<std::uint8_t>{0x02, 0x00}));
     at += 2;
-    EXPECT_EQ(sliceOf(bytes, at, 6), (std::vector<std::uint8_t>{0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00}));
+    EXPECT_EQ(sliceOf(bytes, at, 6), (std::vector<std::uint8_t>{0xFF, 0xFF, 0x02, 0x00, 0x09, 0x00}));
     at += 6;
     EXPECT_EQ(sliceOf(bytes, at, 9), bytesOf("CThumbObj"));
     at += 9;
@@ -180,15 +180,18 @@ TEST(CacheRead, ForeignFilesAreIgnoredAndDamagedOnesRefused)
     otherClass[tag + 6] = 'D';
     EXPECT_EQ(readBytes(otherClass, folder).status, CacheRead::Damaged);
     auto laterSchema = good;
-    laterSchema[tag + 2] = 2;
+    laterSchema[tag + 2] = 3;
     EXPECT_EQ(readBytes(laterSchema, folder).status, CacheRead::Damaged);
-    // Thumbnails cached before they were turned upright are made again, quietly.
-    auto earlierSchema = good;
-    earlierSchema[tag + 2] = 0;
-    const CacheReadResult earlier = readBytes(earlierSchema, folder);
-    EXPECT_EQ(earlier.status, CacheRead::Ignored);
-    EXPECT_TRUE(earlier.objects.empty());
-    EXPECT_TRUE(earlier.error.isEmpty());
+    // Thumbnails cached before they were turned upright (0) or laid over the
+    // checkerboard (1) are made again, quietly.
+    for (const std::uint8_t schema : {0, 1}) {
+        auto earlierSchema = good;
+        earlierSchema[tag + 2] = schema;
+        const CacheReadResult earlier = readBytes(earlierSchema, folder);
+        EXPECT_EQ(earlier.status, CacheRead::Ignored) << int(schema);
+        EXPECT_TRUE(earlier.objects.empty());
+        EXPECT_TRUE(earlier.error.isEmpty());
+    }
     auto undescribed = good;
     undescribed[tag] = 0x01;
     undescribed[tag + 1] = 0x80;

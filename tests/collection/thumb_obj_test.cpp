@@ -213,3 +213,28 @@ TEST(MakeThumbnail, CameraTurnedPicturesStandUprightWithTheirUprightSize)
         }
     }
 }
+
+// A half-transparent PNG shows its squares through, not black, and is
+// cached as it is shown.
+TEST(MakeThumbnail, TransparentPartsLieOverTheCheckerboard)
+{
+    const QString path = freshFolder("thumb-clear") + "clear.png";
+    ZvImage picture = makeHalfClearRed(200, 100);
+    ASSERT_TRUE(picture.Save(path.toUtf8().constData(), ZV_TYPE_PNG)) << picture.GetLastError();
+    CThumbObj thumb(path);
+    ASSERT_TRUE(thumb.MakeThumbnail());
+    ASSERT_NE(thumb.Picture(), nullptr);
+    const ZvImage &made = *thumb.Picture();
+    EXPECT_EQ(made.GetWidth(), 95u);
+    EXPECT_EQ(made.GetHeight(), 47u);
+    EXPECT_EQ(made.GetOrignWidth(), 200u);
+    EXPECT_FALSE(made.AlphaIsValid());
+    const Rgb8 rgb = toRgb(made);
+    auto at = [&](int x, int y) {
+        const std::uint8_t *p = &rgb.rgb[std::size_t(y * rgb.width + x) * 3];
+        return qRgb(p[0], p[1], p[2]);
+    };
+    EXPECT_TRUE(nearColour(at(2, 2), kHalfRedOverLight));
+    EXPECT_TRUE(nearColour(at(10, 2), kHalfRedOverDark));
+    EXPECT_TRUE(nearColour(at(10, 10), kHalfRedOverLight));
+}

@@ -91,6 +91,23 @@ double meanDifference(const Rgb8 &a, const Rgb8 &b)
     return sum / double(a.rgb.size());
 }
 
+ZvImage makeHalfClearRed(int width, int height)
+{
+    ZvImage image{std::uint32_t(width), std::uint32_t(height), 24};
+    image.AlphaCreate();
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            image.SetPixelColor(x, y, RGBQUAD{0, 0, 255, 128}, true);
+    }
+    return image;
+}
+
+bool nearColour(QRgb a, QRgb b, int tolerance)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
 ZvImage makePattern24(int width, int height)
 {
     ZvImage image{std::uint32_t(width), std::uint32_t(height), 24};

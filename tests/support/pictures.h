@@ -3,6 +3,8 @@
 
 #include "imagelib/core/image.h"
 
+#include <QRgb>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,6 +34,15 @@ double meanDifference(const Rgb8 &a, const Rgb8 &b);
 ZvImage makePattern24(int width, int height);
 // An 8-, 4- or 1-bit picture with a colourful palette and a diagonal pattern.
 ZvImage makePatternIndexed(int width, int height, int bpp);
+
+// Pure red, every pixel of alpha 128: over a checkerboard each square
+// shows through half, over black it would be dark red.
+ZvImage makeHalfClearRed(int width, int height);
+// What makeHalfClearRed's pixels look like over the light and the dark
+// squares of the checkerboard, and how far a scaled copy may stray from it.
+inline constexpr QRgb kHalfRedOverLight = 0xFFFF7F7F;
+inline constexpr QRgb kHalfRedOverDark = 0xFFE56666;
+bool nearColour(QRgb a, QRgb b, int tolerance = 2);
 
 // Deterministic noise at 1, 4, 8 or 24 bits, so that faults in averaging or
 // turning cannot hide in smooth gradients.
