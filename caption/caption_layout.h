@@ -24,7 +24,6 @@ struct CaptionLayout
     RECT inner{}; // the box minus the padding, normalised; empty when the padding eats it
     LOGFONT font; // the caption's font, with the fitted height when fitToBox
     QString text; // what DrawText draws into inner: lines separated by LF
-    bool operator==(const CaptionLayout &) const = default;
 };
 
 // box (normalised) shrunk by padding on all four sides, the padding rounded

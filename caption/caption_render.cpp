@@ -6,6 +6,7 @@
 #include "caption/caption_layout.h"
 #include "caption/caption_scale.h"
 #include "imagelib/core/image.h"
+#include "imagelib/core/image_display.h"
 #include "platform/font_map.h"
 #include "platform/text_draw.h"
 
@@ -26,11 +27,6 @@ std::uint8_t entryAlpha(const ZvImage &picture, std::uint8_t i, const RGBQUAD &c
     return picture.AlphaPaletteIsEnabled() ? c.rgbReserved : 255;
 }
 
-bool hasTransparency(const ZvImage &picture)
-{
-    return picture.AlphaIsValid() || picture.GetTransIndex() >= 0 || picture.AlphaPaletteIsEnabled();
-}
-
 // Expands an indexed picture through its palette into a new 24-bit picture
 // that keeps the picture's information record; its transparency becomes an
 // alpha plane.
@@ -41,7 +37,7 @@ bool expandTo24(ZvImage &picture)
     const std::uint32_t colors = picture.GetNumColors();
     ZvImage out;
     out.CopyInfo(picture);
-    if (!out.Create(w, h, 24, picture.GetType()) || (hasTransparency(picture) && !out.AlphaCreate())) {
+    if (!out.Create(w, h, 24, picture.GetType()) || (zvHasTransparency(picture) && !out.AlphaCreate())) {
         picture.SetLastError(*out.GetLastError() ? out.GetLastError() : "DrawCaptionOnPicture: out of memory",
                              ZvErrorKind::TooLarge);
         return false;
