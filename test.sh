@@ -13,7 +13,7 @@ jobs=$(nproc)
 if [ "${1:-}" = "--asan" ]; then
     cmake -S . -B build-asan -G Ninja -DZV_SANITIZE=ON -DZV_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
     cmake --build build-asan -j "$jobs"
-    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir build-asan --output-on-failure -j "$jobs"
     exit 0
 fi
