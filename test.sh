@@ -20,9 +20,9 @@ fi
 
 if [ "${1:-}" = "--tsan" ]; then
     cmake -S . -B build-tsan -G Ninja -DZV_TSAN=ON -DZV_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    tests="parallel_export_test export_run_test reduced_decode_test photo_info_export_test batch_cli_test"
+    tests="parallel_export_test export_run_test reduced_decode_test photo_info_export_test batch_cli_test caption_fields_test"
     cmake --build build-tsan -j "$jobs" --target $tests zelventa-batch
-    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp \
         ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R "^(${tests// /|})\$"
     exit 0
 fi
