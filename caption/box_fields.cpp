@@ -2,6 +2,7 @@
 #include "caption/box_fields.h"
 
 #include "caption/caption_geometry.h"
+#include "caption/caption_scale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -155,14 +156,6 @@ CaptionSettings WithSizeFollowingPicture(const CaptionSettings &design, bool on,
         out.style.referenceSide = float(shorterSide(picture));
         return out;
     }
-    const double k = DesignFactor(design.style, picture);
-    out.offsets = CaptionOffsets{float(design.offsets.left * k), float(design.offsets.top * k),
-                                 float(design.offsets.right * k), float(design.offsets.bottom * k)};
-    // A font height keeps its sign and never becomes 0 (0 means the default size).
-    const double height = std::round(design.font.lfHeight * k);
-    out.font.lfHeight = height != 0 ? std::int32_t(height) : (design.font.lfHeight < 0 ? -1 : 1);
-    out.style.padding = float(design.style.padding * k);
-    out.style.effectSize = float(design.style.effectSize * k);
-    out.style.referenceSide = 0;
-    return out;
+    // Off: the design becomes what the export stamps on this picture.
+    return CaptionForPicture(design, std::llround(picture.width()), std::llround(picture.height()));
 }

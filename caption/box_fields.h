@@ -63,6 +63,6 @@ QSizeF ShownPictureSize(const PreviewGeometry &view);
 
 // "Size with the picture" switched on for a picture of that size: the
 // reference side becomes its shorter side, so nothing moves or grows.
-// Switched off: every design pixel measure (offsets, font height, padding,
-// effect size) becomes that picture's pixels, so the box stays put there.
+// Switched off: the design as CaptionForPicture stamps it on that picture
+// (its pixel measures become the picture's own), so the box stays put there.
 CaptionSettings WithSizeFollowingPicture(const CaptionSettings &design, bool on, QSizeF picture);
