@@ -5,7 +5,7 @@
 # of one layer. The program's folders, from the bottom:
 #   platform, controls < imagelib < caption < export < collection, acquire < app
 # and inside imagelib:
-#   streams < core < geometry, metafile < codecs < registry
+#   streams < core < geometry, metafile, colour < codecs < registry
 # Within codecs, every format folder may use the codec base (codecs/*.h);
 # ico also uses png and bmp, wmf the metafile player, and webp, avif, jxl,
 # heif and raw use jpeg (the EXIF handling, a RAW's JPEG preview).
@@ -32,7 +32,7 @@ imagelib_rank() {
     case "$1" in
     streams) echo 0 ;;
     core) echo 1 ;;
-    geometry | metafile) echo 2 ;;
+    geometry | metafile | colour) echo 2 ;;
     codecs) echo 3 ;;
     registry) echo 4 ;;
     *) echo 9 ;;

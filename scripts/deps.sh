@@ -22,6 +22,8 @@ run=(
     libwebp-dev libavif-dev libjxl-dev
     # today's phones and cameras: HEIF/HEIC and camera RAW (read only)
     libheif-dev libraw-dev
+    # colour management: embedded profiles and colour descriptions to sRGB
+    liblcms2-dev
     # the sample pictures ./run.sh shows the tools on (scripts/make-samples.sh)
     imagemagick
     # acquisition: SANE behind our own TWAIN manager (its tests use the "test" backend)
@@ -30,6 +32,8 @@ run=(
 test=(
     # unit tests, and independent decoders to compare with (and ImageMagick, above)
     libgtest-dev googletest libjpeg-turbo-progs libopenjp2-tools
+    # transicc, the independent colour-managed conversion the colour tests compare with
+    liblcms2-utils
     # the reference encoders and decoders of WebP, AVIF and JPEG XL
     webp libavif-bin libjxl-tools
     # heif-enc makes the HEIF test pictures, heif-convert is their reference decoder

@@ -114,6 +114,7 @@ void ZvImage::Startup(std::uint32_t imagetype)
     mAlpha = nullptr;
     mLayers = nullptr;
     mPhotoInfo.reset();
+    mColour.reset();
     mHead = BITMAPINFOHEADER();
     mOrigHead = BITMAPINFOHEADER();
     mInfo = ZvImageInfo();
@@ -213,6 +214,7 @@ void ZvImage::Copy(const ZvImage &src, bool copypixels, bool copyselection, bool
     mInfo.nNumLayers = 0;
     mInfo.pImage = nullptr;
     mPhotoInfo = src.mPhotoInfo;
+    mColour = src.mColour;
     if (!src.IsValid()) {
         Destroy();
         return;
@@ -251,6 +253,7 @@ bool ZvImage::Transfer(ZvImage &from)
     mAlpha = from.mAlpha;
     mLayers = from.mLayers;
     mPhotoInfo = std::move(from.mPhotoInfo);
+    mColour = std::move(from.mColour);
 
     from.mHead = BITMAPINFOHEADER();
     std::memset(static_cast<void *>(&from.mInfo), 0, sizeof(from.mInfo));
@@ -272,6 +275,7 @@ bool ZvImage::Ghost(const ZvImage *src)
     mAlpha = src->mAlpha;
     mLayers = src->mLayers;
     mPhotoInfo = src->mPhotoInfo;
+    mColour = src->mColour;
     mInfo.pGhost = src;
     return true;
 }
@@ -281,6 +285,7 @@ void ZvImage::CopyInfo(const ZvImage &src)
     if (mDib == nullptr) {
         mInfo = src.mInfo;
         mPhotoInfo = src.mPhotoInfo;
+        mColour = src.mColour;
     }
 }
 

@@ -20,6 +20,7 @@ class QPainter;
 class QRect;
 class ZvFile;
 struct ZvPhotoInfo;
+struct ZvColourSpace;
 
 // What kind of failure the last error reports, beside its message, so that
 // callers explain a failure without reading errno.
@@ -225,6 +226,13 @@ class ZvImage
         mInfo.nOrientation = std::uint8_t(orientation >= 1 && orientation <= 8 ? orientation : 0);
     }
     void SetPhotoInfo(std::shared_ptr<const ZvPhotoInfo> info) { mPhotoInfo = std::move(info); }
+    // What the decoded file says its colours are (imagelib/core/colour_space.h);
+    // null when it says nothing. Every decoder that can read it fills it,
+    // whether or not photo information is kept; whoever converts the pixels
+    // to another colour space sets the description of that space.
+    const ZvColourSpace *GetColourSpace() const { return mColour.get(); }
+    const std::shared_ptr<const ZvColourSpace> &GetColourSpacePtr() const { return mColour; }
+    void SetColourSpace(std::shared_ptr<const ZvColourSpace> colour) { mColour = std::move(colour); }
     ZvImage *GetParent() const { return static_cast<ZvImage *>(const_cast<void *>(mInfo.pParent)); }
 
     // Palette
@@ -311,6 +319,7 @@ class ZvImage
     std::uint8_t *mAlpha = nullptr;
     ZvImage **mLayers = nullptr;
     std::shared_ptr<const ZvPhotoInfo> mPhotoInfo; // null when none
+    std::shared_ptr<const ZvColourSpace> mColour;  // null when the file said nothing
 
   private:
     bool DecodeTyped(ZvFile *stream, std::uint32_t imagetype);

@@ -289,6 +289,7 @@ bool ZvImage::DecodeTyped(ZvFile *stream, std::uint32_t imagetype)
     }
     codec->CopyInfo(*this);
     codec->SetPhotoInfo(nullptr);
+    codec->SetColourSpace(nullptr);
     codec->SetOrientation(0);
     codec->SetDamage("");
     // Some codecs stop after the header by failing with the size filled in.
@@ -315,6 +316,7 @@ bool ZvImage::DecodeSniffing(ZvFile *stream)
             continue;
         codec->CopyInfo(*this);
         codec->SetPhotoInfo(nullptr);
+        codec->SetColourSpace(nullptr);
         codec->SetOrientation(0);
         codec->SetDamage("");
         if (codec->Decode(stream)) {

@@ -1,0 +1,2 @@
+// imagelib/colour/colour_convert.cpp
+#include "imagelib/colour/colour_convert.h"
