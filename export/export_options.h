@@ -51,6 +51,12 @@ struct ExportOptions
     // TIFF, WebP, AVIF and JPEG XL outputs; key "KeepPhotoInfo", written only when on or when
     // the profile already holds it, so an old profile stays as it was.
     bool KeepPhotoInfo = false;
+    // With KeepPhotoInfo: false converts a picture with a colour space of its
+    // own to sRGB and writes sRGB's profile; true keeps its profile and its
+    // pixels, and the caption's colours are converted into its space. Without
+    // KeepPhotoInfo every picture is written as plain sRGB. Key "KeepColourSpace",
+    // written only when on or when the profile already holds it.
+    bool KeepColourSpace = false;
     // Quality settings of WebP, AVIF and JPEG XL, under keys of their own.
     ExportCodecSettings Codec;
     // Pictures are turned upright as the camera held them (their EXIF or
