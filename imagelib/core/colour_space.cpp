@@ -51,18 +51,12 @@ struct Curve
 Curve curveOf(int code)
 {
     switch (code) {
-    case 4:
-        return {ZvTransfer::Gamma, 2.2, " (gamma 2.2)"};
-    case 5:
-        return {ZvTransfer::Gamma, 2.8, " (gamma 2.8)"};
-    case 8:
-        return {ZvTransfer::Linear, 1.0, " (linear)"};
-    case 16:
-        return {ZvTransfer::Pq, 1.0, " PQ"};
-    case 18:
-        return {ZvTransfer::Hlg, 1.0, " HLG"};
-    default:
-        return {ZvTransfer::Srgb, 2.2, ""};
+    case 4: return {ZvTransfer::Gamma, 2.2, " (gamma 2.2)"};
+    case 5: return {ZvTransfer::Gamma, 2.8, " (gamma 2.8)"};
+    case 8: return {ZvTransfer::Linear, 1.0, " (linear)"};
+    case 16: return {ZvTransfer::Pq, 1.0, " PQ"};
+    case 18: return {ZvTransfer::Hlg, 1.0, " HLG"};
+    default: return {ZvTransfer::Srgb, 2.2, ""};
     }
 }
 

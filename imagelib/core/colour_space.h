@@ -57,7 +57,10 @@ struct ZvColourSpace
     // ICC profile the colour layer reads its description when this is empty.
     std::string name;
 
-    bool IsHdr() const { return kind == ZvColourKind::Described && (transfer == ZvTransfer::Pq || transfer == ZvTransfer::Hlg); }
+    bool IsHdr() const
+    {
+        return kind == ZvColourKind::Described && (transfer == ZvTransfer::Pq || transfer == ZvTransfer::Hlg);
+    }
 };
 
 using ZvColourSpacePtr = std::shared_ptr<const ZvColourSpace>;
