@@ -160,7 +160,7 @@ bool Planner::name(const ExportRow &row, const OutputFormat &format, OutputPath 
             return true;
         }
     }
-    mPlan.lines.push_back({row.name, "", 0, 0, format.extension.substr(1), OutputAction::NoName});
+    mPlan.lines.push_back({row.name, "", 0, 0, format.extension.substr(1), OutputAction::NoName, {}});
     mPlan.problem = "Could't save image file!";
     return false;
 }

@@ -211,7 +211,7 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     if (!chooseOutput(index, format, out))
         return Step::Stop;
     mObserver.setText("Export image file:\r\n[" + row.name + "] as [" + out.shown + "]");
-    mLine = ExportOutcome{row.name, out.shown, 0, 0, format.extension.substr(1), OutputAction::NotSaved};
+    mLine = ExportOutcome{row.name, out.shown, 0, 0, format.extension.substr(1), OutputAction::NotSaved, {}};
     // Two pictures aimed at one name (a.bmp and a.tif both as a.JPG): the
     // first stays, the second would replace it.
     const auto earlier = mWritten.find(mKeys.key(out.path));

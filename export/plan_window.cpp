@@ -49,8 +49,9 @@ CPlanWindow::CPlanWindow(const ExportPlan &plan, QWidget *parent)
     mTable->verticalHeader()->setVisible(false);
     for (int row = 0; row < int(plan.lines.size()); ++row) {
         const QStringList cells = qs(outcomeLine(plan.lines[std::size_t(row)])).split(QLatin1Char('\t'));
-        for (int column = 0; column < cells.size() && column < 6; ++column)
-            mTable->setItem(row, column, new QTableWidgetItem(cells[column]));
+        for (int column = 0; column < 6; ++column)
+            mTable->setItem(row, column,
+                            new QTableWidgetItem(column < cells.size() ? cells[column] : QString()));
     }
     mTable->resizeColumnsToContents();
     mTable->horizontalHeader()->setStretchLastSection(true);

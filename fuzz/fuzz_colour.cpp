@@ -23,8 +23,7 @@ std::uint32_t word(const std::uint8_t *data, std::size_t size, std::size_t at)
 ZvColourSpacePtr description(const std::uint8_t *data, std::size_t size)
 {
     switch (data[0] % 3) {
-    case 0:
-        return zvColourFromIcc(data + 1, size - 1);
+    case 0: return zvColourFromIcc(data + 1, size - 1);
     case 1:
         return zvColourFromCicp(size > 1 ? data[1] : 2, size > 2 ? data[2] : 2, size > 3 ? data[3] : 2,
                                 size > 4 && (data[4] & 1));

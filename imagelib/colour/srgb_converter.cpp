@@ -128,7 +128,7 @@ void ZvSrgbConverter::build(const ZvColourSpace &colour)
         cmsCreateTransform(source.get(), mGreySpace ? TYPE_GRAY_8 : TYPE_BGR_8, srgb.get(),
                            mGreySpace ? TYPE_RGB_8 : TYPE_BGR_8, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
     if (!mTransform) {
-        mProblem = "the colour profile cannot be converted to sRGB";
+        mProblem = "the colour profile is damaged: it gives no conversion to sRGB";
         return;
     }
     if (mGreySpace) {

@@ -70,15 +70,15 @@ struct Exported
     ZvImage picture; // the output read back, keeping its photo information
 };
 
-struct Setup
+struct ExportSetup
 {
     bool keepInfo = false;
     bool keepColours = false;
     int format = kPng;
-    std::optional<CaptionSettings> caption;
+    std::optional<CaptionSettings> caption = std::nullopt;
 };
 
-Exported exportOne(const std::string &source, const Setup &setup)
+Exported exportOne(const std::string &source, const ExportSetup &setup)
 {
     static int counter = 0;
     ExportJob job;
@@ -159,7 +159,7 @@ TEST(ColourExport, KeepingTheColourSpaceKeepsPixelsAndProfileAndConvertsTheCapti
         GTEST_SKIP() << "transicc is missing";
     const std::vector<std::uint8_t> p3 = testProfile(TestSpace::DisplayP3);
     const std::string source = writePatches("p3-own.png", ZV_TYPE_PNG, p3);
-    Setup setup{true, true};
+    ExportSetup setup{true, true};
     setup.caption = backBox(RGB(217, 41, 51));
     const Exported run = exportOne(source, setup);
     ASSERT_EQ(run.result.saved, 1) << run.message;
@@ -172,8 +172,8 @@ TEST(ColourExport, KeepingTheColourSpaceKeepsPixelsAndProfileAndConvertsTheCapti
 
     // Without kept photo information there is nowhere to say what the numbers
     // mean, and a BMP cannot say it either: both are written in sRGB.
-    for (const Setup &plain :
-         {Setup{false, true, kPng, setup.caption}, Setup{true, true, kBmp, setup.caption}}) {
+    for (const ExportSetup &plain :
+         {ExportSetup{false, true, kPng, setup.caption}, ExportSetup{true, true, kBmp, setup.caption}}) {
         const Exported converted = exportOne(source, plain);
         ASSERT_EQ(converted.result.saved, 1) << converted.message;
         expectNear(patchCentres(converted.picture), managedReference(), 1);

@@ -664,8 +664,8 @@ TEST(ExportDialog, CheckListsWhatARunWouldDoAndWritesNothing)
         });
         click(namedButton(d, "checkButton"));
     }
-    EXPECT_EQ(cells, QStringList({"[a.png]", "[a.BMP]", "20 x 30", "BMP", "new", "[gone.png]", "[gone.BMP]",
-                                  "-", "BMP", "unreadable"}));
+    EXPECT_EQ(cells, QStringList({"[a.png]", "[a.BMP]", "20 x 30", "BMP", "new", "", "[gone.png]",
+                                  "[gone.BMP]", "-", "BMP", "unreadable", ""}));
     EXPECT_EQ(counts, QStringLiteral("2 pictures: 1 new, 1 unreadable"));
     EXPECT_TRUE(filesIn(out).empty());
     EXPECT_TRUE(d.isVisible());
