@@ -32,7 +32,8 @@ std::list<Kept> sKept; // most recently used first
 std::shared_ptr<const ZvCmykToSrgb> findKept(const std::uint8_t *icc, std::size_t size, bool inverted)
 {
     for (auto it = sKept.begin(); it != sKept.end(); ++it) {
-        if (it->inverted == inverted && it->icc.size() == size && std::memcmp(it->icc.data(), icc, size) == 0) {
+        if (it->inverted == inverted && it->icc.size() == size &&
+            std::memcmp(it->icc.data(), icc, size) == 0) {
             sKept.splice(sKept.begin(), sKept, it);
             return it->conversion;
         }
@@ -54,9 +55,13 @@ void say(std::string *note, const char *text)
         *note = text;
 }
 
-// The transform, or null with the reason said.
-cmsHTRANSFORM makeTransform(const std::uint8_t *icc, std::size_t size, bool inverted, std::string *note)
+// The profile when it is a CMYK one LittleCMS takes; null with the reason said.
+cmsHPROFILE openCmyk(const std::uint8_t *icc, std::size_t size, std::string *note)
 {
+    if (!icc || size == 0 || size > kMaxProfileBytes) {
+        say(note, "CMYK colour profile ignored: it is damaged");
+        return nullptr;
+    }
     cmsHPROFILE cmyk = cmsOpenProfileFromMem(icc, cmsUInt32Number(size));
     if (!cmyk) {
         say(note, "CMYK colour profile ignored: it is damaged");
@@ -67,6 +72,25 @@ cmsHTRANSFORM makeTransform(const std::uint8_t *icc, std::size_t size, bool inve
         say(note, "colour profile ignored: it is not a CMYK profile");
         return nullptr;
     }
+    return cmyk;
+}
+
+std::string descriptionOf(cmsHPROFILE profile)
+{
+    char text[256] = {};
+    if (cmsGetProfileInfoASCII(profile, cmsInfoDescription, "en", "US", text, sizeof text) > 1 && text[0])
+        return text;
+    return "CMYK profile";
+}
+
+// The transform, or null with the reason said; name is the profile's.
+cmsHTRANSFORM makeTransform(const std::uint8_t *icc, std::size_t size, bool inverted, std::string &name,
+                            std::string *note)
+{
+    cmsHPROFILE cmyk = openCmyk(icc, size, note);
+    if (!cmyk)
+        return nullptr;
+    name = descriptionOf(cmyk);
     cmsHPROFILE srgb = cmsCreate_sRGBProfile();
     cmsHTRANSFORM transform = nullptr;
     if (srgb)
@@ -82,14 +106,15 @@ cmsHTRANSFORM makeTransform(const std::uint8_t *icc, std::size_t size, bool inve
 
 } // namespace
 
-std::shared_ptr<const ZvCmykToSrgb> ZvCmykToSrgb::Make(const std::uint8_t *icc, std::size_t size, bool inverted,
-                                                       std::string *note)
+std::shared_ptr<const ZvCmykToSrgb> ZvCmykToSrgb::Make(const std::uint8_t *icc, std::size_t size,
+                                                       bool inverted, std::string *note)
 {
     if (!icc || size == 0 || size > kMaxProfileBytes) {
         say(note, "CMYK colour profile ignored: it is damaged");
         return nullptr;
     }
     try {
+        std::string name;
         {
             const std::lock_guard<std::mutex> lock(sKeptMutex);
             if (auto kept = findKept(icc, size, inverted))
@@ -97,12 +122,12 @@ std::shared_ptr<const ZvCmykToSrgb> ZvCmykToSrgb::Make(const std::uint8_t *icc, 
         }
         // Made outside the lock: a large profile takes tens of milliseconds,
         // and two threads that race on the same one only make it twice.
-        cmsHTRANSFORM transform = makeTransform(icc, size, inverted, note);
+        cmsHTRANSFORM transform = makeTransform(icc, size, inverted, name, note);
         if (!transform)
             return nullptr;
         std::shared_ptr<const ZvCmykToSrgb> conversion;
         try {
-            conversion = std::make_shared<const ZvCmykToSrgb>(transform);
+            conversion = std::make_shared<const ZvCmykToSrgb>(transform, std::move(name));
         } catch (...) {
             cmsDeleteTransform(transform);
             throw;
@@ -116,8 +141,9 @@ std::shared_ptr<const ZvCmykToSrgb> ZvCmykToSrgb::Make(const std::uint8_t *icc, 
     }
 }
 
-ZvCmykToSrgb::ZvCmykToSrgb(void *transform)
+ZvCmykToSrgb::ZvCmykToSrgb(void *transform, std::string name)
     : mTransform(transform)
+    , mName(std::move(name))
 {
 }
 

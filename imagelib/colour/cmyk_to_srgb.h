@@ -25,7 +25,7 @@ class ZvCmykToSrgb
     static std::shared_ptr<const ZvCmykToSrgb> Make(const std::uint8_t *icc, std::size_t size, bool inverted,
                                                     std::string *note = nullptr);
 
-    explicit ZvCmykToSrgb(void *transform);
+    ZvCmykToSrgb(void *transform, std::string name);
     ~ZvCmykToSrgb();
     ZvCmykToSrgb(const ZvCmykToSrgb &) = delete;
     ZvCmykToSrgb &operator=(const ZvCmykToSrgb &) = delete;
@@ -33,7 +33,10 @@ class ZvCmykToSrgb
     // width pixels of four samples (C, M, Y, K) to width pixels of blue,
     // green and red, the picture's own byte order. Any thread.
     void Convert(const std::uint8_t *cmyk, std::uint8_t *bgr, std::uint32_t width) const;
+    // The name a summary gives the profile: its description, else "CMYK profile".
+    const std::string &Name() const { return mName; }
 
   private:
     void *mTransform; // cmsHTRANSFORM, kept out of this header
+    std::string mName;
 };

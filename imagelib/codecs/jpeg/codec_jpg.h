@@ -24,9 +24,10 @@ class ZvCmykToSrgb;
 // Every decode, the header-only one too, states the picture's colours
 // (ZvImage::GetColourSpace): the ICC profile of the APP2 segments, else
 // Adobe RGB when EXIF says uncalibrated with the interoperability index
-// "R03"; nothing otherwise. CMYK files with a CMYK profile are converted
-// to sRGB through it and state nothing; those without keep the plain
-// inversion.
+// "R03"; nothing otherwise. CMYK files with a usable CMYK profile are
+// converted to sRGB through it and state sRGB made from that profile
+// (zvColourConvertedToSrgb); the others keep the plain inversion and state
+// nothing.
 //
 // Encode writes 24-bit pictures as colour and grey-ramp pictures as grey;
 // option 0x1 forces baseline tables, 0x4 greyscale, 0x40 smoothing.
@@ -74,6 +75,7 @@ class ZvImageJPG : public ZvCodec
     void ReadProfile(jpeg_decompress_struct &cinfo, bool exif, bool photoInfo);
     void StoreColour(const jpeg_decompress_struct &cinfo, const std::uint8_t *icc, unsigned iccSize,
                      bool exif);
+    void StoreCmykColour(const jpeg_decompress_struct &cinfo, const std::uint8_t *icc, unsigned iccSize);
 
     ZvExifInfo mExifInfo;
     // During a decode of a CMYK file with a usable CMYK profile: its

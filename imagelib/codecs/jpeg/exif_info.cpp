@@ -51,7 +51,7 @@ constexpr IntegerTag kIntegerTags[] = {
     {0x8822, &ZvExifInfo::exposureProgram}, {0x8827, &ZvExifInfo::isoEquivalent},
     {0x9207, &ZvExifInfo::meteringMode},    {0x9209, &ZvExifInfo::flash},
     {0xA002, &ZvExifInfo::exifWidth},       {0xA003, &ZvExifInfo::exifHeight},
-    {0xA403, &ZvExifInfo::whiteBalance},      {0xA001, &ZvExifInfo::colourSpace},
+    {0xA403, &ZvExifInfo::whiteBalance},    {0xA001, &ZvExifInfo::colourSpace},
 };
 
 constexpr std::uint16_t kTagMake = 0x010F;

@@ -29,8 +29,9 @@ void ZvImageJPG::ReadProfile(jpeg_decompress_struct &cinfo, bool exif, bool phot
 
 // EXIF's sRGB (ColorSpace 1) changes no number and is left unstated.
 // CMYK samples become sRGB here, through their profile when it is a usable
-// CMYK one, else by the plain inversion: either way the picture then states
-// nothing. A profile LittleCMS refuses is passed over, never the picture.
+// CMYK one (the picture then states sRGB made from that profile), else by
+// the plain inversion (stating nothing). A profile LittleCMS refuses is
+// passed over, never the picture.
 void ZvImageJPG::StoreColour(const jpeg_decompress_struct &cinfo, const std::uint8_t *icc, unsigned iccSize,
                              bool exif)
 {
@@ -39,8 +40,8 @@ void ZvImageJPG::StoreColour(const jpeg_decompress_struct &cinfo, const std::uin
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     try {
         if (cmyk) {
-            if (icc && GetEscape() != -1)
-                mCmyk = ZvCmykToSrgb::Make(icc, iccSize, cinfo.saw_Adobe_marker != 0);
+            if (icc)
+                StoreCmykColour(cinfo, icc, iccSize);
             return;
         }
         if (icc)
@@ -50,4 +51,16 @@ void ZvImageJPG::StoreColour(const jpeg_decompress_struct &cinfo, const std::uin
     } catch (const std::bad_alloc &) {
         // Without memory for the description the picture is read as stated nothing.
     }
+}
+
+// A header-only decode makes the conversion too, to say the same as the
+// full decode will (it is kept for that one); CMYK files are rare.
+void ZvImageJPG::StoreCmykColour(const jpeg_decompress_struct &cinfo, const std::uint8_t *icc,
+                                 unsigned iccSize)
+{
+    mCmyk = ZvCmykToSrgb::Make(icc, iccSize, cinfo.saw_Adobe_marker != 0);
+    if (mCmyk)
+        SetColourSpace(zvColourConvertedToSrgb(mCmyk->Name()));
+    if (GetEscape() == -1)
+        mCmyk.reset();
 }

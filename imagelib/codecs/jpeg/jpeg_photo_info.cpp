@@ -52,7 +52,8 @@ void ZvImageJPG::SavePhotoMarkers(jpeg_decompress_struct &cinfo, bool photoInfo)
     jpeg_save_markers(&cinfo, JPEG_APP0 + 2, kMarkerLimit);
 }
 
-void ZvImageJPG::StorePhotoInfo(const jpeg_decompress_struct &cinfo, const std::uint8_t *icc, unsigned iccSize)
+void ZvImageJPG::StorePhotoInfo(const jpeg_decompress_struct &cinfo, const std::uint8_t *icc,
+                                unsigned iccSize)
 {
     SetPhotoInfo(makeRecord(cinfo, icc, iccSize));
 }
