@@ -2,6 +2,7 @@
 #include "imagelib/codecs/jpeg/codec_jpg.h"
 
 #include "imagelib/codecs/jpeg/jpeg_stream.h"
+#include "imagelib/colour/cmyk_to_srgb.h"
 #include "imagelib/streams/file.h"
 
 #include <algorithm>
@@ -142,6 +143,7 @@ bool ZvImageJPG::Decode(ZvFile *stream)
     DecodeFrame frame;
     frame.cinfo.err = zvJpegErrorInit(frame.err);
     if (setjmp(frame.err.jump)) {
+        mCmyk.reset();
         jpeg_destroy_decompress(&frame.cinfo);
         Destroy();
         SetLastError(frame.err.message);
@@ -150,6 +152,7 @@ bool ZvImageJPG::Decode(ZvFile *stream)
     jpeg_create_decompress(&frame.cinfo);
     zvJpegDecodeSetup(&frame.cinfo, frame.src, frame.err, stream);
     const bool ok = DecodeFromHeader(frame.cinfo, exif);
+    mCmyk.reset();
     jpeg_destroy_decompress(&frame.cinfo);
     if (!ok)
         Destroy();
@@ -161,11 +164,9 @@ bool ZvImageJPG::Decode(ZvFile *stream)
 bool ZvImageJPG::DecodeFromHeader(jpeg_decompress_struct &cinfo, bool exif)
 {
     const bool keepInfo = GetKeepPhotoInfo() && GetEscape() != -1;
-    if (keepInfo)
-        SavePhotoMarkers(cinfo);
+    SavePhotoMarkers(cinfo, keepInfo);
     jpeg_read_header(&cinfo, TRUE);
-    if (keepInfo)
-        StorePhotoInfo(cinfo);
+    ReadProfile(cinfo, exif, keepInfo);
     // Known from the header alone, so that a size query gives it too.
     SetOrientation(exif ? mExifInfo.orientation : 0);
     if (cinfo.jpeg_color_space == JCS_UNKNOWN) {
@@ -284,8 +285,12 @@ bool ZvImageJPG::ReadRows(jpeg_decompress_struct &cinfo)
             SetLastError("JPEG data ended unexpectedly");
             return false;
         }
-        for (JDIMENSION i = 0; cmyk && i < got; ++i)
-            cmykToBgr(scratch[i], GetBits(last - (first + i)), cinfo.output_width);
+        for (JDIMENSION i = 0; cmyk && i < got; ++i) {
+            if (mCmyk)
+                mCmyk->Convert(scratch[i], GetBits(last - (first + i)), cinfo.output_width);
+            else
+                cmykToBgr(scratch[i], GetBits(last - (first + i)), cinfo.output_width);
+        }
         SetProgress(std::int32_t(std::uint64_t(cinfo.output_scanline) * 100 / cinfo.output_height));
     }
     return true;

@@ -51,7 +51,7 @@ constexpr IntegerTag kIntegerTags[] = {
     {0x8822, &ZvExifInfo::exposureProgram}, {0x8827, &ZvExifInfo::isoEquivalent},
     {0x9207, &ZvExifInfo::meteringMode},    {0x9209, &ZvExifInfo::flash},
     {0xA002, &ZvExifInfo::exifWidth},       {0xA003, &ZvExifInfo::exifHeight},
-    {0xA403, &ZvExifInfo::whiteBalance},
+    {0xA403, &ZvExifInfo::whiteBalance},    {0xA001, &ZvExifInfo::colourSpace},
 };
 
 constexpr std::uint16_t kTagMake = 0x010F;
@@ -70,6 +70,7 @@ constexpr std::uint16_t kTagInteropOffset = 0xA005;
 constexpr std::uint16_t kTagFocalPlaneUnit = 0xA210;
 constexpr std::uint16_t kTagLensModel = 0xA434;
 constexpr std::uint16_t kTagGpsOffset = 0x8825;
+constexpr std::uint16_t kTagInteropIndex = 0x0001;
 constexpr std::uint16_t kTagGpsLatitudeRef = 0x0001;
 constexpr std::uint16_t kTagGpsLatitude = 0x0002;
 constexpr std::uint16_t kTagGpsLongitudeRef = 0x0003;
@@ -320,6 +321,11 @@ void TiffReader::Store(const Entry &e, Dir kind, int depth)
             mOut.thumbnailSize = std::uint32_t(saturatedInt(Number(e)));
         return;
     }
+    if (kind == Dir::Interop) {
+        if (e.tag == kTagInteropIndex && e.format == 2)
+            mOut.interopIndex = Text(e);
+        return;
+    }
     if (StoreFromTables(e))
         return;
     switch (e.tag) {
@@ -501,6 +507,12 @@ bool readSection(ZvFile *stream, int marker, std::vector<std::uint8_t> &section,
 }
 
 } // namespace
+
+bool zvExifSaysAdobeRgb(const ZvExifInfo &exif)
+{
+    constexpr int kUncalibrated = 0xFFFF;
+    return exif.colourSpace == kUncalibrated && exif.interopIndex == "R03";
+}
 
 double zvExifUnitFactor(int unit)
 {

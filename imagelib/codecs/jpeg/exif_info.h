@@ -38,6 +38,10 @@ struct ZvExifInfo
     int meteringMode = 0;
     int exposureProgram = 0;
     int isoEquivalent = 0;
+    // ColorSpace (0xA001): 1 sRGB, 0xFFFF uncalibrated, 0 when absent; and
+    // the interoperability index ("R98" sRGB, "R03" Adobe RGB under DCF).
+    int colourSpace = 0;
+    std::string interopIndex;
     // Resolution of the main picture (directory 0). The unit is kept as a
     // factor that turns a value per unit into a value per inch when divided
     // by it: inch 1.0, centimetre 0.3937..., 0 when absent or unknown.
@@ -68,6 +72,11 @@ struct ZvExifInfo
   private:
     void DeriveExposure();
 };
+
+// DCF's mark of a picture in Adobe RGB (1998): ColorSpace uncalibrated
+// (0xFFFF) with the interoperability index "R03". Only meaningful for a
+// picture without an ICC profile, which would take precedence.
+bool zvExifSaysAdobeRgb(const ZvExifInfo &exif);
 
 // The factor of a TIFF resolution unit (1 none, 2 inch, 3 cm, 4 mm, 5 um),
 // 0 for any other value.

@@ -8,7 +8,6 @@
 #include "imagelib/codecs/jpeg/jpeg_stream.h"
 #include "imagelib/core/photo_info.h"
 
-#include <cstdlib>
 #include <memory>
 #include <new>
 
@@ -46,23 +45,17 @@ std::shared_ptr<const ZvPhotoInfo> makeRecord(const jpeg_decompress_struct &cinf
 
 } // namespace
 
-void ZvImageJPG::SavePhotoMarkers(jpeg_decompress_struct &cinfo)
+void ZvImageJPG::SavePhotoMarkers(jpeg_decompress_struct &cinfo, bool photoInfo)
 {
-    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, kMarkerLimit);
+    if (photoInfo)
+        jpeg_save_markers(&cinfo, JPEG_APP0 + 1, kMarkerLimit);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 2, kMarkerLimit);
 }
 
-// A profile whose chunks do not add up is left out; libjpeg only warns.
-void ZvImageJPG::StorePhotoInfo(jpeg_decompress_struct &cinfo)
+void ZvImageJPG::StorePhotoInfo(const jpeg_decompress_struct &cinfo, const std::uint8_t *icc,
+                                unsigned iccSize)
 {
-    JOCTET *icc = nullptr;
-    unsigned iccSize = 0;
-    if (!jpeg_read_icc_profile(&cinfo, &icc, &iccSize)) {
-        icc = nullptr;
-        iccSize = 0;
-    }
     SetPhotoInfo(makeRecord(cinfo, icc, iccSize));
-    std::free(icc);
 }
 
 // Segments too long for a marker are left out rather than cut.

@@ -32,8 +32,10 @@ ZvForeignExif zvExifFromForeign(const std::uint8_t *data, std::size_t size, bool
     out.payload.assign(kExifPrefix, kExifPrefix + sizeof kExifPrefix);
     out.payload.insert(out.payload.end(), data, data + size);
     ZvExifInfo info;
-    if (info.ParseExif(out.payload.data(), out.payload.size()))
+    if (info.ParseExif(out.payload.data(), out.payload.size())) {
         out.orientation = info.orientation;
+        out.adobeRgb = zvExifSaysAdobeRgb(info);
+    }
     if (keepUpright && out.orientation > 1) {
         // A block the editor refuses stays as it is: the export never copies it.
         ZvExifEditor editor;

@@ -14,6 +14,7 @@ struct ZvForeignExif
 {
     std::vector<std::uint8_t> payload; // "Exif\0\0" and the TIFF structure; empty when unusable
     int orientation = 0;               // the stored tag 1..8, 0 when absent
+    bool adobeRgb = false;             // DCF's Adobe RGB mark (zvExifSaysAdobeRgb)
 };
 
 // An EXIF block as such a file stores it (a TIFF structure, with or

@@ -20,7 +20,8 @@ constexpr std::uint64_t kMaxInflateRatio = 1032;
 constexpr std::uint64_t kInflateSlack = 65536;
 
 // Of the chunks libpng buffers whole, we read only PLTE, tRNS and pHYs (at
-// most 768 bytes); the rest are passed over unread. libpng only warns about
+// most 768 bytes) and the colour chunks (the profile inflated within the
+// limit below); the rest are passed over unread. libpng only warns about
 // a chunk longer than its limit and then allocates and zeroes it anyway, so
 // the skipping is what keeps a text chunk claiming a gigabyte from costing
 // one; the limit is set for the chunks libpng may still want to hold.
@@ -30,9 +31,6 @@ constexpr png_alloc_size_t kChunkMax = 65536;
 // million pixels a side would refuse long strips that fit.
 constexpr png_uint_32 kSideMax = PNG_UINT_31_MAX;
 constexpr png_byte kKeptChunks[] = {'p', 'H', 'Y', 's', '\0'};
-// Asked to keep the photograph's information, the colour profile is read too
-// (within the same chunk limit).
-constexpr png_byte kProfileChunk[] = {'i', 'C', 'C', 'P', '\0'};
 
 std::int32_t dpiFromPixelsPerMetre(png_uint_32 ppm)
 {
@@ -109,6 +107,7 @@ bool ZvImagePNG::DecodeJob(ReadJob &job)
     png_set_read_fn(job.png, &job.io, ZvPngIo::Read);
     SetReadLimits(job);
     png_read_info(job.png, job.info);
+    SetColourSpace(zvPngReadColour(job.png, job.info));
     if (GetEscape() == -1) {
         // Header only: the size as stored, nothing allocated, no data read.
         mHead.biWidth = std::int32_t(png_get_image_width(job.png, job.info));
@@ -129,8 +128,10 @@ void ZvImagePNG::SetReadLimits(ReadJob &job)
     png_set_chunk_malloc_max(job.png, kChunkMax);
     png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_AS_DEFAULT, kKeptChunks, 1);
-    if (GetKeepPhotoInfo())
-        png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_AS_DEFAULT, kProfileChunk, 1);
+    // The colour chunks, the profile within the same chunk limit. libpng only
+    // reads them: no gamma or colour transformation is asked of it.
+    png_set_keep_unknown_chunks(job.png, PNG_HANDLE_CHUNK_AS_DEFAULT, kZvPngColourChunks,
+                                kZvPngColourChunkCount);
 }
 
 void ZvImagePNG::ChooseReadLayout(ReadJob &job)

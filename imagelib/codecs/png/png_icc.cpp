@@ -1,14 +1,43 @@
 // imagelib/codecs/png/png_icc.cpp
 #include "imagelib/codecs/png/png_icc.h"
 
+#include "imagelib/core/colour_space.h"
 #include "imagelib/core/photo_info.h"
 
 #include <csetjmp>
 #include <new>
 
+const png_byte kZvPngColourChunks[] = {'i', 'C', 'C', 'P', '\0', 's', 'R', 'G', 'B', '\0',
+                                       'g', 'A', 'M', 'A', '\0', 'c', 'H', 'R', 'M', '\0'};
+
 namespace {
 
 constexpr char kProfileName[] = "ICC profile";
+// cHRM and gAMA hold 100000 times their values.
+constexpr double kPngFixedUnit = 100000.0;
+
+// The iCCP chunk's profile; false when there is none.
+bool profileBytes(png_structp png, png_infop info, png_bytep &profile, png_uint_32 &size)
+{
+    png_charp name = nullptr;
+    int compression = 0;
+    profile = nullptr;
+    size = 0;
+    return png_get_iCCP(png, info, &name, &compression, &profile, &size) && profile && size != 0;
+}
+
+// The fixed-point numbers divided as written, so that the usual sRGB values
+// (31270 for 0.3127) come out exactly as sRGB's own constants.
+ZvChromaticities chromaticitiesOf(png_structp png, png_infop info, bool &present)
+{
+    png_fixed_point wx, wy, rx, ry, gx, gy, bx, by;
+    present = png_get_cHRM_fixed(png, info, &wx, &wy, &rx, &ry, &gx, &gy, &bx, &by) != 0;
+    ZvChromaticities xy;
+    if (present)
+        xy = {rx / kPngFixedUnit, ry / kPngFixedUnit, gx / kPngFixedUnit, gy / kPngFixedUnit,
+              bx / kPngFixedUnit, by / kPngFixedUnit, wx / kPngFixedUnit, wy / kPngFixedUnit};
+    return xy;
+}
 
 void probeError(png_structp png, png_const_charp)
 {
@@ -54,16 +83,39 @@ bool profileAccepted(int colorType, const std::uint8_t *icc, png_uint_32 size)
 
 std::shared_ptr<const ZvPhotoInfo> zvPngReadProfile(png_structp png, png_infop info)
 {
-    png_charp name = nullptr;
-    int compression = 0;
     png_bytep profile = nullptr;
     png_uint_32 size = 0;
-    if (!png_get_iCCP(png, info, &name, &compression, &profile, &size) || !profile || size == 0)
+    if (!profileBytes(png, info, profile, size))
         return nullptr;
     try {
         auto record = std::make_shared<ZvPhotoInfo>();
         record->icc.assign(profile, profile + size);
         return record;
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<const ZvColourSpace> zvPngReadColour(png_structp png, png_infop info)
+{
+    try {
+        png_bytep profile = nullptr;
+        png_uint_32 size = 0;
+        if (profileBytes(png, info, profile, size))
+            return zvColourFromIcc(profile, size);
+        // libpng also reports the gAMA and cHRM that an sRGB chunk implies,
+        // so the sRGB chunk is asked about first.
+        int intent = 0;
+        if (png_get_sRGB(png, info, &intent))
+            return zvColourSrgb();
+        png_fixed_point gamma = 0;
+        if (!png_get_gAMA_fixed(png, info, &gamma))
+            gamma = 0;
+        bool hasChromaticities = false;
+        const ZvChromaticities xy = chromaticitiesOf(png, info, hasChromaticities);
+        if (gamma <= 0 && !hasChromaticities)
+            return nullptr;
+        return zvColourFromPngGamma(std::uint32_t(gamma > 0 ? gamma : 0), hasChromaticities ? &xy : nullptr);
     } catch (const std::bad_alloc &) {
         return nullptr;
     }

@@ -2,6 +2,7 @@
 // TIFF decoding; the encoder is in codec_tif_encode.cpp.
 #include "imagelib/codecs/tiff/codec_tif.h"
 #include "imagelib/codecs/tiff/tiff_client.h"
+#include "imagelib/codecs/tiff/tiff_colour.h"
 #include "imagelib/codecs/tiff/tiff_colour_map.h"
 #include "imagelib/codecs/tiff/tiff_icc.h"
 #include "imagelib/codecs/tiff/tiff_rows.h"
@@ -104,6 +105,8 @@ void ZvImageTIF::Fail(const char *message, const char *detail)
 void ZvImageTIF::DecodePage(TIFF *tif, std::int64_t available)
 {
     SelectFrame(tif);
+    // First, while the page's fields are as libtiff read them.
+    SetColourSpace(zvTiffReadColour(tif, tdir_t(GetFrame())));
     Page page;
     ReadTags(tif, page);
     ChooseLayout(tif, page);

@@ -6,14 +6,24 @@
 #include <cstdint>
 #include <limits>
 
+bool zvTiffProfileBytes(TIFF *tif, const std::uint8_t *&bytes, std::uint32_t &size)
+{
+    void *profile = nullptr;
+    size = 0;
+    bytes = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_ICCPROFILE, &size, &profile) || !profile || size == 0)
+        return false;
+    bytes = static_cast<const std::uint8_t *>(profile);
+    return true;
+}
+
 std::shared_ptr<const ZvPhotoInfo> zvTiffReadProfile(TIFF *tif)
 {
+    const std::uint8_t *bytes = nullptr;
     std::uint32_t size = 0;
-    void *profile = nullptr;
-    if (!TIFFGetField(tif, TIFFTAG_ICCPROFILE, &size, &profile) || !profile || size == 0)
+    if (!zvTiffProfileBytes(tif, bytes, size))
         return nullptr;
     auto record = std::make_shared<ZvPhotoInfo>();
-    const auto *bytes = static_cast<const std::uint8_t *>(profile);
     record->icc.assign(bytes, bytes + size);
     return record;
 }

@@ -5,9 +5,13 @@
 
 #include <tiffio.h>
 
+#include <cstdint>
 #include <memory>
 
 struct ZvPhotoInfo;
+
+// The current page's profile as libtiff holds it; false when it has none.
+bool zvTiffProfileBytes(TIFF *tif, const std::uint8_t *&bytes, std::uint32_t &size);
 
 // The current page's profile as a record; none when it has none.
 std::shared_ptr<const ZvPhotoInfo> zvTiffReadProfile(TIFF *tif);

@@ -4,6 +4,7 @@
 
 #include "imagelib/codecs/decode_source.h"
 #include "imagelib/codecs/jpeg/photo_payload.h"
+#include "imagelib/core/colour_space.h"
 #include "imagelib/core/photo_info.h"
 #include "imagelib/streams/file.h"
 
@@ -99,11 +100,17 @@ void ZvImageWEBP::DecodeBody(ZvFile *stream)
 }
 
 // The EXIF orientation (0 when none). The photo information is kept only
-// when asked for, but the orientation always counts.
+// when asked for, but the orientation and the colour description always
+// count: the ICCP chunk's profile, else EXIF's Adobe RGB mark.
 int ZvImageWEBP::ReadPhotoInfo(const Source &source)
 {
     const std::vector<std::uint8_t> exif = chunk(source.demux.get(), "EXIF");
     ZvForeignExif kept = zvExifFromForeign(exif.data(), exif.size(), false);
+    std::vector<std::uint8_t> icc = chunk(source.demux.get(), "ICCP");
+    if (!icc.empty())
+        SetColourSpace(zvColourFromIcc(icc.data(), icc.size()));
+    else if (kept.adobeRgb)
+        SetColourSpace(zvColourAdobeRgb());
     if (!GetKeepPhotoInfo())
         return kept.orientation;
     auto info = std::make_shared<ZvPhotoInfo>();
@@ -111,7 +118,7 @@ int ZvImageWEBP::ReadPhotoInfo(const Source &source)
     const std::vector<std::uint8_t> xmp = chunk(source.demux.get(), "XMP ");
     if (!xmp.empty())
         info->xmp.push_back(zvXmpPayloadOfPacket(xmp.data(), xmp.size()));
-    info->icc = chunk(source.demux.get(), "ICCP");
+    info->icc = std::move(icc);
     if (!info->IsEmpty())
         SetPhotoInfo(std::move(info));
     return kept.orientation;

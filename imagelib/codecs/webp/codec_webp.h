@@ -12,7 +12,9 @@
 // alpha; of an animated file the first frame as it shows on the canvas.
 // WebP has no orientation of its own: an EXIF chunk's orientation is
 // applied to the pixels, as for a JPEG, and a kept EXIF block says 1.
-// Kept photo information: the EXIF, XMP and ICCP chunks.
+// Kept photo information: the EXIF, XMP and ICCP chunks. Every decode
+// states the picture's colours: the ICCP chunk's profile, else Adobe RGB
+// when the EXIF chunk carries DCF's mark of it.
 //
 // Encoding takes any picture; lossy at the JPEG quality (0..100) unless
 // the codec option holds kLossless. Kept photo information is written into
