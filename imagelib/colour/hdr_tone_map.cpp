@@ -139,7 +139,8 @@ double zvHdrToneCurve(double x, double peak)
 }
 
 ZvHdrToneMap::ZvHdrToneMap(const ZvColourSpace &colour, int bits)
-    : mHlg(colour.transfer == ZvTransfer::Hlg)
+    : mEncode(srgbEncodeTable().data())
+    , mHlg(colour.transfer == ZvTransfer::Hlg)
 {
     bits = std::clamp(bits, 8, 16);
     mMaxCode = (std::uint32_t(1) << bits) - 1;
@@ -186,9 +187,8 @@ void ZvHdrToneMap::MapToBgr(std::uint32_t r, std::uint32_t g, std::uint32_t b, s
         for (float &v : out)
             v = luma + keep * (v - luma);
     }
-    const std::vector<std::uint8_t> &encode = srgbEncodeTable();
     for (int c = 0; c < 3; ++c) {
         const float v = std::clamp(out[c], 0.0f, 1.0f);
-        bgr[2 - c] = encode[std::size_t(std::lround(v * kEncodeSteps))];
+        bgr[2 - c] = mEncode[std::size_t(v * kEncodeSteps + 0.5f)];
     }
 }

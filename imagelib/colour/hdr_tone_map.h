@@ -39,6 +39,7 @@ class ZvHdrToneMap
 
   private:
     std::vector<float> mToLinear; // code value -> linear light (PQ: / reference white; HLG: scene 0..1)
+    const std::uint8_t *mEncode;  // linear 0..1 in kEncodeSteps steps -> sRGB level, shared
     std::uint32_t mMaxCode = 0;
     float mMatrix[9] = {}; // source RGB -> BT.709 RGB, linear, row-major
     float mLuma[3] = {};   // luminance weights of the source primaries (HLG's OOTF)
