@@ -11,6 +11,7 @@
 #include "tests/support/dng_builder.h"
 
 #include <chrono>
+#include <cmath>
 #include <ctime>
 
 namespace {
@@ -216,4 +217,33 @@ TEST(RawCodec, ShotFactsBecomeASoundExifBlock)
     const std::vector<std::uint8_t> &exif = image.GetPhotoInfo()->exif;
     ASSERT_TRUE(kept.ParseExif(exif.data(), exif.size()));
     EXPECT_EQ(kept.cameraModel, "Test Sensor");
+}
+
+// Two grey fields, the second a quarter of the first's light, beside a
+// bright block that LibRaw's automatic brightness takes for white. Whatever
+// brightness LibRaw settles on, the sRGB curve fixes the second's level from
+// the first's; the BT.709 curve LibRaw applies by default puts it about eight
+// levels lower (43 instead of 51 here).
+TEST(RawCodec, DevelopsWithTheSrgbCurve)
+{
+    DngSpec spec = camera(1);
+    for (int y = 0; y < kRawHeight; ++y)
+        for (int x = kRawWidth / 2; x < kRawWidth; ++x)
+            spec.mosaic[std::size_t(y * kRawWidth + x)] = 2000;
+    ZvImage image;
+    ASSERT_TRUE(decodeBytes(makeDng(spec), ZV_TYPE_RAW, image)) << image.GetLastError();
+    EXPECT_EQ(image.GetColourSpace(), nullptr);
+    const int y = kRawHeight / 2;
+    const double bright = image.GetPixelColor(kRawWidth / 4, y).rgbGreen;
+    const double dim = image.GetPixelColor(3 * kRawWidth / 4, y).rgbGreen;
+    ASSERT_GT(bright, 60);
+    ASSERT_LT(bright, 250);
+    auto toLinear = [](double level) {
+        const double v = level / 255;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    auto toLevel = [](double linear) {
+        return 255 * (linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055);
+    };
+    EXPECT_NEAR(dim, toLevel(toLinear(bright) / 4), 3) << "bright " << bright;
 }

@@ -5,6 +5,7 @@
 #include "imagelib/codecs/decode_source.h"
 #include "imagelib/codecs/jpeg/photo_payload.h"
 #include "imagelib/codecs/orientation.h"
+#include "imagelib/colour/hdr_tone_map.h"
 #include "imagelib/core/photo_info.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/file.h"
@@ -52,6 +53,16 @@ int orientationOf(const avifImage *image)
     const int angle = (image->transformFlags & AVIF_TRANSFORM_IROT) ? image->irot.angle : 0;
     const int mirror = (image->transformFlags & AVIF_TRANSFORM_IMIR) ? image->imir.mode : -1;
     return zvOrientationOfTransforms(angle, mirror);
+}
+
+// The ICC profile when the file has one, else what the CICP code points
+// say; null for sRGB's.
+ZvColourSpacePtr colourOf(const avifImage *image)
+{
+    if (image->icc.size)
+        return zvColourFromIcc(image->icc.data, image->icc.size);
+    return zvColourFromCicp(int(image->colorPrimaries), int(image->transferCharacteristics),
+                            int(image->matrixCoefficients), image->yuvRange == AVIF_RANGE_FULL);
 }
 
 void check(avifResult result)
@@ -119,6 +130,29 @@ void ZvImageAVIF::DecodeBody(ZvFile *stream)
     if (!Create(image->width, image->height, 24, ZV_TYPE_AVIF))
         throw ZvCodecError(GetLastError());
 
+    const ZvColourSpacePtr colour = colourOf(image);
+    if (colour && colour->IsHdr()) {
+        StoreToneMapped(image, *colour, alpha);
+    } else {
+        StorePixels(image, alpha);
+        SetColourSpace(colour);
+    }
+    if (GetKeepPhotoInfo()) {
+        auto info = std::make_shared<ZvPhotoInfo>();
+        const std::vector<std::uint8_t> exif = exifOfItem(image->exif);
+        info->exif = zvExifFromForeign(exif.data(), exif.size(), true).payload;
+        if (image->xmp.size)
+            info->xmp.push_back(zvXmpPayloadOfPacket(image->xmp.data, image->xmp.size));
+        info->icc.assign(image->icc.data, image->icc.data + image->icc.size);
+        if (!info->IsEmpty())
+            SetPhotoInfo(std::move(info));
+    }
+    if (!zvTurnUpright(*this, orientation))
+        throw std::bad_alloc();
+}
+
+void ZvImageAVIF::StorePixels(const avifImage *image, bool alpha)
+{
     avifRGBImage rgb;
     avifRGBImageSetDefaults(&rgb, image);
     rgb.depth = 8; // libavif rounds deeper samples to the nearest 8-bit value
@@ -137,30 +171,46 @@ void ZvImageAVIF::DecodeBody(ZvFile *stream)
         rgb.pixels = GetBits(0);
     }
     check(avifImageYUVToRGB(image, &rgb));
-    if (alpha) {
-        const std::uint32_t w = GetWidth(), h = GetHeight();
-        for (std::uint32_t y = 0; y < h; ++y) {
-            const std::uint8_t *src = bgra.data() + std::size_t(y) * rgb.rowBytes;
-            std::uint8_t *dst = GetBits(h - 1 - y);
-            std::uint8_t *a = AlphaGetPointer(0, std::int32_t(h - 1 - y));
-            for (std::uint32_t x = 0; x < w; ++x, src += 4, dst += 3) {
-                std::memcpy(dst, src, 3);
-                a[x] = src[3];
-            }
-        }
-    } else {
+    if (!alpha) {
         Flip();
+        return;
     }
-    if (GetKeepPhotoInfo()) {
-        auto info = std::make_shared<ZvPhotoInfo>();
-        const std::vector<std::uint8_t> exif = exifOfItem(image->exif);
-        info->exif = zvExifFromForeign(exif.data(), exif.size(), true).payload;
-        if (image->xmp.size)
-            info->xmp.push_back(zvXmpPayloadOfPacket(image->xmp.data, image->xmp.size));
-        info->icc.assign(image->icc.data, image->icc.data + image->icc.size);
-        if (!info->IsEmpty())
-            SetPhotoInfo(std::move(info));
+    const std::uint32_t w = GetWidth(), h = GetHeight();
+    for (std::uint32_t y = 0; y < h; ++y) {
+        const std::uint8_t *src = bgra.data() + std::size_t(y) * rgb.rowBytes;
+        std::uint8_t *dst = GetBits(h - 1 - y);
+        std::uint8_t *a = AlphaGetPointer(0, std::int32_t(h - 1 - y));
+        for (std::uint32_t x = 0; x < w; ++x, src += 4, dst += 3) {
+            std::memcpy(dst, src, 3);
+            a[x] = src[3];
+        }
     }
-    if (!zvTurnUpright(*this, orientation))
+}
+
+// PQ and HLG samples are taken at their own depth (RGBA, 16 bits a
+// sample) and tone-mapped; the pixels are then sRGB and undescribed.
+void ZvImageAVIF::StoreToneMapped(const avifImage *image, const ZvColourSpace &colour, bool alpha)
+{
+    if (alpha && !AlphaCreate())
         throw std::bad_alloc();
+    avifRGBImage rgb;
+    avifRGBImageSetDefaults(&rgb, image);
+    rgb.depth = image->depth; // 8, 10 or 12: code values as the file holds them
+    rgb.format = AVIF_RGB_FORMAT_RGBA;
+    rgb.rowBytes = image->width * 4 * 2;
+    std::vector<std::uint16_t> samples(std::size_t(image->width) * image->height * 4);
+    rgb.pixels = reinterpret_cast<std::uint8_t *>(samples.data());
+    check(avifImageYUVToRGB(image, &rgb));
+    const ZvHdrToneMap toneMap(colour, int(rgb.depth));
+    const std::uint32_t w = GetWidth(), h = GetHeight(), max = (1u << rgb.depth) - 1;
+    for (std::uint32_t y = 0; y < h; ++y) {
+        const std::uint16_t *src = samples.data() + std::size_t(y) * w * 4;
+        std::uint8_t *dst = GetBits(h - 1 - y);
+        std::uint8_t *a = alpha ? AlphaGetPointer(0, std::int32_t(h - 1 - y)) : nullptr;
+        for (std::uint32_t x = 0; x < w; ++x, src += 4, dst += 3) {
+            toneMap.MapToBgr(src[0], src[1], src[2], dst);
+            if (a)
+                a[x] = std::uint8_t((std::min<std::uint32_t>(src[3], max) * 255 + max / 2) / max);
+        }
+    }
 }

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct avifImage;
+
 // AVIF over libavif.
 //
 // Decoding gives 24 bits per pixel, plus the alpha plane when the file has
@@ -13,7 +15,10 @@
 // sequence the first picture. libavif leaves the turn and mirror boxes
 // (irot, imir) to us: they are applied, so the pixels come upright, and a
 // kept EXIF block says orientation 1. Kept photo information: EXIF, XMP
-// and the ICC profile.
+// and the ICC profile. The picture's colour description is its ICC
+// profile, else its CICP code points (primaries, transfer, matrix, range);
+// a PQ or HLG picture is tone-mapped to sRGB from its 10- or 12-bit
+// samples instead (ZvHdrToneMap) and left undescribed.
 //
 // Encoding takes any picture, 4:4:4 at the JPEG quality (0..100, mapped
 // onto the quantizer; alpha is kept lossless) and the speed of the codec
@@ -42,5 +47,8 @@ class ZvImageAVIF : public ZvCodec
 
   private:
     void DecodeBody(ZvFile *stream);
+    // The decoded picture into the DIB (created at its size) and the alpha plane.
+    void StorePixels(const avifImage *image, bool alpha);
+    void StoreToneMapped(const avifImage *image, const ZvColourSpace &colour, bool alpha);
     void EncodeBody(ZvFile *stream);
 };

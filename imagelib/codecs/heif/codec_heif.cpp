@@ -2,11 +2,14 @@
 #include "imagelib/codecs/heif/codec_heif.h"
 
 #include "imagelib/codecs/heif/heif_brand.h"
+#include "imagelib/codecs/heif/heif_colour.h"
 #include "imagelib/codecs/heif/heif_pixels.h"
+#include "imagelib/colour/hdr_tone_map.h"
 #include "imagelib/streams/file.h"
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
@@ -112,7 +115,15 @@ void ZvImageHEIF::DecodeBytes(const std::vector<std::uint8_t> &bytes)
         return;
     }
     const HeifHandlePtr thumbnail = PickThumbnail(primary.get());
-    DecodePixels(thumbnail ? thumbnail.get() : primary.get(), limit);
+    const heif_image_handle *source = thumbnail ? thumbnail.get() : primary.get();
+    // A thumbnail without a colr box of its own is in its primary's colours.
+    HeifColour colour = heifColourOf(source);
+    if (!colour.stated && thumbnail)
+        colour = heifColourOf(primary.get());
+    const bool hdr = colour.colour && colour.colour->IsHdr();
+    DecodePixels(source, limit, hdr ? colour.colour.get() : nullptr);
+    // Tone-mapped pixels are sRGB already.
+    SetColourSpace(hdr ? nullptr : std::move(colour.colour));
     if (GetKeepPhotoInfo())
         StorePhotoInfo(primary.get());
 }
@@ -146,7 +157,8 @@ HeifHandlePtr ZvImageHEIF::PickThumbnail(const heif_image_handle *primary) const
     return best;
 }
 
-void ZvImageHEIF::DecodePixels(const heif_image_handle *handle, std::int64_t pixelLimit)
+void ZvImageHEIF::DecodePixels(const heif_image_handle *handle, std::int64_t pixelLimit,
+                               const ZvColourSpace *hdr)
 {
     const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
     const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle) > 8;
@@ -174,5 +186,8 @@ void ZvImageHEIF::DecodePixels(const heif_image_handle *handle, std::int64_t pix
         throw std::bad_alloc();
     if (alpha && !AlphaCreate())
         throw std::bad_alloc();
-    heifCopyPlane(plane, *this);
+    std::optional<ZvHdrToneMap> toneMap;
+    if (hdr)
+        toneMap.emplace(*hdr, plane.bits);
+    heifCopyPlane(plane, *this, toneMap ? &*toneMap : nullptr);
 }

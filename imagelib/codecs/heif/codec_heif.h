@@ -12,10 +12,14 @@
 // informational and the photo information kept (EXIF, XMP, ICC profile,
 // while the picture keeps it) says orientation 1. Colour becomes 24 bits,
 // alpha an alpha plane; 10- and 12-bit samples are scaled to 8 bits and
-// rounded. When the caller asks for a reduced decode and an embedded
+// rounded. The colr box (ICC profile, or nclx code points) becomes the
+// picture's colour description on every decode; a PQ or HLG picture is
+// tone-mapped to sRGB from its deep samples instead (ZvHdrToneMap) and
+// left undescribed. When the caller asks for a reduced decode and an embedded
 // thumbnail covers it, the thumbnail is decoded instead; the as-loaded
 // header stays that of the primary picture (its sides and bits per pixel
-// as stored). With the escape field at -1 only the primary picture's size
+// as stored); a thumbnail without a colr box of its own takes the
+// primary's colour description. With the escape field at -1 only the primary picture's size
 // lands in the header.
 //
 // Bad input is refused before libheif allocates for it: files above
@@ -48,7 +52,9 @@ class ZvImageHEIF : public ZvCodec
     // The smallest embedded thumbnail that covers the reduced decode asked
     // for, or none.
     HeifHandlePtr PickThumbnail(const heif_image_handle *primary) const;
-    void DecodePixels(const heif_image_handle *handle, std::int64_t pixelLimit);
+    // hdr: the PQ or HLG description the samples are tone-mapped from, or
+    // null to scale them to 8 bits as they are.
+    void DecodePixels(const heif_image_handle *handle, std::int64_t pixelLimit, const ZvColourSpace *hdr);
     // Photo information (heif_photo_info.cpp).
     void StorePhotoInfo(const heif_image_handle *primary);
 

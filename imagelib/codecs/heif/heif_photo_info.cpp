@@ -4,6 +4,7 @@
 // codec keeps them (APP1 payloads, the whole profile).
 #include "imagelib/codecs/heif/codec_heif.h"
 
+#include "imagelib/codecs/heif/heif_colour.h"
 #include "imagelib/codecs/jpeg/exif_editor.h"
 #include "imagelib/core/photo_info.h"
 
@@ -69,20 +70,6 @@ std::vector<std::uint8_t> xmpPayload(const std::vector<std::uint8_t> &item)
     return payload;
 }
 
-std::vector<std::uint8_t> iccProfile(const heif_image_handle *handle)
-{
-    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
-    if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC)
-        return {};
-    const std::size_t size = heif_image_handle_get_raw_color_profile_size(handle);
-    if (size == 0 || size > kMaxItemBytes)
-        return {};
-    std::vector<std::uint8_t> icc(size);
-    if (heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
-        return {};
-    return icc;
-}
-
 } // namespace
 
 void ZvImageHEIF::StorePhotoInfo(const heif_image_handle *primary)
@@ -101,6 +88,6 @@ void ZvImageHEIF::StorePhotoInfo(const heif_image_handle *primary)
                 info->xmp.push_back(xmpPayload(item));
         }
     }
-    info->icc = iccProfile(primary);
+    info->icc = heifIccProfile(primary);
     SetPhotoInfo(info->IsEmpty() ? nullptr : std::move(info));
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+class ZvHdrToneMap;
 class ZvImage;
 
 // Interleaved RGB or RGBA rows as libheif hands them out, top row first:
@@ -26,5 +27,7 @@ std::vector<std::uint8_t> heifEightBitTable(int bits);
 
 // Copies the plane into picture, created beforehand at the plane's size
 // with 24 bits per pixel (and an alpha plane when the plane has alpha):
-// RGB becomes the DIB's BGR, the top row lands in the last DIB row.
-void heifCopyPlane(const HeifPlane &plane, ZvImage &picture);
+// RGB becomes the DIB's BGR, the top row lands in the last DIB row. With
+// hdr the samples are PQ or HLG code values and go through its tone map
+// instead of being scaled.
+void heifCopyPlane(const HeifPlane &plane, ZvImage &picture, const ZvHdrToneMap *hdr = nullptr);

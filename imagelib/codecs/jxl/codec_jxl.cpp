@@ -4,6 +4,8 @@
 
 #include "imagelib/codecs/decode_source.h"
 #include "imagelib/codecs/jpeg/photo_payload.h"
+#include "imagelib/codecs/jxl/jxl_colour.h"
+#include "imagelib/colour/hdr_tone_map.h"
 #include "imagelib/core/photo_info.h"
 #include "imagelib/streams/file.h"
 
@@ -11,6 +13,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -29,6 +32,13 @@ struct DecoderDeleter
 
 enum class Box { None, Exif, Xmp };
 
+// The rows of a PQ or HLG picture: 16-bit samples through the tone map.
+struct ToneMappedRows
+{
+    ZvImage *image = nullptr;
+    std::optional<ZvHdrToneMap> map;
+};
+
 } // namespace
 
 struct ZvImageJXL::ReadJob
@@ -41,6 +51,10 @@ struct ZvImageJXL::ReadJob
     Box box = Box::None;
     std::vector<std::uint8_t> boxBytes;
     std::shared_ptr<ZvPhotoInfo> info;
+    // What the pixels handed over are in (null: sRGB); PQ and HLG pictures
+    // come as 16-bit samples and go through the tone map instead.
+    ZvColourSpacePtr colour;
+    ToneMappedRows hdr;
 };
 
 namespace {
@@ -67,6 +81,28 @@ void storePixels(void *opaque, std::size_t x, std::size_t y, std::size_t count, 
     }
     for (std::size_t i = 0; i < count; ++i, src += 3, dst += 3)
         dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+}
+
+// The 16-bit samples of a PQ or HLG picture, tone-mapped into the rows.
+void storeToneMapped(void *opaque, std::size_t x, std::size_t y, std::size_t count, const void *pixels)
+{
+    const ToneMappedRows &rows = *static_cast<const ToneMappedRows *>(opaque);
+    ZvImage &image = *rows.image;
+    const std::uint32_t w = image.GetWidth(), h = image.GetHeight();
+    if (y >= h || x >= w)
+        return;
+    count = std::min<std::size_t>(count, w - x);
+    const std::uint32_t row = h - 1 - std::uint32_t(y);
+    std::uint8_t *dst = image.GetBits(row) + 3 * x;
+    const auto *src = static_cast<const std::uint16_t *>(pixels);
+    std::uint8_t *a =
+        image.AlphaIsValid() ? image.AlphaGetPointer(std::int32_t(x), std::int32_t(row)) : nullptr;
+    const std::size_t n = a ? 4 : 3;
+    for (std::size_t i = 0; i < count; ++i, src += n, dst += 3) {
+        rows.map->MapToBgr(src[0], src[1], src[2], dst);
+        if (a)
+            a[i] = std::uint8_t((std::uint32_t(src[3]) * 255 + 32767) / 65535);
+    }
 }
 
 } // namespace
@@ -96,9 +132,9 @@ void ZvImageJXL::DecodeBody(ZvFile *stream)
     if (!dec)
         throw std::bad_alloc();
     const bool keep = GetKeepPhotoInfo() && GetEscape() != -1;
-    int events = JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE;
+    int events = JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE;
     if (keep) {
-        events |= JXL_DEC_COLOR_ENCODING | JXL_DEC_BOX;
+        events |= JXL_DEC_BOX;
         JxlDecoderSetDecompressBoxes(dec, JXL_TRUE);
         job.info = std::make_shared<ZvPhotoInfo>();
     }
@@ -133,9 +169,14 @@ void ZvImageJXL::DecodeBody(ZvFile *stream)
             // A second frame of an animation: the first is all we show.
             if (job.pixelsSet)
                 goto done;
-            const JxlPixelFormat format{job.alpha ? 4u : 3u, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-            if (JxlDecoderSetImageOutCallback(dec, &format, storePixels, static_cast<ZvImage *>(this)) !=
-                JXL_DEC_SUCCESS)
+            const bool deep = job.hdr.map.has_value();
+            const JxlPixelFormat format{job.alpha ? 4u : 3u, deep ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8,
+                                        JXL_NATIVE_ENDIAN, 0};
+            job.hdr.image = this;
+            const JxlDecoderStatus set =
+                deep ? JxlDecoderSetImageOutCallback(dec, &format, storeToneMapped, &job.hdr)
+                     : JxlDecoderSetImageOutCallback(dec, &format, storePixels, static_cast<ZvImage *>(this));
+            if (set != JXL_DEC_SUCCESS)
                 throw ZvCodecError("Damaged JPEG XL file");
             job.pixelsSet = true;
             break;
@@ -152,6 +193,7 @@ void ZvImageJXL::DecodeBody(ZvFile *stream)
 done:
     if (!job.pixelsSet)
         throw ZvCodecError("Not enough image data");
+    SetColourSpace(job.hdr.map ? nullptr : std::move(job.colour));
     if (keep) {
         FinishBox(job);
         if (!job.info->IsEmpty())
@@ -182,23 +224,30 @@ bool ZvImageJXL::OnBasicInfo(ReadJob &job)
     return true;
 }
 
+// Chooses the pixels' colour space and reads what it is. An XYB-coded
+// picture can be handed over in any space: sRGB is asked for, or for a PQ
+// or HLG picture its own space, so that the tone map sees the deep samples.
+// Other pictures come in their own space, which becomes the description.
 void ZvImageJXL::OnColourEncoding(ReadJob &job)
 {
-    JxlColorEncoding encoding;
-    // A described colour space (sRGB mostly) needs no profile; an attached
-    // profile is kept as it is.
-    if (JxlDecoderGetColorAsEncodedProfile(job.decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
-                                           &encoding) == JXL_DEC_SUCCESS)
-        return;
-    std::size_t size = 0;
-    if (JxlDecoderGetICCProfileSize(job.decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, &size) !=
-            JXL_DEC_SUCCESS ||
-        size == 0 || size > kMaxBoxBytes)
-        return;
-    job.info->icc.resize(size);
-    if (JxlDecoderGetColorAsICCProfile(job.decoder.get(), nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
-                                       job.info->icc.data(), size) != JXL_DEC_SUCCESS)
-        job.info->icc.clear();
+    JxlDecoder *dec = job.decoder.get();
+    JxlColorEncoding original;
+    const bool encoded = JxlDecoderGetColorAsEncodedProfile(dec, nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
+                                                            &original) == JXL_DEC_SUCCESS;
+    const bool xyb = !job.basic.uses_original_profile;
+    if (xyb) {
+        const bool hdr = encoded && jxlIsHdr(original);
+        const JxlColorEncoding wanted = hdr ? original : jxlSrgbEncoding(job.basic.num_color_channels == 1);
+        // Refused, libjxl picks linear sRGB; the data profile read below says so.
+        JxlDecoderSetPreferredColorProfile(dec, &wanted);
+    }
+    job.colour = jxlDataColour(dec);
+    if (job.colour && job.colour->IsHdr())
+        job.hdr.map.emplace(*job.colour, 16);
+    // A profile that describes the pixels is kept with them; not one they
+    // were converted out of.
+    if (job.info && !encoded && !xyb)
+        job.info->icc = jxlIccProfile(dec, JXL_COLOR_PROFILE_TARGET_ORIGINAL);
 }
 
 void ZvImageJXL::OnBox(ReadJob &job)

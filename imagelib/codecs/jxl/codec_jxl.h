@@ -12,7 +12,17 @@
 // alpha; of an animation the first frame. libjxl turns the pixels by the
 // codestream's orientation itself; a kept EXIF block says orientation 1.
 // Kept photo information: the "Exif" and "xml " boxes, and the ICC profile
-// when the file carries one (not the sRGB description libjxl would make).
+// when the file carries one and the pixels are in it (not the sRGB
+// description libjxl would make).
+//
+// Colour: a picture coded in XYB (lossy, uses_original_profile false) is
+// handed over by libjxl in sRGB, undescribed; one coded in its own space
+// keeps its numbers and is described by its encoded colour description
+// (primaries, white point, transfer including linear and gamma) or its ICC
+// profile. PQ and HLG pictures come as 16-bit samples in their own space
+// (XYB ones too) and are tone-mapped to sRGB by ZvHdrToneMap, the same map
+// the HEIF and AVIF codecs use, rather than by libjxl's own tone mapping,
+// whose result its authors say may change from version to version.
 //
 // Encoding takes any picture, lossy at the distance of the JPEG quality
 // (0..100, as the format's reference encoder maps it) or lossless when the

@@ -223,7 +223,11 @@ bool ZvImageRAW::DecodePreview(LibRaw &raw)
                            jpg) ||
         !covers(jpg.GetWidth(), jpg.GetHeight()))
         return false;
-    return rawCopyTurned(jpg, flip, *this);
+    if (!rawCopyTurned(jpg, flip, *this))
+        return false;
+    // A camera set to Adobe RGB says so in its preview, as in its JPEGs.
+    SetColourSpace(jpg.GetColourSpacePtr());
+    return true;
 }
 
 void ZvImageRAW::DecodeFull(LibRaw &raw)
@@ -231,6 +235,12 @@ void ZvImageRAW::DecodeFull(LibRaw &raw)
     check(raw.unpack());
     raw.imgdata.params.use_camera_wb = 1;
     raw.imgdata.params.output_bps = 16;
+    // sRGB primaries and the sRGB curve (LibRaw's default curve is the
+    // BT.709 one, {0.45, 4.5}, which is darker in the mid-tones than what
+    // every viewer assumes of undescribed pixels).
+    raw.imgdata.params.output_color = 1;
+    raw.imgdata.params.gamm[0] = 1 / 2.4;
+    raw.imgdata.params.gamm[1] = 12.92;
     check(raw.dcraw_process());
     int error = 0;
     const ProcessedPtr image(raw.dcraw_make_mem_image(&error));

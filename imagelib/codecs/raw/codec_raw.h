@@ -10,10 +10,14 @@ class LibRaw;
 //
 // A file is taken only when LibRaw identifies a camera's raw data in it,
 // so a plain TIFF is refused and left to the TIFF codec. Decode develops the
-// whole picture (demosaic, the camera's white balance, sRGB) upright by the
-// camera's turn, 16 bits per sample scaled to 8 and rounded. When the
-// caller asks for a reduced decode and the embedded preview covers it, the
-// preview is decoded instead (JPEG or bitmap) and turned by the same turn.
+// whole picture (demosaic, the camera's white balance) upright by the
+// camera's turn, 16 bits per sample scaled to 8 and rounded. LibRaw is asked
+// for sRGB output (output_color 1) with the IEC 61966-2-1 sRGB curve
+// (gamm {1/2.4, 12.92}: a 2.4 power with a linear toe of slope 12.92), not
+// its default BT.709 curve, so the pixels are sRGB and left undescribed.
+// When the caller asks for a reduced decode and the embedded preview covers
+// it, the preview is decoded instead (JPEG or bitmap) and turned by the same
+// turn; a JPEG preview keeps the colour description the JPEG codec finds.
 // The as-loaded header is the developed picture's: upright sides and 48
 // bits per pixel. With the escape field at -1 only that size lands in the
 // header.
