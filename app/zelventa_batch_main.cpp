@@ -48,6 +48,8 @@ int report(const ExportResult &result, std::size_t pictures, const std::string &
         std::fprintf(stderr, "[%s] %s\n", issue.name.c_str(), issue.text.c_str());
     for (const std::string &line : lackingLines(result))
         std::fprintf(stderr, "%s\n", line.c_str());
+    for (const std::string &line : convertedLines(result))
+        std::fprintf(stderr, "%s\n", line.c_str());
     if (!summary)
         return result.end == ExportEnd::Invalid ? kExitUsage : kExitRunEnded;
     if (BatchProgress::interrupted())

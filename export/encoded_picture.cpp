@@ -74,7 +74,10 @@ EncodedPicture encodePicture(const PictureWork &work, const std::string &path, c
         refuse(out, EncodedPicture::Stage::Refused, picture.GetLastError(), picture.GetErrorKind());
         return out;
     }
+    out.convertedFrom = outcome.convertedFrom;
     out.infoNotes = fitPhotoInfo(picture, format.type, outcome.turned);
+    if (!outcome.colourProblem.empty())
+        out.infoNotes.push_back(outcome.colourProblem);
     if (encode(picture, format, out) && work.stop && work.stop->load(std::memory_order_relaxed) != 0)
         refuse(out, EncodedPicture::Stage::Refused, "cancelled", ZvErrorKind::Cancelled);
     return out;

@@ -28,6 +28,7 @@ struct EncodedPicture
     std::vector<std::string> infoNotes; // photo information left out; told once the file is written
     std::vector<std::string> lacking;   // what the caption's fields could not say (PictureOutcome)
     long long counter = -1;             // the running number the caption was made with
+    std::string convertedFrom;          // the colour space converted to sRGB (PictureOutcome)
     std::vector<std::uint8_t> file;
 };
 

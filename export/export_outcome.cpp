@@ -20,6 +20,9 @@ std::string outcomeLine(const ExportOutcome &o)
 {
     const std::string size =
         o.width > 0 && o.height > 0 ? std::to_string(o.width) + " x " + std::to_string(o.height) : "-";
-    return "[" + o.source + "]\t[" + o.output + "]\t" + size + "\t" + o.format + "\t" +
-           outputActionText(o.action);
+    std::string line = "[" + o.source + "]\t[" + o.output + "]\t" + size + "\t" + o.format + "\t" +
+                       outputActionText(o.action);
+    if (!o.colour.empty())
+        line += "\t" + o.colour;
+    return line;
 }

@@ -28,10 +28,12 @@ struct ExportOutcome
     std::int64_t height = 0;
     std::string format;
     OutputAction action = OutputAction::New;
+    std::string colour; // "Display P3 -> sRGB" when the picture is converted; else empty
 };
 
 // "new", "replace", "replace original", ...
 const char *outputActionText(OutputAction action);
 // "[a.jpg]\t[a.PNG]\t800 x 600\tPNG\tnew": tab-separated, as zelventa-batch
-// --dry-run prints it.
+// --dry-run prints it; a sixth field names a colour conversion
+// ("\tDisplay P3 -> sRGB") for the pictures that have one.
 std::string outcomeLine(const ExportOutcome &outcome);

@@ -5,9 +5,13 @@
 #include "caption/caption_render.h"
 #include "caption/reduced_stamp.h"
 #include "export/export_options.h"
+#include "export/output_path.h"
+#include "export/photo_info_export.h"
 #include "export/target_size.h"
 #include "imagelib/codecs/jpeg/jpeg_scale.h"
+#include "imagelib/colour/colour_convert.h"
 #include "imagelib/core/image.h"
+#include "imagelib/core/photo_info.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
 #include "platform/profile_store.h"
@@ -121,6 +125,54 @@ bool turn(const PictureWork &work, ZvImage &picture, int degrees, PictureOutcome
            fail(out, picture, "cannot turn the picture");
 }
 
+bool keepsOwnColours(const PictureWork &work, const std::string &path)
+{
+    return keepsPictureColours(work.options, path);
+}
+
+// The profile a kept record must carry for the pixels as they now are.
+void setKeptProfile(ZvImage &picture, std::vector<std::uint8_t> icc)
+{
+    const ZvPhotoInfo *kept = picture.GetPhotoInfo();
+    auto record = kept ? std::make_shared<ZvPhotoInfo>(*kept) : std::make_shared<ZvPhotoInfo>();
+    record->icc = std::move(icc);
+    picture.SetPhotoInfo(std::move(record));
+}
+
+// Converts the picture to sRGB, unless the run keeps each picture's own
+// colour space; this happens at the size it was decoded at, before the
+// caption, whose colours are sRGB's. A picture whose kept record held a
+// profile of the old space gets sRGB's instead.
+void settleColours(const PictureWork &work, const std::string &path, ZvImage &picture, PictureOutcome &out)
+{
+    const ZvColourSpace *colour = picture.GetColourSpace();
+    const bool convertedByDecoder =
+        colour && colour->kind == ZvColourKind::Srgb && !colour->convertedFrom.empty();
+    if (keepsOwnColours(work, path) && !convertedByDecoder) {
+        const bool unlabelled = !picture.GetPhotoInfo() || picture.GetPhotoInfo()->icc.empty();
+        if (colour && unlabelled && zvColourConvertsFrom(colour) != "")
+            setKeptProfile(picture, zvColourIccProfile(*colour));
+        return;
+    }
+    const ZvColourOutcome converted = zvConvertToSrgb(picture);
+    out.convertedFrom = converted.from;
+    out.colourProblem = converted.note;
+    if (converted.Converted() && work.options.KeepPhotoInfo)
+        setKeptProfile(picture, zvSrgbIccProfile());
+}
+
+// The caption's colours as numbers of the colour space the picture is kept
+// in, so that they show as chosen; sRGB pictures take them as they are.
+void captionColoursFor(const ZvImage &picture, CaptionSettings &caption)
+{
+    const ZvColourSpace *colour = picture.GetColourSpace();
+    auto convert = [&](COLORREF &c) { c = zvColourFromSrgb(colour, c); };
+    convert(caption.textColor);
+    if (caption.backColor != kNoBackColor)
+        convert(caption.backColor);
+    convert(caption.style.effectColor);
+}
+
 bool hasFields(const PictureWork &work)
 {
     return work.caption && hasPlaceholders(work.caption->text);
@@ -167,11 +219,16 @@ bool stamp(const PictureWork &work, const Plan &plan, const std::string &path, Z
         return true;
     const CaptionSettings *caption = work.caption;
     CaptionSettings filled;
-    if (hasFields(work)) {
+    const bool ownColours =
+        keepsOwnColours(work, path) && zvColourConvertsFrom(picture.GetColourSpace()) != "";
+    if (hasFields(work) || ownColours) {
         filled = *work.caption;
-        filled.text = filledText(work, plan, path, picture, out);
         caption = &filled;
     }
+    if (hasFields(work))
+        filled.text = filledText(work, plan, path, picture, out);
+    if (ownColours)
+        captionColoursFor(picture, filled);
     picture.SetLastError("");
     const bool ok = plan.denominator > 1 ? stampCaptionReduced(picture, *caption, plan.shownWidth,
                                                                plan.shownHeight, plan.denominator)
@@ -196,6 +253,12 @@ std::string resize(const PictureWork &work, const Plan &plan, ZvImage &picture)
 }
 
 } // namespace
+
+bool keepsPictureColours(const ExportOptions &options, const std::string &path)
+{
+    return options.KeepPhotoInfo && options.KeepColourSpace &&
+           outputCarriesProfile(outputFormatFor(options.Format, path, path).type);
+}
 
 PictureOutcome preparePicture(const PictureWork &work, const std::string &path, const std::string &rotation,
                               ZvImage &picture)
@@ -227,6 +290,7 @@ PictureOutcome preparePicture(const PictureWork &work, const std::string &path, 
             return out;
     }
     out.damage = picture.GetDamage();
+    settleColours(work, path, picture, out);
     if (stopped(work, out) || !turn(work, picture, degrees, out))
         return out;
     if (!plan.sized)

@@ -35,6 +35,11 @@ struct PictureOutcome
     // What the caption's fields could not say of this picture, as the
     // summary words it ("no camera make"); empty for a caption without fields.
     std::vector<std::string> lacking;
+    // The colour space the picture was converted from to sRGB ("Display
+    // P3"); empty when its numbers were kept.
+    std::string convertedFrom;
+    // Why the colour space its file states was not used; empty when it was.
+    std::string colourProblem;
 };
 
 // Loads path with the type its name stands for (the content decides when
@@ -42,11 +47,16 @@ struct PictureOutcome
 // its header read first from the same file), turns it upright by the
 // orientation its file states (when the options ask for it) and then by
 // rotation ("-90" left, "90" right, "180"; any other value leaves it), in
-// one step, stamps the caption at the turned picture's size (its fields
-// filled in with the picture's facts: the EXIF block the decode keeps for
-// it, the size it is written at, work.counter) and resizes it when the
-// options ask for it. A resize that cannot be done
-// (zero, negative or beyond the memory limit) leaves the picture at its
-// size with a note; any other failure leaves it not ready.
+// one step, converts it to sRGB from the colour space its file states
+// (unless the options keep photo information and the picture's own colour
+// space: then the caption's colours are converted into that space), stamps the caption at the turned
+// picture's size (its fields filled in with the picture's facts: the EXIF block the decode keeps for it, the
+// size it is written at, work.counter) and resizes it when the options ask for it. A resize that cannot be
+// done (zero, negative or beyond the memory limit) leaves the picture at its size with a note; any other
+// failure leaves it not ready. Whether the picture at path keeps its own colour space in the output: only
+// when the options keep photo information and colour spaces, and the output format can carry a profile;
+// anywhere else it is written as sRGB.
+bool keepsPictureColours(const ExportOptions &options, const std::string &path);
+
 PictureOutcome preparePicture(const PictureWork &work, const std::string &path, const std::string &rotation,
                               ZvImage &picture);

@@ -1,10 +1,12 @@
 // export/export_plan.cpp
 #include "export/export_plan.h"
 
+#include "export/export_picture.h"
 #include "export/folder_checks.h"
 #include "export/output_path.h"
 #include "export/path_keys.h"
 #include "export/target_size.h"
+#include "imagelib/colour/colour_convert.h"
 #include "imagelib/core/image.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
@@ -15,9 +17,17 @@
 
 namespace {
 
-// The picture's size as stored and its orientation, from its header; the
-// content decides when the name's type does not read, as it does for the run.
-bool headerSize(const std::string &path, std::int64_t &width, std::int64_t &height, int &orientation)
+// What a picture's header says: its size as stored, its orientation and
+// its colour space.
+struct HeaderFacts
+{
+    int orientation = 0;
+    ZvColourSpacePtr colour;
+};
+
+// The picture's header; the content decides when the name's type does not
+// read, as it does for the run.
+bool headerSize(const std::string &path, std::int64_t &width, std::int64_t &height, HeaderFacts &facts)
 {
     ZvIOFile file;
     if (!file.Open(path.c_str(), "rb"))
@@ -31,7 +41,8 @@ bool headerSize(const std::string &path, std::int64_t &width, std::int64_t &heig
     }
     width = ok ? header.GetWidth() : 0;
     height = ok ? header.GetHeight() : 0;
-    orientation = ok ? header.GetOrientation() : 0;
+    facts.orientation = ok ? header.GetOrientation() : 0;
+    facts.colour = ok ? header.GetColourSpacePtr() : nullptr;
     return ok && width > 0 && height > 0;
 }
 
@@ -104,14 +115,17 @@ ExportPlan Planner::run()
         line.output = out.shown;
         line.format = format.extension.empty() ? std::string() : format.extension.substr(1);
         const std::string key = mKeys.key(out.path);
-        int orientation = 0;
+        HeaderFacts facts;
         if (mWritten.count(key)) {
             line.action = OutputAction::NameClash;
-        } else if (!headerSize(row.path, line.width, line.height, orientation)) {
+        } else if (!headerSize(row.path, line.width, line.height, facts)) {
             line.width = line.height = 0;
             line.action = OutputAction::Unreadable;
         } else {
-            outputSize(mOptions, row, orientation, line);
+            outputSize(mOptions, row, facts.orientation, line);
+            const std::string from = zvColourConvertsFrom(facts.colour.get());
+            if (!from.empty() && !keepsPictureColours(mOptions, row.path))
+                line.colour = colourConversionText(from);
             line.action = !fileExists(out.path) ? OutputAction::New
                           : mSources.count(key) ? OutputAction::ReplaceOriginal
                                                 : OutputAction::Replace;

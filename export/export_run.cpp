@@ -267,15 +267,42 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     return next;
 }
 
+namespace {
+
+void addNamed(std::vector<std::pair<std::string, std::vector<std::string>>> &entries, const std::string &what,
+              const std::string &name)
+{
+    auto entry = std::find_if(entries.begin(), entries.end(), [&](const auto &e) { return e.first == what; });
+    if (entry == entries.end())
+        entry = entries.insert(entries.end(), {what, {}});
+    entry->second.push_back(name);
+}
+
+// A summary that stays readable for a batch of thousands.
+std::vector<std::string>
+namedLines(const std::vector<std::pair<std::string, std::vector<std::string>>> &entries)
+{
+    constexpr std::size_t kNamed = 5;
+    std::vector<std::string> lines;
+    for (const auto &[what, names] : entries) {
+        std::string line = what + ": ";
+        for (std::size_t i = 0; i < names.size() && i < kNamed; ++i)
+            line += (i ? ", " : "") + names[i];
+        if (names.size() > kNamed)
+            line += " and " + std::to_string(names.size() - kNamed) + " more";
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace
+
 void ExportRunner::noteLacking(const ExportRow &row, const EncodedPicture &picture)
 {
-    for (const std::string &what : picture.lacking) {
-        auto entry = std::find_if(mResult.lacking.begin(), mResult.lacking.end(),
-                                  [&](const auto &e) { return e.first == what; });
-        if (entry == mResult.lacking.end())
-            entry = mResult.lacking.insert(mResult.lacking.end(), {what, {}});
-        entry->second.push_back(row.name);
-    }
+    for (const std::string &what : picture.lacking)
+        addNamed(mResult.lacking, what, row.name);
+    if (!picture.convertedFrom.empty())
+        addNamed(mResult.converted, colourConversionText(picture.convertedFrom), row.name);
 }
 
 // A picture that decoded only in part is saved only when the user agrees;
@@ -410,18 +437,17 @@ std::string exportSummary(int saved, const std::string &folder)
 
 std::vector<std::string> lackingLines(const ExportResult &result)
 {
-    // A summary that stays readable for a batch of thousands.
-    constexpr std::size_t kNamed = 5;
-    std::vector<std::string> lines;
-    for (const auto &[what, names] : result.lacking) {
-        std::string line = what + ": ";
-        for (std::size_t i = 0; i < names.size() && i < kNamed; ++i)
-            line += (i ? ", " : "") + names[i];
-        if (names.size() > kNamed)
-            line += " and " + std::to_string(names.size() - kNamed) + " more";
-        lines.push_back(line);
-    }
-    return lines;
+    return namedLines(result.lacking);
+}
+
+std::vector<std::string> convertedLines(const ExportResult &result)
+{
+    return namedLines(result.converted);
+}
+
+std::string colourConversionText(const std::string &from)
+{
+    return from + " -> sRGB";
 }
 
 std::string exportMessage(const ExportResult &result)
@@ -430,6 +456,8 @@ std::string exportMessage(const ExportResult &result)
     for (const ExportIssue &issue : result.issues)
         text += "\n[" + issue.name + "] " + issue.text;
     for (const std::string &line : lackingLines(result))
+        text += "\n" + line;
+    for (const std::string &line : convertedLines(result))
         text += "\n" + line;
     return text;
 }

@@ -70,6 +70,9 @@ struct ExportResult
     // For each thing the caption's fields could not say ("no camera make"),
     // the saved pictures it concerns, in order of first appearance.
     std::vector<std::pair<std::string, std::vector<std::string>>> lacking;
+    // For each colour space pictures were converted from ("Display P3 ->
+    // sRGB"), the saved pictures it concerns, in order of first appearance.
+    std::vector<std::pair<std::string, std::vector<std::string>>> converted;
     bool profileNotWritten = false; // the job's profile could not be written
 };
 
@@ -104,6 +107,10 @@ std::string exportSummary(int saved, const std::string &folder);
 // "no camera make: a.png, b.png": one line per entry of result.lacking,
 // naming a few pictures and counting the rest.
 std::vector<std::string> lackingLines(const ExportResult &result);
+// "Display P3 -> sRGB: a.heic, b.heic": the same for result.converted.
+std::vector<std::string> convertedLines(const ExportResult &result);
+// "Display P3 -> sRGB", as the summary and the check list word a conversion.
+std::string colourConversionText(const std::string &from);
 // The headline followed by one "[name] text" line per issue, then the
-// lackingLines.
+// lackingLines and the convertedLines.
 std::string exportMessage(const ExportResult &result);

@@ -18,11 +18,6 @@ bool carriesExif(std::uint32_t type)
     return type == ZV_TYPE_JPG || type == ZV_TYPE_WEBP || type == ZV_TYPE_AVIF || type == ZV_TYPE_JXL;
 }
 
-bool carriesProfile(std::uint32_t type)
-{
-    return carriesExif(type) || type == ZV_TYPE_PNG || type == ZV_TYPE_TIF;
-}
-
 // The density the JPEG writer stores for a resolution.
 std::uint32_t jpegDensity(std::int32_t dpi)
 {
@@ -74,13 +69,18 @@ void fitProfile(const ZvPhotoInfo &kept, const ZvImage &picture, std::uint32_t t
 
 } // namespace
 
+bool outputCarriesProfile(std::uint32_t type)
+{
+    return carriesExif(type) || type == ZV_TYPE_PNG || type == ZV_TYPE_TIF;
+}
+
 std::vector<std::string> fitPhotoInfo(ZvImage &picture, std::uint32_t outputType, bool turned)
 {
     std::vector<std::string> notes;
     if (!picture.GetKeepPhotoInfo())
         return notes;
     const ZvPhotoInfo *kept = picture.GetPhotoInfo();
-    if (!kept || !carriesProfile(outputType)) {
+    if (!kept || !outputCarriesProfile(outputType)) {
         picture.SetPhotoInfo(nullptr);
         return notes;
     }

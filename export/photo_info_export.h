@@ -25,6 +25,10 @@ class ZvImage;
 // photo information.
 std::vector<std::string> fitPhotoInfo(ZvImage &picture, std::uint32_t outputType, bool turned);
 
+// Whether files of the type can carry a colour profile (JPEG, PNG, TIFF,
+// WebP, AVIF, JPEG XL).
+bool outputCarriesProfile(std::uint32_t type);
+
 // Sets a 1 in place of the value of every tiff:Orientation of an XMP
 // packet (attribute or element form); the packet keeps its length.
 void xmpSetOrientationUpright(std::vector<std::uint8_t> &packet);

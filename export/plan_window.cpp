@@ -39,17 +39,17 @@ CPlanWindow::CPlanWindow(const ExportPlan &plan, QWidget *parent)
         problem->setStyleSheet(QStringLiteral("color: #b00020"));
         layout->addWidget(problem);
     }
-    mTable = new QTableWidget(int(plan.lines.size()), 5, this);
+    mTable = new QTableWidget(int(plan.lines.size()), 6, this);
     mTable->setObjectName(QStringLiteral("planTable"));
     mTable->setHorizontalHeaderLabels({QStringLiteral("Source"), QStringLiteral("Output"),
                                        QStringLiteral("Size"), QStringLiteral("Format"),
-                                       QStringLiteral("What happens")});
+                                       QStringLiteral("What happens"), QStringLiteral("Colours")});
     mTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     mTable->verticalHeader()->setVisible(false);
     for (int row = 0; row < int(plan.lines.size()); ++row) {
         const QStringList cells = qs(outcomeLine(plan.lines[std::size_t(row)])).split(QLatin1Char('\t'));
-        for (int column = 0; column < cells.size() && column < 5; ++column)
+        for (int column = 0; column < cells.size() && column < 6; ++column)
             mTable->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
     mTable->resizeColumnsToContents();

@@ -27,6 +27,8 @@ struct ZvColourOutcome
 // picture; the alpha plane is left alone) from the colour space its file
 // stated to sRGB, and sets its description to stated sRGB. A picture that is
 // undescribed or already sRGB is not touched, and no transform is built.
+// A picture its decoder converted already (ZvColourSpace::convertedFrom)
+// is not touched, and the outcome names the space it came from.
 // A profile LittleCMS refuses, or one for colours the picture does not have
 // (a CMYK profile on RGB pixels), is dropped with a note. Safe on any
 // thread: transforms are made once per distinct description and shared.
@@ -39,6 +41,11 @@ std::string zvColourName(const ZvColourSpace &colour);
 // Whether a description asks for a conversion at all (false for null,
 // stated sRGB, an ICC profile that is sRGB's, and numbers that are sRGB's).
 bool zvColourNeedsConversion(const ZvColourSpace *colour);
+
+// The name of the space zvConvertToSrgb would say it converted the picture
+// from, found without touching pixels (for a list made from headers); ""
+// when it would convert nothing.
+std::string zvColourConvertsFrom(const ZvColourSpace *colour);
 
 // The numbers in the described space of an sRGB colour, so that a caption
 // drawn on a picture kept in its own space looks as chosen. Out-of-gamut

@@ -118,6 +118,14 @@ ZvColourSpacePtr zvColourSrgb()
     return colour;
 }
 
+ZvColourSpacePtr zvColourConvertedToSrgb(std::string from)
+{
+    auto colour = std::make_shared<ZvColourSpace>();
+    colour->name = "sRGB";
+    colour->convertedFrom = std::move(from);
+    return colour;
+}
+
 ZvColourSpacePtr zvColourAdobeRgb()
 {
     auto colour = std::make_shared<ZvColourSpace>();

@@ -56,6 +56,10 @@ struct ZvColourSpace
     // How the summary names it ("Display P3", "Adobe RGB (1998)"); for an
     // ICC profile the colour layer reads its description when this is empty.
     std::string name;
+    // For kind Srgb: the space a decoder already converted the pixels from
+    // itself ("Rec. 2100 PQ" tone-mapped, a CMYK profile, ...), so that the
+    // run can say so; empty when the file stated sRGB.
+    std::string convertedFrom;
 
     bool IsHdr() const
     {
@@ -79,6 +83,9 @@ ZvColourSpacePtr zvColourFromCicp(int primaries, int transfer, int matrix, bool 
 
 // Stated sRGB (PNG's sRGB chunk, EXIF ColorSpace 1): no conversion.
 ZvColourSpacePtr zvColourSrgb();
+// sRGB pixels a decoder made itself from the space named from (HDR tone
+// mapping, a CMYK profile, a decoder that converts on request).
+ZvColourSpacePtr zvColourConvertedToSrgb(std::string from);
 
 // Adobe RGB (1998): its primaries, D65, gamma 563/256 (EXIF ColorSpace
 // uncalibrated with interoperability index "R03").
