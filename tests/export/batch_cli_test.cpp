@@ -108,7 +108,6 @@ TEST(BatchCli, UsageErrorsNameTheOption)
     } cases[] = {
         {{"--shade", "red", "a.png"}, "unknown option --shade"},
         {{"--colour", "bogus", "a.png"}, "--colour: unknown value 'bogus' (srgb|keep)"},
-        {{"--colour", "", "a.png"}, "--colour: unknown value '' (srgb|keep)"},
         {{"a.png", "--folder"}, "--folder needs a value"},
         {{"--format", "jpg", "a.png"},
          "--format: unknown value 'jpg' (original|jpeg|gif|bmp|tiff|png|pcx|tga|webp|avif|jxl)"},
@@ -314,14 +313,6 @@ TEST(BatchCli, ColourChoiceIsParsedStoredAndExplained)
     EXPECT_EQ(stored({"--colour", "keep"}), "/1");
     EXPECT_EQ(stored({"--colour=keep", "--keep-metadata", "--colour", "srgb"}), "1/");
     EXPECT_EQ(stored({}), "/");
-
-    // A profile that keeps the colour space is overridden by --colour srgb.
-    writeFile(src + "/keep.ini",
-              "[Export Option]\nSaveFolder=" + out + "\nKeepPhotoInfo=1\nKeepColourSpace=1\n");
-    const ToolRun r = batch({"--profile", src + "/keep.ini", "--colour", "srgb", "--overwrite", "yes",
-                             "--no-caption", "--save-profile", src + "/keep.ini", picture});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(contains(readFile(src + "/keep.ini"), "\nKeepColourSpace=0\n"));
 
     const ToolRun help = batch({"--help"});
     EXPECT_EQ(help.status, 0);
