@@ -97,6 +97,14 @@ const char kBatchHelp[] =
     "                       made true of the output), XMP and colour profile in JPEG,\n"
     "                       WebP, AVIF and JPEG XL,\n"
     "                       the colour profile in PNG and TIFF (off)\n"
+    "  --colour srgb|keep   applies with --keep-metadata, to a picture whose file\n"
+    "                       states a colour space other than sRGB (a phone's Display\n"
+    "                       P3, a camera's Adobe RGB): srgb converts its colours to\n"
+    "                       sRGB and writes sRGB's profile; keep writes its own\n"
+    "                       colours and profile and converts the caption's colours\n"
+    "                       into that space, so that they look as chosen (srgb).\n"
+    "                       Without --keep-metadata every picture is converted\n"
+    "                       to sRGB and written without a profile\n"
     "  --no-auto-orient     keep the stored pixels: do not turn pictures upright as\n"
     "                       the camera held them (their EXIF or TIFF orientation)\n"
     "  --overwrite ask|yes|no|cancel\n"
@@ -473,6 +481,8 @@ const std::vector<Option> &optionTable()
              a.job.options.KeepPhotoInfo = true;
              return std::string();
          }},
+        {"--colour", true,
+         choice({"srgb", "keep"}, [](A &a, int i) { a.job.options.KeepColourSpace = i == 1; })},
         {"--no-auto-orient", false,
          [](A &a, const std::string &) {
              a.job.options.AutoOrient = false;

@@ -2,6 +2,7 @@
 #include "caption/preview_picture.h"
 
 #include "caption/caption_geometry.h"
+#include "caption/preview_colour.h"
 #include "imagelib/codecs/jpeg/jpeg_scale.h"
 #include "imagelib/core/image.h"
 #include "imagelib/core/image_display.h"
@@ -13,6 +14,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -111,13 +113,17 @@ PreviewPicture LoadPreviewPicture(const QString &path, int degrees, QSize need, 
     if (out.fullSize.isEmpty())
         out.fullSize = QSize(int(picture.GetWidth()) * d, int(picture.GetHeight()) * d);
     out.bitsPerPixel = int(picture.GetOrignBpp() ? picture.GetOrignBpp() : picture.GetBpp());
+    const ZvColourSpacePtr colour = picture.GetColourSpacePtr();
     QImage image = zvToQImage(picture);
     picture.Destroy();
-    if (image.isNull()) {
+    if (!image.isNull())
+        image = reduceTo(image, degrees, need);
+    // Converted at the size shown, never at the size decoded.
+    if (image.isNull() || !ConvertShownToSrgb(image, colour)) {
         out.error = QStringLiteral("Not enough memory to show the picture.");
         return out;
     }
-    out.image = reduceTo(image, degrees, need);
+    out.image = std::move(image);
     return out;
 }
 

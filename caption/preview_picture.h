@@ -10,7 +10,9 @@
 // area asks for. JPEGs are decoded at 1/2, 1/4 or 1/8 of their size when
 // that still covers the area; anything else is decoded in full and then
 // scaled down. The picture stands as the camera held it (when asked) but
-// without the user's turn; TurnImage gives the view.
+// without the user's turn; TurnImage gives the view. Its colours are sRGB:
+// a picture whose file states another colour space is converted once it is
+// down to the size shown.
 struct PreviewPicture
 {
     QString path;

@@ -47,7 +47,10 @@ inline constexpr char kThumbClassName[] = "CThumbObj";
 // stored and is made again rather than shown sideways.
 // Schema 2: transparent parts are laid over the checkerboard; a cache of
 // schema 1 holds them over black and is made again.
-inline constexpr std::uint16_t kThumbSchema = 2;
+// Schema 3: thumbnails are converted to sRGB from the colour space their
+// file states; a cache of schema 2 holds a phone's Display P3 numbers shown
+// as sRGB, washed out, and is made again. The record's bytes are as before.
+inline constexpr std::uint16_t kThumbSchema = 3;
 void WriteThumbClassTag(ArchiveWriter &out, bool first);
 
 enum class ObjectTag { Thumb, Null };

@@ -1,9 +1,11 @@
 // collection/thumb_obj.cpp
 #include "collection/thumb_obj.h"
 
+#include "caption/preview_colour.h"
 #include "collection/cache_archive.h"
 #include "collection/thumb_geometry.h"
 #include "imagelib/codecs/jpeg/jpeg_scale.h"
+#include "imagelib/colour/colour_convert.h"
 #include "imagelib/core/image_display.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
@@ -91,19 +93,31 @@ bool CThumbObj::MakeThumbnail()
         mPicture.reset();
     } else {
         mResolution = mPicture->GetYDPI();
-        const ThumbSize size = ThumbReducedSize(int(mPicture->GetWidth()), int(mPicture->GetHeight()));
-        const bool reduce = std::uint32_t(size.width) != mPicture->GetWidth() ||
-                            std::uint32_t(size.height) != mPicture->GetHeight();
-        if (zvHasTransparency(*mPicture) ? !flattenTransparency(*mPicture, size)
-                                         : reduce && !mPicture->Resample(size.width, size.height, 0))
-            mPicture.reset();
-        else if (!turnUpright(*mPicture))
+        if (!shape(*mPicture))
             mPicture.reset();
     }
     if (mPicture && !mPicture->IsValid())
         mPicture.reset();
     mMade = 1;
     return true;
+}
+
+// Reduced first, so that the colours are converted on the thumbnail's few
+// pixels rather than on the decoded picture's many.
+bool CThumbObj::shape(ZvImage &picture)
+{
+    const ThumbSize size = ThumbReducedSize(int(picture.GetWidth()), int(picture.GetHeight()));
+    if (zvHasTransparency(picture)) {
+        if (!flattenTransparency(picture, size))
+            return false;
+    } else {
+        const bool reduce = std::uint32_t(size.width) != picture.GetWidth() ||
+                            std::uint32_t(size.height) != picture.GetHeight();
+        if (reduce && !picture.Resample(size.width, size.height, 0))
+            return false;
+        zvConvertToSrgb(picture);
+    }
+    return turnUpright(picture);
 }
 
 // A JPEG is decoded at the largest DCT reduction that still covers the
@@ -145,7 +159,13 @@ bool CThumbObj::flattenTransparency(ZvImage &picture, ThumbSize size)
         return false;
     if (image.width() != size.width || image.height() != size.height)
         image = image.scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return zvTakeOpaquePixels(picture, OverCheckerboard(image));
+    // Converted before the checkerboard goes under it: the squares are sRGB already.
+    if (!ConvertShownToSrgb(image, picture.GetColourSpacePtr()) ||
+        !zvTakeOpaquePixels(picture, OverCheckerboard(image)))
+        return false;
+    if (picture.GetColourSpace())
+        picture.SetColourSpace(zvColourSrgb());
+    return true;
 }
 
 // Turned after the reduction, which fits a square and so gives the same

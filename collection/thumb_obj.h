@@ -27,7 +27,8 @@ class CThumbObj
     // An object to be filled by Serialize (reading).
     CThumbObj();
 
-    // Decodes the file, fits it into the limits and turns it upright as the
+    // Decodes the file, fits it into the limits, converts its colours to
+    // sRGB from the colour space the file states and turns it upright as the
     // camera held it (its resolution facts too); transparent parts are laid
     // over the checkerboard. False when the extension
     // names no picture type (the empty picture stays); a picture that fails
@@ -61,6 +62,7 @@ class CThumbObj
 
   private:
     bool decode(std::uint32_t type);
+    static bool shape(ZvImage &picture);
     static bool flattenTransparency(ZvImage &picture, ThumbSize size);
     static bool turnUpright(ZvImage &picture);
 

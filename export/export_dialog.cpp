@@ -161,11 +161,44 @@ QWidget *CExportDialog::createFormatGroup()
     grid->addWidget(mFormatList, 0, 0);
     grid->addWidget(mOption, 0, 1);
     grid->addWidget(mKeepPhotoInfo, 1, 0, 1, 2);
-    grid->addWidget(createAutoOrientCheck(group), 2, 0, 1, 2);
+    grid->addWidget(createColourChoice(group), 2, 0, 1, 2);
+    grid->addWidget(createAutoOrientCheck(group), 3, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     connect(mFormatList, &QComboBox::activated, this, &CExportDialog::updateExample);
     connect(mOption, &QPushButton::clicked, this, &CExportDialog::onOption);
+    connect(mKeepPhotoInfo, &QCheckBox::toggled, this, [this](bool on) {
+        mOptions.KeepPhotoInfo = on;
+        applyEnabled();
+    });
     return group;
+}
+
+// What becomes of a picture whose file states a colour space of its own (a
+// phone's Display P3): indented under "Keep photo information", whose
+// profile it decides about; the list's two entries complete the label's
+// sentence.
+QWidget *CExportDialog::createColourChoice(QWidget *group)
+{
+    auto *row = new QWidget(group);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(24, 0, 0, 0);
+    mColourLabel = new QLabel(QStringLiteral("Colo&urs:"), row);
+    mColourList = new QComboBox(row);
+    mColourList->addItems(
+        {QStringLiteral("convert to sRGB"), QStringLiteral("keep the picture's own colour profile")});
+    mColourLabel->setBuddy(mColourList);
+    const QString tip = QStringLiteral(
+        "For pictures whose file states a colour space other than sRGB, such as a phone's Display P3.\n"
+        "Convert to sRGB: the colours are converted and sRGB's profile is written.\n"
+        "Keep: the picture's own colours and profile are written, and the caption's colours\n"
+        "are converted into that space so that they look as chosen.\n"
+        "Without Keep photo information every picture is converted to sRGB.");
+    mColourLabel->setToolTip(tip);
+    mColourList->setToolTip(tip);
+    layout->addWidget(mColourLabel);
+    layout->addWidget(mColourList);
+    layout->addStretch();
+    return row;
 }
 
 // Phones and cameras store portraits sideways with an orientation tag; on
@@ -264,6 +297,7 @@ void CExportDialog::nameControls()
         {mFormatList, "formatList"},
         {mOption, "optionButton"},
         {mKeepPhotoInfo, "keepPhotoInfoCheck"},
+        {mColourList, "colourList"},
         {mResizeGroup, "resizeGroup"},
         {mWidthField, "widthField"},
         {mHeightField, "heightField"},
@@ -298,6 +332,8 @@ void CExportDialog::readControls(ExportOptions &o) const
     o.RestrictHeight = mRestrictHeight->isChecked();
     o.Quality = std::max(0, mQualityList->currentIndex());
     o.KeepPhotoInfo = mKeepPhotoInfo->isChecked();
+    // Read while disabled too: the choice is kept for when the box is ticked again.
+    o.KeepColourSpace = mColourList->currentIndex() == 1;
     o.AutoOrient = mAutoOrient->isChecked();
 }
 
@@ -319,6 +355,7 @@ void CExportDialog::fillControls()
     mRestrictHeight->setChecked(o.RestrictHeight);
     mQualityList->setCurrentIndex(o.Quality);
     mKeepPhotoInfo->setChecked(o.KeepPhotoInfo);
+    mColourList->setCurrentIndex(o.KeepColourSpace ? 1 : 0);
     mAutoOrient->setChecked(o.AutoOrient);
 }
 
@@ -337,6 +374,9 @@ void CExportDialog::applyEnabled()
     mRestrictHeight->setEnabled(c.restrictHeight);
     mQualityLabel->setEnabled(c.quality);
     mQualityList->setEnabled(c.quality);
+    const bool colour = colourChoiceEnabled(mOptions);
+    mColourLabel->setEnabled(colour);
+    mColourList->setEnabled(colour);
 }
 
 void CExportDialog::onRestrictClicked(bool width)

@@ -59,6 +59,7 @@ class CExportDialog : public QDialog
     QWidget *createFolderGroup();
     QWidget *createNameGroup();
     QWidget *createFormatGroup();
+    QWidget *createColourChoice(QWidget *group);
     QWidget *createAutoOrientCheck(QWidget *group);
     QWidget *createResizeGroup();
     QWidget *createButtons();
@@ -108,6 +109,8 @@ class CExportDialog : public QDialog
     QCheckBox *mRestrictWidth = nullptr;
     QCheckBox *mRestrictHeight = nullptr;
     QCheckBox *mKeepPhotoInfo = nullptr;
+    QLabel *mColourLabel = nullptr;
+    QComboBox *mColourList = nullptr;
     QCheckBox *mAutoOrient = nullptr;
     QLabel *mQualityLabel = nullptr;
     QComboBox *mQualityList = nullptr;

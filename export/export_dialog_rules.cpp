@@ -17,6 +17,11 @@ ExportControls enabledControls(const ExportOptions &o)
     return c;
 }
 
+bool colourChoiceEnabled(const ExportOptions &o)
+{
+    return o.KeepPhotoInfo;
+}
+
 void clickRestrict(ExportOptions &o, bool width)
 {
     o.RestrictWidth = width;

@@ -21,6 +21,11 @@ struct ExportControls
 // and then the restricted entry is the one disabled.
 ExportControls enabledControls(const ExportOptions &options);
 
+// Whether the colour choice (convert to sRGB or keep the picture's own
+// profile) is enabled: only while photo information is kept, since without
+// it every picture is written in sRGB whatever the choice says.
+bool colourChoiceEnabled(const ExportOptions &options);
+
 // "Restrict width" and "Restrict height" act as a pair of radio buttons:
 // a click ticks the clicked one and clears the other.
 void clickRestrict(ExportOptions &options, bool width);

@@ -8,6 +8,7 @@
 const char kExportSection[] = "Export Option";
 const char kKeepPhotoInfoKey[] = "KeepPhotoInfo";
 const char kAutoOrientKey[] = "AutoOrient";
+const char kKeepColourSpaceKey[] = "KeepColourSpace";
 
 namespace {
 
@@ -77,6 +78,7 @@ void ExportOptions::Load(const ProfileStore &p)
     RestrictHeight = readBool(p, "RestrictHeight", false);
     Quality = readInt(p, "Quality", 1);
     KeepPhotoInfo = readBool(p, kKeepPhotoInfoKey, false);
+    KeepColourSpace = readBool(p, kKeepColourSpaceKey, false);
     Codec.Load(p, kExportSection);
     AutoOrient = readBool(p, kAutoOrientKey, true);
 }
@@ -106,6 +108,8 @@ bool ExportOptions::Save(ProfileStore &p) const
     ok &= number("Quality", Quality);
     if (KeepPhotoInfo || !p.GetProfileString(kExportSection, kKeepPhotoInfoKey).empty())
         ok &= flag(kKeepPhotoInfoKey, KeepPhotoInfo);
+    if (KeepColourSpace || !p.GetProfileString(kExportSection, kKeepColourSpaceKey).empty())
+        ok &= flag(kKeepColourSpaceKey, KeepColourSpace);
     ok &= Codec.Save(p, kExportSection);
     if (!AutoOrient || !p.GetProfileString(kExportSection, kAutoOrientKey).empty())
         ok &= flag(kAutoOrientKey, AutoOrient);

@@ -69,7 +69,7 @@ struct ExportOptions
 
     void Load(const ProfileStore &profile);
     // Writes all fifteen keys, in their fixed order, then KeepPhotoInfo and
-    // AutoOrient as above and the codec settings' keys. False when the
+    // KeepColourSpace as above, the codec settings' keys and AutoOrient. False when the
     // profile could not be written.
     bool Save(ProfileStore &profile) const;
 
@@ -84,3 +84,4 @@ struct ExportOptions
 extern const char kExportSection[];
 extern const char kKeepPhotoInfoKey[];
 extern const char kAutoOrientKey[];
+extern const char kKeepColourSpaceKey[];

@@ -46,6 +46,7 @@ const NumberKey kExportNumbers[] = {
     {"RestrictWidth", 0, 1},
     {"RestrictHeight", 0, 1},
     {"KeepPhotoInfo", 0, 1},
+    {"KeepColourSpace", 0, 1},
     {"AutoOrient", 0, 1},
     {"WebpLossless", 0, 1},
     {"JxlLossless", 0, 1},

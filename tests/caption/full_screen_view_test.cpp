@@ -195,6 +195,33 @@ TEST_F(Viewer, DesignModeDrawsTheCaptionAtThePictureScale)
     EXPECT_NE(plain.pixel(120, 28), qRgb(255, 0, 255));
 }
 
+// A phone's Display P3 picture is shown in sRGB, and the undescribed one
+// after it with exactly its numbers.
+TEST_F(Viewer, ColoursAreShownInSrgb)
+{
+    const Rgb red = {200, 60, 60};
+    seq.paths = {files.WriteColour("p3.png", 320, 240, red, testProfile(TestSpace::DisplayP3)),
+                 files.WriteColour("plain.png", 320, 240, red, {})};
+    seq.rotations = {0, 0};
+    seq.current = 0;
+    CFullScreenView view(seq, nullptr);
+    view.WaitForPicture();
+    auto centre = [&] {
+        QImage shot(QSize(160, 120), QImage::Format_RGB32);
+        QPainter p(&shot);
+        view.PaintView(p, shot.size());
+        p.end();
+        return shot.pixel(80, 60);
+    };
+    const QRgb p3 = centre();
+    EXPECT_NEAR(qRed(p3), 217, 2);
+    EXPECT_NEAR(qGreen(p3), 41, 2);
+    EXPECT_NEAR(qBlue(p3), 51, 2);
+    press(view, Qt::Key_PageDown);
+    ASSERT_EQ(view.ShownPath(), seq.paths[1]);
+    EXPECT_EQ(centre(), qRgb(200, 60, 60));
+}
+
 TEST_F(Viewer, BrokenPictureLeavesOnlyTheBackground)
 {
     seq.paths[1] = files.WriteGarbage("broken.png");

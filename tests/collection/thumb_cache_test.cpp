@@ -68,7 +68,7 @@ TEST(CacheBytes, HeaderAndClassTagsAreThoseOfTheFormat)
     at += folderUtf8.size();
     EXPECT_EQ(sliceOf(bytes, at, 2), (std::vector<std::uint8_t>{0x02, 0x00}));
     at += 2;
-    EXPECT_EQ(sliceOf(bytes, at, 6), (std::vector<std::uint8_t>{0xFF, 0xFF, 0x02, 0x00, 0x09, 0x00}));
+    EXPECT_EQ(sliceOf(bytes, at, 6), (std::vector<std::uint8_t>{0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}));
     at += 6;
     EXPECT_EQ(sliceOf(bytes, at, 9), bytesOf("CThumbObj"));
     at += 9;
@@ -179,12 +179,13 @@ TEST(CacheRead, ForeignFilesAreIgnoredAndDamagedOnesRefused)
     auto otherClass = good;
     otherClass[tag + 6] = 'D';
     EXPECT_EQ(readBytes(otherClass, folder).status, CacheRead::Damaged);
+    EXPECT_EQ(good[tag + 2], 3);
     auto laterSchema = good;
-    laterSchema[tag + 2] = 3;
+    laterSchema[tag + 2] = 4;
     EXPECT_EQ(readBytes(laterSchema, folder).status, CacheRead::Damaged);
-    // Thumbnails cached before they were turned upright (0) or laid over the
-    // checkerboard (1) are made again, quietly.
-    for (const std::uint8_t schema : {0, 1}) {
+    // Thumbnails cached before they were turned upright (0), laid over the
+    // checkerboard (1) or converted to sRGB (2) are made again, quietly.
+    for (const std::uint8_t schema : {0, 1, 2}) {
         auto earlierSchema = good;
         earlierSchema[tag + 2] = schema;
         const CacheReadResult earlier = readBytes(earlierSchema, folder);

@@ -127,6 +127,49 @@ TEST(ThumbList, ADamagedCacheIsReportedOnceAndRewritten)
     EXPECT_EQ(ReadThumbCacheFile(folder).objects.size(), 4u);
 }
 
+// A cache of the schema before thumbnails were converted to sRGB holds a
+// phone's picture washed out: it is passed over without a word, every
+// thumbnail is made again from its file, and the cache is written anew.
+TEST(ThumbList, ACacheOfAnEarlierSchemaIsMadeAgainQuietly)
+{
+    const QString folder = makeFolder("list-old-schema", 4);
+    {
+        Browser b;
+        b.list.SetFolder(folder);
+        ASSERT_TRUE(b.WaitForPass());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(ThumbCachePath(folder)); }, 5000));
+    }
+    std::string bytes = readFile(ThumbCachePath(folder).toStdString());
+    const std::string tag = std::string("\xFF\xFF\x03\x00\x09\x00", 6) + "CThumbObj";
+    const std::size_t at = bytes.find(tag);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 2] = 2;
+    writeFile(ThumbCachePath(folder).toStdString(), bytes);
+    // Only a thumbnail made again from the file notices that it is spoiled.
+    const QString spoiled = folder + "pic01.png";
+    const qint64 time = QFileInfo(spoiled).lastModified().toSecsSinceEpoch();
+    writeFile(spoiled.toStdString(), "spoiled");
+    setModified(spoiled, time);
+
+    MessageRecorder messages;
+    Browser again;
+    again.list.SetFolder(folder);
+    ASSERT_TRUE(again.WaitForPass());
+    EXPECT_EQ(again.list.Count(), 3);
+    EXPECT_EQ(again.WithThumbs(), 3);
+    QTest::qWait(50);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(" ").toStdString();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::string now = readFile(ThumbCachePath(folder).toStdString());
+            return now.find(tag) != std::string::npos;
+        },
+        5000));
+    const CacheReadResult cache = ReadThumbCacheFile(folder);
+    EXPECT_EQ(cache.status, CacheRead::Read);
+    EXPECT_EQ(cache.objects.size(), 3u);
+}
+
 TEST(ThumbList, WatcherRefreshesAboutHalfASecondLater)
 {
     const QString folder = makeFolder("list-watch", 3);

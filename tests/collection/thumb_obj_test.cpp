@@ -2,6 +2,7 @@
 #include "collection/thumb_cache_file.h"
 #include "collection/thumb_geometry.h"
 #include "collection/thumb_obj.h"
+#include "tests/caption/picture_files.h"
 #include "tests/collection/collection_test_support.h"
 #include "tests/support/corpora.h"
 #include "tests/support/dng_builder.h"
@@ -237,4 +238,40 @@ TEST(MakeThumbnail, TransparentPartsLieOverTheCheckerboard)
     EXPECT_TRUE(nearColour(at(2, 2), kHalfRedOverLight));
     EXPECT_TRUE(nearColour(at(10, 2), kHalfRedOverDark));
     EXPECT_TRUE(nearColour(at(10, 10), kHalfRedOverLight));
+}
+
+// A phone's Display P3 picture shows its colours in sRGB through each way a
+// thumbnail is made (reduced, laid over the checkerboard, decoded at a JPEG
+// scale); an undescribed picture shows exactly its numbers, as before.
+TEST(MakeThumbnail, ColoursAreShownInSrgb)
+{
+    PictureFiles files;
+    const std::vector<std::uint8_t> p3 = testProfile(TestSpace::DisplayP3);
+    const Rgb red = {200, 60, 60};
+    const Rgb redInSrgb = {217, 41, 51};
+    const struct
+    {
+        const char *name;
+        int width;
+        bool described, clear;
+    } cases[] = {
+        {"p3.png", 400, true, false},     {"p3-small.png", 40, true, false},
+        {"p3.jpg", 800, true, false},     {"p3-clear.png", 400, true, true},
+        {"plain.png", 400, false, false}, {"plain-clear.png", 400, false, true},
+    };
+    for (const auto &c : cases) {
+        const QString path = files.WriteColour(QString::fromLatin1(c.name), c.width, c.width * 3 / 4, red,
+                                               c.described ? p3 : std::vector<std::uint8_t>(), c.clear);
+        CThumbObj thumb(path);
+        ASSERT_TRUE(thumb.MakeThumbnail()) << c.name;
+        ASSERT_NE(thumb.Picture(), nullptr) << c.name;
+        const ZvImage &made = *thumb.Picture();
+        EXPECT_LE(made.GetWidth(), std::uint32_t(kThumbLimit)) << c.name;
+        const Rgb8 rgb = toRgb(made);
+        const std::uint8_t *centre = &rgb.rgb[std::size_t((rgb.height / 2) * rgb.width + rgb.width / 2) * 3];
+        const Rgb &want = c.described ? redInSrgb : red;
+        const int tolerance = c.described ? 2 : 0;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(centre[i], want[std::size_t(i)], tolerance) << c.name << " channel " << i;
+    }
 }

@@ -2,6 +2,7 @@
 // zelventa-batch as scripts see it: options, messages, exit codes and files.
 #include "imagelib/codecs/jpeg/codec_jpg.h"
 #include "imagelib/streams/io_file.h"
+#include "platform/profile_store.h"
 #include "tests/export/export_test_support.h"
 #include "tests/support/corpora.h"
 #include "tests/support/oriented_picture.h"
@@ -105,7 +106,8 @@ TEST(BatchCli, UsageErrorsNameTheOption)
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {{"--colour", "red", "a.png"}, "unknown option --colour"},
+        {{"--shade", "red", "a.png"}, "unknown option --shade"},
+        {{"--colour", "bogus", "a.png"}, "--colour: unknown value 'bogus' (srgb|keep)"},
         {{"a.png", "--folder"}, "--folder needs a value"},
         {{"--format", "jpg", "a.png"},
          "--format: unknown value 'jpg' (original|jpeg|gif|bmp|tiff|png|pcx|tga|webp|avif|jxl)"},
@@ -288,6 +290,33 @@ TEST(BatchCli, ProfilesAreWrittenAfterValidationAndReadWithOverrides)
          {"\nJpegQuality=100\n", "\nXResolution=1000\nYResolution=1000\n", "\nAllowStretch=0\n"})
         EXPECT_TRUE(contains(stored, line)) << line << " not in " << stored;
     EXPECT_EQ(loadedFile(out + "/a.JPG").GetXDPI(), 1000);
+}
+
+// The colour choice is stored as the dialog stores it; on its own it turns
+// nothing else on, as the help says it applies with --keep-metadata.
+TEST(BatchCli, ColourChoiceIsParsedStoredAndExplained)
+{
+    const std::string src = freshFolder("cli-colour-src"), out = freshFolder("cli-colour-out");
+    const std::string picture = writePicture(src + "/a.png", 40, 20, ZV_TYPE_PNG);
+    auto stored = [&](std::vector<std::string> colour) {
+        std::vector<std::string> args = {
+            "--folder", out, "--overwrite", "yes", "--no-caption", "--save-profile", src + "/p.ini", picture};
+        args.insert(args.begin(), colour.begin(), colour.end());
+        std::filesystem::remove(src + "/p.ini");
+        const ToolRun r = batch(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        ProfileStore profile(src + "/p.ini");
+        return profile.GetProfileString("Export Option", "KeepPhotoInfo") + "/" +
+               profile.GetProfileString("Export Option", "KeepColourSpace");
+    };
+    EXPECT_EQ(stored({"--keep-metadata", "--colour", "keep"}), "1/1");
+    EXPECT_EQ(stored({"--colour", "keep"}), "/1");
+    EXPECT_EQ(stored({"--colour=keep", "--keep-metadata", "--colour", "srgb"}), "1/");
+    EXPECT_EQ(stored({}), "/");
+
+    const ToolRun help = batch({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(contains(help.out, "  --colour srgb|keep   applies with --keep-metadata")) << help.out;
 }
 
 // A preset (by file or by name) gives the job that its options given

@@ -245,6 +245,53 @@ TEST(ExportDialog, CancelStoresNothingAndStartStoresEveryKey)
     EXPECT_EQ(namedList(again, "unitList")->currentIndex(), 1);
 }
 
+// The colour choice belongs to "Keep photo information": usable only while
+// that box is ticked, and remembered across it.
+TEST(ExportDialog, ColourChoiceFollowsKeepPhotoInformation)
+{
+    const std::string path = freshProfile("colour-choice", "[Export Option]\nSaveFolder=/tmp\n");
+    ProfileStore profile(path);
+    const std::string src = freshFolder("dialog-colour-src"), out = freshFolder("dialog-colour-out");
+    StandInRows rows;
+    rows.rows.push_back(rowFor(writePicture(src + "/a.png", 20, 10, ZV_TYPE_PNG)));
+    MessageRecorder boxes;
+    {
+        CExportDialog d(profile, &rows, nullptr, nullptr);
+        d.show();
+        QComboBox *colour = namedList(d, "colourList");
+        QAbstractButton *keep = namedButton(d, "keepPhotoInfoCheck");
+        ASSERT_EQ(colour->count(), 2);
+        EXPECT_EQ(colour->itemText(0), QStringLiteral("convert to sRGB"));
+        EXPECT_EQ(colour->itemText(1), QStringLiteral("keep the picture's own colour profile"));
+        EXPECT_EQ(colour->currentIndex(), 0);
+        EXPECT_FALSE(colour->toolTip().isEmpty());
+        auto *label = childByText<QLabel>(&d, QStringLiteral("Colours:"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->buddy(), colour);
+        EXPECT_FALSE(keep->isChecked());
+        EXPECT_FALSE(colour->isEnabled());
+        EXPECT_FALSE(label->isEnabled());
+        click(keep);
+        EXPECT_TRUE(colour->isEnabled());
+        EXPECT_TRUE(label->isEnabled());
+        colour->setCurrentIndex(1);
+        click(keep);
+        EXPECT_FALSE(colour->isEnabled());
+        EXPECT_EQ(colour->currentIndex(), 1); // kept for when the box is ticked again
+        click(keep);
+
+        d.SetFolderChooser(
+            [&](QWidget *, const QString &, const QString &) { return QString::fromStdString(out); });
+        click(namedButton(d, "selectFolderButton"));
+        click(namedButton(d, "startButton"));
+    }
+    EXPECT_EQ(profile.GetProfileString("Export Option", "KeepPhotoInfo"), "1");
+    EXPECT_EQ(profile.GetProfileString("Export Option", "KeepColourSpace"), "1");
+    CExportDialog again(profile, &rows, nullptr, nullptr);
+    EXPECT_EQ(namedList(again, "colourList")->currentIndex(), 1);
+    EXPECT_TRUE(namedList(again, "colourList")->isEnabled());
+}
+
 TEST(ExportDialog, DamagedProfileOpensWithDefaults)
 {
     std::string garbage = "\xff\xfe[Export Option\n=\nSaveFormat=9\nUnit=-4\nQuality=abc\nRestrictWidth=0\n";
@@ -656,9 +703,10 @@ TEST(ExportDialog, CheckListsWhatARunWouldDoAndWritesNothing)
         ModalScript check([&](QDialog *window) {
             auto *table = namedChild<QTableWidget>(*window, "planTable");
             ASSERT_NE(table, nullptr);
+            // A cell with nothing to say (no colours converted) has no item.
             for (int row = 0; row < table->rowCount(); ++row)
                 for (int column = 0; column < table->columnCount(); ++column)
-                    cells << table->item(row, column)->text();
+                    cells << (table->item(row, column) ? table->item(row, column)->text() : QString());
             counts = namedChild<QLabel>(*window, "planCounts")->text();
             window->reject();
         });

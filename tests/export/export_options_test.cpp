@@ -196,3 +196,29 @@ TEST(ExportOptions, CodecSettingsKeysStoredOnlyWhenSet)
     ASSERT_TRUE(o.Save(store));
     EXPECT_EQ(store.GetProfileString(kExportSection, "AvifSpeed"), "6");
 }
+
+// Like KeepPhotoInfo, the colour choice leaves an old profile as it was until
+// it is used, and once stored it follows the setting back off.
+TEST(ExportOptions, KeepColourSpaceIsStoredOnlyOnceUsed)
+{
+    ProfileStore store = freshStore("keep-colour");
+    ExportOptions o;
+    o.KeepPhotoInfo = true;
+    ASSERT_TRUE(o.Save(store));
+    EXPECT_EQ(readFile(store.path()).find("KeepColourSpace"), std::string::npos);
+
+    o.KeepColourSpace = true;
+    ASSERT_TRUE(o.Save(store));
+    ExportOptions back;
+    back.Load(store);
+    EXPECT_EQ(back, o);
+
+    back.KeepColourSpace = false;
+    ASSERT_TRUE(back.Save(store));
+    EXPECT_NE(readFile(store.path()).find("\nKeepColourSpace=0\n"), std::string::npos);
+    ExportOptions again;
+    again.KeepColourSpace = true;
+    again.Load(store);
+    EXPECT_FALSE(again.KeepColourSpace);
+    EXPECT_TRUE(again.KeepPhotoInfo); // its own key, not the photo information's
+}

@@ -35,6 +35,7 @@ JobPreset holiday()
     p.options.Prefix = "Sea";
     p.options.OutputFolder = "/tmp/out";
     p.options.KeepPhotoInfo = true;
+    p.options.KeepColourSpace = true;
     p.options.Codec.WebpQuality = 55;
     return p;
 }
@@ -55,7 +56,7 @@ TEST(PresetStore, SaveLoadRenameDelete)
 
     const std::string file = readFile(store.PathOf("Holiday 2026"));
     for (const char *line : {"[Caption]\n", "Anchor=bottom-left\n", "[Export Option]\n", "SaveFormat=1\n",
-                             "SavePrifix=Sea\n", "WebpQuality=55\n"})
+                             "SavePrifix=Sea\n", "WebpQuality=55\n", "KeepColourSpace=1\n"})
         EXPECT_NE(file.find(line), std::string::npos) << line;
 
     JobPreset back;
