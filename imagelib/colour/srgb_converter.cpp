@@ -177,8 +177,15 @@ bool ZvSrgbConverter::buildTables(void *source, void *srgb)
     return true;
 }
 
-// Whether every grey and every pure primary ramp comes out within half a
-// level of where it went in: an sRGB profile written by another maker.
+// How far from the stored numbers a profile may take every grey and every
+// pure primary ramp and still be taken as sRGB's: the sRGB profiles other
+// makers write differ from LittleCMS's in the last digits of their
+// primaries, which moves a pure green's red by a level or two (1.4 for one
+// seen in the wild); a space that is not sRGB moves them by tens of levels.
+constexpr double kIdentityLevels = 2.0;
+
+// Whether every grey and every pure primary ramp comes out within
+// kIdentityLevels of where it went in: an sRGB profile written by another maker.
 bool ZvSrgbConverter::nearlyIdentity() const
 {
     if (mGreySpace) {
@@ -194,7 +201,7 @@ bool ZvSrgbConverter::nearlyIdentity() const
             for (int c = 0; c < 3; ++c) {
                 const double out = mMatrix[c * 3] * linear[0] + mMatrix[c * 3 + 1] * linear[1] +
                                    mMatrix[c * 3 + 2] * linear[2];
-                if (std::fabs(srgbEncode(std::clamp(out, 0.0, 1.0)) * 255 - rgb[c]) > 0.5)
+                if (std::fabs(srgbEncode(std::clamp(out, 0.0, 1.0)) * 255 - rgb[c]) > kIdentityLevels)
                     return false;
             }
         }

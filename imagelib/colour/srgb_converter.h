@@ -28,7 +28,7 @@ class ZvSrgbConverter
     ZvSrgbConverter(const ZvSrgbConverter &) = delete;
     ZvSrgbConverter &operator=(const ZvSrgbConverter &) = delete;
 
-    // The description's pixels are sRGB's to within half a level: nothing to do.
+    // The description's pixels are sRGB's to within two levels: nothing to do.
     bool identity() const { return mPath == Path::Identity; }
     // Why the description cannot be used; empty when it can.
     const std::string &problem() const { return mProblem; }

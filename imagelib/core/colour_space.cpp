@@ -126,6 +126,13 @@ ZvColourSpacePtr zvColourConvertedToSrgb(std::string from)
     return colour;
 }
 
+ZvColourSpacePtr zvColourAsDecoded(ZvColourSpacePtr colour)
+{
+    if (colour && colour->IsHdr())
+        return zvColourConvertedToSrgb(colour->name + " (tone-mapped)");
+    return colour;
+}
+
 ZvColourSpacePtr zvColourAdobeRgb()
 {
     auto colour = std::make_shared<ZvColourSpace>();

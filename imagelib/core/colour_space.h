@@ -87,6 +87,11 @@ ZvColourSpacePtr zvColourSrgb();
 // mapping, a CMYK profile, a decoder that converts on request).
 ZvColourSpacePtr zvColourConvertedToSrgb(std::string from);
 
+// What a decoder states for the pixels it hands over in the space colour
+// describes: the description itself, or for an HDR one, which decoders
+// tone-map to sRGB, sRGB converted from it.
+ZvColourSpacePtr zvColourAsDecoded(ZvColourSpacePtr colour);
+
 // Adobe RGB (1998): its primaries, D65, gamma 563/256 (EXIF ColorSpace
 // uncalibrated with interoperability index "R03").
 ZvColourSpacePtr zvColourAdobeRgb();

@@ -515,7 +515,10 @@ std::vector<Rgb> hdrGreys(int bits)
 
 void expectHdrGreys(const ZvImage &image)
 {
-    EXPECT_EQ(image.GetColourSpace(), nullptr); // sRGB now
+    // sRGB now, and the run can say what it was made from.
+    ASSERT_NE(image.GetColourSpace(), nullptr);
+    EXPECT_EQ(image.GetColourSpace()->kind, ZvColourKind::Srgb);
+    EXPECT_EQ(image.GetColourSpace()->convertedFrom, "Rec. 2100 PQ (tone-mapped)");
     const std::vector<Rgb> got = patchCentres(image, 5);
     ASSERT_EQ(got.size(), 5u);
     EXPECT_LE(got[0][1], 2);

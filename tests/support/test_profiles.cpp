@@ -86,6 +86,21 @@ std::vector<std::uint8_t> testProfile(TestSpace space)
     return bytes;
 }
 
+std::vector<std::uint8_t> testGreyProfile()
+{
+    const cmsCIExyY white = {0.3127, 0.3290, 1};
+    const double srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    cmsToneCurve *curve = cmsBuildParametricToneCurve(nullptr, 4, srgb);
+    cmsHPROFILE profile = cmsCreateGrayProfile(&white, curve);
+    cmsFreeToneCurve(curve);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<std::uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
 std::string testProfileFile(TestSpace space)
 {
     static const char *names[] = {"display-p3.icc", "adobe-rgb.icc", "rec2020.icc"};

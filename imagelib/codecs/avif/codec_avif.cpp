@@ -121,6 +121,7 @@ void ZvImageAVIF::DecodeBody(ZvFile *stream)
     if (GetEscape() == -1) {
         mHead.biWidth = std::int32_t(turns ? image->height : image->width);
         mHead.biHeight = std::int32_t(turns ? image->width : image->height);
+        SetColourSpace(zvColourAsDecoded(colourOf(image)));
         return;
     }
     check(avifDecoderNextImage(decoder.get()));
@@ -131,12 +132,11 @@ void ZvImageAVIF::DecodeBody(ZvFile *stream)
         throw ZvCodecError(GetLastError());
 
     const ZvColourSpacePtr colour = colourOf(image);
-    if (colour && colour->IsHdr()) {
+    if (colour && colour->IsHdr())
         StoreToneMapped(image, *colour, alpha);
-    } else {
+    else
         StorePixels(image, alpha);
-        SetColourSpace(colour);
-    }
+    SetColourSpace(zvColourAsDecoded(colour));
     if (GetKeepPhotoInfo()) {
         auto info = std::make_shared<ZvPhotoInfo>();
         const std::vector<std::uint8_t> exif = exifOfItem(image->exif);

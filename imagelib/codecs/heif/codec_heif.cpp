@@ -112,6 +112,7 @@ void ZvImageHEIF::DecodeBytes(const std::vector<std::uint8_t> &bytes)
         mInfo.dwType = ZV_TYPE_HEIF;
         mHead.biWidth = std::int32_t(width);
         mHead.biHeight = std::int32_t(height);
+        SetColourSpace(zvColourAsDecoded(heifColourOf(primary.get()).colour));
         return;
     }
     const HeifHandlePtr thumbnail = PickThumbnail(primary.get());
@@ -122,8 +123,7 @@ void ZvImageHEIF::DecodeBytes(const std::vector<std::uint8_t> &bytes)
         colour = heifColourOf(primary.get());
     const bool hdr = colour.colour && colour.colour->IsHdr();
     DecodePixels(source, limit, hdr ? colour.colour.get() : nullptr);
-    // Tone-mapped pixels are sRGB already.
-    SetColourSpace(hdr ? nullptr : std::move(colour.colour));
+    SetColourSpace(zvColourAsDecoded(colour.colour));
     if (GetKeepPhotoInfo())
         StorePhotoInfo(primary.get());
 }

@@ -193,7 +193,7 @@ void ZvImageJXL::DecodeBody(ZvFile *stream)
 done:
     if (!job.pixelsSet)
         throw ZvCodecError("Not enough image data");
-    SetColourSpace(job.hdr.map ? nullptr : std::move(job.colour));
+    SetColourSpace(zvColourAsDecoded(std::move(job.colour)));
     if (keep) {
         FinishBox(job);
         if (!job.info->IsEmpty())
