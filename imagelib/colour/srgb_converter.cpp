@@ -19,7 +19,9 @@ double srgbEncode(double linear)
 
 std::uint8_t level(double value)
 {
-    return std::uint8_t(std::lround(std::clamp(value, 0.0, 1.0) * 255));
+    if (!(value > 0)) // NaN too
+        return 0;
+    return std::uint8_t(std::lround(std::min(value, 1.0) * 255));
 }
 
 using Matrix = std::array<double, 9>;
@@ -61,14 +63,20 @@ Matrix multiply(const Matrix &a, const Matrix &b)
     return out;
 }
 
-std::string spaceText(cmsColorSpaceSignature space)
+// A four-character field of an ICC profile's header (its colour space at
+// 16, its class at 12), spaces trimmed. Read from the bytes rather than
+// through LittleCMS, whose enumerations a hostile header fills with values
+// they do not name. Profiles made from numbers are RGB display profiles.
+std::string headerField(const ZvColourSpace &colour, std::size_t offset, const char *made)
 {
-    switch (space) {
-    case cmsSigCmykData: return "CMYK";
-    case cmsSigLabData: return "Lab";
-    case cmsSigXYZData: return "XYZ";
-    default: return "other";
-    }
+    if (colour.kind != ZvColourKind::Icc)
+        return made;
+    if (colour.icc.size() < offset + 4)
+        return {};
+    std::string field(reinterpret_cast<const char *>(colour.icc.data() + offset), 4);
+    while (!field.empty() && (field.back() == ' ' || field.back() == '\0'))
+        field.pop_back();
+    return field;
 }
 
 void closeTransform(void *&transform)
@@ -104,13 +112,14 @@ void ZvSrgbConverter::build(const ZvColourSpace &colour)
         mProblem = problem;
         return;
     }
-    const cmsColorSpaceSignature space = cmsGetColorSpace(source.get());
-    mGreySpace = space == cmsSigGrayData;
-    if (!mGreySpace && space != cmsSigRgbData) {
-        mProblem = "the colour profile is made for " + spaceText(space) + " pictures";
+    const std::string space = headerField(colour, 16, "RGB");
+    mGreySpace = space == "GRAY";
+    if (!mGreySpace && space != "RGB") {
+        mProblem =
+            "the colour profile is made for " + (space.empty() ? std::string("other") : space) + " pictures";
         return;
     }
-    if (cmsGetDeviceClass(source.get()) == cmsSigLinkClass) {
+    if (headerField(colour, 12, "mntr") == "link") {
         mProblem = "the colour profile links two devices";
         return;
     }
@@ -151,8 +160,12 @@ bool ZvSrgbConverter::buildTables(void *source, void *srgb)
         const auto *curve = static_cast<const cmsToneCurve *>(cmsReadTag(source, cmsSigGrayTRCTag));
         if (!curve)
             return false;
-        for (int v = 0; v < 256; ++v)
-            mGrey[v] = level(srgbEncode(cmsEvalToneCurveFloat(curve, float(v) / 255)));
+        for (int v = 0; v < 256; ++v) {
+            const double linear = cmsEvalToneCurveFloat(curve, float(v) / 255);
+            if (!std::isfinite(linear))
+                return false;
+            mGrey[v] = level(srgbEncode(linear));
+        }
         return true;
     }
     Matrix from{}, to{}, toInverse{};
@@ -163,8 +176,11 @@ bool ZvSrgbConverter::buildTables(void *source, void *srgb)
         const auto *curve = static_cast<const cmsToneCurve *>(cmsReadTag(source, tags[c]));
         if (!curve)
             return false;
-        for (int v = 0; v < 256; ++v)
+        for (int v = 0; v < 256; ++v) {
             mLinear[c][v] = cmsEvalToneCurveFloat(curve, float(v) / 255);
+            if (!std::isfinite(mLinear[c][v]))
+                return false;
+        }
     }
     const Matrix m = multiply(toInverse, from);
     for (int i = 0; i < 9; ++i) {
@@ -228,7 +244,7 @@ void ZvSrgbConverter::matrixPixels(std::uint8_t *pixels, std::size_t count, int 
     const float *lb = mLinear[2].data();
     const std::uint8_t *encode = mEncode.data();
     auto index = [](float v) {
-        v = v < 0.f ? 0.f : (v > 1.f ? 1.f : v);
+        v = v > 0.f ? (v < 1.f ? v : 1.f) : 0.f; // NaN to 0 too
         return int(v * float(kEncodeSize) + 0.5f);
     };
     for (std::size_t i = 0; i < count; ++i, pixels += step) {
