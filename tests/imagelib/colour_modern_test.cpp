@@ -2,6 +2,7 @@
 // Colour descriptions read from HEIF, AVIF and JPEG XL, and the HDR tone
 // map. Files are made at test time with the formats' reference encoders
 // (or libheif's encoder, which heif-enc does not let write an nclx box).
+#include "imagelib/colour/colour_convert.h"
 #include "imagelib/colour/hdr_tone_map.h"
 #include "imagelib/core/colour_space.h"
 #include "imagelib/core/image.h"
@@ -499,6 +500,15 @@ TEST(ColourModern, JxlLinearGreyIsDescribedAsLinear)
     EXPECT_EQ(colour->primaries, ZvChromaticities());
     const Rgb8 reference = pngPixels(ramp);
     EXPECT_EQ(maxDifference(toRgb(image), reference), 0);
+
+    // Converted, each grey is the sRGB level of its light: no longer dark.
+    ZvImage shown(image, true);
+    EXPECT_EQ(zvConvertToSrgb(shown).from, "Grey (linear)");
+    for (std::uint32_t x = 0; x < shown.GetWidth(); x += 5) {
+        const double light = image.GetPixelColor(std::int32_t(x), 0).rgbGreen / 255.0;
+        const double srgb = light <= 0.0031308 ? 12.92 * light : 1.055 * std::pow(light, 1 / 2.4) - 0.055;
+        EXPECT_NEAR(shown.GetPixelColor(std::int32_t(x), 0).rgbGreen, srgb * 255, 1.0) << x;
+    }
 }
 
 // ---- HDR pictures end to end ----------------------------------------------
