@@ -119,6 +119,22 @@ int maxChannelDifference(const std::vector<Rgb> &a, const std::vector<Rgb> &b)
     return worst;
 }
 
+// The picture converted to sRGB matches transicc's conversion of the numbers
+// it decoded to (so that compression does not count), within 2 levels.
+void expectConvertedAsTransicc(const ZvImage &image, TestSpace space)
+{
+    if (!haveTransicc())
+        return;
+    const std::vector<Rgb> stored = patchCentres(image, testPatches().size());
+    const std::vector<Rgb> want = transiccToSrgb(testProfileFile(space), stored);
+    ASSERT_EQ(want.size(), stored.size());
+    ZvImage shown(image, true);
+    EXPECT_TRUE(zvConvertToSrgb(shown).Converted());
+    EXPECT_LE(maxChannelDifference(patchCentres(shown, testPatches().size()), want), 2)
+        << listed(patchCentres(shown, testPatches().size())) << "\n"
+        << listed(want);
+}
+
 ZvImage decoded(const std::string &path, std::uint32_t type)
 {
     ZvImage image;
@@ -339,6 +355,7 @@ TEST(ColourModern, HeifKeepsItsIccProfileWithTheNumbers)
     EXPECT_TRUE(sameProfile(image.GetColourSpace()->icc, testProfile(TestSpace::DisplayP3)));
     // Lossless HEVC in RGB is off by one in a few samples.
     EXPECT_LE(maxChannelDifference(patchCentres(image, testPatches().size()), testPatches()), 1);
+    expectConvertedAsTransicc(image, TestSpace::DisplayP3);
     // Photo information or not, the description is there.
     EXPECT_EQ(image.GetPhotoInfo(), nullptr);
 }
@@ -370,6 +387,8 @@ TEST_P(HeifNclx, BecomesTheDescription)
     EXPECT_EQ(colour->transfer, c.curve);
     EXPECT_EQ(colour->name, c.name);
     EXPECT_LE(maxChannelDifference(patchCentres(image, testPatches().size()), testPatches()), 2);
+    if (c.primaries == 12)
+        expectConvertedAsTransicc(image, TestSpace::DisplayP3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Spaces, HeifNclx,
@@ -417,6 +436,7 @@ TEST(ColourModern, AvifIccWinsOverCicp)
     EXPECT_EQ(image.GetColourSpace()->kind, ZvColourKind::Icc);
     EXPECT_TRUE(sameProfile(image.GetColourSpace()->icc, testProfile(TestSpace::Rec2020)));
     EXPECT_EQ(maxChannelDifference(patchCentres(image, testPatches().size()), testPatches()), 0);
+    expectConvertedAsTransicc(image, TestSpace::Rec2020);
 }
 
 TEST(ColourModern, AvifCicpBecomesTheDescription)
@@ -436,6 +456,7 @@ TEST(ColourModern, AvifCicpBecomesTheDescription)
     ASSERT_TRUE(zvCicpPrimaries(12, p3));
     EXPECT_EQ(colour->primaries, p3);
     EXPECT_LE(maxChannelDifference(patchCentres(image, testPatches().size()), testPatches()), 2);
+    expectConvertedAsTransicc(image, TestSpace::DisplayP3);
 }
 
 TEST(ColourModern, JxlLosslessKeepsItsIccProfile)
