@@ -1,6 +1,8 @@
 // caption/caption_box_controls.cpp
 #include "caption/caption_box_controls.h"
 
+#include "caption/object_name.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -8,18 +10,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
 
 // A box may hang off the picture; far beyond any picture is still a number.
 constexpr double kFieldLimit = 1e7;
-
-template <class T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 } // namespace
 
@@ -44,10 +41,8 @@ CCaptionBoxControls::CCaptionBoxControls(QWidget *parent)
         auto *label = new QLabel(labels[i]);
         label->setBuddy(mFields[i]);
         form->addRow(label, mFields[i]);
-        connect(mFields[i], &QDoubleSpinBox::valueChanged, this, [this, i](double value) {
-            if (!mFilling)
-                emit fieldEdited(BoxField(i), value);
-        });
+        connect(mFields[i], &QDoubleSpinBox::valueChanged, this,
+                [this, i](double value) { emit fieldEdited(BoxField(i), value); });
     }
     mUnit->setToolTip(tr("X and Y are measured from the corner the box is based on"));
     mCentre = named(new QPushButton(tr("&Centre")), "centre");
@@ -63,20 +58,15 @@ CCaptionBoxControls::CCaptionBoxControls(QWidget *parent)
     column->addLayout(actions);
     column->addStretch(1);
 
-    connect(mSizeWithPicture, &QCheckBox::toggled, this, [this](bool on) {
-        if (!mFilling)
-            emit sizeWithPictureToggled(on);
-    });
+    connect(mSizeWithPicture, &QCheckBox::toggled, this, &CCaptionBoxControls::sizeWithPictureToggled);
     connect(mUnit, &QComboBox::currentIndexChanged, this, [this] {
         // New decimals round the old unit's values: that is no edit.
-        const bool filling = mFilling;
-        mFilling = true;
         const int decimals = Unit() == FieldUnit::Percent ? 2 : 0;
-        for (QDoubleSpinBox *field : mFields)
+        for (QDoubleSpinBox *field : mFields) {
+            const QSignalBlocker blocker(field);
             field->setDecimals(decimals);
-        mFilling = filling;
-        if (!mFilling)
-            emit unitChanged();
+        }
+        emit unitChanged();
     });
     connect(mCentre, &QPushButton::clicked, this, &CCaptionBoxControls::centreRequested);
     connect(mReset, &QPushButton::clicked, this, &CCaptionBoxControls::resetRequested);
@@ -91,18 +81,16 @@ FieldUnit CCaptionBoxControls::Unit() const
 
 void CCaptionBoxControls::ShowFields(const BoxFields &fields)
 {
-    mFilling = true;
     const double values[4] = {fields.x, fields.y, fields.width, fields.height};
     for (int i = 0; i < 4; ++i) {
+        const QSignalBlocker blocker(mFields[i]);
         if (!mFields[i]->hasFocus() || mFields[i]->value() != values[i])
             mFields[i]->setValue(values[i]);
     }
-    mFilling = false;
 }
 
 void CCaptionBoxControls::ShowSizeWithPicture(bool on)
 {
-    mFilling = true;
+    const QSignalBlocker blocker(mSizeWithPicture);
     mSizeWithPicture->setChecked(on);
-    mFilling = false;
 }

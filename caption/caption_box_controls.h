@@ -43,5 +43,4 @@ class CCaptionBoxControls : public QWidget
     QDoubleSpinBox *mFields[4] = {}; // x, y, width, height
     QPushButton *mCentre = nullptr;
     QPushButton *mReset = nullptr;
-    bool mFilling = false;
 };

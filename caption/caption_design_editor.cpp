@@ -19,6 +19,7 @@ CCaptionDesignEditor::CCaptionDesignEditor(QWidget *page, CPreviewView *preview,
     , mUndo(new QAction(tr("Undo"), page))
     , mRedo(new QAction(tr("Redo"), page))
 {
+    setObjectName(QStringLiteral("designEditor"));
     mUndo->setShortcut(QKeySequence::Undo);
     mRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     for (QAction *action : {mUndo, mRedo}) {
@@ -32,110 +33,106 @@ CCaptionDesignEditor::CCaptionDesignEditor(QWidget *page, CPreviewView *preview,
         text->installEventFilter(this);
     for (QAbstractSpinBox *spin : page->findChildren<QAbstractSpinBox *>())
         spin->installEventFilter(this);
-
-    connect(mStyle, &CCaptionStyleControls::styleEdited, this, [this](const CaptionStyle &s, bool merge) {
-        if (CDrawText *box = selectedBox()) {
-            box->SetStyle(s);
-            mPreview->update();
-            Record(merge ? CaptionHistory::Merge::Style : CaptionHistory::Merge::None);
-        }
-    });
-    connect(mBox, &CCaptionBoxControls::sizeWithPictureToggled, this, [this](bool on) {
-        edit([&](CaptionSettings &d) { d = WithSizeFollowingPicture(d, on, mPreview->FieldPictureSize()); });
-    });
-    connect(mBox, &CCaptionBoxControls::fieldEdited, this, [this](BoxField field, double value) {
-        edit([&](CaptionSettings &d) {
-            // The other fields keep their exact values, not the rounded ones shown.
-            const QSizeF picture = mPreview->FieldPictureSize();
-            const BoxFields now =
-                FieldsFromOffsets(d.offsets, d.anchor, designFactor(), picture, mBox->Unit());
-            d.offsets = OffsetsFromFields(WithField(now, field, value), d.anchor, designFactor(), picture,
-                                          mBox->Unit());
-        });
-    });
-    connect(mBox, &CCaptionBoxControls::centreRequested, this, [this] {
-        edit([&](CaptionSettings &d) {
-            d.offsets = CentredOffsets(d.offsets, d.anchor, designFactor(), mPreview->FieldPictureSize());
-        });
-    });
-    connect(mBox, &CCaptionBoxControls::resetRequested, this, [this] {
-        edit([&](CaptionSettings &d) { d.offsets = DefaultBoxOffsets(d, mPreview->FieldPictureSize()); });
-    });
+    connectStyleAndBox();
     connect(mBox, &CCaptionBoxControls::unitChanged, this, &CCaptionDesignEditor::ShowBoxFields);
     connect(mPreview, &CPreviewView::boxesPlaced, this, &CCaptionDesignEditor::ShowBoxFields);
     // The fields follow a drag as it goes; the drag is one step when it ends.
     connect(mPreview, &CPreviewView::boxEdited, this, [this](bool finished) {
         ShowBoxFields();
-        if (finished)
-            Record();
+        if (const CDrawText *dragged = selectedBox(); dragged && finished)
+            Edit([&](CaptionSettings &d) { d.offsets = dragged->GetOffsets(); });
     });
 }
 
-template <class Change> void CCaptionDesignEditor::edit(Change change)
+void CCaptionDesignEditor::connectStyleAndBox()
 {
-    if (CDrawText *box = selectedBox()) {
-        CaptionSettings design = box->GetCaption();
-        change(design);
-        Apply(design);
-        Record();
-    }
+    connect(mStyle, &CCaptionStyleControls::styleEdited, this, [this](const CaptionStyle &s, bool merge) {
+        Edit([&](CaptionSettings &d) { d.style = s; },
+             merge ? CaptionHistory::Merge::Style : CaptionHistory::Merge::None);
+    });
+    connect(mBox, &CCaptionBoxControls::sizeWithPictureToggled, this, [this](bool on) {
+        Edit([&](CaptionSettings &d) { d = WithSizeFollowingPicture(d, on, mPreview->FieldPictureSize()); });
+    });
+    connect(mBox, &CCaptionBoxControls::fieldEdited, this, [this](BoxField field, double value) {
+        Edit([&](CaptionSettings &d) {
+            // The other fields keep their exact values, not the rounded ones shown.
+            const QSizeF picture = mPreview->FieldPictureSize();
+            const double factor = DesignFactor(d.style, picture);
+            const BoxFields now = FieldsFromOffsets(d.offsets, d.anchor, factor, picture, mBox->Unit());
+            d.offsets =
+                OffsetsFromFields(WithField(now, field, value), d.anchor, factor, picture, mBox->Unit());
+        });
+    });
+    connect(mBox, &CCaptionBoxControls::centreRequested, this, [this] {
+        Edit([&](CaptionSettings &d) {
+            const QSizeF picture = mPreview->FieldPictureSize();
+            d.offsets = CentredOffsets(d.offsets, d.anchor, DesignFactor(d.style, picture), picture);
+        });
+    });
+    connect(mBox, &CCaptionBoxControls::resetRequested, this, [this] {
+        Edit([&](CaptionSettings &d) { d.offsets = DefaultBoxOffsets(d, mPreview->FieldPictureSize()); });
+    });
 }
 
-void CCaptionDesignEditor::ResetHistory()
+bool CCaptionDesignEditor::Edit(const Change &change, CaptionHistory::Merge merge)
 {
-    if (const CDrawText *box = mPreview->CaptionBox())
-        mHistory.Reset(box->GetCaption());
+    if (!selectedBox())
+        return false;
+    CaptionSettings design = Design();
+    change(design);
+    if (!mHistory.Record(design, merge))
+        return false;
+    apply();
+    return true;
 }
 
-void CCaptionDesignEditor::Record(CaptionHistory::Merge merge)
+void CCaptionDesignEditor::Reset(const CaptionSettings &design)
 {
-    if (const CDrawText *box = mPreview->CaptionBox())
-        mHistory.Record(box->GetCaption(), merge);
+    mHistory.Reset(design);
+    apply();
 }
 
 bool CCaptionDesignEditor::Undo()
 {
-    const std::optional<CaptionSettings> design = mHistory.Undo();
-    if (design)
-        Apply(*design);
-    return design.has_value();
+    if (!mHistory.Undo())
+        return false;
+    apply();
+    return true;
 }
 
 bool CCaptionDesignEditor::Redo()
 {
-    const std::optional<CaptionSettings> design = mHistory.Redo();
-    if (design)
-        Apply(*design);
-    return design.has_value();
+    if (!mHistory.Redo())
+        return false;
+    apply();
+    return true;
 }
 
-void CCaptionDesignEditor::Apply(const CaptionSettings &design)
+// The box takes the design and is placed where its offsets say; the page
+// shows the design in its controls.
+void CCaptionDesignEditor::apply()
 {
-    CDrawText *box = mPreview->CaptionBox();
-    if (!box)
-        return;
-    box->SetCaption(design);
-    mPreview->PlaceBoxes();
-    emit designApplied(*box);
+    if (CDrawText *box = mPreview->CaptionBox()) {
+        box->SetCaption(Design());
+        mPreview->PlaceBoxes();
+    }
+    emit designApplied(Design());
 }
 
+// Edits go to the caption box while it is selected; a click beside it
+// deselects it and turns its controls off.
 CDrawText *CCaptionDesignEditor::selectedBox() const
 {
-    const auto &selection = mPreview->Selection();
-    return selection.empty() ? nullptr : dynamic_cast<CDrawText *>(selection.front());
-}
-
-double CCaptionDesignEditor::designFactor() const
-{
-    const CDrawText *box = mPreview->CaptionBox();
-    return box ? DesignFactor(box->GetStyle(), mPreview->FieldPictureSize()) : 1.0;
+    CDrawText *box = mPreview->CaptionBox();
+    return box && mPreview->IsSelected(box) ? box : nullptr;
 }
 
 void CCaptionDesignEditor::ShowBoxFields()
 {
     if (const CDrawText *box = mPreview->CaptionBox()) {
-        mBox->ShowFields(FieldsFromOffsets(box->GetOffsets(), box->GetAnchor(), designFactor(),
-                                           mPreview->FieldPictureSize(), mBox->Unit()));
+        const QSizeF picture = mPreview->FieldPictureSize();
+        mBox->ShowFields(FieldsFromOffsets(box->GetOffsets(), box->GetAnchor(),
+                                           DesignFactor(box->GetStyle(), picture), picture, mBox->Unit()));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "caption/caption_style_controls.h"
 
 #include "caption/color_picker.h"
+#include "caption/object_name.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,18 +13,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr double kMaxMeasure = 10000; // padding and effect size, design pixels
-
-template <class T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QDoubleSpinBox *measureBox(const char *name)
 {
@@ -40,6 +36,14 @@ QSpinBox *percentBox(const char *name)
     box->setRange(0, 100);
     box->setSuffix(QStringLiteral(" %"));
     return box;
+}
+
+// The value as the style keeps it (a float, an int) decides, not the
+// spin box's double.
+template <class Spin, class Value> void showValue(Spin *spin, Value value)
+{
+    if (Value(spin->value()) != value)
+        spin->setValue(value);
 }
 
 // The label's access key moves the focus to its control.
@@ -103,50 +107,34 @@ CCaptionStyleControls::CCaptionStyleControls(QWidget *parent)
     column->addStretch(1);
 
     connect(mWordWrap, &QCheckBox::toggled, this, [this](bool on) {
-        if (mFilling)
-            return;
         mStyle.wordWrap = on;
         edited(false);
     });
     connect(mFitToBox, &QCheckBox::toggled, this, [this](bool on) {
-        if (mFilling)
-            return;
         mStyle.fitToBox = on;
         edited(false);
     });
     connect(mPadding, &QDoubleSpinBox::valueChanged, this, [this](double v) {
-        if (mFilling)
-            return;
         mStyle.padding = float(v);
         edited(true);
     });
     connect(mEffect, &QComboBox::activated, this, [this](int index) {
-        if (mFilling)
-            return;
         mStyle.effect = CaptionEffect(index);
         edited(false);
     });
     connect(mEffectColor, &CColorPicker::selEndOk, this, [this](COLORREF color) {
-        if (mFilling)
-            return;
         mStyle.effectColor = color;
         edited(false);
     });
     connect(mEffectSize, &QDoubleSpinBox::valueChanged, this, [this](double v) {
-        if (mFilling)
-            return;
         mStyle.effectSize = float(v);
         edited(true);
     });
     connect(mBackOpacity, &QSpinBox::valueChanged, this, [this](int v) {
-        if (mFilling)
-            return;
         mStyle.backOpacity = v;
         edited(true);
     });
     connect(mLogoOpacity, &QSpinBox::valueChanged, this, [this](int v) {
-        if (mFilling)
-            return;
         mStyle.logoOpacity = v;
         edited(true);
     });
@@ -171,21 +159,28 @@ void CCaptionStyleControls::SetLogoChooser(std::function<QString(QWidget *)> cho
     mChooseLogo = std::move(chooser);
 }
 
+// The controls' signals are blocked while they are filled, so that a spin
+// box's rounding never rewrites the style it shows. A spin box that already
+// holds the value is left alone: the style is shown again after every edit,
+// and setting a value rewrites the text being typed ("1" becomes "1.0 px").
 void CCaptionStyleControls::ShowStyle(const CaptionStyle &style)
 {
-    mFilling = true;
+    const QSignalBlocker blockers[] = {
+        QSignalBlocker(mWordWrap),    QSignalBlocker(mFitToBox),    QSignalBlocker(mPadding),
+        QSignalBlocker(mEffect),      QSignalBlocker(mEffectColor), QSignalBlocker(mEffectSize),
+        QSignalBlocker(mBackOpacity), QSignalBlocker(mLogoOpacity),
+    };
     mStyle = style;
     mWordWrap->setChecked(style.wordWrap);
     mFitToBox->setChecked(style.fitToBox);
-    mPadding->setValue(style.padding);
+    showValue(mPadding, style.padding);
     const int effect = int(style.effect);
     mEffect->setCurrentIndex(effect >= 0 && effect < mEffect->count() ? effect : 0);
     mEffectColor->SetColor(style.effectColor);
-    mEffectSize->setValue(style.effectSize);
-    mBackOpacity->setValue(style.backOpacity);
-    mLogoOpacity->setValue(style.logoOpacity);
+    showValue(mEffectSize, style.effectSize);
+    showValue(mBackOpacity, style.backOpacity);
+    showValue(mLogoOpacity, style.logoOpacity);
     showLogoName();
-    mFilling = false;
 }
 
 void CCaptionStyleControls::showLogoName()
@@ -195,8 +190,6 @@ void CCaptionStyleControls::showLogoName()
     mClearLogo->setEnabled(!mStyle.logoPath.isEmpty());
 }
 
-// The handlers return at once while the controls are filled, so that a
-// spin box's rounding never rewrites the style it shows.
 void CCaptionStyleControls::edited(bool merge)
 {
     emit styleEdited(mStyle, merge);

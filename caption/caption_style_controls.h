@@ -45,7 +45,6 @@ class CCaptionStyleControls : public QWidget
     void showLogoName();
 
     CaptionStyle mStyle;
-    bool mFilling = false;
     std::function<QString(QWidget *)> mChooseLogo;
     QCheckBox *mWordWrap = nullptr;
     QCheckBox *mFitToBox = nullptr;

@@ -76,6 +76,14 @@ void CDrawText::Place(const RECT &rect, const PreviewGeometry *view)
     CDrawRect::Place(rect, &design);
 }
 
+CaptionOffsets CDrawText::OffsetsFromCorner(std::int32_t anchor, const PreviewGeometry &view) const
+{
+    CDrawText probe(*this);
+    probe.SetAnchor(anchor);
+    probe.Place(GetPosition(), &view);
+    return probe.GetOffsets();
+}
+
 void CDrawText::PaintCaption(QPainter &painter, const PreviewGeometry &view)
 {
     if (!IsPlainStyle(mStyle)) {

@@ -43,6 +43,10 @@ class CDrawText : public CDrawRect
     // with the picture is placed at the view's scale times its factor
     // (DesignView), so dragging it keeps its offsets relative.
     void Place(const RECT &rect, const PreviewGeometry *view) override;
+    // The offsets that keep the box where it is on the screen (its
+    // position) when they are measured from another anchor corner, as Place
+    // measures them; the box itself is left as it is.
+    CaptionOffsets OffsetsFromCorner(std::int32_t anchor, const PreviewGeometry &view) const;
 
     // Draws the box on the preview: the box rectangle is derived from the
     // offsets at the view's picture rectangle and display scale and stored as

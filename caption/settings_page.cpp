@@ -7,6 +7,7 @@
 #include "caption/color_picker.h"
 #include "caption/draw_text.h"
 #include "caption/font_color_dialog.h"
+#include "caption/object_name.h"
 #include "caption/placeholder_button.h"
 #include "caption/preview_view.h"
 #include "caption/settings_page_rules.h"
@@ -22,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -29,12 +31,6 @@ namespace {
 
 constexpr int kMargin = 6;      // around the preview and the column
 constexpr int kListIndent = 13; // the lists sit a little in from their labels
-
-template <class T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 // A label over its list, the list indented.
 void addLabelledList(QGridLayout *grid, int row, const QString &label, QComboBox *list)
@@ -65,13 +61,11 @@ CSettingsPage::CSettingsPage(QWidget *parent)
     // A box made on the page wraps its text: a long caption stays inside
     // the box instead of running off its edge. (The record's default stays
     // off, so designs made before keep their meaning.)
-    if (CDrawText *box = mPreview->CaptionBox()) {
-        CaptionStyle style = box->GetStyle();
-        style.wordWrap = true;
-        box->SetStyle(style);
-        showCaptionInControls(*box);
+    if (const CDrawText *box = mPreview->CaptionBox()) {
+        CaptionSettings design = box->GetCaption();
+        design.style.wordWrap = true;
+        mEditor->Reset(design);
     }
-    mEditor->ResetHistory();
 }
 
 CSettingsPage::~CSettingsPage() = default;
@@ -179,15 +173,30 @@ void CSettingsPage::connectControls()
         if (mPreview->HasPicture())
             emit viewRequested();
     });
-    connect(mFont, &QPushButton::clicked, this, &CSettingsPage::onFont);
-    connect(mBackColor, &CColorPicker::selEndOk, this, &CSettingsPage::onBackColor);
-    connect(mText, &QPlainTextEdit::textChanged, this, &CSettingsPage::onTextEdited);
-    connect(mAlign, &QComboBox::activated, this, &CSettingsPage::onAlign);
-    connect(mAnchor, &QComboBox::activated, this, &CSettingsPage::onAnchor);
+    connectDesignControls();
     connect(mPreview, &CPreviewView::captionControlsEnabled, this, &CSettingsPage::enableCaptionControls);
-    connect(mPreview, &CPreviewView::captionSelected, this, &CSettingsPage::showCaptionInControls);
+    connect(mPreview, &CPreviewView::captionSelected, this,
+            [this](const CDrawText &box) { showCaptionInControls(box.GetCaption()); });
     connect(mPreview, &CPreviewView::pictureLoaded, mResolution, &QLineEdit::setText);
     connect(mEditor, &CCaptionDesignEditor::designApplied, this, &CSettingsPage::showCaptionInControls);
+}
+
+// The Text tab's controls change the design through the editor, as the
+// Style and Box tabs do.
+void CSettingsPage::connectDesignControls()
+{
+    connect(mFont, &QPushButton::clicked, this, &CSettingsPage::onFont);
+    connect(mBackColor, &CColorPicker::selEndOk, this,
+            [this] { mEditor->Edit([&](CaptionSettings &d) { d.backColor = mBackColor->GetColor(); }); });
+    connect(mText, &QPlainTextEdit::textChanged, this, [this] {
+        mEditor->Edit([&](CaptionSettings &d) { d.text = captionTextFromEdit(mText->toPlainText()); },
+                      CaptionHistory::Merge::Text);
+    });
+    connect(mAlign, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index <= 2)
+            mEditor->Edit([&](CaptionSettings &d) { d.align = index; });
+    });
+    connect(mAnchor, &QComboBox::activated, this, &CSettingsPage::onAnchor);
 }
 
 std::vector<std::pair<QWidget *, QString>> CSettingsPage::MarkupTips() const
@@ -208,8 +217,8 @@ std::vector<std::pair<QWidget *, QString>> CSettingsPage::MarkupTips() const
 
 std::optional<CaptionSettings> CSettingsPage::ExportCaption() const
 {
-    if (const CDrawText *box = mPreview->CaptionBox())
-        return box->GetCaption();
+    if (mPreview->CaptionBox())
+        return mEditor->Design();
     return std::nullopt;
 }
 
@@ -221,8 +230,7 @@ void CSettingsPage::SetCaption(const CaptionSettings &caption)
     if (!box)
         return;
     mPreview->Select(box, false);
-    mEditor->Apply(caption);
-    mEditor->Record();
+    mEditor->Edit([&](CaptionSettings &d) { d = caption; });
 }
 
 void CSettingsPage::SetUpright(bool on)
@@ -258,90 +266,54 @@ void CSettingsPage::showFontInButton(const LOGFONT &font)
     emit markupTipChanged(mFont, mFontTip);
 }
 
-void CSettingsPage::showCaptionInControls(const CDrawText &box)
+// Filling the controls is no edit: their signals are blocked meanwhile.
+void CSettingsPage::showCaptionInControls(const CaptionSettings &design)
 {
-    mFilling = true;
-    showFontInButton(box.GetFont());
-    mBackColor->SetColor(box.GetBackColor());
-    if (captionTextFromEdit(mText->toPlainText()) != box.GetText())
-        mText->setPlainText(editTextFromCaption(box.GetText()));
-    if (box.GetAlign() >= 0 && box.GetAlign() <= 2)
-        mAlign->setCurrentIndex(box.GetAlign());
-    if (box.GetAnchor() >= 0 && box.GetAnchor() <= 3)
-        mAnchor->setCurrentIndex(box.GetAnchor());
-    mStyle->ShowStyle(box.GetStyle());
-    mBox->ShowSizeWithPicture(box.GetStyle().referenceSide > 0);
-    mFilling = false;
-    mEditor->ShowBoxFields();
-}
-
-CDrawText *CSettingsPage::selectedBox() const
-{
-    const auto &selection = mPreview->Selection();
-    return selection.empty() ? nullptr : dynamic_cast<CDrawText *>(selection.front());
-}
-
-void CSettingsPage::onTextEdited()
-{
-    if (mFilling)
-        return;
-    if (CDrawText *box = selectedBox()) {
-        box->SetText(captionTextFromEdit(mText->toPlainText()));
-        mPreview->update();
-        mEditor->Record(CaptionHistory::Merge::Text);
+    showFontInButton(design.font);
+    {
+        const QSignalBlocker blockBack(mBackColor), blockText(mText);
+        mBackColor->SetColor(design.backColor);
+        if (captionTextFromEdit(mText->toPlainText()) != design.text)
+            mText->setPlainText(editTextFromCaption(design.text));
     }
+    // activated, the lists' edit signal, is not sent for a programmatic choice.
+    if (design.align >= 0 && design.align <= 2)
+        mAlign->setCurrentIndex(design.align);
+    if (design.anchor >= 0 && design.anchor <= 3)
+        mAnchor->setCurrentIndex(design.anchor);
+    mStyle->ShowStyle(design.style);
+    mBox->ShowSizeWithPicture(design.style.referenceSide > 0);
+    mEditor->ShowBoxFields();
 }
 
 void CSettingsPage::onFont()
 {
-    CDrawText *box = selectedBox();
-    if (!box)
+    if (!mEditor->CanEdit())
         return;
-    const std::optional<FontChoice> choice = CFontColorDialog::Ask(box->GetFont(), box->GetTextColor(), this);
+    const CaptionSettings &design = mEditor->Design();
+    const std::optional<FontChoice> choice = CFontColorDialog::Ask(design.font, design.textColor, this);
     if (!choice)
         return;
-    box->SetFont(choice->font);
-    box->SetTextColor(choice->color);
-    showFontInButton(choice->font);
-    mPreview->update();
-    mEditor->Record();
-}
-
-void CSettingsPage::onBackColor()
-{
-    if (CDrawText *box = selectedBox()) {
-        box->SetBackColor(mBackColor->GetColor());
-        mPreview->update();
-        mEditor->Record();
-    }
-}
-
-void CSettingsPage::onAlign(int index)
-{
-    CDrawText *box = selectedBox();
-    if (box && index >= 0 && index <= 2) {
-        box->SetAlign(index);
-        mPreview->update();
-        mEditor->Record();
-    }
+    mEditor->Edit([&](CaptionSettings &d) {
+        d.font = choice->font;
+        d.textColor = choice->color;
+    });
 }
 
 // The box stays where it is on the screen; only its offsets are measured
-// from the new corner.
+// from the new corner. Choosing the corner it has already changes nothing:
+// measuring again from the rounded screen position would lose the
+// fractions of the offsets.
 void CSettingsPage::onAnchor(int index)
 {
-    if (index < 0 || index > 3)
+    const CDrawText *box = mPreview->CaptionBox();
+    if (!box || index < 0 || index > 3 || index == mEditor->Design().anchor)
         return;
-    const PreviewGeometry view = mPreview->Geometry();
-    for (CDrawObj *obj : mPreview->Selection()) {
-        if (auto *box = dynamic_cast<CDrawText *>(obj)) {
-            box->SetAnchor(index);
-            box->Place(box->GetPosition(), &view);
-        }
-    }
-    mPreview->update();
-    mEditor->Record();
-    mEditor->ShowBoxFields();
+    const CaptionOffsets offsets = box->OffsetsFromCorner(index, mPreview->Geometry());
+    mEditor->Edit([&](CaptionSettings &d) {
+        d.anchor = index;
+        d.offsets = offsets;
+    });
 }
 
 void CSettingsPage::onRotate(int button)

@@ -37,10 +37,13 @@ class QTabWidget;
 // the preview is "preview"; the tabs "captionTabs"; the Style and Box tabs
 // are CCaptionStyleControls and CCaptionBoxControls).
 //
-// Every change of the design (text, font, colours, align, anchor, style,
-// a drag or resize, the fields, Centre, Reset box) is a step of a
-// CaptionHistory: Ctrl+Z undoes it, Ctrl+Shift+Z and Ctrl+Y redo it, also
-// while a text field has the focus. Typing runs into one step.
+// The caption design is one value held by a CCaptionDesignEditor
+// ("designEditor"): every change of it (text, font, colours, align, anchor,
+// style, a drag or resize, the fields, Centre, Reset box, SetCaption) goes
+// through the editor's Edit and is a step of its history: Ctrl+Z undoes it,
+// Ctrl+Shift+Z and Ctrl+Y redo it, also while a text field has the focus.
+// Typing runs into one step. The controls show the design after every
+// change; filling them is no edit.
 class CSettingsPage : public QWidget, public CaptionSource
 {
     Q_OBJECT
@@ -48,7 +51,8 @@ class CSettingsPage : public QWidget, public CaptionSource
     explicit CSettingsPage(QWidget *parent = nullptr);
     ~CSettingsPage() override;
 
-    // The caption box's settings, which the export stamps on every picture.
+    // The caption design, which the export stamps on every picture; none
+    // without a caption box.
     std::optional<CaptionSettings> ExportCaption() const override;
     // Puts a whole design (a restored or loaded one) on the caption box and
     // shows it in the controls; makes the box first when there is none.
@@ -86,15 +90,12 @@ class CSettingsPage : public QWidget, public CaptionSource
     QWidget *createTextGroup();
     QGroupBox *createRotateGroup();
     void connectControls();
-    CDrawText *selectedBox() const;
+    void connectDesignControls();
     void enableCaptionControls(bool on);
-    void showCaptionInControls(const CDrawText &box);
+    void showCaptionInControls(const CaptionSettings &design);
     void showFontInButton(const LOGFONT &font);
 
-    void onTextEdited();
     void onFont();
-    void onBackColor();
-    void onAlign(int index);
     void onAnchor(int index);
     void onRotate(int button);
 
@@ -116,6 +117,5 @@ class CSettingsPage : public QWidget, public CaptionSource
 
     int mRow = -1;
     int mCount = 0;
-    bool mFilling = false; // controls are being filled from the box
-    QString mFontTip;      // the Font button's tip with the caption's font
+    QString mFontTip; // the Font button's tip with the caption's font
 };

@@ -69,9 +69,7 @@ int main(int argc, char **argv)
     c.textColor = RGB(139, 0, 0);
     c.anchor = CaptionAnchor::BottomRight;
     c.offsets = {c.offsets.right - c.offsets.left + 20, 80, 20, 20};
-    preview->CaptionBox()->SetCaption(c);
-    preview->Select(nullptr, false);
-    preview->Select(preview->CaptionBox(), false); // the controls show the caption
+    page->SetCaption(c); // the controls show the caption
     QApplication::processEvents();
     save(tabs.grab().toImage(), out, "settings_page.png");
     // The caption's Style and Box tabs, at this size and at the page's size

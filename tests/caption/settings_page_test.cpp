@@ -288,7 +288,7 @@ TEST_F(SettingsPage, PreviewAtScaleOneShowsWhatTheExportWrites)
         c.align = CaptionAlign::Right;
         c.anchor = CaptionAnchor::BottomRight;
         c.offsets = {260, 120, 40, 30};
-        box().SetCaption(c);
+        page.SetCaption(c);
         preview->Select(nullptr, false); // no handles over the box
         const QImage shot = grabPreview();
 
@@ -328,7 +328,7 @@ TEST_F(SettingsPage, SmallerScaleKeepsTheBoxAtTheSameRelativePlace)
     CaptionSettings c = box().GetCaption();
     c.anchor = CaptionAnchor::BottomRight;
     c.offsets = {400, 200, 100, 50}; // (1600, 800) to (1900, 950) in the picture
-    box().SetCaption(c);
+    page.SetCaption(c);
     grabPreview();
     const RECT b = box().GetPosition();
     EXPECT_NEAR(double(b.left - i.left) / iw, 0.80, 1.0 / iw);
@@ -437,7 +437,7 @@ TEST_F(SettingsPage, RotationButtonsTurnThePictureAndReportIt)
     CaptionSettings c = box().GetCaption();
     c.anchor = CaptionAnchor::BottomRight;
     c.offsets = {110, 50, 10, 10};
-    box().SetCaption(c);
+    page.SetCaption(c);
     grabPreview();
     const RECT i = pictureRect();
     EXPECT_EQ(box().GetPosition(), (RECT{i.right - 110, i.bottom - 50, i.right - 10, i.bottom - 10}));
@@ -665,7 +665,7 @@ TEST_F(SettingsPage, FieldsMoveTheBoxInPixelsOrPerCentAndFollowADrag)
     auto *x = control<QDoubleSpinBox>("boxX");
     auto *width = control<QDoubleSpinBox>("boxWidth");
     auto *y = control<QDoubleSpinBox>("boxY");
-    box().SetCaption([&] {
+    page.SetCaption([&] {
         CaptionSettings c = box().GetCaption();
         c.offsets = {20, 30, 120, 70};
         return c;
