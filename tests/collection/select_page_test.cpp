@@ -2,6 +2,7 @@
 #include "collection/select_page.h"
 #include "collection/select_page_layout.h"
 #include "collection/selected_image.h"
+#include "collection/selected_images_model.h"
 #include "collection/thumb_list.h"
 #include "tests/collection/collection_test_support.h"
 #include "tests/support/pictures.h"
@@ -17,7 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QUrl>
 
@@ -74,11 +75,11 @@ TEST(SelectPage, AddAllTwiceGivesEachPictureOnceWithItsTexts)
     EXPECT_EQ(p.page.RowPath(1), p.folder + "b.jpg");
     EXPECT_EQ(p.page.RowText(1, SelectedImage::Rotated), "0");
 
-    const std::vector<ExportRow> rows = p.page.ExportRows();
+    const std::vector<ExportRow> rows = p.page.Images().ExportRows();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].name, "b.jpg");
     EXPECT_EQ(rows[1].path, (p.folder + "b.jpg").toStdString());
-    EXPECT_EQ(rows[1].rotation, "0");
+    EXPECT_EQ(rows[1].rotation, 0);
 }
 
 // What the Batch Settings page hears: the added row selected, and an
@@ -107,7 +108,7 @@ TEST(SelectPage, AddSelectedRemoveAndTheDeleteKey)
     EXPECT_EQ(current.last().at(0).toString(), p.page.RowPath(0));
     EXPECT_EQ(current.last().at(2).toInt(), 0);
     EXPECT_EQ(current.last().at(3).toInt(), 2);
-    auto *list = p.page.findChild<QTableWidget *>("selectedList");
+    auto *list = p.page.findChild<QTableView *>("selectedList");
     p.page.SelectRow(0);
     QTest::keyClick(list, Qt::Key_Delete);
     EXPECT_EQ(p.page.RowCount(), 1);
@@ -157,8 +158,8 @@ TEST(SelectPage, SignalsForTheOtherPages)
     p.page.SelectNextImage(); // already the last
     EXPECT_EQ(p.page.CurrentRow(), 2);
 
-    auto *list = p.page.findChild<QTableWidget *>("selectedList");
-    const QRect cell = list->visualItemRect(list->item(0, 0));
+    auto *list = p.page.findChild<QTableView *>("selectedList");
+    const QRect cell = list->visualRect(list->model()->index(0, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     EXPECT_EQ(settings.count(), 1);
@@ -178,12 +179,12 @@ TEST(SelectPage, SignalsForTheOtherPages)
 TEST(SelectPage, ColumnsOfTheSelectedList)
 {
     CSelectPage page;
-    auto *list = page.findChild<QTableWidget *>("selectedList");
-    ASSERT_EQ(list->columnCount(), 7);
+    auto *list = page.findChild<QTableView *>("selectedList");
+    ASSERT_EQ(list->model()->columnCount(), 7);
     const char *headings[] = {"Name", "Size", "Type", "Modified", "Properties", "Path", "Rotated(\")"};
     const int widths[] = {150, 80, 125, 130, 90, 260, 80};
     for (int c = 0; c < 7; ++c) {
-        EXPECT_EQ(list->horizontalHeaderItem(c)->text(), headings[c]);
+        EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(), headings[c]);
         EXPECT_EQ(list->columnWidth(c), widths[c]);
     }
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
@@ -261,7 +262,7 @@ QMimeData *urlsOf(const QStringList &paths)
 QStringList rowNames(const CSelectPage &page)
 {
     QStringList names;
-    for (const ExportRow &row : page.ExportRows())
+    for (const ExportRow &row : page.Images().ExportRows())
         names << QString::fromStdString(row.name);
     return names;
 }
@@ -274,7 +275,7 @@ QStringList rowNames(const CSelectPage &page)
 TEST(SelectPage, DragAndDropAddsMovesAndGoesToFolders)
 {
     Page p("page-drop");
-    auto *list = p.page.findChild<QTableWidget *>("selectedList");
+    auto *list = p.page.findChild<QTableView *>("selectedList");
     QWidget *viewport = list->viewport();
     const QString other = freshFolder("page-drop-other");
     savePicture(other + "x.png", 20, 10, 4);
