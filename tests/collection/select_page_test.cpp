@@ -305,7 +305,12 @@ TEST(SelectPage, DragAndDropAddsMovesAndGoesToFolders)
     ASSERT_TRUE(dropOn(viewport, thumbs.get()));
     EXPECT_EQ(rowNames(p.page).last(), "a.png");
 
-    // Reordering: the first row dragged below the third, the last to the top.
+    // Reordering: the first row, selected and turned, dragged below the
+    // third, the last to the top. The Batch Settings page hears where the
+    // selected row went, also when its selection moved with it.
+    p.page.SelectRow(0);
+    p.page.SetCurrentRotation(90);
+    QSignalSpy current(&p.page, &CSelectPage::currentImageChanged);
     const auto dragRow = [&](int from, int to) {
         std::unique_ptr<QMimeData> row(list->model()->mimeData({list->model()->index(from, 0)}));
         const QRect target = list->visualRect(list->model()->index(to, 0));
@@ -315,9 +320,19 @@ TEST(SelectPage, DragAndDropAddsMovesAndGoesToFolders)
     EXPECT_EQ(rowNames(p.page), (QStringList{"x.png", "Y.tif", "b.jpg", "a.png"}));
     EXPECT_EQ(p.page.CurrentRow(), 2);
     EXPECT_EQ(p.page.RowText(2, SelectedImage::Properties), "40x30x16M"); // cells moved whole
+    EXPECT_EQ(p.page.RowRotation(2), 90);
+    EXPECT_EQ(p.page.RowRotation(0), 0);
+    ASSERT_EQ(current.size(), 1);
+    EXPECT_EQ(current[0][0].toString(), p.folder + "b.jpg");
+    EXPECT_EQ(current[0][1].toInt(), 90);
+    EXPECT_EQ(current[0][2].toInt(), 2);
     p.page.MoveRow(3, 0);
     EXPECT_EQ(rowNames(p.page), (QStringList{"a.png", "x.png", "Y.tif", "b.jpg"}));
     EXPECT_EQ(p.page.RowPath(0), p.folder + "a.png");
+    EXPECT_EQ(p.page.RowRotation(3), 90);
+    EXPECT_EQ(p.page.Images().ExportRows()[3].rotation, 90);
+    EXPECT_EQ(current.last()[0].toString(), p.folder + "a.png");
+    EXPECT_EQ(current.last()[2].toInt(), 0);
 
     // On the browser a dropped folder, or a picture's, is where to go.
     QSignalSpy entered(&p.page, &CSelectPage::folderEntered);
