@@ -3,6 +3,7 @@
 #include "collection/select_page_layout.h"
 #include "collection/selected_image.h"
 #include "collection/selected_images_model.h"
+#include "collection/thumb_item.h"
 #include "collection/thumb_list.h"
 #include "tests/collection/collection_test_support.h"
 #include "tests/support/pictures.h"
@@ -123,6 +124,22 @@ TEST(SelectPage, AddSelectedRemoveAndTheDeleteKey)
     // Remove with nothing selected does nothing.
     QTest::mouseClick(p.button("removeButton"), Qt::LeftButton);
     EXPECT_EQ(p.page.RowCount(), 0);
+}
+
+// A row added before its thumbnail was made gets the properties when the
+// browser delivers it, and only that row.
+TEST(SelectPage, ALateThumbnailFillsItsRowsProperties)
+{
+    Page p("page-late");
+    for (const char *name : {"a.png", "c.bmp"}) {
+        ThumbItem bare;
+        bare.entry = FileEntry::From(QFileInfo(p.folder + name));
+        p.page.AddOne(bare);
+    }
+    ASSERT_EQ(p.page.RowText(1, SelectedImage::Properties), "");
+    emit p.page.Browser()->thumbnailDelivered(p.folder + "c.bmp");
+    EXPECT_EQ(p.page.RowText(1, SelectedImage::Properties), "30x40x16M");
+    EXPECT_EQ(p.page.RowText(0, SelectedImage::Properties), "");
 }
 
 TEST(SelectPage, DoubleClickInTheBrowserAddsTheClickedPicture)
