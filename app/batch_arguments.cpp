@@ -7,6 +7,7 @@
 #include "platform/font_map.h"
 #include "platform/profile_store.h"
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -402,7 +403,11 @@ const std::vector<Option> &optionTable()
          choice({"top-left", "top-right", "bottom-left", "bottom-right"},
                 [](A &a, int i) { caption(a).anchor = i; })},
         {"--offsets", true, setOffsets},
-        {"--rotate", true, choice({"0", "90", "-90", "180"}, [](A &, int) {})},
+        {"--rotate", true,
+         choice({"0", "90", "-90", "180"},
+                [](A &a, int i) {
+                    a.rotation = std::array{0, 90, -90, 180}[i];
+                })},
         {"--list", true, nothing},
         {"--profile", true, nothing},
         {"--preset", true, nothing},
@@ -602,12 +607,11 @@ bool loadPreset(const std::vector<Given> &given, BatchArguments &out, std::strin
 }
 
 // Pictures and list files become rows in the order they were given.
-bool collectRows(const std::vector<Given> &given, const std::string &rotation, BatchArguments &out,
-                 std::string &error)
+bool collectRows(const std::vector<Given> &given, BatchArguments &out, std::string &error)
 {
     for (const Given &g : given) {
         if (!g.option) {
-            out.job.rows.push_back({nameOf(g.value), g.value, rotation});
+            out.job.rows.push_back({nameOf(g.value), g.value, out.rotation});
         } else if (std::strcmp(g.option->name, "--list") == 0 &&
                    !readExportList(g.value, out.job.rows, error)) {
             error = "--list: " + error;
@@ -653,7 +657,7 @@ bool parseBatchArguments(const std::vector<std::string> &args, BatchArguments &o
         error = "--prefix: counter names need --folder, not --same-folder";
         return false;
     }
-    if (!collectRows(given, lastValueOf(given, "--rotate").value_or("0"), out, error))
+    if (!collectRows(given, out, error))
         return false;
     if (lastValueOf(given, "--shard"))
         takeShard(out);

@@ -22,6 +22,7 @@ struct BatchArguments
     bool acceptDamaged = false;    // --accept-damaged: pictures read only in part are saved
     bool dryRun = false;           // --dry-run: list what would happen, write nothing
     bool help = false;
+    int rotation = 0; // --rotate: degrees for the pictures named on the command line
     // --shard K/N: this run handles rows K, K+N, K+2N, ... of the whole list
     // (0 <= K < N); job.rows holds only those, job.listRows their places.
     long long shardIndex = 0;

@@ -14,6 +14,7 @@
 #include "caption/settings_page.h"
 #include "collection/folder_tree.h"
 #include "collection/select_page.h"
+#include "collection/selected_images_model.h"
 #include "collection/thumb_list.h"
 #include "collection/typed_folder.h"
 #include "collection/viewer/full_screen_view.h"
@@ -220,7 +221,7 @@ void CMainDialog::createPages()
     mTabs->addTab(mSelect, QStringLiteral("&Select Images"));
     mTabs->addTab(mSettings, QStringLiteral("Batch Se&ttings"));
     mTabs->setCurrentIndex(kSelectTab);
-    SetExportSources(mSelect, mSettings);
+    SetExportSources(&mSelect->Images(), mSettings);
     mSettings->SetUpright(autoOrient());
 }
 

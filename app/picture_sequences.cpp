@@ -2,6 +2,7 @@
 #include "app/picture_sequences.h"
 
 #include "collection/select_page.h"
+#include "collection/selected_images_model.h"
 #include "collection/thumb_list.h"
 
 int BrowserSequence::Count() const
@@ -24,19 +25,25 @@ void BrowserSequence::SetCurrent(int index)
     mBrowser.SetCurrentIndex(index);
 }
 
+SelectedListSequence::SelectedListSequence(CSelectPage &page)
+    : mPage(page)
+    , mImages(page.Images())
+{
+}
+
 int SelectedListSequence::Count() const
 {
-    return mPage.RowCount();
+    return mImages.Count();
 }
 
 QString SelectedListSequence::PathAt(int index) const
 {
-    return mPage.RowPath(index);
+    return mImages.Path(index);
 }
 
 int SelectedListSequence::RotationAt(int index) const
 {
-    return mPage.RowRotation(index);
+    return mImages.Rotation(index);
 }
 
 int SelectedListSequence::Current() const

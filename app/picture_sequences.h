@@ -5,6 +5,7 @@
 
 class CSelectPage;
 class CThumbList;
+class SelectedImagesModel;
 
 // The full-screen viewer pages through the thumbnail browser (every picture
 // of the folder, unturned)...
@@ -26,14 +27,12 @@ class BrowserSequence : public PictureSequence
     CThumbList &mBrowser;
 };
 
-// ...or through the selected-image list, each picture turned as its row says.
+// ...or through the selected-image list, each picture turned as its row
+// says: the pictures from the page's model, the current one from its list.
 class SelectedListSequence : public PictureSequence
 {
   public:
-    explicit SelectedListSequence(CSelectPage &page)
-        : mPage(page)
-    {
-    }
+    explicit SelectedListSequence(CSelectPage &page);
 
     int Count() const override;
     QString PathAt(int index) const override;
@@ -43,4 +42,5 @@ class SelectedListSequence : public PictureSequence
 
   private:
     CSelectPage &mPage;
+    const SelectedImagesModel &mImages;
 };

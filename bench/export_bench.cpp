@@ -27,7 +27,7 @@ std::vector<ExportRow> corpusRows()
     for (const fs::directory_entry &e : fs::directory_iterator(dir, ec)) {
         const std::string name = e.path().filename().string();
         if (e.path().extension() == ".jpg")
-            rows.push_back({name, e.path().string(), name.rfind("port-", 0) == 0 ? "90" : "0"});
+            rows.push_back({name, e.path().string(), name.rfind("port-", 0) == 0 ? 90 : 0});
     }
     std::sort(rows.begin(), rows.end(),
               [](const ExportRow &a, const ExportRow &b) { return a.path < b.path; });

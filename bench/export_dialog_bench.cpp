@@ -71,7 +71,7 @@ int main(int argc, char **argv)
     for (int i = 3; i < argc; ++i) {
         const std::filesystem::path path(argv[i]);
         rows.rows.push_back({path.filename().string(), path.string(),
-                             path.filename().string().rfind("port", 0) == 0 ? "90" : "0"});
+                             path.filename().string().rfind("port", 0) == 0 ? 90 : 0});
     }
     Caption caption;
     QString summary;

@@ -85,7 +85,7 @@ void benchCancel(const std::string &scratch)
             }
             noise.Save(path.c_str(), ZV_TYPE_BMP);
         }
-        job.rows.push_back({"p" + std::to_string(i) + ".bmp", path, "0"});
+        job.rows.push_back({"p" + std::to_string(i) + ".bmp", path, 0});
     }
     job.options.OutputFolder = out;
     job.options.Format = 5; // PNG
@@ -123,7 +123,7 @@ void benchCheck(const std::string &scratch, int count)
         const std::string path = src + "/" + name;
         if (!fs::exists(path))
             small.Save(path.c_str(), i % 2 ? ZV_TYPE_PNG : ZV_TYPE_JPG);
-        job.rows.push_back({name, path, "0"});
+        job.rows.push_back({name, path, 0});
     }
     job.options.OutputFolder = scratch + "/check-out";
     fs::create_directories(job.options.OutputFolder);

@@ -3,6 +3,7 @@
 
 #include "collection/select_page_pixel_layout.h"
 #include "collection/selected_image.h"
+#include "collection/selected_images_model.h"
 #include "collection/selected_list.h"
 #include "collection/thumb_cell_painter.h"
 #include "collection/thumb_item.h"
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QTableWidget>
 
 namespace {
 
@@ -117,12 +117,10 @@ void CSelectPage::createControls()
 
 void CSelectPage::createList()
 {
-    mList = new CSelectedList(SelectedImage::ColumnCount, this);
+    mImages = new SelectedImagesModel(this);
+    mList = new CSelectedList(this);
     mList->setObjectName(QStringLiteral("selectedList"));
-    QStringList headings;
-    for (const SelectedColumn &column : kSelectedColumns)
-        headings << QString::fromUtf8(column.heading);
-    mList->setHorizontalHeaderLabels(headings);
+    mList->setModel(mImages);
     for (int c = 0; c < SelectedImage::ColumnCount; ++c)
         mList->setColumnWidth(c, kSelectedColumns[c].width);
     mList->verticalHeader()->hide();
@@ -134,10 +132,15 @@ void CSelectPage::createList()
     mList->setShowGrid(false);
     mList->setWordWrap(false);
     mList->installEventFilter(this);
-    connect(mList, &QTableWidget::itemSelectionChanged, this, &CSelectPage::onSelectionChanged);
-    connect(mList, &QTableWidget::cellDoubleClicked, this, &CSelectPage::switchToSettingsRequested);
+    connect(mList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CSelectPage::onSelectionChanged);
+    connect(mList, &QAbstractItemView::doubleClicked, this, &CSelectPage::switchToSettingsRequested);
     connect(mList, &CSelectedList::rowDragged, this, &CSelectPage::onRowDragged);
     connect(mList, &CSelectedList::pathsDropped, this, &CSelectPage::AddPaths);
+    connect(mImages, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { widenColumns(first, last); });
+    connect(mImages, &QAbstractItemModel::rowsInserted, this, &CSelectPage::updateCount);
+    connect(mImages, &QAbstractItemModel::rowsRemoved, this, &CSelectPage::updateCount);
 }
 
 void CSelectPage::createLayout()
@@ -199,35 +202,33 @@ void CSelectPage::SetFolder(const QString &folder)
 
 int CSelectPage::RowCount() const
 {
-    return mList->rowCount();
+    return mImages->Count();
 }
 
 QString CSelectPage::RowText(int row, int column) const
 {
-    const QTableWidgetItem *item = mList->item(row, column);
-    return item ? item->text() : QString();
+    return mImages->Text(row, column);
 }
 
 QString CSelectPage::RowPath(int row) const
 {
-    return RowText(row, SelectedImage::Path);
+    return mImages->Path(row);
 }
 
 int CSelectPage::RowRotation(int row) const
 {
-    return RowText(row, SelectedImage::Rotated).toInt();
+    return mImages->Rotation(row);
 }
 
 void CSelectPage::SetRowRotation(int row, int degrees)
 {
-    if (QTableWidgetItem *item = mList->item(row, SelectedImage::Rotated))
-        item->setText(QString::number(degrees));
+    mImages->SetRotation(row, degrees);
 }
 
 int CSelectPage::CurrentRow() const
 {
-    const QList<QTableWidgetSelectionRange> ranges = mList->selectedRanges();
-    return ranges.isEmpty() ? -1 : ranges.first().topRow();
+    const QModelIndexList rows = mList->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void CSelectPage::SelectRow(int row)
@@ -236,34 +237,23 @@ void CSelectPage::SelectRow(int row)
         selectAndShow(row);
 }
 
-void CSelectPage::appendRow(const SelectedImage &image)
+// The columns keep their widths unless a text of the new rows needs more.
+void CSelectPage::widenColumns(int first, int last)
 {
-    const int row = mList->rowCount();
-    mList->insertRow(row);
-    for (int c = 0; c < SelectedImage::ColumnCount; ++c) {
-        auto *cell = new QTableWidgetItem(image.cells[c]);
-        cell->setTextAlignment(Qt::AlignVCenter |
-                               (kSelectedColumns[c].alignRight ? Qt::AlignRight : Qt::AlignLeft));
-        mList->setItem(row, c, cell);
-    }
-    // The columns keep their widths unless a text needs more.
     const QFontMetrics metrics(mList->font());
-    for (int c = 0; c < SelectedImage::ColumnCount; ++c) {
-        const int needed = metrics.horizontalAdvance(image.cells[c]) + kCellPadding;
-        if (c != SelectedImage::Path && needed > mList->columnWidth(c))
-            mList->setColumnWidth(c, needed);
+    for (int row = first; row <= last; ++row) {
+        for (int c = 0; c < SelectedImage::ColumnCount; ++c) {
+            const int needed = metrics.horizontalAdvance(mImages->Text(row, c)) + kCellPadding;
+            if (c != SelectedImage::Path && needed > mList->columnWidth(c))
+                mList->setColumnWidth(c, needed);
+        }
     }
 }
 
 int CSelectPage::AddOne(const ThumbItem &item)
 {
-    for (int row = 0; row < RowCount(); ++row) {
-        if (RowPath(row) == item.entry.path)
-            return row;
-    }
-    appendRow(SelectedImage::FromItem(item));
-    updateCount();
-    return RowCount() - 1;
+    const int listed = mImages->RowOf(item.entry.path);
+    return listed >= 0 ? listed : mImages->Add(SelectedImage::FromItem(item));
 }
 
 void CSelectPage::AddSelected()
@@ -291,8 +281,7 @@ void CSelectPage::RemoveSelected()
     const int row = CurrentRow();
     if (row < 0)
         return;
-    mList->removeRow(row);
-    updateCount();
+    mImages->Remove(row);
     // The list announced its new selection while the row was still there:
     // again with the row and count as they are now.
     onSelectionChanged();
@@ -300,8 +289,7 @@ void CSelectPage::RemoveSelected()
 
 void CSelectPage::RemoveAll()
 {
-    mList->setRowCount(0);
-    updateCount();
+    mImages->Clear();
     onSelectionChanged();
 }
 
@@ -342,16 +330,12 @@ int CSelectPage::AddPaths(const QStringList &paths)
 
 void CSelectPage::MoveRow(int from, int to)
 {
-    const int count = RowCount();
-    if (from < 0 || from >= count || to < 0 || to >= count || from == to)
+    if (!mImages->Move(from, to))
         return;
-    QList<QTableWidgetItem *> cells;
-    for (int c = 0; c < SelectedImage::ColumnCount; ++c)
-        cells << mList->takeItem(from, c);
-    mList->removeRow(from);
-    mList->insertRow(to);
-    for (int c = 0; c < SelectedImage::ColumnCount; ++c)
-        mList->setItem(to, c, cells[c]);
+    // A selected row moves with its selection, which then does not change:
+    // the Batch Settings page still hears of its new place.
+    if (CurrentRow() == to)
+        onSelectionChanged();
     selectAndShow(to);
 }
 
@@ -364,21 +348,22 @@ void CSelectPage::onRowDragged(int from, int insertion)
 void CSelectPage::selectAndShow(int row)
 {
     mList->selectRow(row);
-    mList->scrollToItem(mList->item(row, 0));
+    mList->scrollTo(mImages->index(row, 0));
 }
 
 // A row added before its thumbnail was made gets its properties now.
 void CSelectPage::fillProperties(const QString &path)
 {
-    for (int row = 0; row < RowCount(); ++row) {
-        QTableWidgetItem *cell = mList->item(row, SelectedImage::Properties);
-        if (RowPath(row) != path || !cell || !cell->text().isEmpty())
+    const int row = mImages->RowOf(path);
+    if (row < 0 || mImages->At(row).picture)
+        return;
+    for (int index = 0; index < mBrowser->Count(); ++index) {
+        const ThumbItem *item = mBrowser->ItemAt(index);
+        if (item->entry.path != path)
             continue;
-        for (int index = 0; index < mBrowser->Count(); ++index) {
-            const ThumbItem *item = mBrowser->ItemAt(index);
-            if (item->entry.path == path && item->HasThumb())
-                cell->setText(SelectedImage::FromItem(*item).cells[SelectedImage::Properties]);
-        }
+        if (const std::optional<PictureSize> size = PictureSizeOf(*item))
+            mImages->SetPictureSize(path, *size);
+        return;
     }
 }
 
@@ -438,14 +423,4 @@ void CSelectPage::SetCurrentRotation(int degrees)
     const int row = CurrentRow();
     if (row >= 0)
         SetRowRotation(row, degrees);
-}
-
-std::vector<ExportRow> CSelectPage::ExportRows() const
-{
-    std::vector<ExportRow> rows;
-    for (int row = 0; row < RowCount(); ++row) {
-        rows.push_back(ExportRow{RowText(row, SelectedImage::Name).toStdString(), RowPath(row).toStdString(),
-                                 RowText(row, SelectedImage::Rotated).toStdString()});
-    }
-    return rows;
 }

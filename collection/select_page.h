@@ -1,8 +1,6 @@
 // collection/select_page.h
 #pragma once
 
-#include "export/export_row_source.h"
-
 #include <QWidget>
 
 #include <utility>
@@ -14,7 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class CSelectedList;
-struct SelectedImage;
+class SelectedImagesModel;
 struct ThumbItem;
 
 // The "Select Images" page: the picture browser over the current folder
@@ -27,8 +25,9 @@ struct ThumbItem;
 // it moves, and the export follows the new order. The Folder field takes a
 // typed or pasted path, and a folder or picture dropped on the browser
 // names a folder too; the window goes there (folderEntered).
-// UI thread only.
-class CSelectPage : public QWidget, public ExportRowSource
+// The list shows the page's SelectedImagesModel, which holds the rows; the
+// page keeps only the list's selection. UI thread only.
+class CSelectPage : public QWidget
 {
     Q_OBJECT
 
@@ -37,6 +36,8 @@ class CSelectPage : public QWidget, public ExportRowSource
     ~CSelectPage() override;
 
     CThumbList *Browser() const { return mBrowser; }
+    // The selected images, owned by the page; the export reads its rows.
+    SelectedImagesModel &Images() const { return *mImages; }
 
     // The buttons and their tips in the markup of the program's tooltip,
     // which the window holding the page shows.
@@ -45,7 +46,8 @@ class CSelectPage : public QWidget, public ExportRowSource
     // Points the browser and its watcher at folder; empty empties the browser.
     void SetFolder(const QString &folder);
 
-    // The selected-image list.
+    // The selected-image list, as the model holds it. A rotation is in
+    // degrees (0, 90, -90 or 180); SetRowRotation ignores any other value.
     int RowCount() const;
     QString RowPath(int row) const;
     int RowRotation(int row) const;
@@ -67,8 +69,6 @@ class CSelectPage : public QWidget, public ExportRowSource
     int AddPaths(const QStringList &paths);
     // Moves row from to row to (both 0 .. RowCount() - 1) and selects it.
     void MoveRow(int from, int to);
-
-    std::vector<ExportRow> ExportRows() const override;
 
   public slots:
     void SelectPreviousImage();
@@ -97,7 +97,7 @@ class CSelectPage : public QWidget, public ExportRowSource
     void createControls();
     void createList();
     void createLayout();
-    void appendRow(const SelectedImage &image);
+    void widenColumns(int first, int last);
     void selectAndShow(int row);
     void updateCount();
     void fillProperties(const QString &path);
@@ -107,6 +107,7 @@ class CSelectPage : public QWidget, public ExportRowSource
 
     SelectPagePixelLayout *mLayout = nullptr;
     CThumbList *mBrowser = nullptr;
+    SelectedImagesModel *mImages = nullptr;
     CSelectedList *mList = nullptr;
     QPushButton *mAcquire = nullptr;
     QPushButton *mView = nullptr;

@@ -1,11 +1,11 @@
 // collection/selected_list.cpp
 #include "collection/selected_list.h"
 
+#include "collection/selected_images_model.h"
+
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
-
-const char CSelectedList::kRowFormat[] = "application/x-zelventa-selected-row";
 
 QStringList localPathsOf(const QMimeData *mime)
 {
@@ -19,15 +19,15 @@ QStringList localPathsOf(const QMimeData *mime)
     return paths;
 }
 
-CSelectedList::CSelectedList(int columns, QWidget *parent)
-    : QTableWidget(0, columns, parent)
+CSelectedList::CSelectedList(QWidget *parent)
+    : QTableView(parent)
 {
     setDragEnabled(true);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDropIndicatorShown(true);
     // A drop here is always taken as a copy: a move would make the view
-    // clear the dragged row's cells after the page has moved the row itself.
+    // remove the dragged row after the page has moved the row itself.
     setDefaultDropAction(Qt::CopyAction);
 }
 
@@ -35,28 +35,15 @@ int CSelectedList::InsertionRowAt(const QPoint &pos) const
 {
     const int row = rowAt(pos.y());
     if (row < 0)
-        return pos.y() < 0 ? 0 : rowCount();
+        return pos.y() < 0 || !model() ? 0 : model()->rowCount();
     const QRect cell = visualRect(model()->index(row, 0));
     return pos.y() >= cell.center().y() ? row + 1 : row;
 }
 
-QStringList CSelectedList::mimeTypes() const
-{
-    return {QString::fromLatin1(kRowFormat), QStringLiteral("text/uri-list")};
-}
-
-QMimeData *CSelectedList::mimeData(const QList<QTableWidgetItem *> &items) const
-{
-    if (items.isEmpty())
-        return nullptr;
-    auto *mime = new QMimeData;
-    mime->setData(QString::fromLatin1(kRowFormat), QByteArray::number(items.first()->row()));
-    return mime;
-}
-
 bool CSelectedList::accepts(const QMimeData *mime) const
 {
-    return mime && (mime->hasFormat(QString::fromLatin1(kRowFormat)) || !localPathsOf(mime).isEmpty());
+    return mime && (mime->hasFormat(QString::fromLatin1(SelectedImagesModel::kRowFormat)) ||
+                    !localPathsOf(mime).isEmpty());
 }
 
 bool CSelectedList::answerDrag(QDropEvent *event) const
@@ -85,9 +72,9 @@ void CSelectedList::dropEvent(QDropEvent *event)
     if (!answerDrag(event))
         return;
     const QMimeData *mime = event->mimeData();
-    if (mime->hasFormat(QString::fromLatin1(kRowFormat))) {
+    if (mime->hasFormat(QString::fromLatin1(SelectedImagesModel::kRowFormat))) {
         bool ok = false;
-        const int from = mime->data(QString::fromLatin1(kRowFormat)).toInt(&ok);
+        const int from = mime->data(QString::fromLatin1(SelectedImagesModel::kRowFormat)).toInt(&ok);
         if (ok)
             emit rowDragged(from, InsertionRowAt(event->position().toPoint()));
         return;

@@ -2,37 +2,33 @@
 #pragma once
 
 #include <QStringList>
-#include <QTableWidget>
+#include <QTableView>
 
-// The selected-image list's control: a report list whose rows the user can
-// drag to another place, and onto which pictures and folders are dropped
-// from a file manager or from the browser (as file URLs). It only reports
-// what was dropped where; the page decides what rows that makes. UI thread only.
-class CSelectedList : public QTableWidget
+// The selected-image list's control: a report view over the selected
+// images' model whose rows the user can drag to another place, and onto
+// which pictures and folders are dropped from a file manager or from the
+// browser (as file URLs). It only reports what was dropped where; the page
+// decides what rows that makes. A dragged row's data comes from the model
+// (SelectedImagesModel::kRowFormat). UI thread only.
+class CSelectedList : public QTableView
 {
     Q_OBJECT
 
   public:
-    // A row dragged within the list carries its index in this format, so
-    // that a drop knows it came from here and not from a file manager.
-    static const char kRowFormat[];
-
-    CSelectedList(int columns, QWidget *parent = nullptr);
+    explicit CSelectedList(QWidget *parent = nullptr);
 
     // The row a drag that ends at pos (viewport coordinates) goes before:
-    // 0 .. rowCount(); the lower half of a row counts as "after it".
+    // 0 .. row count; the lower half of a row counts as "after it".
     int InsertionRowAt(const QPoint &pos) const;
 
   signals:
     // Move row from so that it ends up before the row now at insertion
-    // (0 .. rowCount()).
+    // (0 .. row count).
     void rowDragged(int from, int insertion);
     // Local files (pictures or folders) dropped on the list, in their order.
     void pathsDropped(const QStringList &paths);
 
   protected:
-    QStringList mimeTypes() const override;
-    QMimeData *mimeData(const QList<QTableWidgetItem *> &items) const override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;

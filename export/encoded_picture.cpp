@@ -52,7 +52,7 @@ bool encode(ZvImage &picture, const OutputFormat &format, EncodedPicture &out)
 
 } // namespace
 
-EncodedPicture encodePicture(const PictureWork &work, const std::string &path, const std::string &rotation,
+EncodedPicture encodePicture(const PictureWork &work, const std::string &path, int rotation,
                              const OutputFormat &format)
 {
     EncodedPicture out;

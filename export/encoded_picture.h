@@ -36,5 +36,6 @@ struct EncodedPicture
 // preparePicture), applies the JPEG settings, converts it to what the
 // format can hold, fits its photo information to the output and encodes it.
 // The decoded picture is gone when this returns; only the bytes stay.
-EncodedPicture encodePicture(const PictureWork &work, const std::string &path, const std::string &rotation,
+// rotation in degrees, as preparePicture takes it.
+EncodedPicture encodePicture(const PictureWork &work, const std::string &path, int rotation,
                              const OutputFormat &format);

@@ -15,11 +15,6 @@ struct FileCloser
     void operator()(std::FILE *f) const { std::fclose(f); }
 };
 
-bool knownRotation(std::string_view r)
-{
-    return r == "0" || r == "90" || r == "-90" || r == "180";
-}
-
 bool parseLine(std::string_view line, ExportRow &row, std::string &problem)
 {
     if (line.find('\0') != std::string_view::npos) {
@@ -33,15 +28,25 @@ bool parseLine(std::string_view line, ExportRow &row, std::string &problem)
         problem = "no path before the tab";
         return false;
     }
-    if (!knownRotation(rotation)) {
+    const std::optional<int> degrees = rotationFromText(rotation);
+    if (!degrees) {
         problem = "rotation must be 0, 90, -90 or 180, not \"" + std::string(rotation.substr(0, 40)) + "\"";
         return false;
     }
-    row = {nameOf(path), std::string(path), std::string(rotation)};
+    row = {nameOf(path), std::string(path), *degrees};
     return true;
 }
 
 } // namespace
+
+std::optional<int> rotationFromText(std::string_view text)
+{
+    for (const int degrees : {0, 90, -90, 180}) {
+        if (text == std::to_string(degrees))
+            return degrees;
+    }
+    return std::nullopt;
+}
 
 bool parseExportList(std::string_view text, std::vector<ExportRow> &rows, std::string &problem)
 {

@@ -14,7 +14,6 @@
 #include "imagelib/core/photo_info.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
-#include "platform/profile_store.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -260,11 +259,9 @@ bool keepsPictureColours(const ExportOptions &options, const std::string &path)
            outputCarriesProfile(outputFormatFor(options.Format, path, path).type);
 }
 
-PictureOutcome preparePicture(const PictureWork &work, const std::string &path, const std::string &rotation,
-                              ZvImage &picture)
+PictureOutcome preparePicture(const PictureWork &work, const std::string &path, int degrees, ZvImage &picture)
 {
     PictureOutcome out;
-    const int degrees = profileAtoi(rotation);
     const std::uint32_t type = ImageTypeFromName(path);
     ZvIOFile file;
     errno = 0;

@@ -46,7 +46,7 @@ struct PictureOutcome
 // that fails), opening it once (a JPEG that may decode at a reduced scale has
 // its header read first from the same file), turns it upright by the
 // orientation its file states (when the options ask for it) and then by
-// rotation ("-90" left, "90" right, "180"; any other value leaves it), in
+// rotation (degrees: -90 left, 90 right, 180; any other value leaves it), in
 // one step, converts it to sRGB from the colour space its file states
 // (unless the options keep photo information and the picture's own colour
 // space: then the caption's colours are converted into that space), stamps the caption at the turned
@@ -58,5 +58,5 @@ struct PictureOutcome
 // anywhere else it is written as sRGB.
 bool keepsPictureColours(const ExportOptions &options, const std::string &path);
 
-PictureOutcome preparePicture(const PictureWork &work, const std::string &path, const std::string &rotation,
+PictureOutcome preparePicture(const PictureWork &work, const std::string &path, int rotation,
                               ZvImage &picture);

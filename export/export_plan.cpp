@@ -10,7 +10,6 @@
 #include "imagelib/core/image.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
-#include "platform/profile_store.h"
 
 #include <map>
 #include <set>
@@ -50,7 +49,7 @@ bool headerSize(const std::string &path, std::int64_t &width, std::int64_t &heig
 void outputSize(const ExportOptions &o, const ExportRow &row, int orientation, ExportOutcome &line)
 {
     // The camera's orientation, then the user's turn, as the run turns it.
-    const int turn = zvOrientationWithTurn(o.AutoOrient ? orientation : 1, profileAtoi(row.rotation));
+    const int turn = zvOrientationWithTurn(o.AutoOrient ? orientation : 1, row.rotation);
     if (zvOrientationSwapsSides(turn))
         std::swap(line.width, line.height);
     if (!o.ResizeImage)

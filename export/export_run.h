@@ -17,9 +17,9 @@ class ProfileStore;
 // One row of the selected-image list as the export reads it.
 struct ExportRow
 {
-    std::string name;     // the file name as listed, with its extension
-    std::string path;     // the source file
-    std::string rotation; // degrees as text: "0", "90", "-90" or "180"
+    std::string name; // the file name as listed, with its extension
+    std::string path; // the source file
+    int rotation = 0; // the user's turn in degrees: 0, 90 (right), -90 (left) or 180
 };
 
 struct ExportJob

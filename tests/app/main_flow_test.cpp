@@ -29,7 +29,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -69,9 +69,9 @@ bool near(COLORREF a, COLORREF b, int tolerance = 12)
     return true;
 }
 
-void clickRow(QTableWidget *list, int row)
+void clickRow(QTableView *list, int row)
 {
-    const QRect cell = list->visualItemRect(list->item(row, 0));
+    const QRect cell = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
 }
 
@@ -200,7 +200,7 @@ TEST(MainFlow, FolderToCaptionedTurnedResizedFiles)
 
     click(select->findChild<QPushButton *>(QStringLiteral("addAllButton")));
     ASSERT_EQ(select->RowCount(), 4);
-    auto *list = select->findChild<QTableWidget *>(QStringLiteral("selectedList"));
+    auto *list = select->findChild<QTableView *>(QStringLiteral("selectedList"));
     ASSERT_NE(list, nullptr);
     std::map<std::string, int> rowOf;
     for (int row = 0; row < 4; ++row)

@@ -2,6 +2,8 @@
 #include "collection/select_page.h"
 #include "collection/select_page_layout.h"
 #include "collection/selected_image.h"
+#include "collection/selected_images_model.h"
+#include "collection/thumb_item.h"
 #include "collection/thumb_list.h"
 #include "tests/collection/collection_test_support.h"
 #include "tests/support/pictures.h"
@@ -17,7 +19,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QUrl>
 
@@ -74,11 +76,11 @@ TEST(SelectPage, AddAllTwiceGivesEachPictureOnceWithItsTexts)
     EXPECT_EQ(p.page.RowPath(1), p.folder + "b.jpg");
     EXPECT_EQ(p.page.RowText(1, SelectedImage::Rotated), "0");
 
-    const std::vector<ExportRow> rows = p.page.ExportRows();
+    const std::vector<ExportRow> rows = p.page.Images().ExportRows();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].name, "b.jpg");
     EXPECT_EQ(rows[1].path, (p.folder + "b.jpg").toStdString());
-    EXPECT_EQ(rows[1].rotation, "0");
+    EXPECT_EQ(rows[1].rotation, 0);
 }
 
 // What the Batch Settings page hears: the added row selected, and an
@@ -107,7 +109,7 @@ TEST(SelectPage, AddSelectedRemoveAndTheDeleteKey)
     EXPECT_EQ(current.last().at(0).toString(), p.page.RowPath(0));
     EXPECT_EQ(current.last().at(2).toInt(), 0);
     EXPECT_EQ(current.last().at(3).toInt(), 2);
-    auto *list = p.page.findChild<QTableWidget *>("selectedList");
+    auto *list = p.page.findChild<QTableView *>("selectedList");
     p.page.SelectRow(0);
     QTest::keyClick(list, Qt::Key_Delete);
     EXPECT_EQ(p.page.RowCount(), 1);
@@ -122,6 +124,22 @@ TEST(SelectPage, AddSelectedRemoveAndTheDeleteKey)
     // Remove with nothing selected does nothing.
     QTest::mouseClick(p.button("removeButton"), Qt::LeftButton);
     EXPECT_EQ(p.page.RowCount(), 0);
+}
+
+// A row added before its thumbnail was made gets the properties when the
+// browser delivers it, and only that row.
+TEST(SelectPage, ALateThumbnailFillsItsRowsProperties)
+{
+    Page p("page-late");
+    for (const char *name : {"a.png", "c.bmp"}) {
+        ThumbItem bare;
+        bare.entry = FileEntry::From(QFileInfo(p.folder + name));
+        p.page.AddOne(bare);
+    }
+    ASSERT_EQ(p.page.RowText(1, SelectedImage::Properties), "");
+    emit p.page.Browser()->thumbnailDelivered(p.folder + "c.bmp");
+    EXPECT_EQ(p.page.RowText(1, SelectedImage::Properties), "30x40x16M");
+    EXPECT_EQ(p.page.RowText(0, SelectedImage::Properties), "");
 }
 
 TEST(SelectPage, DoubleClickInTheBrowserAddsTheClickedPicture)
@@ -157,8 +175,8 @@ TEST(SelectPage, SignalsForTheOtherPages)
     p.page.SelectNextImage(); // already the last
     EXPECT_EQ(p.page.CurrentRow(), 2);
 
-    auto *list = p.page.findChild<QTableWidget *>("selectedList");
-    const QRect cell = list->visualItemRect(list->item(0, 0));
+    auto *list = p.page.findChild<QTableView *>("selectedList");
+    const QRect cell = list->visualRect(list->model()->index(0, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     EXPECT_EQ(settings.count(), 1);
@@ -178,12 +196,12 @@ TEST(SelectPage, SignalsForTheOtherPages)
 TEST(SelectPage, ColumnsOfTheSelectedList)
 {
     CSelectPage page;
-    auto *list = page.findChild<QTableWidget *>("selectedList");
-    ASSERT_EQ(list->columnCount(), 7);
+    auto *list = page.findChild<QTableView *>("selectedList");
+    ASSERT_EQ(list->model()->columnCount(), 7);
     const char *headings[] = {"Name", "Size", "Type", "Modified", "Properties", "Path", "Rotated(\")"};
     const int widths[] = {150, 80, 125, 130, 90, 260, 80};
     for (int c = 0; c < 7; ++c) {
-        EXPECT_EQ(list->horizontalHeaderItem(c)->text(), headings[c]);
+        EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(), headings[c]);
         EXPECT_EQ(list->columnWidth(c), widths[c]);
     }
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
@@ -261,7 +279,7 @@ QMimeData *urlsOf(const QStringList &paths)
 QStringList rowNames(const CSelectPage &page)
 {
     QStringList names;
-    for (const ExportRow &row : page.ExportRows())
+    for (const ExportRow &row : page.Images().ExportRows())
         names << QString::fromStdString(row.name);
     return names;
 }
@@ -274,7 +292,7 @@ QStringList rowNames(const CSelectPage &page)
 TEST(SelectPage, DragAndDropAddsMovesAndGoesToFolders)
 {
     Page p("page-drop");
-    auto *list = p.page.findChild<QTableWidget *>("selectedList");
+    auto *list = p.page.findChild<QTableView *>("selectedList");
     QWidget *viewport = list->viewport();
     const QString other = freshFolder("page-drop-other");
     savePicture(other + "x.png", 20, 10, 4);
@@ -304,7 +322,12 @@ TEST(SelectPage, DragAndDropAddsMovesAndGoesToFolders)
     ASSERT_TRUE(dropOn(viewport, thumbs.get()));
     EXPECT_EQ(rowNames(p.page).last(), "a.png");
 
-    // Reordering: the first row dragged below the third, the last to the top.
+    // Reordering: the first row, selected and turned, dragged below the
+    // third, the last to the top. The Batch Settings page hears where the
+    // selected row went, also when its selection moved with it.
+    p.page.SelectRow(0);
+    p.page.SetCurrentRotation(90);
+    QSignalSpy current(&p.page, &CSelectPage::currentImageChanged);
     const auto dragRow = [&](int from, int to) {
         std::unique_ptr<QMimeData> row(list->model()->mimeData({list->model()->index(from, 0)}));
         const QRect target = list->visualRect(list->model()->index(to, 0));
@@ -314,9 +337,19 @@ TEST(SelectPage, DragAndDropAddsMovesAndGoesToFolders)
     EXPECT_EQ(rowNames(p.page), (QStringList{"x.png", "Y.tif", "b.jpg", "a.png"}));
     EXPECT_EQ(p.page.CurrentRow(), 2);
     EXPECT_EQ(p.page.RowText(2, SelectedImage::Properties), "40x30x16M"); // cells moved whole
+    EXPECT_EQ(p.page.RowRotation(2), 90);
+    EXPECT_EQ(p.page.RowRotation(0), 0);
+    ASSERT_EQ(current.size(), 1);
+    EXPECT_EQ(current[0][0].toString(), p.folder + "b.jpg");
+    EXPECT_EQ(current[0][1].toInt(), 90);
+    EXPECT_EQ(current[0][2].toInt(), 2);
     p.page.MoveRow(3, 0);
     EXPECT_EQ(rowNames(p.page), (QStringList{"a.png", "x.png", "Y.tif", "b.jpg"}));
     EXPECT_EQ(p.page.RowPath(0), p.folder + "a.png");
+    EXPECT_EQ(p.page.RowRotation(3), 90);
+    EXPECT_EQ(p.page.Images().ExportRows()[3].rotation, 90);
+    EXPECT_EQ(current.last()[0].toString(), p.folder + "a.png");
+    EXPECT_EQ(current.last()[2].toInt(), 0);
 
     // On the browser a dropped folder, or a picture's, is where to go.
     QSignalSpy entered(&p.page, &CSelectPage::folderEntered);

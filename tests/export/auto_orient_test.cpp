@@ -21,7 +21,7 @@ struct Output
 
 struct Turn
 {
-    std::string rotation = "0";
+    int rotation = 0;
     bool autoOrient = true;
     bool resize = false; // to half the size, so a JPEG decodes reduced
     int format = kFormatJpeg;
@@ -100,18 +100,18 @@ TEST(AutoOrient, TheUsersTurnComesOnTopAndTheSwitchKeepsTheStoredPixels)
     ASSERT_TRUE(writeOrientedJpeg(six, 48, 32, 6));
     const struct
     {
-        const char *rotation;
+        int rotation;
         bool autoOrient;
         std::uint32_t width;
         const char *corner;
         int written;
     } cases[] = {
-        {"0", true, 32, "top-right", 1},
-        {"-90", true, 48, "top-left", 1}, // the user turned it back: stored pixels, but no longer tag 6
-        {"90", true, 48, "bottom-right", 1},
-        {"180", true, 32, "bottom-left", 1},
-        {"0", false, 48, "top-left", 6}, // nothing turned: the tag still tells viewers
-        {"90", false, 32, "top-right", 1},
+        {0, true, 32, "top-right", 1},
+        {-90, true, 48, "top-left", 1}, // the user turned it back: stored pixels, but no longer tag 6
+        {90, true, 48, "bottom-right", 1},
+        {180, true, 32, "bottom-left", 1},
+        {0, false, 48, "top-left", 6}, // nothing turned: the tag still tells viewers
+        {90, false, 32, "top-right", 1},
     };
     for (const auto &c : cases) {
         Turn turn;

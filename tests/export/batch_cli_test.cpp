@@ -222,6 +222,24 @@ TEST(BatchCli, ARunPrintsProgressAndTheSummaryAndStampsTheCaption)
         EXPECT_TRUE(readFile(one + name) == readFile(out + name)) << name;
 }
 
+// --rotate turns the pictures named on the command line (the last one given
+// wins); a list's rows keep the turns the list gives them.
+TEST(BatchCli, RotateTurnsTheNamedPicturesAndTheListKeepsItsOwn)
+{
+    const std::string src = freshFolder("cli-rotate-src"), out = freshFolder("cli-rotate-out");
+    writePicture(src + "/a.png", 64, 48, ZV_TYPE_PNG);
+    writePicture(src + "/b.png", 64, 48, ZV_TYPE_PNG);
+    writeFile(src + "/list.txt", src + "/b.png\t180\n");
+    const ToolRun r = batch({"--folder", out, "--format", "bmp", "--no-caption", "--rotate", "90", "--rotate",
+                             "-90", src + "/a.png", "--list", src + "/list.txt"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ZvImage left = makePattern24(64, 48), half = makePattern24(64, 48);
+    left.RotateLeft();
+    half.Rotate180();
+    EXPECT_EQ(toRgb(loadedFile(out + "/a.BMP")), toRgb(left));
+    EXPECT_EQ(toRgb(loadedFile(out + "/b.BMP")), toRgb(half));
+}
+
 // The newer formats are written with their own settings: lossless gives the
 // PNG export's pixels exactly, and each quality option reaches its encoder.
 TEST(BatchCli, NewerFormatsWithTheirQualityOptions)

@@ -509,7 +509,7 @@ TEST(ExportDialog, ExportButtonWritesCaptionedPictures)
     StandInRows rows;
     rows.rows = {rowFor(writePicture(src + "/wide.png", 120, 80, ZV_TYPE_PNG)),
                  rowFor(writePicture(src + "/tall.bmp", 60, 90, ZV_TYPE_BMP))};
-    rows.rows[1].rotation = "90";
+    rows.rows[1].rotation = 90;
     StandInCaption caption;
     CaptionSettings box;
     box.text.clear();
@@ -690,7 +690,7 @@ TEST(ExportDialog, CheckListsWhatARunWouldDoAndWritesNothing)
     ProfileStore profile(freshProfile("check"));
     const std::string src = freshFolder("check-src"), out = freshFolder("check-out");
     StandInRows rows;
-    rows.rows = {rowFor(writePicture(src + "/a.png", 30, 20, ZV_TYPE_PNG), "90"), rowFor(src + "/gone.png")};
+    rows.rows = {rowFor(writePicture(src + "/a.png", 30, 20, ZV_TYPE_PNG), 90), rowFor(src + "/gone.png")};
     CExportDialog d(profile, &rows, nullptr, nullptr);
     d.show();
     d.SetFolderChooser(

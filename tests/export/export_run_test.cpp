@@ -155,11 +155,11 @@ TEST(ExportRun, CaptionBoxLandsOnTheTurnedPictureAndNowhereElse)
     struct Shape
     {
         int w, h;
-        const char *rotation;
+        int rotation;
         int ow, oh;
     };
     const Shape shapes[] = {
-        {60, 40, "90", 40, 60}, {64, 48, "0", 64, 48}, {33, 80, "-90", 80, 33}, {50, 50, "180", 50, 50}};
+        {60, 40, 90, 40, 60}, {64, 48, 0, 64, 48}, {33, 80, -90, 80, 33}, {50, 50, 180, 50, 50}};
     for (const Shape &s : shapes) {
         const std::string path = writePicture(src + "/p.bmp", s.w, s.h, ZV_TYPE_BMP);
         ExportJob job;
@@ -174,11 +174,11 @@ TEST(ExportRun, CaptionBoxLandsOnTheTurnedPictureAndNowhereElse)
         ASSERT_EQ(int(result.GetWidth()), s.ow);
         ASSERT_EQ(int(result.GetHeight()), s.oh);
         ZvImage turned = makePattern24(s.w, s.h);
-        if (std::string(s.rotation) == "90")
+        if (s.rotation == 90)
             turned.RotateRight();
-        else if (std::string(s.rotation) == "-90")
+        else if (s.rotation == -90)
             turned.RotateLeft();
-        else if (std::string(s.rotation) == "180")
+        else if (s.rotation == 180)
             turned.Rotate180();
         for (int y = 0; y < s.oh; ++y) {
             for (int x = 0; x < s.ow; ++x) {

@@ -91,7 +91,7 @@ TEST(ExportSafety, TheCheckListsWhatTheRunThenDoesLineByLine)
     writeFile(src + "/broken.png", "no picture here");
     writePicture(out + "/b.bmp", 4, 4, ZV_TYPE_BMP);
     ExportJob job;
-    job.rows = {rowFor(writePicture(src + "/a.png", 40, 20, ZV_TYPE_PNG), "90"),
+    job.rows = {rowFor(writePicture(src + "/a.png", 40, 20, ZV_TYPE_PNG), 90),
                 rowFor(writePicture(src + "/b.bmp", 30, 30, ZV_TYPE_BMP)),
                 rowFor(src + "/broken.png"),
                 rowFor(writePicture(src + "/c.gif", 10, 8, ZV_TYPE_GIF)),

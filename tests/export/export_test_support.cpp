@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-ExportRow rowFor(const std::string &path, const std::string &rotation)
+ExportRow rowFor(const std::string &path, int rotation)
 {
     return {std::filesystem::path(path).filename().string(), path, rotation};
 }

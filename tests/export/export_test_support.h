@@ -78,7 +78,7 @@ class ScriptObserver : public ExportObserver
 };
 
 // The row of the selected-image list for the file at path.
-ExportRow rowFor(const std::string &path, const std::string &rotation = "0");
+ExportRow rowFor(const std::string &path, int rotation = 0);
 // A fresh empty folder under the scratch folder.
 std::string freshFolder(const std::string &name);
 // Saves a width x height pattern picture as type; returns the path.

@@ -188,17 +188,17 @@ TEST(PicturePipeline, StoppingEarlyWaitsForThePicturesBeingMadeAndMakesNoMore)
 TEST(ParallelExport, SameFilesMessagesAndQuestionsAsOneJobInEveryFormat)
 {
     const std::string src = freshFolder("par-src"), out = scratchDir() + "/par-out";
-    const std::vector<std::tuple<const char *, int, int, ImageType, const char *>> pictures = {
-        {"a.png", 64, 48, ZV_TYPE_PNG, "0"},   {"b.jpg", 50, 70, ZV_TYPE_JPG, "90"},
-        {"c.gif", 33, 21, ZV_TYPE_GIF, "0"},   {"d.bmp", 40, 40, ZV_TYPE_BMP, "180"},
-        {"f.tif", 45, 30, ZV_TYPE_TIF, "-90"}, {"g.bmp", 20, 30, ZV_TYPE_BMP, "0"},
-        {"g.png", 30, 20, ZV_TYPE_PNG, "0"},
+    const std::vector<std::tuple<const char *, int, int, ImageType, int>> pictures = {
+        {"a.png", 64, 48, ZV_TYPE_PNG, 0},   {"b.jpg", 50, 70, ZV_TYPE_JPG, 90},
+        {"c.gif", 33, 21, ZV_TYPE_GIF, 0},   {"d.bmp", 40, 40, ZV_TYPE_BMP, 180},
+        {"f.tif", 45, 30, ZV_TYPE_TIF, -90}, {"g.bmp", 20, 30, ZV_TYPE_BMP, 0},
+        {"g.png", 30, 20, ZV_TYPE_PNG, 0},
     };
     ExportJob job;
     for (const auto &[name, w, h, type, turn] : pictures)
         job.rows.push_back({name, writePicture(src + "/" + name, w, h, type), turn});
     writeFile(src + "/e.jpg", "not a picture at all");
-    job.rows.insert(job.rows.begin() + 4, ExportRow{"e.jpg", src + "/e.jpg", "0"});
+    job.rows.insert(job.rows.begin() + 4, ExportRow{"e.jpg", src + "/e.jpg", 0});
     job.options.OutputFolder = out;
     job.options.ResizeImage = true;
     job.options.Unit = 1;
@@ -231,8 +231,8 @@ TEST(ParallelExport, ARowReadsTheFileAnEarlierRowWrote)
 {
     const std::string src = freshFolder("appear-src"), out = scratchDir() + "/appear-out";
     ExportJob job;
-    job.rows = {{"a.bmp", writePicture(src + "/a.bmp", 24, 16, ZV_TYPE_BMP), "0"},
-                {"Photo0000.JPG", out + "/Photo0000.JPG", "0"}};
+    job.rows = {{"a.bmp", writePicture(src + "/a.bmp", 24, 16, ZV_TYPE_BMP), 0},
+                {"Photo0000.JPG", out + "/Photo0000.JPG", 0}};
     job.options.OutputFolder = out;
     job.options.NameMode = 1;
     job.options.Format = kFormatJpeg;
@@ -252,7 +252,7 @@ TEST(ParallelExport, CancelVanishedFolderAndFullDiskEndTheRunAsWithOneJob)
         const std::string name = std::string(1, char('a' + i)) + ".bmp";
         // Odd rows are ten times as large as the file size limit below.
         job.rows.push_back(
-            {name, writePicture(src + "/" + name, i % 2 ? 90 : 8, i % 2 ? 90 : 8, ZV_TYPE_BMP), "0"});
+            {name, writePicture(src + "/" + name, i % 2 ? 90 : 8, i % 2 ? 90 : 8, ZV_TYPE_BMP), 0});
     }
     job.options.OutputFolder = out;
     job.options.NameMode = 1;

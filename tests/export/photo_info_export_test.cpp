@@ -65,8 +65,8 @@ struct Exported
 };
 
 // Exports one corpus picture turned by rotation into a fresh folder.
-Exported exportOne(const std::string &source, const std::string &rotation, bool keep,
-                   int format = kFormatJpeg, const std::string &folderName = "meta")
+Exported exportOne(const std::string &source, int rotation, bool keep, int format = kFormatJpeg,
+                   const std::string &folderName = "meta")
 {
     static int counter = 0;
     ExportJob job;
@@ -103,7 +103,7 @@ TEST(ExportPhotoInfo, JpegKeepsCameraFactsAndTellsTheOutputsTruth)
     ZV_REQUIRE_CORPUS("exif-samples");
     ASSERT_TRUE(haveImageMagick());
     const std::string source = sample("Canon_40D.jpg");
-    const Exported run = exportOne(source, "-90", true);
+    const Exported run = exportOne(source, -90, true);
     ASSERT_EQ(run.result.saved, 1) << run.message;
     EXPECT_TRUE(run.result.issues.empty()) << run.message;
     const ZvImage out = loadKeeping(run.output);
@@ -154,7 +154,7 @@ TEST(ExportPhotoInfo, OrientationAppliedAsAReferenceDecoderDoesAndWrittenAsOne)
         for (int o = 1; o <= 8; ++o) {
             const std::string source =
                 sample("orientation/" + std::string(shape) + "_" + std::to_string(o) + ".jpg");
-            const Exported run = exportOne(source, "0", true);
+            const Exported run = exportOne(source, 0, true);
             ASSERT_EQ(run.result.saved, 1) << run.message;
             EXPECT_EQ(exifOf(run.output).orientation, 1) << source;
             std::string ppm;
@@ -169,7 +169,7 @@ TEST(ExportPhotoInfo, OrientationAppliedAsAReferenceDecoderDoesAndWrittenAsOne)
         }
     }
     const std::string source = sample("orientation/landscape_6.jpg");
-    for (const char *rotation : {"90", "-90", "180"}) {
+    for (const int rotation : {90, -90, 180}) {
         const Exported run = exportOne(source, rotation, true);
         ASSERT_EQ(run.result.saved, 1) << run.message;
         EXPECT_EQ(exifOf(run.output).orientation, 1) << rotation;
@@ -184,13 +184,13 @@ TEST(ExportPhotoInfo, GpsAndXmpAreKept)
 {
     ZV_REQUIRE_CORPUS("exif-samples");
     ASSERT_TRUE(haveImageMagick());
-    const Exported gps = exportOne(sample("gps/DSCN0010.jpg"), "0", true);
+    const Exported gps = exportOne(sample("gps/DSCN0010.jpg"), 0, true);
     ASSERT_EQ(gps.result.saved, 1) << gps.message;
     EXPECT_NE(magickTag(sample("gps/DSCN0010.jpg"), "GPSLatitude"), "");
     EXPECT_EQ(magickTag(gps.output, "GPSLatitude"), magickTag(sample("gps/DSCN0010.jpg"), "GPSLatitude"));
     EXPECT_EQ(magickTag(gps.output, "GPSLongitude"), magickTag(sample("gps/DSCN0010.jpg"), "GPSLongitude"));
 
-    const Exported xmp = exportOne(sample("xmp/BlueSquare.jpg"), "0", true);
+    const Exported xmp = exportOne(sample("xmp/BlueSquare.jpg"), 0, true);
     ASSERT_EQ(xmp.result.saved, 1) << xmp.message;
     std::string before, after;
     runCommand("convert '" + sample("xmp/BlueSquare.jpg") + "' xmp:- 2>/dev/null", &before);
@@ -204,7 +204,7 @@ TEST(ExportPhotoInfo, WithoutTheOptionNothingIsCopied)
     ZV_REQUIRE_CORPUS("exif-samples");
     ASSERT_TRUE(haveImageMagick());
     for (int format : {kFormatJpeg, 5, 4}) {
-        const Exported run = exportOne(sample("Canon_40D.jpg"), "0", false, format);
+        const Exported run = exportOne(sample("Canon_40D.jpg"), 0, false, format);
         ASSERT_EQ(run.result.saved, 1) << run.message;
         EXPECT_FALSE(exifOf(run.output).isExif);
         EXPECT_EQ(magickTag(run.output, "Make"), "");
@@ -226,7 +226,7 @@ TEST(ExportPhotoInfo, ProfileSurvivesIntoJpegPngAndTiff)
     const std::string profile = readFile(icc);
     ASSERT_TRUE(magickProfile(source) == profile);
     for (int format : {kFormatJpeg, 5, 4}) { // JPEG, PNG, TIFF
-        const Exported run = exportOne(source, "90", true, format);
+        const Exported run = exportOne(source, 90, true, format);
         ASSERT_EQ(run.result.saved, 1) << run.message;
         EXPECT_TRUE(run.result.issues.empty()) << run.message;
         EXPECT_TRUE(magickProfile(run.output) == profile) << format;
@@ -236,7 +236,7 @@ TEST(ExportPhotoInfo, ProfileSurvivesIntoJpegPngAndTiff)
     }
     // The camera's own profile is a slightly wrong sRGB profile that libpng
     // knows; it goes into the PNG all the same, byte for byte.
-    const Exported canon = exportOne(sample("Canon_40D.jpg"), "0", true, 5);
+    const Exported canon = exportOne(sample("Canon_40D.jpg"), 0, true, 5);
     const ZvImage back = loadKeeping(canon.output);
     ASSERT_NE(back.GetPhotoInfo(), nullptr);
     EXPECT_TRUE(std::string(back.GetPhotoInfo()->icc.begin(), back.GetPhotoInfo()->icc.end()) ==
@@ -276,7 +276,7 @@ TEST(ExportPhotoInfo, DamagedExifIsNeverCopiedAndTheSummarySaysSo)
     ZV_REQUIRE_CORPUS("exif-samples");
     ASSERT_TRUE(haveImageMagick());
     const std::string source = damagedCopy(sample("Canon_40D.jpg"), freshFolder("meta-bad") + "/broken.jpg");
-    const Exported run = exportOne(source, "0", true);
+    const Exported run = exportOne(source, 0, true);
     ASSERT_EQ(run.result.saved, 1) << run.message;
     ASSERT_EQ(run.result.issues.size(), 1u) << run.message;
     EXPECT_EQ(run.result.issues[0].text.rfind("saved without its EXIF information: damaged EXIF block (", 0),
@@ -288,14 +288,14 @@ TEST(ExportPhotoInfo, DamagedExifIsNeverCopiedAndTheSummarySaysSo)
     EXPECT_TRUE(magickProfile(run.output) == magickProfile(sample("Canon_40D.jpg"))); // the profile is sound
 
     // Without the option the same picture goes out without a word.
-    EXPECT_TRUE(exportOne(source, "0", false).result.issues.empty());
+    EXPECT_TRUE(exportOne(source, 0, false).result.issues.empty());
 }
 
 TEST(ExportPhotoInfo, InvalidSamplesExportOrFailCleanly)
 {
     ZV_REQUIRE_CORPUS("exif-samples");
     for (const std::string &path : listFiles(corporaDir() + "/exif-samples/jpg/invalid", ".jpg")) {
-        const Exported run = exportOne(path, "90", true);
+        const Exported run = exportOne(path, 90, true);
         if (run.result.saved == 1 && exifOf(run.output).isExif) {
             ZvImage out = loadKeeping(run.output);
             ASSERT_NE(out.GetPhotoInfo(), nullptr) << path;
@@ -374,13 +374,13 @@ TEST(ExportPhotoInfo, ProfilesMustFitTheOutputsColours)
     grey.SetPhotoInfo(info);
     const std::string source = freshFolder("meta-grey") + "/grey.jpg";
     ASSERT_TRUE(grey.Save(source.c_str(), ZV_TYPE_JPG));
-    const Exported asJpeg = exportOne(source, "0", true);
+    const Exported asJpeg = exportOne(source, 0, true);
     ASSERT_EQ(asJpeg.result.saved, 1) << asJpeg.message;
     EXPECT_TRUE(asJpeg.result.issues.empty()) << asJpeg.message;
     const ZvImage jpeg = loadKeeping(asJpeg.output);
     ASSERT_NE(jpeg.GetPhotoInfo(), nullptr);
     EXPECT_EQ(jpeg.GetPhotoInfo()->icc, info->icc);
-    const Exported asPng = exportOne(source, "0", true, 5);
+    const Exported asPng = exportOne(source, 0, true, 5);
     ASSERT_EQ(asPng.result.saved, 1) << asPng.message;
     ASSERT_EQ(asPng.result.issues.size(), 1u) << asPng.message;
     EXPECT_EQ(asPng.result.issues[0].text,
@@ -440,7 +440,7 @@ TEST(ExportPhotoInfo, NewerFormatsKeepWhatJpegKeeps)
     const std::string source = sample("Canon_40D.jpg");
     const std::string profile = magickProfile(source);
     for (const int format : {kFormatWebp, kFormatAvif, kFormatJxl}) {
-        const Exported run = exportOne(source, "90", true, format, "meta-new");
+        const Exported run = exportOne(source, 90, true, format, "meta-new");
         ASSERT_EQ(run.result.saved, 1) << run.message;
         EXPECT_TRUE(run.result.issues.empty()) << run.message;
         const ZvImage out = loadKeeping(run.output);
@@ -460,7 +460,7 @@ TEST(ExportPhotoInfo, NewerFormatsKeepWhatJpegKeeps)
         }
     }
     // Without the option nothing goes in.
-    const Exported bare = exportOne(source, "", false, kFormatWebp, "meta-new-bare");
+    const Exported bare = exportOne(source, 0, false, kFormatWebp, "meta-new-bare");
     EXPECT_EQ(loadKeeping(bare.output).GetPhotoInfo(), nullptr);
 }
 

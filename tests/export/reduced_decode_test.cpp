@@ -73,8 +73,8 @@ TEST(ReducedDecode, TheCaptionLandsAsOnAFullDecodeAtEveryTurn)
     caption.anchor = CaptionAnchor::BottomRight;
     caption.offsets = {400, 120, 40, 40}; // 360 x 80, 40 in from the bottom-right corner
 
-    for (const char *rotation : {"0", "-90", "180"}) {
-        const bool sideways = std::string(rotation) == "-90";
+    for (const int rotation : {0, -90, 180}) {
+        const bool sideways = rotation == -90;
         const int fullW = sideways ? 1200 : 1600, fullH = sideways ? 1600 : 1200;
         const double s = 300.0 / fullH;
         const int left = int(std::ceil((fullW - 400) * s)), right = int((fullW - 40) * s);
@@ -115,7 +115,7 @@ TEST(ReducedDecode, TheCaptionLandsAsOnAFullDecodeAtEveryTurn)
     // Without a resize nothing is decoded reduced.
     const std::string out = freshFolder("reduced-none");
     ExportJob job;
-    job.rows = {{"big.jpg", src + "/big.jpg", "90"}};
+    job.rows = {{"big.jpg", src + "/big.jpg", 90}};
     job.options.OutputFolder = out;
     job.options.Format = 3;
     ScriptObserver obs;
