@@ -5,7 +5,6 @@
 #include "imagelib/codecs/whole_file_codec.h"
 
 // HEIF and HEIC still pictures over libheif, read only.
-// Orientation: the decoder applies it (libheif follows irot/imir; the EXIF tag inside is informational).
 //
 // Decode takes the primary picture upright: libheif applies the file's
 // rotation, mirroring and crop itself, so the EXIF orientation inside is
@@ -27,6 +26,8 @@
 // 4096 pixels per byte of the file; libheif itself refuses items with a
 // side above kMaxSide. One thread at a time per object; libheif itself may
 // decode the tiles of one picture on several threads.
+//
+// Orientation: the decoder applies it (libheif follows irot/imir; the EXIF tag inside is informational).
 class ZvImageHEIF : public ZvWholeFileCodec
 {
   public:

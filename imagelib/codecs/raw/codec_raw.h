@@ -7,7 +7,6 @@ class LibRaw;
 
 // Camera RAW files (DNG and the makers' formats LibRaw knows) over LibRaw,
 // read only.
-// Orientation: LibRaw turns the developed picture by the camera's flip; we turn the preview, stored unturned.
 //
 // A file is taken only when LibRaw identifies a camera's raw data in it,
 // so a plain TIFF is refused and left to the TIFF codec. Decode develops the
@@ -29,6 +28,8 @@ class LibRaw;
 // LibRaw's own allocations are held to kMaxRawMemoryMb. An embedded preview
 // claiming more than kPreviewPixelsPerByte per byte is skipped for the
 // developed picture. One thread at a time per object (libraw_r).
+//
+// Orientation: LibRaw turns the developed picture by the camera's flip; we turn its preview alike.
 class ZvImageRAW : public ZvWholeFileCodec
 {
   public:
