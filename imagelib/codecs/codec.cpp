@@ -16,29 +16,6 @@ bool ZvCodec::EncodeSafeCheck(ZvFile *stream)
     return true;
 }
 
-std::vector<std::uint8_t> ZvCodec::ReadRest(ZvFile *stream, std::size_t maxBytes)
-{
-    const std::int64_t start = stream->Tell();
-    const std::int64_t size = stream->Size();
-    if (size >= 0 && start >= 0 && size - start > std::int64_t(maxBytes))
-        throw ZvCodecError("The file is too large");
-    std::vector<std::uint8_t> bytes;
-    if (size >= 0 && start >= 0 && size > start)
-        bytes.reserve(std::size_t(size - start));
-    std::uint8_t chunk[65536];
-    for (;;) {
-        const std::size_t got = stream->Read(chunk, 1, sizeof(chunk));
-        if (got == 0)
-            break;
-        if (bytes.size() + got > maxBytes)
-            throw ZvCodecError("The file is too large");
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    if (stream->Error())
-        throw ZvCodecError("Read error");
-    return bytes;
-}
-
 bool zvRenditionCovers(std::int64_t width, std::int64_t height, std::int64_t renditionWidth,
                        std::int64_t renditionHeight, std::int64_t needWidth, std::int64_t needHeight)
 {

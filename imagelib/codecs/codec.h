@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
-#include <vector>
 
 // A format codec: a full image object that decodes a stream into itself or
 // encodes itself (usually a ghost of the picture being saved) into a stream.
@@ -35,15 +34,10 @@ class ZvCodec : public ZvImage
     // Runs a decode or encode whose failures are thrown as ZvCodecError,
     // turning them, and an exhausted allocation, into false with the message
     // in the last error (kind BadData, Cancelled when the escape flag stopped
-    // it, TooLarge for memory). A failed decode leaves no half-built picture.
+    // it, TooLarge for ZvCodecTooLarge and for memory). A failed decode
+    // leaves no half-built picture.
     enum class Step { Decode, Encode };
     template <class Body> bool RunGuarded(Step step, const char *outOfMemory, Body &&body);
-
-    // The stream from its position to its end, for libraries that parse a
-    // whole file from memory. Throws ZvCodecError when reading fails or the
-    // stream holds more than maxBytes, before buying that much memory when
-    // the stream knows its size.
-    static std::vector<std::uint8_t> ReadRest(ZvFile *stream, std::size_t maxBytes);
 };
 
 // Whether a rendition of renditionWidth x renditionHeight pixels is enough
@@ -58,6 +52,8 @@ template <class Body> bool ZvCodec::RunGuarded(Step step, const char *outOfMemor
     try {
         body();
         return true;
+    } catch (const ZvCodecTooLarge &e) {
+        SetLastError(e.what(), ZvErrorKind::TooLarge);
     } catch (const ZvCodecError &e) {
         SetLastError(e.what(),
                      GetEscape() != 0 && GetEscape() != -1 ? ZvErrorKind::Cancelled : ZvErrorKind::BadData);

@@ -11,3 +11,11 @@ class ZvCodecError : public std::runtime_error
   public:
     using std::runtime_error::runtime_error;
 };
+
+// A file or picture beyond a limit the codec keeps (ZvErrorKind::TooLarge),
+// as opposed to one that is damaged.
+class ZvCodecTooLarge : public ZvCodecError
+{
+  public:
+    using ZvCodecError::ZvCodecError;
+};

@@ -105,6 +105,14 @@ bool zvOrientationSwapsSides(int orientation)
     return stepsOf(orientation).quarters % 2 == 1;
 }
 
+int zvOrientationOfTransforms(int angle, int mirrorMode)
+{
+    // Rows: the anticlockwise turn; columns: no mirror, top-bottom, left-right.
+    static const int kTable[4][3] = {{1, 4, 2}, {8, 5, 7}, {3, 2, 4}, {6, 7, 5}};
+    const int column = mirrorMode == 0 ? 1 : (mirrorMode == 1 ? 2 : 0);
+    return kTable[angle & 3][column];
+}
+
 int zvOrientationWithTurn(int orientation, int degrees)
 {
     Steps steps = stepsOf(orientation);

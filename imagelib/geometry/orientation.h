@@ -29,3 +29,9 @@ int zvOrientationWithTurn(int orientation, int degrees);
 // when the turned picture cannot be allocated; the picture is then as it
 // was. A picture that is turned loses its selection plane.
 bool zvTurnUpright(ZvImage &image, int orientation);
+
+// The orientation of an ISO-BMFF picture's transformations, applied in the
+// order the format gives them: first the anticlockwise turn by angle x 90
+// degrees (irot), then the mirror (imir; mode 0 exchanges top and bottom,
+// mode 1 left and right; mirrorMode < 0 for none).
+int zvOrientationOfTransforms(int angle, int mirrorMode);

@@ -8,40 +8,6 @@
 
 #include <cmath>
 
-namespace {
-
-// avifdec writes PNG; its 16-bit output keeps what a 10-bit file holds.
-Rgb8 avifdec(const std::string &path)
-{
-    const std::string png = path + ".ref.png";
-    if (!run("avifdec -d 8 '" + path + "' '" + png + "'"))
-        return Rgb8();
-    return pngPixels(png);
-}
-
-} // namespace
-
-// Lossless files decode to the source's pixels and alpha, lossy ones to the
-// reference decoder's; the file is found by its brand.
-TEST(CodecAvif, DecodesAsTheReferenceDecoder)
-{
-    ZV_REQUIRE_TOOL("avifenc");
-    ZvImage source;
-    const std::string png = sourcePng("avif-src", 33, 21, true, &source);
-    const std::string dir = scratchDir();
-    ASSERT_TRUE(run("avifenc -l '" + png + "' " + dir + "/l.avif"));
-    ASSERT_TRUE(run("avifenc -s 8 --min 20 --max 20 '" + png + "' " + dir + "/q.avif"));
-
-    const ZvImage lossless = decodedFile(dir + "/l.avif", ZV_TYPE_AVIF);
-    EXPECT_EQ(toRgb(lossless), toRgb(source));
-    EXPECT_EQ(alphaTopDown(lossless), alphaTopDown(source));
-    const ZvImage lossy = decodedFile(dir + "/q.avif", ZV_TYPE_AVIF);
-    EXPECT_LE(maxDifference(toRgb(lossy), avifdec(dir + "/q.avif")), 1);
-    ZvImage sniffed;
-    ASSERT_TRUE(sniffed.Load((dir + "/q.avif").c_str(), ZV_TYPE_UNKNOWN));
-    EXPECT_EQ(sniffed.GetType(), ZV_TYPE_AVIF);
-}
-
 // 10- and 12-bit samples are rounded to 8 bits, not cut: against the
 // reference decoder's 16-bit output, our values sit on the nearest 8-bit
 // level, with no bias downwards.

@@ -5,37 +5,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-Rgb8 djxl(const std::string &path)
-{
-    const std::string png = path + ".ref.png";
-    if (!run("djxl '" + path + "' '" + png + "' --bits_per_sample=8"))
-        return Rgb8();
-    return pngPixels(png);
-}
-
-} // namespace
-
-TEST(CodecJxl, DecodesAsTheReferenceDecoder)
-{
-    ZV_REQUIRE_TOOL("cjxl");
-    ZvImage source;
-    const std::string png = sourcePng("jxl-src", 35, 19, true, &source);
-    const std::string dir = scratchDir();
-    ASSERT_TRUE(run("cjxl -d 0 '" + png + "' " + dir + "/l.jxl"));
-    ASSERT_TRUE(run("cjxl -d 2 '" + png + "' " + dir + "/q.jxl"));
-
-    const ZvImage lossless = decodedFile(dir + "/l.jxl", ZV_TYPE_JXL);
-    EXPECT_EQ(toRgb(lossless), toRgb(source));
-    EXPECT_EQ(alphaTopDown(lossless), alphaTopDown(source));
-    const ZvImage lossy = decodedFile(dir + "/q.jxl", ZV_TYPE_JXL);
-    EXPECT_LE(maxDifference(toRgb(lossy), djxl(dir + "/q.jxl")), 1);
-    ZvImage sniffed;
-    ASSERT_TRUE(sniffed.Load((dir + "/q.jxl").c_str(), ZV_TYPE_UNKNOWN));
-    EXPECT_EQ(sniffed.GetType(), ZV_TYPE_JXL);
-}
-
 // Lossless gives back every pixel and alpha; the quality picks the
 // distance; EXIF, XMP and the profile travel in the container and come back.
 TEST(CodecJxl, WritesWhatReadsBack)

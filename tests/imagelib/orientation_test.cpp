@@ -1,5 +1,4 @@
 // tests/imagelib/orientation_test.cpp
-#include "imagelib/codecs/orientation.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
 #include "tests/support/corpora.h"

@@ -1,7 +1,7 @@
 // tests/imagelib/reference_codec.h
 // Helpers for the codecs over the formats' own libraries (WebP, AVIF,
-// JPEG XL): source pictures written as PNG for the reference encoders, and
-// the reference decoders' pixels read back as PPM.
+// JPEG XL, HEIF): source pictures written as PNG for the reference
+// encoders, and the reference decoders' pixels read back as PPM.
 #pragma once
 
 #include "imagelib/core/image.h"
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 inline bool haveTool(const std::string &tool)
@@ -58,6 +59,76 @@ inline Rgb8 pngPixels(const std::string &path)
     if (runCommand("convert '" + path + "' -alpha off -depth 8 ppm:- 2>/dev/null", &out) != 0)
         return Rgb8();
     return parsePpm(out);
+}
+
+// A 16-bit gradient with a green block in its top-left corner, drawn by
+// ImageMagick (extra: more of its options, before the output name).
+inline std::string gradientPng(const std::string &name, int width, int height, const std::string &extra = "")
+{
+    const std::string png = scratchDir() + "/" + name;
+    runCommand("convert -size " + std::to_string(width) + "x" + std::to_string(height) +
+               " gradient:'#ff2000-#0030ff' -fill '#20ff40' -draw 'rectangle 0,0 9,5' " + extra + " " +
+               shellQuoted(png));
+    return png;
+}
+
+// The reference decoders' pixels; empty when the tool fails.
+inline Rgb8 dwebp(const std::string &path)
+{
+    std::string out;
+    if (runCommand("dwebp -quiet '" + path + "' -ppm -o - 2>/dev/null", &out) != 0)
+        return Rgb8();
+    return parsePpm(out);
+}
+
+// avifdec writes PNG; its 16-bit output keeps what a 10-bit file holds.
+inline Rgb8 avifdec(const std::string &path)
+{
+    const std::string png = path + ".ref.png";
+    if (!run("avifdec -d 8 '" + path + "' '" + png + "'"))
+        return Rgb8();
+    return pngPixels(png);
+}
+
+inline Rgb8 djxl(const std::string &path)
+{
+    const std::string png = path + ".ref.png";
+    if (!run("djxl '" + path + "' '" + png + "' --bits_per_sample=8"))
+        return Rgb8();
+    return pngPixels(png);
+}
+
+// heif-convert's decode, a PNG of 16 bits per sample for deep pictures.
+inline std::string heifConvertPng(const std::string &heif)
+{
+    const std::string png = heif + ".ref.png";
+    if (runCommand("heif-convert " + shellQuoted(heif) + " " + shellQuoted(png) + " >/dev/null 2>&1") != 0)
+        return {};
+    return png;
+}
+
+// heif-convert's PNG of a 10-bit picture back at 10 bits (heif-convert
+// shifts them into the high bits), each rounded to 8. ImageMagick's own
+// conversion to 8 bits turns full-scale 10-bit samples into 254.
+inline Rgb8 heifConvertRounded(const std::string &png)
+{
+    std::string out;
+    if (runCommand("convert " + shellQuoted(png) + " -depth 16 ppm:- 2>/dev/null", &out) != 0)
+        return {};
+    Rgb8 rgb;
+    int maxval = 0, consumed = 0;
+    if (std::sscanf(out.c_str(), "P6 %d %d %d%n", &rgb.width, &rgb.height, &maxval, &consumed) != 3 ||
+        maxval != 65535)
+        return {};
+    const std::size_t count = std::size_t(rgb.width) * std::size_t(rgb.height) * 3;
+    if (out.size() < std::size_t(consumed) + 1 + 2 * count)
+        return {};
+    const auto *p = reinterpret_cast<const std::uint8_t *>(out.data()) + consumed + 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        const int tenBits = (p[2 * i] << 8 | p[2 * i + 1]) >> 6;
+        rgb.rgb.push_back(std::uint8_t((tenBits * 255 + 511) / 1023));
+    }
+    return rgb;
 }
 
 inline ZvImage decodedFile(const std::string &path, std::uint32_t type, bool keepInfo = false)

@@ -4,7 +4,6 @@
 
 #include "imagelib/codecs/decode_source.h"
 #include "imagelib/codecs/jpeg/photo_payload.h"
-#include "imagelib/codecs/orientation.h"
 #include "imagelib/colour/hdr_tone_map.h"
 #include "imagelib/core/photo_info.h"
 #include "imagelib/geometry/orientation.h"
@@ -18,7 +17,11 @@
 
 namespace {
 
-constexpr std::size_t kMaxFileBytes = std::size_t(1) << 31;
+// libavif's default pixel limit, which the decoder is held to as well; up
+// to 16 MP pass whatever the file's size, beyond that each byte may stand
+// for 4096 pixels.
+constexpr ZvDecodeLimits kLimits{std::size_t(1) << 31, AVIF_DEFAULT_IMAGE_SIZE_LIMIT, std::uint64_t(16) << 20,
+                                 4096};
 // The box header and the brands we look at: enough for any real ftyp.
 constexpr std::size_t kSniffBytes = 64;
 
@@ -103,19 +106,20 @@ void ZvImageAVIF::DecodeBody(ZvFile *stream)
     if (!HasSignature(head, got))
         throw ZvCodecError("Not an AVIF file");
     stream->Seek(start, SEEK_FROM_START);
-    const std::vector<std::uint8_t> bytes = zvReadWholeStream(stream, kMaxFileBytes);
+    const std::vector<std::uint8_t> bytes = zvReadWholeStream(stream, kLimits.maxFileBytes);
 
     std::unique_ptr<avifDecoder, DecoderDeleter> decoder(avifDecoderCreate());
     if (!decoder)
         throw std::bad_alloc();
     // The export already decodes one picture per core.
     decoder->maxThreads = 1;
+    decoder->imageSizeLimit = std::uint32_t(kLimits.maxPixels);
     // Real files often lack boxes the standard asks for; the pixels are sound.
     decoder->strictFlags = AVIF_STRICT_DISABLED;
     check(avifDecoderSetIOMemory(decoder.get(), bytes.data(), bytes.size()));
     check(avifDecoderParse(decoder.get()));
     const avifImage *image = decoder->image;
-    zvCheckDecodeSize(image->width, image->height, decoder->imageSizeLimit, bytes.size());
+    zvCheckDecodeSize(image->width, image->height, kLimits, bytes.size());
     const int orientation = orientationOf(image);
     const bool turns = orientation >= 5;
     if (GetEscape() == -1) {
@@ -126,7 +130,7 @@ void ZvImageAVIF::DecodeBody(ZvFile *stream)
     }
     check(avifDecoderNextImage(decoder.get()));
     image = decoder->image;
-    zvCheckDecodeSize(image->width, image->height, decoder->imageSizeLimit, bytes.size());
+    zvCheckDecodeSize(image->width, image->height, kLimits, bytes.size());
     const bool alpha = decoder->alphaPresent && image->alphaPlane;
     if (!Create(image->width, image->height, 24, ZV_TYPE_AVIF))
         throw ZvCodecError(GetLastError());

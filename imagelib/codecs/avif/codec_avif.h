@@ -23,6 +23,8 @@ struct avifImage;
 // Encoding takes any picture, 4:4:4 at the JPEG quality (0..100, mapped
 // onto the quantizer; alpha is kept lossless) and the speed of the codec
 // option (kSpeedSet | 0..10; libavif's 6 when unset).
+//
+// Orientation: we turn the pixels by irot/imir after decoding (libavif leaves them to the caller).
 class ZvImageAVIF : public ZvCodec
 {
   public:

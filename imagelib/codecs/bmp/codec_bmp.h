@@ -8,6 +8,8 @@ class BmpPixels;
 
 // BMP: 1/2/4/8/16/24/32 bits, RLE4/RLE8, bit fields, OS/2 1.x and 2.x headers,
 // version 2 to 5 headers, top-down rows. Writes the DIB block as held.
+//
+// Orientation: none: the format has no such field (top-down rows are a storage order, read as such).
 class ZvImageBMP : public ZvCodec
 {
   public:

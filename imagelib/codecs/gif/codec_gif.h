@@ -21,6 +21,8 @@ struct GifTile;
 // image with a global colour table and 24-bit pictures as 17 x 15 tiles
 // with exact local colour tables. The codec option picks the LZW coder:
 // 1 literal codes only, 2 classic LZW, anything else the run-length coder.
+//
+// Orientation: none: the format has no such field.
 class ZvImageGIF : public ZvCodec
 {
   public:

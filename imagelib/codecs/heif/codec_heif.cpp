@@ -24,16 +24,19 @@ void initLibrary()
     std::call_once(sOnce, [] { heif_init(nullptr); });
 }
 
-bool isOurFile(ZvFile *stream)
-{
-    const std::int64_t start = stream->Tell();
-    std::uint8_t head[kBrandProbe];
-    const std::size_t got = stream->Read(head, 1, sizeof(head));
-    stream->Seek(start, SEEK_FROM_START);
-    return heifIsOurBrand(head, got);
-}
-
 } // namespace
+
+// Up to 4 MP pass whatever the file's size; beyond that each byte may stand
+// for 4096 pixels: a flat picture compresses far, but not a hundred
+// megapixels into a few kilobytes.
+const ZvWholeFileCodec::Format ZvImageHEIF::kFormat = {
+    "HEIF",
+    kBrandProbe,
+    heifIsOurBrand,
+    "Not a HEIF file",
+    "Not enough memory for the HEIF picture",
+    {std::size_t(1) << 30, std::uint64_t(1) << 26, std::uint64_t(1) << 22, 4096},
+};
 
 void heifCheck(const heif_error &err)
 {
@@ -44,42 +47,7 @@ void heifCheck(const heif_error &err)
     throw ZvCodecError(std::string("HEIF: ") + (err.message && *err.message ? err.message : "cannot read"));
 }
 
-bool ZvImageHEIF::Decode(ZvFile *stream)
-{
-    if (!stream) {
-        SetLastError("null file handler");
-        return false;
-    }
-    mAsLoaded = BITMAPINFOHEADER();
-    mTooLarge = false;
-    const bool ok = RunGuarded(Step::Decode, "Not enough memory for the HEIF picture", [&] {
-        if (!isOurFile(stream))
-            throw ZvCodecError("Not a HEIF file");
-        DecodeBytes(ReadRest(stream, kMaxFileBytes));
-    });
-    if (!ok && mTooLarge) {
-        const std::string message = GetLastError();
-        SetLastError(message.c_str(), ZvErrorKind::TooLarge);
-    }
-    return ok;
-}
-
-bool ZvImageHEIF::Encode(ZvFile *)
-{
-    SetLastError("Can't save this image as HEIF", ZvErrorKind::Unsupported);
-    return false;
-}
-
-BITMAPINFOHEADER ZvImageHEIF::AsLoadedHead() const
-{
-    BITMAPINFOHEADER head = mHead;
-    head.biWidth = mAsLoaded.biWidth;
-    head.biHeight = mAsLoaded.biHeight;
-    head.biBitCount = mAsLoaded.biBitCount;
-    return head;
-}
-
-void ZvImageHEIF::DecodeBytes(const std::vector<std::uint8_t> &bytes)
+void ZvImageHEIF::DecodeBytes(std::vector<std::uint8_t> &bytes)
 {
     initLibrary();
     HeifContextPtr context(heif_context_alloc());
@@ -92,17 +60,9 @@ void ZvImageHEIF::DecodeBytes(const std::vector<std::uint8_t> &bytes)
     heifCheck(heif_context_get_primary_image_handle(context.get(), &raw));
     const HeifHandlePtr primary(raw);
 
-    const std::int64_t width = heif_image_handle_get_width(primary.get());
-    const std::int64_t height = heif_image_handle_get_height(primary.get());
-    if (width <= 0 || height <= 0)
-        throw ZvCodecError("HEIF: the picture has no size");
-    const std::int64_t limit =
-        std::min(kMaxPixels, std::max(kFloorPixels, std::int64_t(bytes.size()) * kPixelsPerByte));
-    if (width * height > limit) {
-        mTooLarge = true;
-        throw ZvCodecError("HEIF: the picture is too large (" + std::to_string(width) + " x " +
-                           std::to_string(height) + ")");
-    }
+    const int width = std::max(0, heif_image_handle_get_width(primary.get()));
+    const int height = std::max(0, heif_image_handle_get_height(primary.get()));
+    zvCheckDecodeSize(std::uint64_t(width), std::uint64_t(height), kFormat.limits, bytes.size());
     const int bits = std::max(8, heif_image_handle_get_luma_bits_per_pixel(primary.get()));
     const bool alpha = heif_image_handle_has_alpha_channel(primary.get()) != 0;
     mAsLoaded.biWidth = std::int32_t(width);
@@ -122,7 +82,8 @@ void ZvImageHEIF::DecodeBytes(const std::vector<std::uint8_t> &bytes)
     if (!colour.stated && thumbnail)
         colour = heifColourOf(primary.get());
     const bool hdr = colour.colour && colour.colour->IsHdr();
-    DecodePixels(source, limit, hdr ? colour.colour.get() : nullptr);
+    DecodePixels(source, zvDecodePixelAllowance(kFormat.limits, bytes.size()),
+                 hdr ? colour.colour.get() : nullptr);
     SetColourSpace(zvColourAsDecoded(colour.colour));
     if (GetKeepPhotoInfo())
         StorePhotoInfo(primary.get());
@@ -157,7 +118,7 @@ HeifHandlePtr ZvImageHEIF::PickThumbnail(const heif_image_handle *primary) const
     return best;
 }
 
-void ZvImageHEIF::DecodePixels(const heif_image_handle *handle, std::int64_t pixelLimit,
+void ZvImageHEIF::DecodePixels(const heif_image_handle *handle, std::uint64_t pixelLimit,
                                const ZvColourSpace *hdr)
 {
     const bool alpha = heif_image_handle_has_alpha_channel(handle) != 0;
@@ -179,7 +140,7 @@ void ZvImageHEIF::DecodePixels(const heif_image_handle *handle, std::int64_t pix
     plane.channels = alpha ? 4 : 3;
     plane.bits = deep ? heif_image_get_bits_per_pixel_range(raw, heif_channel_interleaved) : 8;
     if (!plane.data || plane.width <= 0 || plane.height <= 0 || plane.bits < 8 || plane.bits > 16 ||
-        std::int64_t(plane.width) * plane.height > pixelLimit ||
+        std::uint64_t(plane.width) * std::uint64_t(plane.height) > pixelLimit ||
         plane.stride < plane.width * plane.channels * (deep ? 2 : 1))
         throw ZvCodecError("HEIF: the decoder returned no usable picture");
     if (!Create(std::uint32_t(plane.width), std::uint32_t(plane.height), 24, ZV_TYPE_HEIF))

@@ -1,9 +1,8 @@
 // imagelib/codecs/heif/codec_heif.h
 #pragma once
 
-#include "imagelib/codecs/codec.h"
-
 #include "imagelib/codecs/heif/heif_handles.h"
+#include "imagelib/codecs/whole_file_codec.h"
 
 // HEIF and HEIC still pictures over libheif, read only.
 //
@@ -22,42 +21,32 @@
 // primary's colour description. With the escape field at -1 only the primary picture's size
 // lands in the header.
 //
-// Bad input is refused before libheif allocates for it: files above
-// kMaxFileBytes, pictures above kMaxPixels, and pictures far larger than a
-// file of their size can hold. One thread at a time per object; libheif
-// itself may decode the tiles of one picture on several threads.
-class ZvImageHEIF : public ZvCodec
+// Bad input is refused before libheif allocates for it (kFormat.limits):
+// files above 1 GiB, pictures above 64 MP, and pictures above 4 MP plus
+// 4096 pixels per byte of the file; libheif itself refuses items with a
+// side above kMaxSide. One thread at a time per object; libheif itself may
+// decode the tiles of one picture on several threads.
+//
+// Orientation: the decoder applies it (libheif follows irot/imir; the EXIF tag inside is informational).
+class ZvImageHEIF : public ZvWholeFileCodec
 {
   public:
+    static const Format kFormat;
+    static constexpr int kMaxSide = 16384;
+
     ZvImageHEIF()
-        : ZvCodec(ZV_TYPE_HEIF)
+        : ZvWholeFileCodec(ZV_TYPE_HEIF, kFormat)
     {
     }
 
-    bool Decode(ZvFile *stream) override;
-    bool Encode(ZvFile *stream) override;
-    BITMAPINFOHEADER AsLoadedHead() const override;
-
-    static constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
-    static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 26;
-    static constexpr int kMaxSide = 16384;
-    // Pixels a file may claim per byte it holds (and at least kFloorPixels):
-    // a flat picture compresses far, but not a hundred megapixels into a
-    // few kilobytes.
-    static constexpr std::int64_t kPixelsPerByte = 4096;
-    static constexpr std::int64_t kFloorPixels = std::int64_t(1) << 22;
-
   private:
-    void DecodeBytes(const std::vector<std::uint8_t> &bytes);
+    void DecodeBytes(std::vector<std::uint8_t> &bytes) override;
     // The smallest embedded thumbnail that covers the reduced decode asked
     // for, or none.
     HeifHandlePtr PickThumbnail(const heif_image_handle *primary) const;
     // hdr: the PQ or HLG description the samples are tone-mapped from, or
     // null to scale them to 8 bits as they are.
-    void DecodePixels(const heif_image_handle *handle, std::int64_t pixelLimit, const ZvColourSpace *hdr);
+    void DecodePixels(const heif_image_handle *handle, std::uint64_t pixelLimit, const ZvColourSpace *hdr);
     // Photo information (heif_photo_info.cpp).
     void StorePhotoInfo(const heif_image_handle *primary);
-
-    BITMAPINFOHEADER mAsLoaded{};
-    bool mTooLarge = false;
 };

@@ -15,6 +15,8 @@ struct IcoBitmap;
 // AND mask, or a 32-bit entry's own alpha, as the alpha plane; PNG entries
 // go through the PNG codec. Writes one entry of at most 255 x 255 pixels,
 // 32 bits when a 24-bit picture has an alpha plane.
+//
+// Orientation: none: the format has no such field.
 class ZvImageICO : public ZvCodec
 {
   public:

@@ -31,6 +31,8 @@ class ZvCmykToSrgb;
 //
 // Encode writes 24-bit pictures as colour and grey-ramp pictures as grey;
 // option 0x1 forces baseline tables, 0x4 greyscale, 0x40 smoothing.
+//
+// Orientation: EXIF's is handed on, for the caller to turn with the user's turn (libjpeg ignores it).
 class ZvImageJPG : public ZvCodec
 {
   public:

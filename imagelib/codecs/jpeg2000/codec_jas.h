@@ -9,6 +9,8 @@
 // first bytes, a typed decode accepts only its own format. Encoders take
 // 24-bit or greyscale-palette pictures (PGX greyscale only) and write 8-bit
 // grey or RGB.
+//
+// Orientation: none: these formats have no such field.
 class ZvImageJAS : public ZvCodec
 {
   public:

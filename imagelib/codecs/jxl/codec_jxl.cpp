@@ -18,9 +18,10 @@
 
 namespace {
 
-constexpr std::size_t kMaxFileBytes = std::size_t(1) << 31;
-// The codestream allows a billion pixels a side; we stop well before.
-constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 28;
+// The codestream allows a billion pixels a side; we stop well before. Up
+// to 16 MP pass whatever the file's size, beyond that each byte may stand
+// for 4096 pixels.
+constexpr ZvDecodeLimits kLimits{std::size_t(1) << 31, std::uint64_t(1) << 28, std::uint64_t(16) << 20, 4096};
 // Metadata boxes larger than this are not kept.
 constexpr std::size_t kMaxBoxBytes = std::size_t(16) << 20;
 constexpr std::size_t kBoxStep = 65536;
@@ -126,7 +127,7 @@ void ZvImageJXL::DecodeBody(ZvFile *stream)
         throw ZvCodecError("Not a JPEG XL file");
     stream->Seek(start, SEEK_FROM_START);
     ReadJob job;
-    job.bytes = zvReadWholeStream(stream, kMaxFileBytes);
+    job.bytes = zvReadWholeStream(stream, kLimits.maxFileBytes);
     job.decoder.reset(JxlDecoderCreate(nullptr));
     JxlDecoder *dec = job.decoder.get();
     if (!dec)
@@ -207,7 +208,7 @@ bool ZvImageJXL::OnBasicInfo(ReadJob &job)
     if (JxlDecoderGetBasicInfo(job.decoder.get(), &job.basic) != JXL_DEC_SUCCESS)
         throw ZvCodecError("Damaged JPEG XL file");
     std::uint32_t w = job.basic.xsize, h = job.basic.ysize;
-    zvCheckDecodeSize(w, h, kMaxPixels, job.bytes.size());
+    zvCheckDecodeSize(w, h, kLimits, job.bytes.size());
     // The sizes are those of the stored picture; libjxl turns it upright.
     if (job.basic.orientation >= JXL_ORIENT_TRANSPOSE)
         std::swap(w, h);

@@ -28,6 +28,8 @@
 // (0..100, as the format's reference encoder maps it) or lossless when the
 // codec option holds kLossless. One thread: the export already encodes one
 // picture per core.
+//
+// Orientation: the decoder applies the codestream's (libjxl's default); the EXIF tag inside is ignored.
 class ZvImageJXL : public ZvCodec
 {
   public:

@@ -14,6 +14,8 @@ struct PcxHeader;
 // in one plane (the 256-colour map after the pixels), 3 planes (24-bit) and
 // 4 planes (24-bit with alpha). Writes 1, 4, 8 and 24-bit pictures (24 with
 // an alpha plane as 4 planes), rows from the top down, runs per plane line.
+//
+// Orientation: none: the format has no such field.
 class ZvImagePCX : public ZvCodec
 {
   public:

@@ -17,6 +17,8 @@
 // libpng reports errors by longjmp: the functions that own a setjmp frame
 // (DecodeJob, EncodeJob) and everything they call hold no objects with
 // destructors; the job records that own the buffers live one frame up.
+//
+// Orientation: none read: an eXIf chunk is skipped with the other ancillary chunks.
 class ZvImagePNG : public ZvCodec
 {
   public:

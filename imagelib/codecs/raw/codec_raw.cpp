@@ -19,15 +19,6 @@ namespace {
 
 constexpr std::size_t kSignatureProbe = 16;
 
-bool mayBeOurFile(ZvFile *stream)
-{
-    const std::int64_t start = stream->Tell();
-    std::uint8_t head[kSignatureProbe];
-    const std::size_t got = stream->Read(head, 1, sizeof(head));
-    stream->Seek(start, SEEK_FROM_START);
-    return rawMayBeRaw(head, got);
-}
-
 void check(int code)
 {
     if (code == LIBRAW_SUCCESS)
@@ -102,48 +93,23 @@ RawShotFacts shotFacts(const LibRaw &raw)
 
 } // namespace
 
+// Raw sensor data is barely compressed: no picture passes for free, and a
+// byte may stand for 8 pixels (a losslessly packed flat frame).
+const ZvWholeFileCodec::Format ZvImageRAW::kFormat = {
+    "camera RAW",
+    kSignatureProbe,
+    rawMayBeRaw,
+    "Not a camera RAW file",
+    "Not enough memory for the RAW picture",
+    {std::size_t(1) << 30, std::uint64_t(1) << 27, 0, 8},
+};
+
 ZvImageRAW::ZvImageRAW()
-    : ZvCodec(ZV_TYPE_RAW)
+    : ZvWholeFileCodec(ZV_TYPE_RAW, kFormat)
 {
 }
 
 ZvImageRAW::~ZvImageRAW() = default;
-
-bool ZvImageRAW::Decode(ZvFile *stream)
-{
-    if (!stream) {
-        SetLastError("null file handler");
-        return false;
-    }
-    mAsLoaded = BITMAPINFOHEADER();
-    mTooLarge = false;
-    const bool ok = RunGuarded(Step::Decode, "Not enough memory for the RAW picture", [&] {
-        if (!mayBeOurFile(stream))
-            throw ZvCodecError("Not a camera RAW file");
-        std::vector<std::uint8_t> bytes = ReadRest(stream, kMaxFileBytes);
-        DecodeBytes(bytes);
-    });
-    if (!ok && mTooLarge) {
-        const std::string message = GetLastError();
-        SetLastError(message.c_str(), ZvErrorKind::TooLarge);
-    }
-    return ok;
-}
-
-bool ZvImageRAW::Encode(ZvFile *)
-{
-    SetLastError("Can't save this image as camera RAW", ZvErrorKind::Unsupported);
-    return false;
-}
-
-BITMAPINFOHEADER ZvImageRAW::AsLoadedHead() const
-{
-    BITMAPINFOHEADER head = mHead;
-    head.biWidth = mAsLoaded.biWidth;
-    head.biHeight = mAsLoaded.biHeight;
-    head.biBitCount = mAsLoaded.biBitCount;
-    return head;
-}
 
 void ZvImageRAW::DecodeBytes(std::vector<std::uint8_t> &bytes)
 {
@@ -174,12 +140,7 @@ void ZvImageRAW::Identify(LibRaw &raw, std::vector<std::uint8_t> &bytes)
     const libraw_image_sizes_t &sizes = raw.imgdata.sizes;
     if (sizes.width == 0 || sizes.height == 0 || sizes.raw_width == 0 || sizes.raw_height == 0)
         throw ZvCodecError("Not a camera RAW file");
-    const std::int64_t pixels = std::int64_t(sizes.raw_width) * sizes.raw_height;
-    if (pixels > kMaxPixels || pixels > std::int64_t(bytes.size()) * kPixelsPerByte) {
-        mTooLarge = true;
-        throw ZvCodecError("RAW: the picture is too large (" + std::to_string(sizes.raw_width) + " x " +
-                           std::to_string(sizes.raw_height) + ")");
-    }
+    zvCheckDecodeSize(sizes.raw_width, sizes.raw_height, kFormat.limits, bytes.size());
     const bool turned = (cameraFlip(raw) & 4) != 0;
     mAsLoaded.biWidth = std::int32_t(turned ? sizes.height : sizes.width);
     mAsLoaded.biHeight = std::int32_t(turned ? sizes.width : sizes.height);

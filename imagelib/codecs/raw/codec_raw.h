@@ -1,7 +1,7 @@
 // imagelib/codecs/raw/codec_raw.h
 #pragma once
 
-#include "imagelib/codecs/codec.h"
+#include "imagelib/codecs/whole_file_codec.h"
 
 class LibRaw;
 
@@ -22,33 +22,29 @@ class LibRaw;
 // bits per pixel. With the escape field at -1 only that size lands in the
 // header.
 //
-// Bad input: files above kMaxFileBytes, pictures above kMaxPixels or with
-// more pixels than kPixelsPerByte per byte of the file are refused before
-// LibRaw unpacks them, and LibRaw's own allocations are held to
-// kMaxRawMemoryMb. One thread at a time per object (libraw_r).
-class ZvImageRAW : public ZvCodec
+// Bad input (kFormat.limits): files above 1 GiB, sensors above 128 MP or
+// with more than 8 pixels per byte of the file (no free allowance: raw
+// data is barely compressed) are refused before LibRaw unpacks them, and
+// LibRaw's own allocations are held to kMaxRawMemoryMb. An embedded preview
+// claiming more than kPreviewPixelsPerByte per byte is skipped for the
+// developed picture. One thread at a time per object (libraw_r).
+//
+// Orientation: LibRaw turns the developed picture by the camera's flip; we turn its preview alike.
+class ZvImageRAW : public ZvWholeFileCodec
 {
   public:
-    ZvImageRAW();
-    ~ZvImageRAW() override;
-
-    bool Decode(ZvFile *stream) override;
-    bool Encode(ZvFile *stream) override;
-    BITMAPINFOHEADER AsLoadedHead() const override;
-
-    static constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
-    static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 27;
-    static constexpr std::int64_t kPixelsPerByte = 8;
+    static const Format kFormat;
     static constexpr unsigned kMaxRawMemoryMb = 1024;
     static constexpr std::int64_t kPreviewPixelsPerByte = 64;
 
+    ZvImageRAW();
+    ~ZvImageRAW() override;
+
   private:
-    void DecodeBytes(std::vector<std::uint8_t> &bytes);
+    void DecodeBytes(std::vector<std::uint8_t> &bytes) override;
     void Identify(LibRaw &raw, std::vector<std::uint8_t> &bytes);
     bool DecodePreview(LibRaw &raw);
     void DecodeFull(LibRaw &raw);
 
-    BITMAPINFOHEADER mAsLoaded{};
-    bool mTooLarge = false;
     std::size_t mFileBytes = 0;
 };

@@ -16,6 +16,8 @@ struct TgaHeader;
 // is zero throughout, which marks a channel the writer left unused.
 // Writes 8-bit pictures colour-mapped and 24-bit ones as true colour (32
 // bits when an alpha plane exists), uncompressed and bottom row first.
+//
+// Orientation: none: the header's row and column order is a storage order, read as such.
 class ZvImageTGA : public ZvCodec
 {
   public:

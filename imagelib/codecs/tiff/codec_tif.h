@@ -18,6 +18,8 @@ class ZvTiffRows;
 //
 // Encoding appends a page to the TIFF at the stream's position (a new file
 // when the stream is empty there), top row first, red-green-blue order.
+//
+// Orientation: the tag is handed on, for the caller to turn with the user's turn (libtiff ignores it).
 class ZvImageTIF : public ZvCodec
 {
   public:

@@ -16,6 +16,8 @@ class ZvByteReader;
 // integer in its shortest form and the stream ending after the last row,
 // short of a further row. A decode of a file known to be WBMP tolerates any
 // bytes after the rows.
+//
+// Orientation: none: the format has no such field.
 class ZvImageWBMP : public ZvCodec
 {
   public:

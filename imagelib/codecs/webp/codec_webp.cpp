@@ -17,9 +17,12 @@
 
 namespace {
 
-// A WebP file's size field is 32 bits, and its sides are 14 bits.
-constexpr std::size_t kMaxFileBytes = std::size_t(1) << 32;
-constexpr std::uint64_t kMaxPixels = std::uint64_t(16383) * 16383;
+// A WebP file's size field is 32 bits, and its sides are 14 bits. Up to
+// 16 MP pass whatever the file's size (an animated file's two canvases and
+// our picture take about 200 MB at most); beyond that each byte may stand
+// for 4096 pixels, far more than a real photograph codes in one.
+constexpr ZvDecodeLimits kLimits{std::size_t(1) << 32, std::uint64_t(16383) * 16383, std::uint64_t(16) << 20,
+                                 4096};
 
 struct DemuxDeleter
 {
@@ -68,7 +71,7 @@ void ZvImageWEBP::DecodeBody(ZvFile *stream)
         throw ZvCodecError("Not a WebP file");
     stream->Seek(start, SEEK_FROM_START);
     Source source;
-    source.bytes = zvReadWholeStream(stream, kMaxFileBytes);
+    source.bytes = zvReadWholeStream(stream, kLimits.maxFileBytes);
     if (WebPGetFeatures(source.bytes.data(), source.bytes.size(), &source.features) != VP8_STATUS_OK)
         throw ZvCodecError("Not a WebP file");
     const WebPData data{source.bytes.data(), source.bytes.size()};
@@ -77,7 +80,7 @@ void ZvImageWEBP::DecodeBody(ZvFile *stream)
         throw ZvCodecError("Damaged WebP file");
     const std::uint32_t w = WebPDemuxGetI(source.demux.get(), WEBP_FF_CANVAS_WIDTH);
     const std::uint32_t h = WebPDemuxGetI(source.demux.get(), WEBP_FF_CANVAS_HEIGHT);
-    zvCheckDecodeSize(w, h, kMaxPixels, source.bytes.size());
+    zvCheckDecodeSize(w, h, kLimits, source.bytes.size());
     // Like a JPEG's, the EXIF orientation is handed on and the pixels stay
     // as stored: whoever shows or exports the picture turns it upright.
     const int orientation = ReadPhotoInfo(source);

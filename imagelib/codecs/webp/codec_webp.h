@@ -19,6 +19,8 @@
 // Encoding takes any picture; lossy at the JPEG quality (0..100) unless
 // the codec option holds kLossless. Kept photo information is written into
 // its chunks.
+//
+// Orientation: EXIF's is handed on, for the caller to turn as a JPEG's (WebP has none of its own).
 class ZvImageWEBP : public ZvCodec
 {
   public:

@@ -1,5 +1,7 @@
 // imagelib/codecs/wmf/codec_wmf.cpp
 #include "imagelib/codecs/wmf/codec_wmf.h"
+
+#include "imagelib/codecs/decode_source.h"
 #include "imagelib/metafile/emf_player.h"
 #include "imagelib/metafile/metafile_canvas.h"
 #include "imagelib/metafile/metafile_frame.h"
@@ -19,7 +21,6 @@ constexpr const char *kErrCancelled = "Cancelled";
 
 // Largest metafile read; drawings with embedded pictures stay far below.
 constexpr std::size_t kMaxFileBytes = std::size_t(256) << 20;
-constexpr std::size_t kReadChunk = std::size_t(1) << 16;
 
 constexpr std::size_t kPlaceableHeaderBytes = 22;
 constexpr std::uint16_t kWmfHeaderWords = 9;
@@ -35,21 +36,6 @@ std::atomic<std::uint32_t> sMaxSide{4096};
 [[noreturn]] void fail(const char *message)
 {
     throw ZvCodecError(message);
-}
-
-// The rest of the stream after the bytes already read, up to the limit.
-void readRest(ZvFile *stream, std::vector<std::uint8_t> &bytes)
-{
-    for (;;) {
-        const std::size_t have = bytes.size();
-        if (have > kMaxFileBytes)
-            fail(kErrCorrupted);
-        bytes.resize(have + kReadChunk);
-        const std::size_t got = stream->Read(bytes.data() + have, 1, kReadChunk);
-        bytes.resize(have + got);
-        if (got == 0)
-            return;
-    }
 }
 
 std::uint32_t placeableUnits(const MetaBytes &file)
@@ -138,6 +124,7 @@ void ZvImageWMF::DecodeStream(ZvFile *stream)
 {
     // Only the kind is read first, so that other formats tried in turn are
     // not read whole.
+    const std::int64_t start = stream->Tell();
     std::vector<std::uint8_t> bytes(kMetaSniffBytes);
     bytes.resize(stream->Read(bytes.data(), 1, bytes.size()));
     if (bytes.empty())
@@ -145,7 +132,8 @@ void ZvImageWMF::DecodeStream(ZvFile *stream)
     const MetaKind kind = metaSniff(MetaBytes(bytes.data(), bytes.size()));
     if (kind == MetaKind::None)
         fail(kErrCorrupted);
-    readRest(stream, bytes);
+    stream->Seek(start, SEEK_FROM_START);
+    bytes = zvReadWholeStream(stream, kMaxFileBytes);
     const MetaBytes file(bytes.data(), bytes.size());
     if (GetEscape())
         fail(kErrCancelled);

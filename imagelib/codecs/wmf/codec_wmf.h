@@ -19,6 +19,8 @@ struct MetaFrame;
 //  - EMF: the header's frame (hundredths of millimetres), placed in the
 //    reference device's units, or its bounds in device pixels.
 // Text needs a QGuiApplication; without one a metafile plays without text.
+//
+// Orientation: none: a drawing has no camera to have been turned.
 class ZvImageWMF : public ZvCodec
 {
   public:
