@@ -167,7 +167,10 @@ void *ZvImage::Create(std::uint32_t width, std::uint32_t height, std::uint32_t b
     mOrigHead.biHeight = mHead.biHeight;
     mOrigHead.biBitCount = mHead.biBitCount;
 
-    mDib = std::malloc(GetSize());
+    // Zeroed, so that no decoder can leave earlier memory in the bits a row
+    // pads with (a 4-bit row of odd width); a large block comes zeroed
+    // from the system anyway.
+    mDib = std::calloc(1, GetSize());
     if (!mDib) {
         SetLastError("ZvImage::Create can't allocate memory", ZvErrorKind::TooLarge);
         return nullptr;

@@ -389,3 +389,19 @@ TEST(Types, NamesMapToTypesByTheirLastExtension)
     EXPECT_EQ(ImageTypeFromName("trailing."), ZV_TYPE_UNKNOWN);
     EXPECT_EQ(ImageTypeFromName("a.jp2"), ZV_TYPE_UNKNOWN);
 }
+
+// A 4-bit row of odd width ends in a half byte and padding that no decoder
+// writes: a new picture holds zeros there, never what the memory held
+// before (which a BMP or TGA save would copy into the file).
+TEST(Create, NewPicturesHoldNoEarlierMemory)
+{
+    const std::size_t size = ZvImage(33, 9, 4).GetSize();
+    void *dirty = std::malloc(size);
+    ASSERT_NE(dirty, nullptr);
+    std::memset(dirty, 0xAB, size);
+    std::free(dirty);
+    ZvImage picture(33, 9, 4);
+    for (std::uint32_t y = 0; y < picture.GetHeight(); ++y)
+        for (std::uint32_t x = 0; x < picture.GetEffWidth(); ++x)
+            ASSERT_EQ(picture.GetBits(y)[x], 0) << "row " << y << " byte " << x;
+}
