@@ -105,7 +105,7 @@ ExportPlan Planner::run()
         const OutputFormat format = outputFormatFor(mOptions.Format, row.name, row.path);
         OutputPath out;
         // A shard's counter is the row's place in the whole list, as the run names it.
-        if (i < mJob.listRows.size() && mOptions.FolderMode == 1 && mOptions.NameMode == 1)
+        if (i < mJob.listRows.size() && mOptions.countsNames())
             out = MakeCounterPath(mOptions, mOptions.OutputFolder, mJob.listRows[i], format);
         else if (!name(row, format, out))
             break;
@@ -138,8 +138,9 @@ ExportPlan Planner::run()
 // As MakeOutputPath names it for the run, counter names from one listing.
 bool Planner::name(const ExportRow &row, const OutputFormat &format, OutputPath &out)
 {
-    const std::string folder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(row.path);
-    if (mOptions.FolderMode != 1 || mOptions.NameMode != 1) {
+    const std::string folder =
+        mOptions.FolderMode == ExportFolderMode::OutputFolder ? mOptions.OutputFolder : folderOf(row.path);
+    if (!mOptions.countsNames()) {
         out = MakeOutputPath(mOptions, folder, row.name, row.path, format);
         return true;
     }
@@ -167,7 +168,7 @@ bool Planner::name(const ExportRow &row, const OutputFormat &format, OutputPath 
 void Planner::take(const ExportOutcome &line, const OutputPath &out)
 {
     mWritten.insert(mKeys.key(out.path));
-    if (mOptions.FolderMode == 1 && mOptions.NameMode == 1)
+    if (mOptions.countsNames())
         mCounters[mOptions.OutputFolder].taken.insert(foldedName(line.output));
 }
 

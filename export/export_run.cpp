@@ -52,7 +52,8 @@ class ExportRunner
         , mObserver(observer)
         , mOptions(job.options)
     {
-        mResult.outputFolder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : std::string();
+        mResult.outputFolder =
+            mOptions.FolderMode == ExportFolderMode::OutputFolder ? mOptions.OutputFolder : std::string();
     }
 
     ExportResult run();
@@ -123,7 +124,7 @@ bool ExportRunner::start()
 // then carries another number is made again with it.
 void ExportRunner::predictCounters()
 {
-    if (!mShowsCounter || mOptions.FolderMode != 1 || mOptions.NameMode != 1 || !mJob.listRows.empty())
+    if (!mShowsCounter || !mOptions.countsNames() || !mJob.listRows.empty())
         return;
     std::set<std::string> taken;
     std::string problem;
@@ -143,7 +144,7 @@ void ExportRunner::predictCounters()
 // place in the run (in the whole list for a share of one), from 1.
 long long ExportRunner::counterFor(std::size_t row) const
 {
-    const bool counted = mOptions.FolderMode == 1 && mOptions.NameMode == 1;
+    const bool counted = mOptions.countsNames();
     if (row < mJob.listRows.size())
         return mJob.listRows[row] + (counted ? 0 : 1);
     if (counted)
@@ -206,7 +207,8 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     mObserver.updateOptions(mOptions);
     mObserver.setText("Export image file:\r\n[" + row.name + "]");
     const OutputFormat format = outputFormatFor(mOptions.Format, row.name, row.path);
-    mResult.outputFolder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(row.path);
+    mResult.outputFolder =
+        mOptions.FolderMode == ExportFolderMode::OutputFolder ? mOptions.OutputFolder : folderOf(row.path);
     OutputPath out;
     if (!chooseOutput(index, format, out))
         return Step::Stop;
@@ -329,14 +331,14 @@ bool ExportRunner::chooseOutput(std::size_t index, const OutputFormat &format, O
 {
     const ExportRow &row = mJob.rows[index];
     const std::string &folder = mResult.outputFolder;
-    if (mOptions.FolderMode == 1) {
+    if (mOptions.FolderMode == ExportFolderMode::OutputFolder) {
         const std::string problem = folderProblem(folder);
         if (!problem.empty()) {
             endWith(ExportEnd::FolderUnavailable, cannotWrite(folder, problem));
             return false;
         }
     }
-    if (index < mJob.listRows.size() && mOptions.FolderMode == 1 && mOptions.NameMode == 1)
+    if (index < mJob.listRows.size() && mOptions.countsNames())
         out = MakeCounterPath(mOptions, folder, mJob.listRows[index], format);
     else
         out = MakeOutputPath(mOptions, folder, row.name, row.path, format);
@@ -384,7 +386,8 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture
     }
     // A folder that can no longer be written into fails every later
     // picture the same way: one message instead of one per picture.
-    const std::string folder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(out.path);
+    const std::string folder =
+        mOptions.FolderMode == ExportFolderMode::OutputFolder ? mOptions.OutputFolder : folderOf(out.path);
     const std::string unwritable = writeProblem(folder);
     if (!unwritable.empty()) {
         endWith(ExportEnd::FolderUnavailable, cannotWrite(folder, unwritable) + " (" +
@@ -413,7 +416,7 @@ ExportResult RunExport(const ExportJob &job, ExportObserver &observer)
 std::string unwritableOutput(const ExportOptions &options, const std::vector<ExportRow> &rows)
 {
     std::set<std::string> folders;
-    if (options.FolderMode == 1) {
+    if (options.FolderMode == ExportFolderMode::OutputFolder) {
         folders.insert(options.OutputFolder);
     } else {
         // A source folder that is gone leaves its pictures unreadable, not the run stopped.
