@@ -5,11 +5,11 @@
 #include "controls/markup_tip.h"
 #include "controls/tip_markup.h"
 #include "export/export_dialog_rules.h"
-#include "export/export_plan.h"
 #include "export/export_progress.h"
 #include "export/export_row_source.h"
 #include "export/export_run.h"
 #include "export/format_quality_dialog.h"
+#include "export/output_decision.h"
 #include "export/picture_pipeline.h"
 #include "export/plan_window.h"
 #include "export/quality_dialog.h"
@@ -436,7 +436,7 @@ bool CExportDialog::readJob(ExportJob &job)
 {
     readControls(mOptions);
     job.rows = mRows ? mRows->ExportRows() : std::vector<ExportRow>();
-    const std::string invalid = mOptions.Validate(int(std::min<std::size_t>(job.rows.size(), 1u << 30)));
+    const std::string invalid = mOptions.Validate(validationCount(job.rows.size()));
     if (!invalid.empty()) {
         MessageBox(qs(invalid), MB_OK, MB_ICONINFORMATION);
         return false;
