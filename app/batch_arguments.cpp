@@ -419,24 +419,24 @@ const std::vector<Option> &optionTable()
          }},
         {"--folder", true,
          [](A &a, const std::string &v) {
-             a.job.options.FolderMode = 1;
+             a.job.options.FolderMode = ExportFolderMode::OutputFolder;
              a.job.options.OutputFolder = v;
              return std::string();
          }},
         {"--same-folder", false,
          [](A &a, const std::string &) {
-             a.job.options.FolderMode = 0;
+             a.job.options.FolderMode = ExportFolderMode::PictureFolder;
              return std::string();
          }},
         {"--prefix", true,
          [](A &a, const std::string &v) {
-             a.job.options.NameMode = 1;
+             a.job.options.NameMode = ExportNameMode::Counter;
              a.job.options.Prefix = v;
              return std::string();
          }},
         {"--keep-names", false,
          [](A &a, const std::string &) {
-             a.job.options.NameMode = 0;
+             a.job.options.NameMode = ExportNameMode::Keep;
              return std::string();
          }},
         {"--format", true,
@@ -653,7 +653,7 @@ bool parseBatchArguments(const std::vector<std::string> &args, BatchArguments &o
         }
         out.job.caption.reset();
     }
-    if (out.job.options.FolderMode == 0 && lastValueOf(given, "--prefix")) {
+    if (out.job.options.FolderMode == ExportFolderMode::PictureFolder && lastValueOf(given, "--prefix")) {
         error = "--prefix: counter names need --folder, not --same-folder";
         return false;
     }

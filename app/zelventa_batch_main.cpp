@@ -66,7 +66,8 @@ int emptyShard(const ExportOptions &options)
         std::fprintf(stderr, "%s\n", invalid.c_str());
         return kExitUsage;
     }
-    const std::string folder = options.FolderMode == 1 ? options.OutputFolder : std::string();
+    const std::string folder =
+        options.FolderMode == ExportFolderMode::OutputFolder ? options.OutputFolder : std::string();
     std::printf("%s\n", exportSummary(0, folder).c_str());
     return 0;
 }

@@ -127,7 +127,7 @@ void benchCheck(const std::string &scratch, int count)
     }
     job.options.OutputFolder = scratch + "/check-out";
     fs::create_directories(job.options.OutputFolder);
-    job.options.NameMode = 1;
+    job.options.NameMode = ExportNameMode::Counter;
     job.options.Format = 1;
     job.options.ResizeImage = true;
     for (int run = 0; run < 3; ++run) {

@@ -5,11 +5,11 @@
 #include "controls/markup_tip.h"
 #include "controls/tip_markup.h"
 #include "export/export_dialog_rules.h"
-#include "export/export_plan.h"
 #include "export/export_progress.h"
 #include "export/export_row_source.h"
 #include "export/export_run.h"
 #include "export/format_quality_dialog.h"
+#include "export/output_decision.h"
 #include "export/picture_pipeline.h"
 #include "export/plan_window.h"
 #include "export/quality_dialog.h"
@@ -79,7 +79,7 @@ CExportDialog::CExportDialog(ProfileStore &profile, ExportRowSource *rows, Capti
     mOptions.Load(mProfile);
     normaliseForDialog(mOptions);
     fillControls();
-    mPrefixField->setEnabled(mOptions.NameMode == 1);
+    mPrefixField->setEnabled(mOptions.NameMode == ExportNameMode::Counter);
     applyEnabled();
     updateExample();
 
@@ -317,9 +317,10 @@ void CExportDialog::nameControls()
 
 void CExportDialog::readControls(ExportOptions &o) const
 {
-    o.FolderMode = mSpecifyFolder->isChecked() ? 1 : 0;
+    o.FolderMode =
+        mSpecifyFolder->isChecked() ? ExportFolderMode::OutputFolder : ExportFolderMode::PictureFolder;
     o.OutputFolder = mFolderField->text().toStdString();
-    o.NameMode = mSpecifyName->isChecked() ? 1 : 0;
+    o.NameMode = mSpecifyName->isChecked() ? ExportNameMode::Counter : ExportNameMode::Keep;
     o.Prefix = mPrefixField->text().toStdString();
     o.Format = std::max(0, mFormatList->currentIndex());
     o.ResizeImage = mResizeGroup->isChecked();
@@ -340,9 +341,9 @@ void CExportDialog::readControls(ExportOptions &o) const
 void CExportDialog::fillControls()
 {
     const ExportOptions &o = mOptions;
-    (o.FolderMode == 1 ? mSpecifyFolder : mKeepFolder)->setChecked(true);
+    (o.FolderMode == ExportFolderMode::OutputFolder ? mSpecifyFolder : mKeepFolder)->setChecked(true);
     mFolderField->setText(qs(o.OutputFolder));
-    (o.NameMode == 1 ? mSpecifyName : mKeepName)->setChecked(true);
+    (o.NameMode == ExportNameMode::Counter ? mSpecifyName : mKeepName)->setChecked(true);
     mPrefixField->setText(qs(o.Prefix));
     mFormatList->setCurrentIndex(o.Format);
     mResizeGroup->setChecked(o.ResizeImage);
@@ -435,7 +436,7 @@ bool CExportDialog::readJob(ExportJob &job)
 {
     readControls(mOptions);
     job.rows = mRows ? mRows->ExportRows() : std::vector<ExportRow>();
-    const std::string invalid = mOptions.Validate(int(std::min<std::size_t>(job.rows.size(), 1u << 30)));
+    const std::string invalid = mOptions.Validate(validationCount(job.rows.size()));
     if (!invalid.empty()) {
         MessageBox(qs(invalid), MB_OK, MB_ICONINFORMATION);
         return false;

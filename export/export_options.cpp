@@ -57,12 +57,12 @@ const ExportFormat &exportFormat(int index)
 void ExportOptions::Load(const ProfileStore &p)
 {
     const std::string folder = p.GetProfileString(kExportSection, "SaveFolder");
-    FolderMode = folder == "-1" ? 0 : 1;
+    FolderMode = folder == "-1" ? ExportFolderMode::PictureFolder : ExportFolderMode::OutputFolder;
     OutputFolder = folder == "-1" ? std::string() : folder;
 
     const std::string prefix = p.GetProfileString(kExportSection, "SavePrifix");
-    NameMode = (prefix.empty() || prefix == "-1") ? 0 : 1;
-    Prefix = NameMode == 1 ? prefix : "Photo";
+    NameMode = (prefix.empty() || prefix == "-1") ? ExportNameMode::Keep : ExportNameMode::Counter;
+    Prefix = NameMode == ExportNameMode::Counter ? prefix : "Photo";
 
     Format = readInt(p, "SaveFormat", 0);
     JpegQuality = readInt(p, "JpegQuality", 90);
@@ -91,8 +91,8 @@ bool ExportOptions::Save(ProfileStore &p) const
     auto number = [&](const char *key, int value) { return text(key, std::to_string(value)); };
     auto flag = [&](const char *key, bool value) { return text(key, value ? "1" : "0"); };
 
-    bool ok = text("SaveFolder", FolderMode == 1 ? OutputFolder : "-1");
-    ok &= text("SavePrifix", NameMode == 1 ? Prefix : "-1");
+    bool ok = text("SaveFolder", FolderMode == ExportFolderMode::OutputFolder ? OutputFolder : "-1");
+    ok &= text("SavePrifix", NameMode == ExportNameMode::Counter ? Prefix : "-1");
     ok &= number("SaveFormat", Format);
     ok &= number("JpegQuality", JpegQuality);
     ok &= number("XResolution", XResolution);
@@ -118,12 +118,12 @@ bool ExportOptions::Save(ProfileStore &p) const
 
 std::string ExportOptions::Validate(int selectedCount) const
 {
-    if (FolderMode == 1 && OutputFolder.empty())
+    if (FolderMode == ExportFolderMode::OutputFolder && OutputFolder.empty())
         return "You must specify output folder!";
-    if (NameMode == 1 && Prefix.empty())
+    if (NameMode == ExportNameMode::Counter && Prefix.empty())
         return "You must specify filename prefix!";
     // A "/" would put every picture under one name in a sub-folder.
-    if (NameMode == 1 && Prefix.find('/') != std::string::npos)
+    if (NameMode == ExportNameMode::Counter && Prefix.find('/') != std::string::npos)
         return "Invalid filename prefix [" + Prefix + "]: it cannot contain \"/\"!";
     if (selectedCount <= 0)
         return "You must select image file at first!";

@@ -26,13 +26,24 @@ constexpr int kFormatJxl = 10;
 // The format table, indexed by ExportOptions::Format.
 const ExportFormat &exportFormat(int index);
 
+// Where pictures are written; stored as "SaveFolder" ("-1" for PictureFolder).
+enum class ExportFolderMode {
+    PictureFolder = 0, // each picture's own folder
+    OutputFolder = 1,  // ExportOptions::OutputFolder
+};
+// How outputs are named; stored as "SavePrifix" ("-1" or empty for Keep).
+enum class ExportNameMode {
+    Keep = 0,    // the source's own name with the output's extension
+    Counter = 1, // Prefix + four-digit counter
+};
+
 // The choices that govern one batch export, with their stored form in the
 // "Export Option" section of the profile.
 struct ExportOptions
 {
-    int FolderMode = 1; // 0: each picture's own folder; 1: OutputFolder
+    ExportFolderMode FolderMode = ExportFolderMode::OutputFolder;
     std::string OutputFolder;
-    int NameMode = 0; // 0: keep names; 1: Prefix + four-digit counter
+    ExportNameMode NameMode = ExportNameMode::Keep;
     std::string Prefix = "Photo";
     int Format = 0; // index into the format table
     int JpegQuality = 90;
@@ -77,6 +88,11 @@ struct ExportOptions
     std::string Validate(int selectedCount) const;
     // "Example:Photo0001.JPG,Photo0002.JPG,Photo0003.JPG,..." for the format shown.
     std::string ExampleText() const;
+    // Outputs go to OutputFolder under counter names (the only mode with counters).
+    bool countsNames() const
+    {
+        return FolderMode == ExportFolderMode::OutputFolder && NameMode == ExportNameMode::Counter;
+    }
     // The resample mode for Quality: low -> 1, middle -> 0, high -> 2.
     int ResampleMode() const;
 };

@@ -3,16 +3,13 @@
 
 #include "export/export_picture.h"
 #include "export/folder_checks.h"
+#include "export/output_decision.h"
 #include "export/output_path.h"
-#include "export/path_keys.h"
 #include "export/target_size.h"
 #include "imagelib/colour/colour_convert.h"
 #include "imagelib/core/image.h"
 #include "imagelib/geometry/orientation.h"
 #include "imagelib/streams/io_file.h"
-
-#include <map>
-#include <set>
 
 namespace {
 
@@ -61,114 +58,67 @@ void outputSize(const ExportOptions &o, const ExportRow &row, int orientation, E
     }
 }
 
-// Counter names of one folder: listed once; names the plan gives are added,
-// so the lowest free number only grows.
-struct CounterFolder
-{
-    std::set<std::string> taken; // folded
-    int lowest = 0;
-};
-
 class Planner
 {
   public:
     explicit Planner(const ExportJob &job)
         : mJob(job)
         , mOptions(job.options)
+        , mDecider(job, OutputDecider::Listing::Once)
     {
-        for (const ExportRow &row : job.rows)
-            mSources.insert(mKeys.key(row.path));
     }
 
     ExportPlan run();
 
   private:
-    bool name(const ExportRow &row, const OutputFormat &format, OutputPath &out);
-    void take(const ExportOutcome &line, const OutputPath &out);
+    void classify(const ExportRow &row, const OutputPath &out, ExportOutcome &line);
 
     const ExportJob &mJob;
     const ExportOptions &mOptions;
     ExportPlan mPlan;
-    PathKeys mKeys;
-    std::set<std::string> mSources;
-    std::set<std::string> mWritten; // path keys
-    std::map<std::string, CounterFolder> mCounters;
+    OutputDecider mDecider;
 };
 
 ExportPlan Planner::run()
 {
-    mPlan.problem = mOptions.Validate(int(std::min<std::size_t>(mJob.rows.size(), 1u << 30)));
+    mPlan.problem = mOptions.Validate(validationCount(mJob.rows.size()));
     if (mPlan.problem.empty())
         mPlan.problem = unwritableOutput(mOptions, mJob.rows);
     for (std::size_t i = 0; mPlan.problem.empty() && i < mJob.rows.size(); ++i) {
         const ExportRow &row = mJob.rows[i];
         const OutputFormat format = outputFormatFor(mOptions.Format, row.name, row.path);
-        OutputPath out;
-        // A shard's counter is the row's place in the whole list, as the run names it.
-        if (i < mJob.listRows.size() && mOptions.FolderMode == 1 && mOptions.NameMode == 1)
-            out = MakeCounterPath(mOptions, mOptions.OutputFolder, mJob.listRows[i], format);
-        else if (!name(row, format, out))
+        const OutputPath out = mDecider.name(i, format);
+        mPlan.problem = OutputDecider::problem(out, mDecider.folderFor(row));
+        if (out.status == OutputPath::Status::NamesExhausted)
+            mPlan.lines.push_back({row.name, "", 0, 0, format.extension.substr(1), OutputAction::NoName, {}});
+        if (out.status != OutputPath::Status::Ok)
             break;
         ExportOutcome line;
         line.source = row.name;
         line.output = out.shown;
         line.format = format.extension.empty() ? std::string() : format.extension.substr(1);
-        const std::string key = mKeys.key(out.path);
-        HeaderFacts facts;
-        if (mWritten.count(key)) {
-            line.action = OutputAction::NameClash;
-        } else if (!headerSize(row.path, line.width, line.height, facts)) {
-            line.width = line.height = 0;
-            line.action = OutputAction::Unreadable;
-        } else {
-            outputSize(mOptions, row, facts.orientation, line);
-            const std::string from = zvColourConvertsFrom(facts.colour.get());
-            if (!from.empty() && !keepsPictureColours(mOptions, row.path))
-                line.colour = colourConversionText(from);
-            line.action = !fileExists(out.path) ? OutputAction::New
-                          : mSources.count(key) ? OutputAction::ReplaceOriginal
-                                                : OutputAction::Replace;
-            take(line, out);
-        }
+        classify(row, out, line);
         mPlan.lines.push_back(std::move(line));
     }
     return std::move(mPlan);
 }
 
-// As MakeOutputPath names it for the run, counter names from one listing.
-bool Planner::name(const ExportRow &row, const OutputFormat &format, OutputPath &out)
+void Planner::classify(const ExportRow &row, const OutputPath &out, ExportOutcome &line)
 {
-    const std::string folder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(row.path);
-    if (mOptions.FolderMode != 1 || mOptions.NameMode != 1) {
-        out = MakeOutputPath(mOptions, folder, row.name, row.path, format);
-        return true;
+    HeaderFacts facts;
+    if (mDecider.clash(out.path)) {
+        line.action = OutputAction::NameClash;
+    } else if (!headerSize(row.path, line.width, line.height, facts)) {
+        line.width = line.height = 0;
+        line.action = OutputAction::Unreadable;
+    } else {
+        outputSize(mOptions, row, facts.orientation, line);
+        const std::string from = zvColourConvertsFrom(facts.colour.get());
+        if (!from.empty() && !keepsPictureColours(mOptions, row.path))
+            line.colour = colourConversionText(from);
+        line.action = mDecider.action(out.path);
+        mDecider.wrote(out, row.name);
     }
-    auto [it, fresh] = mCounters.try_emplace(folder);
-    CounterFolder &counter = it->second;
-    std::string problem;
-    if (fresh && !listFolderNames(folder, counter.taken, problem)) {
-        mPlan.problem = "Cannot list the output folder [" + folder + "]: " + problem;
-        return false;
-    }
-    for (int n = counter.lowest; n <= kMaxCounter; ++n) {
-        const std::string candidate = counterName(mOptions.Prefix, n, format.extension);
-        if (!counter.taken.count(foldedName(candidate))) {
-            counter.lowest = n;
-            out.path = joinFolder(folder, candidate);
-            out.shown = candidate;
-            return true;
-        }
-    }
-    mPlan.lines.push_back({row.name, "", 0, 0, format.extension.substr(1), OutputAction::NoName, {}});
-    mPlan.problem = "Could't save image file!";
-    return false;
-}
-
-void Planner::take(const ExportOutcome &line, const OutputPath &out)
-{
-    mWritten.insert(mKeys.key(out.path));
-    if (mOptions.FolderMode == 1 && mOptions.NameMode == 1)
-        mCounters[mOptions.OutputFolder].taken.insert(foldedName(line.output));
 }
 
 } // namespace

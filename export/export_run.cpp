@@ -4,6 +4,7 @@
 #include "export/encoded_picture.h"
 #include "export/export_observer.h"
 #include "export/folder_checks.h"
+#include "export/output_decision.h"
 #include "export/output_path.h"
 #include "export/path_keys.h"
 #include "export/picture_pipeline.h"
@@ -51,8 +52,10 @@ class ExportRunner
         : mJob(job)
         , mObserver(observer)
         , mOptions(job.options)
+        , mDecider(job, OutputDecider::Listing::EveryName)
     {
-        mResult.outputFolder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : std::string();
+        mResult.outputFolder =
+            mOptions.FolderMode == ExportFolderMode::OutputFolder ? mOptions.OutputFolder : std::string();
     }
 
     ExportResult run();
@@ -80,10 +83,9 @@ class ExportRunner
     ExportObserver &mObserver;
     ExportOptions mOptions;
     ExportResult mResult;
-    ExportOutcome mLine;                         // of the picture in hand
-    std::map<std::string, std::string> mWritten; // path key -> the name of the picture saved there
+    ExportOutcome mLine; // of the picture in hand
+    OutputDecider mDecider;
     PathKeys mKeys;
-    std::set<std::string> mSources; // path keys of the run's own pictures
     Remembered mOverwrite, mOriginal, mDamaged;
     std::atomic<std::int32_t> mStop{0};
     bool mStopRequested = false;
@@ -95,7 +97,7 @@ class ExportRunner
 
 bool ExportRunner::start()
 {
-    const std::string invalid = mOptions.Validate(int(std::min<std::size_t>(mJob.rows.size(), INT32_MAX)));
+    const std::string invalid = mOptions.Validate(validationCount(mJob.rows.size()));
     if (!invalid.empty()) {
         endWith(ExportEnd::Invalid, invalid);
         mObserver.showMessage(invalid);
@@ -110,8 +112,6 @@ bool ExportRunner::start()
         mObserver.showMessage(unwritable);
         return false;
     }
-    for (const ExportRow &row : mJob.rows)
-        mSources.insert(mKeys.key(row.path));
     mShowsCounter = mJob.caption && mJob.caption->text.contains(QLatin1String("%{counter"));
     predictCounters();
     return true;
@@ -123,7 +123,7 @@ bool ExportRunner::start()
 // then carries another number is made again with it.
 void ExportRunner::predictCounters()
 {
-    if (!mShowsCounter || mOptions.FolderMode != 1 || mOptions.NameMode != 1 || !mJob.listRows.empty())
+    if (!mShowsCounter || !mOptions.countsNames() || !mJob.listRows.empty())
         return;
     std::set<std::string> taken;
     std::string problem;
@@ -143,7 +143,7 @@ void ExportRunner::predictCounters()
 // place in the run (in the whole list for a share of one), from 1.
 long long ExportRunner::counterFor(std::size_t row) const
 {
-    const bool counted = mOptions.FolderMode == 1 && mOptions.NameMode == 1;
+    const bool counted = mOptions.countsNames();
     if (row < mJob.listRows.size())
         return mJob.listRows[row] + (counted ? 0 : 1);
     if (counted)
@@ -206,7 +206,7 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     mObserver.updateOptions(mOptions);
     mObserver.setText("Export image file:\r\n[" + row.name + "]");
     const OutputFormat format = outputFormatFor(mOptions.Format, row.name, row.path);
-    mResult.outputFolder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(row.path);
+    mResult.outputFolder = mDecider.folderFor(row);
     OutputPath out;
     if (!chooseOutput(index, format, out))
         return Step::Stop;
@@ -214,13 +214,11 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     mLine = ExportOutcome{row.name, out.shown, 0, 0, format.extension.substr(1), OutputAction::NotSaved, {}};
     // Two pictures aimed at one name (a.bmp and a.tif both as a.JPG): the
     // first stays, the second would replace it.
-    const auto earlier = mWritten.find(mKeys.key(out.path));
-    if (earlier != mWritten.end()) {
+    if (const std::string *earlier = mDecider.clash(out.path)) {
         pipeline.pass(index);
         mLine.action = OutputAction::NameClash;
         mResult.outcomes.push_back(mLine);
-        issue(row,
-              "not saved: [" + out.shown + "] was already saved from [" + earlier->second + "] in this run");
+        issue(row, "not saved: [" + out.shown + "] was already saved from [" + *earlier + "] in this run");
         return Step::Next;
     }
 
@@ -236,10 +234,7 @@ ExportRunner::Step ExportRunner::exportOne(std::size_t index, PicturePipeline &p
     if (!picture.note.empty())
         issue(row, picture.note);
     if (picture.stage == EncodedPicture::Stage::Refused) {
-        const bool unreadable = picture.kind == ZvErrorKind::NotFound ||
-                                picture.kind == ZvErrorKind::BadData ||
-                                picture.kind == ZvErrorKind::Unsupported || picture.kind == ZvErrorKind::Io;
-        mLine.action = unreadable ? OutputAction::Unreadable : OutputAction::NotSaved;
+        mLine.action = refusedAction(picture.kind);
         mResult.outcomes.push_back(mLine);
         issue(row, "not saved: " + picture.problem, picture.kind);
         return Step::Next;
@@ -327,34 +322,28 @@ ExportRunner::Step ExportRunner::agreeToDamage(const ExportRow &row, const Encod
 
 bool ExportRunner::chooseOutput(std::size_t index, const OutputFormat &format, OutputPath &out)
 {
-    const ExportRow &row = mJob.rows[index];
     const std::string &folder = mResult.outputFolder;
-    if (mOptions.FolderMode == 1) {
+    if (mOptions.FolderMode == ExportFolderMode::OutputFolder) {
         const std::string problem = folderProblem(folder);
         if (!problem.empty()) {
             endWith(ExportEnd::FolderUnavailable, cannotWrite(folder, problem));
             return false;
         }
     }
-    if (index < mJob.listRows.size() && mOptions.FolderMode == 1 && mOptions.NameMode == 1)
-        out = MakeCounterPath(mOptions, folder, mJob.listRows[index], format);
-    else
-        out = MakeOutputPath(mOptions, folder, row.name, row.path, format);
-    if (out.status == OutputPath::Status::FolderUnlistable)
-        endWith(ExportEnd::FolderUnavailable,
-                "Cannot list the output folder [" + folder + "]: " + out.problem);
-    else if (out.status == OutputPath::Status::NamesExhausted)
-        endWith(ExportEnd::NamesExhausted, "Could't save image file!");
+    out = mDecider.name(index, format);
+    if (out.status != OutputPath::Status::Ok)
+        endWith(out.status == OutputPath::Status::NamesExhausted ? ExportEnd::NamesExhausted
+                                                                 : ExportEnd::FolderUnavailable,
+                OutputDecider::problem(out, folder));
     return out.status == OutputPath::Status::Ok;
 }
 
 ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture &picture,
                                       const OutputPath &out)
 {
-    OutputAction action = OutputAction::New;
-    if (fileExists(out.path)) {
-        const bool original = mSources.count(mKeys.key(out.path)) > 0;
-        action = original ? OutputAction::ReplaceOriginal : OutputAction::Replace;
+    const OutputAction action = mDecider.action(out.path);
+    if (action != OutputAction::New) {
+        const bool original = action == OutputAction::ReplaceOriginal;
         const OverwriteAnswer answer =
             original ? mOriginal.answer([&] { return mObserver.askReplaceOriginal(out.path); })
                      : mOverwrite.answer([&] { return mObserver.askOverwrite(out.path); });
@@ -379,12 +368,13 @@ ExportRunner::Step ExportRunner::save(const ExportRow &row, const EncodedPicture
     if (ZvWriteFile(out.path.c_str(), picture.file.data(), picture.file.size(), problem, kind)) {
         ++mResult.saved;
         mLine.action = action;
-        mWritten.emplace(mKeys.key(out.path), row.name);
+        mDecider.wrote(out, row.name);
         return Step::Next;
     }
     // A folder that can no longer be written into fails every later
     // picture the same way: one message instead of one per picture.
-    const std::string folder = mOptions.FolderMode == 1 ? mOptions.OutputFolder : folderOf(out.path);
+    const std::string folder =
+        mOptions.FolderMode == ExportFolderMode::OutputFolder ? mOptions.OutputFolder : folderOf(out.path);
     const std::string unwritable = writeProblem(folder);
     if (!unwritable.empty()) {
         endWith(ExportEnd::FolderUnavailable, cannotWrite(folder, unwritable) + " (" +
@@ -413,7 +403,7 @@ ExportResult RunExport(const ExportJob &job, ExportObserver &observer)
 std::string unwritableOutput(const ExportOptions &options, const std::vector<ExportRow> &rows)
 {
     std::set<std::string> folders;
-    if (options.FolderMode == 1) {
+    if (options.FolderMode == ExportFolderMode::OutputFolder) {
         folders.insert(options.OutputFolder);
     } else {
         // A source folder that is gone leaves its pictures unreadable, not the run stopped.

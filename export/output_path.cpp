@@ -107,10 +107,10 @@ OutputFormat outputFormatFor(int format, std::string_view sourceName, std::strin
 OutputPath MakeOutputPath(const ExportOptions &o, std::string_view folder, std::string_view sourceName,
                           std::string_view sourcePath, const OutputFormat &format)
 {
-    if (o.FolderMode == 1 && o.NameMode == 1)
+    if (o.countsNames())
         return counterPath(o, folder, format);
     OutputPath out;
-    if (o.FolderMode == 1) {
+    if (o.FolderMode == ExportFolderMode::OutputFolder) {
         out.shown = stemOf(sourceName) + format.extension;
         out.path = joinFolder(folder, out.shown);
         return out;
@@ -118,7 +118,7 @@ OutputPath MakeOutputPath(const ExportOptions &o, std::string_view folder, std::
     const std::string fileName = nameOf(sourcePath);
     out.path = std::string(sourcePath.substr(0, sourcePath.size() - fileName.size())) + stemOf(fileName) +
                format.extension;
-    out.shown = o.NameMode == 0 ? std::string(sourceName) : nameOf(out.path);
+    out.shown = o.NameMode == ExportNameMode::Keep ? std::string(sourceName) : nameOf(out.path);
     return out;
 }
 

@@ -54,7 +54,7 @@ TEST(CaptionFields, EachPictureGetsItsNameAndTheNumberItsFileCarries)
     job.rows = {rowFor(writePicture(src + "/a.png", 120, 60, ZV_TYPE_PNG)), rowFor(src + "/gone.png"),
                 rowFor(writePicture(src + "/b.png", 120, 60, ZV_TYPE_PNG))};
     job.options.OutputFolder = out;
-    job.options.NameMode = 1;
+    job.options.NameMode = ExportNameMode::Counter;
     job.options.Prefix = "Pic";
     job.options.Format = 3; // BMP: the pixels come back exactly
     job.caption = fieldCaption("%{file} %{counter}%{make}");
@@ -74,7 +74,7 @@ TEST(CaptionFields, EachPictureGetsItsNameAndTheNumberItsFileCarries)
     // Without counter names the number is the place in the run; a picture
     // without a date taken shows its file's time, and the summary says so.
     const std::string plain = freshFolder("fields-plain");
-    job.options.NameMode = 0;
+    job.options.NameMode = ExportNameMode::Keep;
     job.options.OutputFolder = plain;
     job.rows.erase(job.rows.begin() + 1);
     job.caption = fieldCaption("%{counter}%{date:}");

@@ -25,9 +25,9 @@ TEST(ExportOptions, NothingStoredGivesTheDefaults)
     ExportOptions o;
     o.Prefix = "x";
     o.Load(store);
-    EXPECT_EQ(o.FolderMode, 1);
+    EXPECT_EQ(o.FolderMode, ExportFolderMode::OutputFolder);
     EXPECT_EQ(o.OutputFolder, "");
-    EXPECT_EQ(o.NameMode, 0);
+    EXPECT_EQ(o.NameMode, ExportNameMode::Keep);
     EXPECT_EQ(o.Prefix, "Photo");
     EXPECT_EQ(o.Format, 0);
     EXPECT_EQ(o.JpegQuality, 90);
@@ -49,9 +49,9 @@ TEST(ExportOptions, SaveWritesFifteenKeysInOrderAndLoadsBack)
 {
     ProfileStore store = freshStore("roundtrip");
     ExportOptions o;
-    o.FolderMode = 1;
+    o.FolderMode = ExportFolderMode::OutputFolder;
     o.OutputFolder = "/trip out";
-    o.NameMode = 1;
+    o.NameMode = ExportNameMode::Counter;
     o.Prefix = "Trip";
     o.Format = 5;
     o.JpegQuality = 33;
@@ -73,9 +73,9 @@ TEST(ExportOptions, SaveWritesFifteenKeysInOrderAndLoadsBack)
               "Unit=1\nAllowStretch=0\nAspectRatio=1\nRestrictWidth=0\nRestrictHeight=1\nQuality=2\n");
     ExportOptions back;
     back.Load(store);
-    EXPECT_EQ(back.FolderMode, 1);
+    EXPECT_EQ(back.FolderMode, ExportFolderMode::OutputFolder);
     EXPECT_EQ(back.OutputFolder, "/trip out");
-    EXPECT_EQ(back.NameMode, 1);
+    EXPECT_EQ(back.NameMode, ExportNameMode::Counter);
     EXPECT_EQ(back.Prefix, "Trip");
     EXPECT_EQ(back.Format, 5);
     EXPECT_EQ(back.JpegQuality, 33);
@@ -92,13 +92,13 @@ TEST(ExportOptions, SaveWritesFifteenKeysInOrderAndLoadsBack)
     EXPECT_EQ(back.Quality, 2);
 
     // Folder mode 0 and names kept: the folder text and the prefix are not kept.
-    o.FolderMode = 0;
-    o.NameMode = 0;
+    o.FolderMode = ExportFolderMode::PictureFolder;
+    o.NameMode = ExportNameMode::Keep;
     ASSERT_TRUE(o.Save(store));
     back.Load(store);
-    EXPECT_EQ(back.FolderMode, 0);
+    EXPECT_EQ(back.FolderMode, ExportFolderMode::PictureFolder);
     EXPECT_EQ(back.OutputFolder, "");
-    EXPECT_EQ(back.NameMode, 0);
+    EXPECT_EQ(back.NameMode, ExportNameMode::Keep);
     EXPECT_EQ(back.Prefix, "Photo");
 }
 
@@ -113,7 +113,7 @@ TEST(ExportOptions, StoredTextIsReadLikeTheDialogReadsIt)
     store.WriteProfileString(kExportSection, "JpegQuality", "75%");
     ExportOptions o;
     o.Load(store);
-    EXPECT_EQ(o.NameMode, 0);
+    EXPECT_EQ(o.NameMode, ExportNameMode::Keep);
     EXPECT_EQ(o.Prefix, "Photo");
     EXPECT_EQ(o.Format, 0);
     EXPECT_FALSE(o.ResizeImage); // only exactly "1" turns resizing on
@@ -125,7 +125,7 @@ TEST(ExportOptions, StoredTextIsReadLikeTheDialogReadsIt)
 TEST(ExportOptions, ValidationRunsInItsOrder)
 {
     ExportOptions o;
-    o.NameMode = 1;
+    o.NameMode = ExportNameMode::Counter;
     o.Prefix.clear();
     EXPECT_EQ(o.Validate(0), "You must specify output folder!");
     o.OutputFolder = "/out";
@@ -135,9 +135,9 @@ TEST(ExportOptions, ValidationRunsInItsOrder)
     EXPECT_EQ(o.Validate(1), "");
     o.Prefix = "trip/";
     EXPECT_EQ(o.Validate(1), "Invalid filename prefix [trip/]: it cannot contain \"/\"!");
-    o.NameMode = 0; // names kept: the prefix is not used
+    o.NameMode = ExportNameMode::Keep; // names kept: the prefix is not used
     EXPECT_EQ(o.Validate(1), "");
-    o.FolderMode = 0;
+    o.FolderMode = ExportFolderMode::PictureFolder;
     o.OutputFolder.clear();
     EXPECT_EQ(o.Validate(1), "");
 }

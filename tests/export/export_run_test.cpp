@@ -22,7 +22,7 @@ ExportJob counterJob(const std::string &out, std::vector<ExportRow> rows)
     ExportJob job;
     job.rows = std::move(rows);
     job.options.OutputFolder = out;
-    job.options.NameMode = 1;
+    job.options.NameMode = ExportNameMode::Counter;
     job.options.Format = kFormatJpeg;
     job.caption.reset();
     return job;
@@ -106,7 +106,7 @@ TEST(ExportRun, OriginalFormatInTheSourceFolderAsksAndAnswersAreKept)
     const std::string before = readFile(rows[1].path);
     ExportJob job;
     job.rows = rows;
-    job.options.FolderMode = 0;
+    job.options.FolderMode = ExportFolderMode::PictureFolder;
     job.caption = redBox();
 
     ScriptObserver no;
@@ -245,7 +245,7 @@ TEST(ExportRun, AnImpossibleResizeSavesThePictureAtItsSize)
         ExportJob job;
         job.rows = {rowFor(path), rowFor(path)};
         job.options.OutputFolder = out;
-        job.options.NameMode = 1;
+        job.options.NameMode = ExportNameMode::Counter;
         job.options.ResizeImage = true;
         job.options.ResizeWidth = c.w;
         job.options.ResizeHeight = c.h;
@@ -269,7 +269,7 @@ TEST(ExportRun, AVanishedOutputFolderEndsTheRunWithAMessage)
     std::vector<ExportRow> rows;
     for (const char *name : {"a.bmp", "b.bmp"})
         rows.push_back(rowFor(writePicture(src + "/" + name, 8, 8, ZV_TYPE_BMP)));
-    for (int nameMode : {1, 0}) {
+    for (ExportNameMode nameMode : {ExportNameMode::Counter, ExportNameMode::Keep}) {
         const std::string out = freshFolder("gone-out");
         ExportJob job = counterJob(out, rows);
         job.options.NameMode = nameMode;
@@ -442,7 +442,7 @@ TEST(ExportRun, IndexedPicturesAreSavedAsJpegInColourOrGrey)
     ASSERT_TRUE(grey.Save((src + "/grey.png").c_str(), ZV_TYPE_PNG));
     ExportJob job =
         counterJob(out, {rowFor(src + "/colour.gif"), rowFor(src + "/scan.bmp"), rowFor(src + "/grey.png")});
-    job.options.NameMode = 0;
+    job.options.NameMode = ExportNameMode::Keep;
     job.options.XResolution = 150; // unequal, so that a swapped or lost side shows
     job.options.YResolution = 300;
     ScriptObserver obs;
@@ -478,7 +478,7 @@ TEST(ExportRun, TwoPicturesAimedAtOneNameKeepTheFirstAndReportTheSecond)
     ASSERT_TRUE(solidPicture(16, 16, kRed).Save((src + "/scan.bmp").c_str(), ZV_TYPE_BMP));
     ASSERT_TRUE(solidPicture(16, 16, RGB(0, 0, 255)).Save((src + "/scan.tif").c_str(), ZV_TYPE_TIF));
     ExportJob job = counterJob(out, {rowFor(src + "/scan.bmp"), rowFor(src + "/scan.tif")});
-    job.options.NameMode = 0;
+    job.options.NameMode = ExportNameMode::Keep;
     job.options.Format = 3;
     ScriptObserver obs;
     obs.answers = {OverwriteAnswer::Yes, OverwriteAnswer::Yes};
@@ -505,7 +505,7 @@ TEST(ExportRun, ReplacingALinkedPictureWritesThroughTheLink)
     fs::create_symlink("photos/gone.BMP", out + "/b.BMP");
     ExportJob job = counterJob(out, {rowFor(writePicture(src + "/a.png", 12, 10, ZV_TYPE_PNG)),
                                      rowFor(writePicture(src + "/b.png", 12, 10, ZV_TYPE_PNG))});
-    job.options.NameMode = 0;
+    job.options.NameMode = ExportNameMode::Keep;
     job.options.Format = 3;
     ScriptObserver obs;
     obs.answers = {OverwriteAnswer::Yes, OverwriteAnswer::No};

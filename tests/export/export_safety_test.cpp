@@ -126,7 +126,7 @@ TEST(ExportSafety, TheCheckListsWhatTheRunThenDoesLineByLine)
     writePicture(counted + "/photo0000.jpg", 4, 4, ZV_TYPE_JPG);
     job.rows = {job.rows[0], job.rows[2], job.rows[3]};
     job.options.OutputFolder = counted;
-    job.options.NameMode = 1;
+    job.options.NameMode = ExportNameMode::Counter;
     job.options.Format = kFormatJpeg;
     const ExportPlan counter = planExport(job);
     ASSERT_EQ(counter.lines.size(), 3u);

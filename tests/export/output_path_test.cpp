@@ -17,9 +17,9 @@ namespace {
 ExportOptions counterOptions(const std::string &folder, const std::string &prefix = "Photo")
 {
     ExportOptions o;
-    o.FolderMode = 1;
+    o.FolderMode = ExportFolderMode::OutputFolder;
     o.OutputFolder = folder;
-    o.NameMode = 1;
+    o.NameMode = ExportNameMode::Counter;
     o.Prefix = prefix;
     o.Format = kFormatJpeg;
     return o;
@@ -74,14 +74,14 @@ TEST(OutputPath, KeptNamesAndSourceFolders)
     EXPECT_EQ(p.path, "/out/IMG_1.BMP");
     EXPECT_EQ(p.shown, "IMG_1.BMP");
 
-    o.FolderMode = 0;
+    o.FolderMode = ExportFolderMode::PictureFolder;
     o.Format = 0;
     p = MakeOutputPath(o, "/s/", "IMG_1.jpeg", "/s/IMG_1.jpeg",
                        outputFormatFor(0, "IMG_1.jpeg", "/s/IMG_1.jpeg"));
     EXPECT_EQ(p.path, "/s/IMG_1.jpeg"); // the source itself: the overwrite question follows
     EXPECT_EQ(p.shown, "IMG_1.jpeg");
 
-    o.NameMode = 1; // the prefix plays no part in the source folder
+    o.NameMode = ExportNameMode::Counter; // the prefix plays no part in the source folder
     const OutputFormat png = outputFormatFor(5, "x", "");
     p = MakeOutputPath(o, "/a.b/", "photo", "/a.b/photo", png);
     EXPECT_EQ(p.path, "/a.b/photo.PNG");

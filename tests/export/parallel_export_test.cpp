@@ -234,7 +234,7 @@ TEST(ParallelExport, ARowReadsTheFileAnEarlierRowWrote)
     job.rows = {{"a.bmp", writePicture(src + "/a.bmp", 24, 16, ZV_TYPE_BMP), 0},
                 {"Photo0000.JPG", out + "/Photo0000.JPG", 0}};
     job.options.OutputFolder = out;
-    job.options.NameMode = 1;
+    job.options.NameMode = ExportNameMode::Counter;
     job.options.Format = kFormatJpeg;
     const RunRecord one = runWith(job, 1, out, [] {});
     const RunRecord many = runWith(job, 3, out, [] {});
@@ -255,7 +255,7 @@ TEST(ParallelExport, CancelVanishedFolderAndFullDiskEndTheRunAsWithOneJob)
             {name, writePicture(src + "/" + name, i % 2 ? 90 : 8, i % 2 ? 90 : 8, ZV_TYPE_BMP), 0});
     }
     job.options.OutputFolder = out;
-    job.options.NameMode = 1;
+    job.options.NameMode = ExportNameMode::Counter;
     job.options.Format = 3; // BMP: its size is known
 
     for (int jobs : {1, 3}) {

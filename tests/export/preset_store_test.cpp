@@ -31,7 +31,7 @@ JobPreset holiday()
     p.caption.style.wordWrap = true;
     p.options.Format = kFormatJpeg;
     p.options.JpegQuality = 77;
-    p.options.NameMode = 1;
+    p.options.NameMode = ExportNameMode::Counter;
     p.options.Prefix = "Sea";
     p.options.OutputFolder = "/tmp/out";
     p.options.KeepPhotoInfo = true;
