@@ -151,11 +151,7 @@ TEST(ColourToSrgb, GreyProfilesMapEveryChannelThroughTheirCurve)
     cmsToneCurve *linear = cmsBuildGamma(nullptr, 1.0);
     cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), linear);
     cmsFreeToneCurve(linear);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(grey, nullptr, &size);
-    std::vector<std::uint8_t> bytes(size);
-    cmsSaveProfileToMem(grey, bytes.data(), &size);
-    cmsCloseProfile(grey);
+    const std::vector<std::uint8_t> bytes = takeProfileBytes(grey);
 
     ZvImage picture = patchPicture({{128, 128, 128}, {0, 0, 0}, {255, 255, 255}, {64, 128, 32}});
     picture.SetColourSpace(zvColourFromIcc(bytes));
@@ -170,12 +166,7 @@ TEST(ColourToSrgb, DamagedAndForeignProfilesAreIgnoredWithANote)
     std::vector<std::uint8_t> damaged = testProfile(TestSpace::DisplayP3);
     damaged.resize(damaged.size() / 2);
     std::vector<std::uint8_t> garbage(600, 0x5A);
-    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(lab, nullptr, &size);
-    std::vector<std::uint8_t> labBytes(size);
-    cmsSaveProfileToMem(lab, labBytes.data(), &size);
-    cmsCloseProfile(lab);
+    const std::vector<std::uint8_t> labBytes = takeProfileBytes(cmsCreateLab4Profile(nullptr));
     ZvColourSpace badGamma = *zvColourAdobeRgb();
     badGamma.gamma = 0;
     ZvColourSpace badPrimaries = *zvColourAdobeRgb();

@@ -66,6 +66,16 @@ std::vector<Rgb> runTransicc(const std::string &in, const std::string &out, cons
 
 } // namespace
 
+std::vector<std::uint8_t> takeProfileBytes(void *profile)
+{
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<std::uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
 std::vector<std::uint8_t> testProfile(TestSpace space)
 {
     const cmsCIExyY white = {0.3127, 0.3290, 1};
@@ -78,12 +88,7 @@ std::vector<std::uint8_t> testProfile(TestSpace space)
     cmsMLUsetASCII(description, "en", "US", nameOf(space));
     cmsWriteTag(profile, cmsSigProfileDescriptionTag, description);
     cmsMLUfree(description);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::vector<std::uint8_t> bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+    return takeProfileBytes(profile);
 }
 
 std::vector<std::uint8_t> testGreyProfile()
@@ -93,12 +98,7 @@ std::vector<std::uint8_t> testGreyProfile()
     cmsToneCurve *curve = cmsBuildParametricToneCurve(nullptr, 4, srgb);
     cmsHPROFILE profile = cmsCreateGrayProfile(&white, curve);
     cmsFreeToneCurve(curve);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::vector<std::uint8_t> bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+    return takeProfileBytes(profile);
 }
 
 std::string testProfileFile(TestSpace space)

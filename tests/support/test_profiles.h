@@ -21,6 +21,8 @@ using Rgb = std::array<int, 3>;
 // The profile's bytes, as a v4 matrix-shaper profile with a description
 // of the space's usual name ("Display P3", "Adobe RGB (1998)", "Rec. 2020").
 std::vector<std::uint8_t> testProfile(TestSpace space);
+// The bytes of a LittleCMS profile (a cmsHPROFILE), which is closed.
+std::vector<std::uint8_t> takeProfileBytes(void *profile);
 // A grey profile with sRGB's curve (D65), as grey camera pictures carry.
 std::vector<std::uint8_t> testGreyProfile();
 // The same profile written as a file in the scratch folder; its path.

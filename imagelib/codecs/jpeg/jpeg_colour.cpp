@@ -49,7 +49,7 @@ void ZvImageJPG::StoreColour(const jpeg_decompress_struct &cinfo, const std::uin
         else if (exif && zvExifSaysAdobeRgb(mExifInfo))
             SetColourSpace(zvColourAdobeRgb());
     } catch (const std::bad_alloc &) {
-        // Without memory for the description the picture is read as stated nothing.
+        // Out of memory for the profile: the picture keeps its numbers, as one without a profile does.
     }
 }
 
